@@ -1,0 +1,30 @@
+#pragma once
+// The process-wide records shared by every subsystem. The program creates one
+// context at start and hands it down by reference; tests create as many as
+// they like. Each layer extends it: DeviceContext (device/), HfsContext (hfs/),
+// TransferContext (transfer/) and finally app::Context.
+
+#include <set>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/host.h"
+#include "core/transfer_log.h"
+
+namespace korvane {
+
+struct CoreContext {
+    explicit CoreContext(Host& user_interface) : host(user_interface) {}
+    CoreContext(const CoreContext&) = delete;
+    CoreContext& operator=(const CoreContext&) = delete;
+    virtual ~CoreContext() = default;
+
+    Host& host;
+    AppState state;
+    TransferLog log;
+    // Korvane's own temporary working files; removed at shutdown and also
+    // when a fatal notice ends the process.
+    std::set<std::string> working_files;
+};
+
+}  // namespace korvane

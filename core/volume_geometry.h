@@ -1,0 +1,17 @@
+#pragma once
+// Where the open volume's allocation blocks lie on the medium. Filled by
+// volume discovery; read by sector I/O, the HFS engine and the copies.
+
+#include <cstdint>
+
+namespace korvane {
+
+struct VolumeGeometry {
+    std::uint32_t mdbSector = 0;         // absolute 512-byte sector of the volume header
+    std::uint32_t firstAllocSector = 0;  // absolute 512-byte sector of allocation block 0
+    std::uint32_t allocBlockSize = 0;    // bytes
+    std::uint32_t sectorsPerBlock = 0;   // allocBlockSize / 512
+    std::uint16_t bitmapSectors = 0;     // sectors reserved for the volume bitmap
+};
+
+}  // namespace korvane
