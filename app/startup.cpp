@@ -1,0 +1,110 @@
+#include "app/startup.h"
+
+#include "core/log_file.h"
+#include "core/messages.h"
+#include "core/notices.h"
+#include "util/drives.h"
+#include "util/pc_directory.h"
+
+namespace korvane {
+namespace {
+
+void reset_options(Context& ctx) {
+    AppState& state = ctx.state;
+    state.target_id = kNoDrive;
+    state.host_adapter = kNoDrive;
+    state.access_method = kNoDrive;
+    state.option_flags |= kCopyDataFork;
+    state.volume_locked = false;
+    state.long_names_available = drive_has_long_names();
+    state.output_options = state.long_names_available ? kNamingLong : kNamingShort;
+    state.saved_pc_dir = current_directory();
+}
+
+void apply_switches(Context& ctx, const LaunchArguments& launch) {
+    const StartupSwitches& switches = launch.switches;
+    ctx.state.host_adapter = switches.host_adapter;
+    ctx.state.target_id = switches.target_id;
+    if (switches.reset_each_access) ctx.state.reset_each_access = true;
+    if (switches.log_option) open_log_from_option(ctx, *switches.log_option);
+    // --pc-dir was checked to be a directory when the command line was read.
+    if (!launch.console.pc_dir.empty()) change_directory(launch.console.pc_dir);
+}
+
+void start_transport(Context& ctx, const LaunchArguments& launch) {
+    StartupHooks& hooks = ctx.startup.hooks;
+    ctx.device.sectorsPerTransfer = 64;
+    ctx.device.sectorSize = 512;
+    if (hooks.allocate_work_area) hooks.allocate_work_area(ctx);
+    if (hooks.init_transport && hooks.init_transport(ctx, launch) <= 0) {
+        fatal_notice(ctx, std::string(message(61)));
+    }
+}
+
+void select_drive(Context& ctx) {
+    StartupHooks& hooks = ctx.startup.hooks;
+    AppState& state = ctx.state;
+    if (state.host_adapter == kNoDrive && state.target_id == kNoDrive) {
+        if (hooks.select_device) hooks.select_device(ctx);
+        return;
+    }
+    // Without a device layer no drive can pass the test.
+    if (!hooks.test_startup_drive || !hooks.test_startup_drive(ctx)) {
+        show_notice(ctx, std::string(message(11)));
+        state.host_adapter = kNoDrive;
+        state.target_id = kNoDrive;
+    }
+}
+
+void open_selected_volume(Context& ctx) {
+    if (ctx.state.target_id == kNoDrive) {
+        set_status(ctx, message(5).data(), "");
+        return;
+    }
+    ctx.host.busy_tick();
+    const int found = ctx.startup.hooks.discover_volume ? ctx.startup.hooks.discover_volume(ctx) : 0;
+    if (found > 0) {
+        set_status(ctx, string_resource(100).data(), "");
+    } else if (found == 0) {
+        set_status(ctx, message(52).data(), "");
+    }
+}
+
+}  // namespace
+
+void init_options_and_device(Context& ctx, const LaunchArguments& launch) {
+    ctx.startup.launch = launch;
+    connect_startup_hooks(ctx.startup.hooks);
+    reset_options(ctx);
+    apply_switches(ctx, launch);
+    start_transport(ctx, launch);
+    if (!launch.console.scan) select_drive(ctx);
+    if (ctx.startup.hooks.install_transfer_routine) ctx.startup.hooks.install_transfer_routine(ctx);
+    ctx.state.access_method = 1;
+    write_log_date(ctx, false);
+}
+
+void init_application(Context& ctx, const LaunchArguments& launch) {
+    init_options_and_device(ctx, launch);
+    if (launch.console.scan) return;
+    open_selected_volume(ctx);
+    ctx.host.invalidate_listing(255);
+}
+
+bool init_application(Context& ctx, const std::vector<std::string>& args, FrontEnd front_end) {
+    ParsedLaunch parsed = parse_launch_arguments(args, front_end);
+    if (!parsed.ok()) return false;
+    init_application(ctx, parsed.arguments);
+    return true;
+}
+
+void shutdown_application(Context& ctx) {
+    StartupHooks& hooks = ctx.startup.hooks;
+    if (hooks.release_work_area) hooks.release_work_area(ctx);
+    if (hooks.close_working_files) hooks.close_working_files(ctx);
+    remove_working_files(ctx);
+    change_directory(ctx.state.saved_pc_dir);
+    close_log_at_exit(ctx);
+}
+
+}  // namespace korvane
