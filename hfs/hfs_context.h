@@ -1,17 +1,27 @@
 #pragma once
-// The HFS engine's records on top of the device context: the working copies
-// of the catalog and extents B-trees of the open volume.
+// The HFS engine's records on top of the device context: the open volume's
+// header image and the working copies of its catalog and extents B-trees.
+
+#include <cstdint>
 
 #include "device/device_context.h"
+#include "hfs/mdb_image.h"
 #include "hfs/tree_file.h"
 
 namespace korvane {
 
 struct HfsContext : DeviceContext {
     using DeviceContext::DeviceContext;
+    ~HfsContext() override;
 
-    TreeFile catalogTree;
+    // The volume header as read by discovery; changed in memory by the
+    // modifying commands and written back with the trees.
+    MdbImage mdb;
+    TreeFile catalogTree{true};
     TreeFile extentsTree;
+    // Damaged nodes met since the volume was opened (reads that failed,
+    // records outside their node, chains that loop); the listing reports them.
+    std::uint32_t damagedNodes = 0;
 };
 
 }  // namespace korvane

@@ -1,8 +1,40 @@
 #pragma once
-// The working copy of one B-tree (catalog or extents) in a temporary file.
+// The working copy of one B-tree (catalog or extents): a temporary file that
+// is a byte-for-byte image of the tree file on the medium, the one node
+// buffer that lookups work in, and the header node kept in memory.
+
+#include <cstdint>
+#include <string>
+
+#include "hfs/btree_node.h"
 
 namespace korvane {
 
-struct TreeFile {};
+struct TreeFile {
+    explicit TreeFile(bool catalog = false) : isCatalog(catalog) {}
+
+    NodeBuffer node{};      // the node last read; every read replaces it
+    NodeBuffer header{};    // node 0, changed in place while the volume is open
+    std::uint32_t nodeNumber = 0;
+    std::uint16_t recordIndex = 0;  // lookups leave the found record's index here
+    std::uint32_t fileSize = 0;     // bytes in the working file
+    int handle = -1;                // open working file, -1 when there is none
+    bool isCatalog = false;
+    bool nodeValid = false;  // false after a read that failed: node holds zeros
+    std::string path;
+
+    bool isOpen() const { return handle >= 0; }
+    // Nodes that may be read: the header's totalNodes, but never past the file.
+    std::uint32_t nodeLimit() const;
+};
+
+// Reads node n into tree.node, sets nodeNumber = n and recordIndex = 0.
+// A node beyond the tree or a short read is damage: the buffer is zeroed,
+// nodeValid is false and the result is false, so the bytes of the previous
+// node are never taken for this one.
+bool readNode(TreeFile& tree, std::uint32_t n);
+
+// Writes buffer as node n, then the header node. False when a write failed.
+bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer);
 
 }  // namespace korvane

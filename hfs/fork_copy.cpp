@@ -1,0 +1,110 @@
+#include "hfs/fork_copy.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "device/sector_io.h"
+#include "hfs/working_copies.h"
+
+namespace korvane {
+namespace {
+
+using ExtentRecord = std::array<std::uint8_t, kExtentRecordSize>;
+
+struct ForkWalk {
+    std::uint32_t remaining = 0;
+    std::uint32_t blocksSoFar = 0;  // logical blocks of the fork walked so far
+    ForkCopyResult result;
+};
+
+// Copies the runs of one extent record. False when the walk must stop here
+// (an extent outside the volume or a failed transfer).
+bool copyRecordRuns(HfsContext& ctx, const ExtentRecord& record, int fd, ForkWalk& walk) {
+    const std::uint32_t volumeBlocks = ctx.mdb.allocationBlocks();
+    for (int i = 0; i < 3 && walk.remaining > 0; ++i) {
+        const ExtentDescriptor extent = extentDescriptor(ExtentRecordBytes(record), i);
+        if (extent.startBlock == 0 && extent.blockCount == 0) break;
+        if (std::uint32_t{extent.startBlock} + extent.blockCount > volumeBlocks) {
+            walk.result.extentOutsideVolume = true;
+            return false;
+        }
+        const std::uint64_t runBytes = std::uint64_t{extent.blockCount} * ctx.geometry.allocBlockSize;
+        const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(walk.remaining, runBytes));
+        walk.blocksSoFar += extent.blockCount;
+        if (n == 0) continue;
+        const RunResult run = readRunToFile(ctx, fd, extent.startBlock, n);
+        walk.result.unreadableSectors += run.unreadableSectors;
+        if (!run.ok) {
+            walk.result.deviceFailed = true;
+            return false;
+        }
+        walk.remaining -= n;
+        walk.result.copied += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+ForkCopyResult copyForkToFile(HfsContext& ctx, ExtentRecordBytes firstRecord, int fd, std::uint32_t fileID,
+                              std::uint32_t byteCount, std::uint8_t forkType) {
+    ForkWalk walk;
+    walk.remaining = byteCount;
+    if (ctx.geometry.allocBlockSize == 0) return walk.result;
+    ExtentRecord record;
+    std::copy(firstRecord.begin(), firstRecord.end(), record.begin());
+    // Each record must add blocks, so a volume's block count bounds the walk
+    // even when the extents tree hands back records that loop.
+    for (std::uint32_t records = 0; records <= ctx.mdb.allocationBlocks(); ++records) {
+        const std::uint32_t blocksBefore = walk.blocksSoFar;
+        if (!copyRecordRuns(ctx, record, fd, walk)) break;
+        if (walk.remaining == 0) break;
+        // The extents file is described by the volume header alone, and a
+        // record that adds nothing cannot lead any further.
+        if (fileID == kExtentsFileID || walk.blocksSoFar == blocksBefore || walk.blocksSoFar > 0xFFFF) {
+            walk.result.extentsMissing = true;
+            break;
+        }
+        const std::uint8_t* next =
+            findExtentRecord(ctx, fileID, static_cast<std::uint16_t>(walk.blocksSoFar), forkType);
+        if (next == nullptr) {
+            walk.result.extentsMissing = true;
+            break;
+        }
+        std::memcpy(record.data(), next, kExtentRecordSize);
+    }
+    walk.result.complete = walk.remaining == 0;
+    return walk.result;
+}
+
+const std::uint8_t* findExtentRecord(HfsContext& ctx, std::uint32_t fileID, std::uint16_t startBlock,
+                                     std::uint8_t forkType) {
+    TreeFile& tree = ctx.extentsTree;
+    if (!tree.isOpen() && !openExtentsTree(ctx)) return nullptr;
+    repairFreeNodes(tree.header);
+    std::uint32_t node = treeFirstLeaf(tree.header);
+    // A leaf chain visits each node once; more steps mean a cycle.
+    for (std::uint32_t steps = 0; node != 0 && steps < tree.nodeLimit(); ++steps) {
+        if (!readNode(tree, node) || nodeKind(tree.node) != kLeafNode) {
+            ++ctx.damagedNodes;
+            return nullptr;
+        }
+        for (std::uint16_t i = 0; i < nodeRecordCount(tree.node); ++i) {
+            const auto record = recordBytes(tree.node, i);
+            if (!record) {
+                ++ctx.damagedNodes;
+                break;
+            }
+            const auto key = parseExtentsKey(*record);
+            if (key && key->fileID == fileID && key->startBlock == startBlock && key->forkType == forkType) {
+                tree.recordIndex = i;
+                return record->data() + 8;
+            }
+        }
+        node = nodeFLink(tree.node);
+    }
+    return nullptr;
+}
+
+}  // namespace korvane

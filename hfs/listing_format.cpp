@@ -1,0 +1,76 @@
+#include "hfs/listing_format.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "hfs/byte_order.h"
+#include "hfs/catalog_records.h"
+#include "hfs/mac_date.h"
+
+namespace korvane {
+namespace {
+
+inline constexpr std::uint32_t kLargestShownLength = 9999999;
+inline constexpr std::size_t kDataLengthEnd = 41;      // last digit
+inline constexpr std::size_t kResourceLengthEnd = 50;  // last digit
+inline constexpr std::size_t kValenceEnd = 60;         // the closing bracket
+inline constexpr std::size_t kDirMarkOffset = 37;
+inline constexpr std::size_t kColumnEnds[] = {43, 52, 61, 76, 91};
+
+// Writes text so that its last character lands at byte last.
+void placeEndingAt(ListingEntry& entry, std::size_t last, const std::string& text) {
+    const std::size_t start = last + 1 - text.size();
+    std::memcpy(entry.bytes.data() + start, text.data(), text.size());
+}
+
+void place(ListingEntry& entry, std::size_t offset, std::string_view text) {
+    std::memcpy(entry.bytes.data() + offset, text.data(), text.size());
+}
+
+void blankDisplayText(ListingEntry& entry) {
+    std::memset(entry.bytes.data() + ListingEntry::kDisplayOffset, ' ', ListingEntry::kSize - ListingEntry::kDisplayOffset);
+    for (std::size_t end : kColumnEnds) entry.bytes[end] = 0;
+}
+
+}  // namespace
+
+std::string formatLength(std::uint32_t length) {
+    if (length <= kLargestShownLength) return std::to_string(length);
+    std::uint32_t shown = length / 1024;
+    char unit = 'k';
+    if (shown > kLargestShownLength) {
+        shown /= 1024;
+        unit = 'M';
+    }
+    return std::to_string(shown) + unit;
+}
+
+std::string formatMacDate(std::uint32_t date) {
+    const MacDateFields f = macDateToFields(date);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", f.month, f.day, f.year % 100, f.hour, f.minute);
+    return text;
+}
+
+ListingEntry makeListingEntry(std::string_view name, std::span<const std::uint8_t> data) {
+    ListingEntry entry;
+    entry.bytes[1] = data[0];
+    std::memcpy(entry.bytes.data() + ListingEntry::kNameOffset, name.data(), std::min(name.size(), kMaxNameLength));
+    blankDisplayText(entry);
+    const std::uint8_t* p = data.data();
+    if (data[0] == kDirectoryRecord) {
+        place(entry, kDirMarkOffset, "<DIR>");
+        placeEndingAt(entry, kValenceEnd, "[" + std::to_string(loadBE16(p + dirrec::valence)) + "]");
+        place(entry, ListingEntry::kCreatedOffset, formatMacDate(loadBE32(p + dirrec::created)));
+        place(entry, ListingEntry::kModifiedOffset, formatMacDate(loadBE32(p + dirrec::modified)));
+    } else {
+        placeEndingAt(entry, kDataLengthEnd, formatLength(loadBE32(p + filrec::dataLogicalLength)));
+        placeEndingAt(entry, kResourceLengthEnd, formatLength(loadBE32(p + filrec::resourceLogicalLength)));
+        place(entry, ListingEntry::kSignatureOffset, std::string_view(reinterpret_cast<const char*>(p + filrec::fileType), 8));
+        place(entry, ListingEntry::kCreatedOffset, formatMacDate(loadBE32(p + filrec::created)));
+        place(entry, ListingEntry::kModifiedOffset, formatMacDate(loadBE32(p + filrec::modified)));
+    }
+    return entry;
+}
+
+}  // namespace korvane

@@ -1,0 +1,64 @@
+#include "hfs/mac_date.h"
+
+#include <ctime>
+
+namespace korvane {
+namespace {
+
+// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
+long long daysFromCivil(long long year, unsigned month, unsigned day) {
+    year -= month <= 2;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+}
+
+void civilFromDays(long long days, int& year, int& month, int& day) {
+    days += 719468;
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    year = static_cast<int>(static_cast<long long>(yearOfEra) + era * 400 + (month <= 2));
+}
+
+}  // namespace
+
+MacDateFields macDateToFields(std::uint32_t date) {
+    MacDateFields fields;
+    if (date <= kMacEpochOffset) return fields;
+    const long long seconds = static_cast<long long>(date) - kMacEpochOffset;
+    civilFromDays(seconds / 86400, fields.year, fields.month, fields.day);
+    const long long inDay = seconds % 86400;
+    fields.hour = static_cast<int>(inDay / 3600);
+    fields.minute = static_cast<int>(inDay / 60 % 60);
+    fields.second = static_cast<int>(inDay % 60);
+    return fields;
+}
+
+std::uint32_t fieldsToMacDate(int year, int month, int day, int hour, int minute) {
+    if (month < 1 || month > 12 || day < 1 || day > 31) return kMacEpochOffset;
+    const long long seconds =
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 + hour * 3600LL + minute * 60LL;
+    const long long mac = seconds + kMacEpochOffset;
+    if (seconds < 0) return kMacEpochOffset;
+    if (mac > 0xFFFFFFFFLL) return 0xFFFFFFFFu;
+    return static_cast<std::uint32_t>(mac);
+}
+
+std::uint32_t macNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const long long seconds = daysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                                            static_cast<unsigned>(local.tm_mday)) * 86400 +
+                              local.tm_hour * 3600LL + local.tm_min * 60LL + local.tm_sec;
+    return static_cast<std::uint32_t>(seconds + kMacEpochOffset);
+}
+
+}  // namespace korvane

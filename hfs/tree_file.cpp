@@ -1,0 +1,57 @@
+#include "hfs/tree_file.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "hfs/hfs_context.h"
+#include "hfs/working_copies.h"
+
+namespace korvane {
+namespace {
+
+void closeWorkingFile(HfsContext& ctx, TreeFile& tree) {
+    if (tree.isOpen()) {
+        close(tree.handle);
+        unlink(tree.path.c_str());
+        ctx.working_files.erase(tree.path);
+    }
+    tree = TreeFile{tree.isCatalog};
+}
+
+}  // namespace
+
+HfsContext::~HfsContext() { releaseTrees(*this); }
+
+void releaseTrees(HfsContext& ctx) {
+    closeWorkingFile(ctx, ctx.extentsTree);
+    closeWorkingFile(ctx, ctx.catalogTree);
+}
+
+
+std::uint32_t TreeFile::nodeLimit() const {
+    return std::min<std::uint32_t>(treeTotalNodes(header), fileSize / kNodeSize);
+}
+
+bool readNode(TreeFile& tree, std::uint32_t n) {
+    tree.nodeNumber = n;
+    tree.recordIndex = 0;
+    tree.nodeValid = false;
+    const bool inTree = n == 0 || n < treeTotalNodes(tree.header);
+    if (tree.isOpen() && inTree) {
+        const off_t position = static_cast<off_t>(n) * static_cast<off_t>(kNodeSize);
+        tree.nodeValid = pread(tree.handle, tree.node.data(), kNodeSize, position) == static_cast<ssize_t>(kNodeSize);
+    }
+    if (!tree.nodeValid) tree.node.fill(0);
+    return tree.nodeValid;
+}
+
+bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer) {
+    if (!tree.isOpen()) return false;
+    const off_t position = static_cast<off_t>(n) * static_cast<off_t>(kNodeSize);
+    const bool nodeWritten = pwrite(tree.handle, buffer.data(), kNodeSize, position) == static_cast<ssize_t>(kNodeSize);
+    const bool headerWritten = pwrite(tree.handle, tree.header.data(), kNodeSize, 0) == static_cast<ssize_t>(kNodeSize);
+    return nodeWritten && headerWritten;
+}
+
+}  // namespace korvane

@@ -1,0 +1,90 @@
+#include "hfs/working_copies.h"
+
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "core/messages.h"
+#include "core/notices.h"
+#include "hfs/byte_order.h"
+#include "hfs/catalog_records.h"
+#include "hfs/fork_copy.h"
+
+namespace korvane {
+namespace {
+
+inline constexpr int kCopyingCatalog = 19;
+inline constexpr int kCopyingExtents = 20;
+inline constexpr int kErrorReadingData = 25;
+inline constexpr int kNoRoomForWorkingFiles = 49;
+
+inline constexpr const char* kCatalogIncomplete =
+    "The catalog could not be read completely: some entries may be missing.";
+
+std::string temporaryDirectory() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir != nullptr && *dir != '\0' ? dir : "/tmp";
+}
+
+bool hasRoomFor(const std::string& dir, std::uint32_t bytes) {
+    struct statvfs info {};
+    if (statvfs(dir.c_str(), &info) != 0) return true;  // unknown: let the writes tell
+    return static_cast<unsigned long long>(info.f_bavail) * info.f_frsize >= bytes;
+}
+
+// Creates an empty working file named prefix + a unique suffix; fatal when
+// there is no room for sizeNeeded bytes or the file cannot be made.
+void createWorkingFile(HfsContext& ctx, TreeFile& tree, const char* prefix, std::uint32_t sizeNeeded) {
+    const std::string dir = temporaryDirectory();
+    std::string path = dir + "/" + prefix + "XXXXXX";
+    const int fd = hasRoomFor(dir, sizeNeeded) ? mkstemp(path.data()) : -1;
+    if (fd < 0) fatal_notice(ctx, std::string(message(kNoRoomForWorkingFiles)));
+    tree.handle = fd;
+    tree.path = path;
+    ctx.working_files.insert(path);
+}
+
+// Reads node 0 into the header buffer; a missing header reads as zeros, so
+// the tree then has no nodes and every lookup finds nothing.
+void loadHeader(TreeFile& tree) {
+    if (pread(tree.handle, tree.header.data(), kNodeSize, 0) != static_cast<ssize_t>(kNodeSize)) tree.header.fill(0);
+    repairFreeNodes(tree.header);
+}
+
+}  // namespace
+
+CatalogOpen openCatalogTree(HfsContext& ctx) {
+    releaseTrees(ctx);
+    TreeFile& tree = ctx.catalogTree;
+    ctx.damagedNodes = 0;
+    tree.fileSize = ctx.mdb.catalogFileSize();
+    createWorkingFile(ctx, tree, "CAT", tree.fileSize);
+    set_status(ctx, std::string(message(kCopyingCatalog)).c_str(), nullptr);
+    if (extentDescriptor(ctx.mdb.catalogExtents(), 0).blockCount == 0) {
+        fatal_notice(ctx, std::string(message(kErrorReadingData)));
+    }
+    const ForkCopyResult copy = copyForkToFile(ctx, ctx.mdb.catalogExtents(), tree.handle, kCatalogFileID,
+                                               tree.fileSize, kDataFork);
+    loadHeader(tree);
+    if (!copy.complete) {
+        show_notice(ctx, kCatalogIncomplete);
+        return CatalogOpen::Incomplete;
+    }
+    return CatalogOpen::Complete;
+}
+
+bool openExtentsTree(HfsContext& ctx) {
+    TreeFile& tree = ctx.extentsTree;
+    if (tree.isOpen()) return true;
+    set_status(ctx, std::string(message(kCopyingExtents)).c_str(), nullptr);
+    tree.fileSize = ctx.mdb.extentsFileSize();
+    createWorkingFile(ctx, tree, "EXT", tree.fileSize);
+    copyForkToFile(ctx, ctx.mdb.extentsExtents(), tree.handle, kExtentsFileID, tree.fileSize, kDataFork);
+    loadHeader(tree);
+    return true;
+}
+
+}  // namespace korvane

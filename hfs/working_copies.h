@@ -1,0 +1,30 @@
+#pragma once
+// Making and discarding the working copies of the open volume's trees.
+// Volume discovery fills ctx.geometry and ctx.mdb, then calls openCatalogTree
+// and enterRootDirectory (hfs/current_directory.h).
+
+#include "hfs/hfs_context.h"
+
+namespace korvane {
+
+enum class CatalogOpen {
+    Complete,    // the whole catalog file was copied
+    Incomplete,  // part of it could not be read; what was read is usable
+};
+
+// Discards both working copies of the previous volume and copies the catalog
+// file of the volume described by ctx.mdb into a new "CAT" working file
+// (registered in ctx.working_files). Shows "Copying catalog..." on the status
+// line. An empty first catalog extent ("Error reading data. Restart the
+// program.") and a lack of room for the working file are fatal, as the
+// program cannot go on without a catalog.
+CatalogOpen openCatalogTree(HfsContext& ctx);
+
+// Copies the extents-overflow file into an "EXT" working file. Called on
+// first need by findExtentRecord; false when the copy could not be made.
+bool openExtentsTree(HfsContext& ctx);
+
+// Closes and deletes both working files (at exit, and before a new volume).
+void releaseTrees(HfsContext& ctx);
+
+}  // namespace korvane
