@@ -1,0 +1,176 @@
+#include "util/pc_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+#include "tests/support/scripted_host.h"
+#include "tests/util/scratch_dir.h"
+#include "util/drives.h"
+#include "util/temp_files.h"
+
+namespace korvane {
+namespace {
+
+using korvane::testing::ScratchDir;
+using korvane::testing::ScriptedHost;
+
+std::string read_all(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Writes each notice to stderr, where a death test can match it.
+struct PrintingHost : ScriptedHost {
+    NoticeEnd show_notice(const std::string& text) override {
+        std::fprintf(stderr, "notice[%s]\n", text.c_str());
+        return NoticeEnd::Answered;
+    }
+};
+
+void write_all(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+TEST(CreateFile, EmptiesAnExistingRegularFile) {
+    ScratchDir dir;
+    write_all(dir / "old.txt", "previous contents");
+    ScriptedHost host;
+    CoreContext ctx(host);
+    int fd = create_file(ctx, dir / "old.txt");
+    ASSERT_EQ(write(fd, "new", 3), 3);
+    close(fd);
+    EXPECT_EQ(read_all(dir / "old.txt"), "new");
+}
+
+TEST(CreateFileDeathTest, NeverWritesThroughASymbolicLink) {
+    ScratchDir dir;
+    write_all(dir / "victim", "keep me");
+    std::filesystem::create_symlink(dir / "victim", dir / "link");
+    EXPECT_EXIT(
+            {
+                ScriptedHost host;
+                CoreContext ctx(host);
+                create_file(ctx, dir / "link");
+            },
+            ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(read_all(dir / "victim"), "keep me");
+}
+
+TEST(CreateFileDeathTest, RefusesAFifoAndADirectoryWithTheOpenErrorText) {
+    ScratchDir dir;
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir / "folder");
+    for (const std::string& name : {dir / "pipe", dir / "folder"}) {
+        EXPECT_EXIT(
+                {
+                    PrintingHost host;
+                    CoreContext ctx(host);
+                    create_file(ctx, name);
+                },
+                ::testing::ExitedWithCode(1), "notice\\[Error opening file:" + name + "\\]");
+    }
+}
+
+TEST(OpenFileDeathTest, AMissingFileIsFatalWithThePathRightAfterTheText) {
+    ScratchDir dir;
+    const std::string missing = dir / "missing.bin";
+    EXPECT_EXIT(
+            {
+                PrintingHost host;
+                CoreContext ctx(host);
+                open_file_ro(ctx, missing);
+            },
+            ::testing::ExitedWithCode(1), "notice\\[Error opening file:" + missing + "\\]");
+}
+
+TEST(FileStamp, IsTheLocalDosDateAndTimeOfARegularFile) {
+    ScratchDir dir;
+    write_all(dir / "dated", "x");
+    std::tm when{};
+    when.tm_year = 1996 - 1900;
+    when.tm_mon = 4;
+    when.tm_mday = 23;
+    when.tm_hour = 9;
+    when.tm_min = 5;
+    when.tm_sec = 7;
+    int fd = open((dir / "dated").c_str(), O_RDWR);
+    ASSERT_TRUE(set_file_time(fd, when));
+    close(fd);
+    // 1996-05-23 09:05:07 -> date (16 << 9 | 5 << 5 | 23), time (9 << 11 | 5 << 5 | 3): seconds halve.
+    EXPECT_EQ(file_stamp(dir / "dated"), (16u << 9 | 5u << 5 | 23u) << 16 | (9u << 11 | 5u << 5 | 3u));
+}
+
+TEST(FileStamp, IsZeroForDirectoriesAndMissingNames) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "folder");
+    EXPECT_EQ(file_stamp(dir / "folder"), 0u);
+    EXPECT_EQ(file_stamp(dir / "nothing"), 0u);
+    write_all(dir / ".hidden", "");
+    EXPECT_NE(file_stamp(dir / ".hidden"), 0u) << "a dot file exists and must not be overwritten as if absent";
+}
+
+TEST(DosStamp, ClampsYearsTheFormatCannotHold) {
+    std::tm old{};
+    old.tm_year = 1970 - 1900;
+    old.tm_mday = 1;
+    EXPECT_EQ(dos_stamp(old), (1u << 5 | 1u) << 16);
+}
+
+TEST(HasFreeSpace, CountsWholeFreeFragmentsOnTheFileSystem) {
+    ScratchDir dir;
+    EXPECT_TRUE(has_free_space(dir.path, 0));
+    EXPECT_TRUE(has_free_space(dir.path, 4096));
+    EXPECT_FALSE(has_free_space(dir.path, std::uint64_t(1) << 62));
+    EXPECT_FALSE(has_free_space(dir / "no-such-folder", 0));
+    EXPECT_TRUE(drive_has_long_names(dir.path));
+}
+
+TEST(Drives, MountPointsAreTheDrivesAndTheCurrentOneHoldsTheWorkingDirectory) {
+    auto drives = parse_mounts("proc /proc proc rw 0 0\n/dev/sdb1 /media/My\\040Disk vfat rw 0 0\n");
+    ASSERT_EQ(drives.size(), 2u);
+    EXPECT_EQ(drives[1].mount_point, "/media/My Disk");
+    EXPECT_EQ(drives[1].fs_type, "vfat");
+    EXPECT_FALSE(list_drives().empty());
+    EXPECT_EQ(drive_of("/proc/self"), "/proc");
+}
+
+TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRemembered) {
+    ScratchDir dir;
+    setenv("TMPDIR", dir.path.c_str(), 1);
+    ScriptedHost host;
+    CoreContext ctx(host);
+    std::string path;
+    int fd = create_temp_file(ctx, path, "CATALOG", 4096);
+    unsetenv("TMPDIR");
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(path.rfind(dir / "CAT", 0), 0u) << path;
+    EXPECT_TRUE(std::filesystem::is_regular_file(path));
+    EXPECT_EQ(ctx.working_files.count(path), 1u);
+    remove_working_file(ctx, path);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(ctx.working_files.empty());
+}
+
+TEST(TempFilesDeathTest, AFatalNoticeRemovesTheWorkingFiles) {
+    ScratchDir dir;
+    EXPECT_EXIT(
+            {
+                setenv("TMPDIR", dir.path.c_str(), 1);
+                ScriptedHost host;
+                CoreContext ctx(host);
+                std::string path;
+                close(create_temp_file(ctx, path, "EXT", 512));
+                // No room for this one: the fatal notice ends the process.
+                create_temp_file(ctx, path, "CAT", std::uint64_t(1) << 62);
+            },
+            ::testing::ExitedWithCode(1), "");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+}
+
+}  // namespace
+}  // namespace korvane

@@ -1,0 +1,96 @@
+#include "util/pc_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "core/messages.h"
+#include "core/notices.h"
+
+namespace korvane {
+namespace {
+
+[[noreturn]] void fatal_open_error(CoreContext& ctx, const std::string& path) {
+    fatal_notice(ctx, std::string(kErrorOpeningFile) + path);
+}
+
+// Opens without blocking on a FIFO and without following a final link, then
+// insists on a regular file before anything is emptied.
+int create_regular(const std::string& path, int extra_flags, bool empty_it) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | extra_flags, 0666);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (empty_it && ftruncate(fd, 0) != 0)) {
+        ::close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+int open_existing(CoreContext& ctx, const std::string& path, int flags) {
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) fatal_open_error(ctx, path);
+    return fd;
+}
+
+}  // namespace
+
+int create_file(CoreContext& ctx, const std::string& path) {
+    int fd = create_regular(path, 0, true);
+    if (fd < 0) fatal_open_error(ctx, path);
+    return fd;
+}
+
+int open_file_rw(CoreContext& ctx, const std::string& path) { return open_existing(ctx, path, O_RDWR); }
+
+int open_file_ro(CoreContext& ctx, const std::string& path) { return open_existing(ctx, path, O_RDONLY); }
+
+std::FILE* open_stream(CoreContext& ctx, const std::string& path, const std::string& mode) {
+    int fd = -1;
+    const bool plus = mode.find('+') != std::string::npos;
+    switch (mode.empty() ? 'r' : mode[0]) {
+        case 'w': fd = create_regular(path, 0, true); break;
+        case 'a': fd = create_regular(path, O_APPEND, false); break;
+        default: fd = ::open(path.c_str(), (plus ? O_RDWR : O_RDONLY) | O_CLOEXEC); break;
+    }
+    std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, mode.c_str());
+    if (stream == nullptr) {
+        if (fd >= 0) ::close(fd);
+        fatal_open_error(ctx, path);
+    }
+    return stream;
+}
+
+std::uint32_t dos_stamp(const std::tm& t) {
+    int year = t.tm_year + 1900;
+    if (year < 1980) return (1u << 5 | 1u) << 16;  // 1980-01-01 00:00:00
+    if (year > 2107) return 0xFF9FBF7Du;           // 2107-12-31 23:59:58
+    const std::uint32_t date = static_cast<std::uint32_t>((year - 1980) << 9 | (t.tm_mon + 1) << 5 | t.tm_mday);
+    const std::uint32_t time = static_cast<std::uint32_t>(t.tm_hour << 11 | t.tm_min << 5 | std::min(t.tm_sec, 59) / 2);
+    return date << 16 | time;
+}
+
+std::uint32_t file_stamp(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+    std::tm local_time{};
+    localtime_r(&info.st_mtime, &local_time);
+    const std::uint32_t stamp = dos_stamp(local_time);
+    return stamp == 0 ? 0xFFFFFFFFu : stamp;
+}
+
+bool set_file_time(int fd, const std::tm& local_time) {
+    std::tm copy = local_time;
+    copy.tm_isdst = -1;
+    const std::time_t when = std::mktime(&copy);
+    if (when == static_cast<std::time_t>(-1)) return false;
+    const struct timespec times[2] = {{when, 0}, {when, 0}};
+    return futimens(fd, times) == 0;
+}
+
+int remove_pc_file(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : -1; }
+
+}  // namespace korvane

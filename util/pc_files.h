@@ -1,0 +1,41 @@
+#pragma once
+// PC files for copies: descriptors whose open failure ends the program with
+// "Error opening file:" and the path, so callers never test for it. Every file
+// is binary (no translation of line ends exists on Linux anyway).
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "core/core_context.h"
+
+namespace korvane {
+
+// Creates the file, or empties an existing one, for reading and writing.
+// Refuses (fatally) to follow a final symbolic link or to empty anything but
+// a regular file, so a copy never writes into a device, a FIFO or through a
+// link planted in the destination.
+int create_file(CoreContext& ctx, const std::string& path);
+// Opens an existing file or a device (a port such as /dev/lp0) for reading
+// and writing, without creating or emptying it.
+int open_file_rw(CoreContext& ctx, const std::string& path);
+int open_file_ro(CoreContext& ctx, const std::string& path);
+// A buffered stream with an fopen mode ("w+b", "a+b", "r+b", "rb"); modes
+// that create or empty follow the rules of create_file.
+std::FILE* open_stream(CoreContext& ctx, const std::string& path, const std::string& mode);
+
+// The MS-DOS date and time of a regular file (date word high, time word low,
+// local time, 2-second resolution); 0 when no regular file has that name;
+// 0xFFFFFFFF for a file whose stamp would be 0. Callers use it to test
+// whether a file exists.
+std::uint32_t file_stamp(const std::string& path);
+// The stamp of a local calendar time (years outside 1980-2107 are clamped).
+std::uint32_t dos_stamp(const std::tm& local_time);
+// Sets a file's modification (and access) time from a local calendar time.
+bool set_file_time(int fd, const std::tm& local_time);
+
+// 0 when the file was removed.
+int remove_pc_file(const std::string& path);
+
+}  // namespace korvane
