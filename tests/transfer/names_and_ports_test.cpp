@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "core/app_state.h"
+#include "transfer/output_port.h"
+#include "transfer/pc_name_guard.h"
+
+namespace korvane {
+namespace {
+
+TEST(PcNameGuard, NoNameFromAVolumeLeavesTheDirectory) {
+    EXPECT_EQ(safe_pc_component("a/b"), "a_b");
+    EXPECT_EQ(safe_pc_component("/"), "_");
+    EXPECT_EQ(safe_pc_component(std::string("x\0y", 3)), "x_y");
+    EXPECT_EQ(safe_pc_component("."), "_");
+    EXPECT_EQ(safe_pc_component(".."), "__");
+    EXPECT_EQ(safe_pc_component("../etc"), ".._etc");
+    EXPECT_EQ(safe_pc_component("..."), "...");
+    EXPECT_EQ(safe_pc_component(""), "");
+}
+
+TEST(OutputPorts, NamesBitsAndDevices) {
+    EXPECT_EQ(port_from_name("lpt2"), 2);
+    EXPECT_EQ(port_from_name("COM4"), 7);
+    EXPECT_EQ(port_from_name("FILE"), 0);
+    EXPECT_FALSE(port_from_name("COM5").has_value());
+    EXPECT_EQ(port_name(5), "COM2");
+    EXPECT_EQ(default_port_devices()[3], "/dev/lp2");
+    EXPECT_EQ(default_port_devices()[4], "/dev/ttyS0");
+
+    // Renaming on the fly with LPT1 gives 0x102; each setting keeps the other.
+    std::uint32_t options = with_naming_mode(with_output_port(0, 1), kNamingAsk);
+    EXPECT_EQ(options, 0x102u);
+    EXPECT_EQ(output_port(options), 1);
+    EXPECT_EQ(with_output_port(options, kPortFile), 0x002u);
+    EXPECT_EQ(with_naming_mode(options, kNamingShort), 0x101u);
+}
+
+}  // namespace
+}  // namespace korvane

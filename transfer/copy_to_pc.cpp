@@ -1,0 +1,263 @@
+#include "transfer/copy_to_pc.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "core/messages.h"
+#include "core/notices.h"
+#include "hfs/btree_node.h"
+#include "hfs/byte_order.h"
+#include "hfs/catalog_search.h"
+#include "hfs/fork_copy.h"
+#include "hfs/name_order.h"
+#include "transfer/copy_texts.h"
+#include "transfer/dos_name.h"
+#include "transfer/macbinary_header.h"
+#include "transfer/pc_output.h"
+#include "util/drives.h"
+
+namespace korvane {
+namespace {
+
+// What a record visitor asks of the walk.
+enum class Walk { Next, Stop, End };
+using RecordVisitor = std::function<Walk(const CatalogKey&, std::span<const std::uint8_t>)>;
+
+enum class EscapePoll { PerNode, PerRecord };
+
+// Visits the leaf records of parentID from the found one on, in key order,
+// following the forward links. The node being walked is kept in a copy of
+// its own, so the copies of nested folders may read other nodes meanwhile.
+// The walk visits at most as many nodes as the tree holds.
+int walk_folder(TransferContext& ctx, const FoundEntry& start, std::uint32_t parentID, EscapePoll poll,
+                const RecordVisitor& visit) {
+    NodeBuffer node = ctx.catalogTree.node;
+    std::uint16_t index = start.index;
+    const std::uint32_t node_limit = ctx.catalogTree.nodeLimit();
+    for (std::uint32_t visited = 1;; ++visited) {
+        if (poll == EscapePoll::PerNode && ctx.host.escape_requested()) return kCopyStop;
+        for (; index < nodeRecordCount(node); ++index) {
+            auto record = recordBytes(node, index);
+            if (!record) continue;
+            auto key = parseCatalogKey(*record);
+            if (!key) continue;
+            if (key->parentID != parentID) return kCopyDone;
+            if (poll == EscapePoll::PerRecord && ctx.host.escape_requested()) return kCopyStop;
+            Walk next = visit(*key, catalogRecordData(*record, *key));
+            if (next == Walk::Stop) return kCopyStop;
+            if (next == Walk::End) return kCopyDone;
+        }
+        std::uint32_t next_node = nodeFLink(node);
+        if (next_node == 0 || visited >= node_limit || !readNode(ctx.catalogTree, next_node)) return kCopyDone;
+        if (nodeKind(ctx.catalogTree.node) != kLeafNode) return kCopyDone;
+        node = ctx.catalogTree.node;
+        index = 0;
+    }
+}
+
+std::uint8_t record_kind(std::span<const std::uint8_t> record) {
+    return isWholeRecord(record) ? record[0] : 0;
+}
+
+// Copies one entry of a folder being walked: folders unless skipped, files
+// after counting them; thread records and damaged records are passed over.
+Walk copy_entry(TransferContext& ctx, const CatalogKey& key, std::span<const std::uint8_t> record,
+                bool skip_folders) {
+    switch (record_kind(record)) {
+        case kDirectoryRecord:
+            if (!skip_folders && copy_folder(ctx, key, record) == kCopyStop) return Walk::Stop;
+            return Walk::Next;
+        case kFileRecord:
+            ++ctx.running_file_count;
+            return copy_file(ctx, key, record) == kCopyStop ? Walk::Stop : Walk::Next;
+        default:
+            return Walk::Next;
+    }
+}
+
+std::string_view without_leading_blanks(std::string_view name) {
+    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+    return name;
+}
+
+// Makes (or reuses) the PC directory for a folder and enters it. A name that
+// converts to nothing, or an entry of that name that is not a real
+// directory, makes the folder unusable: nothing of it is copied.
+bool enter_pc_directory(TransferContext& ctx, const std::string& pc_name, const std::string& shown,
+                        int& parent_fd) {
+    if (!pc_name.empty()) {
+        mkdir(pc_name.c_str(), 0777);  // an existing directory is reused; the open below decides
+        int dir_fd = open(pc_name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        parent_fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir_fd >= 0 && parent_fd >= 0 && fchdir(dir_fd) == 0) {
+            close(dir_fd);
+            return true;
+        }
+        if (dir_fd >= 0) close(dir_fd);
+        if (parent_fd >= 0) close(parent_fd);
+    }
+    show_notice(ctx, format_text(kFolderSkipped, shown));
+    return false;
+}
+
+void leave_pc_directory(int parent_fd) {
+    // The parent was held open, so the way back cannot go astray.
+    if (fchdir(parent_fd) != 0) std::perror("fchdir");
+    close(parent_fd);
+}
+
+struct MacFolderPosition {
+    std::uint32_t dir_id;
+    std::uint32_t parent_id;
+    std::string path;
+};
+
+ExtentRecordBytes extent_record(std::span<const std::uint8_t> record, std::size_t offset) {
+    return ExtentRecordBytes(record.data() + offset, kExtentRecordSize);
+}
+
+struct ForkSummary {
+    bool complete = true;
+    void add(const ForkCopyResult& result) {
+        complete = complete && result.complete && result.unreadableSectors == 0 && !result.deviceFailed;
+    }
+};
+
+ForkCopyResult copy_fork(TransferContext& ctx, int fd, std::span<const std::uint8_t> record, bool resource) {
+    std::uint32_t file_id = loadBE32(record, filrec::fileNumber);
+    std::uint32_t length = loadBE32(record, resource ? filrec::resourceLogicalLength : filrec::dataLogicalLength);
+    if (length == 0) return ForkCopyResult{.complete = true};
+    return copyForkToFile(ctx, extent_record(record, resource ? filrec::resourceExtents : filrec::dataExtents), fd,
+                          file_id, length, resource ? kResourceFork : kDataFork);
+}
+
+MacBinaryFields macbinary_fields(const CatalogKey& key, std::span<const std::uint8_t> record) {
+    MacBinaryFields fields;
+    fields.name = key.name;
+    std::copy_n(record.begin() + filrec::fileType, 4, fields.type.begin());
+    std::copy_n(record.begin() + filrec::creator, 4, fields.creator.begin());
+    fields.finder_flags = loadBE16(record, filrec::finderFlags);
+    fields.vertical = loadBE16(record, filrec::finderFlags + 2);
+    fields.horizontal = loadBE16(record, filrec::finderFlags + 4);
+    fields.data_length = loadBE32(record, filrec::dataLogicalLength);
+    fields.resource_length = loadBE32(record, filrec::resourceLogicalLength);
+    fields.created = loadBE32(record, filrec::created);
+    fields.modified = loadBE32(record, filrec::modified);
+    return fields;
+}
+
+// The header, the data fork, zeros up to the next multiple of 128 (only when
+// a resource fork follows), the resource fork. A data fork cut short is
+// filled up with zeros so that the resource fork still starts where the
+// header says it does.
+bool write_macbinary(TransferContext& ctx, int fd, const CatalogKey& key, std::span<const std::uint8_t> record) {
+    MacBinaryFields fields = macbinary_fields(key, record);
+    auto header = make_macbinary_header(fields);
+    if (!write_all(fd, header.data(), header.size())) return false;
+    ForkSummary summary;
+    ForkCopyResult data = copy_fork(ctx, fd, record, false);
+    summary.add(data);
+    if (fields.resource_length > 0) {
+        std::uint64_t written = kMacBinaryHeaderSize + data.copied;
+        write_zeros(fd, macbinary_resource_offset(fields.data_length) - written);
+        summary.add(copy_fork(ctx, fd, record, true));
+    }
+    return summary.complete;
+}
+
+// Opens what the file is copied to: the port, or a PC file named by the
+// naming mode. -1 means the file is skipped (already reported or cancelled).
+int open_output(TransferContext& ctx, int port, std::string_view name, std::span<const std::uint8_t> record) {
+    if (port != kPortFile) return open_output_port(ctx, port);
+    if (naming_mode(ctx.state.output_options) == static_cast<int>(kNamingAsk)) return ask_dos_name(ctx, name);
+    return make_dos_name(ctx, name, record);
+}
+
+}  // namespace
+
+int copy_matching(TransferContext& ctx, std::string_view pattern) {
+    const bool wildcard = pattern.find('*') != std::string_view::npos;
+    const std::uint32_t folder = ctx.state.current_dir_id;
+    auto found = findEntry(ctx, pattern, kAnyEntry, folder);
+    if (!found) return kCopyNoEntry;
+    const bool skip_folders = (ctx.state.option_flags & kFilesOnly) != 0;
+    return walk_folder(ctx, *found, folder, EscapePoll::PerNode,
+                       [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
+                           std::uint8_t kind = record_kind(record);
+                           if (kind != kDirectoryRecord && kind != kFileRecord) return Walk::Next;
+                           if (matchName(pattern, key.name) != 0) return Walk::Next;
+                           Walk next = copy_entry(ctx, key, record, skip_folders);
+                           return next == Walk::Next && !wildcard ? Walk::End : next;
+                       });
+}
+
+int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std::uint8_t> record) {
+    if (record_kind(record) != kDirectoryRecord) return kCopyDone;
+    std::string_view name = without_leading_blanks(key.name);
+    std::string shown = shown_mac_name(name);
+    std::string pc_name = pc_folder_name(ctx, name);
+    int parent_fd = -1;
+    if (!enter_pc_directory(ctx, pc_name, shown, parent_fd)) return kCopyDone;
+    if (ctx.log.is_open()) ctx.log.write(format_text(message(16), shown, pc_name) + "\r\n");
+
+    MacFolderPosition saved{ctx.state.current_dir_id, ctx.state.current_parent_id, ctx.state.current_path};
+    const std::uint32_t dir_id = loadBE32(record, dirrec::dirID);
+    ctx.state.current_parent_id = key.parentID;
+    ctx.state.current_dir_id = dir_id;
+
+    int result = kCopyDone;
+    // An empty folder has nothing but its thread record: nothing to find.
+    if (auto first = findEntry(ctx, "*", kAnyEntry, dir_id)) {
+        result = walk_folder(ctx, *first, dir_id, EscapePoll::PerRecord,
+                             [&](const CatalogKey& child, std::span<const std::uint8_t> data) {
+                                 return copy_entry(ctx, child, data, false);
+                             });
+    }
+    ctx.state.current_dir_id = saved.dir_id;
+    ctx.state.current_parent_id = saved.parent_id;
+    ctx.state.current_path = saved.path;
+    leave_pc_directory(parent_fd);
+    return result;
+}
+
+int copy_file(TransferContext& ctx, const CatalogKey& key, std::span<const std::uint8_t> record) {
+    if (record_kind(record) != kFileRecord) return kCopyDone;
+    const int port = output_port(ctx.state.output_options);
+    const std::uint32_t data_length = loadBE32(record, filrec::dataLogicalLength);
+    const std::uint32_t resource_length = loadBE32(record, filrec::resourceLogicalLength);
+    if (port == kPortFile && !has_free_space("", std::uint64_t{data_length} + resource_length)) {
+        show_notice(ctx, std::string(message(55)));
+        return kCopyNoSpace;
+    }
+    const std::uint16_t mode = ctx.state.option_flags & kCopyModeMask;
+    if (mode == kCopyDataFork && data_length == 0) {
+        show_notice(ctx, format_text(message(8), shown_mac_name(key.name)));
+        return kCopyDone;
+    }
+    if (mode == kCopyResourceFork && resource_length == 0) {
+        show_notice(ctx, format_text(message(9), shown_mac_name(key.name)));
+        return kCopyDone;
+    }
+    int fd = open_output(ctx, port, key.name, record);
+    if (fd < 0) return port != kPortFile ? kCopyStop : kCopyDone;
+
+    bool complete = true;
+    if (mode == kCopyMacBinary) {
+        complete = write_macbinary(ctx, fd, key, record);
+    } else {
+        ForkSummary summary;
+        summary.add(copy_fork(ctx, fd, record, mode == kCopyResourceFork));
+        complete = summary.complete;
+        if (port == kPortFile) set_pc_file_date(fd, loadBE32(record, filrec::modified));
+    }
+    close(fd);
+    if (!complete) show_notice(ctx, format_text(kIncompleteCopy, shown_mac_name(key.name)));
+    return kCopyDone;
+}
+
+}  // namespace korvane
