@@ -1,0 +1,25 @@
+#include "app/command_line.h"
+
+namespace korvane {
+namespace {
+
+// MODE R, MODE R+ and MODE R- switch the drive reset; other arguments do nothing.
+void set_reset_mode(Context& ctx, const ParsedCommand& command) {
+    const std::string& argument = command.first;
+    if (argument.empty() || (argument[0] != 'R' && argument[0] != 'r')) return;
+    if (argument.size() == 1 || argument[1] == '+') {
+        ctx.state.reset_each_access = true;
+    } else if (argument[1] == '-') {
+        ctx.state.reset_each_access = false;
+    }
+}
+
+}  // namespace
+
+// Each layer adds its commands here, one line per handler, as it lands:
+//   handlers.add(CommandCode::Dir, run_dir_command);
+void connect_command_handlers(CommandHandlers& handlers) {
+    handlers.add(CommandCode::Mode, set_reset_mode);
+}
+
+}  // namespace korvane

@@ -1,0 +1,137 @@
+#include "app/command_line.h"
+
+#include <array>
+#include <cctype>
+#include <utility>
+
+namespace korvane {
+namespace {
+
+// Searched in this order: the first entry that begins with the typed word wins.
+constexpr auto kKeywords = std::to_array<std::pair<std::string_view, CommandCode>>({
+        {"COPY", CommandCode::Copy},     {"CD", CommandCode::Cd},         {"DIR", CommandCode::Dir},
+        {"HELP", CommandCode::Help},     {"?", CommandCode::Help},        {"QUIT", CommandCode::Quit},
+        {"TYPE", CommandCode::Type},     {"CLS", CommandCode::Cls},       {"LOG", CommandCode::Log},
+        {"FORMAT", CommandCode::Format}, {"RENAME", CommandCode::Rename}, {"LABEL", CommandCode::Label},
+        {"DELETE", CommandCode::Delete}, {"ERASE", CommandCode::Delete},  {"MCOPY", CommandCode::MCopy},
+        {"MD", CommandCode::Md},         {"ATTRIB", CommandCode::Attrib}, {"OPTIONS", CommandCode::Options},
+        {"VERIFY", CommandCode::Verify}, {"NEXT", CommandCode::Next},     {"LOCK", CommandCode::Lock},
+        {"UNLOCK", CommandCode::Unlock}, {"MODE", CommandCode::Mode},     {"REP", CommandCode::Rep},
+        {"INFO", CommandCode::Info},     {"SWAP", CommandCode::Swap},
+});
+
+void apply_command_switch(char letter, std::uint16_t& flags) {
+    switch (std::toupper(static_cast<unsigned char>(letter))) {
+        case 'A': flags |= kListingExtended | kListingSignature; break;
+        case 'B': flags = (flags & ~kCopyModeMask) | kCopyMacBinary; break;
+        case 'D': flags = (flags & ~kCopyModeMask) | kCopyDataFork; break;
+        case 'E': flags = (flags & ~kListingSignature) | kListingExtended; break;
+        case 'F': flags |= kFilesOnly; break;
+        case 'R': flags = (flags & ~kCopyModeMask) | kCopyResourceFork; break;
+        case 'S': flags &= ~(kListingExtended | kListingSignature); break;
+        default: break;
+    }
+}
+
+bool is_keyword_char(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '?'; }
+
+// Codes that exist only so that old scripts keep running.
+bool does_nothing(CommandCode code) {
+    return code == CommandCode::Type || code == CommandCode::Cls || code == CommandCode::Next ||
+           code == CommandCode::Rep;
+}
+
+bool changes_volume(CommandCode code) {
+    const int number = static_cast<int>(code);
+    return number >= static_cast<int>(CommandCode::Rename) && number <= static_cast<int>(CommandCode::Attrib);
+}
+
+}  // namespace
+
+CommandCode lookup_keyword(std::string_view word) {
+    if (word.empty()) return CommandCode::None;
+    std::string upper(word);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const auto& [keyword, code] : kKeywords) {
+        if (keyword.starts_with(upper)) return code;
+    }
+    return CommandCode::None;
+}
+
+std::string_view keyword_of(CommandCode code) {
+    if (code == CommandCode::CdParent || code == CommandCode::CdRoot) code = CommandCode::Cd;
+    for (const auto& [keyword, entry] : kKeywords) {
+        if (entry == code) return keyword;
+    }
+    return {};
+}
+
+ParsedCommand parse_command(std::string_view line, std::uint16_t& option_flags) {
+    ParsedCommand parsed;
+    std::size_t pos = line.find_first_not_of(' ');
+    if (pos == std::string_view::npos) return parsed;
+    std::size_t word_end = pos;
+    while (word_end < line.size() && is_keyword_char(line[word_end])) ++word_end;
+    if (word_end == pos) return parsed;
+    parsed.keyword = std::string(line.substr(pos, word_end - pos));
+    parsed.code = lookup_keyword(parsed.keyword);
+
+    std::string* output = &parsed.first;
+    auto take_argument = [&](std::string_view text) {
+        if (output == nullptr) return;
+        *output = std::string(text.substr(0, kCommandArgumentMax));
+        output = output == &parsed.first ? &parsed.second : nullptr;
+    };
+    for (pos = word_end; pos < line.size();) {
+        const char c = line[pos];
+        if (c == ' ') {
+            ++pos;
+        } else if (c == '"') {
+            const std::size_t close = line.find('"', pos + 1);
+            take_argument(line.substr(pos + 1, close == std::string_view::npos ? std::string_view::npos : close - pos - 1));
+            if (close == std::string_view::npos) break;
+            pos = close + 1;
+        } else if (c == '/' || c == '-') {
+            if (pos + 1 < line.size()) apply_command_switch(line[pos + 1], option_flags);
+            pos += 2;
+        } else if (c == '.') {
+            if (parsed.code == CommandCode::Cd) parsed.code = CommandCode::CdParent;
+            ++pos;
+        } else if (c == '\\') {
+            if (parsed.code == CommandCode::Cd) parsed.code = CommandCode::CdRoot;
+            ++pos;
+        } else {
+            std::size_t end = line.find_first_of(" \t", pos);
+            if (end == std::string_view::npos) end = line.size();
+            take_argument(line.substr(pos, end - pos));
+            // A tab ends the token and is then skipped like any separator.
+            pos = end + (end < line.size() && line[end] == '\t' ? 1 : 0);
+        }
+    }
+    return parsed;
+}
+
+const CommandHandler* CommandHandlers::find(CommandCode code) const {
+    auto found = handlers_.find(code);
+    return found == handlers_.end() ? nullptr : &found->second;
+}
+
+LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std::string_view line,
+                             ParsedCommand& parsed) {
+    parsed = parse_command(line, ctx.state.option_flags);
+    if (parsed.keyword.empty()) return LineOutcome::Empty;
+    if (parsed.code == CommandCode::None) return LineOutcome::UnknownKeyword;
+    if (does_nothing(parsed.code)) return LineOutcome::Executed;
+    const CommandHandler* handler = handlers.find(parsed.code);
+    if (handler == nullptr) return LineOutcome::NotAvailable;
+    if (changes_volume(parsed.code) && handlers.write_guard && !handlers.write_guard(ctx)) return LineOutcome::Dropped;
+    (*handler)(ctx, parsed);
+    return LineOutcome::Executed;
+}
+
+LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std::string_view line) {
+    ParsedCommand parsed;
+    return run_command_line(ctx, handlers, line, parsed);
+}
+
+}  // namespace korvane

@@ -1,0 +1,99 @@
+#pragma once
+// Korvane's DOS-like command language: a keyword (abbreviations accepted), up
+// to two arguments and option switches. Parsing applies the switches to
+// option_flags; execution looks the keyword's code up in a table of handlers
+// that each layer fills with its own commands (app/command_handlers.cpp).
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "app/context.h"
+
+namespace korvane {
+
+enum class CommandCode : int {
+    None = 0,
+    Copy = 1,
+    Cd = 2,
+    CdParent = 3,
+    CdRoot = 4,
+    Dir = 5,
+    Help = 6,
+    Quit = 7,
+    Type = 8,
+    Cls = 9,
+    Log = 10,
+    Format = 11,
+    Rename = 12,
+    Label = 13,
+    Delete = 14,
+    MCopy = 15,
+    Md = 16,
+    Attrib = 17,
+    Options = 18,
+    Verify = 19,
+    Next = 20,
+    Lock = 21,
+    Unlock = 22,
+    Mode = 23,
+    Rep = 24,
+    Info = 25,
+    Swap = 26,
+};
+
+inline constexpr std::size_t kCommandArgumentMax = 79;
+
+struct ParsedCommand {
+    CommandCode code = CommandCode::None;
+    std::string keyword;  // as typed
+    std::string first;    // arguments keep their case; empty when absent
+    std::string second;
+};
+
+// The first keyword of the table that begins with the word (upper-cased):
+// "C" is COPY, "D" DIR, "RE" RENAME. None when nothing matches.
+CommandCode lookup_keyword(std::string_view word);
+// The keyword of a code as the table spells it ("CD" for the three CD codes).
+std::string_view keyword_of(CommandCode code);
+
+// Parses one line. Switches (/B /D /R /E /A /S /F, also with "-") change
+// option_flags at once, whatever the keyword.
+ParsedCommand parse_command(std::string_view line, std::uint16_t& option_flags);
+
+using CommandHandler = std::function<void(Context&, const ParsedCommand&)>;
+
+// The handlers of the command codes. Each layer adds its own in
+// connect_command_handlers (app/command_handlers.cpp).
+class CommandHandlers {
+public:
+    void add(CommandCode code, CommandHandler handler) { handlers_[code] = std::move(handler); }
+    const CommandHandler* find(CommandCode code) const;
+    // Codes 12-17 change the volume: the write guard runs first and may
+    // drop the command. Empty: no guard (no device layer yet).
+    std::function<bool(Context&)> write_guard;
+
+private:
+    std::map<CommandCode, CommandHandler> handlers_;
+};
+
+// Fills the table with every handler this build has.
+void connect_command_handlers(CommandHandlers& handlers);
+
+enum class LineOutcome {
+    Empty,           // nothing but blanks (or no letter to start a keyword)
+    Executed,        // the handler ran (or the keyword does nothing by design)
+    Dropped,         // the write guard refused the command
+    UnknownKeyword,  // no keyword matched; the switches still took effect
+    NotAvailable,    // the keyword is known but this build has no handler for it
+};
+
+// Parses and executes one line with the given handlers.
+LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std::string_view line);
+// The same, returning the parsed command too.
+LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std::string_view line,
+                             ParsedCommand& parsed);
+
+}  // namespace korvane
