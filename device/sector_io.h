@@ -18,7 +18,7 @@ struct DeviceRequest {
     std::uint16_t target = 0;
     std::uint32_t sector = 0;  // 512-byte units from the start of the medium
     std::uint16_t count = 0;   // 512-byte sectors
-    std::uint8_t* buffer = nullptr;  // count sectors (+1024 bytes on 1024-byte media)
+    std::uint8_t* buffer = nullptr;  // count 512-byte sectors
     std::uint16_t reserved = 0;
 };
 
@@ -26,16 +26,50 @@ struct DeviceRequest {
 // otherwise the last completion status of the transport.
 std::uint16_t transfer(DeviceContext& ctx, DeviceRequest& request);
 
+// Up to 20 attempts of one READ/WRITE to the selected adapter, each preceded
+// by a bus device reset when reset_each_access is set. sector and count are
+// in device sectors. The operation is rewritten to its SCSI code in place.
+std::uint16_t transfer512(DeviceContext& ctx, DeviceRequest& request);
+
+// For media with 1024-byte sectors: sector and count stay in 512-byte units;
+// partial device sectors at either end of a write are read, merged and
+// written whole, so the neighbouring half is kept. The buffer needs count
+// sectors (no extra room is used).
+std::uint16_t transfer1024(DeviceContext& ctx, DeviceRequest& request);
+
+// Chooses the transfer routine for a sector size: 512 and 1024 select their
+// routines, any other value leaves the current one.
+void installTransferRoutine(DeviceContext& ctx, std::uint16_t sectorSize);
+
+// Clears the volume work area and makes room for a page of the listing.
+void allocateWorkArea(DeviceContext& ctx);
+
 struct RunResult {
     bool ok = true;                       // false: the run stopped (PC file or device failure)
     std::uint32_t unreadableSectors = 0;  // sectors written as zeros because they could not be read
 };
 
 // Copies byteCount bytes starting at allocation block firstBlock to the open
-// PC file descriptor fd (at its current position).
+// PC file descriptor fd (at its current position). A chunk that cannot be
+// read beeps once and is read again sector by sector; sectors that still fail
+// are written as zeros and counted. ok is false only when the PC file could
+// not be written (the run stops there); the caller reports it.
 RunResult readRunToFile(DeviceContext& ctx, int fd, std::uint16_t firstBlock, std::uint32_t byteCount);
 
-// Copies blockCount allocation blocks' worth of bytes from fd onto the volume.
+// Copies blockCount allocation blocks' worth of bytes from fd onto the volume;
+// bytes beyond the end of the file are written as zeros. Stops at the first
+// request that fails after its retries and returns ok = false.
 RunResult writeRunFromFile(DeviceContext& ctx, int fd, std::uint16_t firstBlock, std::uint16_t blockCount);
+
+inline constexpr int kWriteProtected = 3;
+
+// Reads sector 0 of target and writes it back with transfer512: 0 when the
+// medium takes the write (or sector 0 cannot be read), kWriteProtected when not.
+int probeWriteProtect(DeviceContext& ctx, std::uint8_t target);
+
+// The guard of every modifying command: refuses 1024-byte media with a notice
+// and asks "Write-protected media." (OK / Cancel) before writing to a medium
+// that refuses writes. True when the command may go on.
+bool checkWritable(DeviceContext& ctx);
 
 }  // namespace korvane

@@ -1,0 +1,40 @@
+#pragma once
+// The bus scan behind the device dialog and `korvane-cmd --scan`: one header
+// entry per host adapter followed by one entry per usable drive.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/transport.h"
+
+namespace korvane {
+
+inline constexpr std::uint8_t kHeaderTarget = 0xFF;
+
+struct DeviceListEntry {
+    std::uint8_t adapter = 0;
+    // Header: 1 + the drive entries that follow. Drive: the peripheral type.
+    std::uint8_t kind = 0;
+    std::uint8_t target = kHeaderTarget;  // 0xFF for a header entry
+    std::string vendor;    // INQUIRY bytes 8-15 (empty for a header)
+    std::string product;   // INQUIRY bytes 16-31, or the adapter's manager name
+    std::string revision;  // INQUIRY bytes 32-35
+
+    bool isHeader() const { return target == kHeaderTarget; }
+};
+
+struct BusScan {
+    std::vector<DeviceListEntry> entries;  // as long as the scan found
+    std::uint16_t adapterCount = 0;
+    std::uint16_t driveCount = 0;
+};
+
+// Scans every adapter for direct-access and optical-memory drives; each
+// drive gets up to five INQUIRY attempts and is listed even when all fail.
+BusScan scanBus(Transport& transport);
+
+// Whether a peripheral type is a drive Korvane works with.
+bool isUsableDriveType(std::uint16_t type);
+
+}  // namespace korvane

@@ -1,0 +1,134 @@
+#include "device/device_dialog.h"
+
+#include <array>
+#include <utility>
+
+#include "core/messages.h"
+#include "core/notices.h"
+#include "device/sector_io.h"
+
+namespace korvane {
+namespace {
+
+constexpr int kMessageDriveNotReady = 11;
+constexpr int kMessageNoKnownDevice = 56;
+constexpr int kMessageSelectDrive = 64;
+constexpr int kCapacityAttempts = 10;
+
+std::uint32_t loadBE32(const std::uint8_t* at) {
+    return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 | std::uint32_t{at[2]} << 8 | at[3];
+}
+
+void deselect(AppState& state) {
+    state.host_adapter = kNoDrive;
+    state.target_id = kNoDrive;
+}
+
+}  // namespace
+
+DeviceDialog::DeviceDialog(DeviceContext& ctx, BusScan scan) : ctx_(ctx), scan_(std::move(scan)) {
+    show(0, +1);
+}
+
+int DeviceDialog::driveCount(int adapter) const {
+    int count = 0;
+    for (const DeviceListEntry& entry : scan_.entries)
+        if (entry.adapter == adapter && !entry.isHeader()) ++count;
+    return count;
+}
+
+void DeviceDialog::show(int adapter, int direction) {
+    // An adapter without drives is passed over in the direction of travel;
+    // when none lies that way, the requested one is shown as it is.
+    int shown = adapter;
+    for (int a = adapter; a >= 0 && a < scan_.adapterCount; a += direction) {
+        if (driveCount(a) > 0) {
+            shown = a;
+            break;
+        }
+    }
+    fill(static_cast<std::uint8_t>(shown));
+}
+
+void DeviceDialog::fill(std::uint8_t adapter) {
+    adapter_ = adapter;
+    rows_ = {};  // rows of the previous adapter must not stay enabled
+    driverName_.clear();
+    chosen_ = kNoDrive;
+    int drives = 0;
+    std::uint8_t onlyTarget = kNoDrive;
+    for (const DeviceListEntry& entry : scan_.entries) {
+        if (entry.adapter != adapter) continue;
+        if (entry.isHeader()) {
+            driverName_ = entry.product;
+            continue;
+        }
+        if (entry.target >= kMaxTargets) continue;
+        rows_[entry.target] = DeviceRow{true, entry.vendor, entry.product, entry.revision};
+        onlyTarget = entry.target;
+        ++drives;
+    }
+    if (drives == 1) chosen_ = onlyTarget;
+    nextEnabled_ = adapter + 1 < scan_.adapterCount;
+    precedingEnabled_ = adapter > 0;
+}
+
+void DeviceDialog::chooseTarget(std::uint8_t target) {
+    if (target < kMaxTargets && rows_[target].enabled) chosen_ = target;
+}
+
+void DeviceDialog::nextHost() {
+    if (nextEnabled_) show(adapter_ + 1, +1);
+}
+
+void DeviceDialog::precedingHost() {
+    if (precedingEnabled_) show(adapter_ - 1, -1);
+}
+
+bool DeviceDialog::confirm() {
+    if (chosen_ != kNoDrive) return true;
+    show_notice(ctx_, std::string(message(kMessageSelectDrive)));
+    return false;
+}
+
+void DeviceDialog::help() { ctx_.host.show_help(help_key()); }
+
+bool readSelectedCapacity(DeviceContext& ctx) {
+    std::array<std::uint8_t, 512> answer{};
+    for (int attempt = 0; attempt < kCapacityAttempts; ++attempt) {
+        if (ctx.transport->readCapacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) != kStatusDone)
+            continue;
+        std::uint32_t lastBlock = loadBE32(answer.data());
+        std::uint32_t blockLength = loadBE32(answer.data() + 4);
+        if (lastBlock != 0) ctx.device.capacity = lastBlock;
+        // Only the sizes the transfer routines handle are taken: any other
+        // would let a drive return more bytes than a caller's buffer holds.
+        if (blockLength == 512 || blockLength == 1024) {
+            ctx.device.sectorSize = static_cast<std::uint16_t>(blockLength);
+            installTransferRoutine(ctx, ctx.device.sectorSize);
+        }
+        return true;
+    }
+    return false;
+}
+
+int selectDeviceDialog(DeviceContext& ctx) {
+    BusScan scan = scanBus(*ctx.transport);
+    if (scan.adapterCount == 0 || scan.driveCount == 0) {
+        deselect(ctx.state);
+        show_notice(ctx, std::string(message(kMessageNoKnownDevice)));
+        return kNoDriveFound;
+    }
+    DeviceDialog dialog(ctx, std::move(scan));
+    int answer = ctx.host.run_dialog(dialog);
+    if (answer != kDialogOk || dialog.chosenTarget() == kNoDrive) {
+        deselect(ctx.state);
+        return kDialogCancel;
+    }
+    ctx.state.host_adapter = dialog.adapter();
+    ctx.state.target_id = dialog.chosenTarget();
+    if (!readSelectedCapacity(ctx)) fatal_notice(ctx, std::string(message(kMessageDriveNotReady)));
+    return kDialogOk;
+}
+
+}  // namespace korvane

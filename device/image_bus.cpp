@@ -1,0 +1,126 @@
+#include "device/image_bus.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+namespace korvane {
+namespace {
+
+constexpr char kManagerName[] = "Korvane ImageBus";  // 16 characters at most
+
+void putManagerId(RequestBlock& block, const std::string& name) {
+    block.managerId.fill('\0');
+    std::memcpy(block.managerId.data(), name.data(), std::min(name.size(), block.managerId.size()));
+}
+
+}  // namespace
+
+ImageBus::ImageBus() { addAdapter(kManagerName); }
+
+std::uint8_t ImageBus::addAdapter(std::string managerName) {
+    Adapter adapter;
+    adapter.managerName = std::move(managerName);
+    adapters_.push_back(std::move(adapter));
+    return static_cast<std::uint8_t>(adapters_.size() - 1);
+}
+
+std::uint8_t ImageBus::addDirectory(const std::string& dir, std::vector<std::string>& problems) {
+    std::uint8_t number = addAdapter(kManagerName);
+    fillFromDirectory(number, dir, problems);
+    return number;
+}
+
+void ImageBus::fillFromDirectory(std::uint8_t number, const std::string& dir, std::vector<std::string>& problems) {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) files.push_back(entry.path());
+    if (error) problems.push_back(dir + ": " + error.message());
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) {
+        ImageSpec spec;
+        spec.path = file.string();
+        if (!parseImageName(file.filename().string(), spec)) continue;  // not an image of the bus
+        std::string problem = attach(number, spec);
+        if (!problem.empty()) problems.push_back(spec.path + ": " + problem);
+    }
+}
+
+std::string ImageBus::attachImage(std::uint8_t adapter, const std::string& text) {
+    ImageSpec spec;
+    std::string problem = parseImageSpec(text, spec);
+    return problem.empty() ? attach(adapter, spec) : problem;
+}
+
+std::string ImageBus::attach(std::uint8_t adapterNumber, const ImageSpec& spec) {
+    if (adapterNumber >= adapters_.size()) return "no such adapter";
+    if (spec.lun != 0) return "only LUN 0 is attached";
+    Adapter& adapter = adapters_[adapterNumber];
+    std::uint8_t id = 0;
+    if (spec.id) {
+        id = *spec.id;
+        if (id == kAdapterOwnId) return "id 7 is the adapter's own";
+        if (adapter.targets[id]) return "target " + std::to_string(id) + " is taken";
+    } else {
+        while (id < kMaxTargets && (id == kAdapterOwnId || adapter.targets[id])) ++id;
+        if (id >= kMaxTargets) return "no free target id";
+    }
+    ImageTarget target;
+    std::string problem = ImageTarget::open(spec, target);
+    if (!problem.empty()) return problem;
+    adapter.targets[id] = std::move(target);
+    return {};
+}
+
+ImageTarget* ImageBus::target(std::uint8_t adapter, std::uint8_t id) {
+    if (adapter >= adapters_.size() || id >= kMaxTargets) return nullptr;
+    auto& slot = adapters_[adapter].targets[id];
+    return slot ? &*slot : nullptr;
+}
+
+unsigned ImageBus::resets(std::uint8_t adapter, std::uint8_t id) const {
+    if (adapter >= adapters_.size() || id >= kMaxTargets) return 0;
+    return adapters_[adapter].resets[id];
+}
+
+SupportInfo ImageBus::querySupport() {
+    return SupportInfo{kStatusDone, static_cast<std::uint8_t>(std::min<std::size_t>(adapters_.size(), 255))};
+}
+
+void ImageBus::send(RequestBlock& block) {
+    if (block.adapter >= adapters_.size()) {
+        // Beyond the last adapter: no adapters are reported there, which ends a scan.
+        block.adapterCount = 0;
+        block.status = kStatusError;
+        return;
+    }
+    Adapter& adapter = adapters_[block.adapter];
+    ImageTarget* addressed = target(block.adapter, block.target);
+    switch (block.command) {
+    case kRequestAdapterInquiry:
+        block.adapterCount = static_cast<std::uint8_t>(std::min<std::size_t>(adapters_.size(), 255));
+        putManagerId(block, adapter.managerName);
+        block.status = kStatusDone;
+        return;
+    case kRequestDeviceType:
+        if (addressed == nullptr || block.lun != 0) {
+            block.status = kStatusError;
+            return;
+        }
+        block.deviceType = addressed->deviceType();
+        block.status = kStatusDone;
+        return;
+    case kRequestReset:
+        if (block.target < kMaxTargets) ++adapter.resets[block.target];
+        if (addressed != nullptr) addressed->reset();
+        block.status = addressed != nullptr ? kStatusDone : kStatusError;
+        return;
+    case kRequestExecute:
+        block.status = addressed != nullptr && block.lun == 0 ? addressed->execute(block) : kStatusError;
+        return;
+    default:
+        block.status = kStatusError;
+    }
+}
+
+}  // namespace korvane

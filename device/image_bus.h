@@ -1,0 +1,54 @@
+#pragma once
+// The image bus: a virtual SCSI bus whose targets are image files and block
+// devices. Adapter 0 always exists, so Korvane starts even with no image.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/image_target.h"
+#include "device/transport.h"
+
+namespace korvane {
+
+inline constexpr std::uint8_t kAdapterOwnId = 7;
+
+class ImageBus : public Transport {
+public:
+    ImageBus();
+
+    // A new adapter with no targets; returns its number.
+    std::uint8_t addAdapter(std::string managerName);
+    // Adds an adapter whose targets are the files of dir named by the
+    // convention; problems (files that cannot be opened, ids taken) are appended.
+    std::uint8_t addDirectory(const std::string& dir, std::vector<std::string>& problems);
+    // Attaches the convention-named files of dir to an existing adapter.
+    void fillFromDirectory(std::uint8_t adapter, const std::string& dir, std::vector<std::string>& problems);
+    // Attaches "PATH[,options]" at the id its name or id= gives, else at the
+    // next free one. Returns an empty string or the reason for refusing it.
+    std::string attachImage(std::uint8_t adapter, const std::string& spec) override;
+    std::string attach(std::uint8_t adapter, const ImageSpec& spec);
+
+    std::size_t adapterCount() const { return adapters_.size(); }
+    // The target at (adapter, id), or null.
+    ImageTarget* target(std::uint8_t adapter, std::uint8_t id);
+
+    // How many bus device resets each target received (tests read it).
+    unsigned resets(std::uint8_t adapter, std::uint8_t id) const;
+
+protected:
+    SupportInfo querySupport() override;
+    void send(RequestBlock& block) override;
+
+private:
+    struct Adapter {
+        std::string managerName;
+        std::array<std::optional<ImageTarget>, kMaxTargets> targets;
+        std::array<unsigned, kMaxTargets> resets{};
+    };
+
+    std::vector<Adapter> adapters_;
+};
+
+}  // namespace korvane

@@ -1,0 +1,147 @@
+#include "device/image_spec.h"
+
+#include <cctype>
+#include <charconv>
+
+#include "device/transport.h"
+
+namespace korvane {
+namespace {
+
+struct KindInfo {
+    std::string_view name;
+    std::uint8_t type;
+};
+
+constexpr KindInfo kKinds[] = {
+    {"HD", kTypeDirectAccess}, {"RE", kTypeDirectAccess}, {"MO", kTypeOpticalMemory},
+    {"CD", kTypeCdRom},        {"TP", kTypeTape},
+};
+
+const KindInfo* findKind(std::string_view name) {
+    for (const KindInfo& kind : kKinds) {
+        if (name.size() != kind.name.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < name.size(); ++i)
+            same = same && std::toupper(static_cast<unsigned char>(name[i])) == kind.name[i];
+        if (same) return &kind;
+    }
+    return nullptr;
+}
+
+template <typename Number>
+bool parseNumber(std::string_view text, Number& value) {
+    if (text.empty()) return false;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+bool validBlockSize(unsigned size) { return size == 512 || size == 1024 || size == 2048 || size == 4096; }
+
+void applyKind(const KindInfo& kind, ImageSpec& spec) {
+    spec.kindName = std::string(kind.name);
+    spec.deviceType = kind.type;
+}
+
+std::string_view baseName(std::string_view path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string parseBadRange(std::string_view text, ImageSpec& spec) {
+    BlockRange range;
+    std::size_t dash = text.find('-');
+    if (!parseNumber(text.substr(0, dash), range.first)) return "bad block range";
+    range.last = range.first;
+    if (dash != std::string_view::npos && !parseNumber(text.substr(dash + 1), range.last)) return "bad block range";
+    if (range.last < range.first) return "bad block range";
+    spec.bad.push_back(range);
+    return {};
+}
+
+std::string parseOption(std::string_view option, ImageSpec& spec) {
+    std::size_t equals = option.find('=');
+    std::string_view key = option.substr(0, equals);
+    std::string_view value = equals == std::string_view::npos ? std::string_view() : option.substr(equals + 1);
+    if (key == "ro" && equals == std::string_view::npos) {
+        spec.readOnly = true;
+        return {};
+    }
+    if (key == "id") {
+        unsigned id = 0;
+        if (!parseNumber(value, id) || id >= kMaxTargets) return "id must be 0 to 7";
+        spec.id = static_cast<std::uint8_t>(id);
+        return {};
+    }
+    if (key == "type") {
+        const KindInfo* kind = findKind(value);
+        if (kind == nullptr) return "type must be hd, re, mo, cd or tp";
+        applyKind(*kind, spec);
+        return {};
+    }
+    if (key == "sector") {
+        unsigned size = 0;
+        if (!parseNumber(value, size) || !validBlockSize(size)) return "sector must be 512, 1024 or 2048";
+        spec.blockSize = static_cast<std::uint16_t>(size);
+        return {};
+    }
+    if (key == "bad") return parseBadRange(value, spec);
+    if (key == "flaky") {
+        if (!parseNumber(value, spec.flaky)) return "flaky needs a number";
+        return {};
+    }
+    return "unknown option \"" + std::string(option) + "\"";
+}
+
+}  // namespace
+
+std::uint16_t blockSizeOf(const ImageSpec& spec) {
+    return spec.blockSize.value_or(spec.deviceType == kTypeCdRom ? 2048 : 512);
+}
+
+bool parseImageName(std::string_view fileName, ImageSpec& spec) {
+    if (fileName.size() < 3) return false;
+    const KindInfo* kind = findKind(fileName.substr(0, 2));
+    if (kind == nullptr) return false;
+    std::string_view rest = fileName.substr(2);
+    std::size_t dot = rest.find('.');
+    if (dot == std::string_view::npos) return false;
+    std::string_view stem = rest.substr(0, dot);
+    std::size_t underscore = stem.find('_');
+    std::string_view digits = stem.substr(0, underscore);
+    if (digits.empty() || digits.size() > 2) return false;
+    for (char c : digits)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    std::optional<std::uint16_t> blockSize;
+    if (underscore != std::string_view::npos) {
+        unsigned size = 0;
+        if (!parseNumber(stem.substr(underscore + 1), size) || !validBlockSize(size)) return false;
+        blockSize = static_cast<std::uint16_t>(size);
+    }
+    spec.id = static_cast<std::uint8_t>(digits[0] - '0');
+    spec.lun = digits.size() == 2 ? static_cast<std::uint8_t>(digits[1] - '0') : 0;
+    spec.blockSize = blockSize;
+    applyKind(*kind, spec);
+    return true;
+}
+
+std::string parseImageSpec(const std::string& text, ImageSpec& spec) {
+    // Options follow the first comma after the file name (directories may hold commas).
+    std::size_t slash = text.rfind('/');
+    std::size_t comma = text.find(',', slash == std::string::npos ? 0 : slash);
+    spec.path = text.substr(0, comma);
+    if (spec.path.empty()) return "no file name";
+    parseImageName(baseName(spec.path), spec);
+    while (comma != std::string::npos) {
+        std::size_t next = text.find(',', comma + 1);
+        std::string_view option = std::string_view(text).substr(comma + 1, next - comma - 1);
+        if (!option.empty()) {
+            std::string problem = parseOption(option, spec);
+            if (!problem.empty()) return problem;
+        }
+        comma = next;
+    }
+    return {};
+}
+
+}  // namespace korvane

@@ -1,0 +1,41 @@
+#pragma once
+// How an image on the image bus is described: the file name convention of
+// SCSI emulators (<KIND><ID>[<LUN>][_<BLOCKSIZE>].<ext>, e.g. HD10_512.hda)
+// and the options a user may add after the path ("PATH,id=3,ro,bad=5-9").
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane {
+
+struct BlockRange {
+    std::uint32_t first = 0;
+    std::uint32_t last = 0;
+};
+
+struct ImageSpec {
+    std::string path;
+    std::optional<std::uint8_t> id;  // from the name or id=
+    std::uint8_t lun = 0;
+    std::uint8_t deviceType = 0;     // SCSI peripheral type
+    std::string kindName = "HD";     // shown as the product of the drive
+    std::optional<std::uint16_t> blockSize;  // from the name or sector=; see blockSizeOf
+    bool readOnly = false;
+    std::vector<BlockRange> bad;
+    std::uint32_t flaky = 0;  // failures before each command succeeds
+};
+
+// The block size the target answers with: as given, else 2048 for a CD-ROM and 512 otherwise.
+std::uint16_t blockSizeOf(const ImageSpec& spec);
+
+// Reads the kind, target id, LUN and block size from a file name that follows
+// the convention. False (spec untouched) for any other name.
+bool parseImageName(std::string_view fileName, ImageSpec& spec);
+
+// Parses "PATH[,options]". Returns an empty string, or what is wrong.
+std::string parseImageSpec(const std::string& text, ImageSpec& spec);
+
+}  // namespace korvane

@@ -1,0 +1,213 @@
+#include "device/image_target.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace korvane {
+namespace {
+
+constexpr std::size_t kInquiryLength = 36;
+constexpr char kVendor[] = "KORVANE";
+constexpr char kRevision[] = "1.0";
+
+std::uint32_t loadBE32(const std::uint8_t* at) {
+    return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 | std::uint32_t{at[2]} << 8 | at[3];
+}
+
+void storeBE32(std::uint8_t* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+}
+
+// Fixed-width, blank-padded INQUIRY text.
+void putText(std::uint8_t* at, std::size_t width, std::string_view text) {
+    std::memset(at, ' ', width);
+    std::memcpy(at, text.data(), std::min(width, text.size()));
+}
+
+std::string productName(const ImageSpec& spec) {
+    std::string_view path = spec.path;
+    std::size_t slash = path.rfind('/');
+    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+    return std::string(path.substr(0, 16));
+}
+
+bool ioAll(int fd, std::uint8_t* data, std::size_t length, off_t offset, bool writing) {
+    while (length > 0) {
+        ssize_t done = writing ? pwrite(fd, data, length, offset) : pread(fd, data, length, offset);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
+        data += done;
+        length -= static_cast<std::size_t>(done);
+        offset += done;
+    }
+    return true;
+}
+
+}  // namespace
+
+ImageTarget::~ImageTarget() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+ImageTarget::ImageTarget(ImageTarget&& other) noexcept { *this = std::move(other); }
+
+ImageTarget& ImageTarget::operator=(ImageTarget&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        spec_ = std::move(other.spec_);
+        fd_ = std::exchange(other.fd_, -1);
+        blockSize_ = other.blockSize_;
+        blockCount_ = other.blockCount_;
+        readOnly_ = other.readOnly_;
+        removalPrevented_ = other.removalPrevented_;
+        failuresLeft_ = other.failuresLeft_;
+    }
+    return *this;
+}
+
+std::string ImageTarget::open(const ImageSpec& spec, ImageTarget& target) {
+    bool readOnly = spec.readOnly || spec.deviceType == kTypeCdRom;
+    int fd = ::open(spec.path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0 && !readOnly && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        // A file or device the user may only read is a write-protected medium.
+        readOnly = true;
+        fd = ::open(spec.path.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0) return std::strerror(errno);
+
+    struct stat info {};
+    std::uint64_t bytes = 0;
+    if (fstat(fd, &info) != 0) {
+        int error = errno;
+        ::close(fd);
+        return std::strerror(error);
+    }
+    if (S_ISBLK(info.st_mode)) {
+        int deviceReadOnly = 0;
+        if (ioctl(fd, BLKGETSIZE64, &bytes) != 0) bytes = 0;
+        if (ioctl(fd, BLKROGET, &deviceReadOnly) == 0 && deviceReadOnly != 0) readOnly = true;
+    } else if (S_ISREG(info.st_mode)) {
+        bytes = static_cast<std::uint64_t>(info.st_size);
+    } else {
+        ::close(fd);
+        return "not an image file or block device";
+    }
+
+    ImageTarget opened;
+    opened.spec_ = spec;
+    opened.fd_ = fd;
+    opened.blockSize_ = blockSizeOf(spec);
+    opened.blockCount_ = bytes / opened.blockSize_;
+    opened.readOnly_ = readOnly;
+    opened.failuresLeft_ = spec.flaky;
+    target = std::move(opened);
+    return {};
+}
+
+bool ImageTarget::failsThisTime() {
+    if (spec_.flaky == 0) return false;
+    if (failuresLeft_ > 0) {
+        --failuresLeft_;
+        return true;
+    }
+    failuresLeft_ = spec_.flaky;  // the next command fails as many times again
+    return false;
+}
+
+std::uint8_t ImageTarget::execute(const RequestBlock& block) {
+    if (failsThisTime()) return kStatusError;
+    const std::uint8_t* cdb = block.cdb.data();
+    const bool media = spec_.deviceType != kTypeTape;
+    switch (cdb[0]) {
+    case kScsiTestUnitReady:
+        return kStatusDone;
+    case kScsiInquiry:
+        return inquiry(block);
+    case kScsiPreventAllow:
+        removalPrevented_ = (cdb[4] & 1) != 0;
+        return kStatusDone;
+    case kScsiReadCapacity10:
+        return media ? readCapacity(block) : kStatusError;
+    case kScsiRead6:
+    case kScsiWrite6: {
+        if (!media || block.cdbLength < 6 || (cdb[1] & 0xE0) != 0) return kStatusError;  // only LUN 0 exists
+        std::uint32_t first = std::uint32_t{cdb[1]} << 16 | std::uint32_t{cdb[2]} << 8 | cdb[3];
+        std::uint32_t count = cdb[4] == 0 ? 256 : cdb[4];
+        return transferBlocks(block, first, count, cdb[0] == kScsiWrite6);
+    }
+    case kScsiRead10:
+    case kScsiWrite10: {
+        if (!media || block.cdbLength < 10) return kStatusError;
+        std::uint32_t count = std::uint32_t{cdb[7]} << 8 | cdb[8];
+        return transferBlocks(block, loadBE32(&cdb[2]), count, cdb[0] == kScsiWrite10);
+    }
+    case kScsiVerify10:
+        if (!media || block.cdbLength < 10) return kStatusError;
+        return verify(loadBE32(&cdb[2]), std::uint32_t{cdb[7]} << 8 | cdb[8]);
+    default:
+        return kStatusError;
+    }
+}
+
+std::uint8_t ImageTarget::inquiry(const RequestBlock& block) {
+    std::uint8_t data[kInquiryLength] = {};
+    data[0] = spec_.deviceType;
+    data[1] = spec_.deviceType == kTypeDirectAccess && spec_.kindName == "HD" ? 0x00 : 0x80;  // removable medium
+    data[2] = 2;  // SCSI-2
+    data[3] = 2;
+    data[4] = kInquiryLength - 5;
+    putText(&data[8], 8, kVendor);
+    putText(&data[16], 16, productName(spec_));
+    putText(&data[32], 4, kRevision);
+    std::size_t length = std::min<std::size_t>({kInquiryLength, block.cdb[4], block.bufferLength});
+    if (block.buffer == nullptr) return kStatusError;
+    std::memcpy(block.buffer, data, length);
+    return kStatusDone;
+}
+
+std::uint8_t ImageTarget::readCapacity(const RequestBlock& block) {
+    if (block.buffer == nullptr || block.bufferLength < 8 || blockCount_ == 0) return kStatusError;
+    std::uint64_t last = blockCount_ - 1;
+    storeBE32(block.buffer, last > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(last));
+    storeBE32(block.buffer + 4, blockSize_);
+    return kStatusDone;
+}
+
+bool ImageTarget::inRange(std::uint32_t first, std::uint32_t count) const {
+    return std::uint64_t{first} + count <= blockCount_;
+}
+
+bool ImageTarget::touchesBadBlock(std::uint32_t first, std::uint32_t count) const {
+    if (count == 0) return false;
+    std::uint64_t last = std::uint64_t{first} + count - 1;
+    for (const BlockRange& bad : spec_.bad)
+        if (bad.first <= last && bad.last >= first) return true;
+    return false;
+}
+
+std::uint8_t ImageTarget::transferBlocks(const RequestBlock& block, std::uint32_t first, std::uint32_t count,
+                                         bool writing) {
+    std::uint64_t bytes = std::uint64_t{count} * blockSize_;
+    // The drive never moves more than the host's buffer holds.
+    if (bytes > block.bufferLength || (bytes > 0 && block.buffer == nullptr)) return kStatusError;
+    if (!inRange(first, count) || touchesBadBlock(first, count)) return kStatusError;
+    if (writing && readOnly_) return kStatusError;
+    if (!ioAll(fd_, block.buffer, bytes, static_cast<off_t>(std::uint64_t{first} * blockSize_), writing))
+        return kStatusError;
+    return kStatusDone;
+}
+
+std::uint8_t ImageTarget::verify(std::uint32_t first, std::uint32_t count) {
+    if (!inRange(first, count) || touchesBadBlock(first, count)) return kStatusError;
+    return kStatusDone;
+}
+
+}  // namespace korvane

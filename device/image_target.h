@@ -1,0 +1,55 @@
+#pragma once
+// One target of the image bus: an image file or a block device answering SCSI
+// commands as a drive would, with the faults its options ask for.
+
+#include <cstdint>
+#include <string>
+
+#include "device/image_spec.h"
+#include "device/transport.h"
+
+namespace korvane {
+
+class ImageTarget {
+public:
+    // Opens the file or device; returns an empty string or what went wrong.
+    static std::string open(const ImageSpec& spec, ImageTarget& target);
+
+    ImageTarget() = default;
+    ~ImageTarget();
+    ImageTarget(ImageTarget&& other) noexcept;
+    ImageTarget& operator=(ImageTarget&& other) noexcept;
+    ImageTarget(const ImageTarget&) = delete;
+    ImageTarget& operator=(const ImageTarget&) = delete;
+
+    // Carries out one command block; returns kStatusDone or kStatusError.
+    std::uint8_t execute(const RequestBlock& block);
+    // The bus device reset: the drive forgets a lock, keeps its faults.
+    void reset() { removalPrevented_ = false; }
+
+    std::uint8_t deviceType() const { return spec_.deviceType; }
+    std::uint16_t blockSize() const { return blockSize_; }
+    std::uint64_t blockCount() const { return blockCount_; }
+    bool readOnly() const { return readOnly_; }
+    bool removalPrevented() const { return removalPrevented_; }
+    const ImageSpec& spec() const { return spec_; }
+
+private:
+    std::uint8_t inquiry(const RequestBlock& block);
+    std::uint8_t readCapacity(const RequestBlock& block);
+    std::uint8_t transferBlocks(const RequestBlock& block, std::uint32_t first, std::uint32_t count, bool writing);
+    std::uint8_t verify(std::uint32_t first, std::uint32_t count);
+    bool touchesBadBlock(std::uint32_t first, std::uint32_t count) const;
+    bool inRange(std::uint32_t first, std::uint32_t count) const;
+    bool failsThisTime();
+
+    ImageSpec spec_;
+    int fd_ = -1;
+    std::uint16_t blockSize_ = 512;
+    std::uint64_t blockCount_ = 0;
+    bool readOnly_ = false;
+    bool removalPrevented_ = false;
+    std::uint32_t failuresLeft_ = 0;
+};
+
+}  // namespace korvane

@@ -1,0 +1,11 @@
+#include "device/same_drive_dialog.h"
+
+namespace korvane {
+
+int sameDriveQuestion(DeviceContext& ctx) {
+    SameDriveDialog dialog;
+    int answer = ctx.host.run_dialog(dialog);
+    return answer == kUseSameDrive || answer == kRescanBus ? answer : kSameDriveCancel;
+}
+
+}  // namespace korvane

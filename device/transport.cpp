@@ -1,0 +1,159 @@
+#include "device/transport.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace korvane {
+namespace {
+
+constexpr std::uint32_t kSixByteAddressLimit = 1u << 21;
+constexpr std::uint32_t kSixByteCountLimit = 256;
+constexpr std::uint8_t kSenseLength = 20;
+constexpr std::chrono::milliseconds kRemovalPause{150};
+
+void storeBE32(std::uint8_t* at, std::uint32_t value) {
+    at[0] = static_cast<std::uint8_t>(value >> 24);
+    at[1] = static_cast<std::uint8_t>(value >> 16);
+    at[2] = static_cast<std::uint8_t>(value >> 8);
+    at[3] = static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+Transport::Transport() : pause([](std::chrono::milliseconds span) { std::this_thread::sleep_for(span); }) {}
+
+RequestBlock& Transport::cleared() {
+    block_ = RequestBlock{};
+    return block_;
+}
+
+void Transport::poll(RequestBlock&) {}
+
+void Transport::sendAndWait() {
+    send(block_);
+    while (block_.status == kStatusPending) poll(block_);
+}
+
+std::uint8_t Transport::execute() {
+    sendAndWait();
+    return block_.status;
+}
+
+AdapterInquiry Transport::hostAdapterInquiry(std::uint8_t adapter) {
+    RequestBlock& block = cleared();
+    block.command = kRequestAdapterInquiry;
+    block.adapter = adapter;
+    sendAndWait();
+    AdapterInquiry answer;
+    answer.adapterCount = block.adapterCount;
+    const auto& id = block.managerId;
+    answer.managerId.assign(id.data(), std::find(id.begin(), id.end(), '\0'));
+    return answer;
+}
+
+std::uint16_t Transport::deviceType(std::uint8_t adapter, std::uint8_t target) {
+    RequestBlock& block = cleared();
+    block.command = kRequestDeviceType;
+    block.adapter = adapter;
+    block.target = target;
+    sendAndWait();
+    return block.status == kStatusDone ? block.deviceType : kNoDeviceType;
+}
+
+std::uint8_t Transport::resetDevice(std::uint8_t adapter, std::uint8_t target) {
+    RequestBlock& block = cleared();
+    block.command = kRequestReset;
+    block.adapter = adapter;
+    block.target = target;
+    return execute();
+}
+
+std::uint8_t Transport::inquiry(std::uint8_t adapter, std::uint8_t target, std::uint8_t* buffer) {
+    RequestBlock& block = cleared();
+    block.command = kRequestExecute;
+    block.adapter = adapter;
+    block.target = target;
+    block.buffer = buffer;
+    block.bufferLength = 100;
+    block.cdbLength = 6;
+    block.cdb[0] = kScsiInquiry;
+    block.cdb[4] = 100;
+    return execute();
+}
+
+std::uint8_t Transport::readCapacity(std::uint8_t adapter, std::uint8_t target, std::uint8_t* buffer) {
+    RequestBlock& block = cleared();
+    block.command = kRequestExecute;
+    block.adapter = adapter;
+    block.target = target;
+    block.buffer = buffer;
+    block.bufferLength = 512;
+    block.senseLength = kSenseLength;
+    block.cdbLength = 10;
+    block.cdb[0] = kScsiReadCapacity10;
+    return execute();
+}
+
+std::uint8_t Transport::readWrite(std::uint8_t operation, std::uint8_t adapter, std::uint8_t target,
+                                  std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer,
+                                  std::uint16_t sectorSize) {
+    const bool reading = operation == kScsiRead6;
+    RequestBlock& block = cleared();
+    block.command = kRequestExecute;
+    block.adapter = adapter;
+    block.target = target;
+    block.flags = reading ? kDirectionIn : kDirectionOut;
+    block.buffer = buffer;
+    block.bufferLength = std::uint32_t{count} * sectorSize;
+    block.senseLength = kSenseLength;
+    if (sector < kSixByteAddressLimit && count <= kSixByteCountLimit && count > 0) {
+        // Old drives expect the six-byte form; it carries 21 address bits.
+        block.cdbLength = 6;
+        block.cdb[0] = reading ? kScsiRead6 : kScsiWrite6;
+        block.cdb[1] = static_cast<std::uint8_t>((sector >> 16) & 0x1F);
+        block.cdb[2] = static_cast<std::uint8_t>(sector >> 8);
+        block.cdb[3] = static_cast<std::uint8_t>(sector);
+        block.cdb[4] = static_cast<std::uint8_t>(count);  // 256 is sent as 0
+    } else {
+        block.cdbLength = 10;
+        block.cdb[0] = reading ? kScsiRead10 : kScsiWrite10;
+        storeBE32(&block.cdb[2], sector);
+        block.cdb[7] = static_cast<std::uint8_t>(count >> 8);
+        block.cdb[8] = static_cast<std::uint8_t>(count);
+    }
+    return execute();
+}
+
+std::uint8_t Transport::verify(std::uint8_t adapter, std::uint8_t target, std::uint32_t first, std::uint16_t count) {
+    RequestBlock& block = cleared();
+    block.command = kRequestExecute;
+    block.adapter = adapter;
+    block.target = target;
+    block.senseLength = kSenseLength;
+    block.cdbLength = 10;
+    block.cdb[0] = kScsiVerify10;
+    storeBE32(&block.cdb[2], first);
+    block.cdb[7] = static_cast<std::uint8_t>(count >> 8);
+    block.cdb[8] = static_cast<std::uint8_t>(count);
+    return execute();
+}
+
+std::uint8_t Transport::preventRemoval(std::uint8_t adapter, std::uint8_t target, bool prevent) {
+    RequestBlock& block = cleared();
+    block.command = kRequestExecute;
+    block.adapter = adapter;
+    block.target = target;
+    block.cdbLength = 6;
+    block.cdb[0] = kScsiPreventAllow;
+    block.cdb[4] = prevent ? 1 : 0;
+    // Some drives need time around a lock change before they take the next command.
+    send(block_);
+    pause(kRemovalPause);
+    while (block_.status == kStatusPending) poll(block_);
+    pause(kRemovalPause);
+    return block_.status;
+}
+
+std::string Transport::attachImage(std::uint8_t, const std::string&) { return "this bus takes no images"; }
+
+}  // namespace korvane

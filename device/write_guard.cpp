@@ -1,0 +1,40 @@
+#include <string>
+
+#include "core/messages.h"
+#include "core/notices.h"
+#include "device/sector_io.h"
+
+namespace korvane {
+namespace {
+
+constexpr int kMessageNot1024Validated = 6;
+constexpr int kMessageWriteProtected = 58;
+
+}  // namespace
+
+int probeWriteProtect(DeviceContext& ctx, std::uint8_t target) {
+    // Slots 0-1 hold a whole device sector even on 1024-byte media.
+    DeviceRequest request;
+    request.operation = kOpRead;
+    request.target = target;
+    request.sector = 0;
+    request.count = 1;
+    request.buffer = ctx.workSlot(kSlotSectorBuffer);
+    if (transfer512(ctx, request) != 0) return 0;
+    request.operation = kOpWrite;
+    request.sector = 0;
+    request.count = 1;
+    return transfer512(ctx, request) != 0 ? kWriteProtected : 0;
+}
+
+bool checkWritable(DeviceContext& ctx) {
+    if (ctx.device.sectorSize == 1024) {
+        show_notice(ctx, std::string(message(kMessageNot1024Validated)));
+        return false;
+    }
+    if (ctx.state.target_id != kNoDrive && probeWriteProtect(ctx, ctx.state.target_id) != 0)
+        return ctx.host.ask_ok_cancel(std::string(message(kMessageWriteProtected)));
+    return true;
+}
+
+}  // namespace korvane

@@ -1,0 +1,114 @@
+#pragma once
+// Shared ground of the device tests: real image files in a temporary folder,
+// a context on an image bus, and a bus that records every request block.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "device/image_bus.h"
+#include "device/device_context.h"
+#include "tests/support/scripted_host.h"
+
+namespace korvane::testing {
+
+// An image bus that keeps a copy of every request block it receives.
+class RecordingBus : public ImageBus {
+public:
+    std::vector<RequestBlock> requests;
+    std::vector<std::string> events;  // "send" and "pause N" in order
+
+    RecordingBus() {
+        pause = [this](std::chrono::milliseconds span) { events.push_back("pause " + std::to_string(span.count())); };
+    }
+    // Commands of one SCSI operation code sent so far.
+    int countOf(std::uint8_t opcode) const {
+        int n = 0;
+        for (const RequestBlock& block : requests)
+            if (block.command == kRequestExecute && block.cdb[0] == opcode) ++n;
+        return n;
+    }
+    int resetsSent() const {
+        int n = 0;
+        for (const RequestBlock& block : requests) n += block.command == kRequestReset;
+        return n;
+    }
+
+protected:
+    void send(RequestBlock& block) override {
+        ImageBus::send(block);
+        requests.push_back(block);
+        events.push_back(block.command == kRequestReset ? "reset" : "send");
+    }
+};
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "korvane-device-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Each 512-byte unit u of the image is filled with the byte (u * 7 + offset % 251) & 0xFF,
+// so that any misplaced unit shows.
+inline std::uint8_t patternByte(std::uint64_t offset) {
+    return static_cast<std::uint8_t>((offset / 512) * 7 + (offset % 512) % 251);
+}
+
+inline void makeImage(const std::string& path, std::uint64_t bytes) {
+    std::vector<std::uint8_t> data(bytes);
+    for (std::uint64_t i = 0; i < bytes; ++i) data[i] = patternByte(i);
+    int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    ::close(fd);
+}
+
+inline std::vector<std::uint8_t> readFile(const std::string& path, std::uint64_t offset, std::size_t length) {
+    std::vector<std::uint8_t> data(length);
+    int fd = ::open(path.c_str(), O_RDONLY);
+    EXPECT_EQ(::pread(fd, data.data(), length, static_cast<off_t>(offset)), static_cast<ssize_t>(length));
+    ::close(fd);
+    return data;
+}
+
+inline std::vector<std::uint8_t> expectedBytes(std::uint64_t offset, std::size_t length) {
+    std::vector<std::uint8_t> data(length);
+    for (std::size_t i = 0; i < length; ++i) data[i] = patternByte(offset + i);
+    return data;
+}
+
+struct DeviceWorld {
+    ScriptedHost host;
+    DeviceContext ctx{host};
+    RecordingBus* bus = nullptr;
+
+    DeviceWorld() {
+        auto recording = std::make_unique<RecordingBus>();
+        bus = recording.get();
+        ctx.transport = std::move(recording);
+    }
+    // Attaches an image to adapter 0 and selects it.
+    void attachAndSelect(const std::string& spec, std::uint8_t target = 0) {
+        ASSERT_EQ(bus->attachImage(0, spec), "");
+        ctx.state.host_adapter = 0;
+        ctx.state.target_id = target;
+    }
+};
+
+}  // namespace korvane::testing

@@ -1,0 +1,148 @@
+// The command blocks the transport builds, byte for byte, and what the image
+// bus does with them.
+
+#include <array>
+
+#include "device/sector_io.h"
+#include "tests/device/device_fixture.h"
+
+namespace korvane::testing {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes cdbOf(const RequestBlock& block) { return Bytes(block.cdb.begin(), block.cdb.begin() + block.cdbLength); }
+
+class TransportTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    DeviceWorld world;
+    std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(300 * 512);
+
+    void SetUp() override {
+        makeImage(dir / "disk.img", 75000 * 512ull);
+        world.attachAndSelect(dir / "disk.img");
+    }
+    const RequestBlock& last() const { return world.bus->requests.back(); }
+};
+
+TEST_F(TransportTest, ReadAndWriteUseTheSixByteFormWhereItFits) {
+    Transport& transport = *world.ctx.transport;
+    EXPECT_EQ(transport.readWrite(kScsiRead6, 0, 0, 74565, 64, buffer.data(), 512), kStatusDone);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x08, 0x01, 0x23, 0x45, 0x40, 0x00}));
+    EXPECT_EQ(last().flags, kDirectionIn);
+    EXPECT_EQ(last().bufferLength, 64u * 512);
+    EXPECT_EQ(last().senseLength, 20);
+    EXPECT_EQ(buffer[0], patternByte(74565ull * 512));
+
+    EXPECT_EQ(transport.readWrite(kScsiWrite6, 0, 0, 74565, 64, buffer.data(), 512), kStatusDone);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x0A, 0x01, 0x23, 0x45, 0x40, 0x00}));
+    EXPECT_EQ(last().flags, kDirectionOut);
+
+    // 256 sectors still fit: the count byte is 0.
+    EXPECT_EQ(transport.readWrite(kScsiRead6, 0, 0, 5, 256, buffer.data(), 512), kStatusDone);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x08, 0x00, 0x00, 0x05, 0x00, 0x00}));
+    EXPECT_EQ(buffer[255 * 512], patternByte(260ull * 512));
+}
+
+TEST_F(TransportTest, ReadAndWriteBeyondTheSixByteFormUseTheTenByteForm) {
+    Transport& transport = *world.ctx.transport;
+    transport.readWrite(kScsiRead6, 0, 0, 0x200000, 64, buffer.data(), 512);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x28, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00}));
+    transport.readWrite(kScsiWrite6, 0, 0, 0x12345678, 3, buffer.data(), 512);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x2A, 0x00, 0x12, 0x34, 0x56, 0x78, 0x00, 0x00, 0x03, 0x00}));
+    EXPECT_EQ(last().flags, kDirectionOut);
+    EXPECT_EQ(transport.readWrite(kScsiRead6, 0, 0, 100, 300, buffer.data(), 512), kStatusDone);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x28, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00, 0x01, 0x2C, 0x00}));
+    EXPECT_EQ(buffer[299 * 512], patternByte(399ull * 512));
+}
+
+TEST_F(TransportTest, InquiryReadCapacityVerifyAndPreventAllow) {
+    Transport& transport = *world.ctx.transport;
+    std::array<std::uint8_t, 512> answer{};
+    EXPECT_EQ(transport.inquiry(0, 0, answer.data()), kStatusDone);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x12, 0x00, 0x00, 0x00, 0x64, 0x00}));
+    EXPECT_EQ(last().bufferLength, 100u);
+    EXPECT_EQ(last().flags, 0);
+    EXPECT_EQ(last().senseLength, 0);
+    EXPECT_EQ(answer[0], kTypeDirectAccess);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&answer[8]), 8), "KORVANE ");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&answer[16]), 16), "disk.img        ");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&answer[32]), 4), "1.0 ");
+
+    EXPECT_EQ(transport.readCapacity(0, 0, answer.data()), kStatusDone);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(last().bufferLength, 512u);
+    EXPECT_EQ(last().senseLength, 20);
+    // Last block address 74999 and 512-byte blocks, big-endian.
+    EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 8), (Bytes{0x00, 0x01, 0x24, 0xF7, 0x00, 0x00, 0x02, 0x00}));
+
+    EXPECT_EQ(transport.verify(0, 0, 74565, 8), kStatusDone);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x2F, 0x00, 0x00, 0x01, 0x23, 0x45, 0x00, 0x00, 0x08, 0x00}));
+    EXPECT_EQ(last().bufferLength, 0u);
+    EXPECT_EQ(transport.verify(0, 0, 74999, 2), kStatusError);  // beyond the end
+
+    world.bus->events.clear();
+    EXPECT_EQ(transport.preventRemoval(0, 0, true), kStatusDone);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x1E, 0x00, 0x00, 0x00, 0x01, 0x00}));
+    EXPECT_EQ(world.bus->events, (std::vector<std::string>{"send", "pause 150", "pause 150"}));
+    EXPECT_TRUE(world.bus->target(0, 0)->removalPrevented());
+    transport.preventRemoval(0, 0, false);
+    EXPECT_EQ(cdbOf(last()), (Bytes{0x1E, 0x00, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_FALSE(world.bus->target(0, 0)->removalPrevented());
+}
+
+TEST_F(TransportTest, EveryRequestStartsFromAClearedBlock) {
+    Transport& transport = *world.ctx.transport;
+    transport.readWrite(kScsiRead6, 0, 0, 0x200000, 64, buffer.data(), 512);
+    transport.preventRemoval(0, 0, true);
+    const RequestBlock& block = last();
+    EXPECT_EQ(block.buffer, nullptr);
+    EXPECT_EQ(block.bufferLength, 0u);
+    EXPECT_EQ(block.flags, 0);
+    for (std::size_t i = 6; i < block.cdb.size(); ++i) EXPECT_EQ(block.cdb[i], 0) << i;
+}
+
+TEST(ImageBusTest, SectorsBeyondTwoToTheTwentyOneLandWhereTheyBelong) {
+    // A sparse 1 GiB + 64 KiB image: writing at sector 2^21 + 5 must not wrap to sector 5.
+    TempDir dir;
+    std::string path = dir / "big.img";
+    int fd = ::open(path.c_str(), O_CREAT | O_RDWR, 0644);
+    ASSERT_EQ(::ftruncate(fd, (0x200000ull + 128) * 512), 0);
+    ::close(fd);
+    DeviceWorld world;
+    world.attachAndSelect(path);
+    std::vector<std::uint8_t> data(2 * 512, 0xA5);
+    DeviceRequest request;
+    request.operation = kOpWrite;
+    request.sector = 0x200005;
+    request.count = 2;
+    request.buffer = data.data();
+    ASSERT_EQ(transfer(world.ctx, request), 0);
+    EXPECT_EQ(readFile(path, 0x200005ull * 512, 1024), data);
+    EXPECT_EQ(readFile(path, 5 * 512, 1024), Bytes(1024, 0));
+}
+
+TEST(ImageBusTest, TheDriveNeverMovesMoreThanTheBufferHolds) {
+    TempDir dir;
+    makeImage(dir / "disk.img", 64 * 512);
+    DeviceWorld world;
+    world.attachAndSelect(dir / "disk.img");
+    std::vector<std::uint8_t> small(512);
+    // A count of 4 sectors announced with a one-sector buffer length is refused.
+    EXPECT_EQ(world.ctx.transport->readWrite(kScsiRead6, 0, 0, 0, 4, small.data(), 128), kStatusError);
+}
+
+TEST(ImageBusTest, AnswersOnlyWhereATargetIs) {
+    DeviceWorld world;
+    Transport& transport = *world.ctx.transport;
+    EXPECT_EQ(transport.supportInfo().adapterCount, 1);  // the bus exists with no image
+    EXPECT_EQ(transport.deviceType(0, 0), kNoDeviceType);
+    std::array<std::uint8_t, 100> answer{};
+    EXPECT_EQ(transport.inquiry(0, 3, answer.data()), kStatusError);
+    EXPECT_EQ(transport.hostAdapterInquiry(1).adapterCount, 0);
+    EXPECT_EQ(transport.hostAdapterInquiry(0).managerId, "Korvane ImageBus");
+}
+
+}  // namespace
+}  // namespace korvane::testing
