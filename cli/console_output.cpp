@@ -1,0 +1,40 @@
+#include "cli/console_output.h"
+
+#include <ostream>
+
+namespace korvane {
+namespace {
+
+constexpr const char* kCommandSummary =
+        "COPY [name]          copy from the Macintosh volume to the PC (/D data, /R resources, /B MacBinary, /F files only)\n"
+        "CD name | CD .. | CD \\  enter a folder, go to the parent, go to the root\n"
+        "DIR [pattern]        list the current folder (/S short, /E extended, /A with type and creator)\n"
+        "LOG                  select the drive\n"
+        "FORMAT               format the medium\n"
+        "RENAME old new       rename a file or folder\n"
+        "LABEL name           rename the volume\n"
+        "DELETE name, ERASE   delete a file or folder\n"
+        "MCOPY                copy from the PC to the Macintosh volume\n"
+        "MD name              make a folder\n"
+        "ATTRIB               edit the attributes of the selected entry\n"
+        "OPTIONS              file naming options\n"
+        "VERIFY               verify the drive\n"
+        "LOCK, UNLOCK         prevent or allow medium removal\n"
+        "MODE R+ | MODE R-    reset the drive before every transfer, or not\n"
+        "INFO                 volume information\n"
+        "SWAP name            swap the data and resource forks of a file\n"
+        "HELP, ?              this list\n"
+        "QUIT                 end korvane-cmd\n"
+        "Keywords may be abbreviated: C is COPY, D is DIR, RE is RENAME.\n";
+
+}  // namespace
+
+void add_console_command_handlers(CommandHandlers& handlers, std::ostream& out) {
+    handlers.add(CommandCode::Help, [&out](Context&, const ParsedCommand&) { out << kCommandSummary; });
+    // The session ends after the line; nothing else to do.
+    handlers.add(CommandCode::Quit, [](Context&, const ParsedCommand&) {});
+}
+
+void print_command_output(const Context&, const ParsedCommand&, std::ostream&) {}
+
+}  // namespace korvane
