@@ -6,6 +6,7 @@
 
 #include "hfs/hfs_context.h"
 #include "hfs/working_copies.h"
+#include "util/temp_files.h"
 
 namespace korvane {
 namespace {
@@ -13,8 +14,7 @@ namespace {
 void closeWorkingFile(HfsContext& ctx, TreeFile& tree) {
     if (tree.isOpen()) {
         close(tree.handle);
-        unlink(tree.path.c_str());
-        ctx.working_files.erase(tree.path);
+        remove_working_file(ctx, tree.path);
     }
     tree = TreeFile{tree.isCatalog};
 }

@@ -1,10 +1,8 @@
 #include "hfs/working_copies.h"
 
 #include <fcntl.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "core/messages.h"
@@ -12,6 +10,7 @@
 #include "hfs/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/fork_copy.h"
+#include "util/temp_files.h"
 
 namespace korvane {
 namespace {
@@ -19,32 +18,14 @@ namespace {
 inline constexpr int kCopyingCatalog = 19;
 inline constexpr int kCopyingExtents = 20;
 inline constexpr int kErrorReadingData = 25;
-inline constexpr int kNoRoomForWorkingFiles = 49;
 
 inline constexpr const char* kCatalogIncomplete =
     "The catalog could not be read completely: some entries may be missing.";
 
-std::string temporaryDirectory() {
-    const char* dir = std::getenv("TMPDIR");
-    return dir != nullptr && *dir != '\0' ? dir : "/tmp";
-}
-
-bool hasRoomFor(const std::string& dir, std::uint32_t bytes) {
-    struct statvfs info {};
-    if (statvfs(dir.c_str(), &info) != 0) return true;  // unknown: let the writes tell
-    return static_cast<unsigned long long>(info.f_bavail) * info.f_frsize >= bytes;
-}
-
-// Creates an empty working file named prefix + a unique suffix; fatal when
-// there is no room for sizeNeeded bytes or the file cannot be made.
+// Creates the empty working file of tree; fatal when there is no room for
+// sizeNeeded bytes or the file cannot be made.
 void createWorkingFile(HfsContext& ctx, TreeFile& tree, const char* prefix, std::uint32_t sizeNeeded) {
-    const std::string dir = temporaryDirectory();
-    std::string path = dir + "/" + prefix + "XXXXXX";
-    const int fd = hasRoomFor(dir, sizeNeeded) ? mkstemp(path.data()) : -1;
-    if (fd < 0) fatal_notice(ctx, std::string(message(kNoRoomForWorkingFiles)));
-    tree.handle = fd;
-    tree.path = path;
-    ctx.working_files.insert(path);
+    tree.handle = create_temp_file(ctx, tree.path, prefix, sizeNeeded);
 }
 
 // Reads node 0 into the header buffer; a missing header reads as zeros, so

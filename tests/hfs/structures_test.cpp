@@ -1,0 +1,150 @@
+// Byte order, Macintosh dates, the volume header and the listing's columns.
+#include <gtest/gtest.h>
+
+#include "hfs/btree_node.h"
+#include "hfs/byte_order.h"
+#include "hfs/catalog_records.h"
+#include "hfs/listing_format.h"
+#include "hfs/mac_date.h"
+#include "hfs/mdb_image.h"
+
+namespace korvane {
+namespace {
+
+TEST(ByteOrder, SwapsAndCountsInPlace) {
+    EXPECT_EQ(swap32(0x00000200u), 0x00020000u);
+    EXPECT_EQ(swap16(0x1234), 0x3412);
+    std::uint8_t field16[2] = {0xFF, 0xFF};
+    incrementBE16(field16);
+    EXPECT_EQ(field16[0], 0);
+    EXPECT_EQ(field16[1], 0);
+    decrementBE16(field16);
+    EXPECT_EQ(loadBE16(field16), 0xFFFF);
+    std::uint8_t field32[4] = {0x00, 0x00, 0x00, 0xFF};
+    incrementBE32(field32);
+    EXPECT_EQ(loadBE32(field32), 0x100u);
+    decrementBE32(field32);
+    EXPECT_EQ(loadBE32(field32), 0xFFu);
+}
+
+TEST(ByteOrder, BoundedLoadsStayInsideTheBuffer) {
+    const std::uint8_t bytes[5] = {1, 2, 3, 4, 5};
+    const std::span<const std::uint8_t> view(bytes);
+    EXPECT_EQ(loadBE32(view, 1), 0x02030405u);
+    EXPECT_EQ(loadBE32(view, 2), 0u);
+    EXPECT_EQ(loadBE16(view, 4), 0u);
+    EXPECT_EQ(loadBE16(view, static_cast<std::size_t>(-1)), 0u);
+    std::uint8_t target[3] = {};
+    EXPECT_FALSE(storeBE32(std::span<std::uint8_t>(target), 0, 7));
+    EXPECT_TRUE(storeBE16(std::span<std::uint8_t>(target), 1, 0xABCD));
+    EXPECT_EQ(target[1], 0xAB);
+}
+
+TEST(MacDate, SplitsWithoutTimeZoneShift) {
+    const MacDateFields day2 = macDateToFields(kMacEpochOffset + 86400);
+    EXPECT_EQ(day2.year, 1970);
+    EXPECT_EQ(day2.month, 1);
+    EXPECT_EQ(day2.day, 2);
+    EXPECT_EQ(day2.hour, 0);
+    EXPECT_EQ(fieldsToMacDate(1970, 1, 2, 0, 0), kMacEpochOffset + 86400);
+
+    const std::uint32_t leapDay = fieldsToMacDate(2004, 2, 29, 23, 59);
+    const MacDateFields f = macDateToFields(leapDay);
+    EXPECT_EQ(f.year, 2004);
+    EXPECT_EQ(f.month, 2);
+    EXPECT_EQ(f.day, 29);
+    EXPECT_EQ(f.hour, 23);
+    EXPECT_EQ(f.minute, 59);
+
+    // Dates before 1970 show as the 1970 epoch; the largest date is in 2040.
+    EXPECT_EQ(macDateToFields(1000).year, 1970);
+    EXPECT_EQ(macDateToFields(0xFFFFFFFFu).year, 2040);
+}
+
+TEST(ListingFormat, LengthsAndDates) {
+    EXPECT_EQ(formatLength(0), "0");
+    EXPECT_EQ(formatLength(9999999), "9999999");
+    EXPECT_EQ(formatLength(12345678), "12056k");
+    EXPECT_EQ(formatLength(0xFFFFFFFFu), "4194303k");
+    EXPECT_EQ(formatMacDate(fieldsToMacDate(2005, 3, 4, 5, 6)), "03/04/05 05:06");
+    EXPECT_EQ(formatMacDate(0), "01/01/70 00:00");
+}
+
+TEST(ListingFormat, FileAndFolderColumns) {
+    std::uint8_t file[kFileRecordSize] = {kFileRecord};
+    std::memcpy(file + filrec::fileType, "TEXTttxt", 8);
+    storeBE32(file + filrec::dataLogicalLength, 12345678);
+    storeBE32(file + filrec::resourceLogicalLength, 286);
+    storeBE32(file + filrec::created, fieldsToMacDate(1996, 12, 31, 23, 5));
+    storeBE32(file + filrec::modified, fieldsToMacDate(2005, 1, 2, 3, 4));
+    const ListingEntry entry = makeListingEntry("Budget 1996", file);
+    EXPECT_FALSE(entry.selected());
+    EXPECT_EQ(entry.record_type(), 2);
+    EXPECT_EQ(entry.name(), "Budget 1996");
+    EXPECT_EQ(entry.size_column(), " 12056k ");
+    EXPECT_EQ(entry.resource_column(), "    286 ");
+    EXPECT_EQ(entry.signature_column(), "TEXTttxt");
+    EXPECT_EQ(entry.created_column(), "12/31/96 23:05");
+    EXPECT_EQ(entry.modified_column(), "01/02/05 03:04");
+    for (std::size_t nul : {43, 52, 61, 76, 91}) EXPECT_EQ(entry.bytes[nul], 0) << nul;
+
+    std::uint8_t folder[kDirectoryRecordSize] = {kDirectoryRecord};
+    storeBE16(folder + dirrec::valence, 40);
+    const ListingEntry dir = makeListingEntry("Letters", folder);
+    EXPECT_TRUE(dir.is_folder());
+    EXPECT_EQ(dir.size_column(), "  <DIR> ");
+    EXPECT_EQ(dir.resource_column(), "        ");
+    EXPECT_EQ(dir.signature_column(), "    [40]");
+}
+
+TEST(CatalogKey, LengthsDecideWhereTheDataStarts) {
+    EXPECT_EQ(recordDataOffset(6), 8u);   // empty name: 7 bytes + pad
+    EXPECT_EQ(recordDataOffset(7), 8u);   // one character
+    EXPECT_EQ(recordDataOffset(8), 10u);  // two characters
+    const std::uint8_t tooLongName[12] = {7, 0, 0, 0, 0, 2, 5, 'a', 0, 1, 0, 0};
+    EXPECT_FALSE(parseCatalogKey(tooLongName));
+    const std::uint8_t keyBeyondRecord[8] = {20, 0, 0, 0, 0, 2, 1, 'a'};
+    EXPECT_FALSE(parseCatalogKey(keyBeyondRecord));
+    const std::uint8_t good[10] = {7, 0, 0, 0, 0, 2, 1, 'a', 0, kFileRecord};
+    const auto key = parseCatalogKey(good);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->parentID, 2u);
+    EXPECT_EQ(key->name, "a");
+    EXPECT_EQ(catalogRecordData(good, *key).size(), 2u);
+}
+
+TEST(BTreeNode, RecordsOutsideTheNodeAreMissing) {
+    NodeBuffer node{};
+    node[8] = 0xFF;
+    storeBE16(node.data() + 10, 2);
+    storeBE16(node.data() + 510, 14);
+    storeBE16(node.data() + 508, 600);  // beyond the node
+    storeBE16(node.data() + 506, 40);
+    ASSERT_TRUE(recordBytes(node, 0));
+    EXPECT_EQ(recordBytes(node, 0)->size(), 506u - 14u);
+    EXPECT_FALSE(recordBytes(node, 1));
+    EXPECT_FALSE(recordBytes(node, 2));
+    storeBE16(node.data() + 10, 400);  // more records than a node can hold
+    EXPECT_FALSE(recordBytes(node, 0));
+}
+
+TEST(VolumeHeader, GeometryFromTheHeader) {
+    MdbImage header;
+    storeBE16(header.field(mdb::drSigWord), kHfsSignature);
+    storeBE16(header.field(mdb::drVBMSt), 3);
+    storeBE16(header.field(mdb::drAlBlSt), 5);
+    storeBE32(header.field(mdb::drAlBlkSiz), 2048);
+    header.bytes[mdb::drVN] = 40;  // damaged length
+    EXPECT_EQ(header.volumeName().size(), 27u);
+    VolumeGeometry geometry;
+    ASSERT_TRUE(deriveGeometry(header, 96, geometry));
+    EXPECT_EQ(geometry.mdbSector, 98u);
+    EXPECT_EQ(geometry.firstAllocSector, 101u);
+    EXPECT_EQ(geometry.sectorsPerBlock, 4u);
+    EXPECT_EQ(geometry.bitmapSectors, 2);
+    storeBE32(header.field(mdb::drAlBlkSiz), 1000);
+    EXPECT_FALSE(deriveGeometry(header, 0, geometry));
+}
+
+}  // namespace
+}  // namespace korvane
