@@ -1,0 +1,316 @@
+// Transfers with retries, the 1024-byte conversion, runs to and from PC
+// files, and the write guard, on real image files.
+
+#include <cstring>
+
+#include "device/sector_io.h"
+#include "tests/device/device_fixture.h"
+
+namespace korvane::testing {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::uint16_t readUnits(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count, Bytes& into) {
+    into.assign(std::size_t{count} * 512, 0);
+    DeviceRequest request;
+    request.operation = kOpRead;
+    request.target = ctx.state.target_id;
+    request.sector = sector;
+    request.count = count;
+    request.buffer = into.data();
+    return transfer(ctx, request);
+}
+
+std::uint16_t writeUnits(DeviceContext& ctx, std::uint32_t sector, Bytes data) {
+    DeviceRequest request;
+    request.operation = kOpWrite;
+    request.target = ctx.state.target_id;
+    request.sector = sector;
+    request.count = static_cast<std::uint16_t>(data.size() / 512);
+    request.buffer = data.data();
+    return transfer(ctx, request);
+}
+
+// --- retries ---------------------------------------------------------------
+
+TEST(RetryTest, ATransferThatNeverSucceedsMakesExactlyTwentyAttempts) {
+    TempDir dir;
+    makeImage(dir / "disk.img", 64 * 512);
+    DeviceWorld world;
+    world.attachAndSelect(dir / "disk.img,bad=3");
+    Bytes data;
+    EXPECT_EQ(readUnits(world.ctx, 2, 2, data), kStatusError);
+    EXPECT_EQ(world.bus->countOf(kScsiRead6), 20);
+    EXPECT_EQ(world.bus->resetsSent(), 0);
+}
+
+TEST(RetryTest, AFlakyDriveIsReadOnTheLastAttempt) {
+    TempDir dir;
+    makeImage(dir / "disk.img", 64 * 512);
+    DeviceWorld world;
+    world.attachAndSelect(dir / "disk.img,flaky=19");
+    Bytes data;
+    EXPECT_EQ(readUnits(world.ctx, 4, 1, data), 0);
+    EXPECT_EQ(world.bus->countOf(kScsiRead6), 20);
+    EXPECT_EQ(data, expectedBytes(4 * 512, 512));
+
+    DeviceWorld tooFlaky;
+    tooFlaky.attachAndSelect(dir / "disk.img,flaky=20");
+    EXPECT_EQ(readUnits(tooFlaky.ctx, 4, 1, data), kStatusError);
+    EXPECT_EQ(tooFlaky.bus->countOf(kScsiRead6), 20);
+}
+
+TEST(RetryTest, WithTheResetOptionEveryAttemptFollowsAReset) {
+    TempDir dir;
+    makeImage(dir / "disk.img", 64 * 512);
+    DeviceWorld world;
+    world.attachAndSelect(dir / "disk.img,flaky=2");
+    world.ctx.state.reset_each_access = true;
+    Bytes data;
+    EXPECT_EQ(readUnits(world.ctx, 0, 1, data), 0);
+    EXPECT_EQ(world.bus->events, (std::vector<std::string>{"reset", "send", "reset", "send", "reset", "send"}));
+    EXPECT_EQ(world.bus->resets(0, 0), 3u);
+
+    world.bus->events.clear();
+    world.ctx.state.reset_each_access = false;
+    EXPECT_EQ(readUnits(world.ctx, 0, 1, data), 0);
+    EXPECT_EQ(world.bus->events, (std::vector<std::string>{"send", "send", "send"}));
+}
+
+TEST(RetryTest, TheRequestIsSentToTheSelectedAdapter) {
+    TempDir dir;
+    makeImage(dir / "disk.img", 64 * 512);
+    DeviceWorld world;
+    world.bus->addAdapter("second");
+    ASSERT_EQ(world.bus->attachImage(1, dir / "disk.img,id=2"), "");
+    world.ctx.state.host_adapter = 1;
+    world.ctx.state.target_id = 2;
+    Bytes data;
+    DeviceRequest request;
+    request.operation = kOpRead;
+    request.adapter = 0;  // overwritten by the routine
+    request.target = 2;
+    request.count = 1;
+    data.resize(512);
+    request.buffer = data.data();
+    EXPECT_EQ(transfer512(world.ctx, request), 0);
+    EXPECT_EQ(request.adapter, 1);
+    EXPECT_EQ(request.operation, 0x08);
+}
+
+// --- 1024-byte media ---------------------------------------------------------
+
+class Media1024Test : public ::testing::Test {
+protected:
+    TempDir dir;
+    DeviceWorld world;
+    std::string path;
+
+    void SetUp() override {
+        path = dir / "MO3_1024.img";
+        makeImage(path, 32 * 1024);
+        world.attachAndSelect(path, 3);
+        world.ctx.device.sectorSize = 1024;
+        installTransferRoutine(world.ctx, 1024);
+    }
+    // Every write must reach the medium as whole device sectors.
+    void expectWholeDeviceWrites() {
+        for (const RequestBlock& block : world.bus->requests) {
+            if (block.cdb[0] == kScsiWrite6) {
+                EXPECT_EQ(block.bufferLength, block.cdb[4] * 1024u);
+            }
+        }
+    }
+};
+
+TEST_F(Media1024Test, OneUnitReadsAtEvenAndOddAddresses) {
+    Bytes data;
+    ASSERT_EQ(readUnits(world.ctx, 6, 1, data), 0);
+    EXPECT_EQ(data, expectedBytes(6 * 512, 512));
+    EXPECT_EQ(world.bus->requests.back().cdb[3], 3);  // device sector 3
+    ASSERT_EQ(readUnits(world.ctx, 7, 1, data), 0);
+    EXPECT_EQ(data, expectedBytes(7 * 512, 512));
+}
+
+TEST_F(Media1024Test, MultiUnitReadsAtOddAndEvenAddresses) {
+    Bytes data;
+    ASSERT_EQ(readUnits(world.ctx, 5, 2, data), 0);  // second half of 2, first half of 3
+    EXPECT_EQ(data, expectedBytes(5 * 512, 1024));
+    EXPECT_EQ(world.bus->requests.back().cdb[4], 2);
+    ASSERT_EQ(readUnits(world.ctx, 4, 3, data), 0);  // even start, odd count
+    EXPECT_EQ(data, expectedBytes(4 * 512, 1536));
+    ASSERT_EQ(readUnits(world.ctx, 9, 5, data), 0);
+    EXPECT_EQ(data, expectedBytes(9 * 512, 2560));
+}
+
+TEST_F(Media1024Test, AWriteAtAnOddAddressKeepsTheFirstHalf) {
+    ASSERT_EQ(writeUnits(world.ctx, 7, Bytes(1024, 0xEE)), 0);  // units 7, 8
+    EXPECT_EQ(readFile(path, 6 * 512, 512), expectedBytes(6 * 512, 512));
+    EXPECT_EQ(readFile(path, 7 * 512, 1024), Bytes(1024, 0xEE));
+    EXPECT_EQ(readFile(path, 9 * 512, 512), expectedBytes(9 * 512, 512));
+    expectWholeDeviceWrites();
+}
+
+TEST_F(Media1024Test, AWriteEndingInAFirstHalfKeepsTheSecondHalf) {
+    Bytes data(3 * 512);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i / 512 + 1);
+    ASSERT_EQ(writeUnits(world.ctx, 10, data), 0);  // units 10, 11, 12: even start, odd count
+    EXPECT_EQ(readFile(path, 10 * 512, 1536), data);
+    EXPECT_EQ(readFile(path, 13 * 512, 512), expectedBytes(13 * 512, 512));
+    ASSERT_EQ(writeUnits(world.ctx, 21, Bytes(512, 0x44)), 0);  // one unit, odd
+    EXPECT_EQ(readFile(path, 20 * 512, 512), expectedBytes(20 * 512, 512));
+    EXPECT_EQ(readFile(path, 21 * 512, 512), Bytes(512, 0x44));
+    ASSERT_EQ(writeUnits(world.ctx, 24, Bytes(512, 0x55)), 0);  // one unit, even
+    EXPECT_EQ(readFile(path, 25 * 512, 512), expectedBytes(25 * 512, 512));
+    expectWholeDeviceWrites();
+}
+
+TEST_F(Media1024Test, AWriteWhoseNeighbourCannotBeReadIsNotMade) {
+    DeviceWorld faulty;
+    faulty.attachAndSelect(path + ",id=3,bad=4", 3);
+    faulty.ctx.device.sectorSize = 1024;
+    installTransferRoutine(faulty.ctx, 1024);
+    EXPECT_NE(writeUnits(faulty.ctx, 9, Bytes(512, 0x11)), 0);  // unit 9 shares device sector 4 with unit 8
+    EXPECT_EQ(faulty.bus->countOf(kScsiWrite6), 0);
+    EXPECT_EQ(readFile(path, 9 * 512, 512), expectedBytes(9 * 512, 512));
+}
+
+// --- runs --------------------------------------------------------------------
+
+class RunTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    DeviceWorld world;
+    std::string image;
+
+    void attach(const std::string& options) {
+        image = dir / "disk.img";
+        makeImage(image, 2048 * 512);
+        world.attachAndSelect(image + options);
+        world.ctx.geometry.firstAllocSector = 16;
+        world.ctx.geometry.sectorsPerBlock = 4;
+        world.ctx.geometry.allocBlockSize = 2048;
+    }
+    int openOutput(const std::string& name) { return ::open((dir / name).c_str(), O_CREAT | O_TRUNC | O_RDWR, 0644); }
+};
+
+TEST_F(RunTest, ReadRunWritesExactlyTheByteCount) {
+    attach("");
+    int fd = openOutput("out");
+    RunResult result = readRunToFile(world.ctx, fd, 2, 1000);  // block 2 = sector 24
+    ::close(fd);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.unreadableSectors, 0u);
+    EXPECT_EQ(std::filesystem::file_size(dir / "out"), 1000u);
+    EXPECT_EQ(readFile(dir / "out", 0, 1000), expectedBytes(24 * 512, 1000));
+    EXPECT_TRUE(world.host.progress.empty());  // two sectors: no progress bar
+    EXPECT_EQ(world.host.busy_ticks, 1);
+}
+
+TEST_F(RunTest, LongRunsMoveInRequestsOf64SectorsWithProgress) {
+    attach("");
+    int fd = openOutput("out");
+    RunResult result = readRunToFile(world.ctx, fd, 0, 400 * 512);
+    ::close(fd);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(readFile(dir / "out", 0, 400 * 512), expectedBytes(16 * 512, 400 * 512));
+    EXPECT_EQ(world.bus->countOf(kScsiRead6), 7);  // six of 64 and one of 16
+    EXPECT_EQ(world.bus->requests.back().cdb[4], 16);
+    ASSERT_EQ(world.host.progress.size(), 7u);
+    EXPECT_EQ(world.host.progress.front(), std::make_pair(400u, 400u));
+    EXPECT_EQ(world.host.progress.back(), std::make_pair(16u, 400u));
+}
+
+TEST_F(RunTest, UnreadableSectorsBecomeZerosAndAreCounted) {
+    attach(",bad=30-31");
+    int fd = openOutput("out");
+    RunResult result = readRunToFile(world.ctx, fd, 0, 64 * 512);  // sectors 16-79
+    ::close(fd);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.unreadableSectors, 2u);
+    EXPECT_EQ(world.host.beeps, 1);
+    Bytes written = readFile(dir / "out", 0, 64 * 512);
+    EXPECT_EQ(Bytes(written.begin(), written.begin() + 14 * 512), expectedBytes(16 * 512, 14 * 512));
+    EXPECT_EQ(Bytes(written.begin() + 14 * 512, written.begin() + 16 * 512), Bytes(1024, 0));
+    EXPECT_EQ(Bytes(written.begin() + 16 * 512, written.end()), expectedBytes(32 * 512, 48 * 512));
+}
+
+TEST_F(RunTest, WriteRunCopiesTheFileAndPadsWithZeros) {
+    attach("");
+    Bytes content(3000, 0x3C);
+    int fd = openOutput("in");
+    ASSERT_EQ(::write(fd, content.data(), content.size()), 3000);
+    ::lseek(fd, 0, SEEK_SET);
+    RunResult result = writeRunFromFile(world.ctx, fd, 1, 2);  // sectors 20-27
+    ::close(fd);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(readFile(image, 20 * 512, 3000), content);
+    EXPECT_EQ(readFile(image, 20 * 512 + 3000, 8 * 512 - 3000), Bytes(8 * 512 - 3000, 0));
+    EXPECT_EQ(readFile(image, 28 * 512, 512), expectedBytes(28 * 512, 512));
+    ASSERT_FALSE(world.host.statuses.empty());
+    EXPECT_EQ(world.host.statuses.back(), "");
+}
+
+TEST_F(RunTest, AWriteRunThatFailsSaysSo) {
+    attach(",bad=100");
+    Bytes content(200 * 512, 0x77);
+    int fd = openOutput("in");
+    ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+    ::lseek(fd, 0, SEEK_SET);
+    RunResult result = writeRunFromFile(world.ctx, fd, 0, 50);  // sectors 16-215, 100 is bad
+    ::close(fd);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(world.bus->countOf(kScsiWrite6), 1 + 20);  // the first request, then twenty on the bad one
+}
+
+// --- the write guard -----------------------------------------------------------
+
+TEST(WriteGuardTest, ProbeFindsWriteProtectedMedia) {
+    TempDir dir;
+    makeImage(dir / "disk.img", 64 * 512);
+    DeviceWorld world;
+    world.attachAndSelect(dir / "disk.img,ro");
+    EXPECT_EQ(probeWriteProtect(world.ctx, 0), kWriteProtected);
+
+    DeviceWorld writable;
+    writable.attachAndSelect(dir / "disk.img");
+    EXPECT_EQ(probeWriteProtect(writable.ctx, 0), 0);
+    EXPECT_EQ(readFile(dir / "disk.img", 0, 512), expectedBytes(0, 512));  // written back unchanged
+
+    DeviceWorld unreadable;
+    unreadable.attachAndSelect(dir / "disk.img,ro,bad=0");
+    EXPECT_EQ(probeWriteProtect(unreadable.ctx, 0), 0);
+    EXPECT_EQ(unreadable.bus->countOf(kScsiWrite6), 0);
+}
+
+TEST(WriteGuardTest, CheckWritableAsksOnProtectedMedia) {
+    TempDir dir;
+    makeImage(dir / "disk.img", 64 * 512);
+    DeviceWorld world;
+    world.attachAndSelect(dir / "disk.img,ro");
+    world.host.answers = {false, true};
+    EXPECT_FALSE(checkWritable(world.ctx));
+    EXPECT_TRUE(checkWritable(world.ctx));
+    EXPECT_EQ(world.host.questions, (std::vector<std::string>{"Write-protected media.", "Write-protected media."}));
+
+    DeviceWorld writable;
+    writable.attachAndSelect(dir / "disk.img");
+    EXPECT_TRUE(checkWritable(writable.ctx));
+    EXPECT_TRUE(writable.host.questions.empty());
+}
+
+TEST(WriteGuardTest, CheckWritableRefusesMediaWith1024ByteSectorsWithoutTouchingTheDrive) {
+    TempDir dir;
+    makeImage(dir / "MO0_1024.img", 64 * 1024);
+    DeviceWorld world;
+    world.attachAndSelect(dir / "MO0_1024.img");
+    world.ctx.device.sectorSize = 1024;
+    EXPECT_FALSE(checkWritable(world.ctx));
+    EXPECT_EQ(world.host.notices,
+              (std::vector<std::string>{"Write functions are not yet validated for media with 1024 bytes/sector."}));
+    EXPECT_TRUE(world.bus->requests.empty());
+}
+
+}  // namespace
+}  // namespace korvane::testing
