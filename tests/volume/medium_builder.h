@@ -1,0 +1,106 @@
+#pragma once
+// Media built around volumes made by hfsutils: a driver descriptor map and an
+// Apple partition map written here, the older "TS" map, volumes placed at any
+// block, MS-DOS boot sectors. Shared by the volume and end-to-end tests.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "hfs/byte_order.h"
+#include "volume/partition_map.h"
+
+namespace korvane::testing {
+
+inline std::vector<std::uint8_t> fileBytes(const std::string& path) {
+    std::vector<std::uint8_t> bytes(std::filesystem::file_size(path));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    EXPECT_EQ(::read(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+    return bytes;
+}
+
+// Writes bytes at offset, growing the file as needed.
+inline void writeAt(const std::string& path, std::uint64_t offset, const std::vector<std::uint8_t>& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)),
+              static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+}
+
+// A blank medium of the given size.
+inline void makeBlankMedium(const std::string& path, std::uint64_t bytes) {
+    std::filesystem::remove(path);
+    writeAt(path, 0, {});
+    std::filesystem::resize_file(path, bytes);
+}
+
+struct PartitionSpec {
+    std::string name;
+    std::string type;
+    std::uint32_t start = 0;   // in map blocks
+    std::uint32_t blocks = 0;  // pmPartBlkCnt
+    std::string volumeImage;   // copied to the partition's start when not empty
+};
+
+// Block 0 with "ER", the stated block size and count, and one map entry per
+// partition from block 1 (each entry blockSize bytes from the previous),
+// the map's own entry first.
+inline void writePartitionedMedium(const std::string& path, std::uint64_t mediumBytes, std::uint16_t blockSize,
+                                   std::uint16_t statedBlockSize, std::vector<PartitionSpec> partitions) {
+    makeBlankMedium(path, mediumBytes);
+    partitions.insert(partitions.begin(), {"Apple", "Apple_partition_map", 1, 63, {}});
+    std::vector<std::uint8_t> block0(blockSize, 0);
+    block0[0] = 'E';
+    block0[1] = 'R';
+    storeBE16(block0.data() + ddm::sbBlkSize, statedBlockSize);
+    storeBE32(block0.data() + ddm::sbBlkCount, static_cast<std::uint32_t>(mediumBytes / statedBlockSize));
+    writeAt(path, 0, block0);
+    for (std::size_t k = 0; k < partitions.size(); ++k) {
+        const PartitionSpec& p = partitions[k];
+        std::vector<std::uint8_t> entry(blockSize, 0);
+        entry[0] = 'P';
+        entry[1] = 'M';
+        storeBE32(entry.data() + pm::pmMapBlkCnt, static_cast<std::uint32_t>(partitions.size()));
+        storeBE32(entry.data() + pm::pmPyPartStart, p.start);
+        storeBE32(entry.data() + pm::pmPartBlkCnt, p.blocks);
+        std::memcpy(entry.data() + pm::pmPartName, p.name.data(), std::min<std::size_t>(p.name.size(), 31));
+        std::memcpy(entry.data() + pm::pmParType, p.type.data(), std::min<std::size_t>(p.type.size(), 31));
+        writeAt(path, (k + 1) * blockSize, entry);
+        if (!p.volumeImage.empty()) writeAt(path, std::uint64_t{p.start} * blockSize, fileBytes(p.volumeImage));
+    }
+}
+
+// A medium with the older map: "ER" in block 0, "TS" and the volume's first block in block 1.
+inline void writeTsMedium(const std::string& path, std::uint64_t mediumBytes, std::uint32_t start,
+                          const std::string& volumeImage) {
+    makeBlankMedium(path, mediumBytes);
+    std::vector<std::uint8_t> block0(512, 0), block1(512, 0);
+    block0[0] = 'E';
+    block0[1] = 'R';
+    storeBE16(block0.data() + ddm::sbBlkSize, 512);
+    storeBE32(block0.data() + ddm::sbBlkCount, static_cast<std::uint32_t>(mediumBytes / 512));
+    block1[0] = 'T';
+    block1[1] = 'S';
+    storeBE32(block1.data() + 2, start);
+    writeAt(path, 0, block0);
+    writeAt(path, 512, block1);
+    writeAt(path, std::uint64_t{start} * 512, fileBytes(volumeImage));
+}
+
+// A volume placed at a 512-byte block of an otherwise blank medium (no map).
+inline void writeVolumeAt(const std::string& path, std::uint64_t mediumBytes, std::uint32_t block,
+                          const std::string& volumeImage) {
+    makeBlankMedium(path, mediumBytes);
+    writeAt(path, std::uint64_t{block} * 512, fileBytes(volumeImage));
+}
+
+}  // namespace korvane::testing

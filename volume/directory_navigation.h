@@ -1,0 +1,22 @@
+#pragma once
+// Moving the current directory: into a subdirectory, to the parent, to the
+// root. Each move is written to the transfer log when one is open.
+
+#include <string_view>
+
+#include "hfs/hfs_context.h"
+
+namespace korvane {
+
+// Enters the subdirectory macName (Macintosh character set; a pattern enters
+// the first match) of the current directory. False, with nothing changed,
+// when there is no such directory or it has no thread record.
+bool changeDirectory(HfsContext& ctx, std::string_view macName);
+
+// Goes to the parent directory; false (nothing happens) at the root.
+bool changeToParent(HfsContext& ctx);
+
+// Goes to the root directory.
+bool changeToRoot(HfsContext& ctx);
+
+}  // namespace korvane

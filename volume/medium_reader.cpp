@@ -1,0 +1,37 @@
+#include "volume/medium_reader.h"
+
+#include <array>
+
+#include "device/sector_io.h"
+#include "hfs/byte_order.h"
+
+namespace korvane {
+
+DeviceSectors readDeviceSectors(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count) {
+    DeviceSectors read;
+    const std::size_t sectorBytes = ctx.device.sectorSize < 512 ? 512 : ctx.device.sectorSize;
+    read.bytes.assign(std::size_t{count} * sectorBytes, 0);
+    DeviceRequest request;
+    request.operation = kOpRead;
+    request.adapter = ctx.state.host_adapter;
+    request.target = ctx.state.target_id;
+    request.sector = sector;
+    request.count = count;
+    request.buffer = read.bytes.data();
+    read.ok = transfer512(ctx, request) == 0;
+    if (!read.ok) std::fill(read.bytes.begin(), read.bytes.end(), std::uint8_t{0});
+    return read;
+}
+
+std::optional<std::uint16_t> driveBlockLength(DeviceContext& ctx) {
+    if (!ctx.transport || ctx.state.target_id == kNoDrive) return std::nullopt;
+    std::array<std::uint8_t, 512> answer{};
+    if (ctx.transport->readCapacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) != kStatusDone) {
+        return std::nullopt;
+    }
+    std::uint32_t length = loadBE32(answer.data() + 4);
+    if (length != 512 && length != 1024) return std::nullopt;
+    return static_cast<std::uint16_t>(length);
+}
+
+}  // namespace korvane

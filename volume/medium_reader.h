@@ -1,0 +1,26 @@
+#pragma once
+// Reads of the selected drive's own sectors, as discovery and the brute-force
+// search need them before the volume's geometry is known.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "device/device_context.h"
+
+namespace korvane {
+
+struct DeviceSectors {
+    std::vector<std::uint8_t> bytes;  // count x sectorSize bytes, zeros where nothing was read
+    bool ok = false;
+};
+
+// Reads count sectors of the medium (in its own sector size) starting at
+// sector, with the retries of the sector layer. A failed read leaves zeros.
+DeviceSectors readDeviceSectors(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count);
+
+// The block length the drive reports with READ CAPACITY, when it answers
+// with one that Korvane can address (512 or 1024 bytes).
+std::optional<std::uint16_t> driveBlockLength(DeviceContext& ctx);
+
+}  // namespace korvane
