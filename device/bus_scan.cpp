@@ -29,7 +29,18 @@ DeviceListEntry driveEntry(Transport& transport, std::uint8_t adapter, std::uint
     return entry;
 }
 
+std::string withoutTrailingBlanks(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
 }  // namespace
+
+std::string scanLine(const DeviceListEntry& entry) {
+    return std::to_string(entry.adapter) + '\t' + std::to_string(entry.kind) + '\t' + std::to_string(entry.target) +
+           '\t' + withoutTrailingBlanks(entry.vendor) + '\t' + withoutTrailingBlanks(entry.product) + '\t' +
+           withoutTrailingBlanks(entry.revision);
+}
 
 bool isUsableDriveType(std::uint16_t type) { return type == kTypeDirectAccess || type == kTypeOpticalMemory; }
 

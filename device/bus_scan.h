@@ -34,6 +34,10 @@ struct BusScan {
 // drive gets up to five INQUIRY attempts and is listed even when all fail.
 BusScan scanBus(Transport& transport);
 
+// One entry as `korvane-cmd --scan` prints it: adapter, kind, target,
+// vendor, product, revision, tab-separated (texts without trailing blanks).
+std::string scanLine(const DeviceListEntry& entry);
+
 // Whether a peripheral type is a drive Korvane works with.
 bool isUsableDriveType(std::uint16_t type);
 

@@ -24,13 +24,17 @@ std::uint8_t initTransport(DeviceContext& ctx) {
     return info.adapterCount;
 }
 
-void applyStartupSelection(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target) {
-    ctx.state.host_adapter = adapter;
-    ctx.state.target_id = target;
+bool driveAnswersAsDisk(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target) {
     std::uint16_t type = ctx.transport->deviceType(adapter, target);
     std::uint8_t status = ctx.transport->inquiry(adapter, target, ctx.workSlot(kSlotSectorBuffer));
     bool answered = status == kStatusDone || status == kStatusError;
-    if (!answered || !isUsableDriveType(type)) {
+    return answered && isUsableDriveType(type);
+}
+
+void applyStartupSelection(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target) {
+    ctx.state.host_adapter = adapter;
+    ctx.state.target_id = target;
+    if (!driveAnswersAsDisk(ctx, adapter, target)) {
         show_notice(ctx, std::string(message(kMessageDriveNotReady)));
         ctx.state.host_adapter = kNoDrive;
         ctx.state.target_id = kNoDrive;

@@ -12,6 +12,10 @@ namespace korvane {
 // "Error initializing the ASPI manager." when it has none. Returns the count.
 std::uint8_t initTransport(DeviceContext& ctx);
 
+// Whether (adapter, target) answers INQUIRY (status 1 or 4) as a
+// direct-access or optical-memory drive. Shows nothing.
+bool driveAnswersAsDisk(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target);
+
 // Tests the drive named on the command line: it must answer INQUIRY (status 1
 // or 4) and be a direct-access or optical-memory drive; otherwise "Drive not
 // ready or no floppy disk." and no drive is selected. Installs transfer512.
