@@ -1,0 +1,191 @@
+#include "app/commands.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/listing_view.h"
+#include "app/menu_state.h"
+#include "core/messages.h"
+#include "core/notices.h"
+
+namespace korvane {
+namespace {
+
+constexpr int kRepaintAll = 255;
+
+void repaint_all(Context& ctx) {
+    settle_screen(ctx);
+    ctx.host.invalidate_listing(kRepaintAll);
+}
+
+bool drive_selected(const Context& ctx) { return ctx.state.target_id != kNoDrive; }
+
+// Commands that copy need a drive and say so rather than stay silent.
+bool require_drive(Context& ctx) {
+    if (drive_selected(ctx)) return true;
+    show_notice(ctx, std::string(message(5)));
+    return false;
+}
+
+// --- paging -----------------------------------------------------------------
+
+void next_screen(Context& ctx) {
+    AppState& state = ctx.state;
+    state.first_shown = state.end_shown;
+    state.end_shown = 0;
+    ctx.menus.set_enabled(cmd::kPrecedingScreen, true);
+    ctx.menus.set_enabled(cmd::kFirstScreen, true);
+    repaint_all(ctx);
+}
+
+void first_screen(Context& ctx) {
+    ctx.menus.set_enabled(cmd::kFirstScreen, false);
+    ctx.menus.set_enabled(cmd::kPrecedingScreen, false);
+    ctx.menus.set_enabled(cmd::kNextScreen, true);
+    ctx.state.first_shown = 0;
+    ctx.state.end_shown = 0;
+    repaint_all(ctx);
+}
+
+void preceding_screen(Context& ctx) {
+    AppState& state = ctx.state;
+    std::uint16_t step = screen_size(state.option_flags);
+    if (step < state.first_shown) {
+        state.first_shown -= step;
+    } else {
+        state.first_shown = 0;
+        ctx.menus.set_enabled(cmd::kFirstScreen, false);
+        ctx.menus.set_enabled(cmd::kPrecedingScreen, false);
+    }
+    ctx.menus.set_enabled(cmd::kNextScreen, true);
+    state.end_shown = 0;
+    repaint_all(ctx);
+}
+
+// --- listing layouts ----------------------------------------------------------
+
+constexpr std::uint16_t kListingBits = kListingExtended | kListingSignature;
+
+void choose_wide_listing(Context& ctx, int command, std::uint16_t bit) {
+    AppState& state = ctx.state;
+    if ((state.option_flags & kListingBits) == bit) return;  // already this listing
+    ctx.menus.check_only({cmd::kShortListing, cmd::kExtendedListing, cmd::kSignatureListing}, command);
+    state.option_flags = static_cast<std::uint16_t>((state.option_flags & ~kListingBits) | bit);
+    state.end_shown = 0;
+    repaint_all(ctx);
+}
+
+void choose_short_listing(Context& ctx) {
+    AppState& state = ctx.state;
+    if ((state.option_flags & kListingBits) == 0) return;
+    ctx.menus.check_only({cmd::kShortListing, cmd::kExtendedListing, cmd::kSignatureListing}, cmd::kShortListing);
+    // A wide screen starts at a multiple of 18: show the short screen holding it.
+    state.first_shown = static_cast<std::uint16_t>(state.first_shown - state.first_shown % kListingPageEntries);
+    state.option_flags = static_cast<std::uint16_t>(state.option_flags & ~kListingBits);
+    state.end_shown = 0;
+    repaint_all(ctx);
+}
+
+// --- options -----------------------------------------------------------------
+
+void choose_copy_mode(Context& ctx, int command, std::uint16_t mode) {
+    ctx.menus.check_only({cmd::kNormalCopy, cmd::kResourcesCopy, cmd::kBinaryCopy}, command);
+    AppState& state = ctx.state;
+    state.option_flags = static_cast<std::uint16_t>((state.option_flags & ~kCopyModeMask) | mode);
+}
+
+// --- selection ---------------------------------------------------------------
+
+template <typename Change>
+void change_selection(Context& ctx, Change change) {
+    change(ctx.state);
+    update_menus(ctx);
+    repaint_all(ctx);
+}
+
+}  // namespace
+
+bool is_write_guarded(int command) {
+    switch (command) {
+        case cmd::kFormat:
+        case cmd::kRenameVolume:
+        case cmd::kCopyToMac:
+        case cmd::kMakeDirectory:
+        case cmd::kDelete:
+        case cmd::kRename:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool write_guard_passes(Context& ctx) {
+    if (ctx.device.sectorSize == 1024) {
+        ctx.host.show_message(std::string(message(6)));
+        return false;
+    }
+    return true;
+}
+
+CommandOutcome dispatch_command(Context& ctx, int command) {
+    if (is_write_guarded(command) && !write_guard_passes(ctx)) return CommandOutcome::Done;
+    switch (command) {
+        case cmd::kExit:
+            return CommandOutcome::CloseWindow;
+        case cmd::kCopyToPc:
+        case cmd::kCopyToMac:
+            // The copies themselves come with the transfer layer.
+            if (!require_drive(ctx)) return CommandOutcome::Done;
+            return CommandOutcome::NotAvailable;
+        case cmd::kDeselectAll:
+            change_selection(ctx, deselect_all);
+            return CommandOutcome::Done;
+        case cmd::kSelectAll:
+            change_selection(ctx, select_all);
+            return CommandOutcome::Done;
+        case cmd::kInvertSelection:
+            change_selection(ctx, invert_selection);
+            return CommandOutcome::Done;
+        case cmd::kNextScreen:
+            next_screen(ctx);
+            return CommandOutcome::Done;
+        case cmd::kFirstScreen:
+            first_screen(ctx);
+            return CommandOutcome::Done;
+        case cmd::kPrecedingScreen:
+            preceding_screen(ctx);
+            return CommandOutcome::Done;
+        case cmd::kNormalCopy:
+            choose_copy_mode(ctx, command, kCopyDataFork);
+            return CommandOutcome::Done;
+        case cmd::kResourcesCopy:
+            choose_copy_mode(ctx, command, kCopyResourceFork);
+            return CommandOutcome::Done;
+        case cmd::kBinaryCopy:
+            choose_copy_mode(ctx, command, kCopyMacBinary);
+            return CommandOutcome::Done;
+        case cmd::kUseCurrentDirectory:
+            ctx.menus.set_checked(command, !ctx.menus.checked(command));
+            return CommandOutcome::Done;
+        case cmd::kExtendedListing:
+            choose_wide_listing(ctx, command, kListingExtended);
+            return CommandOutcome::Done;
+        case cmd::kSignatureListing:
+            choose_wide_listing(ctx, command, kListingSignature);
+            return CommandOutcome::Done;
+        case cmd::kShortListing:
+            choose_short_listing(ctx);
+            return CommandOutcome::Done;
+        case cmd::kResetDrive:
+            ctx.state.reset_each_access = !ctx.state.reset_each_access;
+            update_menus(ctx);
+            return CommandOutcome::Done;
+        case cmd::kHelpIndex:
+            ctx.host.show_help("");
+            return CommandOutcome::Done;
+        default:
+            return CommandOutcome::NotAvailable;
+    }
+}
+
+}  // namespace korvane

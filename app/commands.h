@@ -1,0 +1,24 @@
+#pragma once
+// The command dispatch of the main window: every menu item, function button
+// and accelerator arrives here as its command number (101-142) and runs to
+// completion, write guard first for the commands that change the volume.
+
+#include "app/context.h"
+
+namespace korvane {
+
+enum class CommandOutcome {
+    Done,           // the command ran (or had nothing to do)
+    CloseWindow,    // "Exit": the front end closes its window (with its question)
+    NotAvailable,   // the number is unknown or its engine is not in this build
+};
+
+CommandOutcome dispatch_command(Context& ctx, int command);
+
+// Whether a command changes the volume and so passes the write guard first.
+bool is_write_guarded(int command);
+
+// The write guard: refuses every write on media with 1024-byte sectors.
+bool write_guard_passes(Context& ctx);
+
+}  // namespace korvane

@@ -1,0 +1,127 @@
+#include "app/listing_view.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/context.h"
+#include "app/menu_state.h"
+
+namespace korvane {
+
+using namespace listing_field;
+
+ListingLayout listing_layout(std::uint16_t option_flags) {
+    // With both bits (the command line's /A) the wide listing shows the signature.
+    if (option_flags & kListingSignature) return ListingLayout::Signature;
+    if (option_flags & kListingExtended) return ListingLayout::Extended;
+    return ListingLayout::Short;
+}
+
+std::uint16_t screen_size(std::uint16_t option_flags) {
+    return listing_layout(option_flags) == ListingLayout::Short ? kListingPageEntries : kListingPageEntries / 2;
+}
+
+int rows_on_screen(const AppState& state) {
+    int shown = state.end_shown > state.first_shown ? state.end_shown - state.first_shown : 0;
+    return listing_layout(state.option_flags) == ListingLayout::Short ? (shown + 1) / 2 : shown;
+}
+
+bool is_selected(const AppState& state, std::size_t index) {
+    return index < state.entries.size() && state.entries[index].bytes[kSelected] != 0;
+}
+
+bool is_folder(const AppState& state, std::size_t index) {
+    return index < state.entries.size() && state.entries[index].bytes[kRecordType] == kRecordFolder;
+}
+
+std::string entry_name(const AppState& state, std::size_t index) {
+    if (index >= state.entries.size()) return {};
+    const auto* name = reinterpret_cast<const char*>(state.entries[index].bytes.data() + kName);
+    // The terminator may be missing in a damaged record: never read past the field.
+    return std::string(name, strnlen(name, kNameSize));
+}
+
+std::string entry_column(const AppState& state, std::size_t index, std::size_t offset, std::size_t width) {
+    if (index >= state.entries.size() || offset + width > sizeof(ListingEntry::bytes)) return {};
+    std::string column(reinterpret_cast<const char*>(state.entries[index].bytes.data() + offset), width);
+    std::replace(column.begin(), column.end(), '\0', ' ');
+    return column;
+}
+
+void select_entry(AppState& state, std::size_t index) {
+    if (index < state.entries.size()) state.entries[index].bytes[kSelected] = 1;
+}
+
+void deselect_entry(AppState& state, std::size_t index) {
+    if (index < state.entries.size()) state.entries[index].bytes[kSelected] = 0;
+}
+
+void toggle_entry(AppState& state, std::size_t index) {
+    if (is_selected(state, index)) {
+        deselect_entry(state, index);
+    } else {
+        select_entry(state, index);
+    }
+}
+
+void select_all(AppState& state) {
+    for (ListingEntry& entry : state.entries) entry.bytes[kSelected] = 1;
+}
+
+void deselect_all(AppState& state) {
+    for (ListingEntry& entry : state.entries) entry.bytes[kSelected] = 0;
+}
+
+void invert_selection(AppState& state) {
+    for (ListingEntry& entry : state.entries) entry.bytes[kSelected] = entry.bytes[kSelected] ? 0 : 1;
+}
+
+std::size_t count_selected(const AppState& state) {
+    return static_cast<std::size_t>(std::count_if(state.entries.begin(), state.entries.end(),
+                                                  [](const ListingEntry& e) { return e.bytes[kSelected] != 0; }));
+}
+
+int take_first_selected(AppState& state) {
+    for (std::size_t i = 0; i < state.entries.size(); ++i) {
+        if (state.entries[i].bytes[kSelected] != 0) {
+            state.entries[i].bytes[kSelected] = 0;
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int first_selected_folder(const AppState& state, int after) {
+    for (std::size_t i = static_cast<std::size_t>(std::max(after + 1, 0)); i < state.entries.size(); ++i) {
+        if (is_selected(state, i) && is_folder(state, i)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void settle_screen(Context& ctx) {
+    AppState& state = ctx.state;
+    std::uint16_t count = state.entry_count();
+    if (state.first_shown >= count) state.first_shown = 0;  // a reload shortened the listing
+    std::uint16_t shown = std::min<std::uint16_t>(count - state.first_shown, screen_size(state.option_flags));
+    state.end_shown = state.first_shown + shown;
+    ctx.menus.set_enabled(cmd::kNextScreen, state.end_shown < count);
+}
+
+int hit_test(const AppState& state, int x, int y, int line_height, int client_width) {
+    if (state.target_id == kNoDrive || line_height <= 0) return -1;
+    // Truncation toward zero: a point less than one line above the first row still hits it.
+    int row = ((y - kFirstRowTop) / line_height) & 0xFF;
+    if (row >= rows_on_screen(state)) return -1;
+    int position = listing_layout(state.option_flags) != ListingLayout::Short
+                           ? row
+                           : 2 * row + (x >= client_width / 2 ? 1 : 0);
+    // The empty right half of an odd last row hits nothing.
+    return state.first_shown + position < state.end_shown ? position : -1;
+}
+
+int row_of_entry(const AppState& state, std::size_t index) {
+    int position = static_cast<int>(index) - state.first_shown;
+    return listing_layout(state.option_flags) == ListingLayout::Short ? position / 2 : position;
+}
+
+}  // namespace korvane

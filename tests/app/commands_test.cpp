@@ -1,0 +1,136 @@
+// Dispatch of the window's commands that live in the app layer: paging by 36
+// or 18, the three listings, copy modes, selection, the write guard, and the
+// hit test that maps a click to an entry.
+
+#include <gtest/gtest.h>
+
+#include "app/commands.h"
+#include "app/listing_view.h"
+#include "tests/support/scripted_host.h"
+
+namespace korvane {
+namespace {
+
+struct CommandsTest : ::testing::Test {
+    testing::ScriptedHost host;
+    Context ctx{host};
+
+    void open_listing(std::size_t count) {
+        ctx.state.host_adapter = 0;
+        ctx.state.target_id = 2;
+        ctx.state.volume_start = 1;
+        ctx.state.current_dir_id = 2;
+        ctx.state.entries.assign(count, ListingEntry{});
+        for (auto& entry : ctx.state.entries) entry.bytes[listing_field::kRecordType] = kRecordFile;
+        ctx.state.first_shown = 0;
+        settle_screen(ctx);
+    }
+    void run(int command) { EXPECT_EQ(dispatch_command(ctx, command), CommandOutcome::Done) << command; }
+    std::pair<int, int> shown() const { return {ctx.state.first_shown, ctx.state.end_shown}; }
+};
+
+TEST_F(CommandsTest, ShortListingPagesBy36) {
+    open_listing(37);
+    EXPECT_EQ(shown(), std::make_pair(0, 36));
+    EXPECT_TRUE(ctx.menus.enabled(cmd::kNextScreen));
+
+    run(cmd::kNextScreen);
+    EXPECT_EQ(shown(), std::make_pair(36, 37));
+    EXPECT_FALSE(ctx.menus.enabled(cmd::kNextScreen));
+    EXPECT_FALSE(command_available(ctx.menus, cmd::kNextScreen)) << "PgDn on the last screen does nothing";
+    EXPECT_TRUE(ctx.menus.enabled(cmd::kPrecedingScreen));
+    EXPECT_TRUE(ctx.menus.enabled(cmd::kFirstScreen));
+
+    run(cmd::kPrecedingScreen);
+    EXPECT_EQ(shown(), std::make_pair(0, 36));
+    EXPECT_FALSE(ctx.menus.enabled(cmd::kPrecedingScreen));
+    EXPECT_FALSE(ctx.menus.enabled(cmd::kFirstScreen));
+    EXPECT_TRUE(ctx.menus.enabled(cmd::kNextScreen));
+    EXPECT_GT(host.listing_invalidations, 0);
+}
+
+TEST_F(CommandsTest, ExtendedListingNeedsThreeScreensAndSwitchingBackKeepsThePlace) {
+    open_listing(37);
+    run(cmd::kExtendedListing);
+    EXPECT_TRUE(ctx.menus.checked(cmd::kExtendedListing));
+    EXPECT_FALSE(ctx.menus.checked(cmd::kShortListing));
+    EXPECT_EQ(shown(), std::make_pair(0, 18));
+    run(cmd::kExtendedListing);  // twice keeps the listing as it is
+    EXPECT_EQ(ctx.state.option_flags & kListingExtended, kListingExtended);
+
+    run(cmd::kNextScreen);
+    run(cmd::kNextScreen);
+    EXPECT_EQ(shown(), std::make_pair(36, 37));
+    run(cmd::kShortListing);
+    EXPECT_EQ(shown(), std::make_pair(36, 37));
+    EXPECT_TRUE(ctx.menus.checked(cmd::kShortListing));
+
+    run(cmd::kFirstScreen);
+    run(cmd::kSignatureListing);
+    run(cmd::kNextScreen);
+    EXPECT_EQ(shown(), std::make_pair(18, 36));
+    run(cmd::kShortListing);
+    EXPECT_EQ(shown(), std::make_pair(0, 36)) << "18 rounds down to the first short screen";
+    EXPECT_EQ(ctx.state.option_flags & (kListingExtended | kListingSignature), 0);
+}
+
+TEST_F(CommandsTest, CopyModesAreExclusive) {
+    run(cmd::kBinaryCopy);
+    EXPECT_EQ(ctx.state.option_flags & kCopyModeMask, kCopyMacBinary);
+    EXPECT_TRUE(ctx.menus.checked(cmd::kBinaryCopy));
+    EXPECT_FALSE(ctx.menus.checked(cmd::kNormalCopy));
+    run(cmd::kResourcesCopy);
+    EXPECT_EQ(ctx.state.option_flags & kCopyModeMask, kCopyResourceFork);
+    EXPECT_FALSE(ctx.menus.checked(cmd::kBinaryCopy));
+    run(cmd::kUseCurrentDirectory);
+    EXPECT_TRUE(ctx.menus.checked(cmd::kUseCurrentDirectory));
+    run(cmd::kUseCurrentDirectory);
+    EXPECT_FALSE(ctx.menus.checked(cmd::kUseCurrentDirectory));
+}
+
+TEST_F(CommandsTest, SelectionCommandsUpdateTheButtons) {
+    open_listing(5);
+    run(cmd::kSelectAll);
+    EXPECT_EQ(count_selected(ctx.state), 5u);
+    EXPECT_TRUE(ctx.menus.buttons_enabled[3]);
+    deselect_entry(ctx.state, 1);
+    run(cmd::kInvertSelection);
+    EXPECT_EQ(count_selected(ctx.state), 1u);
+    EXPECT_EQ(take_first_selected(ctx.state), 1);
+    EXPECT_EQ(take_first_selected(ctx.state), -1);
+    run(cmd::kDeselectAll);
+    EXPECT_FALSE(ctx.menus.buttons_enabled[3]);
+}
+
+TEST_F(CommandsTest, CopyWithoutDriveSaysSoAndWritesAreRefusedOn1024ByteMedia) {
+    EXPECT_EQ(dispatch_command(ctx, cmd::kCopyToPc), CommandOutcome::Done);
+    EXPECT_EQ(host.notices.back(), "Select drive in the 'Mac Drive' menu");
+
+    ctx.device.sectorSize = 1024;
+    EXPECT_EQ(dispatch_command(ctx, cmd::kDelete), CommandOutcome::Done);
+    EXPECT_EQ(host.messages.back(), "Write functions are not yet validated for media with 1024 bytes/sector.");
+    EXPECT_EQ(dispatch_command(ctx, cmd::kExit), CommandOutcome::CloseWindow);
+    run(cmd::kHelpIndex);
+    EXPECT_EQ(host.help_keys.back(), "");
+}
+
+TEST_F(CommandsTest, HitTestMapsRowsAndHalves) {
+    constexpr int line = 16, width = 640;
+    open_listing(5);  // short listing: rows of two, the last row half full
+    EXPECT_EQ(hit_test(ctx.state, 10, 72, line, width), 0);
+    EXPECT_EQ(hit_test(ctx.state, 10, 72 - line + 1, line, width), 0) << "less than a line above the first row";
+    EXPECT_EQ(hit_test(ctx.state, 330, 72 + line, line, width), 3);
+    EXPECT_EQ(hit_test(ctx.state, 10, 72 + 2 * line, line, width), 4);
+    EXPECT_EQ(hit_test(ctx.state, 330, 72 + 2 * line, line, width), -1) << "empty right half of the last row";
+    EXPECT_EQ(hit_test(ctx.state, 10, 72 + 3 * line, line, width), -1);
+
+    run(cmd::kExtendedListing);
+    EXPECT_EQ(hit_test(ctx.state, 600, 72 + 4 * line + 3, line, width), 4);
+    EXPECT_EQ(row_of_entry(ctx.state, 4), 4);
+
+    ctx.state.target_id = kNoDrive;
+    EXPECT_EQ(hit_test(ctx.state, 10, 72, line, width), -1);
+}
+
+}  // namespace
+}  // namespace korvane
