@@ -1,5 +1,6 @@
 #include "app/startup_hooks.h"
 
+#include "app/browse_commands.h"
 #include "app/device_commands.h"
 
 namespace korvane {
@@ -9,6 +10,7 @@ namespace korvane {
 // Hooks left empty are skipped by start-up and shutdown.
 void connect_startup_hooks(StartupHooks& hooks) {
     connect_device_hooks(hooks);
+    connect_volume_hooks(hooks);
 }
 
 }  // namespace korvane

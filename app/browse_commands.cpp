@@ -1,0 +1,110 @@
+#include "app/browse_commands.h"
+
+#include <string>
+
+#include "app/listing_view.h"
+#include "app/menu_state.h"
+#include "core/messages.h"
+#include "core/notices.h"
+#include "hfs/catalog_records.h"
+#include "hfs/current_directory.h"
+#include "util/char_tables.h"
+#include "device/device_dialog.h"
+#include "device/same_drive_dialog.h"
+#include "volume/brute_force.h"
+#include "volume/directory_navigation.h"
+#include "volume/discovery.h"
+
+namespace korvane {
+namespace {
+
+constexpr int kRepaintAll = 255;
+constexpr int kNoSelectionText = 18;
+constexpr int kNoHeaderFoundText = 57;
+
+void repaint_all(Context& ctx) {
+    settle_screen(ctx);
+    ctx.host.invalidate_listing(kRepaintAll);
+}
+
+bool volume_open(const Context& ctx) { return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0; }
+
+// After a move: the new directory's listing, the menus, the whole window.
+void show_new_directory(Context& ctx) {
+    reload_listing(ctx);
+    update_menus(ctx);
+    repaint_all(ctx);
+}
+
+void enter_folder(Context& ctx, std::size_t index) {
+    const std::string name = entry_name(ctx.state, index);
+    deselect_all(ctx.state);
+    changeDirectory(ctx, name);
+    show_new_directory(ctx);
+}
+
+}  // namespace
+
+void reload_listing(Context& ctx, std::string_view pc_pattern) {
+    ctx.state.first_shown = 0;
+    ctx.state.end_shown = 0;
+    if (ctx.catalogTree.isOpen()) {
+        loadListing(ctx, pc_pattern);
+    } else {
+        ctx.state.entries.clear();
+    }
+}
+
+void change_directory_command(Context& ctx) {
+    const int folder = first_selected_folder(ctx.state, -1);
+    if (folder < 0) {
+        set_status(ctx, message(kNoSelectionText).data(), nullptr);
+        return;
+    }
+    enter_folder(ctx, static_cast<std::size_t>(folder));
+}
+
+void enter_folder_at(Context& ctx, std::size_t index) {
+    if (index >= ctx.state.entries.size() || !is_folder(ctx.state, index)) return;
+    enter_folder(ctx, index);
+}
+
+void return_to_root_command(Context& ctx) {
+    if (!volume_open(ctx) || ctx.state.current_dir_id <= kRootDirectoryID) return;
+    deselect_all(ctx.state);
+    changeToRoot(ctx);
+    show_new_directory(ctx);
+}
+
+void return_to_parent_command(Context& ctx) {
+    if (!volume_open(ctx) || ctx.state.current_dir_id <= kRootDirectoryID) return;
+    deselect_all(ctx.state);
+    changeToParent(ctx);
+    show_new_directory(ctx);
+}
+
+void brute_force_command(Context& ctx) {
+    AppState& state = ctx.state;
+    const int answer = state.target_id != kNoDrive ? sameDriveQuestion(ctx) : kRescanBus;
+    if (answer == kSameDriveCancel) return;
+    if (answer == kRescanBus) selectDeviceDialog(ctx);
+    if (state.target_id == kNoDrive) return;
+    const std::int32_t found = bruteForceSearch(ctx);
+    state.volume_start = found;
+    if (found <= 0) {
+        show_notice(ctx, std::string(message(kNoHeaderFoundText)));
+        return;
+    }
+    openFoundVolume(ctx, found);
+    reload_listing(ctx);
+    repaint_all(ctx);
+    update_menus(ctx);
+}
+
+void connect_volume_hooks(StartupHooks& hooks) {
+    if (!hooks.discover_volume) {
+        hooks.discover_volume = [](Context& ctx) { return static_cast<int>(analyzeVolume(ctx)); };
+    }
+}
+
+}  // namespace korvane

@@ -1,0 +1,89 @@
+#include "app/dir_command.h"
+
+#include <algorithm>
+
+#include "app/browse_commands.h"
+#include "app/device_commands.h"
+#include "app/menu_state.h"
+#include "core/messages.h"
+#include "util/char_tables.h"
+#include "util/pc_names.h"
+#include "util/strings.h"
+#include "volume/directory_navigation.h"
+#include "volume/listing_header.h"
+
+namespace korvane {
+namespace {
+
+constexpr int kNoFileText = 81;
+
+bool volume_open(const Context& ctx) {
+    return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0 && ctx.catalogTree.isOpen();
+}
+
+// A text in the Windows character set as a printable UTF-8 line without trailing blanks.
+std::string printable(std::string text) {
+    std::replace(text.begin(), text.end(), '\0', ' ');
+    trim_trailing_spaces(text);
+    return pc_name_to_utf8(text, PcCharset::Windows);
+}
+
+std::string entry_line(const ListingEntry& entry) {
+    std::string name = translated(entry.name(), mac_to_ansi);
+    return pc_name_to_utf8(name, PcCharset::Windows) + "\t" + printable(std::string(entry.display_text()));
+}
+
+}  // namespace
+
+void run_dir_command(Context& ctx, const ParsedCommand& command) {
+    ctx.menus.set_checked(cmd::kExtendedListing, (ctx.state.option_flags & kListingExtended) != 0);
+    reload_listing(ctx, command.first);
+}
+
+void run_cd_command(Context& ctx, const ParsedCommand& command) {
+    if (command.first.empty()) {
+        change_directory_command(ctx);
+        return;
+    }
+    if (!volume_open(ctx)) return;
+    std::string name = command.first;
+    trim_trailing_spaces(name);
+    changeDirectory(ctx, translated(name, ansi_to_mac));
+    reload_listing(ctx);
+}
+
+void run_cd_parent_command(Context& ctx, const ParsedCommand&) {
+    if (!volume_open(ctx)) return;
+    changeToParent(ctx);
+    reload_listing(ctx);
+}
+
+void run_cd_root_command(Context& ctx, const ParsedCommand&) {
+    if (!volume_open(ctx)) return;
+    changeToRoot(ctx);
+    reload_listing(ctx);
+}
+
+void run_log_command(Context& ctx, const ParsedCommand&) { select_drive_command(ctx); }
+
+void add_browse_command_handlers(CommandHandlers& handlers) {
+    handlers.add(CommandCode::Dir, run_dir_command);
+    handlers.add(CommandCode::Cd, run_cd_command);
+    handlers.add(CommandCode::CdParent, run_cd_parent_command);
+    handlers.add(CommandCode::CdRoot, run_cd_root_command);
+    handlers.add(CommandCode::Log, run_log_command);
+}
+
+std::vector<std::string> listing_text_lines(const Context& ctx) {
+    std::vector<std::string> lines;
+    if (!volume_open(ctx)) return lines;
+    const ListingHeader header = listingHeader(ctx);
+    for (const std::string* text : {&header.free, &header.used, &header.volume, &header.directory}) {
+        lines.push_back(printable(*text));
+    }
+    if (ctx.state.entries.empty()) lines.push_back(std::string(message(kNoFileText)));
+    for (const ListingEntry& entry : ctx.state.entries) lines.push_back(entry_line(entry));
+    return lines;
+}
+
+}  // namespace korvane
