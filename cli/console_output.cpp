@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "app/dir_command.h"
+
 namespace korvane {
 namespace {
 
@@ -35,6 +37,9 @@ void add_console_command_handlers(CommandHandlers& handlers, std::ostream& out) 
     handlers.add(CommandCode::Quit, [](Context&, const ParsedCommand&) {});
 }
 
-void print_command_output(const Context&, const ParsedCommand&, std::ostream&) {}
+void print_command_output(const Context& ctx, const ParsedCommand& command, std::ostream& out) {
+    if (command.code != CommandCode::Dir) return;
+    for (const std::string& line : listing_text_lines(ctx)) out << line << '\n';
+}
 
 }  // namespace korvane
