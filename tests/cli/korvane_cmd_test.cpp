@@ -1,0 +1,152 @@
+// Runs the built korvane-cmd and checks what a user or a script sees: the
+// exit status, the notices on standard error and the output.
+
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
+
+#include "app/context.h"
+#include "cli/console_host.h"
+#include "core/notices.h"
+#include "tests/util/scratch_dir.h"
+#include "util/temp_files.h"
+
+namespace korvane {
+namespace {
+
+using korvane::testing::ScratchDir;
+
+std::string read_all(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string quoted(const std::string& arg) {
+    std::string out = "'";
+    for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+struct CmdRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CmdRun korvane_cmd(const std::vector<std::string>& args, const std::string& input = "") {
+    ScratchDir dir;
+    std::ofstream(dir / "in") << input;
+    std::string command = quoted(std::string(KORVANE_BIN_DIR) + "/korvane-cmd");
+    for (const std::string& arg : args) command += " " + quoted(arg);
+    command += " <" + quoted(dir / "in") + " >" + quoted(dir / "out") + " 2>" + quoted(dir / "err");
+    CmdRun run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = read_all(dir / "out");
+    run.err = read_all(dir / "err");
+    return run;
+}
+
+TEST(KorvaneCmd, ABadCommandLineExitsWithTwoAndShowsTheUsage) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+                 {"--frobnicate"}, {"-c"}, {"--yes", "--no"}, {"--partition", "x"}}) {
+        CmdRun run = korvane_cmd(args);
+        EXPECT_EQ(run.status, 2) << args[0];
+        EXPECT_NE(run.err.find("usage: korvane-cmd"), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(KorvaneCmd, RunsEachLineAndReportsUnknownCommandsOnStandardError) {
+    CmdRun run = korvane_cmd({"-c", "FROB", "-c", "?", "-c", "TYPE"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("Korvane: unknown command \"FROB\"\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("QUIT"), std::string::npos) << "? lists the commands";
+}
+
+TEST(KorvaneCmd, ReadsLinesFromStandardInputUntilQuit) {
+    CmdRun run = korvane_cmd({}, "  \nHELP\r\nQUIT\nFROB\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("COPY"), std::string::npos);
+    EXPECT_EQ(run.err.find("FROB"), std::string::npos) << "nothing after QUIT runs";
+    EXPECT_EQ(run.out.find("Korvane>"), std::string::npos) << "no prompt without a terminal";
+}
+
+TEST(KorvaneCmd, NoticesGoToStandardErrorOneLineEach) {
+    // No drive answers at adapter 0, target 5.
+    CmdRun run = korvane_cmd({"/A05", "-c", "TYPE"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("Korvane: Drive not ready or no floppy disk.\n"), std::string::npos) << run.err;
+}
+
+TEST(KorvaneCmd, ContinuesALogGivenWithSlashL) {
+    ScratchDir dir;
+    const std::string log = dir / "transfers of today.log";
+    ASSERT_EQ(korvane_cmd({"-l:" + log, "-c", "TYPE"}).status, 0);
+    ASSERT_EQ(korvane_cmd({"/L=" + log, "-c", "TYPE"}).status, 0);
+    const std::string text = read_all(log);
+    ASSERT_FALSE(text.empty());
+    // >date, <date, >date, <date: four LF-ended lines in that order.
+    std::istringstream lines(text);
+    std::string line, marks;
+    while (std::getline(lines, line)) marks += line.substr(0, 1);
+    EXPECT_EQ(marks, "><><") << text;
+}
+
+TEST(KorvaneCmd, StatusTextsAppearWithDashV) {
+    CmdRun quiet = korvane_cmd({"-c", "TYPE"});
+    CmdRun verbose = korvane_cmd({"-v", "-c", "TYPE"});
+    const std::string status = "Korvane: Select drive in the 'Mac Drive' menu";
+    if (verbose.err.find("Korvane: This is") != std::string::npos) GTEST_SKIP() << "a drive was found";
+    EXPECT_EQ(quiet.err.find(status), std::string::npos);
+    EXPECT_NE(verbose.err.find(status), std::string::npos) << verbose.err;
+}
+
+// A fatal notice on the console: the text on standard error, exit status 1,
+// and Korvane's working files removed from the temporary directory.
+TEST(ConsoleHostDeathTest, AFatalNoticeExitsWithOneAndRemovesWorkingFiles) {
+    ScratchDir dir;
+    EXPECT_EXIT(
+            {
+                setenv("TMPDIR", dir.path.c_str(), 1);
+                std::istringstream in;
+                ConsoleHost host(ConsoleOptions{}, in, std::cerr, false);
+                Context ctx(host);
+                std::string path;
+                create_temp_file(ctx, path, "CAT", 512);
+                create_temp_file(ctx, path, "EXT", 512);
+                fatal_notice(ctx, "Error reading data. Restart the program.");
+            },
+            ::testing::ExitedWithCode(1), "Korvane: Error reading data. Restart the program.");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+}
+
+TEST(ConsoleHost, AnswersQuestionsPerOption) {
+    std::ostringstream err;
+    std::istringstream nobody;
+    ConsoleOptions yes;
+    yes.answers = AnswerMode::AlwaysYes;
+    EXPECT_TRUE(ConsoleHost(yes, nobody, err, false).ask_ok_cancel("Write-protected media."));
+    EXPECT_EQ(ConsoleHost(yes, nobody, err, false).ask_yes_no_cancel("Replace?"), Choice::Yes);
+
+    ConsoleHost not_a_terminal(ConsoleOptions{}, nobody, err, false);
+    EXPECT_FALSE(not_a_terminal.ask_yes_no("Deleting several files/directories?"));
+    EXPECT_EQ(not_a_terminal.ask_yes_no_cancel("Replace?"), Choice::Cancel);
+
+    std::istringstream typed("maybe\n y\n");
+    std::ostringstream prompts;
+    ConsoleHost terminal(ConsoleOptions{}, typed, prompts, true);
+    EXPECT_TRUE(terminal.ask_yes_no("Do you really want to quit?"));
+    EXPECT_NE(prompts.str().find("Korvane: Do you really want to quit? [y/n] "), std::string::npos);
+
+    std::ostringstream bell;
+    ConsoleHost(ConsoleOptions{}, nobody, bell, false).beep();
+    EXPECT_EQ(bell.str(), "\a");
+}
+
+}  // namespace
+}  // namespace korvane
