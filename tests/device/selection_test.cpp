@@ -1,0 +1,314 @@
+// The bus scan, the device dialog's logic, start-up's drive test and the
+// partition and "Drive to be used" dialogs, on real image files.
+
+#include "device/bus_scan.h"
+#include "device/bus_setup.h"
+#include "device/device_dialog.h"
+#include "device/partition_dialog.h"
+#include "device/same_drive_dialog.h"
+#include "device/sector_io.h"
+#include "device/startup_selection.h"
+#include "tests/device/device_fixture.h"
+
+namespace korvane::testing {
+namespace {
+
+void touch(const std::string& path, std::uint64_t bytes) {
+    int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(bytes)), 0);
+    ::close(fd);
+}
+
+struct BusWorld {
+    ScriptedHost host;
+    DeviceContext ctx{host};
+    std::vector<std::string> problems;
+
+    void build(const std::vector<std::string>& images, const std::vector<std::string>& dirs) {
+        BusSetup setup = makeImageBus(images, dirs);
+        problems = setup.problems;
+        ctx.transport = std::move(setup.bus);
+    }
+};
+
+class SelectionTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    BusWorld world;
+};
+
+TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
+    ImageSpec spec;
+    ASSERT_TRUE(parseImageName("HD10_512.hda", spec));
+    EXPECT_EQ(spec.id, 1);
+    EXPECT_EQ(spec.lun, 0);
+    EXPECT_EQ(blockSizeOf(spec), 512);
+    ASSERT_TRUE(parseImageName("MO3_1024.img", spec));
+    EXPECT_EQ(spec.deviceType, kTypeOpticalMemory);
+    EXPECT_EQ(blockSizeOf(spec), 1024);
+    ImageSpec cd;
+    ASSERT_TRUE(parseImageName("cd5.iso", cd));
+    EXPECT_EQ(blockSizeOf(cd), 2048);
+    ImageSpec other;
+    EXPECT_FALSE(parseImageName("disk.img", other));
+    EXPECT_FALSE(parseImageName("HDX.img", other));
+    EXPECT_FALSE(parseImageName("HD1_999.img", other));
+
+    ImageSpec options;
+    EXPECT_EQ(parseImageSpec("/a,b/HD2.img,id=4,type=mo,sector=1024,ro,bad=5-9,bad=20,flaky=3", options), "");
+    EXPECT_EQ(options.path, "/a,b/HD2.img");
+    EXPECT_EQ(options.id, 4);
+    EXPECT_EQ(options.deviceType, kTypeOpticalMemory);
+    EXPECT_EQ(blockSizeOf(options), 1024);
+    EXPECT_TRUE(options.readOnly);
+    ASSERT_EQ(options.bad.size(), 2u);
+    EXPECT_EQ(options.bad[0].last, 9u);
+    EXPECT_EQ(options.flaky, 3u);
+    ImageSpec wrong;
+    EXPECT_NE(parseImageSpec("x.img,id=7x", wrong), "");
+    EXPECT_NE(parseImageSpec("x.img,colour=red", wrong), "");
+}
+
+TEST_F(SelectionTest, ScanListsHeadersAndDisksOfTwoAdaptersButNoCdOrTape) {
+    touch(dir / "first.img", 64 * 512);
+    std::filesystem::create_directory(dir / "bus");
+    touch(dir / "bus/HD0_512.hda", 64 * 512);
+    touch(dir / "bus/CD3.iso", 16 * 2048);
+    touch(dir / "bus/TP4.tap", 64 * 512);
+    touch(dir / "bus/MO5_1024.img", 64 * 1024);
+    touch(dir / "bus/HD61.hda", 64 * 512);  // LUN 1: not attached
+    touch(dir / "bus/readme.txt", 10);       // not an image of the bus
+    world.build({dir / "first.img"}, {dir / "bus"});
+    EXPECT_EQ(world.problems.size(), 1u);  // the LUN 1 image
+
+    BusScan scan = scanBus(*world.ctx.transport);
+    EXPECT_EQ(scan.adapterCount, 2);
+    EXPECT_EQ(scan.driveCount, 3);
+    std::vector<std::string> lines;
+    for (const DeviceListEntry& entry : scan.entries) lines.push_back(scanLine(entry));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "0\t2\t255\t\tKorvane ImageBus\t",
+                         "0\t0\t0\tKORVANE\tfirst.img\t1.0",
+                         "1\t3\t255\t\tKorvane ImageBus\t",
+                         "1\t0\t0\tKORVANE\tHD0_512.hda\t1.0",
+                         "1\t7\t5\tKORVANE\tMO5_1024.img\t1.0",
+                     }));
+    EXPECT_EQ(scan.entries[1].vendor, "KORVANE ");  // as the drive sent it
+}
+
+TEST_F(SelectionTest, ScanListIsSizedFromWhatItFinds) {
+    // Four adapters of seven drives each: more than 25 entries.
+    std::vector<std::string> dirs;
+    for (int a = 0; a < 4; ++a) {
+        std::string bus = dir / ("bus" + std::to_string(a));
+        std::filesystem::create_directory(bus);
+        for (int t = 0; t < 7; ++t) touch(bus + "/HD" + std::to_string(t) + ".img", 8 * 512);
+        dirs.push_back(bus);
+    }
+    world.build({}, dirs);
+    BusScan scan = scanBus(*world.ctx.transport);
+    EXPECT_EQ(scan.entries.size(), 32u);
+    EXPECT_EQ(scan.driveCount, 28);
+    EXPECT_EQ(scan.entries.back().adapter, 3);
+    EXPECT_EQ(scan.entries.back().target, 6);
+}
+
+TEST_F(SelectionTest, FlakyInquiryIsTriedFiveTimes) {
+    touch(dir / "a.img", 8 * 512);
+    touch(dir / "b.img", 8 * 512);
+    world.build({dir / "a.img,flaky=4", dir / "b.img,flaky=5"}, {});
+    BusScan scan = scanBus(*world.ctx.transport);
+    ASSERT_EQ(scan.entries.size(), 3u);
+    EXPECT_EQ(scan.entries[1].product, "a.img           ");
+    EXPECT_EQ(scan.entries[2].product, "");  // listed, but its strings stay empty
+}
+
+TEST_F(SelectionTest, OneDiskIsPrecheckedAndOkSelectsItWithItsCapacity) {
+    touch(dir / "MO2_1024.img", 300 * 1024);
+    world.build({dir / "MO2_1024.img"}, {});
+    world.host.dialog_answers.push_back([](Dialog& dialog) {
+        auto& devices = dynamic_cast<DeviceDialog&>(dialog);
+        EXPECT_EQ(devices.chosenTarget(), 2);
+        EXPECT_EQ(devices.driverName(), "Korvane ImageBus");
+        EXPECT_TRUE(devices.rows()[2].enabled);
+        EXPECT_FALSE(devices.rows()[0].enabled);
+        EXPECT_FALSE(devices.nextHostEnabled());
+        EXPECT_FALSE(devices.precedingHostEnabled());
+        return devices.confirm() ? kDialogOk : kDialogCancel;
+    });
+    EXPECT_EQ(selectDeviceDialog(world.ctx), 1);
+    EXPECT_EQ(world.ctx.state.host_adapter, 0);
+    EXPECT_EQ(world.ctx.state.target_id, 2);
+    EXPECT_EQ(world.ctx.device.capacity, 299u);  // the last block address, as the drive reports it
+    EXPECT_EQ(world.ctx.device.sectorSize, 1024);
+    EXPECT_EQ(world.ctx.device.transfer, TransferRoutine::Sector1024);
+    EXPECT_TRUE(world.host.notices.empty());
+}
+
+TEST_F(SelectionTest, TwoDisksNeedAChoice) {
+    touch(dir / "a.img", 8 * 512);
+    touch(dir / "b.img", 8 * 512);
+    world.build({dir / "a.img", dir / "b.img"}, {});
+    world.host.dialog_answers.push_back([](Dialog& dialog) {
+        auto& devices = dynamic_cast<DeviceDialog&>(dialog);
+        EXPECT_EQ(devices.chosenTarget(), kNoDrive);
+        EXPECT_FALSE(devices.confirm());
+        devices.chooseTarget(5);  // no drive there: nothing happens
+        EXPECT_EQ(devices.chosenTarget(), kNoDrive);
+        devices.chooseTarget(1);
+        return devices.confirm() ? kDialogOk : kDialogCancel;
+    });
+    EXPECT_EQ(selectDeviceDialog(world.ctx), 1);
+    EXPECT_EQ(world.ctx.state.target_id, 1);
+    EXPECT_EQ(world.host.notices, (std::vector<std::string>{"Please select a drive on the SCSI bus."}));
+}
+
+TEST_F(SelectionTest, AnEmptyAdapterBeforeOneWithDrivesOpensOnTheSecond) {
+    std::filesystem::create_directory(dir / "empty");
+    std::filesystem::create_directory(dir / "full");
+    touch(dir / "full/HD3.img", 8 * 512);
+    touch(dir / "full/HD4.img", 8 * 512);
+    std::filesystem::create_directory(dir / "third");
+    touch(dir / "third/HD1.img", 8 * 512);
+    world.build({}, {dir / "empty", dir / "full", dir / "third"});
+    world.host.dialog_answers.push_back([](Dialog& dialog) {
+        auto& devices = dynamic_cast<DeviceDialog&>(dialog);
+        EXPECT_EQ(devices.adapter(), 1);
+        EXPECT_TRUE(devices.precedingHostEnabled());
+        EXPECT_TRUE(devices.nextHostEnabled());
+        EXPECT_TRUE(devices.rows()[3].enabled && devices.rows()[4].enabled);
+        devices.nextHost();
+        EXPECT_EQ(devices.adapter(), 2);
+        EXPECT_EQ(devices.chosenTarget(), 1);  // the only drive there
+        EXPECT_FALSE(devices.rows()[3].enabled);  // the previous adapter's rows are cleared
+        EXPECT_FALSE(devices.nextHostEnabled());
+        devices.precedingHost();
+        EXPECT_EQ(devices.adapter(), 1);
+        EXPECT_EQ(devices.chosenTarget(), kNoDrive);
+        devices.chooseTarget(4);
+        return kDialogOk;
+    });
+    EXPECT_EQ(selectDeviceDialog(world.ctx), 1);
+    EXPECT_EQ(world.ctx.state.host_adapter, 1);
+    EXPECT_EQ(world.ctx.state.target_id, 4);
+}
+
+TEST_F(SelectionTest, CancelDeselectsAndAnEmptyBusSaysSo) {
+    touch(dir / "a.img", 8 * 512);
+    world.build({dir / "a.img"}, {});
+    world.ctx.state.host_adapter = 0;
+    world.ctx.state.target_id = 0;
+    EXPECT_EQ(selectDeviceDialog(world.ctx), 0);  // the scripted host cancels
+    EXPECT_EQ(world.ctx.state.host_adapter, kNoDrive);
+    EXPECT_EQ(world.ctx.state.target_id, kNoDrive);
+
+    BusWorld empty;
+    empty.build({}, {});
+    EXPECT_EQ(selectDeviceDialog(empty.ctx), kNoDriveFound);
+    EXPECT_EQ(empty.host.notices, (std::vector<std::string>{"The program can't detect a kwown SCSI device."}));
+    EXPECT_TRUE(empty.host.dialogs.empty());
+}
+
+TEST_F(SelectionTest, ReadCapacityIsTriedTenTimes) {
+    touch(dir / "a.img", 8 * 512);
+    world.build({dir / "a.img,flaky=9"}, {});
+    world.ctx.state.host_adapter = 0;
+    world.ctx.state.target_id = 0;
+    EXPECT_TRUE(readSelectedCapacity(world.ctx));
+    EXPECT_EQ(world.ctx.device.capacity, 7u);
+
+    BusWorld hopeless;
+    hopeless.build({dir / "a.img,flaky=10"}, {});
+    hopeless.ctx.state.host_adapter = 0;
+    hopeless.ctx.state.target_id = 0;
+    EXPECT_FALSE(readSelectedCapacity(hopeless.ctx));
+}
+
+TEST_F(SelectionTest, ADriveThatNeverReportsItsCapacityEndsTheProgram) {
+    touch(dir / "a.img", 8 * 512);
+    EXPECT_EXIT(
+        {
+            BusWorld doomed;
+            doomed.build({dir / "a.img,flaky=50"}, {});  // the scan takes five failures first
+            doomed.host.dialog_answers.push_back([](Dialog&) { return kDialogOk; });
+            selectDeviceDialog(doomed.ctx);
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(SelectionTest, StartupTestOfTheDriveNamedWithA) {
+    touch(dir / "a.img", 8 * 512);
+    touch(dir / "TP3.tap", 8 * 512);
+    world.build({dir / "a.img", dir / "TP3.tap"}, {});
+    EXPECT_EQ(initTransport(world.ctx), 1);
+    applyStartupSelection(world.ctx, 0, 0);
+    EXPECT_EQ(world.ctx.state.target_id, 0);
+    EXPECT_TRUE(world.host.notices.empty());
+    applyStartupSelection(world.ctx, 0, 3);  // a tape
+    EXPECT_EQ(world.ctx.state.target_id, kNoDrive);
+    applyStartupSelection(world.ctx, 0, kNoDrive);  // /A0: no target
+    EXPECT_EQ(world.ctx.state.host_adapter, kNoDrive);
+    EXPECT_EQ(world.host.notices, (std::vector<std::string>{"Drive not ready or no floppy disk.",
+                                                            "Drive not ready or no floppy disk."}));
+    EXPECT_EQ(world.ctx.device.transfer, TransferRoutine::Sector512);
+}
+
+TEST_F(SelectionTest, ImagesWithIdsArePlacedFirst) {
+    touch(dir / "x.img", 8 * 512);
+    touch(dir / "HD0.img", 8 * 512);
+    touch(dir / "y.img", 8 * 512);
+    world.build({dir / "x.img", dir / "HD0.img", dir / "y.img,id=7", dir / "y.img,id=1"}, {});
+    auto& bus = dynamic_cast<ImageBus&>(*world.ctx.transport);
+    EXPECT_EQ(bus.target(0, 0)->spec().path, dir / "HD0.img");
+    EXPECT_EQ(bus.target(0, 1)->spec().path, dir / "y.img");
+    EXPECT_EQ(bus.target(0, 2)->spec().path, dir / "x.img");
+    ASSERT_EQ(world.problems.size(), 1u);  // id 7 is the adapter's own
+}
+
+TEST_F(SelectionTest, ReadOnlyFilesAreWriteProtectedMedia) {
+    touch(dir / "locked.img", 8 * 512);
+    std::filesystem::permissions(dir / "locked.img", std::filesystem::perms::owner_read);
+    if (::access((dir / "locked.img").c_str(), W_OK) == 0) GTEST_SKIP() << "running as root";
+    world.build({dir / "locked.img"}, {});
+    auto& bus = dynamic_cast<ImageBus&>(*world.ctx.transport);
+    ASSERT_NE(bus.target(0, 0), nullptr);
+    EXPECT_TRUE(bus.target(0, 0)->readOnly());
+}
+
+TEST_F(SelectionTest, PartitionDialogAnswers) {
+    std::vector<PartitionRow> rows;
+    for (int i = 0; i < 10; ++i) rows.push_back({"Part" + std::to_string(i), std::uint32_t(64 + i), 100});
+    world.ctx.state.target_id = 2;
+    world.host.dialog_answers.push_back([](Dialog& dialog) {
+        auto& partitions = dynamic_cast<PartitionDialog&>(dialog);
+        EXPECT_EQ(partitions.rows().size(), 8u);
+        EXPECT_FALSE(partitions.confirm());
+        partitions.chooseRow(3);
+        EXPECT_TRUE(partitions.confirm());
+        return partitions.chosenRow();
+    });
+    EXPECT_EQ(selectPartitionDialog(world.ctx, rows), 3);
+    EXPECT_EQ(world.host.notices, (std::vector<std::string>{"Please select a partition on the volume."}));
+    world.host.dialog_answers.push_back([](Dialog&) { return kPartitionCancelled; });
+    EXPECT_EQ(selectPartitionDialog(world.ctx, rows), kPartitionCancelled);
+    world.host.dialog_answers.push_back([](Dialog&) { return 9; });  // beyond the rows shown
+    EXPECT_EQ(selectPartitionDialog(world.ctx, rows), kPartitionCancelled);
+    EXPECT_EQ(world.ctx.state.target_id, 2);
+    world.host.dialog_answers.push_back([](Dialog&) { return kPartitionWindowClosed; });
+    EXPECT_EQ(selectPartitionDialog(world.ctx, rows), kPartitionWindowClosed);
+    EXPECT_EQ(world.ctx.state.target_id, kNoDrive);
+}
+
+TEST_F(SelectionTest, SameDriveQuestionAnswersAndHelpKey) {
+    SameDriveDialog question;
+    EXPECT_EQ(question.help_key(), "dlg_CAPA");
+    for (int answer : {kUseSameDrive, kSameDriveCancel, kRescanBus, 7}) {
+        world.host.dialog_answers.push_back([answer](Dialog&) { return answer; });
+        EXPECT_EQ(sameDriveQuestion(world.ctx), answer == 7 ? kSameDriveCancel : answer);
+    }
+    EXPECT_EQ(world.host.dialogs.back(), "DLG_SAME");
+}
+
+}  // namespace
+}  // namespace korvane::testing
