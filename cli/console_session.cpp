@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "cli/console_host.h"
 #include "cli/console_output.h"
+#include "util/pc_names.h"
 
 namespace korvane {
 namespace {
@@ -20,7 +21,9 @@ constexpr const char* kUsage =
 bool run_line(Context& ctx, ConsoleHost& host, const CommandHandlers& handlers, const std::string& line,
               std::ostream& out) {
     ParsedCommand parsed;
-    switch (run_command_line(ctx, handlers, line, parsed)) {
+    // The terminal types UTF-8; the command language works in the Windows character set.
+    const std::string typed = pc_name_from_utf8(line, PcCharset::Windows).name;
+    switch (run_command_line(ctx, handlers, typed, parsed)) {
         case LineOutcome::Empty:
             if (line.find_first_not_of(" \t\r") != std::string::npos) host.say("not a command: " + line);
             break;
