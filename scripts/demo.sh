@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Sets everything up and opens Korvane. Without a display, says so and lists
-# the volume with the console front end instead.
+# Sets everything up and opens Korvane on the demo volume (made with hfsutils
+# the first time). Without a display, says so and lists the volume with the
+# console front end instead. Extra arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec build/bin/korvane "$@"
+demo=build/demo/korvane-demo.hda
+if [ ! -f "$demo" ]; then
+  mkdir -p build/demo
+  bash scripts/make-demo-volume.sh "$demo"
 fi
-echo "No display found: listing with korvane-cmd instead of opening the window."
-exec build/bin/korvane-cmd "$@" -c DIR
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec build/bin/korvane "$demo" "$@"
+fi
+echo "No display found: listing the demo volume with korvane-cmd instead of opening the window."
+exec build/bin/korvane-cmd "$demo" "$@" -c DIR
