@@ -106,6 +106,22 @@ TEST(KorvaneCmd, StatusTextsAppearWithDashV) {
     EXPECT_NE(verbose.err.find(status), std::string::npos) << verbose.err;
 }
 
+// A volume whose working copies cannot be placed: the fatal notice on
+// standard error, exit status 1, nothing listed.
+TEST(KorvaneCmd, AFatalErrorExitsWithOne) {
+    ScratchDir dir;
+    const std::string image = dir / "volume.hda";
+    const std::string make = "dd if=/dev/zero of=" + quoted(image) + " bs=1024 count=800 status=none && hformat -l Fatal " +
+                             quoted(image) + " >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "hformat (hfsutils) is not installed";
+    setenv("TMPDIR", (dir / "no-such-folder").c_str(), 1);
+    CmdRun run = korvane_cmd({image, "-c", "DIR"});
+    unsetenv("TMPDIR");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("Korvane: Not enough free space for temporary files.\n"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
 // A fatal notice on the console: the text on standard error, exit status 1,
 // and Korvane's working files removed from the temporary directory.
 TEST(ConsoleHostDeathTest, AFatalNoticeExitsWithOneAndRemovesWorkingFiles) {
