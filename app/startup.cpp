@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/copy_commands.h"
 #include "core/log_file.h"
 #include "core/messages.h"
 #include "core/notices.h"
@@ -29,6 +30,8 @@ void apply_switches(Context& ctx, const LaunchArguments& launch) {
     if (switches.log_option) open_log_from_option(ctx, *switches.log_option);
     // --pc-dir was checked to be a directory when the command line was read.
     if (!launch.console.pc_dir.empty()) change_directory(launch.console.pc_dir);
+    // --port was checked to be a port name when the command line was read.
+    if (!launch.console.port.empty()) apply_port_option(ctx, launch.console.port);
 }
 
 void start_transport(Context& ctx, const LaunchArguments& launch) {

@@ -7,6 +7,8 @@
 #include <charconv>
 #include <map>
 
+#include "transfer/output_port.h"
+
 namespace korvane {
 namespace {
 
@@ -37,7 +39,10 @@ std::string apply_console_option(ConsoleOption option, const std::string& value,
         case ConsoleOption::Yes: console.answers = AnswerMode::AlwaysYes; break;
         case ConsoleOption::No: console.answers = AnswerMode::AlwaysNo; break;
         case ConsoleOption::Scan: console.scan = true; break;
-        case ConsoleOption::Port: console.port = value; break;
+        case ConsoleOption::Port:
+            if (!port_from_name(value)) return "--port needs FILE, LPT1-LPT3 or COM1-COM4, not \"" + value + "\"";
+            console.port = value;
+            break;
         case ConsoleOption::Verbose: console.verbose = true; break;
         case ConsoleOption::PcDir: {
             struct stat info {};

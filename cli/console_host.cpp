@@ -47,6 +47,12 @@ char ConsoleHost::ask(const std::string& text, std::string_view choices, char de
     }
 }
 
+bool ConsoleHost::ask_line(const std::string& prompt, std::string& line) {
+    if (!interactive()) return false;
+    err_ << "Korvane: " << prompt << std::flush;
+    return static_cast<bool>(std::getline(in_, line));
+}
+
 bool ConsoleHost::ask_ok_cancel(const std::string& text) { return ask(text, "oc", 'c') == 'o'; }
 
 bool ConsoleHost::ask_yes_no(const std::string& text) { return ask(text, "yn", 'n') == 'y'; }

@@ -41,6 +41,9 @@ public:
     // Asks a question with the given choices ("yn", "ync"); returns the
     // letter chosen, or default_choice when no person can answer.
     char ask(const std::string& text, std::string_view choices, char default_choice);
+    // Prompts on a terminal and reads one answer line; false when no person
+    // can answer (--yes, --no, no terminal) or the input has ended.
+    bool ask_line(const std::string& prompt, std::string& line);
 
 private:
     ConsoleOptions options_;

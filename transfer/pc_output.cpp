@@ -12,6 +12,7 @@
 #include "core/messages.h"
 #include "core/notices.h"
 #include "hfs/mac_date.h"
+#include "util/pc_files.h"
 
 namespace korvane {
 
@@ -79,13 +80,7 @@ void set_pc_file_date(int fd, std::uint32_t mac_date) {
     local.tm_hour = fields.hour;
     local.tm_min = fields.minute;
     local.tm_sec = fields.second / 2 * 2;
-    local.tm_isdst = -1;
-    std::time_t when = std::mktime(&local);
-    if (when == static_cast<std::time_t>(-1)) return;
-    std::array<timespec, 2> times{};
-    times[0].tv_nsec = UTIME_NOW;  // the access time is now
-    times[1].tv_sec = when;
-    futimens(fd, times.data());
+    set_file_time(fd, local);
 }
 
 }  // namespace korvane
