@@ -1,0 +1,275 @@
+// Catalog lookup and listing on volumes made by hfsutils, opened through the
+// image bus.
+#include <algorithm>
+#include <iterator>
+#include <sstream>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "hfs/catalog_search.h"
+#include "hfs/current_directory.h"
+#include "hfs/name_order.h"
+#include "tests/hfs/hfs_fixture.h"
+
+namespace korvane {
+namespace {
+
+using testing::HfsTempDir;
+using testing::HfsVolume;
+using testing::OpenedVolume;
+
+struct LeafKey {
+    std::uint32_t parentID;
+    std::string name;
+};
+
+// Every leaf key in the order the catalog holds them, walking the leaf chain.
+std::vector<LeafKey> leafKeys(HfsContext& ctx) {
+    std::vector<LeafKey> keys;
+    TreeFile& tree = ctx.catalogTree;
+    std::uint32_t node = treeFirstLeaf(tree.header);
+    for (std::uint32_t steps = 0; node != 0 && steps < tree.nodeLimit(); ++steps) {
+        EXPECT_TRUE(readNode(tree, node));
+        EXPECT_EQ(nodeKind(tree.node), kLeafNode);
+        for (std::uint16_t i = 0; i < nodeRecordCount(tree.node); ++i) {
+            const auto key = parseCatalogKey(*recordBytes(tree.node, i));
+            keys.push_back({key->parentID, std::string(key->name)});
+        }
+        node = nodeFLink(tree.node);
+    }
+    return keys;
+}
+
+std::vector<std::string> listedNames(const HfsContext& ctx) {
+    std::vector<std::string> names;
+    for (const ListingEntry& entry : ctx.state.entries) names.emplace_back(entry.name());
+    return names;
+}
+
+TEST(NameOrder, CaseFoldedAccentsKept) {
+    EXPECT_EQ(compareNames("readme", "ReadMe"), 0);
+    EXPECT_GT(compareNames("\x80", "A"), 0);  // Ä after A
+    EXPECT_LT(compareNames("\x80", "B"), 0);  // ... and before B
+    EXPECT_NE(compareNames("r\x8Esum\x8E", "RESUME"), 0);
+    EXPECT_LT(compareNames("ab", "abc"), 0);
+    EXPECT_EQ(compareNames("", ""), 0);
+    // Mac OS's own order for these: after Z, ß after every S, no-break space = blank.
+    EXPECT_GT(compareNames("[", "z"), 0);
+    EXPECT_LT(compareNames("[", "\\"), 0);
+    EXPECT_LT(compareNames("\\", "]"), 0);
+    EXPECT_GT(compareNames("\xA7", "sz"), 0);
+    EXPECT_LT(compareNames("\xA7", "t"), 0);
+    EXPECT_EQ(compareNames("a\xCA" "b", "a b"), 0);
+    EXPECT_GT(compareNames("\xE5", "\xE4"), 0);  // Â unfolded, in code order
+}
+
+TEST(NameOrder, Wildcards) {
+    EXPECT_EQ(matchName("ab*", "abc"), 0);
+    EXPECT_NE(matchName("ab*", "a"), 0);
+    EXPECT_EQ(matchName("*", "anything"), 0);
+    EXPECT_EQ(matchName("name  ", "name"), 0);
+    EXPECT_EQ(matchName("name", "name "), 0);
+    EXPECT_EQ(matchName("AB*xyz", "abc"), 0);  // after the '*' nothing counts
+}
+
+TEST(Catalog, NodesAndRecordsOfAFreshVolume) {
+    HfsTempDir dir;
+    HfsVolume volume(dir, "fresh.img", 800, "Fresh Disk");
+    OpenedVolume opened(volume.image());
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    HfsContext& ctx = opened.ctx;
+    EXPECT_TRUE(ctx.catalogTree.isOpen());
+    EXPECT_TRUE(ctx.working_files.count(ctx.catalogTree.path));
+    EXPECT_EQ(std::filesystem::path(ctx.catalogTree.path).filename().string().substr(0, 3), "CAT");
+    EXPECT_TRUE(opened.host.showed("Copying catalog...") ||
+                std::count(opened.host.statuses.begin(), opened.host.statuses.end(), "Copying catalog..."));
+
+    const NodeBuffer& header = ctx.catalogTree.header;
+    EXPECT_EQ(nodeKind(header), kHeaderNode);
+    EXPECT_EQ(treeDepth(header), 1);
+    EXPECT_EQ(loadBE16(header.data() + header::nodeSize), 512);
+    EXPECT_EQ(treeTotalNodes(header) * 512, ctx.mdb.catalogFileSize());
+    EXPECT_EQ(treeLeafRecords(header), 2u);
+
+    ASSERT_TRUE(readNode(ctx.catalogTree, treeRootNode(header)));
+    EXPECT_EQ(nodeKind(ctx.catalogTree.node), kLeafNode);
+    EXPECT_EQ(nodeHeight(ctx.catalogTree.node), 1);
+    EXPECT_EQ(nodeRecordCount(ctx.catalogTree.node), 2);
+
+    const auto root = findEntry(ctx, "*", kDirectoryEntry, kRootParentID);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->key.name, "Fresh Disk");
+    EXPECT_EQ(loadBE32(root->data.data() + dirrec::dirID), kRootDirectoryID);
+    const auto thread = findEntry(ctx, "", kDirectoryThread, kRootDirectoryID);
+    ASSERT_TRUE(thread);
+    EXPECT_EQ(threadName(thread->data), "Fresh Disk");
+    EXPECT_EQ(loadBE32(thread->data.data() + thdrec::parentID), kRootParentID);
+
+    EXPECT_TRUE(enterRootDirectory(ctx));
+    EXPECT_EQ(ctx.state.current_dir_id, kRootDirectoryID);
+    EXPECT_EQ(ctx.state.current_parent_id, kRootParentID);
+    EXPECT_EQ(ctx.state.current_path, "Root" + std::string(35, ' '));
+    EXPECT_TRUE(ctx.state.entries.empty());
+    EXPECT_FALSE(ctx.extentsTree.isOpen());  // no overflow extents, no EXT copy
+
+    // A second opening starts again from fresh working copies.
+    const std::string firstPath = ctx.catalogTree.path;
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    EXPECT_FALSE(std::filesystem::exists(firstPath) && firstPath != ctx.catalogTree.path);
+    EXPECT_EQ(ctx.working_files.size(), 1u);
+}
+
+// Names built from the characters whose order Mac OS keeps differently from
+// a plain case-folded table.
+std::vector<std::string> orderingNames() {
+    const std::string special = "[\\]\xA7\xCA\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF1\xF2\xF3\xF4";
+    std::vector<std::string> names;
+    for (char c : special) {
+        names.push_back(std::string("a") + c);
+        names.push_back(std::string(1, c) + "x");
+    }
+    for (const char* plain : {"az", "a z", "ass", "ast", "S", "st", "Z", "z1", "\x80", "\x8A" "b", "e", "\x83",
+                              "i", "o", "u", "A", "a\x81", "a^", "a_", "b"}) {
+        names.emplace_back(plain);
+    }
+    return names;
+}
+
+TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
+    HfsTempDir dir;
+    HfsVolume volume(dir, "order.img", 1440);
+    const std::vector<std::string> names = orderingNames();
+    volume.addFolder(":Folder \xE5");
+    for (const std::string& name : names) volume.addFile(":" + name, name);
+    for (const std::string& name : names) volume.addFile(":Folder \xE5:" + name, "");
+
+    OpenedVolume opened(volume.image());
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    HfsContext& ctx = opened.ctx;
+
+    const std::vector<LeafKey> keys = leafKeys(ctx);
+    ASSERT_EQ(keys.size(), treeLeafRecords(ctx.catalogTree.header));
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+        if (keys[i].parentID != keys[i - 1].parentID) {
+            EXPECT_LT(keys[i - 1].parentID, keys[i].parentID);
+            continue;
+        }
+        EXPECT_LT(compareNames(keys[i - 1].name, keys[i].name), 0)
+            << "'" << keys[i - 1].name << "' before '" << keys[i].name << "'";
+    }
+
+    const auto folder = findEntry(ctx, "folder \xE5", kDirectoryEntry, kRootDirectoryID);
+    ASSERT_TRUE(folder);
+    const std::uint32_t folderID = loadBE32(folder->data.data() + dirrec::dirID);
+    for (const std::string& name : names) {
+        const auto inRoot = findEntry(ctx, name, kFileEntry, kRootDirectoryID);
+        ASSERT_TRUE(inRoot) << name;
+        EXPECT_EQ(inRoot->key.name, name);
+        EXPECT_EQ(loadBE32(inRoot->data.data() + filrec::dataLogicalLength), name.size());
+        EXPECT_TRUE(findEntry(ctx, name, kAnyEntry, folderID)) << name;
+        EXPECT_FALSE(findEntry(ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
+    }
+
+    // The listing keeps the catalog's order.
+    ASSERT_TRUE(enterDirectory(ctx, kRootDirectoryID, "FOLDER \xE5"));
+    EXPECT_EQ(ctx.state.current_path.substr(0, 9), "Folder \xE5 ");
+    loadListing(ctx);
+    std::vector<std::string> expected = names;
+    std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
+        return compareNames(a, b) < 0;
+    });
+    EXPECT_EQ(listedNames(ctx), expected);
+}
+
+TEST(Catalog, IndexNodesOfHundredsOfFiles) {
+    HfsTempDir dir;
+    HfsVolume volume(dir, "many.img", 1440);
+    volume.addFolder(":Many");
+    std::vector<std::string> args = {"hcopy", "-r"};
+    std::vector<std::string> names;
+    for (int i = 0; i < 400; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "file %03d", (i * 37) % 400);
+        names.emplace_back(name);
+        const std::string local = dir / name;
+        std::ofstream(local) << name;
+        args.push_back(local);
+    }
+    args.push_back(":Many:");
+    ASSERT_EQ(volume.tool(args), 0);
+    volume.addFile(":After", "x");
+
+    OpenedVolume opened(volume.image());
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    HfsContext& ctx = opened.ctx;
+    ASSERT_GE(treeDepth(ctx.catalogTree.header), 2);
+
+    const auto many = findEntry(ctx, "many", kDirectoryEntry, kRootDirectoryID);
+    ASSERT_TRUE(many);
+    const std::uint32_t manyID = loadBE32(many->data.data() + dirrec::dirID);
+    for (const std::string& name : names) EXPECT_TRUE(findEntry(ctx, name, kFileEntry, manyID)) << name;
+    EXPECT_FALSE(findEntry(ctx, "file 400", kFileEntry, manyID));
+    const auto prefix = findEntry(ctx, "FILE 2*", kFileEntry, manyID);
+    ASSERT_TRUE(prefix);
+    EXPECT_EQ(prefix->key.name, "file 200");  // the first match, not one of a later leaf
+
+    ASSERT_TRUE(enterDirectory(ctx, kRootDirectoryID, "Many"));
+    EXPECT_EQ(ctx.state.entry_capacity, 400);
+    loadListing(ctx);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(listedNames(ctx), names);
+    loadListing(ctx, "FILE 39*");
+    EXPECT_EQ(listedNames(ctx), std::vector<std::string>(names.end() - 10, names.end()));
+
+    // The root holds few entries: the listing's room goes back to a screen.
+    ASSERT_TRUE(enterRootDirectory(ctx));
+    EXPECT_EQ(ctx.state.entry_capacity, 36);
+    EXPECT_EQ(listedNames(ctx), (std::vector<std::string>{"After", "Many"}));
+    EXPECT_EQ(ctx.state.entries[1].signature_column(), "   [400]");
+    EXPECT_EQ(ctx.damagedNodes, 0u);
+    EXPECT_TRUE(opened.host.notices.empty());
+}
+
+TEST(Catalog, ListingColumnsAgreeWithHls) {
+    HfsTempDir dir;
+    HfsVolume volume(dir, "columns.img", 14 * 1024);
+    volume.addFile(":small", "hello");
+    volume.addFile(":big", std::string(12345678, 'b'));
+    volume.addFolder(":Docs");
+    volume.addFile(":Docs:one", "1");
+    OpenedVolume opened(volume.image());
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    ASSERT_TRUE(enterRootDirectory(opened.ctx));
+    const auto& entries = opened.ctx.state.entries;
+    ASSERT_EQ(listedNames(opened.ctx), (std::vector<std::string>{"big", "Docs", "small"}));
+    EXPECT_EQ(entries[0].size_column(), " 12056k ");
+    EXPECT_EQ(entries[0].resource_column(), "      0 ");
+    EXPECT_TRUE(entries[1].is_folder());
+    EXPECT_EQ(entries[1].signature_column(), "     [1]");
+    EXPECT_EQ(entries[2].size_column(), "      5 ");
+
+    // hls -l: type/creator and the modification day and time of every entry.
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    for (const std::string& line : volume.lines({"hls", "-l"})) {
+        std::istringstream words(line);
+        std::vector<std::string> tokens{std::istream_iterator<std::string>(words), {}};
+        ASSERT_GE(tokens.size(), 5u) << line;
+        const std::string& name = tokens.back();
+        const auto entry = std::find_if(entries.begin(), entries.end(), [&](const ListingEntry& e) { return e.name() == name; });
+        ASSERT_NE(entry, entries.end()) << line;
+        const std::string modified(entry->modified_column());
+        const int month = std::stoi(modified.substr(0, 2));
+        EXPECT_EQ(tokens[tokens.size() - 4], kMonths[month - 1]) << line;
+        EXPECT_EQ(std::stoi(tokens[tokens.size() - 3]), std::stoi(modified.substr(3, 2))) << line;
+        EXPECT_EQ(tokens[tokens.size() - 2], modified.substr(9, 5)) << line;
+        if (line[0] == 'f') {
+            EXPECT_EQ(tokens[1], std::string(entry->signature_column().substr(0, 4)) + "/" +
+                                     std::string(entry->signature_column().substr(4, 4)));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvane

@@ -1,0 +1,138 @@
+// A damaged catalog shows what can be read and never loops: cycles in the
+// leaf chain and in the index, records outside their node, impossible key
+// lengths, node numbers beyond the tree.
+#include <gtest/gtest.h>
+
+#include "hfs/catalog_search.h"
+#include "hfs/current_directory.h"
+#include "tests/hfs/hfs_fixture.h"
+
+namespace korvane {
+namespace {
+
+using testing::HfsTempDir;
+using testing::HfsVolume;
+using testing::OpenedVolume;
+
+class DamagedCatalog : public ::testing::Test {
+protected:
+    HfsTempDir dir;
+    std::unique_ptr<HfsVolume> volume;
+    std::unique_ptr<OpenedVolume> opened;
+
+    // files: how many files the root holds (enough for index nodes at 200).
+    void make(int files) {
+        volume = std::make_unique<HfsVolume>(dir, "damaged.img", 1440);
+        std::vector<std::string> args = {"hcopy", "-r"};
+        for (int i = 0; i < files; ++i) {
+            args.push_back(dir / ("f" + std::to_string(1000 + i)));
+            std::ofstream(args.back()) << i;
+        }
+        args.push_back(":");
+        ASSERT_EQ(volume->tool(args), 0);
+        opened = std::make_unique<OpenedVolume>(volume->image());
+        ASSERT_EQ(opened->open(), CatalogOpen::Complete);
+    }
+
+    HfsContext& ctx() { return opened->ctx; }
+    TreeFile& tree() { return ctx().catalogTree; }
+
+    // Changes node n of the catalog working copy.
+    template <typename Change>
+    void damage(std::uint32_t n, Change change) {
+        ASSERT_TRUE(readNode(tree(), n));
+        NodeBuffer node = tree().node;
+        change(node);
+        ASSERT_TRUE(writeNode(tree(), n, node));
+    }
+
+    std::size_t listRoot() {
+        enterRootDirectory(ctx());
+        return ctx().state.entries.size();
+    }
+};
+
+TEST_F(DamagedCatalog, AFailedReadNeverLeavesThePreviousNode) {
+    make(3);
+    ASSERT_TRUE(readNode(tree(), treeRootNode(tree().header)));
+    EXPECT_FALSE(readNode(tree(), treeTotalNodes(tree().header)));
+    EXPECT_FALSE(tree().nodeValid);
+    EXPECT_EQ(tree().node, NodeBuffer{});
+    EXPECT_FALSE(readNode(tree(), 0xFFFFFFFF));
+    EXPECT_FALSE(currentRecord(tree()));
+}
+
+TEST_F(DamagedCatalog, ALeafThatLinksToItselfEndsTheScan) {
+    make(3);
+    const std::uint32_t leaf = treeRootNode(tree().header);
+    damage(leaf, [&](NodeBuffer& node) { storeBE32(node.data(), leaf); });
+    EXPECT_FALSE(findEntry(ctx(), "zzz", kFileEntry, kRootDirectoryID));
+    EXPECT_GT(ctx().damagedNodes, 0u);
+    EXPECT_EQ(listRoot(), 3u);
+}
+
+TEST_F(DamagedCatalog, ALeafChainThatLoopsBackEndsTheListing) {
+    make(200);
+    ASSERT_GE(treeDepth(tree().header), 2);
+    const std::uint32_t first = treeFirstLeaf(tree().header);
+    damage(treeLastLeaf(tree().header), [&](NodeBuffer& node) { storeBE32(node.data(), first); });
+    EXPECT_EQ(listRoot(), 200u);
+    EXPECT_FALSE(findEntry(ctx(), "zzz", kFileEntry, kRootDirectoryID));
+}
+
+TEST_F(DamagedCatalog, LinksBeyondTheTreeAreDamage) {
+    make(200);
+    damage(treeFirstLeaf(tree().header), [](NodeBuffer& node) { storeBE32(node.data(), 0x00FFFFFF); });
+    const std::size_t listed = listRoot();
+    EXPECT_GT(listed, 0u);
+    EXPECT_LT(listed, 200u);
+    EXPECT_TRUE(opened->host.showed("The catalog is damaged"));
+
+    NodeBuffer header = tree().header;
+    storeBE32(tree().header.data() + header::rootNode, 5000);
+    EXPECT_FALSE(findEntry(ctx(), "f1000", kFileEntry, kRootDirectoryID));
+    tree().header = header;
+    EXPECT_TRUE(findEntry(ctx(), "f1000", kFileEntry, kRootDirectoryID));
+}
+
+TEST_F(DamagedCatalog, AnIndexThatPointsAtItselfEndsTheDescent) {
+    make(200);
+    const std::uint32_t root = treeRootNode(tree().header);
+    damage(root, [&](NodeBuffer& node) {
+        for (std::uint16_t i = 0; i < nodeRecordCount(node); ++i) {
+            const std::size_t offset = recordOffset(node, i);
+            storeBE32(node.data() + offset + 38, root);
+        }
+    });
+    EXPECT_FALSE(findEntry(ctx(), "f1100", kFileEntry, kRootDirectoryID));
+    EXPECT_EQ(listRoot(), 0u);
+    EXPECT_GT(ctx().damagedNodes, 0u);
+}
+
+TEST_F(DamagedCatalog, RecordsOutsideTheNodeOrWithImpossibleKeysAreSkipped) {
+    make(6);
+    // Damages the record of one file where it lies.
+    auto damageRecord = [&](const char* name, auto change) {
+        const auto found = findEntry(ctx(), name, kFileEntry, kRootDirectoryID);
+        ASSERT_TRUE(found) << name;
+        const std::size_t i = found->index;
+        damage(found->node, [&](NodeBuffer& node) { change(node, i); });
+    };
+    damageRecord("f1001", [](NodeBuffer& node, std::size_t i) { storeBE16(node.data() + 510 - 2 * i, 611); });
+    damageRecord("f1002", [](NodeBuffer& node, std::size_t i) { node[recordOffset(node, i)] = 200; });
+    damageRecord("f1003", [](NodeBuffer& node, std::size_t i) { node[recordOffset(node, i) + 6] = 31; });
+    damageRecord("f1004", [](NodeBuffer& node, std::size_t i) { storeBE16(node.data() + 510 - 2 * i, 509); });
+    const std::uint32_t leaf = findEntry(ctx(), "f1005", kFileEntry, kRootDirectoryID)->node;
+    ctx().damagedNodes = 0;
+    ASSERT_EQ(listRoot(), 2u);
+    EXPECT_EQ(ctx().state.entries[0].name(), "f1000");
+    EXPECT_EQ(ctx().state.entries[1].name(), "f1005");
+    EXPECT_EQ(ctx().damagedNodes, 4u);
+    EXPECT_TRUE(findEntry(ctx(), "f1005", kFileEntry, kRootDirectoryID));
+
+    damage(leaf, [](NodeBuffer& node) { storeBE16(node.data() + 10, 0xFFFF); });  // record count
+    EXPECT_LE(listRoot(), 1u);  // the records of that leaf are lost, the rest remain
+}
+
+}  // namespace
+}  // namespace korvane
