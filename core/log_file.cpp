@@ -58,4 +58,10 @@ void LogFileDialog::press_open() { open_with(LogOpenMode::Append); }
 
 void LogFileDialog::press_close() { ctx_.log.close_file(); }
 
+bool run_log_file_dialog(CoreContext& ctx) {
+    LogFileDialog dialog(ctx);
+    ctx.host.run_dialog(dialog);
+    return ctx.log.is_open();
+}
+
 }  // namespace korvane

@@ -56,4 +56,8 @@ private:
     CoreContext& ctx_;
 };
 
+// Command "Log File": runs DLG_FLOG through the host; true when a log is open
+// afterwards (the menu item "&Log File" is checked then).
+bool run_log_file_dialog(CoreContext& ctx);
+
 }  // namespace korvane

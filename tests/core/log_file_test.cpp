@@ -126,6 +126,22 @@ TEST(LogFileDialog, CreateEmptiesOpenAppendsCloseCloses) {
     EXPECT_EQ(again.help_key(), "dlg_FLOG");
 }
 
+TEST(LogFileDialog, RunsThroughTheHostAndReportsWhetherALogIsOpen) {
+    ScratchDir dir;
+    ScriptedHost host;
+    CoreContext ctx(host);
+    host.dialog_answers.push_back([&](Dialog& dialog) {
+        auto& log_dialog = dynamic_cast<LogFileDialog&>(dialog);
+        log_dialog.file_field = dir / "menu.log";
+        log_dialog.press_create();
+        return kDialogOk;
+    });
+    EXPECT_TRUE(run_log_file_dialog(ctx));
+    EXPECT_EQ(host.dialogs, std::vector<std::string>{"DLG_FLOG"});
+    EXPECT_TRUE(std::filesystem::exists(dir / "menu.log"));
+    EXPECT_TRUE(run_log_file_dialog(ctx)) << "Cancel leaves the log as it was";
+}
+
 TEST(LogFileDialogDeathTest, AFileThatCannotBeOpenedIsFatal) {
     ScratchDir dir;
     const std::string path = dir / "no-such-folder/x.log";
