@@ -13,7 +13,6 @@
 #include "transfer/transfer_dialogs.h"
 #include "util/char_tables.h"
 #include "util/drives.h"
-#include "util/pc_names.h"
 
 namespace korvane {
 namespace {
@@ -39,11 +38,12 @@ bool destination_chosen(Context& ctx) {
     return ctx.host.run_dialog(dialog) == kDialogOk;
 }
 
-// A name typed on the PC side, as the catalog holds names: trailing blanks
-// removed, UTF-8 to the Windows character set to the Macintosh one.
+// A name typed on the PC side (the command language holds it in the Windows
+// character set) as the catalog holds names: trailing blanks removed, then
+// through ansi_to_mac.
 std::string mac_name_of_typed(std::string_view typed) {
     while (!typed.empty() && typed.back() == ' ') typed.remove_suffix(1);
-    return translated(pc_name_from_utf8(typed, PcCharset::Windows).name, ansi_to_mac);
+    return translated(typed, ansi_to_mac);
 }
 
 int copy_mode_command(std::uint16_t option_flags) {

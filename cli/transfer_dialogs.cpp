@@ -9,6 +9,7 @@
 #include "cli/console_host.h"
 #include "transfer/output_port.h"
 #include "transfer/transfer_dialogs.h"
+#include "util/pc_names.h"
 
 namespace korvane {
 namespace {
@@ -18,11 +19,12 @@ int answer_destination(ConsoleHost&, Dialog&) { return kDialogOk; }
 int answer_dos_name(ConsoleHost& host, Dialog& dialog) {
     auto& naming = static_cast<DosNameDialog&>(dialog);
     if (host.options().answers == AnswerMode::AlwaysYes) return kDialogOk;
+    // The terminal speaks UTF-8; the dialog's texts are in the Windows character set.
     std::string line;
-    if (!host.ask_line(naming.title + ": " + naming.old_name + " (Enter keeps it, \"-\" skips the file): ", line))
-        return kDialogCancel;
+    const std::string prompt = naming.title + ": " + naming.old_name + " (Enter keeps it, \"-\" skips the file): ";
+    if (!host.ask_line(pc_name_to_utf8(prompt, PcCharset::Windows), line)) return kDialogCancel;
     if (line == "-") return kDialogCancel;
-    if (!line.empty()) naming.new_name = line;
+    if (!line.empty()) naming.new_name = pc_name_from_utf8(line, PcCharset::Windows).name;
     return kDialogOk;
 }
 

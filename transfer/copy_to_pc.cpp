@@ -203,7 +203,7 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
     std::string pc_name = pc_folder_name(ctx, name);
     int parent_fd = -1;
     if (!enter_pc_directory(ctx, pc_name, shown, parent_fd)) return kCopyDone;
-    if (ctx.log.is_open()) ctx.log.write(format_text(message(16), shown, pc_name) + "\r\n");
+    if (ctx.log.is_open()) ctx.log.write(format_text(message(16), shown, shown_pc_name(pc_name)) + "\r\n");
 
     MacFolderPosition saved{ctx.state.current_dir_id, ctx.state.current_parent_id, ctx.state.current_path};
     const std::uint32_t dir_id = loadBE32(record, dirrec::dirID);

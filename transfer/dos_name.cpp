@@ -55,15 +55,6 @@ std::string short_extension(std::string_view extension) {
     return result;
 }
 
-// Cuts text to at most count UTF-8 characters.
-std::string first_characters(std::string_view text, std::size_t count) {
-    std::size_t end = 0;
-    for (std::size_t characters = 0; end < text.size(); ++end) {
-        if ((static_cast<std::uint8_t>(text[end]) & 0xC0) != 0x80 && characters++ == count) break;
-    }
-    return std::string(text.substr(0, end));
-}
-
 std::string type_creator_of(std::span<const std::uint8_t> record) {
     constexpr std::size_t kTypeOffset = 4;
     if (record.size() < kTypeOffset + 8) return "????????";
@@ -111,12 +102,13 @@ std::string short_dos_name(std::string_view mac_name, std::string_view type_exte
     return name;
 }
 
-std::string shown_mac_name(std::string_view mac_name) {
-    return pc_name_to_utf8(translated(mac_name, mac_to_ansi), PcCharset::Windows);
-}
+std::string shown_mac_name(std::string_view mac_name) { return translated(mac_name, mac_to_ansi); }
+
+std::string shown_pc_name(std::string_view pc_name) { return pc_name_from_utf8(pc_name, PcCharset::Windows).name; }
 
 std::string pc_folder_name(const TransferContext& ctx, std::string_view mac_name) {
-    if (ctx.state.long_names_available) return safe_pc_component(shown_mac_name(strip_blanks(mac_name)));
+    if (ctx.state.long_names_available)
+        return safe_pc_component(pc_name_to_utf8(shown_mac_name(strip_blanks(mac_name)), PcCharset::Windows));
     std::string name;
     for (char c : mac_name) {
         std::string upper(1, static_cast<char>(mac_to_short_name[static_cast<std::uint8_t>(c)]));
@@ -157,13 +149,13 @@ int ask_dos_name(TransferContext& ctx, std::string_view mac_name) {
     if (ctx.host.run_dialog(dialog) != kDialogOk) return -1;
     // Only the name and extension of what was typed count: the file always
     // goes into the current directory.
-    std::string typed = first_characters(dialog.new_name, DosNameDialog::kMaxNameLength);
+    std::string typed = dialog.new_name.substr(0, DosNameDialog::kMaxNameLength);
     std::size_t slash = typed.find_last_of('/');
     if (slash != std::string::npos) typed.erase(0, slash + 1);
-    std::string pc_name = safe_pc_component(typed);
+    std::string pc_name = safe_pc_component(pc_name_to_utf8(typed, PcCharset::Windows));
     if (pc_name.empty()) return -1;
     if (pc_name_taken(pc_name)) {
-        show_notice(ctx, pc_name + std::string(message(37)));
+        show_notice(ctx, shown_pc_name(pc_name) + std::string(message(37)));
         return -1;
     }
     int fd = create_copy_file(ctx, pc_name);
@@ -172,8 +164,9 @@ int ask_dos_name(TransferContext& ctx, std::string_view mac_name) {
 }
 
 void record_copy(TransferContext& ctx, std::string_view shown, std::string_view pc_name) {
-    if (ctx.log.is_open()) ctx.log.write(std::string(shown) + "\t" + std::string(pc_name) + "\r\n");
-    std::string status = format_text(message(15), shown, pc_name);
+    const std::string shown_pc = shown_pc_name(pc_name);
+    if (ctx.log.is_open()) ctx.log.write(std::string(shown) + "\t" + shown_pc + "\r\n");
+    std::string status = format_text(message(15), shown, shown_pc);
     set_status(ctx, status.c_str(), nullptr);
 }
 

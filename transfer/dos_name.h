@@ -28,9 +28,12 @@ std::string long_dos_name(std::string_view mac_name, std::string_view type_exten
 // and the lower-cased extension (the usable one, or the type's).
 std::string short_dos_name(std::string_view mac_name, std::string_view type_extension);
 
-// The Macintosh name as shown, logged and written into long names: through
-// mac_to_ansi, then UTF-8.
+// The Macintosh name as shown and logged, in the Windows character set like
+// every text the engine shows: through mac_to_ansi.
 std::string shown_mac_name(std::string_view mac_name);
+
+// A PC name (UTF-8, as the file system has it) as shown and logged.
+std::string shown_pc_name(std::string_view pc_name);
 
 // The PC name (UTF-8) of a folder: the whole shown name where long names are
 // available, otherwise up to 8 letters and digits. Empty when nothing usable
@@ -47,12 +50,13 @@ std::string pc_file_name(TransferContext& ctx, std::string_view mac_name, std::s
 // refused (already reported).
 int make_dos_name(TransferContext& ctx, std::string_view mac_name, std::span<const std::uint8_t> file_record);
 
-// Naming mode 2: asks for the name in "File name on the DOS volume". The
+// Naming mode 2: asks for the name in "File name on the DOS volume" (its
+// texts are in the Windows character set, like every text shown). The
 // descriptor of the created file, or -1 when cancelled or the name exists.
 int ask_dos_name(TransferContext& ctx, std::string_view mac_name);
 
 // The log line (shown name, tab, PC name, CR LF) and the status text
-// "Copy of "%s" to "%s"".
+// "Copy of "%s" to "%s"". shown is in the Windows character set, pc_name UTF-8.
 void record_copy(TransferContext& ctx, std::string_view shown, std::string_view pc_name);
 
 }  // namespace korvane

@@ -18,9 +18,10 @@ class DosNameDialog : public Dialog {
 public:
     static constexpr std::size_t kMaxNameLength = 30;  // characters read from the edit field
     std::string_view name() const override { return "DLG_NOMD"; }
+    // Texts in the Windows character set, like every text the engine shows.
     std::string title;     // "File name on the DOS volume"
-    std::string old_name;  // UTF-8, shown under "Old name"
-    std::string new_name;  // UTF-8, the edit field under "New name"; the answer
+    std::string old_name;  // shown under "Old name"
+    std::string new_name;  // the edit field under "New name"; the answer
 };
 
 // "Target Directory": the destination of copies to the PC is the current PC

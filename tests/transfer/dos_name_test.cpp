@@ -39,8 +39,9 @@ TEST(DosName, UsableExtensionHasOneToThreeCharacters) {
     EXPECT_FALSE(usable_extension("plain"));
 }
 
-TEST(DosName, ShownNamesAreUtf8) {
-    EXPECT_EQ(shown_mac_name(kResume), "R\xC3\xA9sum\xC3\xA9");
+TEST(DosName, ShownNamesAreInTheWindowsCharacterSet) {
+    EXPECT_EQ(shown_mac_name(kResume), "R\xE9sum\xE9");
+    EXPECT_EQ(shown_pc_name("R\xC3\xA9sum\xC3\xA9.txt"), "R\xE9sum\xE9.txt");
 }
 
 }  // namespace
