@@ -1,0 +1,299 @@
+// Copies to the PC from volumes made by hfsutils: the bytes, names, dates,
+// messages and log lines, and the guards that keep a crafted volume or a
+// planted entry in the destination from sending bytes anywhere else.
+
+#include "transfer/copy_to_pc.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "app/copy_commands.h"
+#include "hfs/catalog_search.h"
+#include "hfs/current_directory.h"
+#include "hfs/mac_date.h"
+#include "tests/transfer/copy_fixture.h"
+#include "transfer/transfer_dialogs.h"
+
+namespace korvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kData129(129, 'D');
+const std::string kResource10 = "RESOURCE10";
+
+class CopyToPc : public ::testing::Test {
+protected:
+    void SetUp() override {
+        volume = std::make_unique<HfsVolume>(dir, "vol.img", 1440, "Copies");
+        volume->addFile(":Read Me", "hello world\n");
+        add_macbinary_file(*volume, dir, ":Both", "Both", "APPLKorv", kData129, kResource10);
+        add_macbinary_file(*volume, dir, ":Spreadsheet", "Spreadsheet", "XLS5XCEL", "cells", "");
+        volume->addFolder(":Letters");
+        volume->addFile(":Letters:Mum", "dear mum");
+        volume->addFolder(":Letters:Old");
+        volume->addFile(":Letters:Old:Gran", "dear gran");
+        volume->tool({"humount"});
+        drive = std::make_unique<OpenedDrive>(volume->image());
+        ASSERT_TRUE(drive->opened);
+        ctx().state.long_names_available = true;
+    }
+
+    Context& ctx() { return drive->ctx; }
+    ScriptedHost& host() { return drive->host; }
+    void set_mode(std::uint16_t mode) {
+        ctx().state.option_flags = static_cast<std::uint16_t>((ctx().state.option_flags & ~kCopyModeMask) | mode);
+    }
+
+    HfsTempDir dir;
+    std::unique_ptr<HfsVolume> volume;
+    std::unique_ptr<OpenedDrive> drive;
+    PcDestination dest;
+};
+
+TEST_F(CopyToPc, DataForkGetsTheMacDateTheLogLineAndTheStatus) {
+    std::FILE* log = std::tmpfile();
+    ctx().log.adopt(log);
+    EXPECT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
+    EXPECT_EQ(readWhole(dest / "Read Me.txt"), "hello world\n");
+    EXPECT_EQ(ctx().running_file_count, 1);
+    ASSERT_FALSE(host().statuses.empty());
+    EXPECT_EQ(host().statuses.back(), "Copy of \"Read Me\" to \"Read Me.txt\"");
+    std::rewind(log);
+    char line[100] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, log), nullptr);
+    EXPECT_STREQ(line, "Read Me\tRead Me.txt\r\n");
+
+    // The file carries the Macintosh modification date as local time, even seconds.
+    auto found = findEntry(ctx(), "Read Me", kFileEntry, kRootDirectoryID);
+    ASSERT_TRUE(found);
+    MacDateFields mac = macDateToFields(loadBE32(found->data, filrec::modified));
+    struct stat info {};
+    ASSERT_EQ(stat((dest / "Read Me.txt").c_str(), &info), 0);
+    std::tm local{};
+    localtime_r(&info.st_mtime, &local);
+    EXPECT_EQ(local.tm_year + 1900, mac.year);
+    EXPECT_EQ(local.tm_mday, mac.day);
+    EXPECT_EQ(local.tm_hour, mac.hour);
+    EXPECT_EQ(local.tm_min, mac.minute);
+    EXPECT_EQ(local.tm_sec, mac.second / 2 * 2);
+}
+
+TEST_F(CopyToPc, MacBinaryLaysOutHeaderPaddedDataAndResource) {
+    set_mode(kCopyMacBinary);
+    ASSERT_EQ(copy_matching(ctx(), "Both"), kCopyDone);
+    std::string bytes = readWhole(dest / "Both.com");  // APPL -> COM
+    ASSERT_EQ(bytes.size(), 394u);
+    EXPECT_EQ(bytes[1], 4);
+    EXPECT_EQ(bytes.substr(2, 4), "Both");
+    EXPECT_EQ(bytes.substr(65, 8), "APPLKorv");
+    EXPECT_EQ(bytes.substr(128, 129), kData129);
+    EXPECT_EQ(bytes.substr(257, 127), std::string(127, '\0'));
+    EXPECT_EQ(bytes.substr(384), kResource10);
+    EXPECT_EQ(bytes.substr(99, 29), std::string(29, '\0'));
+
+    // Without a resource fork the file ends with the data fork, unpadded.
+    ASSERT_EQ(copy_matching(ctx(), "Spreadsheet"), kCopyDone);
+    EXPECT_EQ(readWhole(dest / "Spreadsheet.xls").size(), 128u + 5u);
+}
+
+TEST_F(CopyToPc, EmptyForksAreReportedAndMakeNoFile) {
+    set_mode(kCopyResourceFork);
+    EXPECT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
+    EXPECT_TRUE(host().showed("File Read Me has no resources fork."));
+    EXPECT_FALSE(fs::exists(dest / "Read Me.txt"));
+    EXPECT_EQ(copy_matching(ctx(), "Both"), kCopyDone);
+    EXPECT_EQ(readWhole(dest / "Both.com"), kResource10);
+    EXPECT_EQ(copy_matching(ctx(), "Nothing like it"), kCopyNoEntry);
+}
+
+TEST_F(CopyToPc, FoldersCopyRecursivelyAndFilesOnlySkipsThemAtTheTop) {
+    std::FILE* log = std::tmpfile();
+    ctx().log.adopt(log);
+    EXPECT_EQ(copy_matching(ctx(), "*"), kCopyDone);
+    EXPECT_EQ(readWhole(dest / "Letters/Mum.txt"), "dear mum");
+    EXPECT_EQ(readWhole(dest / "Letters/Old/Gran.txt"), "dear gran");
+    EXPECT_EQ(fs::current_path(), fs::path(dest.path()));
+    EXPECT_EQ(ctx().state.current_dir_id, kRootDirectoryID);
+    std::rewind(log);
+    std::string text(4096, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), log));
+    EXPECT_NE(text.find("Copying directory \"Letters\" to \"Letters\"\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Copying directory \"Old\" to \"Old\"\r\n"), std::string::npos);
+
+    fs::remove_all(dest / "Letters");
+    ctx().state.option_flags |= kFilesOnly;
+    EXPECT_EQ(copy_matching(ctx(), "*"), kCopyDone);
+    EXPECT_FALSE(fs::exists(dest / "Letters"));
+    EXPECT_TRUE(fs::exists(dest / "Read Me.txt"));
+}
+
+TEST_F(CopyToPc, ShortNamesAndNumberedExtensionOnAClash) {
+    ctx().state.output_options = kNamingShort;
+    std::ofstream(dest / "README.txt") << "keep me";
+    ctx().running_file_count = 32;  // the next file is number 33: base 32 "011"
+    ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
+    EXPECT_EQ(readWhole(dest / "README.txt"), "keep me");
+    EXPECT_EQ(readWhole(dest / "README.011"), "hello world\n");
+    // Folders keep their whole name wherever long names exist, whatever the naming mode.
+    ASSERT_EQ(copy_matching(ctx(), "Letters"), kCopyDone);
+    EXPECT_TRUE(fs::exists(dest / "Letters/Old/GRAN.txt"));
+    ctx().state.long_names_available = false;
+    ctx().state.output_options = kNamingLong;
+    ASSERT_EQ(copy_matching(ctx(), "Letters"), kCopyDone);
+    EXPECT_TRUE(fs::exists(dest / "LETTERS/OLD/GRAN.txt"));
+}
+
+TEST_F(CopyToPc, PlantedLinksAndFoldersThatCannotBeMadeAreNeverWrittenThrough) {
+    // A dangling link where the copy's name would go: the copy takes the
+    // numbered name and the link's target is never created.
+    fs::create_symlink(dest.outside("escaped"), dest / "Read Me.txt");
+    ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
+    EXPECT_FALSE(fs::exists(dest.outside("escaped")));
+    EXPECT_EQ(readWhole(dest / "Read Me.001"), "hello world\n");
+
+    // A file named like the folder: the folder is reported and skipped, and
+    // none of its files lands in the parent directory.
+    std::ofstream(dest / "Letters") << "a file";
+    ASSERT_EQ(copy_matching(ctx(), "Letters"), kCopyDone);
+    EXPECT_TRUE(host().showed("Folder Letters cannot be created"));
+    EXPECT_FALSE(fs::exists(dest / "Mum.txt"));
+    EXPECT_EQ(readWhole(dest / "Letters"), "a file");
+}
+
+TEST_F(CopyToPc, RenamingOnTheFlyAsksKeepsOnlyTheNameAndRefusesClashes) {
+    ctx().state.output_options = kNamingAsk;
+    host().dialog_answers.push_back([](Dialog& dialog) {
+        auto& naming = dynamic_cast<DosNameDialog&>(dialog);
+        EXPECT_EQ(naming.title, "File name on the DOS volume");
+        EXPECT_EQ(naming.help_key(), "dlg_NOMD");
+        EXPECT_EQ(naming.old_name, "Read Me");
+        naming.new_name = "../../elsewhere/notes.txt";
+        return kDialogOk;
+    });
+    ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
+    EXPECT_EQ(readWhole(dest / "notes.txt"), "hello world\n");
+
+    host().dialog_answers.push_back([](Dialog& dialog) {
+        dynamic_cast<DosNameDialog&>(dialog).new_name = "notes.txt";
+        return kDialogOk;
+    });
+    ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
+    EXPECT_TRUE(host().showed("notes.txt already exists. Aborting the copy..."));
+
+    // Cancel skips the file without a word.
+    std::size_t notices = host().notices.size();
+    ASSERT_EQ(copy_matching(ctx(), "Both"), kCopyDone);
+    EXPECT_EQ(host().notices.size(), notices);
+    EXPECT_FALSE(fs::exists(dest / "Both.com"));
+}
+
+TEST_F(CopyToPc, PortsGetTheRawBytesOnly) {
+    const std::string port = dest.outside("lpt1");
+    std::ofstream(port, std::ios::binary);
+    ctx().port_devices[1] = port;
+    ctx().state.output_options = 0x102;  // renaming on the fly, but LPT1: no name is asked
+    std::FILE* log = std::tmpfile();
+    ctx().log.adopt(log);
+    ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
+    EXPECT_EQ(readWhole(port), "hello world\n");
+    EXPECT_TRUE(host().dialogs.empty());
+    EXPECT_EQ(std::ftell(log), 0);
+    EXPECT_TRUE(fs::is_empty(dest.path()));
+
+    ctx().port_devices[2] = dest.outside("no-such-dir/lp1");
+    ctx().state.output_options = 0x200;
+    EXPECT_EQ(copy_matching(ctx(), "*"), kCopyStop);
+    EXPECT_TRUE(host().showed("Error opening file:"));
+}
+
+TEST_F(CopyToPc, EscStopsTheCopy) {
+    host().escapes = {false, true};  // the root's node, then the first record inside "Letters"
+    EXPECT_EQ(copy_matching(ctx(), "*"), kCopyStop);
+    EXPECT_TRUE(fs::is_directory(dest / "Letters"));
+    EXPECT_FALSE(fs::exists(dest / "Letters/Mum.txt"));
+    EXPECT_EQ(fs::current_path(), fs::path(dest.path()));
+}
+
+TEST_F(CopyToPc, TypeDatabaseIsReadOnceFromTheCurrentDirectory) {
+    std::ofstream(dest / "VLCREAT.DAT") << "# mine\nXLT XLS5XCEL\n";
+    ASSERT_EQ(copy_matching(ctx(), "Spreadsheet"), kCopyDone);
+    EXPECT_TRUE(fs::exists(dest / "Spreadsheet.xls"));  // row 8 still comes first
+    std::ofstream(dest / "VLCREAT.DAT") << "KOR APPLKorv\n";
+    ASSERT_EQ(copy_matching(ctx(), "Both"), kCopyDone);
+    EXPECT_TRUE(fs::exists(dest / "Both.com"));  // the file is not read again
+    EXPECT_EQ(ctx().type_table[22].extension, "XLT");
+}
+
+TEST_F(CopyToPc, SelectionCommandCopiesTheMarkedEntriesAfterTheDestination) {
+    ctx().state.target_id = kNoDrive;
+    copy_selection_to_pc(ctx());
+    EXPECT_TRUE(host().showed("Select drive in the 'Mac Drive' menu"));
+    ctx().state.target_id = 0;
+    ctx().state.entries.clear();
+    copy_selection_to_pc(ctx());
+    EXPECT_TRUE(host().showed("No selected file or folder. Please select an item to copy toward the PC"));
+
+    loadListing(ctx());
+    for (std::size_t i = 0; i < ctx().state.entries.size(); ++i)
+        if (ctx().state.entries[i].name() == "Read Me" || ctx().state.entries[i].name() == "Letters")
+            ctx().state.entries[i].set_selected(true);
+    host().dialog_answers.push_back([](Dialog& dialog) {
+        auto& destination = dynamic_cast<DestinationDialog&>(dialog);
+        EXPECT_EQ(destination.default_button_text(), "Copy in current directory");
+        EXPECT_EQ(destination.create_directory("Target"), 0);
+        return kDialogOk;
+    });
+    copy_selection_to_pc(ctx());
+    EXPECT_EQ(readWhole(dest / "Target/Read Me.txt"), "hello world\n");
+    EXPECT_TRUE(fs::exists(dest / "Target/Letters/Old/Gran.txt"));
+    EXPECT_FALSE(fs::exists(dest / "Target/Both.com"));
+}
+
+}  // namespace
+}  // namespace korvane::testing
+
+namespace korvane::testing {
+namespace {
+
+// A volume whose names try to leave the destination: folders "." and "..",
+// files "/" and "../../evil".
+TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestination) {
+    HfsTempDir dir;
+    HfsVolume volume(dir, "crafted.img", 800, "Crafted");
+    volume.addFolder(":..");
+    volume.addFolder(":.");
+    volume.addFile(":..:x", "in dot dot");
+    volume.addFile(":.:y", "in dot");
+    volume.addFile(":../../evil", "evil");
+    volume.addFile(":/", "slash");
+    volume.tool({"humount"});
+    OpenedDrive drive(volume.image());
+    ASSERT_TRUE(drive.opened);
+    PcDestination dest;
+    for (std::uint32_t naming : {kNamingLong, kNamingShort}) {
+        drive.ctx.state.output_options = naming;
+        for (bool long_names : {true, false}) {
+            drive.ctx.state.long_names_available = long_names;
+            EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+        }
+    }
+    // Only the destination itself stands beside it; everything went inside.
+    std::vector<std::string> beside;
+    for (const auto& entry : std::filesystem::directory_iterator(dest.outside("")))
+        beside.push_back(entry.path().filename().string());
+    EXPECT_EQ(beside, std::vector<std::string>{"dest"});
+    EXPECT_EQ(readWhole(dest / "__/x.txt"), "in dot dot");
+    EXPECT_EQ(readWhole(dest / "_/y.txt"), "in dot");
+    EXPECT_EQ(readWhole(dest / "....evil.txt"), "evil");
+    EXPECT_EQ(readWhole(dest / ".txt"), "slash");
+    // Short names of "." and "..": nothing usable, so the folders were reported.
+    EXPECT_TRUE(drive.host.showed("Folder .. cannot be created"));
+}
+
+}  // namespace
+}  // namespace korvane::testing
