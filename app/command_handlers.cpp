@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/dir_command.h"
 #include "app/copy_commands.h"
 
 namespace korvane {
@@ -21,6 +22,7 @@ void set_reset_mode(Context& ctx, const ParsedCommand& command) {
 //   handlers.add(CommandCode::Dir, run_dir_command);
 void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Mode, set_reset_mode);
+    add_browse_command_handlers(handlers);
     handlers.add(CommandCode::Copy, run_copy_command);
     handlers.add(CommandCode::Options, run_options_command);
 }
