@@ -1,0 +1,101 @@
+// Volumes that other software made (Mac OS itself, the Linux kernel,
+// genisoimage, newfs_hfs): korvane-cmd lists every folder as hls does, or,
+// where hfsutils cannot read the volume, shows what the volume is known to
+// hold. Copies are used: mounting rewrites a volume's header.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/e2e/listing_fixture.h"
+
+namespace korvane::e2e {
+namespace {
+
+class ListingCorpus : public ::testing::Test {
+protected:
+    // A private copy of a corpus image; skips the test when the corpus is absent.
+    std::string copyOf(const std::string& name) {
+        const std::filesystem::path source = std::filesystem::path(KORVANE_CORPUS_DIR) / name;
+        if (!std::filesystem::exists(source)) return {};
+        const std::string copy = dir / name;
+        std::filesystem::copy_file(source, copy);
+        return copy;
+    }
+
+    ListingTempDir dir;
+};
+
+#define CORPUS_IMAGE(var, name)                                  \
+    const std::string var = copyOf(name);                        \
+    if (var.empty()) GTEST_SKIP() << "corpus image absent: " << name
+
+TEST_F(ListingCorpus, MacOsFloppyWithIndexNodeAndFragmentedDesktopFile) {
+    CORPUS_IMAGE(image, "macos1995-floppy1440-19docs.img");
+    EXPECT_GE(expectSameListings(dir, image, 0), 1u);
+}
+
+TEST_F(ListingCorpus, VolumeWrittenByTheLinuxKernelWithAFileThread) {
+    CORPUS_IMAGE(image, "linuxkernel-floppy1440-dirty-1file.img");
+    EXPECT_GE(expectSameListings(dir, image, 0), 1u);
+}
+
+TEST_F(ListingCorpus, EmptyHformatVolume) {
+    CORPUS_IMAGE(image, "hformat-floppy1440-empty.img");
+    EXPECT_EQ(expectSameListings(dir, image, 0), 1u);
+}
+
+TEST_F(ListingCorpus, MacOs800kFloppy) {
+    CORPUS_IMAGE(image, "macos-blank800k.dsk");
+    EXPECT_EQ(expectSameListings(dir, image, 0), 1u);
+}
+
+TEST_F(ListingCorpus, HybridCdWithoutMap) {
+    CORPUS_IMAGE(image, "mkisofs-hybrid-noapm.iso");
+    EXPECT_GE(expectSameListings(dir, image, 0), 1u);
+}
+
+TEST_F(ListingCorpus, HybridCdWithPartitionMap) {
+    CORPUS_IMAGE(image, "mkisofs-hybrid-apm.iso");
+    EXPECT_GE(expectSameListings(dir, image, 1), 1u);
+}
+
+TEST_F(ListingCorpus, HybridCdWhoseMapStatesTheWrongBlockSize) {
+    // Block 0 says 2048 bytes per block, the map and the drive use 512: the
+    // drive wins and the volume opens where the map puts it.
+    CORPUS_IMAGE(image, "mkisofs-hybrid-apm-ddr2048.iso");
+    CORPUS_IMAGE(reference, "mkisofs-hybrid-apm.iso");
+    std::string output, expected;
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "-c", "DIR"}, &output), 0);
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), reference, "-c", "DIR"}, &expected), 0);
+    EXPECT_FALSE(splitListings(output).empty());
+    EXPECT_EQ(output, expected);
+}
+
+// hfsutils refuses volumes below 800K: what they hold is known from their makers.
+TEST_F(ListingCorpus, MacOs400kFloppyWithCatalogInTwoExtents) {
+    CORPUS_IMAGE(image, "macos-blank400k.dsk");
+    std::string output;
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "-c", "DIR"}, &output), 0);
+    const auto listed = splitListings(output);
+    ASSERT_EQ(listed.size(), 1u);
+    ASSERT_EQ(listed[0].entries.size(), 1u);
+    const ListedEntry desktop = parseKorvaneLine(listed[0].entries[0], true);
+    EXPECT_EQ(desktop.name, "Desktop");
+    EXPECT_EQ(desktop.signature, "FNDRERIK");
+    EXPECT_EQ(desktop.size, "0");
+    EXPECT_EQ(desktop.rsrc, "321");
+}
+
+TEST_F(ListingCorpus, EmptyNewfsHfsVolumeWith2048ByteBlocks) {
+    CORPUS_IMAGE(image, "newfs_hfs-600k-alloc2048-empty.img");
+    std::string output;
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "-c", "DIR"}, &output), 0);
+    const auto listed = splitListings(output);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_TRUE(listed[0].entries.empty());
+    EXPECT_NE(output.find("[No file]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvane::e2e

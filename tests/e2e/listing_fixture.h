@@ -1,0 +1,355 @@
+#pragma once
+// Ground of the end-to-end listing tests: volumes made by hfsutils in a
+// temporary folder, korvane-cmd run on them as a user runs it, and every
+// folder's listing compared with what hls reports for the same folder.
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace korvane::e2e {
+
+class ListingTempDir {
+public:
+    ListingTempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "korvane-listing-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~ListingTempDir() { std::filesystem::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+inline std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Runs a program without a shell (arguments hold any byte), HOME in the test's
+// folder (hfsutils keeps its mounted volume there) and TZ=UTC, standard input
+// from inputPath when given. Returns the exit status; standard output in *out.
+inline int runProgram(const std::string& home, const std::vector<std::string>& args, std::string* out = nullptr,
+                      const std::string& inputPath = {}) {
+    const std::string outPath = home + "/program.out";
+    const pid_t child = fork();
+    if (child == 0) {
+        setenv("HOME", home.c_str(), 1);
+        setenv("TZ", "UTC", 1);
+        const int output = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int input = open(inputPath.empty() ? "/dev/null" : inputPath.c_str(), O_RDONLY);
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(input, 0);
+        dup2(output, 1);
+        dup2(quiet, 2);
+        std::vector<char*> argv;
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (out) *out = slurp(outPath);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline std::string korvaneCmd() { return std::string(KORVANE_BIN_DIR) + "/korvane-cmd"; }
+
+// Mac Roman to UTF-8 with the C library's own tables: an oracle independent
+// of Korvane's character tables.
+inline std::string macRomanToUtf8(const std::string& mac) {
+    iconv_t cd = iconv_open("UTF-8", "MACINTOSH");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return mac;
+    std::string in = mac, out(mac.size() * 4 + 4, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+// A MacBinary II file holding both forks, so hcopy -m makes a file with a
+// resource fork, a type, a creator and dates.
+inline void writeMacBinary(const std::string& path, const std::string& macName, const std::string& type,
+                           const std::string& creator, const std::string& data, const std::string& rsrc,
+                           std::uint32_t created = 0xB3A1C2D0, std::uint32_t modified = 0xB6F0A410) {
+    std::string header(128, '\0');
+    header[1] = static_cast<char>(macName.size());
+    header.replace(2, macName.size(), macName);
+    header.replace(65, 4, type);
+    header.replace(69, 4, creator);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) header[at + i] = static_cast<char>(v >> (24 - 8 * i));
+    };
+    put32(83, static_cast<std::uint32_t>(data.size()));
+    put32(87, static_cast<std::uint32_t>(rsrc.size()));
+    put32(91, created);
+    put32(95, modified);
+    header[122] = header[123] = static_cast<char>(129);
+    std::uint16_t crc = 0;
+    for (int i = 0; i < 124; ++i) {
+        crc ^= static_cast<std::uint16_t>(static_cast<std::uint8_t>(header[i]) << 8);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? static_cast<std::uint16_t>((crc << 1) ^ 0x1021) : static_cast<std::uint16_t>(crc << 1);
+    }
+    header[124] = static_cast<char>(crc >> 8);
+    header[125] = static_cast<char>(crc);
+    auto padded = [](std::string s) { s.resize((s.size() + 127) / 128 * 128, '\0'); return s; };
+    std::ofstream(path, std::ios::binary) << header << padded(data) << padded(rsrc);
+}
+
+// A volume made with hformat and filled with hfsutils; left unmounted.
+class HfsutilsVolume {
+public:
+    HfsutilsVolume(const ListingTempDir& dir, const std::string& file, std::uint32_t kilobytes, const std::string& label)
+        : home_(dir.path()), image_(dir / file) {
+        std::ofstream(image_, std::ios::binary);
+        std::filesystem::resize_file(image_, std::uint64_t{kilobytes} * 1024);
+        EXPECT_EQ(tool({"hformat", "-l", label, image_}), 0);
+    }
+
+    const std::string& image() const { return image_; }
+    int tool(const std::vector<std::string>& args) const { return runProgram(home_, args); }
+
+    void folder(const std::string& hfsPath) { EXPECT_EQ(tool({"hmkdir", hfsPath}), 0) << hfsPath; }
+    void file(const std::string& hfsPath, const std::string& data, const std::string& type = "TEXT",
+              const std::string& creator = "ttxt") {
+        const std::string local = home_ + "/payload";
+        std::ofstream(local, std::ios::binary) << data;
+        EXPECT_EQ(tool({"hcopy", "-r", local, hfsPath}), 0) << hfsPath;
+        EXPECT_EQ(tool({"hattrib", "-t", type, "-c", creator, hfsPath}), 0) << hfsPath;
+    }
+    // A file with both forks through MacBinary; folderPath ends with ':'.
+    void forkedFile(const std::string& folderPath, const std::string& macName, const std::string& type,
+                    const std::string& creator, const std::string& data, const std::string& rsrc) {
+        const std::string local = home_ + "/payload.bin";
+        writeMacBinary(local, macName, type, creator, data, rsrc);
+        EXPECT_EQ(tool({"hcopy", "-m", local, folderPath}), 0) << macName;
+    }
+    void unmount() { tool({"humount"}); }
+
+private:
+    std::string home_;
+    std::string image_;
+};
+
+// One entry of a listing, as hls shows it and as Korvane shows it.
+struct ListedEntry {
+    bool folder = false;
+    std::string name;  // UTF-8
+    std::string size;  // data length (files) as the listing shows it; "<DIR>" for folders
+    std::string rsrc;  // resource length; "" for folders
+    std::string signature;  // type + creator, or "[valence]"
+    int month = 0, day = 0;
+    std::string timeOrYear;  // "HH:MM", or the last two digits of the year
+
+    bool operator==(const ListedEntry&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const ListedEntry& e) {
+    return out << (e.folder ? "d " : "f ") << e.name << " | " << e.size << " | " << e.rsrc << " | " << e.signature
+               << " | " << e.month << "/" << e.day << " " << e.timeOrYear;
+}
+
+// A length as the listing column shows it: "k" or "M" above 9,999,999.
+inline std::string listedLength(std::uint64_t n) {
+    if (n <= 9999999) return std::to_string(n);
+    n /= 1024;
+    if (n <= 9999999) return std::to_string(n) + "k";
+    return std::to_string(n / 1024) + "M";
+}
+
+inline std::string trimmed(std::string s) {
+    s.erase(0, s.find_first_not_of(' '));
+    s.erase(s.find_last_not_of(' ') + 1);
+    return s;
+}
+
+// Parses one line of "hls -alUN": "f  TYPE/CREA  rsrc  data Mon DD HH:MM name"
+// or "d   N items  Mon DD  YYYY name".
+// rawName receives the name as stored (Mac Roman).
+inline ListedEntry parseHlsLine(const std::string& line, std::string* rawName = nullptr) {
+    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    ListedEntry e;
+    e.folder = line[0] == 'd';
+    std::size_t pos = 3;
+    auto token = [&]() {
+        while (pos < line.size() && line[pos] == ' ') ++pos;
+        std::size_t end = line.find(' ', pos);
+        std::string t = line.substr(pos, end - pos);
+        pos = end;
+        return t;
+    };
+    if (e.folder) {
+        e.size = "<DIR>";
+        e.signature = "[" + token() + "]";
+        token();  // "items"
+    } else {
+        e.signature = line.substr(3, 4) + line.substr(8, 4);
+        pos = 12;
+        e.rsrc = listedLength(std::stoull(token()));
+        e.size = listedLength(std::stoull(token()));
+    }
+    const std::string month = token();
+    for (int m = 0; m < 12; ++m)
+        if (month == kMonths[m]) e.month = m + 1;
+    e.day = std::stoi(token());
+    std::string when = token();
+    e.timeOrYear = when.find(':') != std::string::npos ? when : when.substr(2);
+    const std::string raw = pos < line.size() ? line.substr(pos + 1) : std::string();
+    if (rawName) *rawName = raw;
+    e.name = macRomanToUtf8(raw);
+    return e;
+}
+
+// Parses one entry line of korvane-cmd's DIR: name, TAB, display text.
+// recentTime says which form hls used for the date, so the two compare.
+inline ListedEntry parseKorvaneLine(const std::string& line, bool recentTime) {
+    ListedEntry e;
+    const std::size_t tab = line.find('\t');
+    e.name = line.substr(0, tab);
+    std::string display = tab == std::string::npos ? "" : line.substr(tab + 1);
+    display.resize(56, ' ');
+    e.size = trimmed(display.substr(0, 8));
+    e.rsrc = trimmed(display.substr(9, 8));
+    e.signature = display.substr(18, 8);
+    e.folder = e.size == "<DIR>";
+    if (e.folder) e.signature = trimmed(e.signature);
+    const std::string modified = display.substr(42, 14);  // MM/DD/YY HH:MM
+    e.month = std::atoi(modified.substr(0, 2).c_str());
+    e.day = std::atoi(modified.substr(3, 2).c_str());
+    e.timeOrYear = recentTime ? modified.substr(9, 5) : modified.substr(6, 2);
+    return e;
+}
+
+struct FolderListing {
+    std::string path;  // hfsutils path, ":" for the root
+    std::vector<std::string> components;  // names (Mac Roman) from the root
+    std::vector<std::string> hlsLines;
+};
+
+// Every folder of the mounted volume, depth first, with hls's lines for it.
+inline void walkWithHls(const std::string& home, const FolderListing& folder, std::vector<FolderListing>& out) {
+    FolderListing listed = folder;
+    std::string text;
+    EXPECT_EQ(runProgram(home, {"hls", "-alUN", folder.path}, &text), 0) << folder.path;
+    listed.hlsLines = splitLines(text);
+    out.push_back(listed);
+    for (const std::string& line : listed.hlsLines) {
+        if (line.empty() || line[0] != 'd') continue;
+        FolderListing child;
+        std::string raw;
+        parseHlsLine(line, &raw);
+        child.components = folder.components;
+        child.components.push_back(raw);
+        child.path = folder.path + raw + ":";
+        walkWithHls(home, child, out);
+    }
+}
+
+struct KorvaneFolder {
+    std::vector<std::string> header;  // the four header lines
+    std::vector<std::string> entries;  // entry lines ("[No file]" left out)
+};
+
+// Splits korvane-cmd's output into one listing per DIR.
+inline std::vector<KorvaneFolder> splitListings(const std::string& output) {
+    std::vector<KorvaneFolder> folders;
+    for (const std::string& line : splitLines(output)) {
+        if (line.rfind("KB free : ", 0) == 0) folders.emplace_back();
+        if (folders.empty()) continue;
+        KorvaneFolder& folder = folders.back();
+        if (folder.header.size() < 4) {
+            folder.header.push_back(line);
+        } else if (line != "[No file]") {
+            folder.entries.push_back(line);
+        }
+    }
+    return folders;
+}
+
+// Lines that walk korvane-cmd through every folder: back to the root, down
+// the path, DIR.
+inline std::string walkingScript(const std::vector<FolderListing>& folders) {
+    std::string script;
+    for (const FolderListing& folder : folders) {
+        script += "CD \\\n";
+        for (const std::string& name : folder.components) script += "CD \"" + macRomanToUtf8(name) + "\"\n";
+        script += "DIR\n";
+    }
+    return script;
+}
+
+// Mounts the image (hfsutils partition number, 0 for none), lists every folder
+// with hls and with korvane-cmd (extra arguments such as --partition), and
+// expects the same entries. Returns the folders compared.
+inline std::size_t expectSameListings(const ListingTempDir& dir, const std::string& image, int hfsPartition,
+                                      const std::vector<std::string>& korvaneArgs = {}) {
+    std::vector<std::string> mount = {"hmount", image};
+    if (hfsPartition > 0) mount.push_back(std::to_string(hfsPartition));
+    EXPECT_EQ(runProgram(dir.path(), mount), 0) << image;
+    std::vector<FolderListing> folders;
+    walkWithHls(dir.path(), {":", {}, {}}, folders);
+    runProgram(dir.path(), {"humount"});
+
+    const std::string scriptPath = dir / "walk.txt";
+    std::ofstream(scriptPath, std::ios::binary) << walkingScript(folders);
+    std::vector<std::string> args = {korvaneCmd(), image};
+    args.insert(args.end(), korvaneArgs.begin(), korvaneArgs.end());
+    std::string output;
+    EXPECT_EQ(runProgram(dir.path(), args, &output, scriptPath), 0);
+    const std::vector<KorvaneFolder> listed = splitListings(output);
+    EXPECT_EQ(listed.size(), folders.size()) << output;
+
+    for (std::size_t f = 0; f < folders.size() && f < listed.size(); ++f) {
+        const std::string where = folders[f].path;
+        const std::string dirLine = folders[f].components.empty()
+                                        ? " Dir: Root"
+                                        : " Dir: " + macRomanToUtf8(folders[f].components.back());
+        EXPECT_EQ(listed[f].header[3], dirLine) << where;
+        std::vector<ListedEntry> expected, actual;
+        for (const std::string& line : folders[f].hlsLines) {
+            if (line.empty()) continue;
+            expected.push_back(parseHlsLine(line));
+        }
+        for (std::size_t i = 0; i < listed[f].entries.size(); ++i) {
+            const bool recent = i < expected.size() && expected[i].timeOrYear.find(':') != std::string::npos;
+            actual.push_back(parseKorvaneLine(listed[f].entries[i], recent));
+        }
+        // hls lists in an order of its own, not the catalog's: compare by name.
+        auto byName = [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; };
+        std::sort(expected.begin(), expected.end(), byName);
+        std::sort(actual.begin(), actual.end(), byName);
+        EXPECT_EQ(actual.size(), expected.size()) << where;
+        for (std::size_t i = 0; i < expected.size() && i < actual.size(); ++i) {
+            EXPECT_EQ(actual[i], expected[i]) << where << " entry " << i;
+        }
+    }
+    return folders.size();
+}
+
+}  // namespace korvane::e2e

@@ -1,0 +1,142 @@
+// korvane-cmd lists every folder of volumes made by hfsutils exactly as hls
+// reports them: names, data and resource lengths, type and creator, dates and
+// the folders they hold. The volumes are bare, wrapped in partition maps written by
+// the test, several to a medium, and large enough for index nodes.
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/listing_fixture.h"
+#include "tests/volume/medium_builder.h"
+
+namespace korvane::e2e {
+namespace {
+
+// Folders, files with both forks, types and creators, Mac Roman accented
+// names and the characters whose order Mac OS fixes in its own way.
+void fillMixedVolume(HfsutilsVolume& volume) {
+    volume.folder(":Letters");
+    volume.folder(":Projects");
+    volume.folder(":Projects:Archive");
+    volume.folder(":Projects:Archive:Deep");
+    volume.folder(":Empty");
+    volume.folder(std::string(":Sc\x8fnes"));
+    volume.file(":ReadMe", "Welcome\r");
+    volume.file(":Letters:Lettre \x88 Fran\x8doise", "Dear Fran\x8doise\r", "TEXT", "MSWD");
+    volume.file(":Letters:R\x8esum\x8e", "CV\r");
+    volume.file(":Letters:resume", "cv\r");
+    volume.file(":Letters:RESUME 2", "CV 2\r");
+    volume.forkedFile(":", "Caf\x8e Men\x9f", "TEXT", "ttxt", "Coffee 2.00\r", std::string(700, 'R'));
+    volume.forkedFile(":Projects:", "Tool", "APPL", "KRVN", "", std::string(3000, 'C'));
+    volume.forkedFile(std::string(":Sc\x8fnes:"), "Fa\x8d" "ade", "PICT", "8BIM", std::string(12000, 'P'), "preview");
+    // Characters whose weights differ from plain code order.
+    for (const char* name : {"Stra\xa7" "e", "Strasse", "Stz", "[bracket]", "x]y", "Zebra", "\xe5gal", "Agal",
+                             "no\xca" "break", "no break", "\x80rger", "Arger", "Brot"}) {
+        volume.file(std::string(":Projects:Archive:") + name, name);
+    }
+    volume.file(":Projects:Archive:Deep:Bottom", std::string(5000, 'b'), "BINA", "????");
+}
+
+class ListingVolumes : public ::testing::Test {
+protected:
+    ListingTempDir dir;
+};
+
+TEST_F(ListingVolumes, BareVolumeListsLikeHls) {
+    HfsutilsVolume volume(dir, "bare.hda", 2048, "Korvane D\x8emo");
+    fillMixedVolume(volume);
+    volume.unmount();
+    EXPECT_EQ(expectSameListings(dir, volume.image(), 0), 7u);
+
+    // The header names the volume, converted to UTF-8.
+    std::string output;
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), volume.image(), "-c", "DIR"}, &output), 0);
+    const auto listed = splitListings(output);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].header[2], " Vol: Korvane D\xc3\xa9mo");
+    EXPECT_EQ(listed[0].header[0].rfind("KB free : ", 0), 0u);
+    EXPECT_EQ(listed[0].header[1].rfind("KB used : ", 0), 0u);
+    EXPECT_EQ(listed[0].header[0].back(), 'k');
+}
+
+TEST_F(ListingVolumes, VolumeInsideAnApplePartitionMap) {
+    HfsutilsVolume volume(dir, "inner.img", 1600, "Inside");
+    fillMixedVolume(volume);
+    volume.unmount();
+    const std::string medium = dir / "HD0_512.hda";
+    korvane::testing::writePartitionedMedium(
+        medium, 4u << 20, 512, 512,
+        {{"Macintosh", "Apple_Driver43", 64, 64, {}}, {"Inside", "Apple_HFS", 128, 3200, volume.image()}});
+    EXPECT_EQ(expectSameListings(dir, medium, 1), 7u);
+}
+
+TEST_F(ListingVolumes, SecondOfTwoPartitionsChosenOnTheCommandLine) {
+    HfsutilsVolume first(dir, "first.img", 800, "First");
+    first.file(":Only in first", "1");
+    first.unmount();
+    HfsutilsVolume second(dir, "second.img", 1600, "Second");
+    fillMixedVolume(second);
+    second.unmount();
+    const std::string medium = dir / "two.hda";
+    korvane::testing::writePartitionedMedium(medium, 4u << 20, 512, 512,
+                                             {{"First", "Apple_HFS", 64, 1600, first.image()},
+                                              {"Second", "Apple_HFS", 1664, 3200, second.image()}});
+    EXPECT_EQ(expectSameListings(dir, medium, 2, {"--partition", "1"}), 7u);
+    EXPECT_EQ(expectSameListings(dir, medium, 1, {"--partition", "0"}), 1u);
+}
+
+TEST_F(ListingVolumes, CatalogWithIndexNodesAndHundredsOfFiles) {
+    HfsutilsVolume volume(dir, "many.hda", 4096, "Many");
+    volume.folder(":Crowd");
+    volume.folder(":Crowd:Inner");
+    // Names in an order that is not the catalog's, so the leaves split unevenly.
+    for (int i = 0; i < 420; ++i) {
+        const int n = (i * 37) % 420;
+        volume.file(":Crowd:File " + std::to_string(n) + (n % 3 ? "" : " \x8e"), std::string(n, 'x'));
+    }
+    for (int i = 0; i < 40; ++i) volume.file(":Crowd:Inner:Item " + std::to_string(i), "i");
+    volume.unmount();
+    EXPECT_EQ(expectSameListings(dir, volume.image(), 0), 3u);
+}
+
+TEST_F(ListingVolumes, PatternFiltersTheListing) {
+    HfsutilsVolume volume(dir, "pattern.hda", 800, "Pattern");
+    volume.file(":Alpha", "a");
+    volume.file(":Alpine", "b");
+    volume.file(":Beta", "c");
+    volume.unmount();
+    std::string output;
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), volume.image(), "-c", "DIR al*", "-c", "DIR zz"}, &output), 0);
+    const auto listed = splitListings(output);
+    ASSERT_EQ(listed.size(), 2u);
+    ASSERT_EQ(listed[0].entries.size(), 2u);
+    EXPECT_EQ(listed[0].entries[0].substr(0, 6), "Alpha\t");
+    EXPECT_EQ(listed[0].entries[1].substr(0, 7), "Alpine\t");
+    EXPECT_TRUE(listed[1].entries.empty());
+    EXPECT_NE(output.find("[No file]"), std::string::npos);
+}
+
+TEST_F(ListingVolumes, ParentAndRootMovesAreLogged) {
+    HfsutilsVolume volume(dir, "moves.hda", 800, "Moves");
+    volume.folder(":Outer");
+    volume.folder(":Outer:Inner");
+    volume.file(":Outer:Inner:Leaf", "x");
+    volume.unmount();
+    const std::string log = dir / "moves.log";
+    std::string output;
+    ASSERT_EQ(runProgram(dir.path(),
+                         {korvaneCmd(), "/L:" + log, volume.image(), "-c", "cd Outer", "-c", "CD Inner", "-c", "cd..",
+                          "-c", "DIR", "-c", "CD\\", "-c", "DIR"},
+                         &output),
+              0);
+    const auto listed = splitListings(output);
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].header[3], " Dir: Outer");
+    ASSERT_EQ(listed[0].entries.size(), 1u);
+    EXPECT_EQ(listed[0].entries[0].substr(0, 6), "Inner\t");
+    EXPECT_EQ(listed[1].header[3], " Dir: Root");
+    const std::string text = slurp(log);
+    EXPECT_NE(text.find("*log Moves\n*cd Outer\r\n*cd Inner\r\n*cd..\n*cd\\\n"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace korvane::e2e

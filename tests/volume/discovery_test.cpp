@@ -1,0 +1,249 @@
+// Volume discovery on real images made by hfsutils, wrapped in partition maps
+// written here and opened through the image bus as the program opens them.
+
+#include "volume/discovery.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+#include "device/image_bus.h"
+#include "device/partition_dialog.h"
+#include "tests/hfs/hfs_fixture.h"
+#include "tests/volume/medium_builder.h"
+#include "volume/brute_force.h"
+
+namespace korvane::testing {
+namespace {
+
+struct Drive {
+    ScriptedHost host;
+    HfsContext ctx{host};
+    ImageBus* bus = nullptr;
+
+    explicit Drive(const std::string& spec) {
+        auto transport = std::make_unique<ImageBus>();
+        bus = transport.get();
+        ctx.transport = std::move(transport);
+        EXPECT_EQ(bus->attachImage(0, spec), "");
+        ctx.state.host_adapter = 0;
+        ctx.state.target_id = 0;
+    }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> result;
+        for (const ListingEntry& entry : ctx.state.entries) result.emplace_back(entry.name());
+        return result;
+    }
+};
+
+// Two small volumes made by hfsutils, each with a file naming it.
+class DiscoveryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        first = std::make_unique<HfsVolume>(dir, "first.img", 800, "First");
+        first->addFile(":In first", "1");
+        first->addFolder(":Folder");
+        first->tool({"humount"});
+        second = std::make_unique<HfsVolume>(dir, "second.img", 1024, "Second");
+        second->addFile(":In second", "22");
+        second->tool({"humount"});
+    }
+
+    HfsTempDir dir;
+    std::unique_ptr<HfsVolume> first, second;
+};
+
+TEST_F(DiscoveryTest, BareVolumeOpensAtBlockZeroWithoutAnyDialog) {
+    Drive drive(first->image());
+    const std::int32_t found = analyzeVolume(drive.ctx);
+    ASSERT_GT(found, 0);
+    EXPECT_EQ(drive.ctx.state.volume_start, found);
+    EXPECT_EQ(drive.ctx.geometry.mdbSector, 2u);
+    EXPECT_EQ(static_cast<std::int32_t>(drive.ctx.geometry.firstAllocSector), found);
+    EXPECT_EQ(drive.ctx.mdb.volumeName(), "First");
+    EXPECT_TRUE(drive.host.dialogs.empty());
+    EXPECT_EQ(drive.names(), (std::vector<std::string>{"Folder", "In first"}));
+    EXPECT_EQ(drive.ctx.state.current_dir_id, 2u);
+    // "Analyzing the volume..." while it works, a clear status line at the end.
+    ASSERT_FALSE(drive.host.statuses.empty());
+    EXPECT_EQ(drive.host.statuses.front(), "Analyzing the volume...");
+    EXPECT_EQ(drive.ctx.state.status_text, "");
+}
+
+TEST_F(DiscoveryTest, OpeningAVolumeWritesItsNameToTheLog) {
+    Drive drive(first->image());
+    const std::string logPath = dir / "korvane.log";
+    ASSERT_TRUE(drive.ctx.log.open(logPath, LogOpenMode::Truncate));
+    ASSERT_GT(analyzeVolume(drive.ctx), 0);
+    drive.ctx.log.close_file();
+    EXPECT_EQ(readWhole(logPath), "*log First\n");
+}
+
+TEST_F(DiscoveryTest, OneHfsPartitionOpensWithoutTheDialog) {
+    const std::string medium = dir / "one.hda";
+    writePartitionedMedium(medium, 3 << 20, 512, 512,
+                           {{"Driver", "Apple_Driver43", 64, 32, {}}, {"Untitled", "Apple_HFS", 96, 1600, first->image()}});
+    Drive drive(medium);
+    const std::int32_t found = analyzeVolume(drive.ctx);
+    ASSERT_GT(found, 0);
+    EXPECT_TRUE(drive.host.dialogs.empty());
+    EXPECT_EQ(drive.ctx.geometry.mdbSector, 98u);
+    EXPECT_EQ(drive.ctx.geometry.firstAllocSector, 96u + drive.ctx.mdb.firstAllocationSector());
+    EXPECT_EQ(drive.ctx.device.capacity, (3u << 20) / 512);
+    EXPECT_EQ(drive.names(), (std::vector<std::string>{"Folder", "In first"}));
+}
+
+TEST_F(DiscoveryTest, SeveralPartitionsAskWhichOneAndOpenTheChosen) {
+    const std::string medium = dir / "two.hda";
+    writePartitionedMedium(medium, 4 << 20, 512, 512,
+                           {{"First", "Apple_HFS", 64, 1600, first->image()},
+                            {"Second", "Apple_HFS", 1664, 2048, second->image()}});
+    Drive drive(medium);
+    std::vector<PartitionRow> shown;
+    drive.host.dialog_answers.push_back([&](Dialog& dialog) {
+        shown = static_cast<PartitionDialog&>(dialog).rows();
+        return 1;
+    });
+    ASSERT_GT(analyzeVolume(drive.ctx), 0);
+    EXPECT_EQ(drive.host.dialogs, (std::vector<std::string>{"DLG_PART"}));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].name, "First");
+    EXPECT_EQ(shown[1].start, 1664u);
+    EXPECT_EQ(shown[1].size, 2048u);
+    EXPECT_EQ(drive.ctx.mdb.volumeName(), "Second");
+    EXPECT_EQ(drive.names(), (std::vector<std::string>{"In second"}));
+}
+
+TEST_F(DiscoveryTest, CancellingThePartitionChoiceLooksOnlyAtTheStart) {
+    const std::string medium = dir / "two.hda";
+    writePartitionedMedium(medium, 4 << 20, 512, 512,
+                           {{"First", "Apple_HFS", 64, 1600, first->image()},
+                            {"Second", "Apple_HFS", 1664, 2048, second->image()}});
+    Drive drive(medium);
+    drive.host.dialog_answers.push_back([](Dialog&) { return kPartitionCancelled; });
+    EXPECT_EQ(analyzeVolume(drive.ctx), 0);
+    EXPECT_EQ(drive.ctx.state.target_id, kNoDrive);
+    EXPECT_TRUE(drive.ctx.state.brute_force_enabled);
+    EXPECT_EQ(drive.ctx.state.volume_start, 0);
+}
+
+TEST_F(DiscoveryTest, OlderMapNamesTheVolumeStart) {
+    const std::string medium = dir / "ts.hda";
+    writeTsMedium(medium, 2 << 20, 40, first->image());
+    Drive drive(medium);
+    ASSERT_GT(analyzeVolume(drive.ctx), 0);
+    EXPECT_EQ(drive.ctx.geometry.mdbSector, 42u);
+    EXPECT_EQ(drive.ctx.mdb.volumeName(), "First");
+}
+
+TEST_F(DiscoveryTest, MediumWith1024ByteSectorsIsAddressedIn512ByteUnitsAfterwards) {
+    const std::string medium = dir / "MO0_1024.img";
+    writePartitionedMedium(medium, 4 << 20, 1024, 1024, {{"Big", "Apple_HFS", 32, 1024, second->image()}});
+    Drive drive(medium);
+    ASSERT_GT(analyzeVolume(drive.ctx), 0);
+    EXPECT_EQ(drive.ctx.device.sectorSize, 1024);
+    EXPECT_EQ(drive.ctx.device.transfer, TransferRoutine::Sector1024);
+    EXPECT_EQ(drive.ctx.geometry.mdbSector, 66u);  // block 32 of 1024 bytes, then 1024 bytes in
+    EXPECT_EQ(drive.names(), (std::vector<std::string>{"In second"}));
+}
+
+TEST_F(DiscoveryTest, TheDrivesSectorSizeWinsOverTheMapsAndTheStatusLineSaysSo) {
+    // Block 0 claims 2048-byte blocks; the image answers READ CAPACITY with 512.
+    const std::string medium = dir / "cd.img";
+    writePartitionedMedium(medium, 3 << 20, 512, 2048, {{"CD", "Apple_HFS", 16, 1600, first->image()}});
+    Drive drive(medium);
+    ASSERT_GT(analyzeVolume(drive.ctx), 0);
+    EXPECT_EQ(drive.ctx.device.sectorSize, 512);
+    EXPECT_EQ(drive.ctx.geometry.mdbSector, 18u);
+    bool said = false;
+    for (const std::string& status : drive.host.statuses) said |= status.find("2048") != std::string::npos;
+    EXPECT_TRUE(said);
+}
+
+TEST_F(DiscoveryTest, HeaderWithAnEmptyCatalogExtentIsNoVolume) {
+    std::vector<std::uint8_t> image = fileBytes(first->image());
+    storeBE16(image.data() + 1024 + 0x96 + 2, 0);
+    const std::string broken = dir / "broken.img";
+    writeAt(broken, 0, image);
+    Drive drive(broken);
+    EXPECT_EQ(analyzeVolume(drive.ctx), 0);
+    EXPECT_EQ(drive.ctx.state.target_id, kNoDrive);
+    EXPECT_FALSE(drive.ctx.catalogTree.isOpen());
+}
+
+TEST_F(DiscoveryTest, MsDosMediaAreReported) {
+    const std::string medium = dir / "dos.img";
+    makeBlankMedium(medium, 1 << 20);
+    std::vector<std::uint8_t> boot(512, 0);
+    boot[0] = 0xEB;
+    boot[510] = 0x55;
+    boot[511] = 0xAA;  // byte 29 stays 0: still an MS-DOS medium
+    writeAt(medium, 0, boot);
+    Drive drive(medium);
+    EXPECT_LT(analyzeVolume(drive.ctx), 0);
+    EXPECT_LT(drive.ctx.state.volume_start, 0);
+    EXPECT_EQ(drive.ctx.state.status_text, "This is a MS-DOS formatted volume.");
+
+    boot[0] = 0x33;
+    writeAt(medium, 0, boot);
+    Drive other(medium);
+    EXPECT_EQ(analyzeVolume(other.ctx), -2);
+}
+
+TEST_F(DiscoveryTest, BlankMediumIsNoVolumeAndOffersTheSearch) {
+    const std::string medium = dir / "blank.img";
+    makeBlankMedium(medium, 1 << 20);
+    Drive drive(medium);
+    EXPECT_EQ(analyzeVolume(drive.ctx), 0);
+    EXPECT_TRUE(drive.ctx.state.brute_force_enabled);
+    EXPECT_EQ(drive.ctx.state.target_id, kNoDrive);
+}
+
+TEST_F(DiscoveryTest, BruteForceFindsAVolumeWhoseMapWasOverwritten) {
+    const std::string medium = dir / "lost.img";
+    writeVolumeAt(medium, 4 << 20, 1000, first->image());
+    Drive drive(medium);
+    ASSERT_EQ(analyzeVolume(drive.ctx), 0);
+    drive.ctx.state.target_id = 0;
+    drive.ctx.device.capacity = 0;
+    const std::int32_t found = bruteForceSearch(drive.ctx);
+    ASSERT_GT(found, 0);
+    EXPECT_EQ(drive.ctx.geometry.mdbSector, 1002u);
+    EXPECT_EQ(drive.ctx.geometry.firstAllocSector, 1000u + drive.ctx.mdb.firstAllocationSector());
+    // The capacity in sectors: the allocation blocks end the medium.
+    EXPECT_EQ(drive.ctx.device.capacity,
+              drive.ctx.mdb.allocationBlocks() * drive.ctx.geometry.sectorsPerBlock + drive.ctx.geometry.firstAllocSector);
+    openFoundVolume(drive.ctx, found);
+    EXPECT_EQ(drive.names(), (std::vector<std::string>{"Folder", "In first"}));
+}
+
+TEST_F(DiscoveryTest, BruteForceSearchEndsWithTheFirstMegabyte) {
+    const std::string at2047 = dir / "at2047.img";
+    writeVolumeAt(at2047, 4 << 20, 2045, first->image());  // header in block 2047
+    Drive found(at2047);
+    EXPECT_GT(bruteForceSearch(found.ctx), 0);
+    EXPECT_EQ(found.ctx.geometry.mdbSector, 2047u);
+
+    const std::string at2048 = dir / "at2048.img";
+    writeVolumeAt(at2048, 4 << 20, 2046, first->image());  // header in block 2048
+    Drive missed(at2048);
+    EXPECT_EQ(bruteForceSearch(missed.ctx), 0);
+}
+
+TEST_F(DiscoveryTest, BruteForceReadsTheLastPartialChunkOfASmallMedium) {
+    // 2000 sectors: the chunk at 1984 reaches past the end of the medium.
+    const std::string medium = dir / "small.img";
+    std::vector<std::uint8_t> image = fileBytes(first->image());
+    image.resize(12 * 512);  // the header and a little behind it
+    makeBlankMedium(medium, 2000 * 512);
+    writeAt(medium, 1990 * 512, image);
+    std::filesystem::resize_file(medium, 2000 * 512);
+    Drive drive(medium);
+    EXPECT_GT(bruteForceSearch(drive.ctx), 0);
+    EXPECT_EQ(drive.ctx.geometry.mdbSector, 1992u);
+}
+
+}  // namespace
+}  // namespace korvane::testing
