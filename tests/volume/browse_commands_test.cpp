@@ -1,0 +1,151 @@
+// The browsing commands on a volume made by hfsutils: entering folders from
+// the selection, parent and root, the log lines of each move, and the
+// brute-force search command on a medium whose map was overwritten.
+
+#include "app/browse_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/dir_command.h"
+#include "app/listing_view.h"
+#include "device/image_bus.h"
+#include "device/same_drive_dialog.h"
+#include "tests/hfs/hfs_fixture.h"
+#include "tests/volume/medium_builder.h"
+#include "volume/discovery.h"
+
+namespace korvane::testing {
+namespace {
+
+struct Session {
+    ScriptedHost host;
+    Context ctx{host};
+
+    explicit Session(const std::string& image) {
+        auto bus = std::make_unique<ImageBus>();
+        EXPECT_EQ(bus->attachImage(0, image), "");
+        ctx.transport = std::move(bus);
+        ctx.state.host_adapter = 0;
+        ctx.state.target_id = 0;
+    }
+
+    int indexOf(const std::string& name) const {
+        for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
+            if (ctx.state.entries[i].name() == name) return static_cast<int>(i);
+        return -1;
+    }
+    std::string dirLine() const { return listing_text_lines(ctx).at(3); }
+};
+
+class BrowseCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        volume = std::make_unique<HfsVolume>(dir, "browse.img", 800, "Browse");
+        volume->addFolder(":Outer");
+        volume->addFolder(":Outer:Inner");
+        volume->addFile(":Outer:Inner:Leaf", "leaf");
+        volume->addFile(":Top file", "top");
+        volume->tool({"humount"});
+    }
+
+    HfsTempDir dir;
+    std::unique_ptr<HfsVolume> volume;
+};
+
+TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
+    Session s(volume->image());
+    const std::string logPath = dir / "browse.log";
+    ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
+    ASSERT_GT(analyzeVolume(s.ctx), 0);
+
+    // Nothing selected: the status line asks for a selection.
+    change_directory_command(s.ctx);
+    EXPECT_EQ(s.ctx.state.status_text, "No selected file or folder. Please select an item to copy toward the PC");
+    EXPECT_EQ(s.ctx.state.current_dir_id, 2u);
+
+    // A file and a folder selected: the folder is entered.
+    select_entry(s.ctx.state, static_cast<std::size_t>(s.indexOf("Top file")));
+    select_entry(s.ctx.state, static_cast<std::size_t>(s.indexOf("Outer")));
+    change_directory_command(s.ctx);
+    EXPECT_EQ(s.dirLine(), " Dir: Outer");
+    EXPECT_EQ(count_selected(s.ctx.state), 0u);
+
+    enter_folder_at(s.ctx, static_cast<std::size_t>(s.indexOf("Inner")));
+    EXPECT_EQ(s.dirLine(), " Dir: Inner");
+    ASSERT_EQ(s.ctx.state.entries.size(), 1u);
+    EXPECT_EQ(s.ctx.state.entries[0].name(), "Leaf");
+    enter_folder_at(s.ctx, 0);  // a file: nothing happens
+    EXPECT_EQ(s.dirLine(), " Dir: Inner");
+
+    return_to_parent_command(s.ctx);
+    EXPECT_EQ(s.dirLine(), " Dir: Outer");
+    return_to_root_command(s.ctx);
+    EXPECT_EQ(s.dirLine(), " Dir: Root");
+    EXPECT_EQ(s.ctx.state.current_parent_id, 1u);
+    // At the root both do nothing, and log nothing.
+    return_to_root_command(s.ctx);
+    return_to_parent_command(s.ctx);
+    EXPECT_EQ(s.dirLine(), " Dir: Root");
+
+    s.ctx.log.close_file();
+    EXPECT_EQ(readWhole(logPath), "*log Browse\n*cd Outer\r\n*cd Inner\r\n*cd..\n*cd\\\n");
+}
+
+TEST_F(BrowseCommands, CommandLineKeywordsMoveAndFilter) {
+    Session s(volume->image());
+    ASSERT_GT(analyzeVolume(s.ctx), 0);
+    CommandHandlers handlers;
+    add_browse_command_handlers(handlers);
+    run_command_line(s.ctx, handlers, "cd outer");  // names ignore case
+    EXPECT_EQ(s.dirLine(), " Dir: Outer");
+    run_command_line(s.ctx, handlers, "CD \"No such\"");
+    EXPECT_EQ(s.dirLine(), " Dir: Outer");
+    run_command_line(s.ctx, handlers, "CD\\");
+    EXPECT_EQ(s.dirLine(), " Dir: Root");
+    run_command_line(s.ctx, handlers, "DIR /E T*");
+    EXPECT_TRUE(s.ctx.menus.checked(cmd::kExtendedListing));
+    ASSERT_EQ(s.ctx.state.entries.size(), 1u);
+    EXPECT_EQ(s.ctx.state.entries[0].name(), "Top file");
+    run_command_line(s.ctx, handlers, "D /S");
+    EXPECT_FALSE(s.ctx.menus.checked(cmd::kExtendedListing));
+    EXPECT_EQ(s.ctx.state.entries.size(), 2u);
+}
+
+TEST_F(BrowseCommands, BruteForceCommandOpensTheVolumeItFinds) {
+    const std::string medium = dir / "lost.img";
+    writeVolumeAt(medium, 4u << 20, 300, volume->image());
+    Session s(medium);
+    ASSERT_EQ(analyzeVolume(s.ctx), 0);
+    EXPECT_EQ(s.ctx.state.target_id, kNoDrive);
+
+    // Discovery gave the drive up; select it again as the device dialog would.
+    s.ctx.state.target_id = 0;
+    s.host.dialog_answers.push_back([](Dialog&) { return kUseSameDrive; });
+    brute_force_command(s.ctx);
+    EXPECT_EQ(s.host.dialogs, (std::vector<std::string>{"DLG_SAME"}));
+    EXPECT_GT(s.ctx.state.volume_start, 0);
+    EXPECT_EQ(s.ctx.geometry.mdbSector, 302u);
+    EXPECT_GE(s.indexOf("Outer"), 0);
+    EXPECT_GE(s.indexOf("Top file"), 0);
+}
+
+TEST_F(BrowseCommands, BruteForceCommandReportsAMediumWithoutHeader) {
+    const std::string medium = dir / "blank.img";
+    makeBlankMedium(medium, 2u << 20);
+    Session s(medium);
+    s.host.dialog_answers.push_back([](Dialog&) { return kUseSameDrive; });
+    brute_force_command(s.ctx);
+    EXPECT_TRUE(s.host.showed("Unable to find a Macintosh volume header (MDB)."));
+    EXPECT_EQ(s.ctx.state.volume_start, 0);
+
+    // "Cancel" in the question ends the command before any search.
+    Session other(medium);
+    other.host.dialog_answers.push_back([](Dialog&) { return kSameDriveCancel; });
+    brute_force_command(other.ctx);
+    EXPECT_TRUE(other.host.notices.empty());
+}
+
+}  // namespace
+}  // namespace korvane::testing

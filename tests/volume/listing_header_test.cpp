@@ -1,0 +1,63 @@
+// The figures and texts above the listing, and the window title.
+
+#include "volume/listing_header.h"
+
+#include <gtest/gtest.h>
+
+#include "hfs/byte_order.h"
+#include "tests/support/scripted_host.h"
+
+namespace korvane {
+namespace {
+
+MdbImage header(std::uint16_t blocks, std::uint16_t freeBlocks, std::uint32_t blockSize, std::uint32_t catalogBytes,
+                std::uint32_t extentsBytes) {
+    MdbImage mdb;
+    storeBE16(mdb.field(mdb::drNmAlBlks), blocks);
+    storeBE16(mdb.field(mdb::drFreeBks), freeBlocks);
+    storeBE32(mdb.field(mdb::drAlBlkSiz), blockSize);
+    storeBE32(mdb.field(mdb::drCTFlSize), catalogBytes);
+    storeBE32(mdb.field(mdb::drXTFlSize), extentsBytes);
+    return mdb;
+}
+
+TEST(ListingHeader, FreeAndUsedKilobytes) {
+    // 1600 blocks of 512 bytes, 1000 free; catalog and extents 6 KB each.
+    MdbImage mdb = header(1600, 1000, 512, 6144, 6144);
+    EXPECT_EQ(kilobytesFree(mdb), 1000u * 512 / 1024 + 1);
+    EXPECT_EQ(kilobytesUsed(mdb), (600u * 512 - 12288) / 1024);
+    EXPECT_EQ(kilobyteField(501), "     501k");
+    EXPECT_EQ(kilobyteField(12345678), "12345678k");
+}
+
+TEST(ListingHeader, LargeVolumesDoNotWrapAround) {
+    // 65535 free blocks of 64 KB: more than 32 bits of bytes.
+    MdbImage mdb = header(65535, 65535, 65536, 0, 0);
+    EXPECT_EQ(kilobytesFree(mdb), 65535u * 64 + 1);
+    EXPECT_EQ(kilobytesUsed(mdb), 0u);
+}
+
+TEST(ListingHeader, DamagedCountsShowNothingUsedRatherThanAHugeFigure) {
+    EXPECT_EQ(kilobytesUsed(header(100, 200, 512, 0, 0)), 0u);       // more free than there are blocks
+    EXPECT_EQ(kilobytesUsed(header(100, 90, 512, 65536, 0)), 0u);    // trees larger than what is used
+}
+
+TEST(ListingHeader, TextsAndTitleInTheWindowsCharacterSet) {
+    testing::ScriptedHost host;
+    HfsContext ctx{host};
+    ctx.mdb = header(1600, 1000, 512, 6144, 6144);
+    const std::string name = "Caf\x8e";  // Mac Roman e-acute
+    ctx.mdb.bytes[mdb::drVN] = static_cast<std::uint8_t>(name.size());
+    std::copy(name.begin(), name.end(), ctx.mdb.bytes.begin() + mdb::drVN + 1);
+    ctx.state.current_path = "Root  ";
+    ctx.state.current_path.resize(39, ' ');
+    const ListingHeader texts = listingHeader(ctx);
+    EXPECT_EQ(texts.free, "KB free :      501k");
+    EXPECT_EQ(texts.used, "KB used :      288k");
+    EXPECT_EQ(texts.volume, " Vol: Caf\xe9");
+    EXPECT_EQ(texts.directory.substr(0, 12), " Dir: Root  ");
+    EXPECT_EQ(windowTitle(ctx), "Korvane : Caf\xe9");
+}
+
+}  // namespace
+}  // namespace korvane
