@@ -14,13 +14,9 @@
 namespace korvane {
 namespace {
 
+using korvane::testing::read_all;
 using korvane::testing::ScratchDir;
 using korvane::testing::ScriptedHost;
-
-std::string read_all(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Start-up with the device and volume layers replaced by recorders, so that
 // the order and the consequences of each step can be checked alone.

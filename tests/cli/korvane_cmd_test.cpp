@@ -18,12 +18,8 @@
 namespace korvane {
 namespace {
 
+using korvane::testing::read_all;
 using korvane::testing::ScratchDir;
-
-std::string read_all(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::string quoted(const std::string& arg) {
     std::string out = "'";

@@ -10,18 +10,15 @@
 
 #include "core/notices.h"
 #include "tests/support/scripted_host.h"
+#include "tests/util/printing_host.h"
 #include "tests/util/scratch_dir.h"
 
 namespace korvane {
 namespace {
 
+using korvane::testing::read_all;
 using korvane::testing::ScratchDir;
 using korvane::testing::ScriptedHost;
-
-std::string read_all(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::tm local(int year, int month, int day, int hour, int minute, int second) {
     std::tm t{};
@@ -147,12 +144,7 @@ TEST(LogFileDialogDeathTest, AFileThatCannotBeOpenedIsFatal) {
     const std::string path = dir / "no-such-folder/x.log";
     EXPECT_EXIT(
             {
-                struct PrintingHost : ScriptedHost {
-                    NoticeEnd show_notice(const std::string& text) override {
-                        std::fprintf(stderr, "notice[%s]\n", text.c_str());
-                        return NoticeEnd::Answered;
-                    }
-                } host;
+                korvane::testing::PrintingHost host;
                 CoreContext ctx(host);
                 LogFileDialog dialog(ctx);
                 dialog.file_field = path;

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "tests/support/scripted_host.h"
+#include "tests/util/printing_host.h"
 #include "tests/util/scratch_dir.h"
 #include "util/drives.h"
 #include "util/temp_files.h"
@@ -17,21 +18,10 @@
 namespace korvane {
 namespace {
 
+using korvane::testing::read_all;
+using korvane::testing::PrintingHost;
 using korvane::testing::ScratchDir;
 using korvane::testing::ScriptedHost;
-
-std::string read_all(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// Writes each notice to stderr, where a death test can match it.
-struct PrintingHost : ScriptedHost {
-    NoticeEnd show_notice(const std::string& text) override {
-        std::fprintf(stderr, "notice[%s]\n", text.c_str());
-        return NoticeEnd::Answered;
-    }
-};
 
 void write_all(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 

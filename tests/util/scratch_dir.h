@@ -1,9 +1,12 @@
 #pragma once
-// A fresh directory under /tmp for one test, removed with its files.
+// A fresh directory under /tmp for one test, removed with its files, and
+// the reading of a file's bytes.
 
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace korvane::testing {
@@ -20,5 +23,11 @@ struct ScratchDir {
     std::string operator/(const std::string& name) const { return path + "/" + name; }
     std::string path;
 };
+
+// The bytes of a file, as they are on the disk.
+inline std::string read_all(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 }  // namespace korvane::testing
