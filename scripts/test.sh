@@ -5,3 +5,12 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cd build
 ctest --output-on-failure -j2
+cd ..
+
+# The volume reader under libFuzzer with AddressSanitizer and UBSan, for a
+# bounded time, from volumes made by hfsutils.
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKORVANE_FUZZ=ON -DKORVANE_GUI=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all" >/dev/null
+cmake --build build-fuzz --target hfs_volume_fuzz
+bash fuzz/run_hfs_volume_fuzz.sh build-fuzz "${KORVANE_FUZZ_SECONDS:-60}"
