@@ -1,6 +1,7 @@
 #include "app/command_line.h"
-#include "app/dir_command.h"
 #include "app/copy_commands.h"
+#include "app/dir_command.h"
+#include "device/sector_io.h"
 
 namespace korvane {
 namespace {
@@ -21,6 +22,8 @@ void set_reset_mode(Context& ctx, const ParsedCommand& command) {
 // Each layer adds its commands here, one line per handler, as it lands:
 //   handlers.add(CommandCode::Dir, run_dir_command);
 void connect_command_handlers(CommandHandlers& handlers) {
+    // RENAME, LABEL, DELETE, MCOPY, MD and ATTRIB pass the write guard first.
+    handlers.write_guard = [](Context& ctx) { return checkWritable(ctx); };
     handlers.add(CommandCode::Mode, set_reset_mode);
     add_browse_command_handlers(handlers);
     handlers.add(CommandCode::Copy, run_copy_command);
