@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <string>
 
+#include "app/browse_commands.h"
+#include "app/copy_commands.h"
+#include "app/device_commands.h"
 #include "app/listing_view.h"
 #include "app/menu_state.h"
+#include "core/log_file.h"
 #include "core/messages.h"
 #include "core/notices.h"
+#include "device/sector_io.h"
 
 namespace korvane {
 namespace {
@@ -119,13 +124,7 @@ bool is_write_guarded(int command) {
     }
 }
 
-bool write_guard_passes(Context& ctx) {
-    if (ctx.device.sectorSize == 1024) {
-        ctx.host.show_message(std::string(message(6)));
-        return false;
-    }
-    return true;
-}
+bool write_guard_passes(Context& ctx) { return checkWritable(ctx); }
 
 CommandOutcome dispatch_command(Context& ctx, int command) {
     if (is_write_guarded(command) && !write_guard_passes(ctx)) return CommandOutcome::Done;
@@ -133,10 +132,46 @@ CommandOutcome dispatch_command(Context& ctx, int command) {
         case cmd::kExit:
             return CommandOutcome::CloseWindow;
         case cmd::kCopyToPc:
+            copy_selection_to_pc(ctx);
+            return CommandOutcome::Done;
         case cmd::kCopyToMac:
-            // The copies themselves come with the transfer layer.
+            // The copy to the Macintosh volume is not in this build yet.
             if (!require_drive(ctx)) return CommandOutcome::Done;
             return CommandOutcome::NotAvailable;
+        case cmd::kSelectDrive:
+            select_drive_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kAttachImage:
+            attach_image_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kLockVolume:
+            // Without a drive there is nothing to lock: the item stays as it is.
+            if (drive_selected(ctx)) toggle_lock(ctx);
+            return CommandOutcome::Done;
+        case cmd::kChangeDirectory:
+            change_directory_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kRoot:
+            return_to_root_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kParent:
+            return_to_parent_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kBruteForce:
+            brute_force_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kDestination:
+            choose_destination(ctx);
+            return CommandOutcome::Done;
+        case cmd::kFileNaming:
+            choose_file_naming(ctx);
+            return CommandOutcome::Done;
+        case cmd::kOutputPorts:
+            choose_output_port(ctx);
+            return CommandOutcome::Done;
+        case cmd::kLogFile:
+            ctx.menus.set_checked(cmd::kLogFile, run_log_file_dialog(ctx));
+            return CommandOutcome::Done;
         case cmd::kDeselectAll:
             change_selection(ctx, deselect_all);
             return CommandOutcome::Done;
@@ -177,8 +212,7 @@ CommandOutcome dispatch_command(Context& ctx, int command) {
             choose_short_listing(ctx);
             return CommandOutcome::Done;
         case cmd::kResetDrive:
-            ctx.state.reset_each_access = !ctx.state.reset_each_access;
-            update_menus(ctx);
+            toggle_reset(ctx);
             return CommandOutcome::Done;
         case cmd::kHelpIndex:
             ctx.host.show_help("");

@@ -18,7 +18,8 @@ CommandOutcome dispatch_command(Context& ctx, int command);
 // Whether a command changes the volume and so passes the write guard first.
 bool is_write_guarded(int command);
 
-// The write guard: refuses every write on media with 1024-byte sectors.
+// The write guard: refuses every write on media with 1024-byte sectors and
+// asks before writing to a write-protected medium.
 bool write_guard_passes(Context& ctx);
 
 }  // namespace korvane

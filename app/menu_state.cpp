@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/context.h"
+#include "app/device_commands.h"
 #include "app/listing_view.h"
 #include "core/messages.h"
 
@@ -14,6 +15,8 @@ constexpr MenuItemSpec kSeparator{0, {}};
 
 constexpr auto kDriveMenu = std::to_array<MenuItemSpec>({
         {cmd::kSelectDrive, "&Select Drive\tAlt+D"},
+        // Disk images stand in for SCSI cartridges: one can join the bus at any time.
+        {cmd::kAttachImage, "Attach image..."},
         {cmd::kBruteForce, "Brute force search"},
         kSeparator,
         {cmd::kFormat, "&Format Macintosh volume"},

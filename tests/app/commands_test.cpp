@@ -105,10 +105,12 @@ TEST_F(CommandsTest, SelectionCommandsUpdateTheButtons) {
 TEST_F(CommandsTest, CopyWithoutDriveSaysSoAndWritesAreRefusedOn1024ByteMedia) {
     EXPECT_EQ(dispatch_command(ctx, cmd::kCopyToPc), CommandOutcome::Done);
     EXPECT_EQ(host.notices.back(), "Select drive in the 'Mac Drive' menu");
+    EXPECT_EQ(dispatch_command(ctx, cmd::kCopyToMac), CommandOutcome::Done);
+    EXPECT_EQ(host.notices.size(), 2u);
 
     ctx.device.sectorSize = 1024;
     EXPECT_EQ(dispatch_command(ctx, cmd::kDelete), CommandOutcome::Done);
-    EXPECT_EQ(host.messages.back(), "Write functions are not yet validated for media with 1024 bytes/sector.");
+    EXPECT_TRUE(host.showed("Write functions are not yet validated for media with 1024 bytes/sector."));
     EXPECT_EQ(dispatch_command(ctx, cmd::kExit), CommandOutcome::CloseWindow);
     run(cmd::kHelpIndex);
     EXPECT_EQ(host.help_keys.back(), "");

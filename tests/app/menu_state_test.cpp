@@ -7,6 +7,7 @@
 #include <set>
 
 #include "app/context.h"
+#include "app/device_commands.h"
 #include "app/listing_view.h"
 #include "app/menu_state.h"
 #include "tests/support/scripted_host.h"
@@ -42,8 +43,9 @@ TEST_F(MenuStateTest, MenuBarHoldsEveryCommandOnceWithTheResourceStates) {
             EXPECT_TRUE(seen.insert(item.command).second) << item.command;
         }
     }
-    // 9 + 16 + 14 + 1 items: every number from 101 to 142 but 133 and 134.
-    EXPECT_EQ(seen.size(), 40u);
+    // 10 + 16 + 14 + 1 items: every number from 101 to 142 but 133 and 134, and "Attach image...".
+    EXPECT_EQ(seen.size(), 41u);
+    EXPECT_TRUE(seen.count(cmd::kAttachImage));
     EXPECT_EQ(separators, 12);
     EXPECT_EQ(menu_bar_layout()[kFileMenuIndex].title, "&File");
     EXPECT_TRUE(menu_bar_layout().back().at_right_end);
