@@ -3,7 +3,7 @@
 namespace korvane {
 
 int sameDriveQuestion(DeviceContext& ctx) {
-    SameDriveDialog dialog;
+    SameDriveDialog dialog(ctx.host);
     int answer = ctx.host.run_dialog(dialog);
     return answer == kUseSameDrive || answer == kRescanBus ? answer : kSameDriveCancel;
 }

@@ -301,7 +301,7 @@ TEST_F(SelectionTest, PartitionDialogAnswers) {
 }
 
 TEST_F(SelectionTest, SameDriveQuestionAnswersAndHelpKey) {
-    SameDriveDialog question;
+    SameDriveDialog question(world.host);
     EXPECT_EQ(question.help_key(), "dlg_CAPA");
     for (int answer : {kUseSameDrive, kSameDriveCancel, kRescanBus, 7}) {
         world.host.dialog_answers.push_back([answer](Dialog&) { return answer; });

@@ -1,0 +1,193 @@
+// The device dialogs driven offscreen: the real forms on a real image bus.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "device/bus_setup.h"
+#include "device/device_dialog.h"
+#include "device/partition_dialog.h"
+#include "device/same_drive_dialog.h"
+#include "gui/device_dialogs.h"
+#include "gui/dialog_registry.h"
+#include "tests/support/scripted_host.h"
+
+using namespace korvane;
+
+namespace {
+
+void touch(const QString& path, off_t bytes) {
+    int fd = ::open(path.toLocal8Bit().constData(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::ftruncate(fd, bytes), 0);
+    ::close(fd);
+}
+
+template <typename Widget>
+Widget* child(QWidget& parent, const char* name) {
+    auto* found = parent.findChild<Widget*>(name);
+    if (found == nullptr) qFatal("no widget %s", name);
+    return found;
+}
+
+// Clicks a radio button on its indicator (a stretched row is wider than its hit area).
+void clickRadio(QRadioButton* radio) {
+    QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(6, radio->height() / 2));
+}
+
+// Clicks a button of whatever modal dialog is open once the event loop runs.
+void clickInModal(const char* name) {
+    QTimer::singleShot(0, [name] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal != nullptr);
+        QTest::mouseClick(child<QPushButton>(*modal, name), Qt::LeftButton);
+    });
+}
+
+}  // namespace
+
+class DeviceDialogsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    testing::ScriptedHost host;
+    DeviceContext ctx{host};
+
+    void buildBus() {
+        QDir(dir.path()).mkdir("empty");
+        QDir(dir.path()).mkdir("full");
+        touch(dir.path() + "/full/HD2_512.hda", 100 * 512);
+        touch(dir.path() + "/full/HD5_512.hda", 100 * 512);
+        QDir(dir.path()).mkdir("last");
+        touch(dir.path() + "/last/MO4_1024.img", 50 * 1024);
+        BusSetup setup = makeImageBus({}, {(dir.path() + "/empty").toStdString(), (dir.path() + "/full").toStdString(),
+                                           (dir.path() + "/last").toStdString()});
+        ctx.transport = std::move(setup.bus);
+    }
+
+private slots:
+    void initTestCase() { buildBus(); }
+
+    void formShowsTheFirstAdapterWithDrives() {
+        DeviceDialog dialog(ctx, scanBus(*ctx.transport));
+        DeviceSelectionForm form(nullptr, dialog);
+        QCOMPARE(form.windowTitle(), QString("Device selection"));
+        QCOMPARE(child<QLabel>(form, "driver")->text(), QString("Korvane ImageBus"));
+        QVERIFY(child<QRadioButton>(form, "target2")->isEnabled());
+        QVERIFY(child<QRadioButton>(form, "target5")->isEnabled());
+        QVERIFY(!child<QRadioButton>(form, "target0")->isEnabled());
+        QVERIFY(!child<QRadioButton>(form, "target2")->isChecked());
+        QCOMPARE(child<QLabel>(form, "model2")->text(), QString("HD2_512.hda     "));
+        QCOMPARE(child<QLabel>(form, "typ5")->text(), QString("KORVANE "));
+        QCOMPARE(child<QLabel>(form, "release5")->text(), QString("1.0 "));
+        QVERIFY(child<QPushButton>(form, "precedingHost")->isEnabled());
+        QVERIFY(child<QPushButton>(form, "nextHost")->isEnabled());
+    }
+
+    void okWithoutAChoiceStaysAndSays() {
+        host.notices.clear();
+        DeviceDialog dialog(ctx, scanBus(*ctx.transport));
+        DeviceSelectionForm form(nullptr, dialog);
+        form.show();
+        QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
+        QVERIFY(form.isVisible());
+        QCOMPARE(host.notices, std::vector<std::string>{"Please select a drive on the SCSI bus."});
+        clickRadio(child<QRadioButton>(form, "target5"));
+        QCOMPARE(dialog.chosenTarget(), std::uint8_t{5});
+        QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), kDialogOk);
+    }
+
+    void nextHostPrechecksTheOnlyDriveAndClearsOldRows() {
+        DeviceDialog dialog(ctx, scanBus(*ctx.transport));
+        DeviceSelectionForm form(nullptr, dialog);
+        QTest::mouseClick(child<QPushButton>(form, "nextHost"), Qt::LeftButton);
+        QCOMPARE(dialog.adapter(), std::uint8_t{2});
+        QVERIFY(child<QRadioButton>(form, "target4")->isChecked());
+        QVERIFY(!child<QRadioButton>(form, "target2")->isEnabled());
+        QCOMPARE(child<QLabel>(form, "model2")->text(), QString());
+        QVERIFY(!child<QPushButton>(form, "nextHost")->isEnabled());
+        QTest::mouseClick(child<QPushButton>(form, "help"), Qt::LeftButton);
+        QCOMPARE(host.help_keys.back(), std::string("dlg_DEV"));
+    }
+
+    void registeredRunnerSelectsTheDriveWithItsSectorSize() {
+        // The Qt host's path: selectDeviceDialog -> run_dialog -> the registered form.
+        struct QtLikeHost : testing::ScriptedHost {
+            int run_dialog(Dialog& dialog) override {
+                const DialogRunner* runner = DialogRegistry::instance().find(dialog.name());
+                return runner ? (*runner)(nullptr, dialog) : kDialogCancel;
+            }
+        } qtHost;
+        DeviceContext selecting(qtHost);
+        selecting.transport = std::move(ctx.transport);
+        QTimer::singleShot(0, [] {
+            QWidget* modal = QApplication::activeModalWidget();
+            QVERIFY(modal != nullptr);
+            QTest::mouseClick(child<QPushButton>(*modal, "nextHost"), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(*modal, "ok"), Qt::LeftButton);
+        });
+        QCOMPARE(selectDeviceDialog(selecting), 1);
+        QCOMPARE(selecting.state.host_adapter, std::uint8_t{2});
+        QCOMPARE(selecting.state.target_id, std::uint8_t{4});
+        QCOMPARE(selecting.device.sectorSize, std::uint16_t{1024});
+        QCOMPARE(selecting.device.capacity, 49u);
+        QVERIFY(selecting.device.transfer == TransferRoutine::Sector1024);
+
+        clickInModal("cancel");
+        QCOMPARE(selectDeviceDialog(selecting), 0);
+        QCOMPARE(selecting.state.target_id, kNoDrive);
+        ctx.transport = std::move(selecting.transport);
+    }
+
+    void sameDriveButtonsGiveTheirAnswers() {
+        SameDriveDialog dialog(host);
+        const DialogRunner* runner = DialogRegistry::instance().find("DLG_SAME");
+        QVERIFY(runner != nullptr);
+        const std::pair<const char*, int> cases[] = {{"useSame", kUseSameDrive}, {"cancel", kSameDriveCancel},
+                                                      {"rescan", kRescanBus}};
+        for (const auto& [button, answer] : cases) {
+            clickInModal(button);
+            QCOMPARE((*runner)(nullptr, dialog), answer);
+        }
+        SameDriveForm form(nullptr, dialog);
+        QCOMPARE(form.windowTitle(), QString("Drive to be used"));
+        QTest::mouseClick(child<QPushButton>(form, "help"), Qt::LeftButton);
+        QCOMPARE(host.help_keys.back(), std::string("dlg_CAPA"));
+    }
+
+    void partitionFormRowsAndEnds() {
+        host.notices.clear();
+        PartitionDialog dialog(ctx, {{"MacOS", 96, 40000}, {"Extra", 40096, 2000}});
+        PartitionForm form(nullptr, dialog);
+        form.show();
+        QVERIFY(child<QRadioButton>(form, "row1")->isEnabled());
+        QVERIFY(!child<QRadioButton>(form, "row2")->isEnabled());
+        QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
+        QCOMPARE(host.notices, std::vector<std::string>{"Please select a partition on the volume."});
+        clickRadio(child<QRadioButton>(form, "row1"));
+        QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
+        QCOMPARE(form.result(), 1);
+
+        PartitionForm cancelled(nullptr, dialog);
+        cancelled.show();
+        QTest::mouseClick(child<QPushButton>(cancelled, "cancel"), Qt::LeftButton);
+        QCOMPARE(cancelled.result(), kPartitionCancelled);
+
+        PartitionForm closed(nullptr, dialog);
+        closed.show();
+        closed.close();
+        QCOMPARE(closed.result(), kPartitionWindowClosed);
+    }
+};
+
+QTEST_MAIN(DeviceDialogsTest)
+#include "device_dialogs_test.moc"
