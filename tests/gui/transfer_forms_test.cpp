@@ -1,0 +1,160 @@
+// The copy dialogs' Qt forms driven offscreen: the destination browser with
+// real directories, the naming options and ports setting output_options at
+// once, and the name asked on the fly.
+
+#include <QtTest>
+
+#include <filesystem>
+
+#include "app/context.h"
+#include "gui/transfer_destination_form.h"
+#include "gui/transfer_dos_name_form.h"
+#include "gui/transfer_option_forms.h"
+#include "tests/support/scripted_host.h"
+#include "transfer/output_port.h"
+#include "transfer/transfer_dialogs.h"
+
+namespace korvane::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Answers "New Directory" without a second modal loop.
+class ScriptedDestinationForm : public DestinationForm {
+public:
+    using DestinationForm::DestinationForm;
+    QString answer;
+    QString offered;
+    bool ask_new_directory_name(QString& name) override {
+        offered = name;
+        name = answer;
+        return true;
+    }
+};
+
+QStringList texts(QListWidget* list) {
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i) result << list->item(i)->text();
+    return result;
+}
+
+QListWidgetItem* item_named(QListWidget* list, const QString& text) {
+    auto found = list->findItems(text, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.front();
+}
+
+}  // namespace
+
+class TransferFormsTest : public QObject {
+    Q_OBJECT
+
+private:
+    testing::ScriptedHost host;
+    Context ctx{host};
+    fs::path saved = fs::current_path();
+    fs::path root;
+
+private slots:
+    void init() {
+        char pattern[] = "/tmp/korvane-forms-XXXXXX";
+        root = mkdtemp(pattern);
+        fs::create_directories(root / "alpha" / "deeper");
+        fs::create_directories(root / "beta");
+        fs::current_path(root);
+        ctx.state.output_options = 0;
+    }
+
+    void cleanup() {
+        fs::current_path(saved);
+        fs::remove_all(root);
+    }
+
+    void destinationListsDirectoriesInBracketsAndSteps() {
+        DestinationDialog dialog(ctx, false);
+        ScriptedDestinationForm form(nullptr, dialog);
+        QCOMPARE(form.windowTitle(), QString("Target Directory"));
+        QCOMPARE(form.default_button()->text(), QString("OK"));
+        QCOMPARE(form.root_button()->text(), QString("[:\\]"));
+        QCOMPARE(form.parent_button()->text(), QString("[..]"));
+        QCOMPARE(texts(form.directories()), (QStringList{"[..]", "[alpha]", "[beta]"}));
+        QVERIFY(texts(form.drives()).contains("/"));
+
+        emit form.directories()->itemDoubleClicked(item_named(form.directories(), "[alpha]"));
+        QCOMPARE(fs::current_path(), root / "alpha");
+        QVERIFY(form.path_label()->text().endsWith("alpha/"));
+        QVERIFY(form.path_label()->text().size() <= 30);
+        QCOMPARE(texts(form.directories()), (QStringList{"[..]", "[deeper]"}));
+
+        form.parent_button()->click();
+        QCOMPARE(fs::current_path(), root);
+
+        form.answer = "made here";
+        form.create_button()->click();
+        QCOMPARE(form.offered, QString("DIR"));
+        QVERIFY(fs::is_directory(root / "made here"));
+        QCOMPARE(fs::current_path(), root / "made here");
+
+        form.root_button()->click();
+        QVERIFY(fs::current_path().has_root_path());
+        QCOMPARE(form.path_label()->text().left(1), QString("/"));
+    }
+
+    void destinationOpenedByTheCopyOffersToCopyHere() {
+        DestinationDialog dialog(ctx, true);
+        DestinationForm form(nullptr, dialog);
+        QCOMPARE(form.default_button()->text(), QString("Copy in current directory"));
+        QCOMPARE(dialog.help_key(), std::string("dlg_DEST"));
+    }
+
+    void namingOptionsSetAtOnceAndCancelRestores() {
+        ctx.state.output_options = with_output_port(0, 2);  // LPT2 stays whatever happens
+        NamingOptionsDialog dialog(ctx);
+        NamingOptionsForm form(nullptr, dialog);
+        QCOMPARE(form.windowTitle(), QString("Advanced copy options"));
+        QVERIFY(form.modes()->button(0)->isChecked());
+        form.modes()->button(2)->click();
+        QCOMPARE(ctx.state.output_options, 0x202u);
+        form.cancel_button()->click();
+        QCOMPARE(ctx.state.output_options, 0x200u);
+
+        NamingOptionsForm closed(nullptr, dialog);
+        closed.show();
+        closed.modes()->button(1)->click();
+        closed.close();  // the close box keeps the choice
+        QCOMPARE(ctx.state.output_options, 0x201u);
+    }
+
+    void portsSetAtOnceAndEveryCloseKeepsTheChoice() {
+        ctx.state.output_options = kNamingShort;
+        OutputPortsDialog dialog(ctx);
+        OutputPortsForm form(nullptr, dialog);
+        QCOMPARE(form.windowTitle(), QString("Output Ports"));
+        QVERIFY(form.ports()->button(0)->isChecked());
+        QCOMPARE(form.ports()->button(6)->text(), QString("COM3"));
+        form.ports()->button(6)->click();
+        form.cancel_button()->click();
+        QCOMPARE(ctx.state.output_options, 0x601u);
+        QCOMPARE(dialog.help_key(), std::string("dlg_PORT"));
+    }
+
+    void nameOnTheFlyReadsAtMostThirtyCharacters() {
+        DosNameDialog dialog;
+        dialog.title = "File name on the DOS volume";
+        dialog.old_name = "R\xE9sum\xE9";
+        dialog.new_name = dialog.old_name;
+        DosNameForm form(nullptr, dialog);
+        QCOMPARE(form.windowTitle(), QString("File name on the DOS volume"));
+        QCOMPARE(form.old_name()->text(), QString::fromUtf8("R\xC3\xA9sum\xC3\xA9"));
+        QCOMPARE(form.help_key(), std::string("dlg_NOMD"));
+        form.new_name()->setText(QString(40, 'x'));
+        QCOMPARE(form.new_name()->text().size(), 30);
+        form.new_name()->setText(QString::fromUtf8("caf\xC3\xA9.txt"));
+        form.ok_button()->click();
+        QCOMPARE(dialog.new_name, std::string("caf\xE9.txt"));
+    }
+};
+
+}  // namespace korvane::gui
+
+QTEST_MAIN(korvane::gui::TransferFormsTest)
+#include "transfer_forms_test.moc"
