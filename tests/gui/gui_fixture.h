@@ -1,0 +1,67 @@
+#pragma once
+// The real main window and Qt host of the GUI tests, offscreen, and helpers
+// to answer the modal dialogs they open and to read painted pixels.
+
+#include <functional>
+#include <memory>
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/context.h"
+#include "gui/client_area.h"
+#include "gui/help_window.h"
+#include "gui/main_window.h"
+#include "gui/qt_host.h"
+
+namespace korvane::gui::testing {
+
+struct GuiFixture {
+    QtHost host;
+    Context ctx{host};
+    std::unique_ptr<MainWindow> window;
+
+    GuiFixture() {
+        window = std::make_unique<MainWindow>(ctx, host);
+        host.attach(ctx, window.get());
+        window->show();
+        (void)QTest::qWaitForWindowExposed(window.get());
+    }
+
+    QImage client_image() const { return window->client()->grab().toImage(); }
+    int width() const { return window->client()->width(); }
+    int height() const { return window->client()->height(); }
+};
+
+// Runs action on the next modal dialog once it is open (the dialog's exec
+// is what the caller waits in).
+inline void when_modal_opens(std::function<void(QWidget*)> action) {
+    auto attempt = std::make_shared<std::function<void()>>();
+    *attempt = [action, attempt] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            action(modal);
+        } else {
+            QTimer::singleShot(10, *attempt);
+        }
+    };
+    QTimer::singleShot(0, *attempt);
+}
+
+inline QRgb light_gray() { return QColor(Qt::lightGray).rgb(); }
+inline QRgb inverted_light_gray() {
+    QColor c(Qt::lightGray);
+    return qRgb(255 - c.red(), 255 - c.green(), 255 - c.blue());
+}
+
+// Whether any pixel of the rectangle is dark (text drawn there).
+inline bool has_dark_pixel(const QImage& image, const QRect& rect) {
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 80) return true;
+    return false;
+}
+
+}  // namespace korvane::gui::testing
