@@ -1,8 +1,12 @@
 #include "device/image_bus.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+
+#include "device/sg_io_target.h"
 
 namespace korvane {
 namespace {
@@ -65,17 +69,28 @@ std::string ImageBus::attach(std::uint8_t adapterNumber, const ImageSpec& spec) 
         while (id < kMaxTargets && (id == kAdapterOwnId || adapter.targets[id])) ++id;
         if (id >= kMaxTargets) return "no free target id";
     }
-    ImageTarget target;
-    std::string problem = ImageTarget::open(spec, target);
+    struct stat info {};
+    if (::stat(spec.path.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) {
+        auto device = std::make_unique<SgIoTarget>();
+        std::string problem = SgIoTarget::open(spec.path, spec.readOnly, *device);
+        if (!problem.empty()) return problem;
+        adapter.targets[id] = std::move(device);
+        return {};
+    }
+    auto image = std::make_unique<ImageTarget>();
+    std::string problem = ImageTarget::open(spec, *image);
     if (!problem.empty()) return problem;
-    adapter.targets[id] = std::move(target);
+    adapter.targets[id] = std::move(image);
     return {};
 }
 
-ImageTarget* ImageBus::target(std::uint8_t adapter, std::uint8_t id) {
+BusTarget* ImageBus::busTarget(std::uint8_t adapter, std::uint8_t id) {
     if (adapter >= adapters_.size() || id >= kMaxTargets) return nullptr;
-    auto& slot = adapters_[adapter].targets[id];
-    return slot ? &*slot : nullptr;
+    return adapters_[adapter].targets[id].get();
+}
+
+ImageTarget* ImageBus::target(std::uint8_t adapter, std::uint8_t id) {
+    return dynamic_cast<ImageTarget*>(busTarget(adapter, id));
 }
 
 unsigned ImageBus::resets(std::uint8_t adapter, std::uint8_t id) const {
@@ -95,7 +110,7 @@ void ImageBus::send(RequestBlock& block) {
         return;
     }
     Adapter& adapter = adapters_[block.adapter];
-    ImageTarget* addressed = target(block.adapter, block.target);
+    BusTarget* addressed = busTarget(block.adapter, block.target);
     switch (block.command) {
     case kRequestAdapterInquiry:
         block.adapterCount = static_cast<std::uint8_t>(std::min<std::size_t>(adapters_.size(), 255));

@@ -1,9 +1,11 @@
 #pragma once
 // The image bus: a virtual SCSI bus whose targets are image files and block
-// devices. Adapter 0 always exists, so Korvane starts even with no image.
+// devices, and SCSI generic devices (/dev/sg*) named the same way, which take
+// the commands as they are. Adapter 0 always exists, so Korvane starts even
+// with no image.
 
 #include <array>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,8 @@ public:
 
     std::size_t adapterCount() const { return adapters_.size(); }
     // The target at (adapter, id), or null.
+    BusTarget* busTarget(std::uint8_t adapter, std::uint8_t id);
+    // The same when it is an image file or block device.
     ImageTarget* target(std::uint8_t adapter, std::uint8_t id);
 
     // How many bus device resets each target received (tests read it).
@@ -44,7 +48,7 @@ protected:
 private:
     struct Adapter {
         std::string managerName;
-        std::array<std::optional<ImageTarget>, kMaxTargets> targets;
+        std::array<std::unique_ptr<BusTarget>, kMaxTargets> targets;
         std::array<unsigned, kMaxTargets> resets{};
     };
 

@@ -5,29 +5,30 @@
 #include <cstdint>
 #include <string>
 
+#include "device/bus_target.h"
 #include "device/image_spec.h"
 #include "device/transport.h"
 
 namespace korvane {
 
-class ImageTarget {
+class ImageTarget : public BusTarget {
 public:
     // Opens the file or device; returns an empty string or what went wrong.
     static std::string open(const ImageSpec& spec, ImageTarget& target);
 
     ImageTarget() = default;
-    ~ImageTarget();
+    ~ImageTarget() override;
     ImageTarget(ImageTarget&& other) noexcept;
     ImageTarget& operator=(ImageTarget&& other) noexcept;
     ImageTarget(const ImageTarget&) = delete;
     ImageTarget& operator=(const ImageTarget&) = delete;
 
     // Carries out one command block; returns kStatusDone or kStatusError.
-    std::uint8_t execute(const RequestBlock& block);
+    std::uint8_t execute(const RequestBlock& block) override;
     // The bus device reset: the drive forgets a lock, keeps its faults.
-    void reset() { removalPrevented_ = false; }
+    void reset() override { removalPrevented_ = false; }
 
-    std::uint8_t deviceType() const { return spec_.deviceType; }
+    std::uint8_t deviceType() const override { return spec_.deviceType; }
     std::uint16_t blockSize() const { return blockSize_; }
     std::uint64_t blockCount() const { return blockCount_; }
     bool readOnly() const { return readOnly_; }

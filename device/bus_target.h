@@ -1,0 +1,20 @@
+#pragma once
+// What the image bus needs of one target: carry out a command block, take a
+// bus device reset, and tell its peripheral type.
+
+#include <cstdint>
+
+#include "device/transport.h"
+
+namespace korvane {
+
+class BusTarget {
+public:
+    virtual ~BusTarget() = default;
+    // kStatusDone or kStatusError.
+    virtual std::uint8_t execute(const RequestBlock& block) = 0;
+    virtual void reset() = 0;
+    virtual std::uint8_t deviceType() const = 0;
+};
+
+}  // namespace korvane
