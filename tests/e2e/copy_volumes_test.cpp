@@ -1,0 +1,80 @@
+// korvane-cmd copies every file of volumes made by hfsutils to the PC in the
+// three copy modes; each PC file is compared with what hcopy extracts.
+
+#include <gtest/gtest.h>
+
+#include "tests/transfer/copy_oracle.h"
+
+namespace korvane::e2e {
+namespace {
+
+class CopyVolumes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HfsutilsVolume volume(dir, "copies.img", 4096, "Copies");
+        volume.file(":Plain text", "one line\n");
+        volume.file(":R\x8Esum\x8E", "accented\n", "WDBN", "MSWD");
+        volume.forkedFile(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
+        volume.forkedFile(":", "Only resources", "rsrc", "RSED", "", std::string(300, 'r'));
+        volume.file(":Empty", "");
+        volume.folder(":Letters");
+        volume.file(":Letters:Mum.txt", "dear mum");
+        volume.folder(":Letters:Old");
+        volume.forkedFile(":Letters:Old:", "Gran", "TEXT", "ttxt", "dear gran", "gran's resources");
+        // Big enough for several runs of 64 sectors and an odd tail.
+        std::string big(300 * 1024 + 77, '\0');
+        for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 511);
+        volume.file(":Letters:Big", big, "BINA", "????");
+        volume.unmount();
+        image = volume.image();
+        files = extract_with_hcopy(dir, image, 0);
+        ASSERT_EQ(files.size(), 8u);
+    }
+
+    ListingTempDir dir;
+    std::string image;
+    std::vector<MacFile> files;
+};
+
+TEST_F(CopyVolumes, DataForks) { EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::Data), 6u); }
+
+TEST_F(CopyVolumes, ResourceForks) { EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::Resource), 3u); }
+
+TEST_F(CopyVolumes, MacBinary) { EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::MacBinary), 8u); }
+
+TEST_F(CopyVolumes, AccentedNamesBecomeUtf8FileNames) {
+    expect_same_copies(dir, image, files, CopyMode::Data);
+    EXPECT_EQ(slurp(dir / "outD/R\xC3\xA9sum\xC3\xA9.doc"), "accented\n");
+    EXPECT_EQ(slurp(dir / "outD/Letters/Old/Gran.txt"), "dear gran");
+}
+
+}  // namespace
+}  // namespace korvane::e2e
+
+namespace korvane::e2e {
+namespace {
+
+TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
+    const std::string out = dir / "pc";
+    std::filesystem::create_directories(out);
+    const std::string log = dir / "copies.log";
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "/L:" + log, "--pc-dir", out, "-c", "COPY /D L*", "-c",
+                                      "OPTIONS SHORT", "-c", "COPY /F *"}),
+              0);
+    EXPECT_EQ(slurp(out + "/Letters/Mum.txt"), "dear mum");        // the pattern took the folder
+    EXPECT_EQ(slurp(out + "/PLAINTEX.txt"), "one line\n");          // then short names, files only
+    EXPECT_EQ(slurp(out + "/BOTHFORK.com"), std::string(129, 'd'));
+    EXPECT_FALSE(std::filesystem::exists(out + "/LETTERS"));
+    const std::string text = slurp(log);
+    EXPECT_NE(text.find("Copying directory \"Letters\" to \"Letters\"\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Mum.txt\tMum.txt\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Plain text\tPLAINTEX.txt\r\n"), std::string::npos) << text;
+}
+
+TEST_F(CopyVolumes, UnknownPortIsABadCommandLine) {
+    EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--port", "LPT9", "-c", "DIR"}), 2);
+    EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--port", "file", "-c", "DIR"}), 0);
+}
+
+}  // namespace
+}  // namespace korvane::e2e
