@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 namespace korvane {
 namespace {
@@ -207,6 +208,17 @@ std::uint8_t ImageTarget::transferBlocks(const RequestBlock& block, std::uint32_
 
 std::uint8_t ImageTarget::verify(std::uint32_t first, std::uint32_t count) {
     if (!inRange(first, count) || touchesBadBlock(first, count)) return kStatusError;
+    // A block device reports unreadable blocks only when they are read.
+    constexpr std::size_t kVerifyChunk = 64 * 1024;
+    std::vector<std::uint8_t> scratch(kVerifyChunk);
+    std::uint64_t offset = std::uint64_t{first} * blockSize_;
+    std::uint64_t left = std::uint64_t{count} * blockSize_;
+    while (left > 0) {
+        std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(left, kVerifyChunk));
+        if (!ioAll(fd_, scratch.data(), length, static_cast<off_t>(offset), false)) return kStatusError;
+        offset += length;
+        left -= length;
+    }
     return kStatusDone;
 }
 

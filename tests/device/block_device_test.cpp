@@ -1,0 +1,80 @@
+// Block devices on the image bus: sized by their ioctls, write-protected when
+// the device is read-only. Uses a loop device, so it needs root.
+
+#include <cstdio>
+
+#include "device/sector_io.h"
+#include "tests/device/device_fixture.h"
+
+namespace korvane::testing {
+namespace {
+
+// A loop device over an image file, detached again at the end.
+class LoopDevice {
+public:
+    LoopDevice(const std::string& image, bool readOnly) {
+        std::string command = "losetup -f --show " + std::string(readOnly ? "-r " : "") + "'" + image + "' 2>/dev/null";
+        FILE* pipe = popen(command.c_str(), "r");
+        if (pipe == nullptr) return;
+        char line[256] = {};
+        if (fgets(line, sizeof line, pipe) != nullptr) path_ = std::string(line, strcspn(line, "\n"));
+        pclose(pipe);
+    }
+    ~LoopDevice() {
+        if (!path_.empty()) std::system(("losetup -d " + path_ + " 2>/dev/null").c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+TEST(BlockDeviceTest, SizedByIoctlAndProtectedWhenReadOnly) {
+    TempDir dir;
+    makeImage(dir / "disk.img", 2048 * 512);
+    LoopDevice loop(dir / "disk.img", true);
+    if (loop.path().empty()) GTEST_SKIP() << "no loop device available";
+
+    DeviceWorld world;
+    world.attachAndSelect(loop.path());
+    ImageTarget* target = world.bus->target(0, 0);
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(target->blockCount(), 2048u);
+    EXPECT_TRUE(target->readOnly());
+    EXPECT_EQ(probeWriteProtect(world.ctx, 0), kWriteProtected);
+
+    std::vector<std::uint8_t> data(512);
+    DeviceRequest request;
+    request.operation = kOpRead;
+    request.sector = 2047;
+    request.count = 1;
+    request.buffer = data.data();
+    EXPECT_EQ(transfer(world.ctx, request), 0);
+    EXPECT_EQ(data, expectedBytes(2047 * 512, 512));
+    EXPECT_EQ(world.ctx.transport->verify(0, 0, 0, 2048), kStatusDone);
+}
+
+TEST(BlockDeviceTest, WritableDeviceTakesWrites) {
+    TempDir dir;
+    makeImage(dir / "disk.img", 256 * 512);
+    std::string written = dir / "disk.img";
+    {
+        LoopDevice loop(written, false);
+        if (loop.path().empty()) GTEST_SKIP() << "no loop device available";
+        DeviceWorld world;
+        world.attachAndSelect(loop.path());
+        EXPECT_FALSE(world.bus->target(0, 0)->readOnly());
+        std::vector<std::uint8_t> data(1024, 0x5A);
+        DeviceRequest request;
+        request.operation = kOpWrite;
+        request.sector = 10;
+        request.count = 2;
+        request.buffer = data.data();
+        EXPECT_EQ(transfer(world.ctx, request), 0);
+        world.ctx.transport.reset();  // closes the device, which flushes it
+    }
+    EXPECT_EQ(readFile(written, 10 * 512, 1024), std::vector<std::uint8_t>(1024, 0x5A));
+}
+
+}  // namespace
+}  // namespace korvane::testing
