@@ -297,3 +297,41 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestination) {
 
 }  // namespace
 }  // namespace korvane::testing
+
+namespace korvane::testing {
+namespace {
+
+// A sector of the file that cannot be read: the copy goes on with zeros in
+// its place, and the user is told once which file is incomplete.
+TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
+    HfsTempDir dir;
+    HfsVolume volume(dir, "damaged.img", 800, "Damaged");
+    volume.addFile(":Fragile", std::string(3000, 'F'));
+    volume.tool({"humount"});
+    std::uint32_t sector = 0;
+    {
+        OpenedDrive probe(volume.image());
+        ASSERT_TRUE(probe.opened);
+        auto found = findEntry(probe.ctx, "Fragile", kFileEntry, kRootDirectoryID);
+        ASSERT_TRUE(found);
+        const std::uint16_t first_block = loadBE16(found->data.data() + filrec::dataExtents);
+        sector = probe.ctx.geometry.firstAllocSector + first_block * probe.ctx.geometry.sectorsPerBlock;
+    }
+    OpenedDrive drive(volume.image() + ",bad=" + std::to_string(sector + 1));
+    ASSERT_TRUE(drive.opened);
+    PcDestination dest;
+    drive.ctx.state.long_names_available = true;
+    ASSERT_EQ(copy_matching(drive.ctx, "Fragile"), kCopyDone);
+    const std::string copied = readWhole(dest / "Fragile.txt");
+    ASSERT_EQ(copied.size(), 3000u);
+    EXPECT_EQ(copied.substr(0, 512), std::string(512, 'F'));
+    EXPECT_EQ(copied.substr(512, 512), std::string(512, '\0'));
+    EXPECT_EQ(copied.substr(1024), std::string(3000 - 1024, 'F'));
+    int told = 0;
+    for (const std::string& notice : drive.host.notices)
+        told += notice == "File Fragile is incomplete: part of it could not be read from the medium.";
+    EXPECT_EQ(told, 1);
+}
+
+}  // namespace
+}  // namespace korvane::testing
