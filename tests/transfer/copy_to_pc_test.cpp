@@ -335,3 +335,37 @@ TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
 
 }  // namespace
 }  // namespace korvane::testing
+
+#include <sys/mount.h>
+
+namespace korvane::testing {
+namespace {
+
+// The free-space test asks the file system that receives the copy: a small
+// tmpfs as the destination, on a machine whose temporary folder has room.
+TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
+    HfsTempDir dir;
+    HfsVolume volume(dir, "space.img", 800, "Space");
+    volume.addFile(":Large", std::string(200 * 1024, 'L'));
+    volume.addFile(":Small", "small");
+    volume.tool({"humount"});
+    OpenedDrive drive(volume.image());
+    ASSERT_TRUE(drive.opened);
+    const std::string tiny = dir / "tiny";
+    std::filesystem::create_directories(tiny);
+    if (mount("tmpfs", tiny.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
+    {
+        const auto saved = std::filesystem::current_path();
+        std::filesystem::current_path(tiny);
+        drive.ctx.state.long_names_available = true;
+        EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+        EXPECT_TRUE(drive.host.showed("Not enough space on the volume."));
+        EXPECT_FALSE(std::filesystem::exists(tiny + "/Large.txt"));
+        EXPECT_EQ(readWhole(tiny + "/Small.txt"), "small");
+        std::filesystem::current_path(saved);
+    }
+    umount(tiny.c_str());
+}
+
+}  // namespace
+}  // namespace korvane::testing
