@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -111,6 +112,14 @@ void leave_pc_directory(int parent_fd) {
     close(parent_fd);
 }
 
+// A folder that holds itself or one of the folders around it (only a
+// damaged catalog can say so) would be copied without end.
+bool folder_is_being_copied(const TransferContext& ctx, std::uint32_t dir_id) {
+    if (dir_id == ctx.state.current_dir_id || dir_id == kRootDirectoryID || dir_id == kRootParentID) return true;
+    const auto& active = ctx.folders_being_copied;
+    return std::find(active.begin(), active.end(), dir_id) != active.end();
+}
+
 struct MacFolderPosition {
     std::uint32_t dir_id;
     std::uint32_t parent_id;
@@ -186,6 +195,7 @@ int copy_matching(TransferContext& ctx, std::string_view pattern) {
     auto found = findEntry(ctx, pattern, kAnyEntry, folder);
     if (!found) return kCopyNoEntry;
     const bool skip_folders = (ctx.state.option_flags & kFilesOnly) != 0;
+    ctx.folders_being_copied.assign(1, folder);
     return walk_folder(ctx, *found, folder, EscapePoll::PerNode,
                        [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
                            std::uint8_t kind = record_kind(record);
@@ -200,13 +210,18 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
     if (record_kind(record) != kDirectoryRecord) return kCopyDone;
     std::string_view name = without_leading_blanks(key.name);
     std::string shown = shown_mac_name(name);
+    const std::uint32_t dir_id = loadBE32(record, dirrec::dirID);
+    if (folder_is_being_copied(ctx, dir_id)) {
+        show_notice(ctx, format_text(kFolderSkipped, shown));
+        return kCopyDone;
+    }
     std::string pc_name = pc_folder_name(ctx, name);
     int parent_fd = -1;
     if (!enter_pc_directory(ctx, pc_name, shown, parent_fd)) return kCopyDone;
     if (ctx.log.is_open()) ctx.log.write(format_text(message(16), shown, shown_pc_name(pc_name)) + "\r\n");
 
     MacFolderPosition saved{ctx.state.current_dir_id, ctx.state.current_parent_id, ctx.state.current_path};
-    const std::uint32_t dir_id = loadBE32(record, dirrec::dirID);
+    ctx.folders_being_copied.push_back(dir_id);
     ctx.state.current_parent_id = key.parentID;
     ctx.state.current_dir_id = dir_id;
 
@@ -218,6 +233,7 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
                                  return copy_entry(ctx, child, data, false);
                              });
     }
+    ctx.folders_being_copied.pop_back();
     ctx.state.current_dir_id = saved.dir_id;
     ctx.state.current_parent_id = saved.parent_id;
     ctx.state.current_path = saved.path;

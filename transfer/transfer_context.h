@@ -3,6 +3,7 @@
 // directions share for the whole run.
 
 #include <cstdint>
+#include <vector>
 
 #include "hfs/hfs_context.h"
 #include "transfer/output_port.h"
@@ -21,6 +22,10 @@ struct TransferContext : HfsContext {
     std::uint16_t running_file_count = 0;
     // The devices behind LPT1-LPT3 and COM1-COM4.
     PortDevices port_devices = default_port_devices();
+    // The folders a copy to the PC is inside of, outermost first; a damaged
+    // catalog whose folder holds one of them must not send the copy round
+    // for ever.
+    std::vector<std::uint32_t> folders_being_copied;
 };
 
 }  // namespace korvane

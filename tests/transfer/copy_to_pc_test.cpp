@@ -369,3 +369,38 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
 
 }  // namespace
 }  // namespace korvane::testing
+
+namespace korvane::testing {
+namespace {
+
+// A damaged catalog whose folder names the root as its own contents: the
+// copy reports the folder instead of copying the volume into itself for ever.
+TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
+    HfsTempDir dir;
+    HfsVolume volume(dir, "loop.img", 800, "Damaged");
+    volume.addFolder(":Loop");
+    volume.addFile(":Loop:inside", "in");
+    volume.addFile(":Top", "top");
+    volume.tool({"humount"});
+    std::string bytes = readWhole(volume.image());
+    // Leaf record of folder "Loop" in the root: key length 11 (the name and a
+    // pad byte), parent 2, the name; the record follows at offset 12.
+    const std::string key("\x0b\x00\x00\x00\x00\x02\x04Loop", 11);
+    const std::size_t at = bytes.find(key);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(bytes[at + 12], 1);  // a directory record
+    bytes.replace(at + 12 + 6, 4, std::string("\x00\x00\x00\x02", 4));  // dirID := the root
+    std::ofstream(volume.image(), std::ios::binary) << bytes;
+
+    OpenedDrive drive(volume.image());
+    ASSERT_TRUE(drive.opened);
+    PcDestination dest;
+    drive.ctx.state.long_names_available = true;
+    EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+    EXPECT_TRUE(drive.host.showed("Folder Loop cannot be created"));
+    EXPECT_EQ(readWhole(dest / "Top.txt"), "top");
+    EXPECT_FALSE(std::filesystem::exists(dest / "Loop"));
+}
+
+}  // namespace
+}  // namespace korvane::testing
