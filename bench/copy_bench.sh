@@ -26,8 +26,8 @@ best_of_three() {  # prints the fastest of three runs of "$@", in seconds
   for _ in 1 2 3; do
     rm -rf "$work/out" && mkdir "$work/out"
     start=$(now); "$@"; end=$(now)
-    t=$(echo "$end - $start" | bc -l)
-    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
+    t=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }')
+    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
   done
   echo "$best"
 }
@@ -43,9 +43,9 @@ cmp "$payload" "$work/out/Big file.txt" || { echo "korvane-cmd copied different 
 korvane=$(best_of_three run_korvane)
 hcopy_time=$(best_of_three run_hcopy)
 cat_time=$(best_of_three run_cat)
-mbps() { echo "scale=1; $size_mb / $1" | bc -l; }
+mbps() { awk -v n="$size_mb" -v t="$1" 'BEGIN { printf "%.1f", n / t }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 printf '%-12s %8.3f s %8s MB/s\n' "korvane-cmd" "$korvane" "$(mbps "$korvane")"
 printf '%-12s %8.3f s %8s MB/s\n' "hcopy -r" "$hcopy_time" "$(mbps "$hcopy_time")"
 printf '%-12s %8.3f s %8s MB/s\n' "cat" "$cat_time" "$(mbps "$cat_time")"
-printf 'korvane-cmd / hcopy -r = %.2f   korvane-cmd / cat = %.2f\n' \
-  "$(echo "$korvane / $hcopy_time" | bc -l)" "$(echo "$korvane / $cat_time" | bc -l)"
+echo "time ratios: korvane-cmd / hcopy -r = $(ratio "$korvane" "$hcopy_time")   korvane-cmd / cat = $(ratio "$korvane" "$cat_time")"
