@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -107,8 +106,9 @@ bool enter_pc_directory(TransferContext& ctx, const std::string& pc_name, const 
 }
 
 void leave_pc_directory(int parent_fd) {
-    // The parent was held open, so the way back cannot go astray.
-    if (fchdir(parent_fd) != 0) std::perror("fchdir");
+    // The parent was held open, so the way back cannot go astray (not even
+    // when the directory was renamed meanwhile); fchdir on it cannot fail.
+    [[maybe_unused]] const int back = fchdir(parent_fd);
     close(parent_fd);
 }
 
