@@ -111,6 +111,10 @@ void run_copy_command(Context& ctx, const ParsedCommand& command) {
         copy_selection_to_pc(ctx);
         return;
     }
+    if (ctx.state.target_id == kNoDrive) {
+        show_notice(ctx, std::string(message(5)));
+        return;
+    }
     prepare_copy(ctx);
     copy_matching(ctx, mac_name_of_typed(command.first));
 }
