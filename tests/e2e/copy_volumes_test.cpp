@@ -78,3 +78,26 @@ TEST_F(CopyVolumes, UnknownPortIsABadCommandLine) {
 
 }  // namespace
 }  // namespace korvane::e2e
+
+namespace korvane::e2e {
+namespace {
+
+// Renaming on the fly in korvane-cmd: --yes accepts each proposed name;
+// with nobody at a terminal every file is skipped.
+TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
+    const std::string accepted = dir / "accepted", skipped = dir / "skipped";
+    std::filesystem::create_directories(accepted);
+    std::filesystem::create_directories(skipped);
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--yes", "--pc-dir", accepted, "-c", "OPTIONS ASK", "-c",
+                                      "COPY /D \"Plain text\""}),
+              0);
+    EXPECT_EQ(slurp(accepted + "/Plain text"), "one line\n");
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--pc-dir", skipped, "-c", "OPTIONS ASK", "-c", "COPY /D *"}),
+              0);
+    EXPECT_TRUE(std::filesystem::is_directory(skipped + "/Letters"));
+    EXPECT_FALSE(std::filesystem::exists(skipped + "/Letters/Mum.txt"));
+    EXPECT_FALSE(std::filesystem::exists(skipped + "/Plain text"));
+}
+
+}  // namespace
+}  // namespace korvane::e2e
