@@ -5,6 +5,7 @@
 
 #include "core/messages.h"
 #include "core/notices.h"
+#include "device/scsi_bytes.h"
 #include "device/sector_io.h"
 
 namespace korvane {
@@ -14,10 +15,6 @@ constexpr int kMessageDriveNotReady = 11;
 constexpr int kMessageNoKnownDevice = 56;
 constexpr int kMessageSelectDrive = 64;
 constexpr int kCapacityAttempts = 10;
-
-std::uint32_t loadBE32(const std::uint8_t* at) {
-    return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 | std::uint32_t{at[2]} << 8 | at[3];
-}
 
 void deselect(AppState& state) {
     state.host_adapter = kNoDrive;
@@ -98,8 +95,8 @@ bool readSelectedCapacity(DeviceContext& ctx) {
     for (int attempt = 0; attempt < kCapacityAttempts; ++attempt) {
         if (ctx.transport->readCapacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) != kStatusDone)
             continue;
-        std::uint32_t lastBlock = loadBE32(answer.data());
-        std::uint32_t blockLength = loadBE32(answer.data() + 4);
+        std::uint32_t lastBlock = scsiLoad32(answer.data());
+        std::uint32_t blockLength = scsiLoad32(answer.data() + 4);
         if (lastBlock != 0) ctx.device.capacity = lastBlock;
         // Only the sizes the transfer routines handle are taken: any other
         // would let a drive return more bytes than a caller's buffer holds.

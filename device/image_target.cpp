@@ -12,20 +12,14 @@
 #include <utility>
 #include <vector>
 
+#include "device/scsi_bytes.h"
+
 namespace korvane {
 namespace {
 
 constexpr std::size_t kInquiryLength = 36;
 constexpr char kVendor[] = "KORVANE";
 constexpr char kRevision[] = "1.0";
-
-std::uint32_t loadBE32(const std::uint8_t* at) {
-    return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 | std::uint32_t{at[2]} << 8 | at[3];
-}
-
-void storeBE32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
-}
 
 // Fixed-width, blank-padded INQUIRY text.
 void putText(std::uint8_t* at, std::size_t width, std::string_view text) {
@@ -147,12 +141,12 @@ std::uint8_t ImageTarget::execute(const RequestBlock& block) {
     case kScsiRead10:
     case kScsiWrite10: {
         if (!media || block.cdbLength < 10) return kStatusError;
-        std::uint32_t count = std::uint32_t{cdb[7]} << 8 | cdb[8];
-        return transferBlocks(block, loadBE32(&cdb[2]), count, cdb[0] == kScsiWrite10);
+        std::uint32_t count = scsiLoad16(&cdb[7]);
+        return transferBlocks(block, scsiLoad32(&cdb[2]), count, cdb[0] == kScsiWrite10);
     }
     case kScsiVerify10:
         if (!media || block.cdbLength < 10) return kStatusError;
-        return verify(loadBE32(&cdb[2]), std::uint32_t{cdb[7]} << 8 | cdb[8]);
+        return verify(scsiLoad32(&cdb[2]), scsiLoad16(&cdb[7]));
     default:
         return kStatusError;
     }
@@ -177,8 +171,8 @@ std::uint8_t ImageTarget::inquiry(const RequestBlock& block) {
 std::uint8_t ImageTarget::readCapacity(const RequestBlock& block) {
     if (block.buffer == nullptr || block.bufferLength < 8 || blockCount_ == 0) return kStatusError;
     std::uint64_t last = blockCount_ - 1;
-    storeBE32(block.buffer, last > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(last));
-    storeBE32(block.buffer + 4, blockSize_);
+    scsiStore32(block.buffer, last > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(last));
+    scsiStore32(block.buffer + 4, blockSize_);
     return kStatusDone;
 }
 

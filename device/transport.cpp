@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <thread>
 
+#include "device/scsi_bytes.h"
+
 namespace korvane {
 namespace {
 
@@ -11,19 +13,15 @@ constexpr std::uint32_t kSixByteCountLimit = 256;
 constexpr std::uint8_t kSenseLength = 20;
 constexpr std::chrono::milliseconds kRemovalPause{150};
 
-void storeBE32(std::uint8_t* at, std::uint32_t value) {
-    at[0] = static_cast<std::uint8_t>(value >> 24);
-    at[1] = static_cast<std::uint8_t>(value >> 16);
-    at[2] = static_cast<std::uint8_t>(value >> 8);
-    at[3] = static_cast<std::uint8_t>(value);
-}
-
 }  // namespace
 
 Transport::Transport() : pause([](std::chrono::milliseconds span) { std::this_thread::sleep_for(span); }) {}
 
-RequestBlock& Transport::cleared() {
+RequestBlock& Transport::cleared(std::uint8_t command, std::uint8_t adapter, std::uint8_t target) {
     block_ = RequestBlock{};
+    block_.command = command;
+    block_.adapter = adapter;
+    block_.target = target;
     return block_;
 }
 
@@ -40,9 +38,7 @@ std::uint8_t Transport::execute() {
 }
 
 AdapterInquiry Transport::hostAdapterInquiry(std::uint8_t adapter) {
-    RequestBlock& block = cleared();
-    block.command = kRequestAdapterInquiry;
-    block.adapter = adapter;
+    RequestBlock& block = cleared(kRequestAdapterInquiry, adapter);
     sendAndWait();
     AdapterInquiry answer;
     answer.adapterCount = block.adapterCount;
@@ -52,27 +48,18 @@ AdapterInquiry Transport::hostAdapterInquiry(std::uint8_t adapter) {
 }
 
 std::uint16_t Transport::deviceType(std::uint8_t adapter, std::uint8_t target) {
-    RequestBlock& block = cleared();
-    block.command = kRequestDeviceType;
-    block.adapter = adapter;
-    block.target = target;
+    RequestBlock& block = cleared(kRequestDeviceType, adapter, target);
     sendAndWait();
     return block.status == kStatusDone ? block.deviceType : kNoDeviceType;
 }
 
 std::uint8_t Transport::resetDevice(std::uint8_t adapter, std::uint8_t target) {
-    RequestBlock& block = cleared();
-    block.command = kRequestReset;
-    block.adapter = adapter;
-    block.target = target;
+    cleared(kRequestReset, adapter, target);
     return execute();
 }
 
 std::uint8_t Transport::inquiry(std::uint8_t adapter, std::uint8_t target, std::uint8_t* buffer) {
-    RequestBlock& block = cleared();
-    block.command = kRequestExecute;
-    block.adapter = adapter;
-    block.target = target;
+    RequestBlock& block = cleared(kRequestExecute, adapter, target);
     block.buffer = buffer;
     block.bufferLength = 100;
     block.cdbLength = 6;
@@ -82,10 +69,7 @@ std::uint8_t Transport::inquiry(std::uint8_t adapter, std::uint8_t target, std::
 }
 
 std::uint8_t Transport::readCapacity(std::uint8_t adapter, std::uint8_t target, std::uint8_t* buffer) {
-    RequestBlock& block = cleared();
-    block.command = kRequestExecute;
-    block.adapter = adapter;
-    block.target = target;
+    RequestBlock& block = cleared(kRequestExecute, adapter, target);
     block.buffer = buffer;
     block.bufferLength = 512;
     block.senseLength = kSenseLength;
@@ -98,10 +82,7 @@ std::uint8_t Transport::readWrite(std::uint8_t operation, std::uint8_t adapter, 
                                   std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer,
                                   std::uint16_t sectorSize) {
     const bool reading = operation == kScsiRead6;
-    RequestBlock& block = cleared();
-    block.command = kRequestExecute;
-    block.adapter = adapter;
-    block.target = target;
+    RequestBlock& block = cleared(kRequestExecute, adapter, target);
     block.flags = reading ? kDirectionIn : kDirectionOut;
     block.buffer = buffer;
     block.bufferLength = std::uint32_t{count} * sectorSize;
@@ -117,32 +98,24 @@ std::uint8_t Transport::readWrite(std::uint8_t operation, std::uint8_t adapter, 
     } else {
         block.cdbLength = 10;
         block.cdb[0] = reading ? kScsiRead10 : kScsiWrite10;
-        storeBE32(&block.cdb[2], sector);
-        block.cdb[7] = static_cast<std::uint8_t>(count >> 8);
-        block.cdb[8] = static_cast<std::uint8_t>(count);
+        scsiStore32(&block.cdb[2], sector);
+        scsiStore16(&block.cdb[7], count);
     }
     return execute();
 }
 
 std::uint8_t Transport::verify(std::uint8_t adapter, std::uint8_t target, std::uint32_t first, std::uint16_t count) {
-    RequestBlock& block = cleared();
-    block.command = kRequestExecute;
-    block.adapter = adapter;
-    block.target = target;
+    RequestBlock& block = cleared(kRequestExecute, adapter, target);
     block.senseLength = kSenseLength;
     block.cdbLength = 10;
     block.cdb[0] = kScsiVerify10;
-    storeBE32(&block.cdb[2], first);
-    block.cdb[7] = static_cast<std::uint8_t>(count >> 8);
-    block.cdb[8] = static_cast<std::uint8_t>(count);
+    scsiStore32(&block.cdb[2], first);
+    scsiStore16(&block.cdb[7], count);
     return execute();
 }
 
 std::uint8_t Transport::preventRemoval(std::uint8_t adapter, std::uint8_t target, bool prevent) {
-    RequestBlock& block = cleared();
-    block.command = kRequestExecute;
-    block.adapter = adapter;
-    block.target = target;
+    RequestBlock& block = cleared(kRequestExecute, adapter, target);
     block.cdbLength = 6;
     block.cdb[0] = kScsiPreventAllow;
     block.cdb[4] = prevent ? 1 : 0;

@@ -127,7 +127,8 @@ protected:
     virtual void poll(RequestBlock& block);
 
 private:
-    RequestBlock& cleared();
+    // The one request block, cleared and addressed.
+    RequestBlock& cleared(std::uint8_t command, std::uint8_t adapter, std::uint8_t target = 0);
     std::uint8_t execute();
     void sendAndWait();
 
