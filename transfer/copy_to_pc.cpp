@@ -224,6 +224,9 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
     ctx.folders_being_copied.push_back(dir_id);
     ctx.state.current_parent_id = key.parentID;
     ctx.state.current_dir_id = dir_id;
+    // The header's " Dir: " shows the folder being copied, as after entering it.
+    ctx.state.current_path = std::string(name) + " ";
+    ctx.state.current_path.resize(saved.path.size(), ' ');
 
     int result = kCopyDone;
     // An empty folder has nothing but its thread record: nothing to find.
