@@ -23,11 +23,13 @@ int create_temp_file(CoreContext& ctx, std::string& path, std::string_view prefi
     std::string name_template = dir + "/" + std::string(prefix.substr(0, 3)) + "XXXXXX";
     std::vector<char> buffer(name_template.begin(), name_template.end());
     buffer.push_back('\0');
+    // Space is tested first: a temporary directory that is missing or full
+    // is reported as such, not as a file that could not be opened.
+    if (!has_free_space(dir, size_needed)) fatal_notice(ctx, std::string(message(49)));
     int fd = mkostemp(buffer.data(), O_CLOEXEC);
     if (fd < 0) fatal_notice(ctx, std::string(kErrorOpeningFile) + name_template);
     path = buffer.data();
     ctx.working_files.insert(path);
-    if (!has_free_space(dir, size_needed)) fatal_notice(ctx, std::string(message(49)));
     return fd;
 }
 
