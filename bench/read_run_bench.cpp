@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/host.h"
+#include "core/quiet_host.h"
 #include "device/device_context.h"
 #include "device/image_bus.h"
 #include "device/sector_io.h"
@@ -24,24 +25,6 @@ using namespace korvane;
 
 constexpr std::uint32_t kImageBytes = 64u << 20;
 constexpr int kRounds = 3;
-
-// A host that shows nothing: the benchmark measures the transfers alone.
-struct QuietHost : Host {
-    NoticeEnd show_notice(const std::string&) override { return NoticeEnd::Answered; }
-    void show_message(const std::string&) override {}
-    bool ask_ok_cancel(const std::string&) override { return false; }
-    bool ask_yes_no(const std::string&) override { return false; }
-    Choice ask_yes_no_cancel(const std::string&) override { return Choice::Cancel; }
-    void status_changed(const std::string&, const std::string&) override {}
-    void show_progress(std::uint32_t, std::uint32_t) override {}
-    bool busy_tick() override { return false; }
-    bool escape_requested() override { return false; }
-    void beep() override {}
-    int run_dialog(Dialog&) override { return 0; }
-    void show_help(const std::string&) override {}
-    void repaint_after_move() override {}
-    void invalidate_listing(int) override {}
-};
 
 void writeImage(const std::string& path) {
     std::vector<std::uint8_t> chunk(1 << 20);

@@ -5,7 +5,7 @@
 
 #include "core/messages.h"
 #include "core/notices.h"
-#include "device/scsi_bytes.h"
+#include "util/byte_order.h"
 #include "device/sector_io.h"
 
 namespace korvane {
@@ -95,8 +95,8 @@ bool readSelectedCapacity(DeviceContext& ctx) {
     for (int attempt = 0; attempt < kCapacityAttempts; ++attempt) {
         if (ctx.transport->readCapacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) != kStatusDone)
             continue;
-        std::uint32_t lastBlock = scsiLoad32(answer.data());
-        std::uint32_t blockLength = scsiLoad32(answer.data() + 4);
+        std::uint32_t lastBlock = loadBE32(answer.data());
+        std::uint32_t blockLength = loadBE32(answer.data() + 4);
         if (lastBlock != 0) ctx.device.capacity = lastBlock;
         // Only the sizes the transfer routines handle are taken: any other
         // would let a drive return more bytes than a caller's buffer holds.

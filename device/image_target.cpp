@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "device/scsi_bytes.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {
@@ -141,12 +141,12 @@ std::uint8_t ImageTarget::execute(const RequestBlock& block) {
     case kScsiRead10:
     case kScsiWrite10: {
         if (!media || block.cdbLength < 10) return kStatusError;
-        std::uint32_t count = scsiLoad16(&cdb[7]);
-        return transferBlocks(block, scsiLoad32(&cdb[2]), count, cdb[0] == kScsiWrite10);
+        std::uint32_t count = loadBE16(&cdb[7]);
+        return transferBlocks(block, loadBE32(&cdb[2]), count, cdb[0] == kScsiWrite10);
     }
     case kScsiVerify10:
         if (!media || block.cdbLength < 10) return kStatusError;
-        return verify(scsiLoad32(&cdb[2]), scsiLoad16(&cdb[7]));
+        return verify(loadBE32(&cdb[2]), loadBE16(&cdb[7]));
     default:
         return kStatusError;
     }
@@ -171,8 +171,8 @@ std::uint8_t ImageTarget::inquiry(const RequestBlock& block) {
 std::uint8_t ImageTarget::readCapacity(const RequestBlock& block) {
     if (block.buffer == nullptr || block.bufferLength < 8 || blockCount_ == 0) return kStatusError;
     std::uint64_t last = blockCount_ - 1;
-    scsiStore32(block.buffer, last > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(last));
-    scsiStore32(block.buffer + 4, blockSize_);
+    storeBE32(block.buffer, last > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(last));
+    storeBE32(block.buffer + 4, blockSize_);
     return kStatusDone;
 }
 

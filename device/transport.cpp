@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "device/scsi_bytes.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {
@@ -98,8 +98,8 @@ std::uint8_t Transport::readWrite(std::uint8_t operation, std::uint8_t adapter, 
     } else {
         block.cdbLength = 10;
         block.cdb[0] = reading ? kScsiRead10 : kScsiWrite10;
-        scsiStore32(&block.cdb[2], sector);
-        scsiStore16(&block.cdb[7], count);
+        storeBE32(&block.cdb[2], sector);
+        storeBE16(&block.cdb[7], count);
     }
     return execute();
 }
@@ -109,8 +109,8 @@ std::uint8_t Transport::verify(std::uint8_t adapter, std::uint8_t target, std::u
     block.senseLength = kSenseLength;
     block.cdbLength = 10;
     block.cdb[0] = kScsiVerify10;
-    scsiStore32(&block.cdb[2], first);
-    scsiStore16(&block.cdb[7], count);
+    storeBE32(&block.cdb[2], first);
+    storeBE16(&block.cdb[7], count);
     return execute();
 }
 

@@ -15,9 +15,10 @@
 
 #include "core/dialog.h"
 #include "core/host.h"
+#include "core/quiet_host.h"
 #include "device/image_bus.h"
 #include "device/sector_io.h"
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
 #include "hfs/fork_copy.h"
@@ -29,24 +30,6 @@ namespace {
 // Bounds of one run: larger values only make a run slower, not deeper.
 constexpr std::size_t kMaxFolders = 256;
 constexpr std::uint32_t kMaxForkBytes = 256 * 1024;
-
-class QuietHost : public Host {
-public:
-    NoticeEnd show_notice(const std::string&) override { return NoticeEnd::Answered; }
-    void show_message(const std::string&) override {}
-    bool ask_ok_cancel(const std::string&) override { return false; }
-    bool ask_yes_no(const std::string&) override { return false; }
-    Choice ask_yes_no_cancel(const std::string&) override { return Choice::Cancel; }
-    void status_changed(const std::string&, const std::string&) override {}
-    void show_progress(std::uint32_t, std::uint32_t) override {}
-    bool busy_tick() override { return false; }
-    bool escape_requested() override { return false; }
-    void beep() override {}
-    int run_dialog(Dialog&) override { return 0; }
-    void show_help(const std::string&) override {}
-    void repaint_after_move() override {}
-    void invalidate_listing(int) override {}
-};
 
 std::string scratchPath(const char* name) {
     const char* dir = std::getenv("TMPDIR");

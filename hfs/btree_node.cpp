@@ -1,6 +1,6 @@
 #include "hfs/btree_node.h"
 
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 

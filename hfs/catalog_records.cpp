@@ -1,7 +1,7 @@
 #include "hfs/catalog_records.h"
 
 #include "hfs/btree_node.h"
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 

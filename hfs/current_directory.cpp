@@ -7,7 +7,7 @@
 
 #include "core/messages.h"
 #include "core/notices.h"
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "hfs/catalog_search.h"
 #include "hfs/listing_format.h"
 #include "hfs/name_order.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/mac_date.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 

@@ -7,7 +7,7 @@
 
 #include "core/messages.h"
 #include "core/notices.h"
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/fork_copy.h"
 #include "util/temp_files.h"

@@ -11,7 +11,7 @@
 #include "core/messages.h"
 #include "core/notices.h"
 #include "hfs/btree_node.h"
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "hfs/catalog_search.h"
 #include "hfs/fork_copy.h"
 #include "hfs/name_order.h"

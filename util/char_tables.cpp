@@ -122,7 +122,9 @@ const CharTable oem_to_ansi = {
 
 void translate_chars(std::string& text, const CharTable& table) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::uint8_t converted = table[static_cast<unsigned char>(text[i])];
+        // A NUL in the text, or a character the table has no equivalent for,
+        // ends the name as it would end a C string.
+        const std::uint8_t converted = text[i] == '\0' ? 0 : table[static_cast<unsigned char>(text[i])];
         if (converted == 0) {
             text.resize(i);
             return;

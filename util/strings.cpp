@@ -28,16 +28,6 @@ void to_lower_latin(std::string& text) {
     }
 }
 
-std::string translate_chars(std::string_view source, const CharTable& table) {
-    std::string out;
-    out.reserve(source.size());
-    for (char c : source) {
-        if (c == '\0') break;
-        out.push_back(static_cast<char>(table[static_cast<std::uint8_t>(c)]));
-    }
-    return out;
-}
-
 void set_extension(std::string& name, std::string_view ext) {
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot + 4 >= name.size()) {

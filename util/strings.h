@@ -9,8 +9,6 @@
 
 namespace korvane {
 
-using CharTable = std::array<std::uint8_t, 256>;
-
 // Removes leading blanks; true when any were removed.
 bool strip_leading_spaces(std::string& text);
 void trim_trailing_spaces(std::string& text);
@@ -20,9 +18,6 @@ void trim_trailing_spaces(std::string& text);
 void to_upper_latin(std::string& text);
 // 'A'-'Z' and 0xC0-0xDE go down by 0x20.
 void to_lower_latin(std::string& text);
-
-// table[byte] for every byte of source, up to a NUL if it holds one.
-std::string translate_chars(std::string_view source, const CharTable& table);
 
 // Replaces the extension with ext (at most 3 characters, letters lower-cased):
 // a last '.' among the last four characters ends the stem, otherwise a '.' is

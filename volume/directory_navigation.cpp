@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "device/sector_io.h"
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 

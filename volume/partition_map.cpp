@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "hfs/mdb_image.h"
 
 namespace korvane {

@@ -17,7 +17,7 @@
 
 #include "device/image_bus.h"
 #include "device/sector_io.h"
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "hfs/hfs_context.h"
 #include "hfs/working_copies.h"
 #include "tests/support/scripted_host.h"

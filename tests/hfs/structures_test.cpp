@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "hfs/btree_node.h"
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/listing_format.h"
 #include "hfs/mac_date.h"

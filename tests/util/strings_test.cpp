@@ -1,3 +1,4 @@
+#include "util/char_tables.h"
 #include "util/strings.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ TEST(Spaces, StripAndTrim) {
 TEST(TranslateChars, MapsEveryByteUpToTheTerminator) {
     CharTable table{};
     for (int i = 0; i < 256; ++i) table[i] = static_cast<std::uint8_t>(255 - i);
-    EXPECT_EQ(translate_chars(std::string_view("\x01\xFE\0\x05", 4), table), "\xFE\x01");
+    EXPECT_EQ(translated(std::string_view("\x01\xFE\0\x05", 4), table), "\xFE\x01");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "tests/support/scripted_host.h"
 
 namespace korvane {

@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 #include "volume/partition_map.h"
 
 namespace korvane::testing {

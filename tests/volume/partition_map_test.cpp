@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hfs/byte_order.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {

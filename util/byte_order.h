@@ -1,7 +1,7 @@
 #pragma once
-// Big-endian access to the structures of an HFS volume. Every number on the
-// medium is big-endian and stays that way in memory: values are converted
-// each time they are read or written, never in place.
+// Big-endian access to the structures of an HFS volume and to SCSI command
+// blocks. Every number on the medium is big-endian and stays that way in
+// memory: values are converted each time they are read or written.
 
 #include <cstddef>
 #include <cstdint>
