@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <map>
 
 #include "transfer/output_port.h"
@@ -65,6 +66,13 @@ std::string apply_console_option(ConsoleOption option, const std::string& value,
 
 }  // namespace
 
+static std::string absolute_path(const std::string& path) {
+    if (path.empty() || path.front() == '/') return path;
+    std::error_code error;
+    const std::filesystem::path made = std::filesystem::absolute(path, error);
+    return error ? path : made.string();
+}
+
 bool looks_like_absolute_path(std::string_view token) {
     if (token.size() < 2 || token[0] != '/') return false;
     const std::string_view first_component = token.substr(1, token.find('/', 1) == std::string_view::npos
@@ -107,7 +115,7 @@ ParsedLaunch parse_launch_arguments(const std::vector<std::string>& args, FrontE
         if (arg == "--bus") {
             std::string dir;
             if (!value_of(dir)) return {launch, "--bus needs a folder"};
-            launch.bus_dirs.push_back(dir);
+            launch.bus_dirs.push_back(absolute_path(dir));
             continue;
         }
         auto console = console_options().find(arg);
@@ -121,7 +129,8 @@ ParsedLaunch parse_launch_arguments(const std::vector<std::string>& args, FrontE
         }
         if (arg.starts_with("--")) return {launch, "unknown option " + arg};
         if (arg.empty() || apply_switch(arg, launch.switches)) continue;
-        launch.images.push_back(arg);
+        // Made absolute now: --pc-dir changes the current directory later.
+        launch.images.push_back(absolute_path(arg));
     }
     const bool yes = std::find(args.begin(), args.end(), "--yes") != args.end();
     const bool no = std::find(args.begin(), args.end(), "--no") != args.end();

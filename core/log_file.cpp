@@ -9,7 +9,10 @@
 namespace korvane {
 
 std::string log_name_from_option(std::string_view option_text, const std::string& current_name) {
-    if (!option_text.empty() && !std::isalpha(static_cast<unsigned char>(option_text.front()))) {
+    // /L:name and /L=name: one separator after the letter is skipped. A "/"
+    // is kept, so that /L/var/log/mac.log names an absolute path.
+    if (!option_text.empty() && !std::isalpha(static_cast<unsigned char>(option_text.front())) &&
+        option_text.front() != '/') {
         option_text.remove_prefix(1);
     }
     // Any length and any path: an MS-DOS limit of 12 characters would cut a

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace korvane {
 namespace {
 
@@ -46,8 +48,11 @@ TEST(StartupSwitchParsing, OtherLettersAreIgnoredAndPathsAreImages) {
     ParsedLaunch parsed = parse_launch_arguments({"/X", "HD10_512.hda,ro", "/tmp/MO3_1024.img", "--bus", "images"},
                                                  FrontEnd::Window);
     ASSERT_TRUE(parsed.ok()) << parsed.error;
-    EXPECT_EQ(parsed.arguments.images, (std::vector<std::string>{"HD10_512.hda,ro", "/tmp/MO3_1024.img"}));
-    EXPECT_EQ(parsed.arguments.bus_dirs, std::vector<std::string>{"images"});
+    // Relative paths are made absolute at once: --pc-dir moves the current
+    // directory before the images are attached.
+    const std::string here = std::filesystem::current_path().string();
+    EXPECT_EQ(parsed.arguments.images, (std::vector<std::string>{here + "/HD10_512.hda,ro", "/tmp/MO3_1024.img"}));
+    EXPECT_EQ(parsed.arguments.bus_dirs, std::vector<std::string>{here + "/images"});
 }
 
 // An absolute path whose first folder begins with a switch letter (/root,

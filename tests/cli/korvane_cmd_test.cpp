@@ -33,10 +33,12 @@ struct CmdRun {
     std::string err;
 };
 
-CmdRun korvane_cmd(const std::vector<std::string>& args, const std::string& input = "") {
+CmdRun korvane_cmd(const std::vector<std::string>& args, const std::string& input = "",
+                   const std::string& working_dir = "") {
     ScratchDir dir;
     std::ofstream(dir / "in") << input;
-    std::string command = quoted(std::string(KORVANE_BIN_DIR) + "/korvane-cmd");
+    std::string command = working_dir.empty() ? std::string() : "cd " + quoted(working_dir) + " && ";
+    command += quoted(std::string(KORVANE_BIN_DIR) + "/korvane-cmd");
     for (const std::string& arg : args) command += " " + quoted(arg);
     command += " <" + quoted(dir / "in") + " >" + quoted(dir / "out") + " 2>" + quoted(dir / "err");
     CmdRun run;
@@ -116,6 +118,20 @@ TEST(KorvaneCmd, AFatalErrorExitsWithOne) {
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("Korvane: Not enough free space for temporary files.\n"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
+}
+
+// An image named relative to where korvane-cmd starts is still found when
+// --pc-dir moves the current directory elsewhere.
+TEST(KorvaneCmd, ARelativeImagePathSurvivesPcDir) {
+    ScratchDir dir;
+    const std::string& folder = dir.path;
+    const std::string make = "cd " + quoted(folder) +
+                             " && dd if=/dev/zero of=volume.hda bs=1024 count=800 status=none && "
+                             "hformat -l Relative volume.hda >/dev/null 2>&1 && mkdir elsewhere";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "hformat (hfsutils) is not installed";
+    CmdRun run = korvane_cmd({"volume.hda", "--pc-dir", "elsewhere", "-c", "DIR"}, "", folder);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(" Vol: Relative"), std::string::npos) << run.out << run.err;
 }
 
 // A fatal notice on the console: the text on standard error, exit status 1,

@@ -46,6 +46,8 @@ TEST(LogOption, SkipsANonLetterAndKeepsTheNameWhenEmpty) {
     // Any length and any path, where an MS-DOS limit would cut it.
     const std::string long_path = "/var/tmp/a folder with a long name/transfers of the week.log";
     EXPECT_EQ(log_name_from_option(":" + long_path, "korvane.log"), long_path);
+    // A slash right after the letter begins an absolute path: /L/var/log/x.log.
+    EXPECT_EQ(log_name_from_option(long_path, "korvane.log"), long_path);
 }
 
 // Two runs with /L: each continues the file at its end with its own date
