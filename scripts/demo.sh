@@ -11,7 +11,8 @@ if [ ! -f "$demo" ]; then
   bash scripts/make-demo-volume.sh "$demo"
 fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec build/bin/korvane "$demo" "$@"
+  # /A00: the demo image is the only drive, target 0 of adapter 0.
+  exec build/bin/korvane /A00 "$demo" "$@"
 fi
 echo "No display found: listing the demo volume with korvane-cmd instead of opening the window."
 exec build/bin/korvane-cmd "$demo" "$@" -c DIR
