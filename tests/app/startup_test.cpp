@@ -7,7 +7,7 @@
 
 #include "core/messages.h"
 #include "tests/support/scripted_host.h"
-#include "tests/util/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "util/pc_directory.h"
 #include "util/temp_files.h"
 
@@ -107,12 +107,12 @@ TEST_F(StartupFixture, NoHostAdapterIsFatal) {
 TEST_F(StartupFixture, ShutdownRestoresTheStartDirectoryClosesTheLogAndRemovesWorkingFiles) {
     ScratchDir dir;
     const std::string start_dir = current_directory();
-    setenv("TMPDIR", dir.path.c_str(), 1);
+    setenv("TMPDIR", dir.path().c_str(), 1);
     ASSERT_TRUE(start({"/L:" + (dir / "run.log")}));
     std::string working;
     close(create_temp_file(ctx, working, "CAT", 512));
     unsetenv("TMPDIR");
-    ASSERT_TRUE(change_directory(dir.path));
+    ASSERT_TRUE(change_directory(dir.path()));
     ctx.log.write("Mac->PC\n");
     shutdown_application(ctx);
 

@@ -12,7 +12,7 @@
 #include "app/context.h"
 #include "cli/console_host.h"
 #include "core/notices.h"
-#include "tests/util/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "util/temp_files.h"
 
 namespace korvane {
@@ -124,7 +124,7 @@ TEST(KorvaneCmd, AFatalErrorExitsWithOne) {
 // --pc-dir moves the current directory elsewhere.
 TEST(KorvaneCmd, ARelativeImagePathSurvivesPcDir) {
     ScratchDir dir;
-    const std::string& folder = dir.path;
+    const std::string& folder = dir.path();
     const std::string make = "cd " + quoted(folder) +
                              " && dd if=/dev/zero of=volume.hda bs=1024 count=800 status=none && "
                              "hformat -l Relative volume.hda >/dev/null 2>&1 && mkdir elsewhere";
@@ -140,7 +140,7 @@ TEST(ConsoleHostDeathTest, AFatalNoticeExitsWithOneAndRemovesWorkingFiles) {
     ScratchDir dir;
     EXPECT_EXIT(
             {
-                setenv("TMPDIR", dir.path.c_str(), 1);
+                setenv("TMPDIR", dir.path().c_str(), 1);
                 std::istringstream in;
                 ConsoleHost host(ConsoleOptions{}, in, std::cerr, false);
                 Context ctx(host);
@@ -150,7 +150,7 @@ TEST(ConsoleHostDeathTest, AFatalNoticeExitsWithOneAndRemovesWorkingFiles) {
                 fatal_notice(ctx, "Error reading data. Restart the program.");
             },
             ::testing::ExitedWithCode(1), "Korvane: Error reading data. Restart the program.");
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST(ConsoleHost, AnswersQuestionsPerOption) {

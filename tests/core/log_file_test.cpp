@@ -11,7 +11,7 @@
 #include "core/notices.h"
 #include "tests/support/scripted_host.h"
 #include "tests/util/printing_host.h"
-#include "tests/util/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace korvane {
 namespace {
@@ -88,7 +88,7 @@ TEST(TransferLogFile, NeverOpensAnythingButARegularFile) {
     CoreContext ctx(host);
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
     EXPECT_FALSE(open_log_from_option(ctx, ":" + (dir / "fifo")));
-    EXPECT_FALSE(open_log_from_option(ctx, ":" + dir.path));
+    EXPECT_FALSE(open_log_from_option(ctx, ":" + dir.path()));
     EXPECT_FALSE(open_log_from_option(ctx, ":/dev/null"));
     EXPECT_FALSE(ctx.log.is_open());
     EXPECT_TRUE(host.notices.empty()) << "a failed /L reports nothing";

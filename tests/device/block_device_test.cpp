@@ -30,7 +30,7 @@ private:
 };
 
 TEST(BlockDeviceTest, SizedByIoctlAndProtectedWhenReadOnly) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "disk.img", 2048 * 512);
     LoopDevice loop(dir / "disk.img", true);
     if (loop.path().empty()) GTEST_SKIP() << "no loop device available";
@@ -55,7 +55,7 @@ TEST(BlockDeviceTest, SizedByIoctlAndProtectedWhenReadOnly) {
 }
 
 TEST(BlockDeviceTest, WritableDeviceTakesWrites) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "disk.img", 256 * 512);
     std::string written = dir / "disk.img";
     {

@@ -26,7 +26,7 @@ CommandRun korvaneCmd(const std::string& arguments) {
 
 class ConsoleDeviceTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    ScratchDir dir;
     void SetUp() override {
         if (!std::filesystem::exists(std::string(KORVANE_BIN_DIR) + "/korvane-cmd")) GTEST_SKIP() << "korvane-cmd not built";
     }

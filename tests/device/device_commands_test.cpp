@@ -12,7 +12,7 @@ namespace {
 
 class DeviceCommandsTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    ScratchDir dir;
     ScriptedHost host;
     Context ctx{host};
     std::vector<std::string> events;

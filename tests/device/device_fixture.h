@@ -16,6 +16,7 @@
 
 #include "device/image_bus.h"
 #include "device/device_context.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 
 namespace korvane::testing {
@@ -48,20 +49,6 @@ protected:
         requests.push_back(block);
         events.push_back(block.command == kRequestReset ? "reset" : "send");
     }
-};
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvane-device-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
 };
 
 // Each 512-byte unit u of the image is filled with the byte (u * 7 + offset % 251) & 0xFF,

@@ -35,7 +35,7 @@ std::uint16_t writeUnits(DeviceContext& ctx, std::uint32_t sector, Bytes data) {
 // --- retries ---------------------------------------------------------------
 
 TEST(RetryTest, ATransferThatNeverSucceedsMakesExactlyTwentyAttempts) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "disk.img", 64 * 512);
     DeviceWorld world;
     world.attachAndSelect(dir / "disk.img,bad=3");
@@ -46,7 +46,7 @@ TEST(RetryTest, ATransferThatNeverSucceedsMakesExactlyTwentyAttempts) {
 }
 
 TEST(RetryTest, AFlakyDriveIsReadOnTheLastAttempt) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "disk.img", 64 * 512);
     DeviceWorld world;
     world.attachAndSelect(dir / "disk.img,flaky=19");
@@ -62,7 +62,7 @@ TEST(RetryTest, AFlakyDriveIsReadOnTheLastAttempt) {
 }
 
 TEST(RetryTest, WithTheResetOptionEveryAttemptFollowsAReset) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "disk.img", 64 * 512);
     DeviceWorld world;
     world.attachAndSelect(dir / "disk.img,flaky=2");
@@ -79,7 +79,7 @@ TEST(RetryTest, WithTheResetOptionEveryAttemptFollowsAReset) {
 }
 
 TEST(RetryTest, TheRequestIsSentToTheSelectedAdapter) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "disk.img", 64 * 512);
     DeviceWorld world;
     world.bus->addAdapter("second");
@@ -103,7 +103,7 @@ TEST(RetryTest, TheRequestIsSentToTheSelectedAdapter) {
 
 class Media1024Test : public ::testing::Test {
 protected:
-    TempDir dir;
+    ScratchDir dir;
     DeviceWorld world;
     std::string path;
 
@@ -180,7 +180,7 @@ TEST_F(Media1024Test, AWriteWhoseNeighbourCannotBeReadIsNotMade) {
 
 class RunTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    ScratchDir dir;
     DeviceWorld world;
     std::string image;
 
@@ -267,7 +267,7 @@ TEST_F(RunTest, AWriteRunThatFailsSaysSo) {
 // --- the write guard -----------------------------------------------------------
 
 TEST(WriteGuardTest, ProbeFindsWriteProtectedMedia) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "disk.img", 64 * 512);
     DeviceWorld world;
     world.attachAndSelect(dir / "disk.img,ro");
@@ -285,7 +285,7 @@ TEST(WriteGuardTest, ProbeFindsWriteProtectedMedia) {
 }
 
 TEST(WriteGuardTest, CheckWritableAsksOnProtectedMedia) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "disk.img", 64 * 512);
     DeviceWorld world;
     world.attachAndSelect(dir / "disk.img,ro");
@@ -301,7 +301,7 @@ TEST(WriteGuardTest, CheckWritableAsksOnProtectedMedia) {
 }
 
 TEST(WriteGuardTest, CheckWritableRefusesMediaWith1024ByteSectorsWithoutTouchingTheDrive) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "MO0_1024.img", 64 * 1024);
     DeviceWorld world;
     world.attachAndSelect(dir / "MO0_1024.img");

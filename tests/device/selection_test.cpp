@@ -34,7 +34,7 @@ struct BusWorld {
 
 class SelectionTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    ScratchDir dir;
     BusWorld world;
 };
 

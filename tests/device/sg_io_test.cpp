@@ -11,7 +11,7 @@ namespace {
 
 class SgIoTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    ScratchDir dir;
     DeviceWorld world;
     std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(64 * 512);
     sg_io_hdr_t header{};

@@ -15,7 +15,7 @@ Bytes cdbOf(const RequestBlock& block) { return Bytes(block.cdb.begin(), block.c
 
 class TransportTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    ScratchDir dir;
     DeviceWorld world;
     std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(300 * 512);
 
@@ -105,7 +105,7 @@ TEST_F(TransportTest, EveryRequestStartsFromAClearedBlock) {
 
 TEST(ImageBusTest, SectorsBeyondTwoToTheTwentyOneLandWhereTheyBelong) {
     // A sparse 1 GiB + 64 KiB image: writing at sector 2^21 + 5 must not wrap to sector 5.
-    TempDir dir;
+    ScratchDir dir;
     std::string path = dir / "big.img";
     int fd = ::open(path.c_str(), O_CREAT | O_RDWR, 0644);
     ASSERT_EQ(::ftruncate(fd, (0x200000ull + 128) * 512), 0);
@@ -124,7 +124,7 @@ TEST(ImageBusTest, SectorsBeyondTwoToTheTwentyOneLandWhereTheyBelong) {
 }
 
 TEST(ImageBusTest, TheDriveNeverMovesMoreThanTheBufferHolds) {
-    TempDir dir;
+    ScratchDir dir;
     makeImage(dir / "disk.img", 64 * 512);
     DeviceWorld world;
     world.attachAndSelect(dir / "disk.img");

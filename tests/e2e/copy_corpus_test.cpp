@@ -21,7 +21,7 @@ class CopyCorpus : public ::testing::TestWithParam<CorpusImage> {};
 TEST_P(CopyCorpus, EveryFileInEveryModeMatchesHcopy) {
     const std::filesystem::path source = std::filesystem::path(KORVANE_CORPUS_DIR) / GetParam().file;
     if (!std::filesystem::exists(source)) GTEST_SKIP() << "corpus image absent: " << source;
-    ListingTempDir dir;
+    ScratchDir dir;
     // hfsutils rewrites the header of what it mounts; Korvane reads the
     // untouched copy.
     const std::string for_hcopy = dir / "hcopy.img", for_korvane = dir / "korvane.img";

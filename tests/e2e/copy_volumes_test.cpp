@@ -31,7 +31,7 @@ protected:
         ASSERT_EQ(files.size(), 8u);
     }
 
-    ListingTempDir dir;
+    ScratchDir dir;
     std::string image;
     std::vector<MacFile> files;
 };

@@ -23,7 +23,7 @@ protected:
         return copy;
     }
 
-    ListingTempDir dir;
+    ScratchDir dir;
 };
 
 #define CORPUS_IMAGE(var, name)                                  \

@@ -20,21 +20,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_dir.h"
+
 namespace korvane::e2e {
 
-class ListingTempDir {
-public:
-    ListingTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvane-listing-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~ListingTempDir() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using korvane::testing::ScratchDir;
 
 inline std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -125,7 +115,7 @@ inline void writeMacBinary(const std::string& path, const std::string& macName, 
 // A volume made with hformat and filled with hfsutils; left unmounted.
 class HfsutilsVolume {
 public:
-    HfsutilsVolume(const ListingTempDir& dir, const std::string& file, std::uint32_t kilobytes, const std::string& label)
+    HfsutilsVolume(const ScratchDir& dir, const std::string& file, std::uint32_t kilobytes, const std::string& label)
         : home_(dir.path()), image_(dir / file) {
         std::ofstream(image_, std::ios::binary);
         std::filesystem::resize_file(image_, std::uint64_t{kilobytes} * 1024);
@@ -307,7 +297,7 @@ inline std::string walkingScript(const std::vector<FolderListing>& folders) {
 // Mounts the image (hfsutils partition number, 0 for none), lists every folder
 // with hls and with korvane-cmd (extra arguments such as --partition), and
 // expects the same entries. Returns the folders compared.
-inline std::size_t expectSameListings(const ListingTempDir& dir, const std::string& image, int hfsPartition,
+inline std::size_t expectSameListings(const ScratchDir& dir, const std::string& image, int hfsPartition,
                                       const std::vector<std::string>& korvaneArgs = {}) {
     std::vector<std::string> mount = {"hmount", image};
     if (hfsPartition > 0) mount.push_back(std::to_string(hfsPartition));

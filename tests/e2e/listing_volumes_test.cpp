@@ -38,7 +38,7 @@ void fillMixedVolume(HfsutilsVolume& volume) {
 
 class ListingVolumes : public ::testing::Test {
 protected:
-    ListingTempDir dir;
+    ScratchDir dir;
 };
 
 TEST_F(ListingVolumes, BareVolumeListsLikeHls) {

@@ -15,7 +15,7 @@
 namespace korvane {
 namespace {
 
-using testing::HfsTempDir;
+using testing::ScratchDir;
 using testing::HfsVolume;
 using testing::OpenedVolume;
 
@@ -74,7 +74,7 @@ TEST(NameOrder, Wildcards) {
 }
 
 TEST(Catalog, NodesAndRecordsOfAFreshVolume) {
-    HfsTempDir dir;
+    ScratchDir dir;
     HfsVolume volume(dir, "fresh.img", 800, "Fresh Disk");
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
@@ -137,7 +137,7 @@ std::vector<std::string> orderingNames() {
 }
 
 TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
-    HfsTempDir dir;
+    ScratchDir dir;
     HfsVolume volume(dir, "order.img", 1440);
     const std::vector<std::string> names = orderingNames();
     volume.addFolder(":Folder \xE5");
@@ -183,7 +183,7 @@ TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
 }
 
 TEST(Catalog, IndexNodesOfHundredsOfFiles) {
-    HfsTempDir dir;
+    ScratchDir dir;
     HfsVolume volume(dir, "many.img", 1440);
     volume.addFolder(":Many");
     std::vector<std::string> args = {"hcopy", "-r"};
@@ -232,7 +232,7 @@ TEST(Catalog, IndexNodesOfHundredsOfFiles) {
 }
 
 TEST(Catalog, ListingColumnsAgreeWithHls) {
-    HfsTempDir dir;
+    ScratchDir dir;
     HfsVolume volume(dir, "columns.img", 14 * 1024);
     volume.addFile(":small", "hello");
     volume.addFile(":big", std::string(12345678, 'b'));

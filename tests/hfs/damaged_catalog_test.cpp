@@ -10,13 +10,13 @@
 namespace korvane {
 namespace {
 
-using testing::HfsTempDir;
+using testing::ScratchDir;
 using testing::HfsVolume;
 using testing::OpenedVolume;
 
 class DamagedCatalog : public ::testing::Test {
 protected:
-    HfsTempDir dir;
+    ScratchDir dir;
     std::unique_ptr<HfsVolume> volume;
     std::unique_ptr<OpenedVolume> opened;
 

@@ -12,7 +12,7 @@
 namespace korvane {
 namespace {
 
-using testing::HfsTempDir;
+using testing::ScratchDir;
 using testing::HfsVolume;
 using testing::OpenedVolume;
 using testing::readWhole;
@@ -61,7 +61,7 @@ std::string macBinary(const std::string& name, const std::string& data, const st
 // other small file deleted.
 class FragmentedVolume : public ::testing::Test {
 protected:
-    HfsTempDir dir;
+    ScratchDir dir;
     HfsVolume volume{dir, "frag.img", 800};
     std::string dataFork = patterned(40 * 512 + 100, 1);
     std::string resourceFork = patterned(30 * 512 + 7, 2);

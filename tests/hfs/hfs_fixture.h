@@ -20,23 +20,10 @@
 #include "util/byte_order.h"
 #include "hfs/hfs_context.h"
 #include "hfs/working_copies.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 
 namespace korvane::testing {
-
-class HfsTempDir {
-public:
-    HfsTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvane-hfs-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~HfsTempDir() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 // Runs an hfsutils command without a shell (names hold any byte), with HOME
 // in the test's folder so that hmount's state never meets another test's.
@@ -63,7 +50,7 @@ inline int runTool(const std::string& home, const std::vector<std::string>& args
 // A volume made with hformat and filled with hcopy / hmkdir.
 class HfsVolume {
 public:
-    HfsVolume(const HfsTempDir& dir, const std::string& name, std::uint32_t kilobytes, const std::string& label = "Test")
+    HfsVolume(const ScratchDir& dir, const std::string& name, std::uint32_t kilobytes, const std::string& label = "Test")
         : dir_(dir.path()), image_(dir / name) {
         std::filesystem::resize_file(touch(image_), std::uint64_t{kilobytes} * 1024);
         EXPECT_EQ(tool({"hformat", "-l", label, image_}), 0);

@@ -45,7 +45,7 @@ inline std::string macbinary_image(const std::string& name, const std::string& t
 }
 
 // Adds a file with both forks, a type and a creator through hcopy -m.
-inline void add_macbinary_file(HfsVolume& volume, const HfsTempDir& dir, const std::string& hfs_path,
+inline void add_macbinary_file(HfsVolume& volume, const ScratchDir& dir, const std::string& hfs_path,
                                const std::string& name, const std::string& type_creator, const std::string& data,
                                const std::string& resource) {
     const std::string local = dir / "payload.bin";
@@ -82,7 +82,7 @@ public:
     std::string outside(const std::string& name) const { return dir_ / name; }
 
 private:
-    HfsTempDir dir_;
+    ScratchDir dir_;
     std::filesystem::path saved_;
 };
 

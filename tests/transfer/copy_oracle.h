@@ -49,7 +49,7 @@ struct MacFile {
 
 // Mounts the image (hfsutils partition number, 0 for none), walks every
 // folder and extracts every file with hcopy, then unmounts.
-inline std::vector<MacFile> extract_with_hcopy(const ListingTempDir& dir, const std::string& image, int partition) {
+inline std::vector<MacFile> extract_with_hcopy(const ScratchDir& dir, const std::string& image, int partition) {
     std::vector<std::string> mount = {"hmount", image};
     if (partition > 0) mount.push_back(std::to_string(partition));
     EXPECT_EQ(runProgram(dir.path(), mount), 0) << image;
@@ -100,7 +100,7 @@ inline const char* copy_switch(CopyMode mode) {
 
 // Copies the whole volume out with korvane-cmd in one mode and compares each
 // file with hcopy's. Returns the number of PC files compared.
-inline std::size_t expect_same_copies(const ListingTempDir& dir, const std::string& image,
+inline std::size_t expect_same_copies(const ScratchDir& dir, const std::string& image,
                                       const std::vector<MacFile>& files, CopyMode mode,
                                       const std::vector<std::string>& korvane_args = {}) {
     const std::string out = dir / (std::string("out") + copy_switch(mode)[1]);

@@ -49,7 +49,7 @@ protected:
         ctx().state.option_flags = static_cast<std::uint16_t>((ctx().state.option_flags & ~kCopyModeMask) | mode);
     }
 
-    HfsTempDir dir;
+    ScratchDir dir;
     std::unique_ptr<HfsVolume> volume;
     std::unique_ptr<OpenedDrive> drive;
     PcDestination dest;
@@ -263,7 +263,7 @@ namespace {
 // A volume whose names try to leave the destination: folders "." and "..",
 // files "/" and "../../evil".
 TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestination) {
-    HfsTempDir dir;
+    ScratchDir dir;
     HfsVolume volume(dir, "crafted.img", 800, "Crafted");
     volume.addFolder(":..");
     volume.addFolder(":.");
@@ -304,7 +304,7 @@ namespace {
 // A sector of the file that cannot be read: the copy goes on with zeros in
 // its place, and the user is told once which file is incomplete.
 TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
-    HfsTempDir dir;
+    ScratchDir dir;
     HfsVolume volume(dir, "damaged.img", 800, "Damaged");
     volume.addFile(":Fragile", std::string(3000, 'F'));
     volume.tool({"humount"});
@@ -344,7 +344,7 @@ namespace {
 // The free-space test asks the file system that receives the copy: a small
 // tmpfs as the destination, on a machine whose temporary folder has room.
 TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
-    HfsTempDir dir;
+    ScratchDir dir;
     HfsVolume volume(dir, "space.img", 800, "Space");
     volume.addFile(":Large", std::string(200 * 1024, 'L'));
     volume.addFile(":Small", "small");
@@ -376,7 +376,7 @@ namespace {
 // A damaged catalog whose folder names the root as its own contents: the
 // copy reports the folder instead of copying the volume into itself for ever.
 TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
-    HfsTempDir dir;
+    ScratchDir dir;
     HfsVolume volume(dir, "loop.img", 800, "Damaged");
     volume.addFolder(":Loop");
     volume.addFile(":Loop:inside", "in");

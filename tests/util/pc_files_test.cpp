@@ -11,7 +11,7 @@
 
 #include "tests/support/scripted_host.h"
 #include "tests/util/printing_host.h"
-#include "tests/util/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "util/drives.h"
 #include "util/temp_files.h"
 
@@ -112,11 +112,11 @@ TEST(DosStamp, ClampsYearsTheFormatCannotHold) {
 
 TEST(HasFreeSpace, CountsWholeFreeFragmentsOnTheFileSystem) {
     ScratchDir dir;
-    EXPECT_TRUE(has_free_space(dir.path, 0));
-    EXPECT_TRUE(has_free_space(dir.path, 4096));
-    EXPECT_FALSE(has_free_space(dir.path, std::uint64_t(1) << 62));
+    EXPECT_TRUE(has_free_space(dir.path(), 0));
+    EXPECT_TRUE(has_free_space(dir.path(), 4096));
+    EXPECT_FALSE(has_free_space(dir.path(), std::uint64_t(1) << 62));
     EXPECT_FALSE(has_free_space(dir / "no-such-folder", 0));
-    EXPECT_TRUE(drive_has_long_names(dir.path));
+    EXPECT_TRUE(drive_has_long_names(dir.path()));
 }
 
 TEST(Drives, MountPointsAreTheDrivesAndTheCurrentOneHoldsTheWorkingDirectory) {
@@ -130,7 +130,7 @@ TEST(Drives, MountPointsAreTheDrivesAndTheCurrentOneHoldsTheWorkingDirectory) {
 
 TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRemembered) {
     ScratchDir dir;
-    setenv("TMPDIR", dir.path.c_str(), 1);
+    setenv("TMPDIR", dir.path().c_str(), 1);
     ScriptedHost host;
     CoreContext ctx(host);
     std::string path;
@@ -150,7 +150,7 @@ TEST(TempFilesDeathTest, AFatalNoticeRemovesTheWorkingFiles) {
     ScratchDir dir;
     EXPECT_EXIT(
             {
-                setenv("TMPDIR", dir.path.c_str(), 1);
+                setenv("TMPDIR", dir.path().c_str(), 1);
                 ScriptedHost host;
                 CoreContext ctx(host);
                 std::string path;
@@ -159,7 +159,7 @@ TEST(TempFilesDeathTest, AFatalNoticeRemovesTheWorkingFiles) {
                 create_temp_file(ctx, path, "CAT", std::uint64_t(1) << 62);
             },
             ::testing::ExitedWithCode(1), "");
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 }  // namespace

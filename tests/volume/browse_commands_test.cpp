@@ -50,7 +50,7 @@ protected:
         volume->tool({"humount"});
     }
 
-    HfsTempDir dir;
+    ScratchDir dir;
     std::unique_ptr<HfsVolume> volume;
 };
 

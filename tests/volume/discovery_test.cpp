@@ -51,7 +51,7 @@ protected:
         second->tool({"humount"});
     }
 
-    HfsTempDir dir;
+    ScratchDir dir;
     std::unique_ptr<HfsVolume> first, second;
 };
 

@@ -1,0 +1,40 @@
+#pragma once
+// A fresh directory in the temporary directory for one test, removed with its
+// files, and the reading of a file's bytes.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace korvane::testing {
+
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "korvane-test-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The bytes of a file, as they are on the disk.
+inline std::string read_all(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+}  // namespace korvane::testing
