@@ -14,7 +14,11 @@ namespace korvane::testing {
 class ScratchDir {
 public:
     ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvane-test-XXXXXX").string();
+        // A test may point TMPDIR at a missing folder for the program it runs.
+        std::error_code missing;
+        std::filesystem::path base = std::filesystem::temp_directory_path(missing);
+        if (missing) base = "/tmp";
+        std::string pattern = (base / "korvane-test-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
     }
     ~ScratchDir() {
