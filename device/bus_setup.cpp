@@ -5,11 +5,11 @@ namespace korvane {
 BusSetup makeImageBus(const std::vector<std::string>& images, const std::vector<std::string>& busDirs) {
     BusSetup setup;
     setup.bus = std::make_unique<ImageBus>();
-    std::vector<ImageSpec> withId;
-    std::vector<ImageSpec> withoutId;
+    std::vector<ImageDescription> withId;
+    std::vector<ImageDescription> withoutId;
     for (const std::string& text : images) {
-        ImageSpec spec;
-        std::string problem = parseImageSpec(text, spec);
+        ImageDescription spec;
+        std::string problem = parseImageDescription(text, spec);
         if (!problem.empty()) {
             setup.problems.push_back(text + ": " + problem);
             continue;
@@ -19,7 +19,7 @@ BusSetup makeImageBus(const std::vector<std::string>& images, const std::vector<
     // Images that name their id are placed first, so that an image without one
     // cannot take the id another image asks for.
     for (const auto* group : {&withId, &withoutId}) {
-        for (const ImageSpec& spec : *group) {
+        for (const ImageDescription& spec : *group) {
             std::string problem = setup.bus->attach(0, spec);
             if (!problem.empty()) setup.problems.push_back(spec.path + ": " + problem);
         }

@@ -42,7 +42,7 @@ void ImageBus::fillFromDirectory(std::uint8_t number, const std::string& dir, st
     if (error) problems.push_back(dir + ": " + error.message());
     std::sort(files.begin(), files.end());
     for (const auto& file : files) {
-        ImageSpec spec;
+        ImageDescription spec;
         spec.path = file.string();
         if (!parseImageName(file.filename().string(), spec)) continue;  // not an image of the bus
         std::string problem = attach(number, spec);
@@ -51,12 +51,12 @@ void ImageBus::fillFromDirectory(std::uint8_t number, const std::string& dir, st
 }
 
 std::string ImageBus::attachImage(std::uint8_t adapter, const std::string& text) {
-    ImageSpec spec;
-    std::string problem = parseImageSpec(text, spec);
+    ImageDescription spec;
+    std::string problem = parseImageDescription(text, spec);
     return problem.empty() ? attach(adapter, spec) : problem;
 }
 
-std::string ImageBus::attach(std::uint8_t adapterNumber, const ImageSpec& spec) {
+std::string ImageBus::attach(std::uint8_t adapterNumber, const ImageDescription& spec) {
     if (adapterNumber >= adapters_.size()) return "no such adapter";
     if (spec.lun != 0) return "only LUN 0 is attached";
     Adapter& adapter = adapters_[adapterNumber];

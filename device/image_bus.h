@@ -30,7 +30,7 @@ public:
     // Attaches "PATH[,options]" at the id its name or id= gives, else at the
     // next free one. Returns an empty string or the reason for refusing it.
     std::string attachImage(std::uint8_t adapter, const std::string& spec) override;
-    std::string attach(std::uint8_t adapter, const ImageSpec& spec);
+    std::string attach(std::uint8_t adapter, const ImageDescription& spec);
 
     std::size_t adapterCount() const { return adapters_.size(); }
     // The target at (adapter, id), or null.

@@ -27,7 +27,7 @@ void putText(std::uint8_t* at, std::size_t width, std::string_view text) {
     std::memcpy(at, text.data(), std::min(width, text.size()));
 }
 
-std::string productName(const ImageSpec& spec) {
+std::string productName(const ImageDescription& spec) {
     std::string_view path = spec.path;
     std::size_t slash = path.rfind('/');
     if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
@@ -68,7 +68,7 @@ ImageTarget& ImageTarget::operator=(ImageTarget&& other) noexcept {
     return *this;
 }
 
-std::string ImageTarget::open(const ImageSpec& spec, ImageTarget& target) {
+std::string ImageTarget::open(const ImageDescription& spec, ImageTarget& target) {
     bool readOnly = spec.readOnly || spec.deviceType == kTypeCdRom;
     int fd = ::open(spec.path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (fd < 0 && !readOnly && (errno == EACCES || errno == EROFS || errno == EPERM)) {

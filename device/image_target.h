@@ -6,7 +6,7 @@
 #include <string>
 
 #include "device/bus_target.h"
-#include "device/image_spec.h"
+#include "device/image_description.h"
 #include "device/transport.h"
 
 namespace korvane {
@@ -14,7 +14,7 @@ namespace korvane {
 class ImageTarget : public BusTarget {
 public:
     // Opens the file or device; returns an empty string or what went wrong.
-    static std::string open(const ImageSpec& spec, ImageTarget& target);
+    static std::string open(const ImageDescription& spec, ImageTarget& target);
 
     ImageTarget() = default;
     ~ImageTarget() override;
@@ -33,7 +33,7 @@ public:
     std::uint64_t blockCount() const { return blockCount_; }
     bool readOnly() const { return readOnly_; }
     bool removalPrevented() const { return removalPrevented_; }
-    const ImageSpec& spec() const { return spec_; }
+    const ImageDescription& spec() const { return spec_; }
 
 private:
     std::uint8_t inquiry(const RequestBlock& block);
@@ -44,7 +44,7 @@ private:
     bool inRange(std::uint32_t first, std::uint32_t count) const;
     bool failsThisTime();
 
-    ImageSpec spec_;
+    ImageDescription spec_;
     int fd_ = -1;
     std::uint16_t blockSize_ = 512;
     std::uint64_t blockCount_ = 0;

@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
-    ImageSpec spec;
+    ImageDescription spec;
     ASSERT_TRUE(parseImageName("HD10_512.hda", spec));
     EXPECT_EQ(spec.id, 1);
     EXPECT_EQ(spec.lun, 0);
@@ -47,16 +47,16 @@ TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
     ASSERT_TRUE(parseImageName("MO3_1024.img", spec));
     EXPECT_EQ(spec.deviceType, kTypeOpticalMemory);
     EXPECT_EQ(blockSizeOf(spec), 1024);
-    ImageSpec cd;
+    ImageDescription cd;
     ASSERT_TRUE(parseImageName("cd5.iso", cd));
     EXPECT_EQ(blockSizeOf(cd), 2048);
-    ImageSpec other;
+    ImageDescription other;
     EXPECT_FALSE(parseImageName("disk.img", other));
     EXPECT_FALSE(parseImageName("HDX.img", other));
     EXPECT_FALSE(parseImageName("HD1_999.img", other));
 
-    ImageSpec options;
-    EXPECT_EQ(parseImageSpec("/a,b/HD2.img,id=4,type=mo,sector=1024,ro,bad=5-9,bad=20,flaky=3", options), "");
+    ImageDescription options;
+    EXPECT_EQ(parseImageDescription("/a,b/HD2.img,id=4,type=mo,sector=1024,ro,bad=5-9,bad=20,flaky=3", options), "");
     EXPECT_EQ(options.path, "/a,b/HD2.img");
     EXPECT_EQ(options.id, 4);
     EXPECT_EQ(options.deviceType, kTypeOpticalMemory);
@@ -65,9 +65,9 @@ TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
     ASSERT_EQ(options.bad.size(), 2u);
     EXPECT_EQ(options.bad[0].last, 9u);
     EXPECT_EQ(options.flaky, 3u);
-    ImageSpec wrong;
-    EXPECT_NE(parseImageSpec("x.img,id=7x", wrong), "");
-    EXPECT_NE(parseImageSpec("x.img,colour=red", wrong), "");
+    ImageDescription wrong;
+    EXPECT_NE(parseImageDescription("x.img,id=7x", wrong), "");
+    EXPECT_NE(parseImageDescription("x.img,colour=red", wrong), "");
 }
 
 TEST_F(SelectionTest, ScanListsHeadersAndDisksOfTwoAdaptersButNoCdOrTape) {

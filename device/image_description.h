@@ -16,7 +16,7 @@ struct BlockRange {
     std::uint32_t last = 0;
 };
 
-struct ImageSpec {
+struct ImageDescription {
     std::string path;
     std::optional<std::uint8_t> id;  // from the name or id=
     std::uint8_t lun = 0;
@@ -29,13 +29,13 @@ struct ImageSpec {
 };
 
 // The block size the target answers with: as given, else 2048 for a CD-ROM and 512 otherwise.
-std::uint16_t blockSizeOf(const ImageSpec& spec);
+std::uint16_t blockSizeOf(const ImageDescription& spec);
 
 // Reads the kind, target id, LUN and block size from a file name that follows
 // the convention. False (spec untouched) for any other name.
-bool parseImageName(std::string_view fileName, ImageSpec& spec);
+bool parseImageName(std::string_view fileName, ImageDescription& spec);
 
 // Parses "PATH[,options]". Returns an empty string, or what is wrong.
-std::string parseImageSpec(const std::string& text, ImageSpec& spec);
+std::string parseImageDescription(const std::string& text, ImageDescription& spec);
 
 }  // namespace korvane

@@ -1,4 +1,4 @@
-#include "device/image_spec.h"
+#include "device/image_description.h"
 
 #include <cctype>
 #include <charconv>
@@ -38,7 +38,7 @@ bool parseNumber(std::string_view text, Number& value) {
 
 bool validBlockSize(unsigned size) { return size == 512 || size == 1024 || size == 2048 || size == 4096; }
 
-void applyKind(const KindInfo& kind, ImageSpec& spec) {
+void applyKind(const KindInfo& kind, ImageDescription& spec) {
     spec.kindName = std::string(kind.name);
     spec.deviceType = kind.type;
 }
@@ -48,7 +48,7 @@ std::string_view baseName(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::string parseBadRange(std::string_view text, ImageSpec& spec) {
+std::string parseBadRange(std::string_view text, ImageDescription& spec) {
     BlockRange range;
     std::size_t dash = text.find('-');
     if (!parseNumber(text.substr(0, dash), range.first)) return "bad block range";
@@ -59,7 +59,7 @@ std::string parseBadRange(std::string_view text, ImageSpec& spec) {
     return {};
 }
 
-std::string parseOption(std::string_view option, ImageSpec& spec) {
+std::string parseOption(std::string_view option, ImageDescription& spec) {
     std::size_t equals = option.find('=');
     std::string_view key = option.substr(0, equals);
     std::string_view value = equals == std::string_view::npos ? std::string_view() : option.substr(equals + 1);
@@ -95,11 +95,11 @@ std::string parseOption(std::string_view option, ImageSpec& spec) {
 
 }  // namespace
 
-std::uint16_t blockSizeOf(const ImageSpec& spec) {
+std::uint16_t blockSizeOf(const ImageDescription& spec) {
     return spec.blockSize.value_or(spec.deviceType == kTypeCdRom ? 2048 : 512);
 }
 
-bool parseImageName(std::string_view fileName, ImageSpec& spec) {
+bool parseImageName(std::string_view fileName, ImageDescription& spec) {
     if (fileName.size() < 3) return false;
     const KindInfo* kind = findKind(fileName.substr(0, 2));
     if (kind == nullptr) return false;
@@ -125,7 +125,7 @@ bool parseImageName(std::string_view fileName, ImageSpec& spec) {
     return true;
 }
 
-std::string parseImageSpec(const std::string& text, ImageSpec& spec) {
+std::string parseImageDescription(const std::string& text, ImageDescription& spec) {
     // Options follow the first comma after the file name (directories may hold commas).
     std::size_t slash = text.rfind('/');
     std::size_t comma = text.find(',', slash == std::string::npos ? 0 : slash);
