@@ -98,6 +98,34 @@ TEST_F(ListingVolumes, CatalogWithIndexNodesAndHundredsOfFiles) {
     EXPECT_EQ(expectSameListings(dir, volume.image(), 0), 3u);
 }
 
+// A catalog of more than 2048 nodes (the most its header's map record can
+// allocate) is still read to its end: every one of 9000 files is listed.
+TEST_F(ListingVolumes, CatalogBeyondTwoThousandFortyEightNodes) {
+    HfsutilsVolume volume(dir, "large.hda", 40960, "Large");
+    std::filesystem::create_directory(dir / "files");
+    std::vector<std::string> copy = {"hcopy", "-r"};
+    for (int i = 0; i < 9000; ++i) {
+        const std::string local = dir / ("files/file number " + std::to_string(i));
+        std::ofstream(local).flush();
+        copy.push_back(local);
+    }
+    copy.push_back(":");
+    ASSERT_EQ(volume.tool(copy), 0);
+    volume.unmount();
+    const std::string header = slurp(volume.image()).substr(1024, 512);
+    const std::uint32_t catalogBytes = std::uint32_t{static_cast<std::uint8_t>(header[0x92])} << 24 |
+                                       std::uint32_t{static_cast<std::uint8_t>(header[0x93])} << 16 |
+                                       std::uint32_t{static_cast<std::uint8_t>(header[0x94])} << 8 |
+                                       static_cast<std::uint8_t>(header[0x95]);
+    ASSERT_GT(catalogBytes / 512, 2048u);
+
+    std::string output;
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), volume.image(), "-c", "DIR"}, &output), 0);
+    const auto listed = splitListings(output);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].entries.size(), 9000u);
+}
+
 TEST_F(ListingVolumes, PatternFiltersTheListing) {
     HfsutilsVolume volume(dir, "pattern.hda", 800, "Pattern");
     volume.file(":Alpha", "a");
