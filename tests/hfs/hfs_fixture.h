@@ -22,6 +22,7 @@
 #include "hfs/working_copies.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
+#include "tests/support/single_drive.h"
 
 namespace korvane::testing {
 
@@ -101,12 +102,7 @@ struct OpenedVolume {
     ImageBus* bus = nullptr;
 
     explicit OpenedVolume(const std::string& imageSpec, std::uint32_t volumeStart = 0) {
-        auto transport = std::make_unique<ImageBus>();
-        bus = transport.get();
-        ctx.transport = std::move(transport);
-        EXPECT_EQ(bus->attachImage(0, imageSpec), "");
-        ctx.state.host_adapter = 0;
-        ctx.state.target_id = 0;
+        bus = select_single_image(ctx, imageSpec);
         installTransferRoutine(ctx, 512);
         DeviceRequest request;
         request.sector = volumeStart + 2;

@@ -13,6 +13,7 @@
 #include "app/context.h"
 #include "device/image_bus.h"
 #include "tests/hfs/hfs_fixture.h"
+#include "tests/support/single_drive.h"
 #include "volume/discovery.h"
 
 namespace korvane::testing {
@@ -59,11 +60,7 @@ struct OpenedDrive {
     Context ctx{host};
 
     explicit OpenedDrive(const std::string& spec) {
-        auto bus = std::make_unique<ImageBus>();
-        EXPECT_EQ(bus->attachImage(0, spec), "");
-        ctx.transport = std::move(bus);
-        ctx.state.host_adapter = 0;
-        ctx.state.target_id = 0;
+        select_single_image(ctx, spec);
         opened = analyzeVolume(ctx) > 0;
     }
     bool opened = false;

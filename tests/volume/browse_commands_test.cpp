@@ -14,6 +14,7 @@
 #include "device/same_drive_dialog.h"
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/volume/medium_builder.h"
+#include "tests/support/single_drive.h"
 #include "volume/discovery.h"
 
 namespace korvane::testing {
@@ -24,11 +25,7 @@ struct Session {
     Context ctx{host};
 
     explicit Session(const std::string& image) {
-        auto bus = std::make_unique<ImageBus>();
-        EXPECT_EQ(bus->attachImage(0, image), "");
-        ctx.transport = std::move(bus);
-        ctx.state.host_adapter = 0;
-        ctx.state.target_id = 0;
+        select_single_image(ctx, image);
     }
 
     int indexOf(const std::string& name) const {

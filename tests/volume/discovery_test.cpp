@@ -12,6 +12,7 @@
 #include "device/partition_dialog.h"
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/volume/medium_builder.h"
+#include "tests/support/single_drive.h"
 #include "volume/brute_force.h"
 
 namespace korvane::testing {
@@ -23,12 +24,7 @@ struct Drive {
     ImageBus* bus = nullptr;
 
     explicit Drive(const std::string& spec) {
-        auto transport = std::make_unique<ImageBus>();
-        bus = transport.get();
-        ctx.transport = std::move(transport);
-        EXPECT_EQ(bus->attachImage(0, spec), "");
-        ctx.state.host_adapter = 0;
-        ctx.state.target_id = 0;
+        bus = select_single_image(ctx, spec);
     }
 
     std::vector<std::string> names() const {
