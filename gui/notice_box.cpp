@@ -23,6 +23,8 @@ QString NoticeBox::text() const { return ui_->text1128->text(); }
 NoticeEnd NoticeBox::run() {
     QTimer timer;
     timer.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; the box stays its full five seconds.
+    timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, this, [this] { done(kNoticeTimedOut); });
     timer.start(kNoticeTimeoutMs);
     int result = exec();
