@@ -1,7 +1,12 @@
 // Block devices on the image bus: sized by their ioctls, write-protected when
 // the device is read-only. Uses a loop device, so it needs root.
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 
 #include "device/sector_io.h"
 #include "tests/device/device_fixture.h"
@@ -9,10 +14,14 @@
 namespace korvane::testing {
 namespace {
 
-// A loop device over an image file, detached again at the end.
+// A loop device over an image file, detached again at the end. Tests run in
+// parallel, and two "losetup -f" at once may pick the same free device: a
+// lock file keeps one loop device of these tests in use at a time.
 class LoopDevice {
 public:
     LoopDevice(const std::string& image, bool readOnly) {
+        lock_ = open("/tmp/korvane-loop-test.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+        if (lock_ >= 0) flock(lock_, LOCK_EX);
         std::string command = "losetup -f --show " + std::string(readOnly ? "-r " : "") + "'" + image + "' 2>/dev/null";
         FILE* pipe = popen(command.c_str(), "r");
         if (pipe == nullptr) return;
@@ -22,10 +31,14 @@ public:
     }
     ~LoopDevice() {
         if (!path_.empty()) std::system(("losetup -d " + path_ + " 2>/dev/null").c_str());
+        if (lock_ >= 0) close(lock_);  // releases the lock
     }
+    LoopDevice(const LoopDevice&) = delete;
+    LoopDevice& operator=(const LoopDevice&) = delete;
     const std::string& path() const { return path_; }
 
 private:
+    int lock_ = -1;
     std::string path_;
 };
 
