@@ -25,6 +25,14 @@ struct CoreContext {
     // Korvane's own temporary working files; removed at shutdown and also
     // when a fatal notice ends the process.
     std::set<std::string> working_files;
+    // What the commands of this run reported, so that korvane-cmd can give a
+    // script an exit status it can trust. Set where a command fails (a file
+    // not copied or incomplete, a folder not created, no volume, nothing
+    // matched) and where a consistency check finds damage; never cleared.
+    struct RunOutcome {
+        bool failureReported = false;
+        bool damageFound = false;
+    } outcome;
 };
 
 }  // namespace korvane
