@@ -12,6 +12,11 @@ struct VolumeGeometry {
     std::uint32_t allocBlockSize = 0;    // bytes
     std::uint32_t sectorsPerBlock = 0;   // allocBlockSize / 512
     std::uint16_t bitmapSectors = 0;     // sectors reserved for the volume bitmap
+    // The sectors the volume may occupy: its partition from the map, or the
+    // whole medium for a volume without one. Nothing outside them belongs to
+    // the volume; writes must never reach there. 0 sectors: not known yet.
+    std::uint32_t partitionStart = 0;
+    std::uint32_t partitionSectors = 0;
 };
 
 }  // namespace korvane
