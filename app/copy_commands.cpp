@@ -19,15 +19,6 @@ namespace {
 
 constexpr int kRepaintWholeListing = 255;
 
-// The names of the selected entries, in listing order, before any copy
-// changes the catalog buffer or the listing.
-std::vector<std::string> selected_names(const AppState& state) {
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < state.entries.size(); ++i)
-        if (is_selected(state, i)) names.push_back(entry_name(state, i));
-    return names;
-}
-
 // The destination's own file system decides whether long names are possible.
 void prepare_copy(Context& ctx) { ctx.state.long_names_available = drive_has_long_names(); }
 
@@ -68,8 +59,7 @@ void copy_selection_to_pc(Context& ctx) {
         show_notice(ctx, std::string(message(5)));
         return;
     }
-    std::vector<std::string> names = selected_names(state);
-    if (names.empty()) {
+    if (count_selected(state) == 0) {
         show_notice(ctx, std::string(message(18)));
         return;
     }
@@ -77,8 +67,14 @@ void copy_selection_to_pc(Context& ctx) {
     if (!destination_chosen(ctx)) return;
     ctx.host.busy_tick();
     prepare_copy(ctx);
-    for (const std::string& name : names)
-        if (copy_matching(ctx, name) != kCopyDone) break;
+    // Each mark is cleared as its entry is taken; the entry a stop interrupts
+    // is marked again, so exactly the entries not copied stay selected.
+    for (int index; (index = take_first_selected(state)) >= 0;) {
+        if (copy_entry_named(ctx, entry_name(state, static_cast<std::size_t>(index))) != kCopyDone) {
+            select_entry(state, static_cast<std::size_t>(index));
+            break;
+        }
+    }
     set_status(ctx, nullptr, nullptr);
     ctx.host.invalidate_listing(kRepaintWholeListing);
 }

@@ -10,9 +10,10 @@
 
 namespace korvane {
 
-// 106: copies the selected entries, in listing order, to the current PC
-// directory (after "Target Directory" unless "Use Current Directory" is
-// checked) or to the output port.
+// 106: copies the selected entries, each by its exact name, in listing
+// order, to the current PC directory (after "Target Directory" unless "Use
+// Current Directory" is checked) or to the output port. Each mark is cleared
+// as its entry is copied; after a stop the entries not copied stay selected.
 void copy_selection_to_pc(Context& ctx);
 
 // 124: "Target Directory"; OK checks "Use Current Directory", Cancel clears it.

@@ -15,7 +15,9 @@ constexpr std::uint32_t kUnit = 512;
 // The progress bar is worth drawing only for runs longer than five requests.
 constexpr std::uint32_t kProgressRequests = 5;
 
+// On failure errno tells why (ENOSPC for a full file system).
 bool writeAll(int fd, const std::uint8_t* data, std::size_t length) {
+    errno = 0;
     while (length > 0) {
         ssize_t done = ::write(fd, data, length);
         if (done < 0 && errno == EINTR) continue;
@@ -97,6 +99,7 @@ RunResult readRunToFile(DeviceContext& ctx, int fd, std::uint16_t firstBlock, st
         std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t{count} * kUnit, bytesLeft));
         if (!writeAll(fd, buffer.data(), length)) {
             result.ok = false;
+            result.writeError = errno != 0 ? errno : EIO;
             return result;
         }
         bytesLeft -= length;

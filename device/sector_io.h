@@ -47,6 +47,7 @@ void allocateWorkArea(DeviceContext& ctx);
 struct RunResult {
     bool ok = true;                       // false: the run stopped (PC file or device failure)
     std::uint32_t unreadableSectors = 0;  // sectors written as zeros because they could not be read
+    int writeError = 0;                   // errno of the PC file write that stopped the run
 };
 
 // Copies byteCount bytes starting at allocation block firstBlock to the open

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "core/notices.h"
 #include "device/sector_io.h"
 #include "hfs/working_copies.h"
 
@@ -12,14 +13,56 @@ namespace {
 
 using ExtentRecord = std::array<std::uint8_t, kExtentRecordSize>;
 
+constexpr std::uint32_t kSectorBytes = 512;
+// The progress bar is worth drawing only for forks longer than five transfers.
+constexpr std::uint32_t kProgressTransfers = 5;
+
 struct ForkWalk {
     std::uint32_t remaining = 0;
     std::uint32_t blocksSoFar = 0;  // logical blocks of the fork walked so far
+    std::uint32_t totalSectors = 0;
+    bool showProgress = false;
+    EscapePolling escape = EscapePolling::Off;
     ForkCopyResult result;
 };
 
+std::uint32_t sectorsOf(std::uint64_t bytes) {
+    return static_cast<std::uint32_t>((bytes + kSectorBytes - 1) / kSectorBytes);
+}
+
+// Allocation blocks moved at a time: about one transfer, at least one block.
+std::uint32_t blocksPerPiece(const HfsContext& ctx) {
+    const std::uint64_t transferBytes = std::uint64_t{ctx.device.sectorsPerTransfer} * kSectorBytes;
+    return static_cast<std::uint32_t>(std::max<std::uint64_t>(1, transferBytes / ctx.geometry.allocBlockSize));
+}
+
+// Moves the first bytes of a run (blockCount blocks from startBlock), piece
+// by piece. False when the walk must stop here (a failed PC write, or Esc).
+bool copyRun(HfsContext& ctx, std::uint16_t startBlock, std::uint32_t blockCount, int fd, ForkWalk& walk) {
+    const std::uint32_t piece = blocksPerPiece(ctx);
+    for (std::uint32_t done = 0; done < blockCount && walk.remaining > 0; done += piece) {
+        if (walk.escape == EscapePolling::BetweenPieces && walk.result.copied > 0 && ctx.host.escape_requested()) {
+            walk.result.stopped = true;
+            return false;
+        }
+        const std::uint64_t pieceBytes = std::uint64_t{std::min(piece, blockCount - done)} * ctx.geometry.allocBlockSize;
+        const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(walk.remaining, pieceBytes));
+        if (walk.showProgress) show_progress(ctx, sectorsOf(walk.remaining), walk.totalSectors);
+        const RunResult run = readRunToFile(ctx, fd, static_cast<std::uint16_t>(startBlock + done), n);
+        walk.result.unreadableSectors += run.unreadableSectors;
+        if (!run.ok) {
+            walk.result.pcWriteFailed = true;
+            walk.result.pcWriteError = run.writeError;
+            return false;
+        }
+        walk.remaining -= n;
+        walk.result.copied += n;
+    }
+    return true;
+}
+
 // Copies the runs of one extent record. False when the walk must stop here
-// (an extent outside the volume or a failed transfer).
+// (an extent outside the volume, a failed PC write, or Esc).
 bool copyRecordRuns(HfsContext& ctx, const ExtentRecord& record, int fd, ForkWalk& walk) {
     const std::uint32_t volumeBlocks = ctx.mdb.allocationBlocks();
     for (int i = 0; i < 3 && walk.remaining > 0; ++i) {
@@ -29,18 +72,8 @@ bool copyRecordRuns(HfsContext& ctx, const ExtentRecord& record, int fd, ForkWal
             walk.result.extentOutsideVolume = true;
             return false;
         }
-        const std::uint64_t runBytes = std::uint64_t{extent.blockCount} * ctx.geometry.allocBlockSize;
-        const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(walk.remaining, runBytes));
         walk.blocksSoFar += extent.blockCount;
-        if (n == 0) continue;
-        const RunResult run = readRunToFile(ctx, fd, extent.startBlock, n);
-        walk.result.unreadableSectors += run.unreadableSectors;
-        if (!run.ok) {
-            walk.result.deviceFailed = true;
-            return false;
-        }
-        walk.remaining -= n;
-        walk.result.copied += n;
+        if (!copyRun(ctx, extent.startBlock, extent.blockCount, fd, walk)) return false;
     }
     return true;
 }
@@ -48,9 +81,12 @@ bool copyRecordRuns(HfsContext& ctx, const ExtentRecord& record, int fd, ForkWal
 }  // namespace
 
 ForkCopyResult copyForkToFile(HfsContext& ctx, ExtentRecordBytes firstRecord, int fd, std::uint32_t fileID,
-                              std::uint32_t byteCount, std::uint8_t forkType) {
+                              std::uint32_t byteCount, std::uint8_t forkType, EscapePolling escape) {
     ForkWalk walk;
     walk.remaining = byteCount;
+    walk.escape = escape;
+    walk.totalSectors = sectorsOf(byteCount);
+    walk.showProgress = walk.totalSectors > kProgressTransfers * ctx.device.sectorsPerTransfer;
     if (ctx.geometry.allocBlockSize == 0) return walk.result;
     ExtentRecord record;
     std::copy(firstRecord.begin(), firstRecord.end(), record.begin());

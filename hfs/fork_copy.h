@@ -15,17 +15,25 @@ struct ForkCopyResult {
     bool complete = false;           // copied equals the byte count asked for
     bool extentsMissing = false;     // an extents-overflow record was not found
     bool extentOutsideVolume = false;  // an extent pointed beyond the volume
-    bool deviceFailed = false;         // the run transfer stopped (PC file or device)
+    bool pcWriteFailed = false;        // the PC file could not be written; the copy stopped there
+    int pcWriteError = 0;              // errno of that write (ENOSPC: the PC file system is full)
+    bool stopped = false;              // Esc was pressed and the abort confirmed
     std::uint32_t unreadableSectors = 0;  // written as zeros
 };
+
+enum class EscapePolling { Off, BetweenPieces };
 
 // Copies byteCount bytes of the fork (fileID, forkType 0x00 data / 0xFF
 // resource) whose first extent record is firstRecord into the open PC file fd,
 // in logical order. When the extents run out before byteCount bytes (a
 // missing overflow record, an extent beyond the volume), the copy stops
 // there: nothing further is written and the result says how much was copied.
+// The runs are moved in pieces of about one transfer each, with a progress bar
+// over the whole fork; with EscapePolling::BetweenPieces the user may stop a
+// long fork between two pieces (never before the first).
 ForkCopyResult copyForkToFile(HfsContext& ctx, ExtentRecordBytes firstRecord, int fd, std::uint32_t fileID,
-                              std::uint32_t byteCount, std::uint8_t forkType);
+                              std::uint32_t byteCount, std::uint8_t forkType,
+                              EscapePolling escape = EscapePolling::Off);
 
 // Finds the extents-overflow record of (fileID, forkType) whose fork starts
 // at logical block startBlock, scanning the leaf chain from the first leaf.

@@ -30,11 +30,17 @@ void civilFromDays(long long days, int& year, int& month, int& day) {
 }  // namespace
 
 MacDateFields macDateToFields(std::uint32_t date) {
+    if (date <= kMacEpochOffset) return MacDateFields{};
+    return macDateToCalendar(date);
+}
+
+MacDateFields macDateToCalendar(std::uint32_t date) {
     MacDateFields fields;
-    if (date <= kMacEpochOffset) return fields;
     const long long seconds = static_cast<long long>(date) - kMacEpochOffset;
-    civilFromDays(seconds / 86400, fields.year, fields.month, fields.day);
-    const long long inDay = seconds % 86400;
+    // Floor division: a time of day is never negative, also before 1970.
+    const long long days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+    civilFromDays(days, fields.year, fields.month, fields.day);
+    const long long inDay = seconds - days * 86400;
     fields.hour = static_cast<int>(inDay / 3600);
     fields.minute = static_cast<int>(inDay / 60 % 60);
     fields.second = static_cast<int>(inDay % 60);

@@ -24,6 +24,10 @@ struct MacDateFields {
 // 1970-01-01 00:00:00 come out as 1970-01-01 00:00.
 MacDateFields macDateToFields(std::uint32_t date);
 
+// The calendar fields of any date, 1904 on, for file times that reach back
+// before 1970.
+MacDateFields macDateToCalendar(std::uint32_t date);
+
 // Host-order date for the given wall-clock fields (seconds 0). Fields before
 // 1970 give the 1970 epoch.
 std::uint32_t fieldsToMacDate(int year, int month, int day, int hour, int minute);

@@ -1,5 +1,7 @@
 #include "transfer/copy_texts.h"
 
+#include "core/notices.h"
+
 namespace korvane {
 
 std::string format_text(std::string_view text, std::string_view first, std::string_view second) {
@@ -14,6 +16,15 @@ std::string format_text(std::string_view text, std::string_view first, std::stri
         }
     }
     return result;
+}
+
+}  // namespace korvane
+
+namespace korvane {
+
+void report_copy_failure(CoreContext& ctx, const std::string& text) {
+    ctx.outcome.failureReported = true;
+    show_notice(ctx, text);
 }
 
 }  // namespace korvane

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <string>
 
@@ -20,6 +21,7 @@
 #include "transfer/macbinary_header.h"
 #include "transfer/pc_output.h"
 #include "util/drives.h"
+#include "util/pc_files.h"
 
 namespace korvane {
 namespace {
@@ -29,6 +31,13 @@ enum class Walk { Next, Stop, End };
 using RecordVisitor = std::function<Walk(const CatalogKey&, std::span<const std::uint8_t>)>;
 
 enum class EscapePoll { PerNode, PerRecord };
+
+// A stop leaves entries uncopied: the run has failed to do what was asked.
+bool escape_confirmed(TransferContext& ctx) {
+    if (!ctx.host.escape_requested()) return false;
+    ctx.outcome.failureReported = true;
+    return true;
+}
 
 // Visits the leaf records of parentID from the found one on, in key order,
 // following the forward links. The node being walked is kept in a copy of
@@ -40,14 +49,14 @@ int walk_folder(TransferContext& ctx, const FoundEntry& start, std::uint32_t par
     std::uint16_t index = start.index;
     const std::uint32_t node_limit = ctx.catalogTree.nodeLimit();
     for (std::uint32_t visited = 1;; ++visited) {
-        if (poll == EscapePoll::PerNode && ctx.host.escape_requested()) return kCopyStop;
+        if (poll == EscapePoll::PerNode && escape_confirmed(ctx)) return kCopyStop;
         for (; index < nodeRecordCount(node); ++index) {
             auto record = recordBytes(node, index);
             if (!record) continue;
             auto key = parseCatalogKey(*record);
             if (!key) continue;
             if (key->parentID != parentID) return kCopyDone;
-            if (poll == EscapePoll::PerRecord && ctx.host.escape_requested()) return kCopyStop;
+            if (poll == EscapePoll::PerRecord && escape_confirmed(ctx)) return kCopyStop;
             Walk next = visit(*key, catalogRecordData(*record, *key));
             if (next == Walk::Stop) return kCopyStop;
             if (next == Walk::End) return kCopyDone;
@@ -85,23 +94,21 @@ std::string_view without_leading_blanks(std::string_view name) {
     return name;
 }
 
-// Makes (or reuses) the PC directory for a folder and enters it. A name that
-// converts to nothing, or an entry of that name that is not a real
-// directory, makes the folder unusable: nothing of it is copied.
+// Makes (or reuses) the PC directory for a folder and enters it. An entry of
+// that name that is not a real directory makes the folder unusable: nothing
+// of it is copied.
 bool enter_pc_directory(TransferContext& ctx, const std::string& pc_name, const std::string& shown,
                         int& parent_fd) {
-    if (!pc_name.empty()) {
-        mkdir(pc_name.c_str(), 0777);  // an existing directory is reused; the open below decides
-        int dir_fd = open(pc_name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        parent_fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir_fd >= 0 && parent_fd >= 0 && fchdir(dir_fd) == 0) {
-            close(dir_fd);
-            return true;
-        }
-        if (dir_fd >= 0) close(dir_fd);
-        if (parent_fd >= 0) close(parent_fd);
+    mkdir(pc_name.c_str(), 0777);  // an existing directory is reused; the open below decides
+    int dir_fd = open(pc_name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    parent_fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd >= 0 && parent_fd >= 0 && fchdir(dir_fd) == 0) {
+        close(dir_fd);
+        return true;
     }
-    show_notice(ctx, format_text(kFolderSkipped, shown));
+    if (dir_fd >= 0) close(dir_fd);
+    if (parent_fd >= 0) close(parent_fd);
+    report_copy_failure(ctx, format_text(kFolderSkipped, shown));
     return false;
 }
 
@@ -130,11 +137,20 @@ ExtentRecordBytes extent_record(std::span<const std::uint8_t> record, std::size_
     return ExtentRecordBytes(record.data() + offset, kExtentRecordSize);
 }
 
-struct ForkSummary {
-    bool complete = true;
+// How the copy of one file's contents went.
+struct ContentsCopy {
+    bool read_whole = true;  // every byte came from the medium (unreadable sectors are zeros)
+    int write_error = 0;     // errno of a failed write to the output
+    bool stopped = false;    // Esc confirmed in the middle of the file
+
+    bool going_on() const { return write_error == 0 && !stopped; }
     void add(const ForkCopyResult& result) {
-        complete = complete && result.complete && result.unreadableSectors == 0 && !result.deviceFailed;
+        read_whole = read_whole && (result.complete || result.pcWriteFailed || result.stopped) &&
+                     result.unreadableSectors == 0;
+        if (result.pcWriteFailed) write_error = result.pcWriteError;
+        stopped = stopped || result.stopped;
     }
+    void write_failed() { write_error = errno != 0 ? errno : EIO; }
 };
 
 ForkCopyResult copy_fork(TransferContext& ctx, int fd, std::span<const std::uint8_t> record, bool resource) {
@@ -142,7 +158,7 @@ ForkCopyResult copy_fork(TransferContext& ctx, int fd, std::span<const std::uint
     std::uint32_t length = loadBE32(record, resource ? filrec::resourceLogicalLength : filrec::dataLogicalLength);
     if (length == 0) return ForkCopyResult{.complete = true};
     return copyForkToFile(ctx, extent_record(record, resource ? filrec::resourceExtents : filrec::dataExtents), fd,
-                          file_id, length, resource ? kResourceFork : kDataFork);
+                          file_id, length, resource ? kResourceFork : kDataFork, EscapePolling::BetweenPieces);
 }
 
 MacBinaryFields macbinary_fields(const CatalogKey& key, std::span<const std::uint8_t> record) {
@@ -164,46 +180,94 @@ MacBinaryFields macbinary_fields(const CatalogKey& key, std::span<const std::uin
 // a resource fork follows), the resource fork. A data fork cut short is
 // filled up with zeros so that the resource fork still starts where the
 // header says it does.
-bool write_macbinary(TransferContext& ctx, int fd, const CatalogKey& key, std::span<const std::uint8_t> record) {
+ContentsCopy write_macbinary(TransferContext& ctx, int fd, const CatalogKey& key, std::span<const std::uint8_t> record) {
+    ContentsCopy copy;
     MacBinaryFields fields = macbinary_fields(key, record);
     auto header = make_macbinary_header(fields);
-    if (!write_all(fd, header.data(), header.size())) return false;
-    ForkSummary summary;
-    ForkCopyResult data = copy_fork(ctx, fd, record, false);
-    summary.add(data);
-    if (fields.resource_length > 0) {
-        std::uint64_t written = kMacBinaryHeaderSize + data.copied;
-        write_zeros(fd, macbinary_resource_offset(fields.data_length) - written);
-        summary.add(copy_fork(ctx, fd, record, true));
+    if (!write_all(fd, header.data(), header.size())) {
+        copy.write_failed();
+        return copy;
     }
-    return summary.complete;
+    ForkCopyResult data = copy_fork(ctx, fd, record, false);
+    copy.add(data);
+    if (fields.resource_length > 0 && copy.going_on()) {
+        std::uint64_t written = kMacBinaryHeaderSize + data.copied;
+        if (!write_zeros(fd, macbinary_resource_offset(fields.data_length) - written)) {
+            copy.write_failed();
+            return copy;
+        }
+        copy.add(copy_fork(ctx, fd, record, true));
+    }
+    return copy;
 }
 
 // Opens what the file is copied to: the port, or a PC file named by the
-// naming mode. -1 means the file is skipped (already reported or cancelled).
-int open_output(TransferContext& ctx, int port, std::string_view name, std::span<const std::uint8_t> record) {
-    if (port != kPortFile) return open_output_port(ctx, port);
+// naming mode. Nothing is opened when the file is skipped (already reported,
+// or cancelled).
+CopyOutput open_output(TransferContext& ctx, int port, std::string_view name, std::span<const std::uint8_t> record) {
+    if (port != kPortFile) return CopyOutput{open_output_port(ctx, port), {}};
     if (naming_mode(ctx.state.output_options) == static_cast<int>(kNamingAsk)) return ask_dos_name(ctx, name);
     return make_dos_name(ctx, name, record);
 }
 
-}  // namespace
+// A copy that ended in the middle of a file is never left without a word: the
+// partial PC file is removed (or, for a port or when it cannot be removed,
+// reported as incomplete), with the reason. Returns copy_file's result.
+int report_unfinished_file(TransferContext& ctx, const ContentsCopy& copy, const CopyOutput& output,
+                           const std::string& shown) {
+    std::string_view reason = kWriteFailedReason;
+    if (copy.stopped) reason = kCopyStoppedReason;
+    if (copy.write_error == ENOSPC || copy.write_error == EDQUOT) reason = kDestinationFullReason;
+    const bool removed = !output.pc_name.empty() && remove_pc_file(output.pc_name) == 0;
+    report_copy_failure(ctx, std::string(reason) + " " + format_text(removed ? kFileNotCopied : kFileIncomplete, shown));
+    if (copy.stopped) return kCopyStop;
+    return reason == kDestinationFullReason ? kCopyNoSpace : kCopyDone;
+}
 
-int copy_matching(TransferContext& ctx, std::string_view pattern) {
-    const bool wildcard = pattern.find('*') != std::string_view::npos;
+// The entries of the current folder that a visitor picks, walked from the
+// record found for lookup; a folder the copy is inside of is never entered
+// again.
+int copy_picked_entries(TransferContext& ctx, std::string_view lookup, const RecordVisitor& visit) {
     const std::uint32_t folder = ctx.state.current_dir_id;
-    auto found = findEntry(ctx, pattern, kAnyEntry, folder);
+    auto found = findEntry(ctx, lookup, kAnyEntry, folder);
     if (!found) return kCopyNoEntry;
-    const bool skip_folders = (ctx.state.option_flags & kFilesOnly) != 0;
     ctx.folders_being_copied.assign(1, folder);
     return walk_folder(ctx, *found, folder, EscapePoll::PerNode,
                        [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
                            std::uint8_t kind = record_kind(record);
                            if (kind != kDirectoryRecord && kind != kFileRecord) return Walk::Next;
-                           if (matchName(pattern, key.name) != 0) return Walk::Next;
-                           Walk next = copy_entry(ctx, key, record, skip_folders);
-                           return next == Walk::Next && !wildcard ? Walk::End : next;
+                           return visit(key, record);
                        });
+}
+
+bool files_only(const TransferContext& ctx) { return (ctx.state.option_flags & kFilesOnly) != 0; }
+
+}  // namespace
+
+int copy_matching(TransferContext& ctx, std::string_view pattern) {
+    const bool wildcard = pattern.find('*') != std::string_view::npos;
+    const bool skip_folders = files_only(ctx);
+    return copy_picked_entries(ctx, pattern, [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
+        if (matchName(pattern, key.name) != 0) return Walk::Next;
+        Walk next = copy_entry(ctx, key, record, skip_folders);
+        return next == Walk::Next && !wildcard ? Walk::End : next;
+    });
+}
+
+int copy_entry_named(TransferContext& ctx, std::string_view name) {
+    // The lookup lands at or before the name in key order: on the name itself,
+    // or on the first entry that shares what precedes a '*' in it.
+    const std::size_t star = name.find('*');
+    const std::string_view lookup = star == std::string_view::npos ? name : name.substr(0, star + 1);
+    const bool skip_folders = files_only(ctx);
+    int result = kCopyNoEntry;
+    const int walked = copy_picked_entries(ctx, lookup, [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
+        const int order = compareNames(key.name, name);
+        if (order < 0) return Walk::Next;
+        if (order == 0) result = copy_entry(ctx, key, record, skip_folders) == Walk::Stop ? kCopyStop : kCopyDone;
+        return Walk::End;
+    });
+    return walked == kCopyStop ? kCopyStop : result;
 }
 
 int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std::uint8_t> record) {
@@ -212,7 +276,7 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
     std::string shown = shown_mac_name(name);
     const std::uint32_t dir_id = loadBE32(record, dirrec::dirID);
     if (folder_is_being_copied(ctx, dir_id)) {
-        show_notice(ctx, format_text(kFolderSkipped, shown));
+        report_copy_failure(ctx, format_text(kFolderSkipped, shown));
         return kCopyDone;
     }
     std::string pc_name = pc_folder_name(ctx, name);
@@ -247,35 +311,36 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
 int copy_file(TransferContext& ctx, const CatalogKey& key, std::span<const std::uint8_t> record) {
     if (record_kind(record) != kFileRecord) return kCopyDone;
     const int port = output_port(ctx.state.output_options);
+    const std::string shown = shown_mac_name(key.name);
     const std::uint32_t data_length = loadBE32(record, filrec::dataLogicalLength);
     const std::uint32_t resource_length = loadBE32(record, filrec::resourceLogicalLength);
     if (port == kPortFile && !has_free_space("", std::uint64_t{data_length} + resource_length)) {
-        show_notice(ctx, std::string(message(55)));
+        report_copy_failure(ctx, std::string(message(55)) + " " + format_text(kFileNotCopied, shown));
         return kCopyNoSpace;
     }
     const std::uint16_t mode = ctx.state.option_flags & kCopyModeMask;
     if (mode == kCopyDataFork && data_length == 0) {
-        show_notice(ctx, format_text(message(8), shown_mac_name(key.name)));
+        show_notice(ctx, format_text(message(8), shown));
         return kCopyDone;
     }
     if (mode == kCopyResourceFork && resource_length == 0) {
-        show_notice(ctx, format_text(message(9), shown_mac_name(key.name)));
+        show_notice(ctx, format_text(message(9), shown));
         return kCopyDone;
     }
-    int fd = open_output(ctx, port, key.name, record);
-    if (fd < 0) return port != kPortFile ? kCopyStop : kCopyDone;
+    const CopyOutput output = open_output(ctx, port, key.name, record);
+    if (!output.opened()) return port != kPortFile ? kCopyStop : kCopyDone;
 
-    bool complete = true;
+    ContentsCopy copy;
     if (mode == kCopyMacBinary) {
-        complete = write_macbinary(ctx, fd, key, record);
+        copy = write_macbinary(ctx, output.fd, key, record);
     } else {
-        ForkSummary summary;
-        summary.add(copy_fork(ctx, fd, record, mode == kCopyResourceFork));
-        complete = summary.complete;
-        if (port == kPortFile) set_pc_file_date(fd, loadBE32(record, filrec::modified));
+        copy.add(copy_fork(ctx, output.fd, record, mode == kCopyResourceFork));
+        if (port == kPortFile && copy.going_on()) set_pc_file_date(output.fd, loadBE32(record, filrec::modified));
     }
-    close(fd);
-    if (!complete) show_notice(ctx, format_text(kIncompleteCopy, shown_mac_name(key.name)));
+    // Some file systems report a full disk only when the file is closed.
+    if (close(output.fd) != 0 && copy.going_on()) copy.write_failed();
+    if (!copy.going_on()) return report_unfinished_file(ctx, copy, output, shown);
+    if (!copy.read_whole) report_copy_failure(ctx, format_text(kIncompleteCopy, shown));
     return kCopyDone;
 }
 

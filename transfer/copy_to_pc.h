@@ -13,7 +13,7 @@
 namespace korvane {
 
 inline constexpr int kCopyDone = 0;
-inline constexpr int kCopyStop = 1;      // Esc confirmed, or the output cannot be opened
+inline constexpr int kCopyStop = 1;      // Esc confirmed, or the port cannot be opened
 inline constexpr int kCopyNoEntry = -1;  // copy_matching: nothing matches
 inline constexpr int kCopyNoSpace = -1;  // copy_file: the PC file system is full
 
@@ -23,11 +23,17 @@ inline constexpr int kCopyNoSpace = -1;  // copy_file: the PC file system is ful
 // files-only bit.
 int copy_matching(TransferContext& ctx, std::string_view pattern);
 
+// Copies the one entry of the current Macintosh folder that bears exactly
+// this name (a selected entry: '*' in it is a character like any other).
+// kCopyNoEntry when there is none.
+int copy_entry_named(TransferContext& ctx, std::string_view name);
+
 // Copies a folder (its catalog key and directory record) as a PC directory
 // of the current PC directory, recursively.
 int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std::uint8_t> record);
 
-// Copies one file (its catalog key and file record).
+// Copies one file (its catalog key and file record). Every way it can fail
+// is reported where it happens and marks the run as failed.
 int copy_file(TransferContext& ctx, const CatalogKey& key, std::span<const std::uint8_t> record);
 
 }  // namespace korvane

@@ -1,6 +1,7 @@
 #include "transfer/dos_name.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "core/messages.h"
 #include "core/notices.h"
@@ -21,6 +22,8 @@ constexpr std::string_view kShortNameKept =
         "()-0123456789@ABCDEFGHIJKLMNOPQRSTUVWXYZ\\^_`abcdefghijklmnopqrstuvwxyz{}~";
 constexpr std::size_t kShortStem = 8;
 constexpr std::size_t kShortWhole = 12;
+// Three base-32 digits number this many names.
+constexpr std::uint32_t kNumberedNames = 32 * 32 * 32;
 
 std::string_view strip_blanks(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -107,17 +110,19 @@ std::string shown_mac_name(std::string_view mac_name) { return translated(mac_na
 std::string shown_pc_name(std::string_view pc_name) { return pc_name_from_utf8(pc_name, PcCharset::Windows).name; }
 
 std::string pc_folder_name(const TransferContext& ctx, std::string_view mac_name) {
-    if (ctx.state.long_names_available)
-        return safe_pc_component(pc_name_to_utf8(shown_mac_name(strip_blanks(mac_name)), PcCharset::Windows));
     std::string name;
-    for (char c : mac_name) {
-        std::string upper(1, static_cast<char>(mac_to_short_name[static_cast<std::uint8_t>(c)]));
-        to_upper_latin(upper);
-        char kept = upper[0];
-        if ((kept >= 'A' && kept <= 'Z') || (kept >= '0' && kept <= '9')) name += kept;
-        if (name.size() == kShortStem) break;
+    if (ctx.state.long_names_available) {
+        name = safe_pc_component(pc_name_to_utf8(shown_mac_name(strip_blanks(mac_name)), PcCharset::Windows));
+    } else {
+        for (char c : mac_name) {
+            std::string upper(1, static_cast<char>(mac_to_short_name[static_cast<std::uint8_t>(c)]));
+            to_upper_latin(upper);
+            char kept = upper[0];
+            if ((kept >= 'A' && kept <= 'Z') || (kept >= '0' && kept <= '9')) name += kept;
+            if (name.size() == kShortStem) break;
+        }
     }
-    return name;
+    return name.empty() ? "_" : name;
 }
 
 std::string pc_file_name(TransferContext& ctx, std::string_view mac_name, std::string_view type_creator) {
@@ -131,36 +136,46 @@ std::string pc_file_name(TransferContext& ctx, std::string_view mac_name, std::s
     return pc_name.empty() ? "_" : pc_name;
 }
 
-int make_dos_name(TransferContext& ctx, std::string_view mac_name, std::span<const std::uint8_t> file_record) {
-    std::string pc_name = pc_file_name(ctx, mac_name, type_creator_of(file_record));
-    // Whatever stands under the name is kept; the copy takes the numbered
-    // extension instead, and that name is not tested again.
-    if (pc_name_taken(pc_name)) set_numbered_extension(pc_name, ctx.running_file_count);
-    int fd = create_copy_file(ctx, pc_name);
-    if (fd >= 0) record_copy(ctx, shown_mac_name(strip_blanks(mac_name)), pc_name);
-    return fd;
+CopyOutput make_dos_name(TransferContext& ctx, std::string_view mac_name, std::span<const std::uint8_t> file_record) {
+    CopyOutput output{-1, pc_file_name(ctx, mac_name, type_creator_of(file_record))};
+    // Whatever stands under the name is kept, and so is every file an earlier
+    // copy numbered: the number is raised until the name is free.
+    std::uint16_t number = ctx.running_file_count;
+    for (std::uint32_t tries = 0; tries <= kNumberedNames; ++tries) {
+        output.fd = create_new_pc_file(output.pc_name);
+        if (output.fd >= 0 || errno != EEXIST) break;
+        set_numbered_extension(output.pc_name, number++);
+    }
+    if (!output.opened()) {
+        report_copy_failure(ctx, std::string(kErrorOpeningFile) + output.pc_name);
+        return output;
+    }
+    record_copy(ctx, shown_mac_name(strip_blanks(mac_name)), output.pc_name);
+    return output;
 }
 
-int ask_dos_name(TransferContext& ctx, std::string_view mac_name) {
+CopyOutput ask_dos_name(TransferContext& ctx, std::string_view mac_name) {
     DosNameDialog dialog;
     dialog.title = std::string(message(23));
     dialog.old_name = shown_mac_name(mac_name);
     dialog.new_name = dialog.old_name;
-    if (ctx.host.run_dialog(dialog) != kDialogOk) return -1;
+    if (ctx.host.run_dialog(dialog) != kDialogOk) return {};
     // Only the name and extension of what was typed count: the file always
     // goes into the current directory.
     std::string typed = dialog.new_name.substr(0, DosNameDialog::kMaxNameLength);
     std::size_t slash = typed.find_last_of('/');
     if (slash != std::string::npos) typed.erase(0, slash + 1);
-    std::string pc_name = safe_pc_component(pc_name_to_utf8(typed, PcCharset::Windows));
-    if (pc_name.empty()) return -1;
-    if (pc_name_taken(pc_name)) {
-        show_notice(ctx, shown_pc_name(pc_name) + std::string(message(37)));
-        return -1;
+    CopyOutput output{-1, safe_pc_component(pc_name_to_utf8(typed, PcCharset::Windows))};
+    if (output.pc_name.empty()) return {};
+    output.fd = create_new_pc_file(output.pc_name);
+    if (!output.opened()) {
+        const bool taken = errno == EEXIST;
+        report_copy_failure(ctx, taken ? shown_pc_name(output.pc_name) + std::string(message(37))
+                                       : std::string(kErrorOpeningFile) + output.pc_name);
+        return output;
     }
-    int fd = create_copy_file(ctx, pc_name);
-    if (fd >= 0) record_copy(ctx, dialog.old_name, pc_name);
-    return fd;
+    record_copy(ctx, dialog.old_name, output.pc_name);
+    return output;
 }
 
 void record_copy(TransferContext& ctx, std::string_view shown, std::string_view pc_name) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "transfer/pc_output.h"
 #include "transfer/transfer_context.h"
 
 namespace korvane {
@@ -36,24 +37,24 @@ std::string shown_mac_name(std::string_view mac_name);
 std::string shown_pc_name(std::string_view pc_name);
 
 // The PC name (UTF-8) of a folder: the whole shown name where long names are
-// available, otherwise up to 8 letters and digits. Empty when nothing usable
-// remains.
+// available, otherwise up to 8 letters and digits; "_" when nothing usable
+// remains, as for files.
 std::string pc_folder_name(const TransferContext& ctx, std::string_view mac_name);
 
 // The PC name (UTF-8, before any clash test) for a file in naming mode 0 or
 // 1: blanks stripped, long or short name, "_" when empty.
 std::string pc_file_name(TransferContext& ctx, std::string_view mac_name, std::string_view type_creator);
 
-// Naming modes 0 and 1: builds the name, takes the numbered extension when
-// the name is taken, creates the file in the current PC directory, writes
-// the log line and the status text. The descriptor, or -1 when the file was
-// refused (already reported).
-int make_dos_name(TransferContext& ctx, std::string_view mac_name, std::span<const std::uint8_t> file_record);
+// Naming modes 0 and 1: builds the name; when anything stands under it,
+// takes the numbered extension of the running file count, raised until the
+// name is free; creates the file in the current PC directory, writes the log
+// line and the status text. Nothing is opened when no name is free (reported).
+CopyOutput make_dos_name(TransferContext& ctx, std::string_view mac_name, std::span<const std::uint8_t> file_record);
 
 // Naming mode 2: asks for the name in "File name on the DOS volume" (its
-// texts are in the Windows character set, like every text shown). The
-// descriptor of the created file, or -1 when cancelled or the name exists.
-int ask_dos_name(TransferContext& ctx, std::string_view mac_name);
+// texts are in the Windows character set, like every text shown). Nothing is
+// opened when cancelled, or when the name exists (reported).
+CopyOutput ask_dos_name(TransferContext& ctx, std::string_view mac_name);
 
 // The log line (shown name, tab, PC name, CR LF) and the status text
 // "Copy of "%s" to "%s"". shown is in the Windows character set, pc_name UTF-8.

@@ -8,7 +8,8 @@
 
 namespace korvane {
 
-// Path separators and NUL become '_'; "." and ".." become "_" and "__".
+// Path separators and NUL become '_'; "." and ".." become "_" and "__"; a
+// name that starts with '.' gets a '_' before it, so that no copy is hidden.
 // An empty name stays empty (callers decide what an empty name means).
 std::string safe_pc_component(std::string name);
 

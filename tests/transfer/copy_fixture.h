@@ -20,7 +20,8 @@ namespace korvane::testing {
 
 // A MacBinary II file of the given forks (hcopy -m reads it onto a volume).
 inline std::string macbinary_image(const std::string& name, const std::string& type_creator,
-                                   const std::string& data, const std::string& resource) {
+                                   const std::string& data, const std::string& resource,
+                                   std::uint32_t modified = 0xB1234567u) {
     std::string header(128, '\0');
     header[1] = static_cast<char>(name.size());
     header.replace(2, name.size(), name);
@@ -31,7 +32,7 @@ inline std::string macbinary_image(const std::string& name, const std::string& t
     put32(83, static_cast<std::uint32_t>(data.size()));
     put32(87, static_cast<std::uint32_t>(resource.size()));
     put32(91, 0xB0000000u);
-    put32(95, 0xB1234567u);
+    put32(95, modified);
     header[122] = static_cast<char>(129);
     header[123] = static_cast<char>(129);
     std::uint16_t crc = 0;
@@ -48,9 +49,9 @@ inline std::string macbinary_image(const std::string& name, const std::string& t
 // Adds a file with both forks, a type and a creator through hcopy -m.
 inline void add_macbinary_file(HfsVolume& volume, const ScratchDir& dir, const std::string& hfs_path,
                                const std::string& name, const std::string& type_creator, const std::string& data,
-                               const std::string& resource) {
+                               const std::string& resource, std::uint32_t modified = 0xB1234567u) {
     const std::string local = dir / "payload.bin";
-    std::ofstream(local, std::ios::binary) << macbinary_image(name, type_creator, data, resource);
+    std::ofstream(local, std::ios::binary) << macbinary_image(name, type_creator, data, resource, modified);
     EXPECT_EQ(volume.tool({"hcopy", "-m", local, hfs_path}), 0) << hfs_path;
 }
 

@@ -10,8 +10,11 @@
 
 #include <cstdio>
 #include <ctime>
+#include <map>
 
+#include "app/menu_state.h"
 #include "app/copy_commands.h"
+#include "app/listing_view.h"
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
 #include "hfs/mac_date.h"
@@ -25,6 +28,22 @@ namespace fs = std::filesystem;
 
 const std::string kData129(129, 'D');
 const std::string kResource10 = "RESOURCE10";
+const std::uint32_t kMarch1955 = 0x60000000u;
+
+// The PC file carries the Macintosh date as local time, even seconds.
+void expect_mac_date(const std::string& path, std::uint32_t mac_date) {
+    MacDateFields mac = macDateToCalendar(mac_date);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
+    std::tm local{};
+    localtime_r(&info.st_mtime, &local);
+    EXPECT_EQ(local.tm_year + 1900, mac.year) << path;
+    EXPECT_EQ(local.tm_mon + 1, mac.month) << path;
+    EXPECT_EQ(local.tm_mday, mac.day) << path;
+    EXPECT_EQ(local.tm_hour, mac.hour) << path;
+    EXPECT_EQ(local.tm_min, mac.minute) << path;
+    EXPECT_EQ(local.tm_sec, mac.second / 2 * 2) << path;
+}
 
 class CopyToPc : public ::testing::Test {
 protected:
@@ -37,6 +56,9 @@ protected:
         volume->addFile(":Letters:Mum", "dear mum");
         volume->addFolder(":Letters:Old");
         volume->addFile(":Letters:Old:Gran", "dear gran");
+        add_macbinary_file(*volume, dir, ":Old", "Old", "TEXTttxt", "old", "", kMarch1955);
+        // Long enough to be copied in several pieces; last in key order.
+        volume->addFile(":Zebra", std::string(100 * 1024, 'Z'));
         volume->tool({"humount"});
         drive = std::make_unique<OpenedDrive>(volume->image());
         ASSERT_TRUE(drive->opened);
@@ -68,19 +90,13 @@ TEST_F(CopyToPc, DataForkGetsTheMacDateTheLogLineAndTheStatus) {
     ASSERT_NE(std::fgets(line, sizeof line, log), nullptr);
     EXPECT_STREQ(line, "Read Me\tRead Me.txt\r\n");
 
-    // The file carries the Macintosh modification date as local time, even seconds.
     auto found = findEntry(ctx(), "Read Me", kFileEntry, kRootDirectoryID);
     ASSERT_TRUE(found);
-    MacDateFields mac = macDateToFields(loadBE32(found->data, filrec::modified));
-    struct stat info {};
-    ASSERT_EQ(stat((dest / "Read Me.txt").c_str(), &info), 0);
-    std::tm local{};
-    localtime_r(&info.st_mtime, &local);
-    EXPECT_EQ(local.tm_year + 1900, mac.year);
-    EXPECT_EQ(local.tm_mday, mac.day);
-    EXPECT_EQ(local.tm_hour, mac.hour);
-    EXPECT_EQ(local.tm_min, mac.minute);
-    EXPECT_EQ(local.tm_sec, mac.second / 2 * 2);
+    expect_mac_date(dest / "Read Me.txt", loadBE32(found->data, filrec::modified));
+    // A date before 1970 is kept as it is.
+    EXPECT_EQ(copy_matching(ctx(), "Old"), kCopyDone);
+    expect_mac_date(dest / "Old.txt", kMarch1955);
+    EXPECT_FALSE(ctx().outcome.failureReported);
 }
 
 TEST_F(CopyToPc, MacBinaryLaysOutHeaderPaddedDataAndResource) {
@@ -148,21 +164,43 @@ TEST_F(CopyToPc, ShortNamesAndNumberedExtensionOnAClash) {
     EXPECT_TRUE(fs::exists(dest / "LETTERS/OLD/GRAN.txt"));
 }
 
-TEST_F(CopyToPc, PlantedLinksAndFoldersThatCannotBeMadeAreNeverWrittenThrough) {
-    // A dangling link where the copy's name would go: the copy takes the
-    // numbered name and the link's target is never created.
-    fs::create_symlink(dest.outside("escaped"), dest / "Read Me.txt");
+TEST_F(CopyToPc, PlantedLinksFifosAndFoldersThatCannotBeMadeAreNeverWrittenThrough) {
+    // A file at the first choice, then a dangling link and a FIFO at the
+    // numbered names the copy tries next: it writes through neither.
+    std::ofstream(dest / "Read Me.txt") << "keep me";
+    fs::create_symlink(dest.outside("escaped"), dest / "Read Me.001");
+    ASSERT_EQ(mkfifo((dest / "Read Me.002").c_str(), 0666), 0);
     ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
     EXPECT_FALSE(fs::exists(dest.outside("escaped")));
-    EXPECT_EQ(readWhole(dest / "Read Me.001"), "hello world\n");
+    EXPECT_TRUE(fs::is_fifo(dest / "Read Me.002"));
+    EXPECT_EQ(readWhole(dest / "Read Me.txt"), "keep me");
+    EXPECT_EQ(readWhole(dest / "Read Me.003"), "hello world\n");
+    EXPECT_FALSE(ctx().outcome.failureReported);
+
+    // Typed names meet the same: the link and the FIFO are refused, untouched.
+    ctx().state.output_options = kNamingAsk;
+    for (const char* typed : {"Read Me.001", "Read Me.002"}) {
+        host().dialog_answers.push_back([typed](Dialog& dialog) {
+            dynamic_cast<DosNameDialog&>(dialog).new_name = typed;
+            return kDialogOk;
+        });
+        ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
+        EXPECT_TRUE(host().showed(std::string(typed) + " already exists. Aborting the copy..."));
+    }
+    EXPECT_FALSE(fs::exists(dest.outside("escaped")));
+    EXPECT_TRUE(fs::is_fifo(dest / "Read Me.002"));
+    EXPECT_TRUE(ctx().outcome.failureReported);
 
     // A file named like the folder: the folder is reported and skipped, and
     // none of its files lands in the parent directory.
+    ctx().outcome.failureReported = false;
+    ctx().state.output_options = kNamingLong;
     std::ofstream(dest / "Letters") << "a file";
     ASSERT_EQ(copy_matching(ctx(), "Letters"), kCopyDone);
     EXPECT_TRUE(host().showed("Folder Letters cannot be created"));
     EXPECT_FALSE(fs::exists(dest / "Mum.txt"));
     EXPECT_EQ(readWhole(dest / "Letters"), "a file");
+    EXPECT_TRUE(ctx().outcome.failureReported);
 }
 
 TEST_F(CopyToPc, RenamingOnTheFlyAsksKeepsOnlyTheNameAndRefusesClashes) {
@@ -217,6 +255,14 @@ TEST_F(CopyToPc, EscStopsTheCopy) {
     EXPECT_TRUE(fs::is_directory(dest / "Letters"));
     EXPECT_FALSE(fs::exists(dest / "Letters/Mum.txt"));
     EXPECT_EQ(fs::current_path(), fs::path(dest.path()));
+    EXPECT_TRUE(ctx().outcome.failureReported);
+
+    // Within a long file, between two of its pieces: the partial file goes.
+    host().escapes = {false, false, true};  // the root's node, after the first piece, after the second
+    EXPECT_EQ(copy_matching(ctx(), "Zebra"), kCopyStop);
+    EXPECT_TRUE(host().showed("The copy was stopped. File Zebra was not copied."));
+    EXPECT_FALSE(fs::exists(dest / "Zebra.txt"));
+    EXPECT_TRUE(host().escapes.empty());
 }
 
 TEST_F(CopyToPc, TypeDatabaseIsReadOnceFromTheCurrentDirectory) {
@@ -252,6 +298,69 @@ TEST_F(CopyToPc, SelectionCommandCopiesTheMarkedEntriesAfterTheDestination) {
     EXPECT_EQ(readWhole(dest / "Target/Read Me.txt"), "hello world\n");
     EXPECT_TRUE(fs::exists(dest / "Target/Letters/Old/Gran.txt"));
     EXPECT_FALSE(fs::exists(dest / "Target/Both.com"));
+    EXPECT_EQ(count_selected(ctx().state), 0u);  // each mark went as its entry was copied
+}
+
+// Selected entries are names: one called "a*" is that entry alone. After a
+// stop, exactly the entries not copied stay selected.
+TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "stars.img", 800, "Stars");
+    for (const char* name : {"a*", "ab", "ac", "b", "c"}) volume.addFile(std::string(":") + name, name);
+    volume.tool({"humount"});
+    OpenedDrive drive(volume.image());
+    ASSERT_TRUE(drive.opened);
+    PcDestination dest;
+    Context& ctx = drive.ctx;
+    ctx.state.long_names_available = true;
+    ctx.menus.set_checked(cmd::kUseCurrentDirectory, true);
+    loadListing(ctx);
+    auto select = [&ctx](std::initializer_list<std::string> names) {
+        for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
+            for (const std::string& name : names)
+                if (entry_name(ctx.state, i) == name) select_entry(ctx.state, i);
+    };
+    select({"a*"});
+    copy_selection_to_pc(ctx);
+    EXPECT_EQ(readWhole(dest / "a.txt"), "a*");
+    EXPECT_FALSE(fs::exists(dest / "ab.txt"));
+    EXPECT_FALSE(fs::exists(dest / "ac.txt"));
+
+    select({"ab", "b", "c"});
+    drive.host.escapes = {false, true};  // "ab" is copied, the stop comes before "b"
+    copy_selection_to_pc(ctx);
+    EXPECT_TRUE(fs::exists(dest / "ab.txt"));
+    EXPECT_FALSE(fs::exists(dest / "b.txt"));
+    std::vector<std::string> still_selected;
+    for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
+        if (is_selected(ctx.state, i)) still_selected.push_back(entry_name(ctx.state, i));
+    EXPECT_EQ(still_selected, (std::vector<std::string>{"b", "c"}));
+}
+
+// A numbered name is never one already taken, not even by a file of the same
+// run: "b?" clashes with "b" and the count would give it the name of "b.003".
+// Copying the volume twice into one place, as two disks with the same names
+// would be, keeps every file, in every naming mode.
+TEST(CopyToPcNumbering, NumberedNamesAreAlwaysFree) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "clash.img", 800, "Clash");
+    for (const char* name : {"b", "b.003", "b?"}) volume.addFile(std::string(":") + name, name);
+    volume.tool({"humount"});
+    OpenedDrive drive(volume.image());
+    ASSERT_TRUE(drive.opened);
+    PcDestination dest;
+    drive.ctx.state.long_names_available = true;
+    ASSERT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+    EXPECT_EQ(readWhole(dest / "b.003"), "b.003");
+    EXPECT_EQ(readWhole(dest / "b.txt"), "b");
+    for (std::uint32_t naming : {kNamingLong, kNamingShort, kNamingLong}) {
+        drive.ctx.state.output_options = naming;
+        drive.ctx.running_file_count = 0;
+        ASSERT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+    }
+    std::map<std::string, int> copies;
+    for (const auto& entry : fs::directory_iterator(dest.path())) ++copies[readWhole(entry.path())];
+    EXPECT_EQ(copies, (std::map<std::string, int>{{"b", 4}, {"b.003", 4}, {"b?", 4}}));
 }
 
 }  // namespace
@@ -260,9 +369,9 @@ TEST_F(CopyToPc, SelectionCommandCopiesTheMarkedEntriesAfterTheDestination) {
 namespace korvane::testing {
 namespace {
 
-// A volume whose names try to leave the destination: folders "." and "..",
-// files "/" and "../../evil".
-TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestination) {
+// A volume whose names try to leave the destination or to hide: folders
+// "." and "..", a folder of two blanks, files "/" and "../../evil".
+TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
     ScratchDir dir;
     HfsVolume volume(dir, "crafted.img", 800, "Crafted");
     volume.addFolder(":..");
@@ -271,6 +380,8 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestination) {
     volume.addFile(":.:y", "in dot");
     volume.addFile(":../../evil", "evil");
     volume.addFile(":/", "slash");
+    volume.addFolder(":  ");
+    volume.addFile(":  :z", "in blanks");
     volume.tool({"humount"});
     OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
@@ -289,10 +400,14 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestination) {
     EXPECT_EQ(beside, std::vector<std::string>{"dest"});
     EXPECT_EQ(readWhole(dest / "__/x.txt"), "in dot dot");
     EXPECT_EQ(readWhole(dest / "_/y.txt"), "in dot");
-    EXPECT_EQ(readWhole(dest / "....evil.txt"), "evil");
-    EXPECT_EQ(readWhole(dest / ".txt"), "slash");
-    // Short names of "." and "..": nothing usable, so the folders were reported.
-    EXPECT_TRUE(drive.host.showed("Folder .. cannot be created"));
+    EXPECT_EQ(readWhole(dest / "_....evil.txt"), "evil");
+    EXPECT_EQ(readWhole(dest / "_.txt"), "slash");
+    // Folders with nothing usable in their names are "_", like such files.
+    EXPECT_EQ(readWhole(dest / "_/z.txt"), "in blanks");
+    EXPECT_EQ(readWhole(dest / "_/Z.txt"), "in blanks");
+    EXPECT_FALSE(drive.host.showed("cannot be created"));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dest.path()))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
 
 }  // namespace
@@ -348,20 +463,30 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
     HfsVolume volume(dir, "space.img", 800, "Space");
     volume.addFile(":Large", std::string(200 * 1024, 'L'));
     volume.addFile(":Small", "small");
+    // MacBinary adds a header and padding that the free-space test does not
+    // count: with 8 KB free the 8,000 bytes of its forks pass the test, and
+    // the file system fills up in the middle of the copy.
+    add_macbinary_file(volume, dir, ":Tight", "Tight", "TEXTttxt", std::string(4000, 'd'), std::string(4000, 'r'));
     volume.tool({"humount"});
     OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
+    drive.ctx.state.option_flags = static_cast<std::uint16_t>((drive.ctx.state.option_flags & ~kCopyModeMask) | kCopyMacBinary);
     const std::string tiny = dir / "tiny";
     std::filesystem::create_directories(tiny);
-    if (mount("tmpfs", tiny.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
+    if (mount("tmpfs", tiny.c_str(), "tmpfs", 0, "size=12k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
     {
         const auto saved = std::filesystem::current_path();
         std::filesystem::current_path(tiny);
         drive.ctx.state.long_names_available = true;
         EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
-        EXPECT_TRUE(drive.host.showed("Not enough space on the volume."));
+        EXPECT_TRUE(drive.host.showed("Not enough space on the volume. File Large was not copied."));
         EXPECT_FALSE(std::filesystem::exists(tiny + "/Large.txt"));
-        EXPECT_EQ(readWhole(tiny + "/Small.txt"), "small");
+        EXPECT_EQ(readWhole(tiny + "/Small.txt").substr(128), "small");
+        EXPECT_TRUE(drive.host.showed("Not enough space on the volume: the PC destination is full. File Tight "
+                                      "was not copied."));
+        EXPECT_FALSE(std::filesystem::exists(tiny + "/Tight.txt"));
+        EXPECT_FALSE(drive.host.showed("could not be read"));
+        EXPECT_TRUE(drive.ctx.outcome.failureReported);
         std::filesystem::current_path(saved);
     }
     umount(tiny.c_str());

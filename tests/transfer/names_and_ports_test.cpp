@@ -13,8 +13,10 @@ TEST(PcNameGuard, NoNameFromAVolumeLeavesTheDirectory) {
     EXPECT_EQ(safe_pc_component(std::string("x\0y", 3)), "x_y");
     EXPECT_EQ(safe_pc_component("."), "_");
     EXPECT_EQ(safe_pc_component(".."), "__");
-    EXPECT_EQ(safe_pc_component("../etc"), ".._etc");
-    EXPECT_EQ(safe_pc_component("..."), "...");
+    // No name is hidden: a leading '.' gets a '_' before it.
+    EXPECT_EQ(safe_pc_component("../etc"), "_.._etc");
+    EXPECT_EQ(safe_pc_component("..."), "_...");
+    EXPECT_EQ(safe_pc_component(".txt"), "_.txt");
     EXPECT_EQ(safe_pc_component(""), "");
 }
 
