@@ -69,6 +69,20 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     EXPECT_NE(text.find("Copying directory \"Letters\" to \"Letters\"\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Mum.txt\tMum.txt\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Plain text\tPLAINTEX.txt\r\n"), std::string::npos) << text;
+
+    // Two more disks with the same names into the same folder: each run
+    // numbers from the start again, and still every earlier file stays.
+    auto files_in = [&out] {
+        std::size_t count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(out)) count += entry.is_regular_file();
+        return count;
+    };
+    const std::size_t first_disk = files_in();
+    for (int disk = 0; disk < 2; ++disk)
+        ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--pc-dir", out, "-c", "OPTIONS SHORT", "-c", "COPY /F *"}),
+                  0);
+    EXPECT_EQ(files_in(), 3 * first_disk);
+    EXPECT_EQ(slurp(out + "/PLAINTEX.txt"), "one line\n");
 }
 
 TEST_F(CopyVolumes, UnknownPortIsABadCommandLine) {
