@@ -8,7 +8,9 @@
 #include "app/menu_state.h"
 #include "core/messages.h"
 #include "core/notices.h"
+#include "transfer/copy_texts.h"
 #include "transfer/copy_to_pc.h"
+#include "transfer/dos_name.h"
 #include "transfer/output_port.h"
 #include "transfer/transfer_dialogs.h"
 #include "util/char_tables.h"
@@ -70,10 +72,13 @@ void copy_selection_to_pc(Context& ctx) {
     // Each mark is cleared as its entry is taken; the entry a stop interrupts
     // is marked again, so exactly the entries not copied stay selected.
     for (int index; (index = take_first_selected(state)) >= 0;) {
-        if (copy_entry_named(ctx, entry_name(state, static_cast<std::size_t>(index))) != kCopyDone) {
-            select_entry(state, static_cast<std::size_t>(index));
-            break;
-        }
+        const std::string name = entry_name(state, static_cast<std::size_t>(index));
+        const int result = copy_entry_named(ctx, name);
+        if (result == kCopyDone) continue;
+        select_entry(state, static_cast<std::size_t>(index));
+        // Only a catalog changed or damaged since the listing was loaded lacks a listed entry.
+        if (result == kCopyNoEntry) report_copy_failure(ctx, format_text(kListedEntryMissing, shown_mac_name(name)));
+        break;
     }
     set_status(ctx, nullptr, nullptr);
     ctx.host.invalidate_listing(kRepaintWholeListing);

@@ -335,6 +335,14 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
     for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
         if (is_selected(ctx.state, i)) still_selected.push_back(entry_name(ctx.state, i));
     EXPECT_EQ(still_selected, (std::vector<std::string>{"b", "c"}));
+    EXPECT_TRUE(ctx.outcome.failureReported);
+
+    // An entry the catalog no longer holds is reported, and the copy stops there.
+    for (auto& entry : ctx.state.entries)
+        if (entry.name() == "b") entry.bytes[ListingEntry::kNameOffset] = 'q';
+    copy_selection_to_pc(ctx);
+    EXPECT_TRUE(drive.host.showed("q is no longer on the volume; the copy stopped there."));
+    EXPECT_FALSE(fs::exists(dest / "c.txt"));
 }
 
 // A numbered name is never one already taken, not even by a file of the same
