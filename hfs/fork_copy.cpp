@@ -36,8 +36,9 @@ std::uint32_t blocksPerPiece(const HfsContext& ctx) {
     return static_cast<std::uint32_t>(std::max<std::uint64_t>(1, transferBytes / ctx.geometry.allocBlockSize));
 }
 
-// Moves the first bytes of a run (blockCount blocks from startBlock), piece
-// by piece. False when the walk must stop here (a failed PC write, or Esc).
+// Moves a run (blockCount blocks from startBlock), piece by piece, as far as
+// the fork's bytes reach. False when the walk must stop here (a failed PC
+// write, or Esc).
 bool copyRun(HfsContext& ctx, std::uint16_t startBlock, std::uint32_t blockCount, int fd, ForkWalk& walk) {
     const std::uint32_t piece = blocksPerPiece(ctx);
     for (std::uint32_t done = 0; done < blockCount && walk.remaining > 0; done += piece) {
