@@ -7,6 +7,13 @@ summary=$(mktemp)
 trap 'rm -f "$summary"' EXIT
 (cd build && ctest --output-on-failure -j2) | tee "$summary"
 
+# The engine and console tests again under AddressSanitizer and UBSan, so that
+# a stray write into a node buffer fails a test instead of a user's disk.
+cmake -S . -B build-asan -G Ninja -DKORVANE_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
+  "-DCMAKE_CXX_FLAGS=-O1 -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" >/dev/null
+cmake --build build-asan
+(cd build-asan && ctest --output-on-failure -j2) | tee -a "$summary"
+
 # The volume reader under libFuzzer with AddressSanitizer and UBSan, for a
 # bounded time, from volumes made by hfsutils.
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKORVANE_FUZZ=ON -DKORVANE_GUI=OFF \
@@ -15,5 +22,6 @@ CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKORVANE_FUZZ=ON -DKORVANE_GUI=OF
 cmake --build build-fuzz --target hfs_volume_fuzz
 bash fuzz/run_hfs_volume_fuzz.sh build-fuzz "${KORVANE_FUZZ_SECONDS:-60}"
 
-# The test count again, last, so that it closes the run's output.
+# The test counts again (plain build, then sanitizers), last, so that they
+# close the run's output.
 grep -E '^[0-9]+% tests passed' "$summary"
