@@ -25,9 +25,14 @@ bool unownedBlocksMatter(const MdbImage& mdb) {
     return (loadBE16(mdb.bytes.data() + mdb::drAtrb) & kVolumeLockBits) == 0;
 }
 
+std::string blockSpan(std::uint32_t first, std::uint32_t last) {
+    if (first == last) return "block " + std::to_string(first);
+    return "blocks " + std::to_string(first) + "-" + std::to_string(last);
+}
+
+// Opens a sentence about the blocks first..last.
 std::string blocks(std::uint32_t first, std::uint32_t last) {
-    if (first == last) return "Block " + std::to_string(first) + " is";
-    return "Blocks " + std::to_string(first) + "-" + std::to_string(last) + " are";
+    return capitalised(blockSpan(first, last)) + (first == last ? " is" : " are");
 }
 
 std::string forkTypeName(std::uint8_t forkType) { return forkType == kDataFork ? "data fork" : "resource fork"; }
@@ -102,21 +107,25 @@ public:
     // The bad-block file's records and the records that no fork reached.
     void checkUnusedRecords(const std::vector<ForkInfo>& forks) {
         const int badBlocks = addOwner("the bad-block file");
-        for (const auto& [key, record] : overflow_) {
+        for (const auto& entry : overflow_) {
+            const OverflowKey& key = entry.first;
             if (key.fileID == kBadBlockFileID) {
                 std::uint32_t ignored = 0;
-                claimRecord(record, badBlocks, "the bad-block file", ignored);
+                claimRecord(entry.second, badBlocks, "the bad-block file", ignored);
                 continue;
             }
             if (used_.contains(key)) continue;
             const auto fork = std::find_if(forks.begin(), forks.end(), [&key](const ForkInfo& f) {
                 return f.fileID == key.fileID && f.forkType == key.forkType;
             });
-            const std::string whose = fork != forks.end() ? fork->description
-                                                          : "the " + forkTypeName(key.forkType) + " of file ID " +
-                                                                    std::to_string(key.fileID) + ", which does not exist";
-            report_.add("The extents tree holds a record for " + whose + " from block " +
-                        std::to_string(key.startBlock) + " on that the fork does not use.");
+            const std::string where = " from its block " + std::to_string(key.startBlock) + " on";
+            if (fork != forks.end()) {
+                report_.add("The extents tree holds a record for " + fork->description + where +
+                            " that the fork does not need.");
+            } else {
+                report_.add("The extents tree holds a record for the " + forkTypeName(key.forkType) + " of file ID " +
+                            std::to_string(key.fileID) + where + ", but there is no such file.");
+            }
         }
     }
 
@@ -162,7 +171,7 @@ private:
             const std::uint32_t end = std::uint32_t{extent.startBlock} + extent.blockCount;
             if (end > volumeBlocks_) {
                 report_.add(capitalised(description) + " has blocks beyond the end of the volume (" +
-                            std::to_string(extent.startBlock) + "-" + std::to_string(end - 1) + " on a volume of " +
+                            blockSpan(extent.startBlock, end - 1) + " of a volume of " +
                             std::to_string(volumeBlocks_) + " blocks).");
             }
             for (std::uint32_t b = extent.startBlock; b < std::min(end, volumeBlocks_); ++b) claim(b, owner);
