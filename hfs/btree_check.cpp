@@ -42,6 +42,16 @@ bool readTreeNode(const TreeFile& tree, std::uint32_t n, NodeBuffer& node) {
 
 std::string nodeName(std::uint32_t n) { return n == 0 ? "nothing" : "node " + std::to_string(n); }
 
+std::string kindName(std::int8_t kind) {
+    switch (kind) {
+        case kLeafNode: return "a leaf node";
+        case kIndexNode: return "an index node";
+        case kHeaderNode: return "a header node";
+        case kMapNode: return "a map node";
+        default: return "a node of unknown kind " + std::to_string(kind);
+    }
+}
+
 struct LeafLinks {
     std::uint32_t node;
     std::uint32_t fLink;
@@ -163,9 +173,9 @@ private:
             return;
         }
         const bool leaf = height == 1;
-        if (nodeKind(node) != (leaf ? kLeafNode : kIndexNode)) {
-            nodeProblem(n, std::string("it should be ") + (leaf ? "a leaf" : "an index") + " node but is of kind " +
-                                   std::to_string(nodeKind(node)));
+        const std::int8_t expected = leaf ? kLeafNode : kIndexNode;
+        if (nodeKind(node) != expected) {
+            nodeProblem(n, "it should be " + kindName(expected) + " but is " + kindName(nodeKind(node)));
             return;
         }
         if (nodeHeight(node) != height) {
