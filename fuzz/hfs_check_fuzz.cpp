@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "core/quiet_host.h"
 #include "device/image_bus.h"
 #include "device/sector_io.h"
+#include "hfs/catalog_records.h"
 #include "hfs/volume_check.h"
 #include "hfs/working_copies.h"
 
