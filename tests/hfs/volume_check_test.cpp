@@ -256,6 +256,18 @@ const std::vector<DamageCase>& damageCases() {
              d.ctx().geometry.partitionSectors = 1500;
          },
          "The volume's 1594 allocation blocks (drNmAlBlks) reach past the end of its partition."},
+        {"an overflow record that its fork does not need",
+         [](Damaged& d) {
+             changeRecord(d.ctx(), find(d.ctx(), "Big", kFileEntry, folderID(d.ctx(), "Letters")), [](std::uint8_t* data) {
+                 std::uint32_t blocks = 0;
+                 for (int i = 0; i < 3; ++i) {
+                     blocks += extentDescriptor(ExtentRecordBytes(data + filrec::dataExtents, 12), i).blockCount;
+                 }
+                 storeBE32(data + filrec::dataPhysicalLength, blocks * 512);
+             });
+         },
+         "The extents tree holds a record for the data fork of file \"Big\" (ID *) from its block 3 on that the fork "
+         "does not need."},
         {"an extents record that lost its fork",
          [](Damaged& d) {
              TreeFile& tree = d.ctx().extentsTree;
