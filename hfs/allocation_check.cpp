@@ -49,6 +49,9 @@ ForkInfo treeFileFork(std::uint32_t fileID, const char* description, std::uint32
     return fork;
 }
 
+// What the bitmap says of a block against what the forks say.
+enum class BitmapState { Agrees, InUseButFree, MarkedButUnused };
+
 // Blocks that two owners claim, gathered into runs so that a shared extent
 // is one line of the report.
 struct SharedRun {
@@ -133,20 +136,23 @@ public:
         if (bitmap.size() * 8 < volumeBlocks_) return;
         std::uint32_t free = 0;
         std::uint32_t runStart = 0;
-        int runKind = 0;  // 0 none, 1 in use but marked free, 2 marked but unused
+        BitmapState runState = BitmapState::Agrees;
         int runOwner = kNoOwner;
+        // One step past the last block closes the last run.
         for (std::uint32_t b = 0; b <= volumeBlocks_; ++b) {
-            int kind = 0;
+            BitmapState state = BitmapState::Agrees;
             int owner = kNoOwner;
             if (b < volumeBlocks_) {
                 const bool marked = (bitmap[b / 8] >> (7 - b % 8) & 1) != 0;
                 owner = owners_[b];
                 free += marked ? 0 : 1;
-                kind = marked == (owner != kNoOwner) ? 0 : marked ? 2 : 1;
+                if (marked != (owner != kNoOwner)) {
+                    state = marked ? BitmapState::MarkedButUnused : BitmapState::InUseButFree;
+                }
             }
-            if (kind == runKind && owner == runOwner) continue;
-            reportBitmapRun(runKind, runOwner, runStart, b - 1);
-            runKind = kind;
+            if (state == runState && owner == runOwner) continue;
+            reportBitmapRun(runState, runOwner, runStart, b - 1);
+            runState = state;
             runOwner = owner;
             runStart = b;
         }
@@ -204,11 +210,11 @@ private:
         shared_ = {};
     }
 
-    void reportBitmapRun(int kind, int owner, std::uint32_t first, std::uint32_t last) {
-        if (kind == 1) {
+    void reportBitmapRun(BitmapState state, int owner, std::uint32_t first, std::uint32_t last) {
+        if (state == BitmapState::InUseButFree) {
             report_.add(blocks(first, last) + " used by " + ownerNames_[static_cast<std::size_t>(owner)] +
                         " but marked free in the bitmap.");
-        } else if (kind == 2 && unownedBlocksMatter_) {
+        } else if (state == BitmapState::MarkedButUnused && unownedBlocksMatter_) {
             report_.add(blocks(first, last) + " marked in use in the bitmap but not used by any file.");
         }
     }
@@ -243,11 +249,13 @@ OverflowRecords checkExtentsTree(const HfsContext& ctx, CheckReport& report) {
 
 void checkAllocation(const HfsContext& ctx, const std::vector<ForkInfo>& forks, const OverflowRecords& overflow,
                      std::span<const std::uint8_t> bitmap, CheckReport& report) {
+    std::vector<ForkInfo> all = {
+            treeFileFork(kExtentsFileID, "the extents file", ctx.mdb.extentsFileSize(), ctx.mdb.extentsExtents()),
+            treeFileFork(kCatalogFileID, "the catalog file", ctx.mdb.catalogFileSize(), ctx.mdb.catalogExtents())};
+    all.insert(all.end(), forks.begin(), forks.end());
     AllocationChecker checker(ctx, overflow, report);
-    checker.walkFork(treeFileFork(kExtentsFileID, "the extents file", ctx.mdb.extentsFileSize(), ctx.mdb.extentsExtents()));
-    checker.walkFork(treeFileFork(kCatalogFileID, "the catalog file", ctx.mdb.catalogFileSize(), ctx.mdb.catalogExtents()));
-    for (const ForkInfo& fork : forks) checker.walkFork(fork);
-    checker.checkUnusedRecords(forks);
+    for (const ForkInfo& fork : all) checker.walkFork(fork);
+    checker.checkUnusedRecords(all);
     checker.checkBitmap(bitmap);
 }
 
