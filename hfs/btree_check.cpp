@@ -52,6 +52,26 @@ std::string kindName(std::int8_t kind) {
     }
 }
 
+// Records lie one after the other from the descriptor on, at even offsets,
+// and the free space begins after the last one and before the offset table.
+bool recordsPacked(const NodeBuffer& node, std::uint16_t count) {
+    const std::size_t tableStart = kNodeSize - 2 * (std::size_t{count} + 1);
+    std::size_t previous = kNodeDescriptorSize;
+    if (recordOffset(node, 0) != previous) return false;
+    for (std::uint16_t i = 1; i <= count; ++i) {
+        const std::size_t offset = recordOffset(node, i);
+        if (offset <= previous || offset % 2 != 0 || offset > tableStart) return false;
+        previous = offset;
+    }
+    return true;
+}
+
+// Record i of a packed node, exactly as long as it is.
+std::span<const std::uint8_t> exactRecord(const NodeBuffer& node, std::uint16_t i) {
+    const std::size_t offset = recordOffset(node, i);
+    return {node.data() + offset, recordOffset(node, static_cast<std::uint16_t>(i + 1)) - offset};
+}
+
 struct LeafLinks {
     std::uint32_t node;
     std::uint32_t fLink;
@@ -186,8 +206,10 @@ private:
             nodeProblem(n, "it holds " + std::to_string(count) + " records");
             if (count > kMaxRecordsPerNode) return;
         }
+        const bool packed = recordsPacked(node, count);
+        if (!packed) nodeProblem(n, "its record offsets are out of order or outside the node");
         for (std::uint16_t i = 0; i < count; ++i) {
-            const auto record = recordBytes(node, i);
+            const auto record = packed ? exactRecord(node, i) : recordBytes(node, i);
             const auto parsed = record ? parseKey(kind_, *record) : std::nullopt;
             if (!parsed) {
                 nodeProblem(n, "record " + std::to_string(i) + " is damaged");
