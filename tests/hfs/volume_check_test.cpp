@@ -9,25 +9,16 @@
 #include "hfs/catalog_search.h"
 #include "hfs/volume_check.h"
 #include "tests/e2e/listing_fixture.h"
-#include "tests/hfs/hfs_fixture.h"
+#include "tests/hfs/check_fixture.h"
 
 namespace korvane {
 namespace {
 
+using testing::checkProblems;
 using testing::HfsVolume;
 using testing::OpenedVolume;
 using testing::readWhole;
 using testing::ScratchDir;
-
-std::vector<std::string> problemsOf(const std::string& imageSpec) {
-    OpenedVolume volume(imageSpec);
-    EXPECT_EQ(volume.open(), CatalogOpen::Complete);
-    EXPECT_TRUE(openExtentsTree(volume.ctx));
-    const CheckReport report = checkVolume(volume.ctx);
-    std::vector<std::string> problems = report.problems();
-    if (report.unlisted() > 0) problems.push_back("(more)");
-    return problems;
-}
 
 std::string joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -87,7 +78,7 @@ ScratchDir* SoundVolume::dir_ = nullptr;
 std::string* SoundVolume::image_ = nullptr;
 
 TEST_F(SoundVolume, NothingIsFound) {
-    EXPECT_EQ(joined(problemsOf(*image_)), "");
+    EXPECT_EQ(checkProblems(*image_), "");
     OpenedVolume volume(*image_);
     volume.open();
     ASSERT_TRUE(openExtentsTree(volume.ctx));
@@ -317,7 +308,7 @@ TEST(CheckCorpus, EveryBareVolumeIsSound) {
         const std::string head = readWhole(file.path().string()).substr(0, 1026);
         if (head.size() < 1026 || head.compare(1024, 2, "BD") != 0) continue;
         SCOPED_TRACE(file.path().filename().string());
-        EXPECT_EQ(joined(problemsOf(file.path().string() + ",ro")), "");
+        EXPECT_EQ(checkProblems(file.path().string() + ",ro"), "");
     }
 }
 
