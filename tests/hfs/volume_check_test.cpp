@@ -36,22 +36,21 @@ std::uint16_t freeBlocksOf(const std::string& image) {
 // other small file deleted, then the fragmented file into the holes.
 class SoundVolume : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        dir_ = new ScratchDir;
-        HfsVolume volume(*dir_, "sound.img", 800);
+    void SetUp() override {
+        HfsVolume volume(dir, "sound.img", 800);
         volume.addFolder(":Letters");
         volume.addFolder(":Letters:Old");
         volume.addFolder(":Letters:Old:Older");
         volume.addFolder(":Empty");
         for (int i = 0; i < 30; ++i) volume.addFile(":Letters:Old:note " + std::to_string(i), std::string(i * 300, 'n'));
-        const std::string forked = *dir_ / "forked.bin";
+        const std::string forked = dir / "forked.bin";
         e2e::writeMacBinary(forked, "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
         EXPECT_EQ(volume.tool({"hcopy", "-m", forked, ":Letters:"}), 0);
-        const std::string small = *dir_ / "small";
+        const std::string small = dir / "small";
         std::ofstream(small) << "s";
         std::vector<std::string> args = {"hcopy", "-r"};
         for (int i = 0; i < 120; ++i) {
-            args.push_back(*dir_ / ("s" + std::to_string(i)));
+            args.push_back(dir / ("s" + std::to_string(i)));
             std::filesystem::copy_file(small, args.back());
         }
         args.push_back(":");
@@ -63,23 +62,16 @@ protected:
         for (int i = 0; i < 120; i += 2) volume.remove(":s" + std::to_string(i));
         volume.addFile(":Letters:Big", std::string(40 * 512, 'b'));
         volume.tool({"humount"});
-        image_ = new std::string(volume.image());
-    }
-    static void TearDownTestSuite() {
-        delete image_;
-        delete dir_;
+        image = volume.image();
     }
 
-    static ScratchDir* dir_;
-    static std::string* image_;
+    ScratchDir dir;
+    std::string image;
 };
 
-ScratchDir* SoundVolume::dir_ = nullptr;
-std::string* SoundVolume::image_ = nullptr;
-
 TEST_F(SoundVolume, NothingIsFound) {
-    EXPECT_EQ(checkProblems(*image_), "");
-    OpenedVolume volume(*image_);
+    EXPECT_EQ(checkProblems(image), "");
+    OpenedVolume volume(image);
     volume.open();
     ASSERT_TRUE(openExtentsTree(volume.ctx));
     EXPECT_GE(treeLeafRecords(volume.ctx.extentsTree.header), 10u);  // "Big" lies in 40 one-block holes
@@ -286,8 +278,8 @@ bool matches(std::string_view pattern, std::string_view line) {
 TEST_F(SoundVolume, EachFaultIsNamed) {
     for (const DamageCase& damage : damageCases()) {
         SCOPED_TRACE(damage.fault);
-        const std::string copy = *dir_ / "damaged.img";
-        std::filesystem::copy_file(*image_, copy, std::filesystem::copy_options::overwrite_existing);
+        const std::string copy = dir / "damaged.img";
+        std::filesystem::copy_file(image, copy, std::filesystem::copy_options::overwrite_existing);
         OpenedVolume volume(copy);
         ASSERT_EQ(volume.open(), CatalogOpen::Complete);
         ASSERT_TRUE(openExtentsTree(volume.ctx));
