@@ -293,6 +293,11 @@ TEST_F(SoundVolume, EachFaultIsNamed) {
     }
 }
 
+// A bitmap that cannot be read is said once; the rest is still checked.
+TEST_F(SoundVolume, AnUnreadableBitmapIsSaid) {
+    EXPECT_EQ(checkProblems(image + ",bad=3"), "The volume bitmap could not be read.\n");
+}
+
 TEST(CheckCorpus, EveryBareVolumeIsSound) {
     const std::filesystem::path corpus = KORVANE_CORPUS_DIR;
     if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
