@@ -1,3 +1,4 @@
+#include "app/check_command.h"
 #include "app/command_line.h"
 #include "app/copy_commands.h"
 #include "app/dir_command.h"
@@ -28,6 +29,7 @@ void connect_command_handlers(CommandHandlers& handlers) {
     add_browse_command_handlers(handlers);
     handlers.add(CommandCode::Copy, run_copy_command);
     handlers.add(CommandCode::Options, run_options_command);
+    handlers.add(CommandCode::Check, run_check_command);
 }
 
 }  // namespace korvane

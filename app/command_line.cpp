@@ -18,6 +18,8 @@ constexpr auto kKeywords = std::to_array<std::pair<std::string_view, CommandCode
         {"VERIFY", CommandCode::Verify}, {"NEXT", CommandCode::Next},     {"LOCK", CommandCode::Lock},
         {"UNLOCK", CommandCode::Unlock}, {"MODE", CommandCode::Mode},     {"REP", CommandCode::Rep},
         {"INFO", CommandCode::Info},     {"SWAP", CommandCode::Swap},
+        // Last, so that no abbreviation of an older keyword changes its meaning.
+        {"CHECK", CommandCode::Check},
 });
 
 void apply_command_switch(char letter, std::uint16_t& flags) {

@@ -42,6 +42,7 @@ enum class CommandCode : int {
     Rep = 24,
     Info = 25,
     Swap = 26,
+    Check = 27,
 };
 
 inline constexpr std::size_t kCommandArgumentMax = 79;

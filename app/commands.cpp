@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/browse_commands.h"
+#include "app/check_command.h"
 #include "app/copy_commands.h"
 #include "app/device_commands.h"
 #include "app/listing_view.h"
@@ -143,6 +144,9 @@ CommandOutcome dispatch_command(Context& ctx, int command) {
             return CommandOutcome::Done;
         case cmd::kAttachImage:
             attach_image_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kCheckVolume:
+            run_check_command(ctx, ParsedCommand{});
             return CommandOutcome::Done;
         case cmd::kLockVolume:
             // Without a drive there is nothing to lock: the item stays as it is.

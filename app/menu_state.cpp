@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/check_command.h"
 #include "app/context.h"
 #include "app/device_commands.h"
 #include "app/listing_view.h"
@@ -22,6 +23,7 @@ constexpr auto kDriveMenu = std::to_array<MenuItemSpec>({
         {cmd::kFormat, "&Format Macintosh volume"},
         {cmd::kRenameVolume, "Re&name Macintosh volume", true},
         {cmd::kVerify, "Verify volume"},
+        {cmd::kCheckVolume, "Check volume", true},
         {cmd::kVolumeInfo, "Volume Information", true},
         kSeparator,
         {cmd::kLockVolume, "Lock volume"},
@@ -125,7 +127,8 @@ constexpr std::array<FunctionButtonSpec, kFunctionButtonCount> kButtons{{
 
 constexpr auto kSelectionCommands = std::to_array<int>({cmd::kCopyToPc, cmd::kRename, cmd::kDelete,
                                                         cmd::kChangeDirectory, cmd::kDump, cmd::kEditAttributes});
-constexpr auto kVolumeCommands = std::to_array<int>({cmd::kRenameVolume, cmd::kVolumeInfo, cmd::kMediumScanning});
+constexpr auto kVolumeCommands =
+        std::to_array<int>({cmd::kRenameVolume, cmd::kVolumeInfo, cmd::kMediumScanning, cmd::kCheckVolume});
 
 // The menu (by position) that holds a command, or -1 for none.
 int menu_of(int command) {

@@ -1,8 +1,7 @@
 #include "cli/console_host.h"
 
 #include <cctype>
-#include <istream>
-#include <ostream>
+#include <iostream>
 
 #include "cli/console_dialogs.h"
 #include "core/dialog.h"
@@ -11,6 +10,8 @@ namespace korvane {
 
 ConsoleHost::ConsoleHost(ConsoleOptions options, std::istream& in, std::ostream& err, bool interactive)
     : options_(std::move(options)), in_(in), err_(err), interactive_(interactive) {}
+
+std::ostream& ConsoleHost::out() { return out_ != nullptr ? *out_ : std::cout; }
 
 void ConsoleHost::say(const std::string& text) {
     std::string line = text;

@@ -35,6 +35,10 @@ public:
 
     const ConsoleOptions& options() const { return options_; }
     std::ostream& err() { return err_; }
+    // Where reports that are korvane-cmd's output (CHECK) go: the session's
+    // standard output once set_output has named it, std::cout before.
+    std::ostream& out();
+    void set_output(std::ostream& out) { out_ = &out; }
     bool interactive() const { return interactive_ && options_.answers == AnswerMode::AskTerminal; }
     // Writes "Korvane: " and the text as one line.
     void say(const std::string& text);
@@ -49,6 +53,7 @@ private:
     ConsoleOptions options_;
     std::istream& in_;
     std::ostream& err_;
+    std::ostream* out_ = nullptr;
     bool interactive_;
     std::string last_status_;
 };

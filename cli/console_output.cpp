@@ -25,6 +25,7 @@ constexpr const char* kCommandSummary =
         "MODE R+ | MODE R-    reset the drive before every transfer, or not\n"
         "INFO                 volume information\n"
         "SWAP name            swap the data and resource forks of a file\n"
+        "CHECK                check the volume and list its problems (changes nothing)\n"
         "HELP, ?              this list\n"
         "QUIT                 end korvane-cmd\n"
         "Keywords may be abbreviated: C is COPY, D is DIR, RE is RENAME.\n";

@@ -76,6 +76,7 @@ int run_console_session(const std::vector<std::string>& args, ConsoleStreams str
         return kExitBadCommandLine;
     }
     ConsoleHost host(parsed.arguments.console, streams.in, streams.err, streams.interactive);
+    host.set_output(streams.out);
     Context ctx(host);
     init_application(ctx, parsed.arguments);
     if (parsed.arguments.console.scan) {

@@ -2,9 +2,11 @@
 # Runs the volume fuzz target for a bounded time from a seed corpus of
 # volumes made here by hfsutils (never the shared corpus).
 # Usage: run_hfs_volume_fuzz.sh BUILD_DIR [SECONDS]
+# KORVANE_FUZZ_TARGET names another target to feed the same seeds (hfs_check_fuzz).
 set -euo pipefail
 build_dir=$1
 seconds=${2:-60}
+target=${KORVANE_FUZZ_TARGET:-hfs_volume_fuzz}
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-fuzz-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export HOME=$work  # hmount keeps its state in HOME
@@ -47,10 +49,10 @@ hcopy -r "$work/spread" ':spread'
 humount >/dev/null 2>&1 || true
 
 log=$work/fuzz.log
-if ! "$build_dir/bin/hfs_volume_fuzz" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+if ! "$build_dir/bin/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
     -artifact_prefix="$build_dir/" -print_final_stats=1 "$work/corpus" "$seeds" >"$log" 2>&1; then
   tail -n 60 "$log"
-  echo "hfs_volume_fuzz found a fault; the input is kept in $build_dir/" >&2
+  echo "$target found a fault; the input is kept in $build_dir/" >&2
   exit 1
 fi
 grep -E '^(stat::number_of_executed_units|Done)' "$log" || tail -n 3 "$log"

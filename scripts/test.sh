@@ -22,6 +22,10 @@ CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKORVANE_FUZZ=ON -DKORVANE_GUI=OF
 cmake --build build-fuzz --target hfs_volume_fuzz
 bash fuzz/run_hfs_volume_fuzz.sh build-fuzz "${KORVANE_FUZZ_SECONDS:-60}"
 
+# CHECK under the same sanitizers, from the same volumes.
+cmake --build build-fuzz --target hfs_check_fuzz
+KORVANE_FUZZ_TARGET=hfs_check_fuzz bash fuzz/run_hfs_volume_fuzz.sh build-fuzz "${KORVANE_FUZZ_SECONDS:-60}"
+
 # The test counts again (plain build, then sanitizers), last, so that they
 # close the run's output.
 grep -E '^[0-9]+% tests passed' "$summary"

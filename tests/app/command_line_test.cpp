@@ -17,6 +17,7 @@ TEST(CommandKeywords, AbbreviationsResolveToTheFirstMatchInTableOrder) {
     EXPECT_EQ(lookup_keyword("U"), CommandCode::Unlock);
     EXPECT_EQ(lookup_keyword("?"), CommandCode::Help);
     EXPECT_EQ(lookup_keyword("erase"), CommandCode::Delete);
+    EXPECT_EQ(lookup_keyword("ch"), CommandCode::Check);
     EXPECT_EQ(lookup_keyword("X"), CommandCode::None);
     EXPECT_EQ(lookup_keyword("COPYING"), CommandCode::None);
 }

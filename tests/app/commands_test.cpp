@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/check_command.h"
 #include "app/commands.h"
 #include "app/listing_view.h"
+#include "tests/hfs/hfs_fixture.h"
 #include "tests/support/scripted_host.h"
+#include "volume/discovery.h"
 
 namespace korvane {
 namespace {
@@ -114,6 +117,36 @@ TEST_F(CommandsTest, CopyWithoutDriveSaysSoAndWritesAreRefusedOn1024ByteMedia) {
     EXPECT_EQ(dispatch_command(ctx, cmd::kExit), CommandOutcome::CloseWindow);
     run(cmd::kHelpIndex);
     EXPECT_EQ(host.help_keys.back(), "");
+}
+
+TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
+    run(cmd::kCheckVolume);
+    EXPECT_EQ(host.notices.back(), "Select drive in the 'Mac Drive' menu");
+    EXPECT_TRUE(ctx.outcome.failureReported);
+
+    testing::ScratchDir dir;
+    testing::HfsVolume volume(dir, "check.img", 800);
+    volume.addFile(":one", "1");
+    volume.tool({"humount"});
+    testing::select_single_image(ctx, volume.image());
+    ASSERT_GT(analyzeVolume(ctx), 0);
+    std::vector<std::string> shown;
+    const auto keep_lines = [&shown](Dialog& dialog) {
+        shown = dynamic_cast<CheckReportDialog&>(dialog).lines;
+        return kDialogOk;
+    };
+    host.dialog_answers.push_back(keep_lines);
+    run(cmd::kCheckVolume);
+    EXPECT_EQ(shown, std::vector<std::string>{"No problems found."});
+    EXPECT_FALSE(ctx.outcome.damageFound);
+
+    storeBE16(ctx.mdb.field(mdb::drFilCnt + 2), 3);
+    host.dialog_answers.push_back(keep_lines);
+    run(cmd::kCheckVolume);
+    EXPECT_EQ(shown, (std::vector<std::string>{"The volume header counts 3 files on the volume (drFilCnt), the catalog holds 1.",
+                                               "1 problem found."}));
+    EXPECT_TRUE(ctx.outcome.damageFound);
+    EXPECT_EQ(host.dialogs.back(), "DLG_CHECK");
 }
 
 TEST_F(CommandsTest, HitTestMapsRowsAndHalves) {

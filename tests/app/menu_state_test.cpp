@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "app/check_command.h"
 #include "app/context.h"
 #include "app/device_commands.h"
 #include "app/listing_view.h"
@@ -43,15 +44,18 @@ TEST_F(MenuStateTest, MenuBarHoldsEveryCommandOnceWithTheResourceStates) {
             EXPECT_TRUE(seen.insert(item.command).second) << item.command;
         }
     }
-    // 10 + 16 + 14 + 1 items: every number from 101 to 142 but 133 and 134, and "Attach image...".
-    EXPECT_EQ(seen.size(), 41u);
+    // 10 + 16 + 14 + 1 items: every number from 101 to 142 but 133 and 134, "Attach image..." and
+    // "Check volume".
+    EXPECT_EQ(seen.size(), 42u);
     EXPECT_TRUE(seen.count(cmd::kAttachImage));
+    EXPECT_TRUE(seen.count(cmd::kCheckVolume));
     EXPECT_EQ(separators, 12);
     EXPECT_EQ(menu_bar_layout()[kFileMenuIndex].title, "&File");
     EXPECT_TRUE(menu_bar_layout().back().at_right_end);
 
     MenuState initial;
-    for (int grayed : {cmd::kRenameVolume, cmd::kVolumeInfo, cmd::kNextScreen, cmd::kPrecedingScreen, cmd::kFirstScreen})
+    for (int grayed : {cmd::kRenameVolume, cmd::kVolumeInfo, cmd::kCheckVolume, cmd::kNextScreen,
+                       cmd::kPrecedingScreen, cmd::kFirstScreen})
         EXPECT_FALSE(initial.enabled(grayed)) << grayed;
     for (int checked : {cmd::kNormalCopy, cmd::kShortListing}) EXPECT_TRUE(initial.checked(checked)) << checked;
     EXPECT_FALSE(initial.checked(cmd::kLogFile));

@@ -85,6 +85,21 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     EXPECT_EQ(slurp(out + "/PLAINTEX.txt"), "one line\n");
 }
 
+// CHECK prints one line per problem on standard output, then its verdict.
+TEST_F(CopyVolumes, CheckFindsNothingThenNamesAWrongFileCount) {
+    std::string output;
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "-c", "CHECK"}, &output), 0);
+    EXPECT_EQ(output, "No problems found.\n");
+    std::string bytes = slurp(image);
+    bytes[1024 + 0x0D] = static_cast<char>(bytes[1024 + 0x0D] + 2);  // drNmFls, low byte
+    std::ofstream(image, std::ios::binary) << bytes;
+    runProgram(dir.path(), {korvaneCmd(), image, "-c", "CH"}, &output);
+    EXPECT_EQ(output,
+              "The volume header counts 7 files in the root folder (drNmFls), the catalog holds 5.\n"
+              "1 problem found.\n");
+    EXPECT_EQ(slurp(image), bytes);  // nothing written
+}
+
 TEST_F(CopyVolumes, UnknownPortIsABadCommandLine) {
     EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--port", "LPT9", "-c", "DIR"}), 2);
     EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--port", "file", "-c", "DIR"}), 0);

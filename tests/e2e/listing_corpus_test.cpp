@@ -87,6 +87,21 @@ TEST_F(ListingCorpus, MacOs400kFloppyWithCatalogInTwoExtents) {
     EXPECT_EQ(desktop.rsrc, "321");
 }
 
+TEST_F(ListingCorpus, CheckFindsNothingOnAnyVolume) {
+    const std::filesystem::path corpus = KORVANE_CORPUS_DIR;
+    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    int checked = 0;
+    for (const auto& file : std::filesystem::directory_iterator(corpus)) {
+        if (file.path().extension() == ".md") continue;
+        SCOPED_TRACE(file.path().filename().string());
+        std::string output;
+        EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), file.path().string() + ",ro", "-c", "CHECK"}, &output), 0);
+        EXPECT_EQ(output, "No problems found.\n");
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
 TEST_F(ListingCorpus, EmptyNewfsHfsVolumeWith2048ByteBlocks) {
     CORPUS_IMAGE(image, "newfs_hfs-600k-alloc2048-empty.img");
     std::string output;

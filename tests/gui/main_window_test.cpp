@@ -6,9 +6,11 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/check_command.h"
 #include "app/listing_view.h"
 #include "app/menu_state.h"
 #include "core/messages.h"
@@ -225,6 +227,25 @@ private slots:
         testing::when_modal_opens([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Return); });
         w.close();
         QVERIFY(!w.isVisible());
+    }
+
+    // "Check volume" is grayed without a drive; its report is a scrollable
+    // text in the Windows character set, closed with Return.
+    void check_volume_report_dialog() {
+        MainWindow& w = *gui->window;
+        QCOMPARE(w.action(cmd::kCheckVolume)->text(), QString("Check volume"));
+        QVERIFY(w.menu(0)->actions().contains(w.action(cmd::kCheckVolume)));
+        QVERIFY(!w.action(cmd::kCheckVolume)->isEnabled());
+        CheckReportDialog report;
+        report.lines = {"Folder \"R\xE9sum\xE9\" (ID 16) has no thread record.", "1 problem found."};
+        QString shown;
+        testing::when_modal_opens([&shown](QWidget* dialog) {
+            shown = dialog->findChild<QPlainTextEdit*>()->toPlainText();
+            QCOMPARE(dialog->windowTitle(), QString("Check volume"));
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        QCOMPARE(gui->host.run_dialog(report), kDialogOk);
+        QCOMPARE(shown, QString::fromUtf8("Folder \"R\u00e9sum\u00e9\" (ID 16) has no thread record.\n1 problem found."));
     }
 
     void quit_dialog_help_button_opens_its_page() {

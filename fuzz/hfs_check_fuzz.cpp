@@ -1,0 +1,66 @@
+// Opens a mutated HFS image through the image bus and runs CHECK on it.
+// However ruined the volume, the check must end with a report: no crash,
+// no hang, no read outside a buffer.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "core/quiet_host.h"
+#include "device/image_bus.h"
+#include "device/sector_io.h"
+#include "hfs/catalog_records.h"
+#include "hfs/volume_check.h"
+#include "hfs/working_copies.h"
+
+namespace korvane {
+namespace {
+
+// Attaches the bytes as a write-protected image and reads its volume header.
+// False for what the program refuses before it copies a catalog: no HFS
+// header, an unusable geometry, an empty first catalog extent, or trees
+// larger than the temporary folder could be asked to hold.
+bool openVolume(HfsContext& ctx, const std::string& path, const std::uint8_t* data, std::size_t size) {
+    const int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+    if (fd < 0) return false;
+    const bool written = write(fd, data, size) == static_cast<ssize_t>(size);
+    close(fd);
+    auto bus = std::make_unique<ImageBus>();
+    bus->pause = [](std::chrono::milliseconds) {};
+    if (!written || !bus->attachImage(0, path + ",ro").empty()) return false;
+    ctx.transport = std::move(bus);
+    ctx.state.host_adapter = 0;
+    ctx.state.target_id = 0;
+    installTransferRoutine(ctx, 512);
+    DeviceRequest header;
+    header.sector = 2;
+    header.count = 1;
+    header.buffer = ctx.mdb.bytes.data();
+    return transfer(ctx, header) == 0 && deriveGeometry(ctx.mdb, 0, ctx.geometry) &&
+           extentDescriptor(ctx.mdb.catalogExtents(), 0).blockCount != 0 &&
+           ctx.mdb.catalogFileSize() <= 2 * size && ctx.mdb.extentsFileSize() <= 2 * size;
+}
+
+}  // namespace
+}  // namespace korvane
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace korvane;
+    static const std::string image = [] {
+        const char* dir = std::getenv("TMPDIR");
+        return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/korvane-check-fuzz-" +
+               std::to_string(getpid());
+    }();
+    if (size < 3 * 512) return 0;
+    QuietHost host;
+    HfsContext ctx(host);
+    if (!openVolume(ctx, image, data, size)) return 0;
+    openCatalogTree(ctx);
+    openExtentsTree(ctx);
+    checkVolume(ctx);
+    return 0;
+}

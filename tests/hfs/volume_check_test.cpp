@@ -1,0 +1,313 @@
+// CHECK on sound volumes (made by hfsutils, and the corpus made by Mac OS
+// and others) finds nothing; on damaged copies it names each fault.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "hfs/catalog_search.h"
+#include "hfs/volume_check.h"
+#include "tests/e2e/listing_fixture.h"
+#include "tests/hfs/check_fixture.h"
+
+namespace korvane {
+namespace {
+
+using testing::checkProblems;
+using testing::HfsVolume;
+using testing::OpenedVolume;
+using testing::readWhole;
+using testing::ScratchDir;
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+std::uint16_t freeBlocksOf(const std::string& image) {
+    return loadBE16(reinterpret_cast<const std::uint8_t*>(readWhole(image).data()) + 1024 + mdb::drFreeBks);
+}
+
+// A volume with nested folders, many files, a file with both forks, a
+// fragmented file with extents-overflow records and a catalog beyond its
+// three extents: small files, a filler for the rest of the volume, every
+// other small file deleted, then the fragmented file into the holes.
+class SoundVolume : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HfsVolume volume(dir, "sound.img", 800);
+        volume.addFolder(":Letters");
+        volume.addFolder(":Letters:Old");
+        volume.addFolder(":Letters:Old:Older");
+        volume.addFolder(":Empty");
+        for (int i = 0; i < 30; ++i) volume.addFile(":Letters:Old:note " + std::to_string(i), std::string(i * 300, 'n'));
+        const std::string forked = dir / "forked.bin";
+        e2e::writeMacBinary(forked, "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
+        EXPECT_EQ(volume.tool({"hcopy", "-m", forked, ":Letters:"}), 0);
+        const std::string small = dir / "small";
+        std::ofstream(small) << "s";
+        std::vector<std::string> args = {"hcopy", "-r"};
+        for (int i = 0; i < 120; ++i) {
+            args.push_back(dir / ("s" + std::to_string(i)));
+            std::filesystem::copy_file(small, args.back());
+        }
+        args.push_back(":");
+        EXPECT_EQ(volume.tool(args), 0);
+        volume.tool({"humount"});
+        const std::uint16_t room = freeBlocksOf(volume.image());
+        volume.tool({"hmount", volume.image()});
+        volume.addFile(":filler", std::string(room * 512u, 'f'));
+        for (int i = 0; i < 120; i += 2) volume.remove(":s" + std::to_string(i));
+        volume.addFile(":Letters:Big", std::string(40 * 512, 'b'));
+        volume.tool({"humount"});
+        image = volume.image();
+    }
+
+    ScratchDir dir;
+    std::string image;
+};
+
+TEST_F(SoundVolume, NothingIsFound) {
+    EXPECT_EQ(checkProblems(image), "");
+    OpenedVolume volume(image);
+    volume.open();
+    ASSERT_TRUE(openExtentsTree(volume.ctx));
+    EXPECT_GE(treeLeafRecords(volume.ctx.extentsTree.header), 10u);  // "Big" lies in 40 one-block holes
+}
+
+// --- damage ----------------------------------------------------------------
+// Each fault is poked into a copy of the sound volume: into the image (the
+// bitmap), the volume header image, or the trees' working copies, which is
+// what the check reads.
+
+struct Damaged {
+    OpenedVolume& volume;
+    std::string image;
+    HfsContext& ctx() { return volume.ctx; }
+};
+
+FoundEntry find(HfsContext& ctx, std::string_view name, int kind, std::uint32_t parent) {
+    const auto found = findEntry(ctx, name, kind, parent);
+    EXPECT_TRUE(found) << name;
+    return found.value_or(FoundEntry{});
+}
+
+std::uint32_t folderID(HfsContext& ctx, std::string_view name) {
+    return loadBE32(find(ctx, name, kDirectoryEntry, kRootDirectoryID).data, dirrec::dirID);
+}
+
+// Changes the bytes of a found record's data in the catalog working copy.
+void changeRecord(HfsContext& ctx, const FoundEntry& found, const std::function<void(std::uint8_t*)>& change) {
+    NodeBuffer node = ctx.catalogTree.node;
+    change(node.data() + (found.data.data() - ctx.catalogTree.node.data()));
+    ASSERT_TRUE(writeNode(ctx.catalogTree, found.node, node));
+}
+
+void changeNode(TreeFile& tree, std::uint32_t n, const std::function<void(NodeBuffer&)>& change) {
+    ASSERT_TRUE(readNode(tree, n));
+    NodeBuffer node = tree.node;
+    change(node);
+    ASSERT_TRUE(writeNode(tree, n, node));
+}
+
+void setOffset(NodeBuffer& node, std::uint16_t i, std::uint16_t offset) {
+    storeBE16(node.data() + kNodeSize - 2 - 2 * i, offset);
+}
+
+// Takes record i out of a node, closing the gap.
+void removeRecord(NodeBuffer& node, std::uint16_t i) {
+    const std::uint16_t count = nodeRecordCount(node);
+    const std::uint16_t start = recordOffset(node, i);
+    const std::uint16_t end = recordOffset(node, static_cast<std::uint16_t>(i + 1));
+    std::memmove(node.data() + start, node.data() + end, recordOffset(node, count) - end);
+    for (std::uint16_t j = i; j < count; ++j) {
+        setOffset(node, j, static_cast<std::uint16_t>(recordOffset(node, static_cast<std::uint16_t>(j + 1)) - (end - start)));
+    }
+    setOffset(node, count, 0);
+    storeBE16(node.data() + 10, static_cast<std::uint16_t>(count - 1));
+}
+
+void addToField32(std::uint8_t* field, std::int32_t delta) { storeBE32(field, loadBE32(field) + delta); }
+void addToField16(std::uint8_t* field, std::int16_t delta) {
+    storeBE16(field, static_cast<std::uint16_t>(loadBE16(field) + delta));
+}
+
+std::uint16_t firstBlockOf(HfsContext& ctx, std::string_view rootFile) {
+    return extentDescriptor(ExtentRecordBytes(find(ctx, rootFile, kFileEntry, kRootDirectoryID).data.data() +
+                                              filrec::dataExtents, 12), 0).startBlock;
+}
+
+struct DamageCase {
+    const char* fault;
+    std::function<void(Damaged&)> poke;
+    const char* expected;  // a problem the report must hold, as it stands
+};
+
+const std::vector<DamageCase>& damageCases() {
+    static const std::vector<DamageCase> cases = {
+        {"wrong drFreeBks", [](Damaged& d) { addToField16(d.ctx().mdb.field(mdb::drFreeBks), -3); },
+         "The volume header counts * free blocks (drFreeBks), the bitmap *."},
+        {"a bitmap bit cleared under a file",
+         [](Damaged& d) {
+             const std::uint16_t block = firstBlockOf(d.ctx(), "s1");
+             std::fstream image(d.image, std::ios::in | std::ios::out | std::ios::binary);
+             const std::streamoff at = d.ctx().mdb.bitmapStart() * 512 + block / 8;
+             image.seekg(at);
+             char byte = 0;
+             image.get(byte);
+             image.seekp(at);
+             image.put(static_cast<char>(byte & ~(0x80 >> (block % 8))));
+         },
+         "Block * is used by the data fork of file \"s1\" (ID *) but marked free in the bitmap."},
+        {"two files sharing a block",
+         [](Damaged& d) {
+             const std::uint16_t block = firstBlockOf(d.ctx(), "s1");
+             changeRecord(d.ctx(), find(d.ctx(), "s3", kFileEntry, kRootDirectoryID),
+                          [block](std::uint8_t* data) { storeBE16(data + filrec::dataExtents, block); });
+         },
+         "Block * is used by both the data fork of file \"s1\" (ID *) and the data fork of file \"s3\" (ID *)."},
+        {"an extent beyond the volume",
+         [](Damaged& d) {
+             const std::uint16_t end = d.ctx().mdb.allocationBlocks();
+             changeRecord(d.ctx(), find(d.ctx(), "s5", kFileEntry, kRootDirectoryID),
+                          [end](std::uint8_t* data) { storeBE16(data + filrec::dataExtents, end); });
+         },
+         "The data fork of file \"s5\" (ID *) has blocks beyond the end of the volume (block * of a volume of * blocks)."},
+        {"two leaf records swapped",
+         [](Damaged& d) {
+             TreeFile& tree = d.ctx().catalogTree;
+             changeNode(tree, treeFirstLeaf(tree.header), [](NodeBuffer& node) {
+                 const std::uint16_t second = recordOffset(node, 1);
+                 setOffset(node, 1, recordOffset(node, 2));
+                 setOffset(node, 2, second);
+             });
+         },
+         "Catalog node *: record 2 is out of order."},
+        {"a broken bLink",
+         [](Damaged& d) {
+             TreeFile& tree = d.ctx().catalogTree;
+             ASSERT_TRUE(readNode(tree, treeFirstLeaf(tree.header)));
+             changeNode(tree, nodeFLink(tree.node), [](NodeBuffer& node) { storeBE32(node.data() + 4, 0); });
+         },
+         "Catalog node *: its backward link (bLink) points to nothing instead of node *."},
+        {"an index key that differs from its child's first key",
+         [](Damaged& d) {
+             TreeFile& tree = d.ctx().catalogTree;
+             changeNode(tree, treeRootNode(tree.header), [](NodeBuffer& node) {
+                 ASSERT_EQ(nodeKind(node), kIndexNode);
+                 // The last record's key: one letter later sorts still before nothing.
+                 const std::uint16_t last = static_cast<std::uint16_t>(nodeRecordCount(node) - 1);
+                 std::uint8_t* key = node.data() + recordOffset(node, last);
+                 ASSERT_GT(key[6], 0);
+                 ++key[6 + key[6]];
+             });
+         },
+         "Catalog node *: its first key differs from the index key that points to it."},
+        {"wrong leafRecords",
+         [](Damaged& d) {
+             TreeFile& tree = d.ctx().catalogTree;
+             addToField32(tree.header.data() + header::leafRecords, 1);
+             ASSERT_TRUE(writeNode(tree, 0, tree.header));
+         },
+         "Catalog header: leafRecords is *, the leaves hold *."},
+        {"wrong freeNodes",
+         [](Damaged& d) {
+             TreeFile& tree = d.ctx().catalogTree;
+             addToField32(tree.header.data() + header::freeNodes, -1);
+             ASSERT_TRUE(writeNode(tree, 0, tree.header));
+         },
+         "Catalog header: freeNodes is *, the node map leaves * nodes free."},
+        {"a missing thread",
+         [](Damaged& d) {
+             const FoundEntry thread = find(d.ctx(), "", kDirectoryThread, folderID(d.ctx(), "Empty"));
+             changeNode(d.ctx().catalogTree, thread.node, [&](NodeBuffer& node) { removeRecord(node, thread.index); });
+         },
+         "Folder \"Empty\" (ID *) has no thread record."},
+        {"a wrong valence",
+         [](Damaged& d) {
+             changeRecord(d.ctx(), find(d.ctx(), "Letters", kDirectoryEntry, kRootDirectoryID),
+                          [](std::uint8_t* data) { addToField16(data + dirrec::valence, 1); });
+         },
+         "Folder \"Letters\" (ID *) counts 4 entries (valence) but holds 3."},
+        {"wrong drNmFls", [](Damaged& d) { addToField16(d.ctx().mdb.field(mdb::drNmFls), 1); },
+         "The volume header counts 62 files in the root folder (drNmFls), the catalog holds 61."},
+        {"a volume longer than its partition",
+         [](Damaged& d) {
+             d.ctx().geometry.partitionStart = 0;
+             d.ctx().geometry.partitionSectors = 1500;
+         },
+         "The volume's 1594 allocation blocks (drNmAlBlks) reach past the end of its partition."},
+        {"an overflow record that its fork does not need",
+         [](Damaged& d) {
+             changeRecord(d.ctx(), find(d.ctx(), "Big", kFileEntry, folderID(d.ctx(), "Letters")), [](std::uint8_t* data) {
+                 std::uint32_t blocks = 0;
+                 for (int i = 0; i < 3; ++i) {
+                     blocks += extentDescriptor(ExtentRecordBytes(data + filrec::dataExtents, 12), i).blockCount;
+                 }
+                 storeBE32(data + filrec::dataPhysicalLength, blocks * 512);
+             });
+         },
+         "The extents tree holds a record for the data fork of file \"Big\" (ID *) from its block 3 on that the fork "
+         "does not need."},
+        {"an extents record that lost its fork",
+         [](Damaged& d) {
+             TreeFile& tree = d.ctx().extentsTree;
+             changeNode(tree, treeLastLeaf(tree.header), [](NodeBuffer& node) {
+                 const std::uint16_t last = static_cast<std::uint16_t>(nodeRecordCount(node) - 1);
+                 addToField32(node.data() + recordOffset(node, last) + 2, 1000);
+             });
+         },
+         "The extents tree holds a record for the data fork of file ID * from its block * on, but there is no such file."},
+    };
+    return cases;
+}
+
+// A problem line matches a pattern in which "*" stands for any text.
+bool matches(std::string_view pattern, std::string_view line) {
+    const std::size_t star = pattern.find('*');
+    if (star == std::string_view::npos) return pattern == line;
+    if (line.substr(0, star) != pattern.substr(0, star)) return false;
+    for (std::size_t at = star; at <= line.size(); ++at) {
+        if (matches(pattern.substr(star + 1), line.substr(at))) return true;
+    }
+    return false;
+}
+
+TEST_F(SoundVolume, EachFaultIsNamed) {
+    for (const DamageCase& damage : damageCases()) {
+        SCOPED_TRACE(damage.fault);
+        const std::string copy = dir / "damaged.img";
+        std::filesystem::copy_file(image, copy, std::filesystem::copy_options::overwrite_existing);
+        OpenedVolume volume(copy);
+        ASSERT_EQ(volume.open(), CatalogOpen::Complete);
+        ASSERT_TRUE(openExtentsTree(volume.ctx));
+        Damaged damaged{volume, copy};
+        damage.poke(damaged);
+        const CheckReport report = checkVolume(volume.ctx);
+        const auto& problems = report.problems();
+        EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
+                                [&](const std::string& line) { return matches(damage.expected, line); }))
+            << joined(problems);
+    }
+}
+
+// A bitmap that cannot be read is said once; the rest is still checked.
+TEST_F(SoundVolume, AnUnreadableBitmapIsSaid) {
+    EXPECT_EQ(checkProblems(image + ",bad=3"), "The volume bitmap could not be read.\n");
+}
+
+TEST(CheckCorpus, EveryBareVolumeIsSound) {
+    const std::filesystem::path corpus = KORVANE_CORPUS_DIR;
+    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    for (const auto& file : std::filesystem::directory_iterator(corpus)) {
+        const std::string head = readWhole(file.path().string()).substr(0, 1026);
+        if (head.size() < 1026 || head.compare(1024, 2, "BD") != 0) continue;
+        SCOPED_TRACE(file.path().filename().string());
+        EXPECT_EQ(checkProblems(file.path().string() + ",ro"), "");
+    }
+}
+
+}  // namespace
+}  // namespace korvane
