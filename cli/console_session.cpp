@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "cli/console_host.h"
 #include "cli/console_output.h"
+#include "core/notices.h"
 #include "util/pc_names.h"
 
 namespace korvane {
@@ -77,11 +78,18 @@ int run_console_session(const std::vector<std::string>& args, ConsoleStreams str
     }
     ConsoleHost host(parsed.arguments.console, streams.in, streams.err, streams.interactive);
     Context ctx(host);
-    init_application(ctx, parsed.arguments);
-    if (parsed.arguments.console.scan) {
-        print_bus_scan(ctx, host, streams.out);
-    } else {
-        run_lines(ctx, host, streams);
+    try {
+        init_application(ctx, parsed.arguments);
+        if (parsed.arguments.console.scan) {
+            print_bus_scan(ctx, host, streams.out);
+        } else {
+            run_lines(ctx, host, streams);
+        }
+    } catch (const FatalError& error) {
+        // Nothing else of the shutdown runs after a fatal error.
+        streams.out << std::flush;
+        report_fatal_error(ctx, error);
+        return kExitFatal;
     }
     shutdown_application(ctx);
     streams.out << std::flush;

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "core/fatal_error.h"
+
 namespace korvane {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFatal = 1;  // after a fatal notice (std::exit inside fatal_notice)
+// kExitFatal (1, core/fatal_error.h): a fatal error ended the run
 inline constexpr int kExitBadCommandLine = 2;
 
 struct ConsoleStreams {
