@@ -86,6 +86,7 @@ const CommandHandler* CommandHandlers::find(CommandCode code) const {
 
 LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std::string_view line,
                              ParsedCommand& parsed) {
+    ctx.unmatched_name.clear();
     parsed = parse_command(line, ctx.state.option_flags);
     if (parsed.keyword.empty()) return LineOutcome::Empty;
     if (parsed.code == CommandCode::None) return LineOutcome::UnknownKeyword;
