@@ -61,6 +61,7 @@ void change_directory_command(Context& ctx) {
     const int folder = first_selected_folder(ctx.state, -1);
     if (folder < 0) {
         set_status(ctx, message(kNoSelectionText).data(), nullptr);
+        ctx.outcome.failureReported = true;
         return;
     }
     enter_folder(ctx, static_cast<std::size_t>(folder));
@@ -95,6 +96,7 @@ void brute_force_command(Context& ctx) {
     state.volume_start = found;
     if (found <= 0) {
         show_notice(ctx, std::string(message(kNoHeaderFoundText)));
+        ctx.outcome.failureReported = true;
         return;
     }
     openFoundVolume(ctx, found);

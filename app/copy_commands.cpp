@@ -64,6 +64,7 @@ void copy_selection_to_pc(Context& ctx) {
     std::vector<std::string> names = selected_names(state);
     if (names.empty()) {
         show_notice(ctx, std::string(message(18)));
+        ctx.outcome.failureReported = true;
         return;
     }
     if (ctx.log.is_open()) ctx.log.write("Mac->PC\n");

@@ -196,6 +196,8 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
             {{"DIR zz*"}, 4, "Korvane: No entry matches \"zz*\"\n"},
             {{"COPY Nothing"}, 4, "Korvane: No entry matches \"Nothing\"\n"},
             {{"INFO"}, 4, "Korvane: INFO is not available in this version of Korvane\n"},
+            {{"COPY"}, 4, "Korvane: No selected file or folder. Please select an item to copy toward the PC\n"},
+            {{"CD"}, 4, ""},  // the status line asks for a selection
     };
     for (const Case& c : cases) {
         ScratchDir pc;
