@@ -78,6 +78,7 @@ void print_bus_scan(Context& ctx, ConsoleHost& host, std::ostream& out) {
     const auto& scan = ctx.startup.hooks.bus_scan_lines;
     if (!scan) {
         host.say("--scan is not available in this version of Korvane");
+        ctx.outcome.failureReported = true;
         return;
     }
     for (const std::string& line : scan(ctx)) out << line << '\n';

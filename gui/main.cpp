@@ -2,6 +2,7 @@
 // adds the menus, the buttons and the listing around them.
 
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,12 @@ int main(int argc, char* argv[]) {
     app.attach(ctx);
 
     try {
-        if (!korvane::init_application(ctx, args, korvane::FrontEnd::Window)) return 2;
+        const korvane::ParsedLaunch launch = korvane::parse_launch_arguments(args, korvane::FrontEnd::Window);
+        if (!launch.ok()) {
+            std::cerr << "korvane: " << launch.error << '\n';
+            return 2;
+        }
+        korvane::init_application(ctx, launch.arguments);
     } catch (const korvane::FatalError& error) {
         end_after_fatal_error(ctx, error);
     }
