@@ -94,8 +94,8 @@ TEST(CommandExecution, ReportsUnknownMissingAndGuardedCommands) {
 }
 
 // Every keyword whose row writes to the medium meets the guard before its
-// handler, FORMAT and SWAP included; no other keyword does. A refusal, a
-// missing handler's absence aside, is a failure of the run.
+// handler, FORMAT and SWAP included; no other keyword does. A refusal is a
+// failure of the run, and so is a command that needs a volume when none is open.
 TEST(CommandExecution, TheWriteGuardRunsBeforeEveryKeywordThatWrites) {
     korvane::testing::ScriptedHost host;
     Context ctx(host);
