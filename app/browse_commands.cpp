@@ -27,8 +27,6 @@ void repaint_all(Context& ctx) {
     ctx.host.invalidate_listing(kRepaintAll);
 }
 
-bool volume_open(const Context& ctx) { return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0; }
-
 // After a move: the new directory's listing, the menus, the whole window.
 void show_new_directory(Context& ctx) {
     reload_listing(ctx);
@@ -45,6 +43,10 @@ void enter_folder(Context& ctx, std::size_t index) {
 
 }  // namespace
 
+bool volume_is_open(const Context& ctx) {
+    return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0 && ctx.catalogTree.isOpen();
+}
+
 void reload_listing(Context& ctx, std::string_view pc_pattern) {
     ctx.state.first_shown = 0;
     ctx.state.end_shown = 0;
@@ -59,6 +61,7 @@ void change_directory_command(Context& ctx) {
     const int folder = first_selected_folder(ctx.state, -1);
     if (folder < 0) {
         set_status(ctx, message(kNoSelectionText).data(), nullptr);
+        ctx.outcome.failureReported = true;
         return;
     }
     enter_folder(ctx, static_cast<std::size_t>(folder));
@@ -70,14 +73,14 @@ void enter_folder_at(Context& ctx, std::size_t index) {
 }
 
 void return_to_root_command(Context& ctx) {
-    if (!volume_open(ctx) || ctx.state.current_dir_id <= kRootDirectoryID) return;
+    if (!volume_is_open(ctx) || ctx.state.current_dir_id <= kRootDirectoryID) return;
     deselect_all(ctx.state);
     changeToRoot(ctx);
     show_new_directory(ctx);
 }
 
 void return_to_parent_command(Context& ctx) {
-    if (!volume_open(ctx) || ctx.state.current_dir_id <= kRootDirectoryID) return;
+    if (!volume_is_open(ctx) || ctx.state.current_dir_id <= kRootDirectoryID) return;
     deselect_all(ctx.state);
     changeToParent(ctx);
     show_new_directory(ctx);
@@ -93,6 +96,7 @@ void brute_force_command(Context& ctx) {
     state.volume_start = found;
     if (found <= 0) {
         show_notice(ctx, std::string(message(kNoHeaderFoundText)));
+        ctx.outcome.failureReported = true;
         return;
     }
     openFoundVolume(ctx, found);

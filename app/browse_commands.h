@@ -11,6 +11,9 @@
 
 namespace korvane {
 
+// Whether a drive is selected and its Macintosh volume is open.
+bool volume_is_open(const Context& ctx);
+
 // Reloads the current directory's listing, optionally filtered by a name
 // pattern typed on the PC side; the view starts again at the first entry.
 void reload_listing(Context& ctx, std::string_view pc_pattern = {});

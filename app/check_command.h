@@ -14,11 +14,6 @@
 
 namespace korvane {
 
-namespace cmd {
-// "Check volume" of the "Mac Drive" menu.
-inline constexpr int kCheckVolume = 151;
-}  // namespace cmd
-
 // The report: the window shows its lines in a scrollable text, korvane-cmd
 // prints them on standard output. The lines are in the Windows character set.
 class CheckReportDialog : public Dialog {

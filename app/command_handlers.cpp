@@ -23,7 +23,8 @@ void set_reset_mode(Context& ctx, const ParsedCommand& command) {
 // Each layer adds its commands here, one line per handler, as it lands:
 //   handlers.add(CommandCode::Dir, run_dir_command);
 void connect_command_handlers(CommandHandlers& handlers) {
-    // RENAME, LABEL, DELETE, MCOPY, MD and ATTRIB pass the write guard first.
+    // Every keyword whose row in the command table writes to the medium
+    // passes the write guard first.
     handlers.write_guard = [](Context& ctx) { return checkWritable(ctx); };
     handlers.add(CommandCode::Mode, set_reset_mode);
     add_browse_command_handlers(handlers);

@@ -1,26 +1,11 @@
 #include "app/command_line.h"
 
-#include <array>
 #include <cctype>
-#include <utility>
+
+#include "app/browse_commands.h"
 
 namespace korvane {
 namespace {
-
-// Searched in this order: the first entry that begins with the typed word wins.
-constexpr auto kKeywords = std::to_array<std::pair<std::string_view, CommandCode>>({
-        {"COPY", CommandCode::Copy},     {"CD", CommandCode::Cd},         {"DIR", CommandCode::Dir},
-        {"HELP", CommandCode::Help},     {"?", CommandCode::Help},        {"QUIT", CommandCode::Quit},
-        {"TYPE", CommandCode::Type},     {"CLS", CommandCode::Cls},       {"LOG", CommandCode::Log},
-        {"FORMAT", CommandCode::Format}, {"RENAME", CommandCode::Rename}, {"LABEL", CommandCode::Label},
-        {"DELETE", CommandCode::Delete}, {"ERASE", CommandCode::Delete},  {"MCOPY", CommandCode::MCopy},
-        {"MD", CommandCode::Md},         {"ATTRIB", CommandCode::Attrib}, {"OPTIONS", CommandCode::Options},
-        {"VERIFY", CommandCode::Verify}, {"NEXT", CommandCode::Next},     {"LOCK", CommandCode::Lock},
-        {"UNLOCK", CommandCode::Unlock}, {"MODE", CommandCode::Mode},     {"REP", CommandCode::Rep},
-        {"INFO", CommandCode::Info},     {"SWAP", CommandCode::Swap},
-        // Last, so that no abbreviation of an older keyword changes its meaning.
-        {"CHECK", CommandCode::Check},
-});
 
 void apply_command_switch(char letter, std::uint16_t& flags) {
     switch (std::toupper(static_cast<unsigned char>(letter))) {
@@ -37,35 +22,16 @@ void apply_command_switch(char letter, std::uint16_t& flags) {
 
 bool is_keyword_char(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '?'; }
 
-// Codes that exist only so that old scripts keep running.
-bool does_nothing(CommandCode code) {
-    return code == CommandCode::Type || code == CommandCode::Cls || code == CommandCode::Next ||
-           code == CommandCode::Rep;
-}
-
-bool changes_volume(CommandCode code) {
-    const int number = static_cast<int>(code);
-    return number >= static_cast<int>(CommandCode::Rename) && number <= static_cast<int>(CommandCode::Attrib);
-}
-
 }  // namespace
 
 CommandCode lookup_keyword(std::string_view word) {
-    if (word.empty()) return CommandCode::None;
-    std::string upper(word);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const auto& [keyword, code] : kKeywords) {
-        if (keyword.starts_with(upper)) return code;
-    }
-    return CommandCode::None;
+    const CommandRow* row = row_for_keyword(word);
+    return row == nullptr ? CommandCode::None : row->code;
 }
 
 std::string_view keyword_of(CommandCode code) {
-    if (code == CommandCode::CdParent || code == CommandCode::CdRoot) code = CommandCode::Cd;
-    for (const auto& [keyword, entry] : kKeywords) {
-        if (entry == code) return keyword;
-    }
-    return {};
+    const CommandRow* row = row_for_code(code);
+    return row == nullptr ? std::string_view() : row->keyword;
 }
 
 ParsedCommand parse_command(std::string_view line, std::uint16_t& option_flags) {
@@ -120,13 +86,19 @@ const CommandHandler* CommandHandlers::find(CommandCode code) const {
 
 LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std::string_view line,
                              ParsedCommand& parsed) {
+    ctx.unmatched_name.clear();
     parsed = parse_command(line, ctx.state.option_flags);
     if (parsed.keyword.empty()) return LineOutcome::Empty;
     if (parsed.code == CommandCode::None) return LineOutcome::UnknownKeyword;
-    if (does_nothing(parsed.code)) return LineOutcome::Executed;
+    const CommandRow& row = *row_for_code(parsed.code);
+    if (row.does_nothing()) return LineOutcome::Executed;
     const CommandHandler* handler = handlers.find(parsed.code);
     if (handler == nullptr) return LineOutcome::NotAvailable;
-    if (changes_volume(parsed.code) && handlers.write_guard && !handlers.write_guard(ctx)) return LineOutcome::Dropped;
+    if (row.writes() && handlers.write_guard && !handlers.write_guard(ctx)) {
+        ctx.outcome.failureReported = true;
+        return LineOutcome::Dropped;
+    }
+    if (row.needs_volume() && !volume_is_open(ctx)) ctx.outcome.failureReported = true;
     (*handler)(ctx, parsed);
     return LineOutcome::Executed;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Korvane's DOS-like command language: a keyword (abbreviations accepted), up
-// to two arguments and option switches. Parsing applies the switches to
-// option_flags; execution looks the keyword's code up in a table of handlers
-// that each layer fills with its own commands (app/command_handlers.cpp).
+// to two arguments and option switches. The keywords and what they are like
+// come from the command table (app/command_table.h). Parsing applies the
+// switches to option_flags; execution looks the keyword's code up in a table
+// of handlers that each layer fills with its own commands
+// (app/command_handlers.cpp).
 
 #include <cstdint>
 #include <functional>
@@ -10,40 +12,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/command_table.h"
 #include "app/context.h"
 
 namespace korvane {
-
-enum class CommandCode : int {
-    None = 0,
-    Copy = 1,
-    Cd = 2,
-    CdParent = 3,
-    CdRoot = 4,
-    Dir = 5,
-    Help = 6,
-    Quit = 7,
-    Type = 8,
-    Cls = 9,
-    Log = 10,
-    Format = 11,
-    Rename = 12,
-    Label = 13,
-    Delete = 14,
-    MCopy = 15,
-    Md = 16,
-    Attrib = 17,
-    Options = 18,
-    Verify = 19,
-    Next = 20,
-    Lock = 21,
-    Unlock = 22,
-    Mode = 23,
-    Rep = 24,
-    Info = 25,
-    Swap = 26,
-    Check = 27,
-};
 
 inline constexpr std::size_t kCommandArgumentMax = 79;
 
@@ -54,10 +26,10 @@ struct ParsedCommand {
     std::string second;
 };
 
-// The first keyword of the table that begins with the word (upper-cased):
-// "C" is COPY, "D" DIR, "RE" RENAME. None when nothing matches.
+// The code of the first keyword of the table that begins with the word
+// (upper-cased): "C" is COPY, "D" DIR, "RE" RENAME. None when nothing matches.
 CommandCode lookup_keyword(std::string_view word);
-// The keyword of a code as the table spells it ("CD" for the three CD codes).
+// The keyword of a code as the table spells it ("CD .." for the parent).
 std::string_view keyword_of(CommandCode code);
 
 // Parses one line. Switches (/B /D /R /E /A /S /F, also with "-") change
@@ -72,8 +44,8 @@ class CommandHandlers {
 public:
     void add(CommandCode code, CommandHandler handler) { handlers_[code] = std::move(handler); }
     const CommandHandler* find(CommandCode code) const;
-    // Codes 12-17 change the volume: the write guard runs first and may
-    // drop the command. Empty: no guard (no device layer yet).
+    // Runs before every command whose row writes to the medium and may drop
+    // it. Empty: no guard (no device layer yet).
     std::function<bool(Context&)> write_guard;
 
 private:
@@ -86,7 +58,7 @@ void connect_command_handlers(CommandHandlers& handlers);
 enum class LineOutcome {
     Empty,           // nothing but blanks (or no letter to start a keyword)
     Executed,        // the handler ran (or the keyword does nothing by design)
-    Dropped,         // the write guard refused the command
+    Dropped,         // the write guard refused the command (a failure of the run)
     UnknownKeyword,  // no keyword matched; the switches still took effect
     NotAvailable,    // the keyword is known but this build has no handler for it
 };

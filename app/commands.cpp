@@ -5,6 +5,7 @@
 
 #include "app/browse_commands.h"
 #include "app/check_command.h"
+#include "app/command_table.h"
 #include "app/copy_commands.h"
 #include "app/device_commands.h"
 #include "app/listing_view.h"
@@ -112,23 +113,23 @@ void change_selection(Context& ctx, Change change) {
 }  // namespace
 
 bool is_write_guarded(int command) {
-    switch (command) {
-        case cmd::kFormat:
-        case cmd::kRenameVolume:
-        case cmd::kCopyToMac:
-        case cmd::kMakeDirectory:
-        case cmd::kDelete:
-        case cmd::kRename:
-            return true;
-        default:
-            return false;
-    }
+    const CommandRow* row = row_for_menu_command(command);
+    return row != nullptr && row->writes();
 }
 
 bool write_guard_passes(Context& ctx) { return checkWritable(ctx); }
 
 CommandOutcome dispatch_command(Context& ctx, int command) {
-    if (is_write_guarded(command) && !write_guard_passes(ctx)) return CommandOutcome::Done;
+    if (is_write_guarded(command) && !write_guard_passes(ctx)) {
+        ctx.outcome.failureReported = true;
+        return CommandOutcome::Done;
+    }
+    const CommandRow* row = row_for_menu_command(command);
+    if (row != nullptr && row->needs_volume() && !volume_is_open(ctx)) ctx.outcome.failureReported = true;
+    return run_menu_command(ctx, command);
+}
+
+CommandOutcome run_menu_command(Context& ctx, int command) {
     switch (command) {
         case cmd::kExit:
             return CommandOutcome::CloseWindow;

@@ -2,6 +2,8 @@
 // The one context of a Korvane process: every record of every subsystem.
 // Created by the front end at start and handed down by reference.
 
+#include <string>
+
 #include "app/menu_state.h"
 #include "app/startup_hooks.h"
 #include "transfer/transfer_context.h"
@@ -18,6 +20,12 @@ struct Context : TransferContext {
     // The enabled, grayed and checked states of the menus and function
     // buttons (app/menu_state.h); the window applies them after each command.
     MenuState menus;
+
+    // Set by COPY, CD and DIR of the command language when the name typed
+    // matched no entry of the current folder of an open volume: korvane-cmd
+    // says so and counts it as a failure, the window keeps silent. Cleared
+    // when the next line starts.
+    std::string unmatched_name;
 };
 
 }  // namespace korvane

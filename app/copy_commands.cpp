@@ -3,9 +3,11 @@
 #include <cctype>
 #include <string>
 
+#include "app/browse_commands.h"
 #include "app/commands.h"
 #include "app/listing_view.h"
 #include "app/menu_state.h"
+#include "app/typed_names.h"
 #include "core/messages.h"
 #include "core/notices.h"
 #include "transfer/copy_texts.h"
@@ -13,7 +15,6 @@
 #include "transfer/dos_name.h"
 #include "transfer/output_port.h"
 #include "transfer/transfer_dialogs.h"
-#include "util/char_tables.h"
 #include "util/drives.h"
 
 namespace korvane {
@@ -29,14 +30,6 @@ bool destination_chosen(Context& ctx) {
     if (ctx.menus.checked(cmd::kUseCurrentDirectory)) return true;
     DestinationDialog dialog(ctx, true);
     return ctx.host.run_dialog(dialog) == kDialogOk;
-}
-
-// A name typed on the PC side (the command language holds it in the Windows
-// character set) as the catalog holds names: trailing blanks removed, then
-// through ansi_to_mac.
-std::string mac_name_of_typed(std::string_view typed) {
-    while (!typed.empty() && typed.back() == ' ') typed.remove_suffix(1);
-    return translated(typed, ansi_to_mac);
 }
 
 int copy_mode_command(std::uint16_t option_flags) {
@@ -63,6 +56,7 @@ void copy_selection_to_pc(Context& ctx) {
     }
     if (count_selected(state) == 0) {
         show_notice(ctx, std::string(message(18)));
+        ctx.outcome.failureReported = true;
         return;
     }
     if (ctx.log.is_open()) ctx.log.write("Mac->PC\n");
@@ -108,7 +102,7 @@ bool apply_port_option(Context& ctx, std::string_view name) {
 
 void run_copy_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty()) {
-        dispatch_command(ctx, copy_mode_command(ctx.state.option_flags));
+        run_menu_command(ctx, copy_mode_command(ctx.state.option_flags));
         copy_selection_to_pc(ctx);
         return;
     }
@@ -117,7 +111,9 @@ void run_copy_command(Context& ctx, const ParsedCommand& command) {
         return;
     }
     prepare_copy(ctx);
-    copy_matching(ctx, mac_name_of_typed(command.first));
+    const std::optional<std::string> name = mac_name_of_typed(command.first);
+    const bool matched = name && copy_matching(ctx, *name) != kCopyNoEntry;
+    if (!matched && volume_is_open(ctx)) ctx.unmatched_name = command.first;
 }
 
 void run_options_command(Context& ctx, const ParsedCommand& command) {

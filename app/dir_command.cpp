@@ -5,6 +5,7 @@
 #include "app/browse_commands.h"
 #include "app/device_commands.h"
 #include "app/menu_state.h"
+#include "app/typed_names.h"
 #include "core/messages.h"
 #include "util/char_tables.h"
 #include "util/pc_names.h"
@@ -16,10 +17,6 @@ namespace korvane {
 namespace {
 
 constexpr int kNoFileText = 81;
-
-bool volume_open(const Context& ctx) {
-    return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0 && ctx.catalogTree.isOpen();
-}
 
 // A text in the Windows character set as a printable UTF-8 line without trailing blanks.
 std::string printable(std::string text) {
@@ -37,7 +34,15 @@ std::string entry_line(const ListingEntry& entry) {
 
 void run_dir_command(Context& ctx, const ParsedCommand& command) {
     ctx.menus.set_checked(cmd::kExtendedListing, (ctx.state.option_flags & kListingExtended) != 0);
-    reload_listing(ctx, command.first);
+    if (command.first.empty()) {
+        reload_listing(ctx);
+        return;
+    }
+    // A pattern the catalog's character set cannot hold matches nothing.
+    const bool typeable = mac_name_of_typed(command.first).has_value();
+    reload_listing(ctx, typeable ? std::string_view(command.first) : std::string_view());
+    if (!typeable) ctx.state.entries.clear();
+    if (ctx.state.entries.empty() && volume_is_open(ctx)) ctx.unmatched_name = command.first;
 }
 
 void run_cd_command(Context& ctx, const ParsedCommand& command) {
@@ -45,21 +50,20 @@ void run_cd_command(Context& ctx, const ParsedCommand& command) {
         change_directory_command(ctx);
         return;
     }
-    if (!volume_open(ctx)) return;
-    std::string name = command.first;
-    trim_trailing_spaces(name);
-    changeDirectory(ctx, translated(name, ansi_to_mac));
+    if (!volume_is_open(ctx)) return;
+    const std::optional<std::string> name = mac_name_of_typed(command.first);
+    if (!name || !changeDirectory(ctx, *name)) ctx.unmatched_name = command.first;
     reload_listing(ctx);
 }
 
 void run_cd_parent_command(Context& ctx, const ParsedCommand&) {
-    if (!volume_open(ctx)) return;
+    if (!volume_is_open(ctx)) return;
     changeToParent(ctx);
     reload_listing(ctx);
 }
 
 void run_cd_root_command(Context& ctx, const ParsedCommand&) {
-    if (!volume_open(ctx)) return;
+    if (!volume_is_open(ctx)) return;
     changeToRoot(ctx);
     reload_listing(ctx);
 }
@@ -76,7 +80,7 @@ void add_browse_command_handlers(CommandHandlers& handlers) {
 
 std::vector<std::string> listing_text_lines(const Context& ctx) {
     std::vector<std::string> lines;
-    if (!volume_open(ctx)) return lines;
+    if (!volume_is_open(ctx)) return lines;
     const ListingHeader header = listingHeader(ctx);
     for (const std::string* text : {&header.free, &header.used, &header.volume, &header.directory}) {
         lines.push_back(printable(*text));

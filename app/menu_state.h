@@ -56,6 +56,8 @@ inline constexpr int kResetDrive = 137;
 inline constexpr int kSignatureListing = 138;
 inline constexpr int kBruteForce = 139;
 inline constexpr int kSwapForks = 140;
+// "Check volume" of the "Mac Drive" menu.
+inline constexpr int kCheckVolume = 151;
 inline constexpr int kPrecedingScreen = 141;
 inline constexpr int kShortListing = 142;
 }  // namespace cmd

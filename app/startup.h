@@ -17,7 +17,7 @@ namespace korvane {
 // opening date line, then volume discovery when a drive is selected and the
 // matching status text. args are the arguments after the program name.
 // Returns false for a bad command line (nothing else has been done then).
-// Unrecoverable failures end the process through fatal_notice (exit code 1).
+// Unrecoverable failures throw FatalError (core/fatal_error.h) to the front end.
 bool init_application(Context& ctx, const std::vector<std::string>& args, FrontEnd front_end = FrontEnd::Window);
 // The same with arguments already parsed (the front end reports a bad
 // command line itself and exits with 2).

@@ -19,8 +19,8 @@ struct StartupHooks {
     // Device layer: allocate the volume work area and the listing array.
     std::function<void(Context&)> allocate_work_area;
     // Device layer: build the transport from the images, --bus folders and
-    // the machine's SCSI devices. Returns the number of host adapters; 0 ends
-    // the program with "Error initializing the ASPI manager." (exit code 1).
+    // the machine's SCSI devices. Returns the number of host adapters; 0 is
+    // fatal: "Error initializing the ASPI manager." (exit code 1).
     std::function<int(Context&, const LaunchArguments&)> init_transport;
     // Device layer: no drive on the command line, run the device selection
     // dialog (it may select a drive by setting host_adapter and target_id).

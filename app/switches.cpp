@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "device/image_description.h"
 #include "transfer/output_port.h"
 
 namespace korvane {
@@ -129,6 +130,8 @@ ParsedLaunch parse_launch_arguments(const std::vector<std::string>& args, FrontE
         }
         if (arg.starts_with("--")) return {launch, "unknown option " + arg};
         if (arg.empty() || apply_switch(arg, launch.switches)) continue;
+        const std::string problem = checkImageArgument(arg);
+        if (!problem.empty()) return {launch, arg + ": " + problem};
         // Made absolute now: --pc-dir changes the current directory later.
         launch.images.push_back(absolute_path(arg));
     }

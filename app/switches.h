@@ -54,7 +54,8 @@ struct ParsedLaunch {
 };
 
 // Parses the arguments after the program name. Options of korvane-cmd are a
-// bad command line for the window; unknown "--" options and a missing value
+// bad command line for the window; unknown "--" options, a missing value and
+// an image with a bad option or of the wrong kind (a directory, a FIFO)
 // always are. A single "/" or "-" with a letter other than A, L and R is
 // ignored, as it always has been.
 ParsedLaunch parse_launch_arguments(const std::vector<std::string>& args, FrontEnd front_end);

@@ -28,7 +28,11 @@ constexpr const char* kCommandSummary =
         "CHECK                check the volume and list its problems (changes nothing)\n"
         "HELP, ?              this list\n"
         "QUIT                 end korvane-cmd\n"
-        "Keywords may be abbreviated: C is COPY, D is DIR, RE is RENAME.\n";
+        "Keywords may be abbreviated: C is COPY, D is DIR, RE is RENAME.\n"
+        "Exit status of korvane-cmd: 0 every command did what it was asked, 1 a fatal error,\n"
+        "2 a bad command line (a bad image option included), 3 a CHECK found damage,\n"
+        "4 a command failed (a file not copied or incomplete, a folder not created, no volume,\n"
+        "nothing matched, a command unknown or not available). 1 wins over 3, 3 over 4.\n";
 
 }  // namespace
 

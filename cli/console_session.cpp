@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "cli/console_host.h"
 #include "cli/console_output.h"
+#include "core/notices.h"
 #include "util/pc_names.h"
 
 namespace korvane {
@@ -17,23 +18,38 @@ constexpr const char* kUsage =
         "                   [-c LINE]... [--yes|--no] [--partition N] [--pc-dir DIR] [--port NAME]\n"
         "                   [--scan] [-v]\n";
 
+// What a script learns of a line: anything korvane-cmd could not do as asked
+// is said on standard error and counts as a failure of the run.
+void report_line(Context& ctx, ConsoleHost& host, const std::string& line, const ParsedCommand& parsed,
+                 LineOutcome outcome) {
+    const bool blank = line.find_first_not_of(" \t\r") == std::string::npos;
+    switch (outcome) {
+        case LineOutcome::Empty:
+            if (blank) return;
+            host.say("not a command: " + line);
+            break;
+        case LineOutcome::UnknownKeyword: host.say("unknown command \"" + parsed.keyword + "\""); break;
+        case LineOutcome::NotAvailable:
+            host.say(std::string(keyword_of(parsed.code)) + " is not available in this version of Korvane");
+            break;
+        case LineOutcome::Dropped: return;  // the guard has said why and counted it
+        case LineOutcome::Executed:
+            if (ctx.unmatched_name.empty()) return;
+            host.say("No entry matches \"" + pc_name_to_utf8(ctx.unmatched_name, PcCharset::Windows) + "\"");
+            break;
+    }
+    ctx.outcome.failureReported = true;
+}
+
 // Runs one line; false when the session should end (QUIT).
 bool run_line(Context& ctx, ConsoleHost& host, const CommandHandlers& handlers, const std::string& line,
               std::ostream& out) {
     ParsedCommand parsed;
     // The terminal types UTF-8; the command language works in the Windows character set.
     const std::string typed = pc_name_from_utf8(line, PcCharset::Windows).name;
-    switch (run_command_line(ctx, handlers, typed, parsed)) {
-        case LineOutcome::Empty:
-            if (line.find_first_not_of(" \t\r") != std::string::npos) host.say("not a command: " + line);
-            break;
-        case LineOutcome::UnknownKeyword: host.say("unknown command \"" + parsed.keyword + "\""); break;
-        case LineOutcome::NotAvailable:
-            host.say(std::string(keyword_of(parsed.code)) + " is not available in this version of Korvane");
-            break;
-        case LineOutcome::Dropped: break;
-        case LineOutcome::Executed: print_command_output(ctx, parsed, out); break;
-    }
+    const LineOutcome outcome = run_command_line(ctx, handlers, typed, parsed);
+    if (outcome == LineOutcome::Executed) print_command_output(ctx, parsed, out);
+    report_line(ctx, host, line, parsed, outcome);
     return parsed.code != CommandCode::Quit;
 }
 
@@ -62,12 +78,19 @@ void print_bus_scan(Context& ctx, ConsoleHost& host, std::ostream& out) {
     const auto& scan = ctx.startup.hooks.bus_scan_lines;
     if (!scan) {
         host.say("--scan is not available in this version of Korvane");
+        ctx.outcome.failureReported = true;
         return;
     }
     for (const std::string& line : scan(ctx)) out << line << '\n';
 }
 
 }  // namespace
+
+int exit_status_of(const CoreContext::RunOutcome& outcome) {
+    if (outcome.damageFound) return kExitDamageFound;
+    if (outcome.failureReported) return kExitCommandFailed;
+    return kExitOk;
+}
 
 int run_console_session(const std::vector<std::string>& args, ConsoleStreams streams) {
     ParsedLaunch parsed = parse_launch_arguments(args, FrontEnd::Console);
@@ -78,15 +101,22 @@ int run_console_session(const std::vector<std::string>& args, ConsoleStreams str
     ConsoleHost host(parsed.arguments.console, streams.in, streams.err, streams.interactive);
     host.set_output(streams.out);
     Context ctx(host);
-    init_application(ctx, parsed.arguments);
-    if (parsed.arguments.console.scan) {
-        print_bus_scan(ctx, host, streams.out);
-    } else {
-        run_lines(ctx, host, streams);
+    try {
+        init_application(ctx, parsed.arguments);
+        if (parsed.arguments.console.scan) {
+            print_bus_scan(ctx, host, streams.out);
+        } else {
+            run_lines(ctx, host, streams);
+        }
+    } catch (const FatalError& error) {
+        // Nothing else of the shutdown runs after a fatal error.
+        streams.out << std::flush;
+        report_fatal_error(ctx, error);
+        return kExitFatal;
     }
     shutdown_application(ctx);
     streams.out << std::flush;
-    return kExitOk;
+    return exit_status_of(ctx.outcome);
 }
 
 }  // namespace korvane

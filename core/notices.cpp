@@ -1,7 +1,6 @@
 #include "core/notices.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace korvane {
 
@@ -16,10 +15,11 @@ void remove_working_files(CoreContext& ctx) {
     ctx.working_files.clear();
 }
 
-void fatal_notice(CoreContext& ctx, const std::string& text) {
-    show_notice(ctx, text);
+void fatal_notice(CoreContext&, const std::string& text) { throw FatalError(text); }
+
+void report_fatal_error(CoreContext& ctx, const FatalError& error) {
+    show_notice(ctx, error.text());
     remove_working_files(ctx);
-    std::exit(1);
 }
 
 void set_status(CoreContext& ctx, const char* left, const char* right) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/core_context.h"
+#include "core/fatal_error.h"
 
 namespace korvane {
 
@@ -13,9 +14,14 @@ namespace korvane {
 // the log receives "#", the text and a line feed.
 void show_notice(CoreContext& ctx, const std::string& text);
 
-// Shows the notice, removes the working files and ends the process with exit
-// code 1; none of the other shutdown steps run.
+// Ends the command and the run: throws FatalError with the text. The front
+// end shows it, removes the working files and ends the program with status 1;
+// none of the other shutdown steps run.
 [[noreturn]] void fatal_notice(CoreContext& ctx, const std::string& text);
+
+// The front end's answer to a FatalError: the notice, then the working files
+// removed. The caller then ends the program with kExitFatal.
+void report_fatal_error(CoreContext& ctx, const FatalError& error);
 
 // left: nullptr clears the left text, "" keeps it, anything else replaces it.
 // right: nullptr clears the right text, anything else replaces it.

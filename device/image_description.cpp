@@ -1,5 +1,7 @@
 #include "device/image_description.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <charconv>
 
@@ -141,6 +143,17 @@ std::string parseImageDescription(const std::string& text, ImageDescription& spe
         }
         comma = next;
     }
+    return {};
+}
+
+std::string checkImageArgument(const std::string& text) {
+    ImageDescription spec;
+    std::string problem = parseImageDescription(text, spec);
+    if (!problem.empty()) return problem;
+    struct stat info {};
+    if (::stat(spec.path.c_str(), &info) != 0) return {};
+    if (S_ISDIR(info.st_mode)) return "a directory is not an image (--bus takes a folder of images)";
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return "not a file or a device";
     return {};
 }
 

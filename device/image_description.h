@@ -38,4 +38,10 @@ bool parseImageName(std::string_view fileName, ImageDescription& spec);
 // Parses "PATH[,options]". Returns an empty string, or what is wrong.
 std::string parseImageDescription(const std::string& text, ImageDescription& spec);
 
+// What is wrong with an image named on the command line, or "": its options
+// (as parseImageDescription), or a path that names a directory, a FIFO or a
+// socket (a FIFO would stop the first read for good). A path that does not
+// exist passes: attaching it says so, and Korvane starts without it.
+std::string checkImageArgument(const std::string& text);
+
 }  // namespace korvane

@@ -70,11 +70,12 @@ ImageTarget& ImageTarget::operator=(ImageTarget&& other) noexcept {
 
 std::string ImageTarget::open(const ImageDescription& spec, ImageTarget& target) {
     bool readOnly = spec.readOnly || spec.deviceType == kTypeCdRom;
-    int fd = ::open(spec.path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO to read would wait for a writer for good.
+    int fd = ::open(spec.path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 && !readOnly && (errno == EACCES || errno == EROFS || errno == EPERM)) {
         // A file or device the user may only read is a write-protected medium.
         readOnly = true;
-        fd = ::open(spec.path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(spec.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     }
     if (fd < 0) return std::strerror(errno);
 
@@ -95,6 +96,7 @@ std::string ImageTarget::open(const ImageDescription& spec, ImageTarget& target)
         ::close(fd);
         return "not an image file or block device";
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
     ImageTarget opened;
     opened.spec_ = spec;

@@ -1,6 +1,6 @@
 #pragma once
-// Zero-filled memory blocks whose failure ends the program, so callers never
-// test for it.
+// Zero-filled memory blocks whose failure is fatal (a FatalError to the front
+// end), so callers never test for it.
 
 #include <cstdint>
 
@@ -9,7 +9,7 @@
 namespace korvane {
 
 // A zero-filled block of exactly byte_count bytes. A request for 0 bytes or a
-// failed allocation ends the program through fatal_notice.
+// failed allocation is fatal (fatal_notice).
 std::uint8_t* alloc_zeroed(CoreContext& ctx, std::uint32_t byte_count);
 void release_block(std::uint8_t* block);
 

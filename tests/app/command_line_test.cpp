@@ -20,6 +20,9 @@ TEST(CommandKeywords, AbbreviationsResolveToTheFirstMatchInTableOrder) {
     EXPECT_EQ(lookup_keyword("ch"), CommandCode::Check);
     EXPECT_EQ(lookup_keyword("X"), CommandCode::None);
     EXPECT_EQ(lookup_keyword("COPYING"), CommandCode::None);
+    EXPECT_EQ(lookup_keyword("ch"), CommandCode::Check);
+    EXPECT_EQ(lookup_keyword("CHECK"), CommandCode::Check);
+    EXPECT_EQ(lookup_keyword("CL"), CommandCode::Cls);
 }
 
 ParsedCommand parse(std::string_view line, std::uint16_t& flags) { return parse_command(line, flags); }
@@ -89,6 +92,29 @@ TEST(CommandExecution, ReportsUnknownMissingAndGuardedCommands) {
     EXPECT_EQ(run_command_line(ctx, handlers, "MD Letters"), LineOutcome::Executed);
     EXPECT_EQ(run_command_line(ctx, handlers, "d *.txt"), LineOutcome::Executed);
     EXPECT_EQ(ran, (std::vector<std::string>{"MD Letters", "DIR *.txt"}));
+}
+
+// Every keyword whose row writes to the medium meets the guard before its
+// handler, FORMAT and SWAP included; no other keyword does. A refusal is a
+// failure of the run, and so is a command that needs a volume when none is open.
+TEST(CommandExecution, TheWriteGuardRunsBeforeEveryKeywordThatWrites) {
+    korvane::testing::ScriptedHost host;
+    Context ctx(host);
+    CommandHandlers handlers;
+    for (const CommandRow& row : command_table()) {
+        if (row.code != CommandCode::None) handlers.add(row.code, [](Context&, const ParsedCommand&) {});
+    }
+    std::vector<std::string> guarded;
+    handlers.write_guard = [&](Context&) { return false; };
+    for (const CommandRow& row : command_table()) {
+        if (row.code == CommandCode::None || row.keyword.find(' ') != std::string_view::npos) continue;
+        ctx.outcome.failureReported = false;
+        const LineOutcome outcome = run_command_line(ctx, handlers, std::string(row.keyword) + " x");
+        if (outcome == LineOutcome::Dropped) guarded.push_back(std::string(row.keyword));
+        EXPECT_EQ(ctx.outcome.failureReported, outcome == LineOutcome::Dropped || row.needs_volume()) << row.keyword;
+    }
+    EXPECT_EQ(guarded, (std::vector<std::string>{"FORMAT", "RENAME", "LABEL", "DELETE", "ERASE", "MCOPY", "MD",
+                                                 "ATTRIB", "SWAP"}));
 }
 
 TEST(CommandExecution, ModeSwitchesTheDriveReset) {

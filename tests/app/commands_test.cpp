@@ -149,6 +149,25 @@ TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
     EXPECT_EQ(host.dialogs.back(), "DLG_CHECK");
 }
 
+// The menus guard the same commands as the command language: those that
+// write to the medium, Edit Attributes and Swap file forks included.
+TEST_F(CommandsTest, TheMenusGuardEveryCommandThatWrites) {
+    ctx.device.sectorSize = 1024;
+    std::vector<int> refused;
+    for (int command = cmd::kSelectDrive; command <= cmd::kShortListing; ++command) {
+        if (!is_write_guarded(command)) continue;
+        host.messages.clear();
+        host.notices.clear();
+        ctx.outcome.failureReported = false;
+        EXPECT_EQ(dispatch_command(ctx, command), CommandOutcome::Done);
+        EXPECT_TRUE(host.showed("Write functions are not yet validated for media with 1024 bytes/sector."));
+        EXPECT_TRUE(ctx.outcome.failureReported);
+        refused.push_back(command);
+    }
+    EXPECT_EQ(refused, (std::vector<int>{cmd::kFormat, cmd::kRenameVolume, cmd::kCopyToMac, cmd::kMakeDirectory,
+                                         cmd::kDelete, cmd::kRename, cmd::kEditAttributes, cmd::kSwapForks}));
+}
+
 TEST_F(CommandsTest, HitTestMapsRowsAndHalves) {
     constexpr int line = 16, width = 640;
     open_listing(5);  // short listing: rows of two, the last row half full

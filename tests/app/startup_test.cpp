@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "core/messages.h"
+#include "tests/support/fatal_text.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/scratch_dir.h"
 #include "util/pc_directory.h"
@@ -99,7 +100,7 @@ TEST_F(StartupFixture, ABadCommandLineDoesNothing) {
 
 TEST_F(StartupFixture, NoHostAdapterIsFatal) {
     ctx.startup.hooks.init_transport = [](Context&, const LaunchArguments&) { return 0; };
-    EXPECT_EXIT(start({}), ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(korvane::testing::fatal_text_of([&] { start({}); }), "Error initializing the ASPI manager.");
 }
 
 // The whole life of a run with /L: the opening line at start, the closing

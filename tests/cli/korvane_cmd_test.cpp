@@ -1,7 +1,9 @@
 // Runs the built korvane-cmd and checks what a user or a script sees: the
 // exit status, the notices on standard error and the output.
 
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +13,7 @@
 
 #include "app/context.h"
 #include "cli/console_host.h"
+#include "cli/console_session.h"
 #include "core/notices.h"
 #include "tests/support/scratch_dir.h"
 #include "util/temp_files.h"
@@ -50,8 +53,15 @@ CmdRun korvane_cmd(const std::vector<std::string>& args, const std::string& inpu
 }
 
 TEST(KorvaneCmd, ABadCommandLineExitsWithTwoAndShowsTheUsage) {
+    ScratchDir dir;
+    const std::string image = dir / "disk.img";
+    std::ofstream(image) << std::string(512, '\0');
+    std::filesystem::create_directory(dir / "folder");
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-                 {"--frobnicate"}, {"-c"}, {"--yes", "--no"}, {"--partition", "x"}}) {
+                 {"--frobnicate"}, {"-c"}, {"--yes", "--no"}, {"--partition", "x"}, {image + ",bogus=1"},
+                 {image + ",bad=5-3"}, {image + ",flaky=-1"}, {image + ",id=99"}, {dir / "folder"},
+                 {dir / "pipe", "-c", "DIR"}}) {
         CmdRun run = korvane_cmd(args);
         EXPECT_EQ(run.status, 2) << args[0];
         EXPECT_NE(run.err.find("usage: korvane-cmd"), std::string::npos) << run.err;
@@ -61,7 +71,7 @@ TEST(KorvaneCmd, ABadCommandLineExitsWithTwoAndShowsTheUsage) {
 
 TEST(KorvaneCmd, RunsEachLineAndReportsUnknownCommandsOnStandardError) {
     CmdRun run = korvane_cmd({"-c", "FROB", "-c", "?", "-c", "TYPE"});
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 4) << "an unknown command is a failure of the run";
     EXPECT_NE(run.err.find("Korvane: unknown command \"FROB\"\n"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("QUIT"), std::string::npos) << "? lists the commands";
 }
@@ -134,23 +144,75 @@ TEST(KorvaneCmd, ARelativeImagePathSurvivesPcDir) {
     EXPECT_NE(run.out.find(" Vol: Relative"), std::string::npos) << run.out << run.err;
 }
 
-// A fatal notice on the console: the text on standard error, exit status 1,
-// and Korvane's working files removed from the temporary directory.
-TEST(ConsoleHostDeathTest, AFatalNoticeExitsWithOneAndRemovesWorkingFiles) {
+// A fatal error on the console: the text on standard error, and Korvane's
+// working files removed from the temporary directory.
+TEST(ConsoleHost, AFatalErrorIsShownAndTheWorkingFilesRemoved) {
     ScratchDir dir;
-    EXPECT_EXIT(
-            {
-                setenv("TMPDIR", dir.path().c_str(), 1);
-                std::istringstream in;
-                ConsoleHost host(ConsoleOptions{}, in, std::cerr, false);
-                Context ctx(host);
-                std::string path;
-                create_temp_file(ctx, path, "CAT", 512);
-                create_temp_file(ctx, path, "EXT", 512);
-                fatal_notice(ctx, "Error reading data. Restart the program.");
-            },
-            ::testing::ExitedWithCode(1), "Korvane: Error reading data. Restart the program.");
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    std::istringstream in;
+    std::ostringstream err;
+    ConsoleHost host(ConsoleOptions{}, in, err, false);
+    Context ctx(host);
+    std::string path;
+    close(create_temp_file(ctx, path, "CAT", 512));
+    close(create_temp_file(ctx, path, "EXT", 512));
+    unsetenv("TMPDIR");
+    try {
+        fatal_notice(ctx, "Error reading data. Restart the program.");
+    } catch (const FatalError& error) {
+        report_fatal_error(ctx, error);
+    }
+    EXPECT_EQ(err.str(), "Korvane: Error reading data. Restart the program.\n");
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(KorvaneCmd, DamageWinsOverAFailedCommand) {
+    EXPECT_EQ(exit_status_of({}), 0);
+    EXPECT_EQ(exit_status_of({.failureReported = true}), 4);
+    EXPECT_EQ(exit_status_of({.damageFound = true}), 3);
+    EXPECT_EQ(exit_status_of({.failureReported = true, .damageFound = true}), 3);
+}
+
+// What a script learns from the exit status and standard error, on a volume
+// made by hfsutils: a folder Docs holding a file Old.
+TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
+    ScratchDir dir;
+    const std::string image = dir / "volume.hda";
+    const std::string home = "HOME=" + quoted(dir.path()) + " ";
+    const std::string make = "dd if=/dev/zero of=" + quoted(image) + " bs=1024 count=800 status=none && " + home +
+                             "hformat -l Status " + quoted(image) + " >/dev/null 2>&1 && echo old >" +
+                             quoted(dir / "old") + " && " + home + "hmkdir :Docs && " + home + "hcopy " +
+                             quoted(dir / "old") + " :Docs:Old && " + home + "humount";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "hfsutils is not installed";
+    struct Case {
+        std::vector<std::string> lines;
+        int status;
+        std::string said;  // on standard error
+    };
+    const std::vector<Case> cases = {
+            {{"DIR", "CD Docs", "COPY Old", "TYPE"}, 0, ""},
+            {{"COPY Docs:Old"}, 4, "Korvane: No entry matches \"Docs:Old\"\n"},
+            {{"CD Nowhere", "DIR"}, 4, "Korvane: No entry matches \"Nowhere\"\n"},
+            {{"DIR zz*"}, 4, "Korvane: No entry matches \"zz*\"\n"},
+            {{"COPY Nothing"}, 4, "Korvane: No entry matches \"Nothing\"\n"},
+            {{"INFO"}, 4, "Korvane: INFO is not available in this version of Korvane\n"},
+            {{"COPY"}, 4, "Korvane: No selected file or folder. Please select an item to copy toward the PC\n"},
+            {{"CD"}, 4, ""},  // the status line asks for a selection
+    };
+    for (const Case& c : cases) {
+        ScratchDir pc;
+        std::vector<std::string> args = {image, "--pc-dir", pc.path()};
+        for (const std::string& line : c.lines) args.insert(args.end(), {"-c", line});
+        CmdRun run = korvane_cmd(args);
+        EXPECT_EQ(run.status, c.status) << c.lines[0] << run.err;
+        EXPECT_EQ(run.err, c.said) << c.lines[0];
+        const bool copies = c.lines[0] == "DIR";  // the one case that copies Old
+        EXPECT_EQ(std::filesystem::is_empty(pc.path()), !copies) << c.lines[0];
+    }
+    // Not a Macintosh volume: the commands that need one fail.
+    const std::string blank = dir / "blank.img";
+    std::ofstream(blank) << std::string(800 * 1024, '\0');
+    EXPECT_EQ(korvane_cmd({blank, "-c", "DIR"}).status, 4);
 }
 
 TEST(ConsoleHost, AnswersQuestionsPerOption) {

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "core/notices.h"
+#include "tests/support/fatal_text.h"
 #include "tests/support/scripted_host.h"
 #include "tests/util/printing_host.h"
 #include "tests/support/scratch_dir.h"
@@ -141,18 +142,14 @@ TEST(LogFileDialog, RunsThroughTheHostAndReportsWhetherALogIsOpen) {
     EXPECT_TRUE(run_log_file_dialog(ctx)) << "Cancel leaves the log as it was";
 }
 
-TEST(LogFileDialogDeathTest, AFileThatCannotBeOpenedIsFatal) {
+TEST(LogFileDialog, AFileThatCannotBeOpenedIsFatal) {
     ScratchDir dir;
     const std::string path = dir / "no-such-folder/x.log";
-    EXPECT_EXIT(
-            {
-                korvane::testing::PrintingHost host;
-                CoreContext ctx(host);
-                LogFileDialog dialog(ctx);
-                dialog.file_field = path;
-                dialog.press_create();
-            },
-            ::testing::ExitedWithCode(1), "notice\\[Error opening file:" + path + "\\]");
+    korvane::testing::ScriptedHost host;
+    CoreContext ctx(host);
+    LogFileDialog dialog(ctx);
+    dialog.file_field = path;
+    EXPECT_EQ(korvane::testing::fatal_text_of([&] { dialog.press_create(); }), "Error opening file:" + path);
 }
 
 }  // namespace

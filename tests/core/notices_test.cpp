@@ -50,17 +50,20 @@ TEST(Notice, TimedOutNoticeIsLogged) {
     EXPECT_EQ(content.str(), "#left alone\n");
 }
 
-TEST(Notice, FatalNoticeRemovesWorkingFilesAndExitsWithOne) {
+TEST(Notice, AFatalNoticeTravelsToTheFrontEndWhichShowsItAndRemovesWorkingFiles) {
     std::string path = ::testing::TempDir() + "CATworking";
     std::ofstream(path) << "x";
-    EXPECT_EXIT(
-        {
-            testing::ScriptedHost host;
-            CoreContext ctx(host);
-            ctx.working_files.insert(path);
-            fatal_notice(ctx, "Not enough memory. Aborting.");
-        },
-        ::testing::ExitedWithCode(1), "");
+    testing::ScriptedHost host;
+    CoreContext ctx(host);
+    ctx.working_files.insert(path);
+    try {
+        fatal_notice(ctx, "Not enough memory. Aborting.");
+    } catch (const FatalError& error) {
+        EXPECT_TRUE(host.notices.empty()) << "nothing is shown before the front end has it";
+        EXPECT_TRUE(std::ifstream(path).good());
+        report_fatal_error(ctx, error);
+    }
+    EXPECT_EQ(host.notices, std::vector<std::string>{"Not enough memory. Aborting."});
     EXPECT_FALSE(std::ifstream(path).good());
 }
 

@@ -65,11 +65,15 @@ TEST_F(DeviceCommandsTest, StartupWithATestsTheNamedDrive) {
 }
 
 TEST_F(DeviceCommandsTest, AnImageThatCannotBeOpenedIsReportedAndLeftOut) {
-    start({"/A00", dir / "missing.img", dir / "a.img,bogus"});
-    EXPECT_EQ(host.notices.size(), 3u);  // two images, then the /A test
+    start({"/A00", dir / "missing.img"});
+    EXPECT_EQ(host.notices.size(), 2u);  // the image, then the /A test
     EXPECT_TRUE(host.showed("missing.img"));
-    EXPECT_TRUE(host.showed("unknown option \"bogus\""));
-    EXPECT_EQ(host.notices[2], "Drive not ready or no floppy disk.");
+    EXPECT_EQ(host.notices[1], "Drive not ready or no floppy disk.");
+}
+
+TEST_F(DeviceCommandsTest, AnImageWithABadOptionIsABadCommandLine) {
+    EXPECT_FALSE(init_application(ctx, {"/A00", dir / "a.img,bogus"}, FrontEnd::Console));
+    EXPECT_EQ(ctx.transport, nullptr) << "nothing started";
 }
 
 TEST_F(DeviceCommandsTest, LockAndUnlockFollowTheSelectedDrive) {

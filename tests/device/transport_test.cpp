@@ -1,6 +1,8 @@
 // The command blocks the transport builds, byte for byte, and what the image
 // bus does with them.
 
+#include <sys/stat.h>
+
 #include <array>
 
 #include "device/sector_io.h"
@@ -142,6 +144,17 @@ TEST(ImageBusTest, AnswersOnlyWhereATargetIs) {
     EXPECT_EQ(transport.inquiry(0, 3, answer.data()), kStatusError);
     EXPECT_EQ(transport.hostAdapterInquiry(1).adapterCount, 0);
     EXPECT_EQ(transport.hostAdapterInquiry(0).managerId, "Korvane ImageBus");
+}
+
+// A FIFO in a bus folder, named as an image (a CD-ROM is opened to read
+// only, which for a FIFO would wait for a writer): refused at once.
+TEST(ImageBusTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+    ScratchDir dir;
+    ASSERT_EQ(mkfifo((dir / "CD3.iso").c_str(), 0644), 0);
+    ImageBus bus;
+    std::vector<std::string> problems;
+    bus.addDirectory(dir.path(), problems);
+    EXPECT_EQ(problems, std::vector<std::string>{dir / "CD3.iso" + ": not an image file or block device"});
 }
 
 }  // namespace
