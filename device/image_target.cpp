@@ -113,6 +113,7 @@ std::string ImageTarget::open(const ImageDescription& spec, ImageTarget& target)
         return "not an image file or block device";
     }
     std::uint64_t dataOffset = 0;
+    // Only image files may carry a DiskCopy header; a block device is a drive.
     if (S_ISREG(info.st_mode)) {
         std::string problem = findDiskCopyData(fd, spec, bytes, dataOffset);
         if (!problem.empty()) {
