@@ -168,7 +168,6 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         const std::vector<MacFile> files = extract_with_hcopy(dir, raw, 0);
         ASSERT_EQ(files.size(), 3u);
         EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::MacBinary), 3u);
-        EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::Data), 3u);
     }
 }
 
