@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "device/disk_copy_image.h"
 #include "util/byte_order.h"
 
 namespace korvane {
@@ -46,6 +47,21 @@ bool ioAll(int fd, std::uint8_t* data, std::size_t length, off_t offset, bool wr
     return true;
 }
 
+// For a DiskCopy 4.2 image: narrows bytes to its data part and tells where
+// that starts. An empty string also when the file is a raw image.
+std::string findDiskCopyData(int fd, const ImageDescription& spec, std::uint64_t& bytes, std::uint64_t& dataOffset) {
+    std::uint8_t header[kDiskCopyHeaderSize] = {};
+    if (bytes < kDiskCopyHeaderSize) return {};
+    if (!ioAll(fd, header, sizeof header, 0, false)) return "its first bytes cannot be read";
+    DiskCopyRecognition found = recogniseDiskCopy(header, bytes);
+    if (found.verdict == DiskCopyVerdict::Refused) return found.problem;
+    if (found.verdict == DiskCopyVerdict::NotDiskCopy) return {};
+    if (blockSizeOf(spec) != kDiskCopyBlockSize) return "a DiskCopy 4.2 image has 512-byte blocks";
+    bytes = found.dataSize;
+    dataOffset = kDiskCopyHeaderSize;
+    return {};
+}
+
 }  // namespace
 
 ImageTarget::~ImageTarget() {
@@ -61,6 +77,7 @@ ImageTarget& ImageTarget::operator=(ImageTarget&& other) noexcept {
         fd_ = std::exchange(other.fd_, -1);
         blockSize_ = other.blockSize_;
         blockCount_ = other.blockCount_;
+        dataOffset_ = other.dataOffset_;
         readOnly_ = other.readOnly_;
         removalPrevented_ = other.removalPrevented_;
         failuresLeft_ = other.failuresLeft_;
@@ -97,12 +114,22 @@ std::string ImageTarget::open(const ImageDescription& spec, ImageTarget& target)
         return "not an image file or block device";
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::uint64_t dataOffset = 0;
+    // Only image files may carry a DiskCopy header; a block device is a drive.
+    if (S_ISREG(info.st_mode)) {
+        std::string problem = findDiskCopyData(fd, spec, bytes, dataOffset);
+        if (!problem.empty()) {
+            ::close(fd);
+            return problem;
+        }
+    }
 
     ImageTarget opened;
     opened.spec_ = spec;
     opened.fd_ = fd;
     opened.blockSize_ = blockSizeOf(spec);
     opened.blockCount_ = bytes / opened.blockSize_;
+    opened.dataOffset_ = dataOffset;
     opened.readOnly_ = readOnly;
     opened.failuresLeft_ = spec.flaky;
     target = std::move(opened);
@@ -157,7 +184,9 @@ std::uint8_t ImageTarget::execute(const RequestBlock& block) {
 std::uint8_t ImageTarget::inquiry(const RequestBlock& block) {
     std::uint8_t data[kInquiryLength] = {};
     data[0] = spec_.deviceType;
-    data[1] = spec_.deviceType == kTypeDirectAccess && spec_.kindName == "HD" ? 0x00 : 0x80;  // removable medium
+    // A floppy (a DiskCopy image) is a removable medium whatever its name says.
+    bool fixedDisk = spec_.deviceType == kTypeDirectAccess && spec_.kindName == "HD" && !isDiskCopy();
+    data[1] = fixedDisk ? 0x00 : 0x80;  // removable medium
     data[2] = 2;  // SCSI-2
     data[3] = 2;
     data[4] = kInquiryLength - 5;
@@ -197,25 +226,45 @@ std::uint8_t ImageTarget::transferBlocks(const RequestBlock& block, std::uint32_
     if (bytes > block.bufferLength || (bytes > 0 && block.buffer == nullptr)) return kStatusError;
     if (!inRange(first, count) || touchesBadBlock(first, count)) return kStatusError;
     if (writing && readOnly_) return kStatusError;
-    if (!ioAll(fd_, block.buffer, bytes, static_cast<off_t>(std::uint64_t{first} * blockSize_), writing))
-        return kStatusError;
+    if (!moveBytes(block.buffer, bytes, std::uint64_t{first} * blockSize_, writing)) return kStatusError;
+    // A checksum that cannot be brought up to date fails the request, so the caller tries it again.
+    if (writing && isDiskCopy() && !refreshDiskCopyChecksum()) return kStatusError;
     return kStatusDone;
+}
+
+bool ImageTarget::moveBytes(std::uint8_t* data, std::uint64_t length, std::uint64_t offset, bool writing) {
+    return ioAll(fd_, data, static_cast<std::size_t>(length), static_cast<off_t>(dataOffset_ + offset), writing);
+}
+
+bool ImageTarget::readInChunks(std::uint64_t offset, std::uint64_t length,
+                               const std::function<void(std::span<const std::uint8_t>)>& use) {
+    constexpr std::size_t kChunk = 64 * 1024;  // even, so no 16-bit word is split
+    std::vector<std::uint8_t> scratch(kChunk);
+    while (length > 0) {
+        std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(length, kChunk));
+        if (!moveBytes(scratch.data(), piece, offset, false)) return false;
+        use(std::span<const std::uint8_t>(scratch.data(), piece));
+        offset += piece;
+        length -= piece;
+    }
+    return true;
+}
+
+bool ImageTarget::refreshDiskCopyChecksum() {
+    std::uint32_t sum = 0;
+    auto add = [&sum](std::span<const std::uint8_t> piece) { sum = continueDiskCopyChecksum(sum, piece); };
+    if (!readInChunks(0, blockCount_ * blockSize_, add)) return false;
+    std::uint8_t stored[4];
+    storeBE32(stored, sum);
+    return ioAll(fd_, stored, sizeof stored, kDiskCopyDataChecksumOffset, true);
 }
 
 std::uint8_t ImageTarget::verify(std::uint32_t first, std::uint32_t count) {
     if (!inRange(first, count) || touchesBadBlock(first, count)) return kStatusError;
     // A block device reports unreadable blocks only when they are read.
-    constexpr std::size_t kVerifyChunk = 64 * 1024;
-    std::vector<std::uint8_t> scratch(kVerifyChunk);
-    std::uint64_t offset = std::uint64_t{first} * blockSize_;
-    std::uint64_t left = std::uint64_t{count} * blockSize_;
-    while (left > 0) {
-        std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(left, kVerifyChunk));
-        if (!ioAll(fd_, scratch.data(), length, static_cast<off_t>(offset), false)) return kStatusError;
-        offset += length;
-        left -= length;
-    }
-    return kStatusDone;
+    auto ignore = [](std::span<const std::uint8_t>) {};
+    bool readable = readInChunks(std::uint64_t{first} * blockSize_, std::uint64_t{count} * blockSize_, ignore);
+    return readable ? kStatusDone : kStatusError;
 }
 
 }  // namespace korvane

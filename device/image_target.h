@@ -1,8 +1,13 @@
 #pragma once
 // One target of the image bus: an image file or a block device answering SCSI
-// commands as a drive would, with the faults its options ask for.
+// commands as a drive would, with the faults its options ask for. A DiskCopy
+// 4.2 image is a removable medium made of its data part; after every write
+// request its header's data checksum is brought up to date, so that between
+// two requests the image is always one DiskCopy and emulators accept.
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 
 #include "device/bus_target.h"
@@ -33,6 +38,7 @@ public:
     std::uint64_t blockCount() const { return blockCount_; }
     bool readOnly() const { return readOnly_; }
     bool removalPrevented() const { return removalPrevented_; }
+    bool isDiskCopy() const { return dataOffset_ != 0; }
     const ImageDescription& spec() const { return spec_; }
 
 private:
@@ -43,11 +49,16 @@ private:
     bool touchesBadBlock(std::uint32_t first, std::uint32_t count) const;
     bool inRange(std::uint32_t first, std::uint32_t count) const;
     bool failsThisTime();
+    bool moveBytes(std::uint8_t* data, std::uint64_t length, std::uint64_t offset, bool writing);
+    bool readInChunks(std::uint64_t offset, std::uint64_t length,
+                      const std::function<void(std::span<const std::uint8_t>)>& use);
+    bool refreshDiskCopyChecksum();
 
     ImageDescription spec_;
     int fd_ = -1;
     std::uint16_t blockSize_ = 512;
     std::uint64_t blockCount_ = 0;
+    std::uint64_t dataOffset_ = 0;  // where block 0 lies in the file: past a DiskCopy header
     bool readOnly_ = false;
     bool removalPrevented_ = false;
     std::uint32_t failuresLeft_ = 0;

@@ -208,7 +208,7 @@ int runAttachImage(QWidget* owner, Dialog& dialog) {
     auto& chooser = static_cast<AttachImageDialog&>(dialog);
     QString path = QFileDialog::getOpenFileName(
         owner, AttachImageDialog::kTitle, QString(),
-        "Disk images (*.hda *.hds *.img *.dsk *.image *.hfs *.iso *.toast);;All files (*)");
+        "Disk images (*.hda *.hds *.img *.dsk *.image *.dc42 *.hfs *.iso *.toast);;All files (*)");
     if (path.isEmpty()) return kDialogCancel;
     chooser.path = path.toStdString();
     return kDialogOk;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/disk_copy_builder.h"
 #include "tests/transfer/copy_oracle.h"
 
 namespace korvane::e2e {
@@ -126,6 +127,63 @@ TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
     EXPECT_TRUE(std::filesystem::is_directory(skipped + "/Letters"));
     EXPECT_FALSE(std::filesystem::exists(skipped + "/Letters/Mum.txt"));
     EXPECT_FALSE(std::filesystem::exists(skipped + "/Plain text"));
+}
+
+}  // namespace
+}  // namespace korvane::e2e
+
+namespace korvane::e2e {
+namespace {
+
+// Floppies archived as DiskCopy 4.2 images (built here around volumes of
+// hformat) list and copy exactly as the same volumes do as raw images, and
+// the bus scan shows each as a removable direct-access drive.
+TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
+    struct Floppy {
+        std::uint32_t kilobytes;
+        std::uint8_t diskFormat;
+        std::uint8_t formatByte;
+        bool tags;
+    };
+    for (const Floppy floppy : {Floppy{800, 1, 0x22, true}, Floppy{1440, 3, 0x22, false}}) {
+        SCOPED_TRACE(floppy.kilobytes);
+        ScratchDir dir;
+        HfsutilsVolume volume(dir, "raw.hda", floppy.kilobytes, "Floppy");
+        volume.file(":Read me", "on a floppy\r");
+        volume.folder(":Letters");
+        volume.forkedFile(":Letters:", "Both forks", "APPL", "Korv", std::string(5000, 'd'), std::string(700, 'r'));
+        std::string big(200 * 1024 + 3, '\0');
+        for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 11 + i / 509);
+        volume.file(":Letters:Big", big, "BINA", "????");
+        volume.unmount();
+        const std::string raw = volume.image();
+        korvane::testing::DiskCopyFields fields;
+        fields.diskFormat = floppy.diskFormat;
+        fields.formatByte = floppy.formatByte;
+        if (floppy.tags) fields.tags = korvane::testing::diskCopyTags(floppy.kilobytes * 2);
+        const std::string image = dir / "Floppy disk.image";
+        std::ofstream(image, std::ios::binary) << korvane::testing::diskCopyImage(slurp(raw), fields);
+
+        std::string scan;
+        ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--scan"}, &scan), 0);
+        EXPECT_NE(scan.find("0\t0\t0\tKORVANE\tFloppy disk.imag\t1.0\n"), std::string::npos) << scan;
+
+        std::vector<FolderListing> folders;
+        ASSERT_EQ(runProgram(dir.path(), {"hmount", raw}), 0);
+        walkWithHls(dir.path(), {":", {}, {}}, folders);
+        runProgram(dir.path(), {"humount"});
+        const std::string script = dir / "walk.txt";
+        std::ofstream(script, std::ios::binary) << walkingScript(folders);
+        std::string fromRaw, fromImage;
+        ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), raw}, &fromRaw, script), 0);
+        ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image}, &fromImage, script), 0);
+        EXPECT_EQ(splitListings(fromImage).size(), 2u);
+        EXPECT_EQ(fromImage, fromRaw);
+
+        const std::vector<MacFile> files = extract_with_hcopy(dir, raw, 0);
+        ASSERT_EQ(files.size(), 3u);
+        EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::MacBinary), 3u);
+    }
 }
 
 }  // namespace
