@@ -102,7 +102,7 @@ bool QtHost::escape_requested() {
 void QtHost::beep() { QApplication::beep(); }
 
 int QtHost::run_dialog(Dialog& dialog) {
-    const DialogRunner* runner = DialogRegistry::instance().find(dialog.name());
+    const QtDialogs::Runner* runner = QtDialogs::instance().find(dialog.name());
     if (runner == nullptr) return kDialogCancel;
     return (*runner)(owner(), dialog);
 }

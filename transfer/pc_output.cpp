@@ -21,11 +21,6 @@ bool pc_name_taken(const std::string& path) {
     return lstat(path.c_str(), &info) == 0;
 }
 
-bool plain_pc_file_exists(const std::string& path) {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 int create_copy_file(TransferContext& ctx, const std::string& path) {
     // O_NOFOLLOW refuses a link; no O_TRUNC until the entry is known to be a
     // regular file, so opening a FIFO or device never empties or blocks it.

@@ -14,8 +14,6 @@ namespace korvane {
 
 // Whether anything (file, directory, link, device) stands under the name.
 bool pc_name_taken(const std::string& path);
-// Whether a regular file (not a link to one) stands under the name.
-bool plain_pc_file_exists(const std::string& path);
 
 // Creates the file, or empties an existing regular file, for writing.
 // Anything else under the name (a link, a directory, a device) is refused:
