@@ -120,6 +120,7 @@ void MainWindow::build_popup_menu() {
     popup_ = new QMenu(this);
     popup_->setObjectName("POPMENU");
     connect(popup_, &QMenu::hovered, this, [this](QAction* a) { show_menu_help(a->data().toInt()); });
+    connect(popup_, &QMenu::aboutToHide, this, [this] { show_menu_help(0); });
     for (const MenuItemSpec& item : popup_menu_layout()) popup_actions_[item.command] = add_item(popup_, item);
 }
 
