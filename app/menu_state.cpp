@@ -194,7 +194,9 @@ std::span<const MenuItemSpec> popup_menu_layout() { return kPopupMenu; }
 std::span<const AcceleratorSpec> accelerator_table() { return kAccelerators; }
 std::span<const FunctionButtonSpec, kFunctionButtonCount> function_buttons() { return kButtons; }
 
-bool is_built(int command) { return std::find(kNotBuiltYet.begin(), kNotBuiltYet.end(), command) == kNotBuiltYet.end(); }
+bool is_built(int command) {
+    return std::find(kNotBuiltYet.begin(), kNotBuiltYet.end(), command) == kNotBuiltYet.end();
+}
 
 MenuState::MenuState() {
     for (const MenuSpec& menu : kMenuBar) {

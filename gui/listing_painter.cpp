@@ -73,7 +73,8 @@ void paint_entries(QPainter& painter, const AppState& state, int width, int line
     ListingLayout layout = listing_layout(state.option_flags);
     bool wide = layout != ListingLayout::Short;
     bool signature = layout == ListingLayout::Signature;
-    for (std::size_t index = state.first_shown; index < std::min<std::size_t>(state.end_shown, state.entries.size()); ++index) {
+    std::size_t end = std::min<std::size_t>(state.end_shown, state.entries.size());
+    for (std::size_t index = state.first_shown; index < end; ++index) {
         int position = static_cast<int>(index - state.first_shown);
         int top = kFirstRowTop + (wide ? position : position / 2) * line_height;
         const ListingEntry& entry = state.entries[index];

@@ -78,8 +78,8 @@ std::vector<Drive> list_drives() {
 bool holds_user_files(const Drive& drive) {
     if (std::find(kPseudoFileSystems.begin(), kPseudoFileSystems.end(), drive.fs_type) != kPseudoFileSystems.end())
         return false;
-    return std::none_of(kSystemFolders.begin(), kSystemFolders.end(),
-                        [&drive](std::string_view folder) { return lies_under(drive.mount_point, std::string(folder)); });
+    auto under = [&drive](std::string_view folder) { return lies_under(drive.mount_point, std::string(folder)); };
+    return std::none_of(kSystemFolders.begin(), kSystemFolders.end(), under);
 }
 
 std::vector<std::string> drive_choices(const std::vector<Drive>& mounts, const std::string& home) {

@@ -88,9 +88,8 @@ private slots:
                 {"size", w / 2 + 50 - 60, w / 2 + 50, length},   {"short size", w / 2 - 64, w / 2 - 4, length},
         };
         for (const Column& column : columns) {
-            int needed = metrics.horizontalAdvance(column.widest);
-            QVERIFY2(needed <= column.right - column.left,
-                     qPrintable(QString("%1: %2 pixels for %3").arg(column.name).arg(needed).arg(column.right - column.left)));
+            int needed = metrics.horizontalAdvance(column.widest), room = column.right - column.left;
+            QVERIFY2(needed <= room, qPrintable(QString("%1: %2 pixels for %3").arg(column.name).arg(needed).arg(room)));
         }
     }
 
