@@ -105,10 +105,4 @@ void brute_force_command(Context& ctx) {
     update_menus(ctx);
 }
 
-void connect_volume_hooks(StartupHooks& hooks) {
-    if (!hooks.discover_volume) {
-        hooks.discover_volume = [](Context& ctx) { return static_cast<int>(analyzeVolume(ctx)); };
-    }
-}
-
 }  // namespace korvane

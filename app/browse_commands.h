@@ -1,8 +1,7 @@
 #pragma once
 // The browsing commands of the main window, engine side: entering folders,
 // going to the parent and the root, reloading the listing, and the
-// brute-force search for a volume header; and volume discovery's place in
-// start-up.
+// brute-force search for a volume header.
 
 #include <cstddef>
 #include <string_view>
@@ -30,8 +29,5 @@ void return_to_parent_command(Context& ctx);
 // 139 Brute force search: asks which drive, scans the first megabyte for a
 // volume header and opens the volume found there.
 void brute_force_command(Context& ctx);
-
-// Fills the volume layer's start-up hook (discovery) when it is still empty.
-void connect_volume_hooks(StartupHooks& hooks);
 
 }  // namespace korvane

@@ -5,17 +5,12 @@
 #include <string>
 
 #include "app/menu_state.h"
-#include "app/startup_hooks.h"
 #include "transfer/transfer_context.h"
 
 namespace korvane {
 
 struct Context : TransferContext {
     using TransferContext::TransferContext;
-
-    // The launch arguments and the hooks through which start-up reaches the
-    // device and volume layers (app/startup_hooks.h).
-    StartupRecord startup;
 
     // The enabled, grayed and checked states of the menus and function
     // buttons (app/menu_state.h); the window applies them after each command.

@@ -6,14 +6,16 @@
 #include "device/bus_setup.h"
 #include "device/device_dialog.h"
 #include "device/sector_io.h"
-#include "device/startup_selection.h"
+#include "volume/discovery.h"
 
 namespace korvane {
 namespace {
 
 constexpr int kRepaintAll = 255;
 
-int start_transport(Context& ctx, const LaunchArguments& launch) {
+}  // namespace
+
+int start_image_bus(Context& ctx, const LaunchArguments& launch) {
     BusSetup setup = makeImageBus(launch.images, launch.bus_dirs);
     ctx.transport = std::move(setup.bus);
     // An image that cannot be used is left out; Korvane still starts.
@@ -22,22 +24,15 @@ int start_transport(Context& ctx, const LaunchArguments& launch) {
     return info.status == kStatusDone ? info.adapterCount : 0;
 }
 
-std::vector<std::string> scan_lines(Context& ctx) {
+std::vector<std::string> bus_scan_lines(Context& ctx) {
     std::vector<std::string> lines;
     for (const DeviceListEntry& entry : scanBus(*ctx.transport).entries) lines.push_back(scanLine(entry));
     return lines;
 }
 
-bool test_startup_drive(Context& ctx) {
-    return driveAnswersAsDisk(ctx, ctx.state.host_adapter, ctx.state.target_id);
-}
-
-}  // namespace
-
 void select_drive_command(Context& ctx) {
     if (selectDeviceDialog(ctx) == kDialogOk) {
-        const auto& discover = ctx.startup.hooks.discover_volume;
-        if (discover) discover(ctx);
+        analyzeVolume(ctx);
         if (ctx.state.target_id != kNoDrive) ctx.host.invalidate_listing(kRepaintAll);
     }
     update_menus(ctx);
@@ -64,19 +59,6 @@ void attach_image_command(Context& ctx) {
         return;
     }
     select_drive_command(ctx);
-}
-
-void connect_device_hooks(StartupHooks& hooks) {
-    if (!hooks.allocate_work_area) hooks.allocate_work_area = [](Context& ctx) { allocateWorkArea(ctx); };
-    if (!hooks.init_transport) hooks.init_transport = start_transport;
-    if (!hooks.select_device) hooks.select_device = [](Context& ctx) { selectDeviceDialog(ctx); };
-    if (!hooks.test_startup_drive) hooks.test_startup_drive = test_startup_drive;
-    // The routine follows the sector size: 512 after the /A test, whatever
-    // READ CAPACITY reported after the device dialog.
-    if (!hooks.install_transfer_routine)
-        hooks.install_transfer_routine = [](Context& ctx) { installTransferRoutine(ctx, ctx.device.sectorSize); };
-    if (!hooks.bus_scan_lines) hooks.bus_scan_lines = scan_lines;
-    if (!hooks.release_work_area) hooks.release_work_area = [](Context& ctx) { ctx.workArea.fill(0); };
 }
 
 }  // namespace korvane

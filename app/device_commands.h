@@ -1,11 +1,12 @@
 #pragma once
 // The drive commands of the "Mac Drive" menu (Select Drive, Lock/Unlock
-// volume, Reset drive, Attach image...) and the device layer's part of
-// start-up, connected to the start-up hooks.
+// volume, Reset drive, Attach image...) and the bus that start-up builds.
 
 #include <string>
+#include <vector>
 
 #include "app/context.h"
+#include "app/switches.h"
 #include "core/dialog.h"
 
 namespace korvane {
@@ -24,6 +25,14 @@ public:
     std::string path;
 };
 
+// The image bus of the launch: its images on adapter 0, one adapter per
+// --bus folder. Images that cannot be used are reported and left out.
+// Returns the number of host adapters (0 when the bus does not answer).
+int start_image_bus(Context& ctx, const LaunchArguments& launch);
+// --scan: one line per bus list entry (adapter, kind, target, vendor,
+// product, revision, tab-separated).
+std::vector<std::string> bus_scan_lines(Context& ctx);
+
 // 101: the device dialog; after OK, volume discovery and a fresh listing.
 void select_drive_command(Context& ctx);
 // 136: PREVENT (or ALLOW) MEDIUM REMOVAL to the selected drive; the item's
@@ -34,8 +43,5 @@ void toggle_reset(Context& ctx);
 // "Attach image...": the file chooser, the image joins adapter 0, then the
 // device dialog opens as for Select Drive.
 void attach_image_command(Context& ctx);
-
-// Fills the device layer's start-up hooks that are still empty.
-void connect_device_hooks(StartupHooks& hooks);
 
 }  // namespace korvane

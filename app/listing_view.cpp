@@ -1,14 +1,11 @@
 #include "app/listing_view.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "app/context.h"
 #include "app/menu_state.h"
 
 namespace korvane {
-
-using namespace listing_field;
 
 ListingLayout listing_layout(std::uint16_t option_flags) {
     // With both bits (the command line's /A) the wide listing shows the signature.
@@ -27,33 +24,23 @@ int rows_on_screen(const AppState& state) {
 }
 
 bool is_selected(const AppState& state, std::size_t index) {
-    return index < state.entries.size() && state.entries[index].bytes[kSelected] != 0;
+    return index < state.entries.size() && state.entries[index].selected();
 }
 
 bool is_folder(const AppState& state, std::size_t index) {
-    return index < state.entries.size() && state.entries[index].bytes[kRecordType] == kRecordFolder;
+    return index < state.entries.size() && state.entries[index].is_folder();
 }
 
 std::string entry_name(const AppState& state, std::size_t index) {
-    if (index >= state.entries.size()) return {};
-    const auto* name = reinterpret_cast<const char*>(state.entries[index].bytes.data() + kName);
-    // The terminator may be missing in a damaged record: never read past the field.
-    return std::string(name, strnlen(name, kNameSize));
-}
-
-std::string entry_column(const AppState& state, std::size_t index, std::size_t offset, std::size_t width) {
-    if (index >= state.entries.size() || offset + width > sizeof(ListingEntry::bytes)) return {};
-    std::string column(reinterpret_cast<const char*>(state.entries[index].bytes.data() + offset), width);
-    std::replace(column.begin(), column.end(), '\0', ' ');
-    return column;
+    return index < state.entries.size() ? std::string(state.entries[index].name()) : std::string();
 }
 
 void select_entry(AppState& state, std::size_t index) {
-    if (index < state.entries.size()) state.entries[index].bytes[kSelected] = 1;
+    if (index < state.entries.size()) state.entries[index].set_selected(true);
 }
 
 void deselect_entry(AppState& state, std::size_t index) {
-    if (index < state.entries.size()) state.entries[index].bytes[kSelected] = 0;
+    if (index < state.entries.size()) state.entries[index].set_selected(false);
 }
 
 void toggle_entry(AppState& state, std::size_t index) {
@@ -65,26 +52,26 @@ void toggle_entry(AppState& state, std::size_t index) {
 }
 
 void select_all(AppState& state) {
-    for (ListingEntry& entry : state.entries) entry.bytes[kSelected] = 1;
+    for (ListingEntry& entry : state.entries) entry.set_selected(true);
 }
 
 void deselect_all(AppState& state) {
-    for (ListingEntry& entry : state.entries) entry.bytes[kSelected] = 0;
+    for (ListingEntry& entry : state.entries) entry.set_selected(false);
 }
 
 void invert_selection(AppState& state) {
-    for (ListingEntry& entry : state.entries) entry.bytes[kSelected] = entry.bytes[kSelected] ? 0 : 1;
+    for (ListingEntry& entry : state.entries) entry.set_selected(!entry.selected());
 }
 
 std::size_t count_selected(const AppState& state) {
     return static_cast<std::size_t>(std::count_if(state.entries.begin(), state.entries.end(),
-                                                  [](const ListingEntry& e) { return e.bytes[kSelected] != 0; }));
+                                                  [](const ListingEntry& e) { return e.selected(); }));
 }
 
 int take_first_selected(AppState& state) {
     for (std::size_t i = 0; i < state.entries.size(); ++i) {
-        if (state.entries[i].bytes[kSelected] != 0) {
-            state.entries[i].bytes[kSelected] = 0;
+        if (state.entries[i].selected()) {
+            state.entries[i].set_selected(false);
             return static_cast<int>(i);
         }
     }

@@ -15,24 +15,6 @@ namespace korvane {
 
 struct Context;
 
-// Byte offsets of the ListingEntry fields the view reads.
-namespace listing_field {
-inline constexpr std::size_t kSelected = 0;
-inline constexpr std::size_t kRecordType = 1;
-inline constexpr std::size_t kName = 2;
-inline constexpr std::size_t kNameSize = 33;
-inline constexpr std::size_t kSizeColumn = 35;
-inline constexpr std::size_t kResourceColumn = 44;
-inline constexpr std::size_t kSignatureColumn = 53;
-inline constexpr std::size_t kCreatedColumn = 62;
-inline constexpr std::size_t kModifiedColumn = 77;
-inline constexpr std::size_t kNumberColumnWidth = 8;
-inline constexpr std::size_t kDateColumnWidth = 14;
-}  // namespace listing_field
-
-inline constexpr std::uint8_t kRecordFolder = 1;
-inline constexpr std::uint8_t kRecordFile = 2;
-
 enum class ListingLayout { Short, Extended, Signature };
 
 ListingLayout listing_layout(std::uint16_t option_flags);
@@ -43,10 +25,9 @@ int rows_on_screen(const AppState& state);
 
 bool is_selected(const AppState& state, std::size_t index);
 bool is_folder(const AppState& state, std::size_t index);
-// The entry's name in the Macintosh character set, without its terminator.
+// The entry's name in the Macintosh character set, without its terminator
+// ("" past the listing).
 std::string entry_name(const AppState& state, std::size_t index);
-// A column exactly as stored (fixed width, blanks included; NULs as blanks).
-std::string entry_column(const AppState& state, std::size_t index, std::size_t offset, std::size_t width);
 
 void select_entry(AppState& state, std::size_t index);
 void deselect_entry(AppState& state, std::size_t index);

@@ -130,6 +130,13 @@ constexpr auto kSelectionCommands = std::to_array<int>({cmd::kCopyToPc, cmd::kRe
 constexpr auto kVolumeCommands =
         std::to_array<int>({cmd::kRenameVolume, cmd::kVolumeInfo, cmd::kMediumScanning, cmd::kCheckVolume});
 
+// Commands whose work this build cannot do yet: their items, keys and buttons
+// stay grayed. Each command leaves the set when it lands.
+constexpr auto kNotBuiltYet = std::to_array<int>({cmd::kFormat, cmd::kRenameVolume, cmd::kVolumeInfo, cmd::kCopyToMac,
+                                                  cmd::kMakeDirectory, cmd::kDelete, cmd::kRename, cmd::kDump,
+                                                  cmd::kEditAttributes, cmd::kCommandLine, cmd::kMediumScanning,
+                                                  cmd::kVerify, cmd::kSwapForks});
+
 // The menu (by position) that holds a command, or -1 for none.
 int menu_of(int command) {
     for (std::size_t m = 0; m < kMenuBar.size(); ++m) {
@@ -150,6 +157,39 @@ void enable_commands(MenuState& menus, std::span<const int> commands, bool on) {
     for (int command : commands) menus.set_enabled(command, on);
 }
 
+void gray_what_is_not_built(MenuState& menus) {
+    enable_commands(menus, kNotBuiltYet, false);
+    for (std::size_t i = 0; i < kButtons.size(); ++i) {
+        if (!is_built(kButtons[i].command)) menus.buttons_enabled[i] = false;
+    }
+}
+
+// update_menus without the commands that are not built yet.
+void enable_by_state(Context& ctx) {
+    const AppState& state = ctx.state;
+    MenuState& menus = ctx.menus;
+    menus.set_checked(cmd::kResetDrive, state.reset_each_access);
+
+    bool have_drive = state.target_id != kNoDrive;
+    menus.file_menu_enabled = have_drive;
+    enable_commands(menus, kVolumeCommands, have_drive);
+    if (!have_drive) {
+        // "Mac->PC" and "PC->Mac" keep their state: they answer with a notice.
+        enable_class(menus, ButtonClass::B, false);
+        enable_class(menus, ButtonClass::C, false);
+        enable_commands(menus, kSelectionCommands, false);
+        return;
+    }
+    enable_class(menus, ButtonClass::A, true);
+    bool below_root = state.current_dir_id != 2;
+    enable_class(menus, ButtonClass::B, below_root);
+    menus.set_enabled(cmd::kRoot, below_root);
+    menus.set_enabled(cmd::kParent, below_root);
+    bool any_selected = count_selected(state) > 0;
+    enable_class(menus, ButtonClass::C, any_selected);
+    enable_commands(menus, kSelectionCommands, any_selected);
+}
+
 }  // namespace
 
 std::span<const MenuSpec> menu_bar_layout() { return kMenuBar; }
@@ -157,12 +197,17 @@ std::span<const MenuItemSpec> popup_menu_layout() { return kPopupMenu; }
 std::span<const AcceleratorSpec> accelerator_table() { return kAccelerators; }
 std::span<const FunctionButtonSpec, kFunctionButtonCount> function_buttons() { return kButtons; }
 
+bool is_built(int command) {
+    return std::find(kNotBuiltYet.begin(), kNotBuiltYet.end(), command) == kNotBuiltYet.end();
+}
+
 MenuState::MenuState() {
     for (const MenuSpec& menu : kMenuBar) {
         for (const MenuItemSpec& item : menu.items) {
             if (item.command != 0) items[item.command] = {!item.grayed, item.checked};
         }
     }
+    gray_what_is_not_built(*this);
 }
 
 bool MenuState::enabled(int command) const {
@@ -192,28 +237,8 @@ bool command_available(const MenuState& menus, int command) {
 }
 
 void update_menus(Context& ctx) {
-    const AppState& state = ctx.state;
-    MenuState& menus = ctx.menus;
-    menus.set_checked(cmd::kResetDrive, state.reset_each_access);
-
-    bool have_drive = state.target_id != kNoDrive;
-    menus.file_menu_enabled = have_drive;
-    enable_commands(menus, kVolumeCommands, have_drive);
-    if (!have_drive) {
-        // "Mac->PC" and "PC->Mac" keep their state: they answer with a notice.
-        enable_class(menus, ButtonClass::B, false);
-        enable_class(menus, ButtonClass::C, false);
-        enable_commands(menus, kSelectionCommands, false);
-        return;
-    }
-    enable_class(menus, ButtonClass::A, true);
-    bool below_root = state.current_dir_id != 2;
-    enable_class(menus, ButtonClass::B, below_root);
-    menus.set_enabled(cmd::kRoot, below_root);
-    menus.set_enabled(cmd::kParent, below_root);
-    bool any_selected = count_selected(state) > 0;
-    enable_class(menus, ButtonClass::C, any_selected);
-    enable_commands(menus, kSelectionCommands, any_selected);
+    enable_by_state(ctx);
+    gray_what_is_not_built(ctx.menus);
 }
 
 }  // namespace korvane

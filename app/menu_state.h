@@ -125,6 +125,10 @@ struct MenuState {
     void check_only(std::initializer_list<int> group, int command);
 };
 
+// False for a command whose work this build cannot do yet: its item, key
+// and button stay grayed rather than answer with nothing.
+bool is_built(int command);
+
 // The text of the lock item: what choosing it will do next.
 std::string_view lock_item_text(bool volume_locked);
 
@@ -134,7 +138,7 @@ bool command_available(const MenuState& menus, int command);
 
 // Brings the menu items and the function buttons in line with the state: the
 // "Reset drive" check, the File menu, the volume and selection commands and
-// the buttons of the three enabling classes.
+// the buttons of the three enabling classes; what is not built stays grayed.
 void update_menus(Context& ctx);
 
 }  // namespace korvane

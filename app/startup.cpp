@@ -1,11 +1,15 @@
 #include "app/startup.h"
 
 #include "app/copy_commands.h"
+#include "app/device_commands.h"
 #include "core/log_file.h"
 #include "core/messages.h"
 #include "core/notices.h"
+#include "device/device_dialog.h"
+#include "device/sector_io.h"
 #include "util/drives.h"
 #include "util/pc_directory.h"
+#include "volume/discovery.h"
 
 namespace korvane {
 namespace {
@@ -35,24 +39,20 @@ void apply_switches(Context& ctx, const LaunchArguments& launch) {
 }
 
 void start_transport(Context& ctx, const LaunchArguments& launch) {
-    StartupHooks& hooks = ctx.startup.hooks;
     ctx.device.sectorsPerTransfer = 64;
     ctx.device.sectorSize = 512;
-    if (hooks.allocate_work_area) hooks.allocate_work_area(ctx);
-    if (hooks.init_transport && hooks.init_transport(ctx, launch) <= 0) {
-        fatal_notice(ctx, std::string(message(61)));
-    }
+    allocateWorkArea(ctx);
+    if (start_image_bus(ctx, launch) <= 0) fatal_notice(ctx, std::string(message(61)));
 }
 
 void select_drive(Context& ctx) {
-    StartupHooks& hooks = ctx.startup.hooks;
     AppState& state = ctx.state;
     if (state.host_adapter == kNoDrive && state.target_id == kNoDrive) {
-        if (hooks.select_device) hooks.select_device(ctx);
+        // The dialog installs the routine that matches the sector size it read.
+        selectDeviceDialog(ctx);
         return;
     }
-    // Without a device layer no drive can pass the test.
-    if (!hooks.test_startup_drive || !hooks.test_startup_drive(ctx)) {
+    if (!driveAnswersAsDisk(ctx, state.host_adapter, state.target_id)) {
         show_notice(ctx, std::string(message(11)));
         state.host_adapter = kNoDrive;
         state.target_id = kNoDrive;
@@ -65,7 +65,7 @@ void open_selected_volume(Context& ctx) {
         return;
     }
     ctx.host.busy_tick();
-    const int found = ctx.startup.hooks.discover_volume ? ctx.startup.hooks.discover_volume(ctx) : 0;
+    const std::int32_t found = analyzeVolume(ctx);
     if (found > 0) {
         set_status(ctx, string_resource(100).data(), "");
     } else if (found == 0) {
@@ -76,13 +76,13 @@ void open_selected_volume(Context& ctx) {
 }  // namespace
 
 void init_options_and_device(Context& ctx, const LaunchArguments& launch) {
-    ctx.startup.launch = launch;
-    connect_startup_hooks(ctx.startup.hooks);
     reset_options(ctx);
     apply_switches(ctx, launch);
     start_transport(ctx, launch);
     if (!launch.console.scan) select_drive(ctx);
-    if (ctx.startup.hooks.install_transfer_routine) ctx.startup.hooks.install_transfer_routine(ctx);
+    // The routine follows the sector size: 512 after the /A test, whatever
+    // READ CAPACITY reported after the device dialog.
+    installTransferRoutine(ctx, ctx.device.sectorSize);
     ctx.state.access_method = 1;
     write_log_date(ctx, false);
 }
@@ -102,9 +102,7 @@ bool init_application(Context& ctx, const std::vector<std::string>& args, FrontE
 }
 
 void shutdown_application(Context& ctx) {
-    StartupHooks& hooks = ctx.startup.hooks;
-    if (hooks.release_work_area) hooks.release_work_area(ctx);
-    if (hooks.close_working_files) hooks.close_working_files(ctx);
+    ctx.workArea.fill(0);
     remove_working_files(ctx);
     change_directory(ctx.state.saved_pc_dir);
     close_log_at_exit(ctx);

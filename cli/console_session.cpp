@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/command_line.h"
+#include "app/device_commands.h"
 #include "app/startup.h"
 #include "cli/console_host.h"
 #include "cli/console_output.h"
@@ -74,14 +75,8 @@ void run_lines(Context& ctx, ConsoleHost& host, ConsoleStreams streams) {
     if (streams.interactive) streams.out << '\n';
 }
 
-void print_bus_scan(Context& ctx, ConsoleHost& host, std::ostream& out) {
-    const auto& scan = ctx.startup.hooks.bus_scan_lines;
-    if (!scan) {
-        host.say("--scan is not available in this version of Korvane");
-        ctx.outcome.failureReported = true;
-        return;
-    }
-    for (const std::string& line : scan(ctx)) out << line << '\n';
+void print_bus_scan(Context& ctx, std::ostream& out) {
+    for (const std::string& line : bus_scan_lines(ctx)) out << line << '\n';
 }
 
 }  // namespace
@@ -104,7 +99,7 @@ int run_console_session(const std::vector<std::string>& args, ConsoleStreams str
     try {
         init_application(ctx, parsed.arguments);
         if (parsed.arguments.console.scan) {
-            print_bus_scan(ctx, host, streams.out);
+            print_bus_scan(ctx, streams.out);
         } else {
             run_lines(ctx, host, streams);
         }

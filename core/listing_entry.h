@@ -21,6 +21,8 @@ namespace korvane {
 
 struct ListingEntry {
     static constexpr std::size_t kSize = 92;
+    static constexpr std::size_t kSelectedOffset = 0;
+    static constexpr std::size_t kRecordTypeOffset = 1;
     static constexpr std::size_t kNameOffset = 2;
     static constexpr std::size_t kNameField = 33;
     static constexpr std::size_t kDisplayOffset = 35;
@@ -35,10 +37,11 @@ struct ListingEntry {
 
     std::array<std::uint8_t, kSize> bytes{};
 
-    bool selected() const { return bytes[0] != 0; }
-    void set_selected(bool on) { bytes[0] = on ? 1 : 0; }
-    std::uint8_t record_type() const { return bytes[1]; }
-    bool is_folder() const { return bytes[1] == kFolder; }
+    bool selected() const { return bytes[kSelectedOffset] != 0; }
+    void set_selected(bool on) { bytes[kSelectedOffset] = on ? 1 : 0; }
+    std::uint8_t record_type() const { return bytes[kRecordTypeOffset]; }
+    void set_record_type(std::uint8_t type) { bytes[kRecordTypeOffset] = type; }
+    bool is_folder() const { return bytes[kRecordTypeOffset] == kFolder; }
 
     // The name in the Macintosh character set (up to its NUL).
     std::string_view name() const {

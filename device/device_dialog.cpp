@@ -90,6 +90,13 @@ bool DeviceDialog::confirm() {
 
 void DeviceDialog::help() { ctx_.host.show_help(help_key()); }
 
+bool driveAnswersAsDisk(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target) {
+    std::uint16_t type = ctx.transport->deviceType(adapter, target);
+    std::uint8_t status = ctx.transport->inquiry(adapter, target, ctx.workSlot(kSlotSectorBuffer));
+    bool answered = status == kStatusDone || status == kStatusError;
+    return answered && isUsableDriveType(type);
+}
+
 bool readSelectedCapacity(DeviceContext& ctx) {
     std::array<std::uint8_t, 512> answer{};
     for (int attempt = 0; attempt < kCapacityAttempts; ++attempt) {

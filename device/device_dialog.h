@@ -66,6 +66,11 @@ private:
 // fails READ CAPACITY ten times ends the program.
 int selectDeviceDialog(DeviceContext& ctx);
 
+// Whether (adapter, target) answers INQUIRY (status 1 or 4) as a
+// direct-access or optical-memory drive: the test of the drive named with /A.
+// Shows nothing.
+bool driveAnswersAsDisk(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target);
+
 // READ CAPACITY of the selected drive, up to ten attempts; on success the
 // capacity, the sector size and the transfer routine follow the answer.
 bool readSelectedCapacity(DeviceContext& ctx);

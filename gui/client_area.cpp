@@ -1,10 +1,12 @@
 #include "gui/client_area.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 
 #include "app/context.h"
 #include "app/listing_view.h"
+#include "app/menu_state.h"
 #include "gui/listing_painter.h"
 #include "gui/panel_painter.h"
 #include "gui/text_conversion.h"
@@ -55,6 +57,22 @@ void ClientArea::mousePressEvent(QMouseEvent* event) {
 void ClientArea::mouseDoubleClickEvent(QMouseEvent* event) {
     int index = entry_at(event->position().toPoint());
     if (index >= 0) emit entryDoubleClicked(index);
+}
+
+void ClientArea::wheelEvent(QWheelEvent* event) {
+    // A notch is 120 eighths of a degree; fine-grained wheels and touchpads
+    // send parts of it, which add up to one page.
+    constexpr int kNotch = 120;
+    wheel_travel_ += event->angleDelta().y();
+    while (wheel_travel_ <= -kNotch) {
+        wheel_travel_ += kNotch;
+        emit pageRequested(cmd::kNextScreen);
+    }
+    while (wheel_travel_ >= kNotch) {
+        wheel_travel_ -= kNotch;
+        emit pageRequested(cmd::kPrecedingScreen);
+    }
+    event->accept();
 }
 
 }  // namespace korvane::gui

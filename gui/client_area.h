@@ -1,7 +1,7 @@
 #pragma once
 // The client area of the main window under the menu bar: it paints the panels,
 // the listing and the status line, and turns mouse clicks on the listing into
-// entry indexes for the window's handlers.
+// entry indexes, and wheel turns into pages, for the window's handlers.
 
 #include <functional>
 #include <optional>
@@ -26,7 +26,8 @@ public:
     int line_height() const { return line_height_; }
     const QFont& font_used() const { return font_; }
 
-    // The progress bar stays on the status line until the command ends.
+    // The progress bar stays on the status line until the status texts
+    // change or the command ends.
     void set_progress(std::optional<unsigned> percent) { progress_ = percent; }
     std::optional<unsigned> progress() const { return progress_; }
 
@@ -42,17 +43,21 @@ signals:
     void entryPressed(int index);
     void entryDoubleClicked(int index);
     void entryRightClicked(int index, const QPoint& global_position);
+    // The wheel turned a notch: the command of "Next Screen" or "Preceding Screen".
+    void pageRequested(int command);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     Context& ctx_;
     QFont font_;
     int line_height_;
     std::optional<unsigned> progress_;
+    int wheel_travel_ = 0;  // eighths of a degree not yet turned into a page
 };
 
 }  // namespace korvane::gui

@@ -1,5 +1,9 @@
 #include "gui/listing_painter.h"
 
+#include <algorithm>
+#include <string>
+#include <string_view>
+
 #include <QPainter>
 #include <QPixmap>
 
@@ -13,8 +17,6 @@
 
 namespace korvane::gui {
 namespace {
-
-using namespace listing_field;
 
 void paint_panels(QPainter& painter, const ClientGeometry& geometry) {
     draw_raised_panel(painter, geometry.button_panel());
@@ -32,26 +34,29 @@ void paint_header(QPainter& painter, const Context& ctx, const ClientGeometry& g
     draw_text_at(painter, middle, kHeaderSecondLine, qt_text(header.directory));
 }
 
-QString column(const AppState& state, std::size_t index, std::size_t offset, std::size_t width) {
-    return qt_text(entry_column(state, index, offset, width));
+// A column as stored: fixed width, blanks included; a NUL shows as a blank.
+QString column_text(std::string_view stored) {
+    std::string text(stored);
+    std::replace(text.begin(), text.end(), '\0', ' ');
+    return qt_text(text);
 }
 
-void paint_wide_row(QPainter& painter, const AppState& state, std::size_t index, int top, int width) {
-    bool signature = listing_layout(state.option_flags) == ListingLayout::Signature;
-    draw_text_at(painter, 2, top, mac_name_text(entry_name(state, index)));
-    draw_text_right(painter, width / 2 + 50, top, column(state, index, kSizeColumn, kNumberColumnWidth));
-    draw_text_right(painter, width / 2 + 110, top, column(state, index, kResourceColumn, kNumberColumnWidth));
-    draw_text_right(painter, width / 2 + 211, top, column(state, index, kCreatedColumn, kDateColumnWidth));
+void paint_wide_row(QPainter& painter, const ListingEntry& entry, bool signature, int top, int width) {
+    WideColumns columns{width};
+    draw_text_in_column(painter, columns.name(), top, mac_name_text(entry.name()), Qt::AlignLeft);
+    draw_text_in_column(painter, columns.size(), top, column_text(entry.size_column()), Qt::AlignRight);
+    draw_text_in_column(painter, columns.resource(), top, column_text(entry.resource_column()), Qt::AlignRight);
+    draw_text_in_column(painter, columns.created(), top, column_text(entry.created_column()), Qt::AlignRight);
     if (signature) {
-        draw_text_right(painter, width - 16, top, column(state, index, kSignatureColumn, kNumberColumnWidth));
+        draw_text_in_column(painter, columns.signature(), top, column_text(entry.signature_column()), Qt::AlignRight);
     } else {
-        draw_text_right(painter, width - 8, top, column(state, index, kModifiedColumn, kDateColumnWidth));
+        draw_text_in_column(painter, columns.modified(), top, column_text(entry.modified_column()), Qt::AlignRight);
     }
 }
 
-void paint_short_cell(QPainter& painter, const AppState& state, std::size_t index, int top, int name_x, int size_right) {
-    draw_text_at(painter, name_x, top, mac_name_text(entry_name(state, index)));
-    draw_text_right(painter, size_right, top, column(state, index, kSizeColumn, kNumberColumnWidth));
+void paint_short_cell(QPainter& painter, const ListingEntry& entry, int top, const ShortCell& cell) {
+    draw_text_in_column(painter, cell.name, top, mac_name_text(entry.name()), Qt::AlignLeft);
+    draw_text_in_column(painter, cell.size, top, column_text(entry.size_column()), Qt::AlignRight);
 }
 
 // The cell an on-screen position occupies, for inverting a selected entry.
@@ -65,16 +70,18 @@ QRect selection_cell(const AppState& state, int position, int width, int line_he
 }
 
 void paint_entries(QPainter& painter, const AppState& state, int width, int line_height) {
-    bool wide = listing_layout(state.option_flags) != ListingLayout::Short;
-    for (std::size_t index = state.first_shown; index < state.end_shown; ++index) {
+    ListingLayout layout = listing_layout(state.option_flags);
+    bool wide = layout != ListingLayout::Short;
+    bool signature = layout == ListingLayout::Signature;
+    std::size_t end = std::min<std::size_t>(state.end_shown, state.entries.size());
+    for (std::size_t index = state.first_shown; index < end; ++index) {
         int position = static_cast<int>(index - state.first_shown);
         int top = kFirstRowTop + (wide ? position : position / 2) * line_height;
+        const ListingEntry& entry = state.entries[index];
         if (wide) {
-            paint_wide_row(painter, state, index, top, width);
-        } else if (position % 2 == 0) {
-            paint_short_cell(painter, state, index, top, 2, width / 2 - 4);
+            paint_wide_row(painter, entry, signature, top, width);
         } else {
-            paint_short_cell(painter, state, index, top, width / 2 + 5, width - 6);
+            paint_short_cell(painter, entry, top, short_cell(width, position % 2 == 1));
         }
     }
     for (std::size_t index = state.first_shown; index < state.end_shown; ++index) {

@@ -69,6 +69,8 @@ MainWindow::MainWindow(Context& ctx, QtHost& host) : ctx_(ctx), host_(host) {
     connect(client_, &ClientArea::entryPressed, this, &MainWindow::entry_pressed);
     connect(client_, &ClientArea::entryDoubleClicked, this, &MainWindow::entry_double_clicked);
     connect(client_, &ClientArea::entryRightClicked, this, &MainWindow::entry_right_clicked);
+    // The wheel pages like PgDn and PgUp, and like them does nothing when the item is grayed.
+    connect(client_, &ClientArea::pageRequested, this, &MainWindow::run_accelerator);
     qApp->installEventFilter(this);
     apply_menu_state();
 }
@@ -88,7 +90,10 @@ QAction* MainWindow::add_item(QMenu* menu, const MenuItemSpec& item) {
 
 void MainWindow::build_menu_bar() {
     QMenuBar* bar = menuBar();
-    connect(bar, &QMenuBar::hovered, this, [this](QAction*) { show_menu_help(0); });
+    // A bar also reports the items highlighted inside its drop-downs: the
+    // menus' own titles carry no command and show the idle text.
+    auto show_help_of = [this](QAction* a) { show_menu_help(a->data().toInt()); };
+    connect(bar, &QMenuBar::hovered, this, show_help_of);
     for (const MenuSpec& spec : menu_bar_layout()) {
         QString title = QString::fromUtf8(spec.title.data(), static_cast<int>(spec.title.size()));
         QMenu* menu = nullptr;
@@ -98,11 +103,11 @@ void MainWindow::build_menu_bar() {
             help_bar_->setObjectName("helpBar");
             menu = help_bar_->addMenu(title);
             bar->setCornerWidget(help_bar_, Qt::TopRightCorner);
-            connect(help_bar_, &QMenuBar::hovered, this, [this](QAction*) { show_menu_help(0); });
+            connect(help_bar_, &QMenuBar::hovered, this, show_help_of);
         } else {
             menu = bar->addMenu(title);
         }
-        connect(menu, &QMenu::hovered, this, [this](QAction* a) { show_menu_help(a->data().toInt()); });
+        connect(menu, &QMenu::aboutToHide, this, [this] { show_menu_help(0); });
         for (const MenuItemSpec& item : spec.items) {
             QAction* action = add_item(menu, item);
             if (item.command != 0) actions_[item.command] = action;
@@ -115,6 +120,7 @@ void MainWindow::build_popup_menu() {
     popup_ = new QMenu(this);
     popup_->setObjectName("POPMENU");
     connect(popup_, &QMenu::hovered, this, [this](QAction* a) { show_menu_help(a->data().toInt()); });
+    connect(popup_, &QMenu::aboutToHide, this, [this] { show_menu_help(0); });
     for (const MenuItemSpec& item : popup_menu_layout()) popup_actions_[item.command] = add_item(popup_, item);
 }
 
@@ -220,11 +226,14 @@ void MainWindow::entry_right_clicked(int index, const QPoint& global_position) {
     if (running_) return;
     auto entry = static_cast<std::size_t>(index);
     select_entry(ctx_.state, entry);
-    bool file = !is_folder(ctx_.state, entry);
-    popup_action(cmd::kDump)->setEnabled(file);
-    popup_action(cmd::kEditAttributes)->setEnabled(file);
     update_menus(ctx_);
     apply_menu_state();
+    // The items follow the menu bar's; a folder has no content to dump and no attributes to edit.
+    bool file = !is_folder(ctx_.state, entry);
+    for (auto& [command, item] : popup_actions_) {
+        bool file_only = command == cmd::kDump || command == cmd::kEditAttributes;
+        item->setEnabled(ctx_.menus.enabled(command) && (file || !file_only));
+    }
     client_->update();
     // The chosen item arrives through its action like any other command.
     popup_->exec(global_position);

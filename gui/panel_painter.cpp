@@ -8,9 +8,11 @@
 namespace korvane::gui {
 
 QFont list_font() {
-    // The sans-serif list font, 14 pixels high.
-    QFont font("DejaVu Sans");
-    font.setPixelSize(14);
+    // A condensed sans-serif face: at 13 pixels a 14-character date takes 90
+    // of the 101 pixels its column has, and eight capital Ws fit the 93 of
+    // the type/creator column.
+    QFont font("DejaVu Sans Condensed");
+    font.setPixelSize(13);
     font.setWeight(QFont::Normal);
     return font;
 }
@@ -36,6 +38,18 @@ void draw_text_at(QPainter& painter, int x, int top, const QString& text) {
 
 void draw_text_right(QPainter& painter, int right, int top, const QString& text) {
     draw_text_at(painter, right - painter.fontMetrics().horizontalAdvance(text), top, text);
+}
+
+void draw_text_in_column(QPainter& painter, const ColumnSpan& column, int top, const QString& text,
+                         Qt::AlignmentFlag alignment) {
+    painter.save();
+    painter.setClipRect(QRect(column.left, top, column.width(), line_height(painter.font())));
+    if (alignment == Qt::AlignRight) {
+        draw_text_right(painter, column.right, top, text);
+    } else {
+        draw_text_at(painter, column.left, top, text);
+    }
+    painter.restore();
 }
 
 void invert_rect(QPainter& painter, const QRect& rect) {

@@ -14,7 +14,9 @@ class QPainter;
 
 namespace korvane::gui {
 
-// The font of every text of the main window, and its line spacing.
+// The font of every text of the main window, and its line spacing. Its face
+// and size let the widest date, length and type/creator texts of a wide
+// listing fit between their column edges.
 QFont list_font();
 int line_height(const QFont& font);
 
@@ -25,6 +27,10 @@ void draw_raised_panel(QPainter& painter, const QRect& rect);
 void draw_text_at(QPainter& painter, int x, int top, const QString& text);
 // Text whose cell's right edge is x.
 void draw_text_right(QPainter& painter, int right, int top, const QString& text);
+// Text in a listing column, left- or right-aligned, cut at the column's edges
+// so that a long name never runs into the next column.
+void draw_text_in_column(QPainter& painter, const ColumnSpan& column, int top, const QString& text,
+                         Qt::AlignmentFlag alignment);
 // Inverts the pixels of a rectangle (selection cells, the progress bar's done part).
 void invert_rect(QPainter& painter, const QRect& rect);
 

@@ -67,9 +67,12 @@ Choice QtHost::ask_yes_no_cancel(const std::string& text) {
 }
 
 void QtHost::status_changed(const std::string&, const std::string&) {
-    // The texts live in AppState; the status line is repainted at once.
+    // The texts live in AppState; the status line is repainted at once, and
+    // its panel covers a progress bar left by the work that went before (the
+    // copy of a large catalog ends at 90-99 %).
     if (window_ == nullptr) return;
     ClientArea* client = window_->client();
+    client->set_progress(std::nullopt);
     client->repaint(client->client_geometry().status_line());
 }
 
@@ -99,7 +102,7 @@ bool QtHost::escape_requested() {
 void QtHost::beep() { QApplication::beep(); }
 
 int QtHost::run_dialog(Dialog& dialog) {
-    const DialogRunner* runner = DialogRegistry::instance().find(dialog.name());
+    const QtDialogs::Runner* runner = QtDialogs::instance().find(dialog.name());
     if (runner == nullptr) return kDialogCancel;
     return (*runner)(owner(), dialog);
 }

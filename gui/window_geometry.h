@@ -42,4 +42,42 @@ struct ClientGeometry {
     QPoint icon_position() const { return QPoint(width - 35, kHeaderFirstLine); }
 };
 
+// One column of a listing row: its text is right-aligned at right (names are
+// left-aligned at left) and nothing of it is drawn outside [left, right).
+struct ColumnSpan {
+    int left = 0;
+    int right = 0;
+    int width() const { return right - left; }
+};
+
+// A number column is as wide as the step between the size and the resource
+// columns of the wide listings.
+inline constexpr int kNumberColumnPixels = 60;
+
+// The columns of the extended and signature listings for a client width W.
+// Each column begins where the one before it ends.
+struct WideColumns {
+    int width = 0;
+
+    ColumnSpan size() const { return {width / 2 + 50 - kNumberColumnPixels, width / 2 + 50}; }
+    ColumnSpan name() const { return {2, size().left}; }
+    ColumnSpan resource() const { return {size().right, width / 2 + 110}; }
+    ColumnSpan created() const { return {resource().right, width / 2 + 211}; }
+    ColumnSpan modified() const { return {created().right, width - 8}; }
+    ColumnSpan signature() const { return {created().right, width - 16}; }
+};
+
+// The two cells of a short-listing row: a name and, right-aligned, its size.
+struct ShortCell {
+    ColumnSpan name;
+    ColumnSpan size;
+};
+
+inline ShortCell short_cell(int width, bool right_half) {
+    int name_left = right_half ? width / 2 + 5 : 2;
+    int size_right = right_half ? width - 6 : width / 2 - 4;
+    int size_left = size_right - kNumberColumnPixels;
+    return {{name_left, size_left}, {size_left, size_right}};
+}
+
 }  // namespace korvane::gui

@@ -91,8 +91,7 @@ void fill_lists(PcBrowser& browser) {
     }
     std::sort(browser.directories.begin(), browser.directories.end());
     std::sort(browser.files.begin(), browser.files.end());
-    browser.drives.clear();
-    for (const Drive& drive : list_drives()) browser.drives.push_back(drive.mount_point);
+    browser.drives = drive_choices();
 }
 
 void open_browser(TransferContext& ctx, PcBrowser& browser) {

@@ -21,7 +21,7 @@ struct PcBrowser {
     std::vector<std::string> directories;  // "[..]", "[name]", sorted
     std::vector<std::string> files;        // names matching the mask, sorted
     std::uint64_t files_size = 0;          // bytes in the listed files
-    std::vector<std::string> drives;       // mount points
+    std::vector<std::string> drives;       // home, then mount points (drive_choices)
     std::string mask = "*";
 };
 

@@ -2,8 +2,11 @@
 
 #include <sys/statvfs.h>
 
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdlib>
+#include <string_view>
 #include <fstream>
 #include <sstream>
 
@@ -42,6 +45,14 @@ bool lies_under(const std::string& path, const std::string& mount_point) {
            (path.size() == mount_point.size() || path[mount_point.size()] == '/');
 }
 
+// Kernel interfaces and memory-backed file systems: nobody keeps files there.
+constexpr std::array<std::string_view, 24> kPseudoFileSystems{
+        "autofs",   "binfmt_misc", "bpf",       "cgroup",    "cgroup2", "configfs", "debugfs", "devpts",
+        "devtmpfs", "efivarfs",    "fusectl",   "hugetlbfs", "mqueue",  "nsfs",     "proc",    "pstore",
+        "ramfs",    "rpc_pipefs",  "securityfs", "selinuxfs", "squashfs", "sysfs",  "tmpfs",   "tracefs"};
+
+constexpr std::array<std::string_view, 4> kSystemFolders{"/proc", "/sys", "/dev", "/run"};
+
 }  // namespace
 
 std::vector<Drive> parse_mounts(const std::string& mounts_text) {
@@ -62,6 +73,29 @@ std::vector<Drive> list_drives() {
     std::stringstream text;
     text << mounts.rdbuf();
     return parse_mounts(text.str());
+}
+
+bool holds_user_files(const Drive& drive) {
+    if (std::find(kPseudoFileSystems.begin(), kPseudoFileSystems.end(), drive.fs_type) != kPseudoFileSystems.end())
+        return false;
+    auto under = [&drive](std::string_view folder) { return lies_under(drive.mount_point, std::string(folder)); };
+    return std::none_of(kSystemFolders.begin(), kSystemFolders.end(), under);
+}
+
+std::vector<std::string> drive_choices(const std::vector<Drive>& mounts, const std::string& home) {
+    std::vector<std::string> choices;
+    if (!home.empty()) choices.push_back(home);
+    for (const Drive& drive : mounts) {
+        if (!holds_user_files(drive)) continue;
+        if (std::find(choices.begin(), choices.end(), drive.mount_point) == choices.end())
+            choices.push_back(drive.mount_point);
+    }
+    return choices;
+}
+
+std::vector<std::string> drive_choices() {
+    const char* home = std::getenv("HOME");
+    return drive_choices(list_drives(), home != nullptr ? home : "");
 }
 
 std::string drive_of(const std::string& path) {

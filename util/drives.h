@@ -1,6 +1,7 @@
 #pragma once
 // The PC's "drives": the mounted file systems, listed by mount point. The
-// current drive is the mount that holds the current directory.
+// current drive is the mount that holds the current directory. The "Drives"
+// lists offer the home folder and the file systems that hold a person's files.
 
 #include <cstdint>
 #include <string>
@@ -18,6 +19,16 @@ struct Drive {
 std::vector<Drive> list_drives();
 // Parses the text of a mounts table (fields with octal escapes such as \040).
 std::vector<Drive> parse_mounts(const std::string& mounts_text);
+
+// Whether a mounted file system can hold a person's files: neither a pseudo
+// or memory file system (proc, sysfs, tmpfs, cgroup, ...) nor a mount under
+// /proc, /sys, /dev or /run.
+bool holds_user_files(const Drive& drive);
+// What the "Drives" lists offer: home (when not empty), then the mount
+// point of each file system that holds user files, each once, in mount order.
+std::vector<std::string> drive_choices(const std::vector<Drive>& mounts, const std::string& home);
+// The same for this process: its mounts and $HOME.
+std::vector<std::string> drive_choices();
 
 // The mount point holding path ("" = the current directory): the longest
 // mount point that is a prefix of the path's real location.

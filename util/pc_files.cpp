@@ -17,12 +17,12 @@ namespace {
 }
 
 // Opens without blocking on a FIFO and without following a final link, then
-// insists on a regular file before anything is emptied.
-int create_regular(const std::string& path, int extra_flags, bool empty_it) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | extra_flags, 0666);
+// insists on a regular file before emptying it.
+int create_regular(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (empty_it && ftruncate(fd, 0) != 0)) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0) {
         ::close(fd);
         return -1;
     }
@@ -39,30 +39,12 @@ int open_existing(CoreContext& ctx, const std::string& path, int flags) {
 }  // namespace
 
 int create_file(CoreContext& ctx, const std::string& path) {
-    int fd = create_regular(path, 0, true);
+    int fd = create_regular(path);
     if (fd < 0) fatal_open_error(ctx, path);
     return fd;
 }
 
-int open_file_rw(CoreContext& ctx, const std::string& path) { return open_existing(ctx, path, O_RDWR); }
-
 int open_file_ro(CoreContext& ctx, const std::string& path) { return open_existing(ctx, path, O_RDONLY); }
-
-std::FILE* open_stream(CoreContext& ctx, const std::string& path, const std::string& mode) {
-    int fd = -1;
-    const bool plus = mode.find('+') != std::string::npos;
-    switch (mode.empty() ? 'r' : mode[0]) {
-        case 'w': fd = create_regular(path, 0, true); break;
-        case 'a': fd = create_regular(path, O_APPEND, false); break;
-        default: fd = ::open(path.c_str(), (plus ? O_RDWR : O_RDONLY) | O_CLOEXEC); break;
-    }
-    std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, mode.c_str());
-    if (stream == nullptr) {
-        if (fd >= 0) ::close(fd);
-        fatal_open_error(ctx, path);
-    }
-    return stream;
-}
 
 std::uint32_t dos_stamp(const std::tm& t) {
     int year = t.tm_year + 1900;

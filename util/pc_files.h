@@ -4,7 +4,6 @@
 // is binary (no translation of line ends exists on Linux anyway).
 
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -17,13 +16,8 @@ namespace korvane {
 // a regular file, so a copy never writes into a device, a FIFO or through a
 // link planted in the destination.
 int create_file(CoreContext& ctx, const std::string& path);
-// Opens an existing file or a device (a port such as /dev/lp0) for reading
-// and writing, without creating or emptying it.
-int open_file_rw(CoreContext& ctx, const std::string& path);
+// Opens an existing file for reading.
 int open_file_ro(CoreContext& ctx, const std::string& path);
-// A buffered stream with an fopen mode ("w+b", "a+b", "r+b", "rb"); modes
-// that create or empty follow the rules of create_file.
-std::FILE* open_stream(CoreContext& ctx, const std::string& path, const std::string& mode);
 
 // The MS-DOS date and time of a regular file (date word high, time word low,
 // local time, 2-second resolution); 0 when no regular file has that name;

@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "app/check_command.h"
 #include "app/commands.h"
 #include "app/listing_view.h"
 #include "tests/hfs/hfs_fixture.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
+#include "tests/support/single_drive.h"
 #include "volume/discovery.h"
 
 namespace korvane {
@@ -24,7 +29,7 @@ struct CommandsTest : ::testing::Test {
         ctx.state.volume_start = 1;
         ctx.state.current_dir_id = 2;
         ctx.state.entries.assign(count, ListingEntry{});
-        for (auto& entry : ctx.state.entries) entry.bytes[listing_field::kRecordType] = kRecordFile;
+        for (auto& entry : ctx.state.entries) entry.set_record_type(ListingEntry::kFile);
         ctx.state.first_shown = 0;
         settle_screen(ctx);
     }
@@ -95,14 +100,14 @@ TEST_F(CommandsTest, SelectionCommandsUpdateTheButtons) {
     open_listing(5);
     run(cmd::kSelectAll);
     EXPECT_EQ(count_selected(ctx.state), 5u);
-    EXPECT_TRUE(ctx.menus.buttons_enabled[3]);
+    EXPECT_TRUE(ctx.menus.enabled(cmd::kCopyToPc));
     deselect_entry(ctx.state, 1);
     run(cmd::kInvertSelection);
     EXPECT_EQ(count_selected(ctx.state), 1u);
     EXPECT_EQ(take_first_selected(ctx.state), 1);
     EXPECT_EQ(take_first_selected(ctx.state), -1);
     run(cmd::kDeselectAll);
-    EXPECT_FALSE(ctx.menus.buttons_enabled[3]);
+    EXPECT_FALSE(ctx.menus.enabled(cmd::kCopyToPc));
 }
 
 TEST_F(CommandsTest, CopyWithoutDriveSaysSoAndWritesAreRefusedOn1024ByteMedia) {
@@ -166,6 +171,36 @@ TEST_F(CommandsTest, TheMenusGuardEveryCommandThatWrites) {
     }
     EXPECT_EQ(refused, (std::vector<int>{cmd::kFormat, cmd::kRenameVolume, cmd::kCopyToMac, cmd::kMakeDirectory,
                                          cmd::kDelete, cmd::kRename, cmd::kEditAttributes, cmd::kSwapForks}));
+}
+
+// An item, key or button that is offered runs its command: a command this
+// build cannot do is grayed rather than left to beep.
+TEST_F(CommandsTest, EveryOfferedItemAndButtonDoesSomething) {
+    testing::ScratchDir dir;
+    std::ofstream(dir / "blank.img").close();
+    std::filesystem::resize_file(dir / "blank.img", 64 * 512);
+    open_listing(3);
+    testing::select_single_image(ctx, dir / "blank.img");
+    for (bool selection : {false, true}) {
+        std::vector<int> offered;
+        auto offer = [&] {
+            deselect_all(ctx.state);
+            if (selection) select_entry(ctx.state, 1);
+            update_menus(ctx);
+        };
+        offer();
+        for (const MenuSpec& menu : menu_bar_layout())
+            for (const MenuItemSpec& item : menu.items)
+                if (item.command != 0 && item.command != cmd::kExit && command_available(ctx.menus, item.command))
+                    offered.push_back(item.command);
+        for (std::size_t i = 0; i < kFunctionButtonCount; ++i)
+            if (ctx.menus.buttons_enabled[i]) offered.push_back(function_buttons()[i].command);
+        for (int command : offered) {
+            offer();
+            EXPECT_NE(dispatch_command(ctx, command), CommandOutcome::NotAvailable) << command;
+        }
+        EXPECT_EQ(host.beeps, 0);
+    }
 }
 
 TEST_F(CommandsTest, HitTestMapsRowsAndHalves) {

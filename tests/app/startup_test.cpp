@@ -1,3 +1,7 @@
+// Start-up and shutdown on real images: the device dialog when no drive is
+// named, the test of the drive named with /A, discovery deciding the status
+// line, and the end of a run.
+
 #include "app/startup.h"
 
 #include <filesystem>
@@ -7,8 +11,8 @@
 
 #include "core/messages.h"
 #include "tests/support/fatal_text.h"
-#include "tests/support/scripted_host.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/scripted_host.h"
 #include "util/pc_directory.h"
 #include "util/temp_files.h"
 
@@ -19,94 +23,72 @@ using korvane::testing::read_all;
 using korvane::testing::ScratchDir;
 using korvane::testing::ScriptedHost;
 
-// Start-up with the device and volume layers replaced by recorders, so that
-// the order and the consequences of each step can be checked alone.
-struct StartupFixture : ::testing::Test {
+struct StartupTest : ::testing::Test {
+    ScratchDir dir;
     ScriptedHost host;
     Context ctx{host};
-    std::vector<std::string> calls;
-    bool drive_passes = true;
-    int discovery_result = 1;
 
-    void SetUp() override {
-        StartupHooks& hooks = ctx.startup.hooks;
-        hooks.allocate_work_area = [this](Context&) { calls.push_back("work area"); };
-        hooks.init_transport = [this](Context&, const LaunchArguments& launch) {
-            calls.push_back("transport " + std::to_string(launch.images.size()));
-            return 1;
-        };
-        hooks.select_device = [this](Context&) { calls.push_back("device dialog"); };
-        hooks.test_startup_drive = [this](Context& c) {
-            calls.push_back("test " + std::to_string(c.state.host_adapter) + "," + std::to_string(c.state.target_id));
-            return drive_passes;
-        };
-        hooks.install_transfer_routine = [this](Context&) { calls.push_back("transfer routine"); };
-        hooks.discover_volume = [this](Context&) {
-            calls.push_back("discovery");
-            return discovery_result;
-        };
-        hooks.release_work_area = [this](Context&) { calls.push_back("release"); };
-        hooks.close_working_files = [this](Context&) { calls.push_back("close working files"); };
+    // A medium of 64 sectors; its first sector as given.
+    std::string medium(const std::string& name, std::vector<std::uint8_t> first_sector = {}) {
+        std::string path = dir / name;
+        first_sector.resize(64 * 512);
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(first_sector.data()),
+                                                    static_cast<std::streamsize>(first_sector.size()));
+        return path;
     }
-
     bool start(const std::vector<std::string>& args) { return init_application(ctx, args); }
 };
 
-TEST_F(StartupFixture, WithoutADriveTheDeviceDialogRunsAndTheStatusAsksForOne) {
-    ASSERT_TRUE(start({"disk.img"}));
-    EXPECT_EQ(calls, (std::vector<std::string>{"work area", "transport 1", "device dialog", "transfer routine"}));
+TEST_F(StartupTest, WithoutADriveTheDeviceDialogRunsAndTheStatusAsksForOne) {
+    ASSERT_TRUE(start({medium("blank.img")}));
+    EXPECT_EQ(host.dialogs, (std::vector<std::string>{"DLG_DEV"}));  // cancelled
+    EXPECT_EQ(ctx.state.target_id, kNoDrive);
     EXPECT_EQ(ctx.state.status_text, message(5));
     EXPECT_EQ(ctx.state.access_method, 1);
     EXPECT_EQ(ctx.state.option_flags & kCopyModeMask, kCopyDataFork);
 }
 
-TEST_F(StartupFixture, ADriveThatPassesItsTestIsOpened) {
-    ASSERT_TRUE(start({"-a25", "-r"}));
-    EXPECT_EQ(calls, (std::vector<std::string>{"work area", "transport 0", "test 2,5", "transfer routine", "discovery"}));
-    EXPECT_TRUE(ctx.state.reset_each_access);
-    EXPECT_EQ(ctx.state.status_text, string_resource(100));
-}
-
-TEST_F(StartupFixture, ADriveThatFailsItsTestIsDropped) {
-    drive_passes = false;
-    ASSERT_TRUE(start({"/A0"}));
-    EXPECT_EQ(calls[2], "test 0,255");
-    EXPECT_TRUE(host.showed(std::string(message(11))));
-    EXPECT_EQ(ctx.state.host_adapter, kNoDrive);
-    EXPECT_EQ(ctx.state.target_id, kNoDrive);
-    EXPECT_EQ(ctx.state.status_text, message(5));
-}
-
-TEST_F(StartupFixture, DiscoveryResultsDecideTheStatusLine) {
-    discovery_result = 0;
-    ASSERT_TRUE(start({"/A04"}));
-    EXPECT_EQ(ctx.state.status_text, message(52));
-
-    ScriptedHost other_host;
-    Context msdos(other_host);
-    msdos.startup.hooks = ctx.startup.hooks;
-    msdos.startup.hooks.discover_volume = [](Context& c) {
-        c.state.status_text = "This is a MS-DOS formatted volume.";
-        return -1;
+// The drive named with /A must answer as a disk; what discovery then finds
+// decides the status line.
+TEST_F(StartupTest, TheDriveNamedWithAIsTestedAndDiscoveryDecidesTheStatus) {
+    std::vector<std::uint8_t> dos_boot(512, 0);
+    dos_boot[0] = 0xEB;
+    dos_boot[510] = 0x55;
+    dos_boot[511] = 0xAA;
+    struct Case {
+        std::vector<std::string> args;
+        bool drive_kept;
+        std::string status;
+    } cases[] = {
+            {{"/A00", medium("blank.img")}, false, std::string(message(52))},
+            {{"/A00", medium("dos.img", dos_boot), "-r"}, true, std::string(message(53))},
+            {{"/A01", medium("blank.img"), medium("TP1.tap")}, false, std::string(message(5))},  // a tape
+            {{"/A0", medium("blank.img")}, false, std::string(message(5))},                     // no target
+            {{"/A05", medium("blank.img")}, false, std::string(message(5))},                    // nothing there
     };
-    init_application(msdos, std::vector<std::string>{"/A04"});
-    EXPECT_EQ(msdos.state.status_text, "This is a MS-DOS formatted volume.");
+    for (const Case& c : cases) {
+        ScriptedHost case_host;
+        Context run(case_host);
+        ASSERT_TRUE(init_application(run, c.args));
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        EXPECT_EQ(run.state.target_id != kNoDrive, c.drive_kept);
+        EXPECT_EQ(run.state.status_text, c.status);
+        EXPECT_EQ(case_host.showed(std::string(message(11))), c.status == message(5));
+        EXPECT_TRUE(case_host.dialogs.empty());
+        EXPECT_EQ(run.device.transfer, TransferRoutine::Sector512);
+        EXPECT_EQ(run.state.reset_each_access, c.args.back() == "-r");
+    }
 }
 
-TEST_F(StartupFixture, ABadCommandLineDoesNothing) {
+TEST_F(StartupTest, ABadCommandLineDoesNothing) {
     EXPECT_FALSE(start({"--nonsense"}));
-    EXPECT_TRUE(calls.empty());
-}
-
-TEST_F(StartupFixture, NoHostAdapterIsFatal) {
-    ctx.startup.hooks.init_transport = [](Context&, const LaunchArguments&) { return 0; };
-    EXPECT_EQ(korvane::testing::fatal_text_of([&] { start({}); }), "Error initializing the ASPI manager.");
+    EXPECT_FALSE(ctx.transport);
+    EXPECT_TRUE(host.notices.empty());
 }
 
 // The whole life of a run with /L: the opening line at start, the closing
 // line at exit, the start directory restored, the working files gone.
-TEST_F(StartupFixture, ShutdownRestoresTheStartDirectoryClosesTheLogAndRemovesWorkingFiles) {
-    ScratchDir dir;
+TEST_F(StartupTest, ShutdownRestoresTheStartDirectoryClosesTheLogAndRemovesWorkingFiles) {
     const std::string start_dir = current_directory();
     setenv("TMPDIR", dir.path().c_str(), 1);
     ASSERT_TRUE(start({"/L:" + (dir / "run.log")}));
@@ -125,7 +107,6 @@ TEST_F(StartupFixture, ShutdownRestoresTheStartDirectoryClosesTheLogAndRemovesWo
     EXPECT_EQ(log[0], '>');
     EXPECT_NE(log.find("\nMac->PC\n<"), std::string::npos) << log;
     EXPECT_EQ(log.back(), '\n');
-    EXPECT_EQ(calls.back(), "close working files");
 }
 
 }  // namespace

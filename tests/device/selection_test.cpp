@@ -1,5 +1,5 @@
-// The bus scan, the device dialog's logic, start-up's drive test and the
-// partition and "Drive to be used" dialogs, on real image files.
+// The bus scan, the device dialog's logic and the partition and "Drive to be
+// used" dialogs, on real image files.
 
 #include "device/bus_scan.h"
 #include "device/bus_setup.h"
@@ -7,7 +7,6 @@
 #include "device/partition_dialog.h"
 #include "device/same_drive_dialog.h"
 #include "device/sector_io.h"
-#include "device/startup_selection.h"
 #include "tests/support/fatal_text.h"
 #include "tests/device/device_fixture.h"
 
@@ -233,23 +232,6 @@ TEST_F(SelectionTest, ADriveThatNeverReportsItsCapacityEndsTheProgram) {
     doomed.host.dialog_answers.push_back([](Dialog&) { return kDialogOk; });
     EXPECT_EQ(korvane::testing::fatal_text_of([&] { selectDeviceDialog(doomed.ctx); }),
               "Drive not ready or no floppy disk.");
-}
-
-TEST_F(SelectionTest, StartupTestOfTheDriveNamedWithA) {
-    touch(dir / "a.img", 8 * 512);
-    touch(dir / "TP3.tap", 8 * 512);
-    world.build({dir / "a.img", dir / "TP3.tap"}, {});
-    EXPECT_EQ(initTransport(world.ctx), 1);
-    applyStartupSelection(world.ctx, 0, 0);
-    EXPECT_EQ(world.ctx.state.target_id, 0);
-    EXPECT_TRUE(world.host.notices.empty());
-    applyStartupSelection(world.ctx, 0, 3);  // a tape
-    EXPECT_EQ(world.ctx.state.target_id, kNoDrive);
-    applyStartupSelection(world.ctx, 0, kNoDrive);  // /A0: no target
-    EXPECT_EQ(world.ctx.state.host_adapter, kNoDrive);
-    EXPECT_EQ(world.host.notices, (std::vector<std::string>{"Drive not ready or no floppy disk.",
-                                                            "Drive not ready or no floppy disk."}));
-    EXPECT_EQ(world.ctx.device.transfer, TransferRoutine::Sector512);
 }
 
 TEST_F(SelectionTest, ImagesWithIdsArePlacedFirst) {

@@ -94,17 +94,6 @@ TEST_F(TransportTest, InquiryReadCapacityVerifyAndPreventAllow) {
     EXPECT_FALSE(world.bus->target(0, 0)->removalPrevented());
 }
 
-TEST_F(TransportTest, EveryRequestStartsFromAClearedBlock) {
-    Transport& transport = *world.ctx.transport;
-    transport.readWrite(kScsiRead6, 0, 0, 0x200000, 64, buffer.data(), 512);
-    transport.preventRemoval(0, 0, true);
-    const RequestBlock& block = last();
-    EXPECT_EQ(block.buffer, nullptr);
-    EXPECT_EQ(block.bufferLength, 0u);
-    EXPECT_EQ(block.flags, 0);
-    for (std::size_t i = 6; i < block.cdb.size(); ++i) EXPECT_EQ(block.cdb[i], 0) << i;
-}
-
 TEST(ImageBusTest, SectorsBeyondTwoToTheTwentyOneLandWhereTheyBelong) {
     // A sparse 1 GiB + 64 KiB image: writing at sector 2^21 + 5 must not wrap to sector 5.
     ScratchDir dir;

@@ -123,7 +123,7 @@ private slots:
         // The Qt host's path: selectDeviceDialog -> run_dialog -> the registered form.
         struct QtLikeHost : testing::ScriptedHost {
             int run_dialog(Dialog& dialog) override {
-                const DialogRunner* runner = DialogRegistry::instance().find(dialog.name());
+                const QtDialogs::Runner* runner = QtDialogs::instance().find(dialog.name());
                 return runner ? (*runner)(nullptr, dialog) : kDialogCancel;
             }
         } qtHost;
@@ -150,7 +150,7 @@ private slots:
 
     void sameDriveButtonsGiveTheirAnswers() {
         SameDriveDialog dialog(host);
-        const DialogRunner* runner = DialogRegistry::instance().find("DLG_SAME");
+        const QtDialogs::Runner* runner = QtDialogs::instance().find("DLG_SAME");
         QVERIFY(runner != nullptr);
         const std::pair<const char*, int> cases[] = {{"useSame", kUseSameDrive}, {"cancel", kSameDriveCancel},
                                                       {"rescan", kRescanBus}};

@@ -78,6 +78,7 @@ private slots:
         QCOMPARE(form.parent_button()->text(), QString("[..]"));
         QCOMPARE(texts(form.directories()), (QStringList{"[..]", "[alpha]", "[beta]"}));
         QVERIFY(texts(form.drives()).contains("/"));
+        QVERIFY2(!texts(form.drives()).contains("/proc"), "no pseudo file systems");
 
         emit form.directories()->itemDoubleClicked(item_named(form.directories(), "[alpha]"));
         QCOMPARE(fs::current_path(), root / "alpha");

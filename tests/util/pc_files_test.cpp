@@ -120,6 +120,18 @@ TEST(Drives, MountPointsAreTheDrivesAndTheCurrentOneHoldsTheWorkingDirectory) {
     EXPECT_EQ(drive_of("/proc/self"), "/proc");
 }
 
+TEST(Drives, TheListsOfferHomeAndTheFileSystemsThatHoldFiles) {
+    auto mounts = parse_mounts(
+            "proc /proc proc rw 0 0\nsysfs /sys sysfs rw 0 0\nudev /dev devtmpfs rw 0 0\ntmpfs /dev/shm tmpfs rw 0 0\n"
+            "/dev/sda2 / ext4 rw 0 0\ncgroup2 /sys/fs/cgroup cgroup2 rw 0 0\ntmpfs /run/user/1000 tmpfs rw 0 0\n"
+            "/dev/loop3 /snap/core/1 squashfs ro 0 0\n/dev/sda3 /home ext4 rw 0 0\n"
+            "portal /run/user/1000/doc fuse.portal rw 0 0\n/dev/sdb1 /media/My\\040Disk vfat rw 0 0\n"
+            "/dev/sda2 / ext4 rw 0 0\n");
+    EXPECT_EQ(drive_choices(mounts, "/home/ann"),
+              (std::vector<std::string>{"/home/ann", "/", "/home", "/media/My Disk"}));
+    EXPECT_EQ(drive_choices(mounts, "").front(), "/");
+}
+
 TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRemembered) {
     ScratchDir dir;
     setenv("TMPDIR", dir.path().c_str(), 1);
