@@ -13,6 +13,7 @@
 #include "transfer/transfer_dialogs.h"
 #include "util/char_tables.h"
 #include "util/drives.h"
+#include "volume/open_volume.h"
 
 namespace korvane {
 namespace {
@@ -64,10 +65,7 @@ std::string upper(std::string_view text) {
 
 void copy_selection_to_pc(Context& ctx) {
     AppState& state = ctx.state;
-    if (state.target_id == kNoDrive) {
-        show_notice(ctx, std::string(message(5)));
-        return;
-    }
+    if (!requireOpenVolume(ctx)) return;
     std::vector<std::string> names = selected_names(state);
     if (names.empty()) {
         show_notice(ctx, std::string(message(18)));
@@ -111,10 +109,7 @@ void run_copy_command(Context& ctx, const ParsedCommand& command) {
         copy_selection_to_pc(ctx);
         return;
     }
-    if (ctx.state.target_id == kNoDrive) {
-        show_notice(ctx, std::string(message(5)));
-        return;
-    }
+    if (!requireOpenVolume(ctx)) return;
     prepare_copy(ctx);
     copy_matching(ctx, mac_name_of_typed(command.first));
 }

@@ -11,6 +11,7 @@
 #include "util/strings.h"
 #include "volume/directory_navigation.h"
 #include "volume/listing_header.h"
+#include "volume/open_volume.h"
 
 namespace korvane {
 namespace {
@@ -37,6 +38,7 @@ std::string entry_line(const ListingEntry& entry) {
 
 void run_dir_command(Context& ctx, const ParsedCommand& command) {
     ctx.menus.set_checked(cmd::kExtendedListing, (ctx.state.option_flags & kListingExtended) != 0);
+    if (!requireOpenVolume(ctx)) return;
     reload_listing(ctx, command.first);
 }
 
@@ -45,7 +47,7 @@ void run_cd_command(Context& ctx, const ParsedCommand& command) {
         change_directory_command(ctx);
         return;
     }
-    if (!volume_open(ctx)) return;
+    if (!requireOpenVolume(ctx)) return;
     std::string name = command.first;
     trim_trailing_spaces(name);
     changeDirectory(ctx, translated(name, ansi_to_mac));
@@ -53,13 +55,13 @@ void run_cd_command(Context& ctx, const ParsedCommand& command) {
 }
 
 void run_cd_parent_command(Context& ctx, const ParsedCommand&) {
-    if (!volume_open(ctx)) return;
+    if (!requireOpenVolume(ctx)) return;
     changeToParent(ctx);
     reload_listing(ctx);
 }
 
 void run_cd_root_command(Context& ctx, const ParsedCommand&) {
-    if (!volume_open(ctx)) return;
+    if (!requireOpenVolume(ctx)) return;
     changeToRoot(ctx);
     reload_listing(ctx);
 }

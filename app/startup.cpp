@@ -10,6 +10,10 @@
 namespace korvane {
 namespace {
 
+constexpr const char* kNoDriveChosen =
+    "No drive was chosen: choose one from the 'Mac Drive' menu (korvane-cmd: /A followed by the adapter and "
+    "target digits).";
+
 void reset_options(Context& ctx) {
     AppState& state = ctx.state;
     state.target_id = kNoDrive;
@@ -49,6 +53,7 @@ void select_drive(Context& ctx) {
     AppState& state = ctx.state;
     if (state.host_adapter == kNoDrive && state.target_id == kNoDrive) {
         if (hooks.select_device) hooks.select_device(ctx);
+        if (state.target_id == kNoDrive) ctx.noVolumeReason = kNoDriveChosen;
         return;
     }
     // Without a device layer no drive can pass the test.
