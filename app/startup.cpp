@@ -74,7 +74,9 @@ void open_selected_volume(Context& ctx) {
     if (found > 0) {
         set_status(ctx, string_resource(100).data(), "");
     } else if (found == 0) {
-        set_status(ctx, message(52).data(), "");
+        // Discovery knows better than "This is not a Macintosh volume." why it found none.
+        const std::string reason = ctx.noVolumeReason.empty() ? std::string(message(52)) : ctx.noVolumeReason;
+        set_status(ctx, reason.c_str(), "");
     }
 }
 

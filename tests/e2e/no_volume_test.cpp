@@ -58,6 +58,9 @@ TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {
         EXPECT_NE(errors.find(std::string("No Macintosh volume is open. ")), std::string::npos) << c.name << ": " << errors;
         EXPECT_NE(errors.find(c.reason), std::string::npos) << c.name << ": " << errors;
     }
+    // With -v the status line gives the same reason, not "not a Macintosh volume".
+    const std::string verbose = errorsOf(dir, {twoPartitions, "-v", "-c", "DIR"});
+    EXPECT_EQ(verbose.find("This is not a Macintosh volume."), std::string::npos) << verbose;
 }
 
 }  // namespace
