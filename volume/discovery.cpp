@@ -145,7 +145,6 @@ std::int32_t readVolumeHeader(HfsContext& ctx, std::uint32_t volumeStart) {
         ctx.noVolumeReason = kVolumeOutOfReach;
         return 0;
     }
-    checkVolumeFitsPartition(ctx);
     return static_cast<std::int32_t>(ctx.geometry.firstAllocSector);
 }
 
@@ -181,6 +180,7 @@ std::int32_t findVolume(HfsContext& ctx) {
 
 void openFoundVolume(HfsContext& ctx, std::int32_t firstAllocSector) {
     ctx.noVolumeReason.clear();
+    checkVolumeFitsPartition(ctx);
     ctx.state.volume_start = firstAllocSector;
     ctx.state.brute_force_enabled = false;
     openCatalogTree(ctx);
