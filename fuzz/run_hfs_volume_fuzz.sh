@@ -80,6 +80,8 @@ for image in "$corpus"/*.img "$corpus"/*.dsk "$corpus"/*.iso; do
 done
 
 log=$work/fuzz.log
+# The target's scratch image, fork and copy folder go with the run's folder.
+export TMPDIR=$work
 if ! "$build_dir/bin/hfs_volume_fuzz" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
     -artifact_prefix="$build_dir/" -print_final_stats=1 "$work/corpus" "$seeds" >"$log" 2>&1; then
   tail -n 60 "$log"
