@@ -109,7 +109,8 @@ void leave_pc_directory(int parent_fd) {
 }
 
 // A folder that holds itself or one of the folders around it (only a
-// damaged catalog can say so) would be copied without end.
+// damaged catalog can say so) would be copied without end, and one that two
+// folder records name would be copied twice.
 bool folder_is_being_copied(const TransferContext& ctx, std::uint32_t dir_id) {
     if (dir_id == ctx.state.current_dir_id || dir_id == kRootDirectoryID || dir_id == kRootParentID) return true;
     const auto& active = ctx.folders_being_copied;
@@ -237,7 +238,6 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
         show_notice(ctx, kCatalogDamaged);  // the folder's record counts entries that cannot be found
         ctx.outcome.failureReported = true;
     }
-    ctx.folders_being_copied.pop_back();
     ctx.state.current_dir_id = saved.dir_id;
     ctx.state.current_parent_id = saved.parent_id;
     ctx.state.current_path = saved.path;

@@ -186,5 +186,31 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
     }
 }
 
+// Two folder records that name the same folder: its files are copied once.
+TEST(BrokenLeafChain, AFolderNamedTwiceIsCopiedOnce) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "twice.img", 800);
+    volume.addFolder(":A");
+    volume.addFile(":A:inside", "once");
+    volume.addFolder(":B");
+    volume.tool({"humount"});
+    testing::OpenedDrive drive(volume.image());
+    ASSERT_TRUE(drive.opened);
+    const auto a = findEntry(drive.ctx, "A", kDirectoryEntry, kRootDirectoryID);
+    ASSERT_TRUE(a);
+    const std::uint32_t aID = loadBE32(a->data.data() + dirrec::dirID);
+    const auto b = findEntry(drive.ctx, "B", kDirectoryEntry, kRootDirectoryID);
+    ASSERT_TRUE(b);
+    NodeBuffer node = drive.ctx.catalogTree.node;
+    storeBE32(node.data() + (b->data.data() - drive.ctx.catalogTree.node.data()) + dirrec::dirID, aID);
+    ASSERT_TRUE(writeNode(drive.ctx.catalogTree, b->node, node));
+
+    testing::PcDestination pc;
+    EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+    std::size_t copies = 0;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(pc.path())) copies += file.is_regular_file();
+    EXPECT_EQ(copies, 1u);
+}
+
 }  // namespace
 }  // namespace korvane
