@@ -16,6 +16,7 @@
 #include "transfer/output_port.h"
 #include "transfer/transfer_dialogs.h"
 #include "util/drives.h"
+#include "volume/open_volume.h"
 
 namespace korvane {
 namespace {
@@ -50,10 +51,7 @@ std::string upper(std::string_view text) {
 
 void copy_selection_to_pc(Context& ctx) {
     AppState& state = ctx.state;
-    if (state.target_id == kNoDrive) {
-        show_notice(ctx, std::string(message(5)));
-        return;
-    }
+    if (!requireOpenVolume(ctx)) return;
     if (count_selected(state) == 0) {
         show_notice(ctx, std::string(message(18)));
         ctx.outcome.failureReported = true;
@@ -106,10 +104,7 @@ void run_copy_command(Context& ctx, const ParsedCommand& command) {
         copy_selection_to_pc(ctx);
         return;
     }
-    if (ctx.state.target_id == kNoDrive) {
-        show_notice(ctx, std::string(message(5)));
-        return;
-    }
+    if (!requireOpenVolume(ctx)) return;
     prepare_copy(ctx);
     const std::optional<std::string> name = mac_name_of_typed(command.first);
     const bool matched = name && copy_matching(ctx, *name) != kCopyNoEntry;

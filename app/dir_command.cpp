@@ -12,6 +12,7 @@
 #include "util/strings.h"
 #include "volume/directory_navigation.h"
 #include "volume/listing_header.h"
+#include "volume/open_volume.h"
 
 namespace korvane {
 namespace {
@@ -34,6 +35,7 @@ std::string entry_line(const ListingEntry& entry) {
 
 void run_dir_command(Context& ctx, const ParsedCommand& command) {
     ctx.menus.set_checked(cmd::kExtendedListing, (ctx.state.option_flags & kListingExtended) != 0);
+    if (!requireOpenVolume(ctx)) return;
     if (command.first.empty()) {
         reload_listing(ctx);
         return;
@@ -50,20 +52,20 @@ void run_cd_command(Context& ctx, const ParsedCommand& command) {
         change_directory_command(ctx);
         return;
     }
-    if (!volume_is_open(ctx)) return;
+    if (!requireOpenVolume(ctx)) return;
     const std::optional<std::string> name = mac_name_of_typed(command.first);
     if (!name || !changeDirectory(ctx, *name)) ctx.unmatched_name = command.first;
     reload_listing(ctx);
 }
 
 void run_cd_parent_command(Context& ctx, const ParsedCommand&) {
-    if (!volume_is_open(ctx)) return;
+    if (!requireOpenVolume(ctx)) return;
     changeToParent(ctx);
     reload_listing(ctx);
 }
 
 void run_cd_root_command(Context& ctx, const ParsedCommand&) {
-    if (!volume_is_open(ctx)) return;
+    if (!requireOpenVolume(ctx)) return;
     changeToRoot(ctx);
     reload_listing(ctx);
 }

@@ -14,6 +14,10 @@
 namespace korvane {
 namespace {
 
+constexpr const char* kNoDriveChosen =
+    "No drive was chosen: choose one from the 'Mac Drive' menu (korvane-cmd: /A followed by the adapter and "
+    "target digits).";
+
 void reset_options(Context& ctx) {
     AppState& state = ctx.state;
     state.target_id = kNoDrive;
@@ -50,6 +54,7 @@ void select_drive(Context& ctx) {
     if (state.host_adapter == kNoDrive && state.target_id == kNoDrive) {
         // The dialog installs the routine that matches the sector size it read.
         selectDeviceDialog(ctx);
+        if (state.target_id == kNoDrive) ctx.noVolumeReason = kNoDriveChosen;
         return;
     }
     if (!driveAnswersAsDisk(ctx, state.host_adapter, state.target_id)) {
@@ -69,7 +74,9 @@ void open_selected_volume(Context& ctx) {
     if (found > 0) {
         set_status(ctx, string_resource(100).data(), "");
     } else if (found == 0) {
-        set_status(ctx, message(52).data(), "");
+        // Discovery knows better than "This is not a Macintosh volume." why it found none.
+        const std::string reason = ctx.noVolumeReason.empty() ? std::string(message(52)) : ctx.noVolumeReason;
+        set_status(ctx, reason.c_str(), "");
     }
 }
 

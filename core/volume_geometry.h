@@ -3,6 +3,7 @@
 // volume discovery; read by sector I/O, the HFS engine and the copies.
 
 #include <cstdint>
+#include <string>
 
 namespace korvane {
 
@@ -17,6 +18,10 @@ struct VolumeGeometry {
     // the volume; writes must never reach there. 0 sectors: not known yet.
     std::uint32_t partitionStart = 0;
     std::uint32_t partitionSectors = 0;
+    // A volume that may be read but must not be written (its header claims
+    // more room than its partition holds), and why, for the refusal.
+    bool readOnlyVolume = false;
+    std::string readOnlyReason;
 };
 
 }  // namespace korvane

@@ -1,8 +1,14 @@
-// Opens a mutated HFS image through the image bus, lists every folder and
-// reads every fork. Nothing on a volume may crash, hang or read outside a
-// buffer; damaged structures end in a report.
+// Opens a mutated medium through the image bus as discovery does (driver
+// descriptor and partition maps, the volume header), lists every folder,
+// reads every fork, then copies the whole volume to a scratch folder in the
+// copy mode and naming mode the input's last byte picks. Nothing on a medium
+// may crash, hang or read outside a buffer; damaged structures end in a report.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include <algorithm>
 #include <cstdint>
@@ -23,6 +29,9 @@
 #include "hfs/current_directory.h"
 #include "hfs/fork_copy.h"
 #include "hfs/working_copies.h"
+#include "transfer/copy_to_pc.h"
+#include "volume/discovery.h"
+#include "volume/partition_map.h"
 
 namespace korvane {
 namespace {
@@ -44,18 +53,39 @@ bool writeImage(const std::string& path, const std::uint8_t* data, std::size_t s
     return written;
 }
 
-// What the program itself refuses before it reads a catalog: no HFS header,
-// an unusable geometry, or a catalog the program would stop on (an empty
-// first extent, or more than the temporary folder could be asked to hold).
-bool openable(HfsContext& ctx, std::size_t imageSize) {
-    DeviceRequest request;
-    request.sector = 2;
-    request.count = 1;
-    request.buffer = ctx.mdb.bytes.data();
-    if (transfer(ctx, request) != 0) return false;
-    if (!deriveGeometry(ctx.mdb, 0, ctx.geometry)) return false;
+// What the program itself refuses before it reads a catalog: a catalog it
+// would stop on (an empty first extent, or more than the temporary folder
+// could be asked to hold).
+bool catalogCopyable(const HfsContext& ctx, std::size_t imageSize) {
     if (extentDescriptor(ctx.mdb.catalogExtents(), 0).blockCount == 0) return false;
     return ctx.mdb.catalogFileSize() <= 2 * imageSize && ctx.mdb.extentsFileSize() <= 2 * imageSize;
+}
+
+// Discovery up to the opening of the catalog, taking the first partition
+// where a map offers several: the first allocation sector, or 0.
+std::int32_t findVolume(HfsContext& ctx, std::size_t imageSize) {
+    const PartitionMapReading map = readPartitionMap(ctx);
+    const std::int32_t found = readVolumeHeader(ctx, map.result > 0 ? map.volumeStart : 0);
+    return found > 0 && catalogCopyable(ctx, imageSize) ? found : 0;
+}
+
+// Copies the whole volume into an emptied scratch folder, as "COPY *" does.
+void copyVolume(TransferContext& ctx, const std::string& folder, std::uint8_t choice) {
+    static constexpr std::uint16_t kModes[] = {kCopyDataFork, kCopyResourceFork, kCopyMacBinary};
+    ctx.state.option_flags = kModes[choice % 3];
+    ctx.state.output_options = (choice / 3) % 2 == 0 ? kNamingLong : kNamingShort;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    std::filesystem::create_directories(folder, ignored);
+    const int back = open(".", O_RDONLY | O_DIRECTORY);
+    if (back < 0 || chdir(folder.c_str()) != 0) {
+        if (back >= 0) close(back);
+        return;
+    }
+    enterRootDirectory(ctx);
+    copy_matching(ctx, "*");
+    [[maybe_unused]] const int returned = fchdir(back);
+    close(back);
 }
 
 void readForks(HfsContext& ctx, std::uint32_t dirID, const std::string& name, int sink) {
@@ -104,10 +134,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace korvane;
     static const std::string image = scratchPath("korvane-fuzz-image-");
     static const std::string sinkPath = scratchPath("korvane-fuzz-fork-");
-    if (size < 3 * 512 || !writeImage(image, data, size)) return 0;
+    static const std::string copyFolder = scratchPath("korvane-fuzz-copy-");
+    static const bool bounded = [] {
+        // A fork may claim gigabytes: PC files stop growing at 16 MB instead
+        // (the copy reports the failed write), which bounds a run's time.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16u << 20, 16u << 20};
+        return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }();
+    if (!bounded || size < 3 * 512 || !writeImage(image, data, size)) return 0;
+
+    const std::span<const std::uint8_t> bytes(data, size);
+    parsePartitionMap(bytes, 512);
+    parsePartitionMap(bytes, 1024);
 
     QuietHost host;
-    HfsContext ctx(host);
+    TransferContext ctx(host);
     auto bus = std::make_unique<ImageBus>();
     bus->pause = [](std::chrono::milliseconds) {};
     if (!bus->attachImage(0, image + ",ro").empty()) return 0;
@@ -115,12 +157,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ctx.state.host_adapter = 0;
     ctx.state.target_id = 0;
     installTransferRoutine(ctx, 512);
-    if (!openable(ctx, size)) return 0;
+    const std::int32_t found = findVolume(ctx, size);
+    if (found <= 0) return 0;
 
     const int sink = open(sinkPath.c_str(), O_CREAT | O_TRUNC | O_RDWR, 0600);
     if (sink < 0) return 0;
-    openCatalogTree(ctx);
+    openFoundVolume(ctx, found);
     walkVolume(ctx, sink);
     close(sink);
+    copyVolume(ctx, copyFolder, data[size - 1]);
     return 0;
 }

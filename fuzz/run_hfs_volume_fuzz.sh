@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the volume fuzz target for a bounded time from a seed corpus of
-# volumes made here by hfsutils (never the shared corpus).
+# volumes made here by hfsutils, media with partition maps, and the images of
+# the shared corpus when it is there (copied into the run's own folder).
 # Usage: run_hfs_volume_fuzz.sh BUILD_DIR [SECONDS]
 # KORVANE_FUZZ_TARGET names another target to feed the same seeds (hfs_check_fuzz).
 set -euo pipefail
@@ -48,7 +49,41 @@ head -c 30000 /dev/urandom >"$work/spread"
 hcopy -r "$work/spread" ':spread'
 humount >/dev/null 2>&1 || true
 
+# The same volumes behind an Apple partition map (two HFS partitions) and the
+# older "TS" map.
+python3 - "$seeds" <<'PY'
+import struct, sys
+seeds = sys.argv[1]
+tree = open(f"{seeds}/tree.img", "rb").read()
+many = open(f"{seeds}/many.img", "rb").read()
+def entry(count, start, blocks, name, kind):
+    e = b"PM" + b"\0\0" + struct.pack(">III", count, start, blocks)
+    e += name.ljust(32, b"\0") + kind.ljust(32, b"\0")
+    return e.ljust(512, b"\0")
+medium = bytearray(64 * 512 + len(tree) + len(many))
+medium[0:8] = b"ER" + struct.pack(">HI", 512, len(medium) // 512)
+parts = [(1, 63, b"Apple", b"Apple_partition_map"), (64, len(tree) // 512, b"Tree", b"Apple_HFS"),
+         (64 + len(tree) // 512, len(many) // 512, b"Many", b"Apple_HFS")]
+for k, (start, blocks, name, kind) in enumerate(parts, 1):
+    medium[k * 512:(k + 1) * 512] = entry(len(parts), start, blocks, name, kind)
+medium[64 * 512:64 * 512 + len(tree)] = tree
+medium[64 * 512 + len(tree):] = many
+open(f"{seeds}/apm.hda", "wb").write(medium)
+ts = bytearray(40 * 512 + len(tree))
+ts[0:8] = b"ER" + struct.pack(">HI", 512, len(ts) // 512)
+ts[512:518] = b"TS" + struct.pack(">I", 40)
+ts[40 * 512:] = tree
+open(f"{seeds}/ts.hda", "wb").write(ts)
+PY
+
+corpus=${KORVANE_CORPUS_DIR:-$(dirname "$0")/../../shared/corpus}
+for image in "$corpus"/*.img "$corpus"/*.dsk "$corpus"/*.iso; do
+  [ -f "$image" ] && cp "$image" "$seeds/"
+done
+
 log=$work/fuzz.log
+# The target's scratch image, fork and copy folder go with the run's folder.
+export TMPDIR=$work
 if ! "$build_dir/bin/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
     -artifact_prefix="$build_dir/" -print_final_stats=1 "$work/corpus" "$seeds" >"$log" 2>&1; then
   tail -n 60 "$log"

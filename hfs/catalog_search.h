@@ -1,7 +1,7 @@
 #pragma once
 // Finding entries in the catalog working copy: the descent from the root to
-// a leaf and the scan of the leaf chain. Every walk is bounded by the tree's
-// node count, so a damaged catalog ends a search instead of looping.
+// a leaf and the scan along the leaves (hfs/leaf_cursor.h), which stops where
+// the chain comes back to a leaf it has met.
 
 #include <cstdint>
 #include <optional>
@@ -40,6 +40,11 @@ std::optional<FoundEntry> findEntry(HfsContext& ctx, std::string_view name, int 
 
 // Record ctx.catalogTree.recordIndex of the node in the buffer, or nothing.
 std::optional<std::span<const std::uint8_t>> currentRecord(const TreeFile& tree);
+
+// The number of entries (folders and files) that the folder dirID's own
+// record says it holds, found through its thread; nothing when either record
+// is missing.
+std::optional<std::uint16_t> folderValence(HfsContext& ctx, std::uint32_t dirID);
 
 // 0, 1 (directory) or 2 (file): what the current directory holds under the
 // PC name pcName (Windows character set, trailing blanks ignored).

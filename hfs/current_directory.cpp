@@ -9,6 +9,7 @@
 #include "core/notices.h"
 #include "util/byte_order.h"
 #include "hfs/catalog_search.h"
+#include "hfs/folder_walk.h"
 #include "hfs/listing_format.h"
 #include "hfs/name_order.h"
 #include "util/char_tables.h"
@@ -19,7 +20,7 @@ namespace {
 inline constexpr int kRootPathText = 73;
 inline constexpr std::size_t kPathField = 39;
 inline constexpr std::size_t kMaxListingEntries = 0xFFFF;
-inline constexpr const char* kCatalogDamaged = "The catalog is damaged: some entries could not be read.";
+inline constexpr const char* kCatalogUnreadable = "The catalog of this volume cannot be read: its files cannot be listed.";
 
 void setCurrentPath(AppState& state, std::uint32_t dirID, std::string_view name) {
     std::string path = dirID == kRootDirectoryID ? std::string(message(kRootPathText)) : std::string(name) + " ";
@@ -36,37 +37,12 @@ void fitListingRoom(AppState& state, std::uint32_t valence) {
     }
 }
 
-// Walks the records of dirID from the one findEntry left in the node buffer,
-// across following leaves, and hands each directory and file to take.
-template <typename Take>
-void walkDirectory(HfsContext& ctx, std::uint32_t dirID, Take take) {
-    TreeFile& tree = ctx.catalogTree;
-    std::uint16_t first = tree.recordIndex;
-    for (std::uint32_t steps = 0; steps < tree.nodeLimit(); ++steps) {
-        for (std::uint16_t i = first; i < nodeRecordCount(tree.node); ++i) {
-            const auto record = recordBytes(tree.node, i);
-            const auto key = record ? parseCatalogKey(*record) : std::nullopt;
-            if (!key) {
-                ++ctx.damagedNodes;
-                continue;
-            }
-            if (key->parentID != dirID) return;
-            const auto data = catalogRecordData(*record, *key);
-            if (!isWholeRecord(data)) {
-                ++ctx.damagedNodes;
-                continue;
-            }
-            if ((data[0] == kDirectoryRecord || data[0] == kFileRecord) && !take(*key, data)) return;
-        }
-        first = 0;
-        const std::uint32_t next = nodeFLink(tree.node);
-        if (next == 0) return;
-        if (!readNode(tree, next) || nodeKind(tree.node) != kLeafNode) {
-            ++ctx.damagedNodes;
-            return;
-        }
-    }
-    ++ctx.damagedNodes;  // the leaf chain loops
+// The catalog can be read when its header node is one and the root folder's
+// own record can be found; a catalog that cannot would look like an empty disk.
+bool catalogReadable(HfsContext& ctx) {
+    const NodeBuffer& header = ctx.catalogTree.header;
+    if (!ctx.catalogTree.isOpen() || nodeKind(header) != kHeaderNode || treeRootNode(header) == 0) return false;
+    return findEntry(ctx, "*", kDirectoryEntry, kRootParentID).has_value();
 }
 
 }  // namespace
@@ -101,17 +77,31 @@ void loadListing(HfsContext& ctx, std::string_view pcPattern) {
     state.first_shown = 0;
     state.end_shown = 0;
     state.entries.clear();
+    if (!catalogReadable(ctx)) {
+        show_notice(ctx, kCatalogUnreadable);
+        ctx.outcome.failureReported = true;
+        return;
+    }
     const std::uint32_t damagedBefore = ctx.damagedNodes;
     const std::string filter = translated(pcPattern, ansi_to_mac);
-    if (findEntry(ctx, "*", kAnyEntry, state.current_dir_id)) {
-        walkDirectory(ctx, state.current_dir_id, [&](const CatalogKey& key, std::span<const std::uint8_t> data) {
-            if (!filter.empty() && matchName(filter, key.name) != 0) return true;
-            state.entries.push_back(makeListingEntry(key.name, data));
-            return state.entries.size() < kMaxListingEntries;
-        });
+    const auto first = findEntry(ctx, "*", kAnyEntry, state.current_dir_id);
+    bool damaged = false;
+    if (first) {
+        FolderWalk walk(ctx, *first, state.current_dir_id);
+        while (const auto entry = walk.next()) {
+            if (!filter.empty() && matchName(filter, entry->key.name) != 0) continue;
+            if (state.entries.size() < kMaxListingEntries) state.entries.push_back(makeListingEntry(entry->key.name, entry->data));
+        }
+        damaged = walk.noticedDamage(folderValence(ctx, state.current_dir_id));
+    } else {
+        // An empty folder holds only its thread; one whose record counts entries has lost them.
+        damaged = folderValence(ctx, state.current_dir_id).value_or(0) != 0;
     }
     if (state.entries.size() > state.entry_capacity) state.entry_capacity = static_cast<std::uint16_t>(state.entries.size());
-    if (ctx.damagedNodes != damagedBefore) show_notice(ctx, kCatalogDamaged);
+    if (damaged || ctx.damagedNodes != damagedBefore) {
+        show_notice(ctx, kCatalogDamaged);
+        ctx.outcome.failureReported = true;
+    }
 }
 
 }  // namespace korvane

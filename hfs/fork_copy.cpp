@@ -6,6 +6,8 @@
 
 #include "core/notices.h"
 #include "device/sector_io.h"
+#include "hfs/leaf_cursor.h"
+#include "hfs/tree_descent.h"
 #include "hfs/working_copies.h"
 
 namespace korvane {
@@ -62,6 +64,14 @@ bool copyRun(HfsContext& ctx, std::uint16_t startBlock, std::uint32_t blockCount
     return true;
 }
 
+// Reads never leave the volume's partition, whatever the header claims.
+bool insidePartition(const VolumeGeometry& g, const ExtentDescriptor& extent) {
+    if (g.partitionSectors == 0) return true;
+    const std::uint64_t end =
+        g.firstAllocSector + (std::uint64_t{extent.startBlock} + extent.blockCount) * g.sectorsPerBlock;
+    return g.firstAllocSector >= g.partitionStart && end <= std::uint64_t{g.partitionStart} + g.partitionSectors;
+}
+
 // Copies the runs of one extent record. False when the walk must stop here
 // (an extent outside the volume, a failed PC write, or Esc).
 bool copyRecordRuns(HfsContext& ctx, const ExtentRecord& record, int fd, ForkWalk& walk) {
@@ -69,7 +79,7 @@ bool copyRecordRuns(HfsContext& ctx, const ExtentRecord& record, int fd, ForkWal
     for (int i = 0; i < 3 && walk.remaining > 0; ++i) {
         const ExtentDescriptor extent = extentDescriptor(ExtentRecordBytes(record), i);
         if (extent.startBlock == 0 && extent.blockCount == 0) break;
-        if (std::uint32_t{extent.startBlock} + extent.blockCount > volumeBlocks) {
+        if (std::uint32_t{extent.startBlock} + extent.blockCount > volumeBlocks || !insidePartition(ctx.geometry, extent)) {
             walk.result.extentOutsideVolume = true;
             return false;
         }
@@ -120,26 +130,24 @@ const std::uint8_t* findExtentRecord(HfsContext& ctx, std::uint32_t fileID, std:
     TreeFile& tree = ctx.extentsTree;
     if (!tree.isOpen() && !openExtentsTree(ctx)) return nullptr;
     repairFreeNodes(tree.header);
-    std::uint32_t node = treeFirstLeaf(tree.header);
-    // A leaf chain visits each node once; more steps mean a cycle.
-    for (std::uint32_t steps = 0; node != 0 && steps < tree.nodeLimit(); ++steps) {
-        if (!readNode(tree, node) || nodeKind(tree.node) != kLeafNode) {
+    const KeyOrder order = extentsKeyOrder(fileID, forkType, startBlock);
+    const auto leaf = descendToLeaf(ctx, tree, order);
+    if (!leaf) return nullptr;
+    LeafCursor cursor(ctx, tree);
+    if (!cursor.startAt(*leaf)) return nullptr;
+    // Keys ascend along the leaves: the search ends at the first one past the key sought.
+    while (const auto record = cursor.next()) {
+        const auto c = order(record->bytes);
+        if (!c) {
             ++ctx.damagedNodes;
-            return nullptr;
+            continue;
         }
-        for (std::uint16_t i = 0; i < nodeRecordCount(tree.node); ++i) {
-            const auto record = recordBytes(tree.node, i);
-            if (!record) {
-                ++ctx.damagedNodes;
-                break;
-            }
-            const auto key = parseExtentsKey(*record);
-            if (key && key->fileID == fileID && key->startBlock == startBlock && key->forkType == forkType) {
-                tree.recordIndex = i;
-                return record->data() + 8;
-            }
-        }
-        node = nodeFLink(tree.node);
+        if (*c > 0) return nullptr;
+        if (*c < 0 || !parseExtentsKey(record->bytes)) continue;
+        if ((tree.nodeNumber != record->node || !tree.nodeValid) && !readNode(tree, record->node)) return nullptr;
+        tree.recordIndex = record->index;
+        const auto inNode = recordBytes(tree.node, record->index);
+        return inNode ? inNode->data() + 8 : nullptr;
     }
     return nullptr;
 }

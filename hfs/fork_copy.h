@@ -36,7 +36,7 @@ ForkCopyResult copyForkToFile(HfsContext& ctx, ExtentRecordBytes firstRecord, in
                               EscapePolling escape = EscapePolling::Off);
 
 // Finds the extents-overflow record of (fileID, forkType) whose fork starts
-// at logical block startBlock, scanning the leaf chain from the first leaf.
+// at logical block startBlock, descending through the tree's index.
 // Returns the 12-byte extent record inside ctx.extentsTree.node (valid until
 // the next read of that tree), or nothing. Opens the extents copy if needed.
 const std::uint8_t* findExtentRecord(HfsContext& ctx, std::uint32_t fileID, std::uint16_t startBlock,

@@ -3,6 +3,7 @@
 // header image and the working copies of its catalog and extents B-trees.
 
 #include <cstdint>
+#include <string>
 
 #include "device/device_context.h"
 #include "hfs/mdb_image.h"
@@ -22,6 +23,9 @@ struct HfsContext : DeviceContext {
     // Damaged nodes met since the volume was opened (reads that failed,
     // records outside their node, chains that loop); the listing reports them.
     std::uint32_t damagedNodes = 0;
+    // Why no volume is open, for the commands that need one: set by volume
+    // discovery when it opens none, empty while a volume is open.
+    std::string noVolumeReason;
 };
 
 }  // namespace korvane

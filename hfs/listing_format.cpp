@@ -13,6 +13,7 @@ namespace {
 inline constexpr std::uint32_t kLargestShownLength = 9999999;
 inline constexpr std::size_t kDataLengthEnd = 41;      // last digit
 inline constexpr std::size_t kResourceLengthEnd = 50;  // last digit
+inline constexpr std::size_t kLengthPlaces = 7;        // places up to the last digit
 inline constexpr std::size_t kValenceEnd = 60;         // the closing bracket
 inline constexpr std::size_t kDirMarkOffset = 37;
 inline constexpr std::size_t kColumnEnds[] = {43, 52, 61, 76, 91};
@@ -21,6 +22,14 @@ inline constexpr std::size_t kColumnEnds[] = {43, 52, 61, 76, 91};
 void placeEndingAt(ListingEntry& entry, std::size_t last, const std::string& text) {
     const std::size_t start = last + 1 - text.size();
     std::memcpy(entry.bytes.data() + start, text.data(), text.size());
+}
+
+// A length ends at lastDigit, except one of eight characters (the largest
+// kilobyte figures): that takes the whole column, up to the place before the
+// column's separator, as a place further left belongs to the name.
+void placeLength(ListingEntry& entry, std::size_t lastDigit, std::uint32_t length) {
+    const std::string text = formatLength(length);
+    placeEndingAt(entry, text.size() > kLengthPlaces ? lastDigit + 1 : lastDigit, text);
 }
 
 void place(ListingEntry& entry, std::size_t offset, std::string_view text) {
@@ -64,8 +73,8 @@ ListingEntry makeListingEntry(std::string_view name, std::span<const std::uint8_
         place(entry, ListingEntry::kCreatedOffset, formatMacDate(loadBE32(p + dirrec::created)));
         place(entry, ListingEntry::kModifiedOffset, formatMacDate(loadBE32(p + dirrec::modified)));
     } else {
-        placeEndingAt(entry, kDataLengthEnd, formatLength(loadBE32(p + filrec::dataLogicalLength)));
-        placeEndingAt(entry, kResourceLengthEnd, formatLength(loadBE32(p + filrec::resourceLogicalLength)));
+        placeLength(entry, kDataLengthEnd, loadBE32(p + filrec::dataLogicalLength));
+        placeLength(entry, kResourceLengthEnd, loadBE32(p + filrec::resourceLogicalLength));
         place(entry, ListingEntry::kSignatureOffset, std::string_view(reinterpret_cast<const char*>(p + filrec::fileType), 8));
         place(entry, ListingEntry::kCreatedOffset, formatMacDate(loadBE32(p + filrec::created)));
         place(entry, ListingEntry::kModifiedOffset, formatMacDate(loadBE32(p + filrec::modified)));

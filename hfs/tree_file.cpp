@@ -48,6 +48,7 @@ bool readNode(TreeFile& tree, std::uint32_t n) {
 
 bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer) {
     if (!tree.isOpen()) return false;
+    tree.indexSuccessors.reset();
     const off_t position = static_cast<off_t>(n) * static_cast<off_t>(kNodeSize);
     const bool nodeWritten = pwrite(tree.handle, buffer.data(), kNodeSize, position) == static_cast<ssize_t>(kNodeSize);
     const bool headerWritten = pwrite(tree.handle, tree.header.data(), kNodeSize, 0) == static_cast<ssize_t>(kNodeSize);

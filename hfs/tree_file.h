@@ -4,7 +4,9 @@
 // buffer that lookups work in, and the header node kept in memory.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "hfs/btree_node.h"
 
@@ -22,6 +24,9 @@ struct TreeFile {
     bool isCatalog = false;
     bool nodeValid = false;  // false after a read that failed: node holds zeros
     std::string path;
+    // Each leaf with the leaf the index puts after it (0 after the last):
+    // worked out on first need by indexSuccessor, forgotten by every write.
+    std::optional<std::unordered_map<std::uint32_t, std::uint32_t>> indexSuccessors;
 
     bool isOpen() const { return handle >= 0; }
     // Nodes that may be read: the header's totalNodes, but never past the file.
@@ -35,6 +40,7 @@ struct TreeFile {
 bool readNode(TreeFile& tree, std::uint32_t n);
 
 // Writes buffer as node n, then the header node. False when a write failed.
+// The tree has changed: leaf cursors on it must be started again.
 bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer);
 
 }  // namespace korvane

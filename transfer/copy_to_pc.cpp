@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/messages.h"
@@ -14,6 +15,7 @@
 #include "hfs/btree_node.h"
 #include "util/byte_order.h"
 #include "hfs/catalog_search.h"
+#include "hfs/folder_walk.h"
 #include "hfs/fork_copy.h"
 #include "hfs/name_order.h"
 #include "transfer/copy_texts.h"
@@ -39,34 +41,28 @@ bool escape_confirmed(TransferContext& ctx) {
     return true;
 }
 
-// Visits the leaf records of parentID from the found one on, in key order,
-// following the forward links. The node being walked is kept in a copy of
-// its own, so the copies of nested folders may read other nodes meanwhile.
-// The walk visits at most as many nodes as the tree holds.
+// Visits the entries of parentID from the found one on, in key order. The
+// walk keeps the leaf it stands on in a copy of its own, so the copies of
+// nested folders may read other nodes meanwhile, and it never meets a record
+// twice. When it notices damage (or, having walked the whole folder from its
+// first entry, finds other than expected_entries entries) it says so.
 int walk_folder(TransferContext& ctx, const FoundEntry& start, std::uint32_t parentID, EscapePoll poll,
-                const RecordVisitor& visit) {
-    NodeBuffer node = ctx.catalogTree.node;
-    std::uint16_t index = start.index;
-    const std::uint32_t node_limit = ctx.catalogTree.nodeLimit();
-    for (std::uint32_t visited = 1;; ++visited) {
-        if (poll == EscapePoll::PerNode && escape_confirmed(ctx)) return kCopyStop;
-        for (; index < nodeRecordCount(node); ++index) {
-            auto record = recordBytes(node, index);
-            if (!record) continue;
-            auto key = parseCatalogKey(*record);
-            if (!key) continue;
-            if (key->parentID != parentID) return kCopyDone;
-            if (poll == EscapePoll::PerRecord && escape_confirmed(ctx)) return kCopyStop;
-            Walk next = visit(*key, catalogRecordData(*record, *key));
-            if (next == Walk::Stop) return kCopyStop;
-            if (next == Walk::End) return kCopyDone;
-        }
-        std::uint32_t next_node = nodeFLink(node);
-        if (next_node == 0 || visited >= node_limit || !readNode(ctx.catalogTree, next_node)) return kCopyDone;
-        if (nodeKind(ctx.catalogTree.node) != kLeafNode) return kCopyDone;
-        node = ctx.catalogTree.node;
-        index = 0;
+                std::optional<std::uint32_t> expected_entries, const RecordVisitor& visit) {
+    FolderWalk walk(ctx, start, parentID);
+    std::uint32_t leaves_polled = 0;
+    while (const auto entry = walk.next()) {
+        const bool poll_now = poll == EscapePoll::PerRecord || walk.leavesEntered() != leaves_polled;
+        leaves_polled = walk.leavesEntered();
+        if (poll_now && escape_confirmed(ctx)) return kCopyStop;
+        const Walk next = visit(entry->key, entry->data);
+        if (next == Walk::Stop) return kCopyStop;
+        if (next == Walk::End) break;
     }
+    if (walk.noticedDamage(expected_entries)) {
+        show_notice(ctx, kCatalogDamaged);
+        ctx.outcome.failureReported = true;
+    }
+    return kCopyDone;
 }
 
 std::uint8_t record_kind(std::span<const std::uint8_t> record) {
@@ -120,7 +116,8 @@ void leave_pc_directory(int parent_fd) {
 }
 
 // A folder that holds itself or one of the folders around it (only a
-// damaged catalog can say so) would be copied without end.
+// damaged catalog can say so) would be copied without end, and one that two
+// folder records name would be copied twice.
 bool folder_is_being_copied(const TransferContext& ctx, std::uint32_t dir_id) {
     if (dir_id == ctx.state.current_dir_id || dir_id == kRootDirectoryID || dir_id == kRootParentID) return true;
     const auto& active = ctx.folders_being_copied;
@@ -229,10 +226,12 @@ int report_unfinished_file(TransferContext& ctx, const ContentsCopy& copy, const
 // again.
 int copy_picked_entries(TransferContext& ctx, std::string_view lookup, const RecordVisitor& visit) {
     const std::uint32_t folder = ctx.state.current_dir_id;
+    // Only a walk from the folder's first entry can be held against its count.
+    const auto expected = lookup.starts_with('*') ? folderValence(ctx, folder) : std::nullopt;
     auto found = findEntry(ctx, lookup, kAnyEntry, folder);
     if (!found) return kCopyNoEntry;
     ctx.folders_being_copied.assign(1, folder);
-    return walk_folder(ctx, *found, folder, EscapePoll::PerNode,
+    return walk_folder(ctx, *found, folder, EscapePoll::PerNode, expected,
                        [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
                            std::uint8_t kind = record_kind(record);
                            if (kind != kDirectoryRecord && kind != kFileRecord) return Walk::Next;
@@ -295,12 +294,14 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
     int result = kCopyDone;
     // An empty folder has nothing but its thread record: nothing to find.
     if (auto first = findEntry(ctx, "*", kAnyEntry, dir_id)) {
-        result = walk_folder(ctx, *first, dir_id, EscapePoll::PerRecord,
+        result = walk_folder(ctx, *first, dir_id, EscapePoll::PerRecord, loadBE16(record, dirrec::valence),
                              [&](const CatalogKey& child, std::span<const std::uint8_t> data) {
                                  return copy_entry(ctx, child, data, false);
                              });
+    } else if (loadBE16(record, dirrec::valence) != 0) {
+        show_notice(ctx, kCatalogDamaged);  // the folder's record counts entries that cannot be found
+        ctx.outcome.failureReported = true;
     }
-    ctx.folders_being_copied.pop_back();
     ctx.state.current_dir_id = saved.dir_id;
     ctx.state.current_parent_id = saved.parent_id;
     ctx.state.current_path = saved.path;

@@ -22,9 +22,9 @@ struct TransferContext : HfsContext {
     std::uint16_t running_file_count = 0;
     // The devices behind LPT1-LPT3 and COM1-COM4.
     PortDevices port_devices = default_port_devices();
-    // The folders a copy to the PC is inside of, outermost first; a damaged
-    // catalog whose folder holds one of them must not send the copy round
-    // for ever.
+    // The folders a copy to the PC is inside of or has copied, in the order
+    // it entered them; a damaged catalog whose folder holds one of them must
+    // not send the copy round for ever, nor copy a folder twice.
     std::vector<std::uint32_t> folders_being_copied;
 };
 

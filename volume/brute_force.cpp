@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/messages.h"
 #include "device/sector_io.h"
 #include "volume/medium_reader.h"
 #include "volume/volume_header.h"
@@ -11,6 +12,7 @@ namespace korvane {
 namespace {
 
 constexpr std::uint16_t kSearchSectors = 64;
+constexpr int kNoHeaderFoundText = 57;
 
 // One chunk of the search. A chunk that cannot be read as a whole (it may
 // reach past the end of a small medium) is read sector by sector, so a
@@ -57,9 +59,16 @@ std::int32_t bruteForceSearch(HfsContext& ctx) {
         }
     }
     installTransferRoutine(ctx, sectorSize);
+    ctx.noVolumeReason = message(kNoHeaderFoundText);
     if (!found) return 0;
     std::copy(header.begin(), header.end(), ctx.mdb.bytes.begin());
-    if (!deriveGeometry(ctx.mdb, *found - 2, ctx.geometry)) return 0;
+    VolumeGeometry geometry;
+    if (!deriveGeometry(ctx.mdb, *found - 2, geometry)) return 0;
+    // Without a map the volume may take the whole medium.
+    const auto capacity = readDriveCapacity(ctx);
+    geometry.partitionSectors = capacity ? static_cast<std::uint32_t>(std::min<std::uint64_t>(capacity->sectors512(), UINT32_MAX)) : 0;
+    ctx.geometry = geometry;
+    ctx.noVolumeReason.clear();
     if (ctx.device.capacity == 0) ctx.device.capacity = capacityFromHeader(ctx.mdb.allocationBlocks(), ctx.geometry);
     return static_cast<std::int32_t>(ctx.geometry.firstAllocSector);
 }

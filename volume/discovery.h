@@ -34,7 +34,9 @@ std::int32_t detectDosMedium(HfsContext& ctx);
 
 // Opens the volume whose header is in ctx.mdb and ctx.geometry: the
 // catalog's working copy, the root directory and its listing; clears the
-// status line. Shared by discovery and the brute-force search.
+// status line. A volume whose header claims more than its partition (or
+// medium) holds is opened for reading only, with a notice. Shared by
+// discovery and the brute-force search.
 void openFoundVolume(HfsContext& ctx, std::int32_t firstAllocSector);
 
 }  // namespace korvane

@@ -23,15 +23,19 @@ DeviceSectors readDeviceSectors(DeviceContext& ctx, std::uint32_t sector, std::u
     return read;
 }
 
-std::optional<std::uint16_t> driveBlockLength(DeviceContext& ctx) {
+std::optional<DriveCapacity> readDriveCapacity(DeviceContext& ctx) {
     if (!ctx.transport || ctx.state.target_id == kNoDrive) return std::nullopt;
     std::array<std::uint8_t, 512> answer{};
     if (ctx.transport->readCapacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) != kStatusDone) {
         return std::nullopt;
     }
-    std::uint32_t length = loadBE32(answer.data() + 4);
-    if (length != 512 && length != 1024) return std::nullopt;
-    return static_cast<std::uint16_t>(length);
+    return DriveCapacity{loadBE32(answer.data()), loadBE32(answer.data() + 4)};
+}
+
+std::optional<std::uint16_t> driveBlockLength(DeviceContext& ctx) {
+    const auto capacity = readDriveCapacity(ctx);
+    if (!capacity || (capacity->blockLength != 512 && capacity->blockLength != 1024)) return std::nullopt;
+    return static_cast<std::uint16_t>(capacity->blockLength);
 }
 
 }  // namespace korvane

@@ -19,6 +19,16 @@ struct DeviceSectors {
 // sector, with the retries of the sector layer. A failed read leaves zeros.
 DeviceSectors readDeviceSectors(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count);
 
+struct DriveCapacity {
+    std::uint32_t lastBlock = 0;
+    std::uint32_t blockLength = 0;
+    // The medium's size in 512-byte units.
+    std::uint64_t sectors512() const { return (std::uint64_t{lastBlock} + 1) * blockLength / 512; }
+};
+
+// The drive's READ CAPACITY answer, whatever block length it gives.
+std::optional<DriveCapacity> readDriveCapacity(DeviceContext& ctx);
+
 // The block length the drive reports with READ CAPACITY, when it answers
 // with one that Korvane can address (512 or 1024 bytes).
 std::optional<std::uint16_t> driveBlockLength(DeviceContext& ctx);

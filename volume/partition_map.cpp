@@ -35,7 +35,7 @@ void readAppleMap(std::span<const std::uint8_t> blocks, std::size_t spacing, Par
         if (size == 0) size = loadBE32(entry, pm::pmPartBlkCnt);
         if (size == 0) continue;
         reading.partitions.push_back({textField(entry, pm::pmPartName, pm::kNameSize),
-                                      loadBE32(entry, pm::pmPyPartStart), size});
+                                      loadBE32(entry, pm::pmPyPartStart), size, loadBE32(entry, pm::pmPartBlkCnt)});
     }
     reading.result = static_cast<int>(reading.partitions.size());
     reading.volumeStart = reading.partitions.empty() ? 0 : reading.partitions.front().start;

@@ -63,6 +63,7 @@ struct MapPartition {
     std::string name;         // pmPartName, up to its NUL
     std::uint32_t start = 0;  // pmPyPartStart, in map blocks
     std::uint32_t size = 0;   // pmDataCnt, or pmPartBlkCnt when that is 0
+    std::uint32_t blocks = 0; // pmPartBlkCnt: the volume must lie within them
 };
 
 struct PartitionMapReading {

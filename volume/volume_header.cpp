@@ -3,19 +3,34 @@
 #include <algorithm>
 
 #include "util/byte_order.h"
+#include "core/messages.h"
 #include "hfs/mdb_image.h"
 
 namespace korvane {
+namespace {
 
-bool acceptsVolumeHeader(std::span<const std::uint8_t> sector) {
-    if (sector.size() < kSectorSize) return false;
+constexpr int kNotMacintoshText = 52;
+
+}  // namespace
+
+
+bool acceptsVolumeHeader(std::span<const std::uint8_t> sector) { return !volumeHeaderProblem(sector); }
+
+std::optional<std::string> volumeHeaderProblem(std::span<const std::uint8_t> sector) {
+    if (sector.size() < kSectorSize) return std::string(message(kNotMacintoshText));
     MdbImage header;
     std::copy_n(sector.begin(), kSectorSize, header.bytes.begin());
-    if (header.signature() != kHfsSignature) return false;
-    if (loadBE16(header.catalogExtents(), 2) == 0) return false;
+    if (header.signature() != kHfsSignature) return std::string(message(kNotMacintoshText));
+    if (loadBE16(header.catalogExtents(), 2) == 0) return "The volume header describes no catalog.";
+    const std::uint32_t blockSize = header.allocationBlockSize();
+    if (blockSize == 0 || blockSize % kSectorSize != 0) {
+        return "The volume header gives allocation blocks of " + std::to_string(blockSize) +
+               " bytes; Korvane needs a multiple of 512.";
+    }
     // deriveGeometry refuses the allocation layouts the engine cannot address.
     VolumeGeometry scratch;
-    return deriveGeometry(header, 0, scratch);
+    if (!deriveGeometry(header, 0, scratch)) return "The volume header places the allocation blocks before the bitmap.";
+    return std::nullopt;
 }
 
 std::int32_t dosMediumResult(std::span<const std::uint8_t> sector0) {

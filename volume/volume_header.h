@@ -3,7 +3,9 @@
 // header that can be opened, and an MS-DOS boot sector.
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace korvane {
 
@@ -15,6 +17,10 @@ inline constexpr int kHeaderReadAttempts = 10;
 // blocks that the rest of the engine can address (a non-zero multiple of
 // 512 bytes, starting behind the bitmap).
 bool acceptsVolumeHeader(std::span<const std::uint8_t> sector);
+
+// Why a sector is not a volume header Korvane can open (a text for the
+// user), or nothing when it is one.
+std::optional<std::string> volumeHeaderProblem(std::span<const std::uint8_t> sector);
 
 // The MS-DOS test on sector 0 of a medium: negative when the sector ends in
 // the boot signature 0x55 0xAA (at offset 510), otherwise 0. Only the sign

@@ -3,9 +3,13 @@
 // lengths, node numbers beyond the tree.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
 #include "tests/hfs/hfs_fixture.h"
+#include "tests/transfer/copy_fixture.h"
+#include "transfer/copy_to_pc.h"
 
 namespace korvane {
 namespace {
@@ -132,6 +136,80 @@ TEST_F(DamagedCatalog, RecordsOutsideTheNodeOrWithImpossibleKeysAreSkipped) {
 
     damage(leaf, [](NodeBuffer& node) { storeBE16(node.data() + 10, 0xFFFF); });  // record count
     EXPECT_LE(listRoot(), 1u);  // the records of that leaf are lost, the rest remain
+}
+
+// A leaf whose link skips the next leaf, or leads back to an earlier one:
+// the listing and the copy of the whole folder notice it and never take a
+// record twice.
+TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "chain.img", 1440);
+    std::vector<std::string> args = {"hcopy", "-r"};
+    for (int i = 0; i < 300; ++i) {
+        args.push_back(dir / ("f" + std::to_string(1000 + i)));
+        std::ofstream(args.back()) << i;
+    }
+    args.push_back(":");
+    ASSERT_EQ(volume.tool(args), 0);
+    volume.tool({"humount"});
+
+    struct Break { const char* name; std::size_t from, to; };
+    for (const Break& broken : {Break{"skip", 10, 12}, Break{"back", 30, 5}}) {
+        SCOPED_TRACE(broken.name);
+        testing::OpenedDrive drive(volume.image());
+        ASSERT_TRUE(drive.opened);
+        TreeFile& tree = drive.ctx.catalogTree;
+        std::vector<std::uint32_t> leaves;
+        for (std::uint32_t n = treeFirstLeaf(tree.header); n != 0 && readNode(tree, n); n = nodeFLink(tree.node)) leaves.push_back(n);
+        ASSERT_GT(leaves.size(), 31u);
+        ASSERT_TRUE(readNode(tree, leaves[broken.from]));
+        NodeBuffer node = tree.node;
+        storeBE32(node.data(), leaves[broken.to]);
+        ASSERT_TRUE(writeNode(tree, leaves[broken.from], node));
+
+        loadListing(drive.ctx);
+        std::set<std::string> listed;
+        for (const ListingEntry& entry : drive.ctx.state.entries) EXPECT_TRUE(listed.insert(std::string(entry.name())).second);
+        EXPECT_LT(listed.size(), 300u);
+        EXPECT_TRUE(drive.host.showed("The catalog is damaged"));
+        EXPECT_TRUE(drive.ctx.outcome.failureReported);
+
+        drive.host.notices.clear();
+        drive.ctx.outcome = {};
+        testing::PcDestination pc;
+        EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+        std::size_t copied = 0;
+        for ([[maybe_unused]] const auto& file : std::filesystem::directory_iterator(pc.path())) ++copied;
+        EXPECT_EQ(copied, listed.size());
+        EXPECT_TRUE(drive.host.showed("The catalog is damaged"));
+        EXPECT_TRUE(drive.ctx.outcome.failureReported);
+    }
+}
+
+// Two folder records that name the same folder: its files are copied once.
+TEST(BrokenLeafChain, AFolderNamedTwiceIsCopiedOnce) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "twice.img", 800);
+    volume.addFolder(":A");
+    volume.addFile(":A:inside", "once");
+    volume.addFolder(":B");
+    volume.tool({"humount"});
+    testing::OpenedDrive drive(volume.image());
+    ASSERT_TRUE(drive.opened);
+    const auto a = findEntry(drive.ctx, "A", kDirectoryEntry, kRootDirectoryID);
+    ASSERT_TRUE(a);
+    const std::uint32_t aID = loadBE32(a->data.data() + dirrec::dirID);
+    const auto b = findEntry(drive.ctx, "B", kDirectoryEntry, kRootDirectoryID);
+    ASSERT_TRUE(b);
+    NodeBuffer node = drive.ctx.catalogTree.node;
+    storeBE32(node.data() + (b->data.data() - drive.ctx.catalogTree.node.data()) + dirrec::dirID, aID);
+    ASSERT_TRUE(writeNode(drive.ctx.catalogTree, b->node, node));
+
+    testing::PcDestination pc;
+    EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+    std::size_t copies = 0;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(pc.path())) copies += file.is_regular_file();
+    EXPECT_EQ(copies, 1u);
 }
 
 }  // namespace

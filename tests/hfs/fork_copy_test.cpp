@@ -149,6 +149,25 @@ TEST_F(FragmentedVolume, BothForksComeThroughTheOverflowTree) {
     EXPECT_EQ(opened.ctx.working_files.size(), 2u);
 }
 
+TEST_F(FragmentedVolume, TheOverflowSearchDescendsThroughTheIndex) {
+    OpenedVolume opened(volume.image());
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    ASSERT_TRUE(openExtentsTree(opened.ctx));
+    TreeFile& tree = opened.ctx.extentsTree;
+    ASSERT_GE(treeDepth(tree.header), 2);
+    // With the first leaf's link cut, only the index leads to the others.
+    const std::uint32_t first = treeFirstLeaf(tree.header);
+    ASSERT_TRUE(readNode(tree, first));
+    NodeBuffer cut = tree.node;
+    ASSERT_NE(nodeFLink(cut), 0u);
+    storeBE32(cut.data(), 0);
+    ASSERT_TRUE(writeNode(tree, first, cut));
+    ForkCopyResult result;
+    EXPECT_EQ(copyFork(opened, kDataFork, result), dataFork);
+    EXPECT_EQ(copyFork(opened, kResourceFork, result), resourceFork);
+    EXPECT_TRUE(result.complete);
+}
+
 TEST_F(FragmentedVolume, AMissingOverflowRecordStopsTheCopyAtWhatTheExtentsDescribe) {
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);

@@ -88,6 +88,16 @@ TEST(ListingFormat, FileAndFolderColumns) {
     EXPECT_EQ(entry.modified_column(), "01/02/05 03:04");
     for (std::size_t nul : {43, 52, 61, 76, 91}) EXPECT_EQ(entry.bytes[nul], 0) << nul;
 
+    // The largest kilobyte figures fill their columns; the name and the
+    // separators keep their places.
+    storeBE32(file + filrec::dataLogicalLength, 1024000000);
+    storeBE32(file + filrec::resourceLogicalLength, 2147482624);
+    const ListingEntry large = makeListingEntry("Budget 1996", file);
+    EXPECT_EQ(large.name(), "Budget 1996");
+    EXPECT_EQ(large.size_column(), "1000000k");
+    EXPECT_EQ(large.resource_column(), "2097151k");
+    for (std::size_t nul : {34, 43, 52, 61}) EXPECT_EQ(large.bytes[nul], 0) << nul;
+
     std::uint8_t folder[kDirectoryRecordSize] = {kDirectoryRecord};
     storeBE16(folder + dirrec::valence, 40);
     const ListingEntry dir = makeListingEntry("Letters", folder);

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "device/image_bus.h"
 #include "device/partition_dialog.h"
+#include "hfs/current_directory.h"
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/volume/medium_builder.h"
 #include "tests/support/single_drive.h"
@@ -156,6 +158,72 @@ TEST_F(DiscoveryTest, TheDrivesSectorSizeWinsOverTheMapsAndTheStatusLineSaysSo) 
     bool said = false;
     for (const std::string& status : drive.host.statuses) said |= status.find("2048") != std::string::npos;
     EXPECT_TRUE(said);
+    // The status line is cleared when the volume opens: the notice stays seen.
+    EXPECT_TRUE(drive.host.showed("states 2048 bytes per block"));
+}
+
+TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
+    struct Case { const char* name; std::uint32_t blocks; bool opens; const char* notice; };
+    for (const Case& c : {Case{"fits", 1600, true, nullptr},
+                          Case{"smaller than the volume", 1000, true, "claims more room than its partition"},
+                          Case{"one block", 1, false, nullptr}}) {
+        SCOPED_TRACE(c.name);
+        const std::string medium = dir / "confined.hda";
+        writePartitionedMedium(medium, 4 << 20, 512, 512, {{"First", "Apple_HFS", 64, c.blocks, first->image()}});
+        Drive drive(medium);
+        EXPECT_EQ(analyzeVolume(drive.ctx) > 0, c.opens);
+        if (!c.opens) {
+            EXPECT_EQ(drive.ctx.noVolumeReason, "The partition is too small to hold a volume.");
+            continue;
+        }
+        EXPECT_EQ(drive.ctx.geometry.partitionStart, 64u);
+        EXPECT_EQ(drive.ctx.geometry.partitionSectors, c.blocks);
+        EXPECT_EQ(drive.ctx.geometry.readOnlyVolume, c.notice != nullptr);
+        if (c.notice) {
+            EXPECT_TRUE(drive.host.showed(c.notice));
+        }
+    }
+    Drive bare(first->image());
+    ASSERT_GT(analyzeVolume(bare.ctx), 0);
+    EXPECT_EQ(bare.ctx.geometry.partitionStart, 0u);
+    EXPECT_EQ(bare.ctx.geometry.partitionSectors, 1600u);
+    EXPECT_FALSE(bare.ctx.geometry.readOnlyVolume);
+}
+
+// A catalog that cannot be read is said to be so, not shown as an empty disk.
+TEST_F(DiscoveryTest, AnUnreadableCatalogIsSaidToBeSo) {
+    const std::vector<std::uint8_t> image = fileBytes(first->image());
+    const std::uint8_t* header = image.data() + 1024;
+    const std::uint64_t catalog = loadBE16(header + 0x1C) * 512ull +
+                                  std::uint64_t{loadBE16(header + 0x96)} * loadBE32(header + 0x14);
+    const std::uint32_t catalogBytes = loadBE32(header + 0x92);
+    const std::uint64_t catalogSector = catalog / 512;
+    const std::uint32_t rootNode = loadBE32(image.data() + catalog + 14 + 2);
+    struct Case { const char* name; std::string options; std::function<void(std::vector<std::uint8_t>&)> change; };
+    const std::vector<Case> cases = {
+        {"header node unreadable", ",bad=" + std::to_string(catalogSector), {}},
+        {"catalog unreadable", ",bad=" + std::to_string(catalogSector) + "-" + std::to_string(catalogSector + catalogBytes / 512 - 1), {}},
+        {"root kind byte", "", [&](auto& bytes) { bytes[catalog + rootNode * 512 + 8] ^= 0xFF; }},
+        {"drAlBlSt 0xFFFF", "", [](auto& bytes) { storeBE16(bytes.data() + 1024 + 0x1C, 0xFFFF); }},
+        {"drCTFlSize 0", "", [](auto& bytes) { storeBE32(bytes.data() + 1024 + 0x92, 0); }},
+        {"zeroed", "", [&](auto& bytes) { std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(catalog), catalogBytes, 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::uint8_t> bytes = image;
+        if (c.change) c.change(bytes);
+        const std::string damaged = dir / "catalog.img";
+        std::filesystem::remove(damaged);
+        writeAt(damaged, 0, bytes);
+        Drive drive(damaged + c.options);
+        ASSERT_GT(analyzeVolume(drive.ctx), 0);
+        EXPECT_TRUE(drive.names().empty());
+        EXPECT_TRUE(drive.host.showed("The catalog of this volume cannot be read"));
+        EXPECT_TRUE(drive.ctx.outcome.failureReported);
+        drive.host.notices.clear();
+        loadListing(drive.ctx);
+        EXPECT_TRUE(drive.host.showed("The catalog of this volume cannot be read"));  // every time
+    }
 }
 
 TEST_F(DiscoveryTest, HeaderWithAnEmptyCatalogExtentIsNoVolume) {

@@ -1,0 +1,33 @@
+#include "volume/open_volume.h"
+
+#include "core/messages.h"
+#include "core/notices.h"
+
+namespace korvane {
+namespace {
+
+constexpr int kSelectDriveText = 5;
+constexpr int kNotMacintoshText = 52;
+constexpr int kDosMediumText = 53;
+
+}  // namespace
+
+bool volumeIsOpen(const HfsContext& ctx) { return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0; }
+
+std::string noVolumeText(const HfsContext& ctx) {
+    std::string reason = ctx.noVolumeReason;
+    if (ctx.state.volume_start < 0) reason = message(kDosMediumText);
+    // Without a drive and without a known cause, the plain request says it all.
+    if (reason.empty() && ctx.state.target_id == kNoDrive) return std::string(message(kSelectDriveText));
+    if (reason.empty()) reason = message(kNotMacintoshText);
+    return "No Macintosh volume is open. " + reason;
+}
+
+bool requireOpenVolume(HfsContext& ctx) {
+    if (volumeIsOpen(ctx)) return true;
+    show_notice(ctx, noVolumeText(ctx));
+    ctx.outcome.failureReported = true;
+    return false;
+}
+
+}  // namespace korvane
