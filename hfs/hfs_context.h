@@ -7,6 +7,7 @@
 #include "device/device_context.h"
 #include "hfs/mdb_image.h"
 #include "hfs/tree_file.h"
+#include "hfs/volume.h"
 
 namespace korvane {
 
@@ -22,6 +23,8 @@ struct HfsContext : DeviceContext {
     // Damaged nodes met since the volume was opened (reads that failed,
     // records outside their node, chains that loop); the listing reports them.
     std::uint32_t damagedNodes = 0;
+    // The write engine's view of the volume: device, bitmap, medium state.
+    Volume volume;
 };
 
 }  // namespace korvane

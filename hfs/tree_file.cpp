@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "hfs/hfs_context.h"
+#include "hfs/volume.h"
 #include "hfs/working_copies.h"
 #include "util/temp_files.h"
 
@@ -24,6 +25,7 @@ void closeWorkingFile(HfsContext& ctx, TreeFile& tree) {
 HfsContext::~HfsContext() { releaseTrees(*this); }
 
 void releaseTrees(HfsContext& ctx) {
+    forgetVolume(ctx);
     closeWorkingFile(ctx, ctx.extentsTree);
     closeWorkingFile(ctx, ctx.catalogTree);
 }

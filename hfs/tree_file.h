@@ -21,6 +21,7 @@ struct TreeFile {
     int handle = -1;                // open working file, -1 when there is none
     bool isCatalog = false;
     bool nodeValid = false;  // false after a read that failed: node holds zeros
+    bool complete = false;   // the copy holds the whole tree file, every sector read
     std::string path;
 
     bool isOpen() const { return handle >= 0; }

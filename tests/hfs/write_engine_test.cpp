@@ -1,0 +1,231 @@
+// The write engine over volumes made by hfsutils on the image bus: folders
+// inserted and deleted in thousands, the catalog growing, the B-tree's shape
+// after every batch, hfsutils reading every record back, and the faults the
+// engine must refuse without touching the medium.
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "hfs/allocation.h"
+#include "hfs/fork_copy.h"
+#include "hfs/name_order.h"
+#include "hfs/volume_bitmap.h"
+#include "hfs/write_back.h"
+#include "tests/hfs/hfs_fixture.h"
+#include "tests/hfs/write_fixture.h"
+
+namespace korvane {
+namespace {
+
+using testing::FolderKeys;
+using testing::HfsVolume;
+using testing::OpenedVolume;
+using testing::ScratchDir;
+using testing::makeFolder;
+using testing::removeFolder;
+using testing::rootFolder;
+using testing::treeShapeProblems;
+
+struct NameLess {
+    bool operator()(const std::string& a, const std::string& b) const { return compareNames(a, b) < 0; }
+};
+using FolderSet = std::map<std::string, std::uint32_t, NameLess>;
+
+// Names in the Macintosh character set with the characters whose order is
+// easy to get wrong: accents, "[", "]", "\", "ß", the no-break space and
+// the capitals 0xE5-0xF4.
+std::string randomName(std::mt19937& random) {
+    static const std::string pool = std::string("abcXYZ019 -_[]\\\x8E\x9F\x80\x81\xA7\xCA") +
+                                    "\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF0\xF1\xF2\xF3\xF4";
+    std::string name(1 + random() % 31, ' ');
+    for (char& c : name) c = pool[random() % pool.size()];
+    name.front() = 'n';  // hls would take a leading "-" for an option
+    return name;
+}
+
+// The names hls lists in an HFS folder path.
+std::multiset<std::string> hlsNames(const HfsVolume& volume, const std::string& path) {
+    const auto lines = volume.lines({"hls", "-1a", path});
+    return {lines.begin(), lines.end()};
+}
+
+std::multiset<std::string> modelNames(const FolderSet& folders) {
+    std::multiset<std::string> names;
+    for (const auto& [name, id] : folders) names.insert(name);
+    return names;
+}
+
+std::vector<std::uint32_t> recordCounts(TreeFile& tree, const std::vector<std::uint32_t>& nodes) {
+    std::vector<std::uint32_t> counts;
+    for (std::uint32_t n : nodes) counts.push_back(nodeRecordCount(*loadNode(tree, n)));
+    return counts;
+}
+
+std::vector<std::uint32_t> childrenOf(TreeFile& tree, std::uint32_t n) {
+    std::vector<std::uint32_t> children;
+    const NodeBuffer node = *loadNode(tree, n);
+    for (std::uint16_t i = 0; i < nodeRecordCount(node); ++i) children.push_back(*indexRecordChild(tree, nodeRecord(node, i)));
+    return children;
+}
+
+TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "random.img", 1440);
+    volume.addFile(":Kept", std::string(20000, 'k'));
+    OpenedVolume opened(volume.image());
+    HfsContext& ctx = opened.ctx;
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    const std::uint32_t firstCatalogSize = ctx.mdb.catalogFileSize();
+    std::set<std::uint32_t> catalogSizes{firstCatalogSize};
+
+    // The root and two folders inside it hold the random folders.
+    std::vector<FolderKeys> parents{rootFolder(ctx)};
+    std::vector<FolderSet> contents(3);
+    for (const std::string name : {"P1", "P2"}) {
+        const std::uint32_t id = makeFolder(ctx, parents[0], name);
+        ASSERT_NE(id, 0u);
+        contents[0][name] = id;
+        parents.push_back({catalogKey(kRootDirectoryID, name), id});
+    }
+
+    std::mt19937 random(1996);
+    for (int batch = 0; batch < 12; ++batch) {
+        for (int op = 0; op < 200; ++op) {
+            const std::size_t p = random() % parents.size();
+            FolderSet& folders = contents[p];
+            const bool insert = folders.size() < 3 || random() % 100 < (batch < 7 ? 75u : 30u);
+            if (insert) {
+                const std::string name = randomName(random);
+                const bool taken = folders.count(name) != 0;
+                const std::uint32_t id = makeFolder(ctx, parents[p], name);
+                ASSERT_EQ(id == 0, taken) << name;
+                if (!taken) folders[name] = id;
+                // A new thread goes after the last record of the last leaf.
+                const NodeBuffer last = *loadNode(ctx.catalogTree, treeLastLeaf(ctx.catalogTree.header));
+                const auto key = parseCatalogKey(nodeRecord(last, nodeRecordCount(last) - 1));
+                if (!taken) {
+                    ASSERT_EQ(key->parentID, id);
+                }
+            } else {
+                auto victim = folders.begin();
+                std::advance(victim, random() % folders.size());
+                if (p == 0 && (victim->first == "P1" || victim->first == "P2")) continue;
+                ASSERT_TRUE(removeFolder(ctx, parents[p], victim->first, victim->second));
+                folders.erase(victim);
+            }
+            catalogSizes.insert(ctx.mdb.catalogFileSize());
+        }
+        ASSERT_TRUE(writeBack(ctx));
+        EXPECT_FALSE(ctx.volume.bitmapLoaded);
+        const auto problems = treeShapeProblems(ctx.catalogTree);
+        ASSERT_TRUE(problems.empty()) << problems.front();
+        std::multiset<std::string> inRoot = modelNames(contents[0]);
+        inRoot.insert("Kept");
+        EXPECT_EQ(hlsNames(volume, ":"), inRoot);
+        EXPECT_EQ(hlsNames(volume, ":P1:"), modelNames(contents[1]));
+        EXPECT_EQ(hlsNames(volume, ":P2:"), modelNames(contents[2]));
+    }
+    EXPECT_GE(catalogSizes.size(), 4u) << "the catalog grew " << catalogSizes.size() - 1 << " times";
+    EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
+    EXPECT_EQ(volume.tool({"hcopy", "-r", ":Kept", dir / "kept.out"}), 0);
+    EXPECT_EQ(testing::readWhole(dir / "kept.out"), std::string(20000, 'k'));
+    EXPECT_FALSE(ctx.outcome.failureReported);
+
+    // What hfsutils says of free space is what the bitmap says.
+    const auto info = volume.lines({"hvol"});
+    const std::string free = std::to_string(std::uint64_t{ctx.mdb.freeBlocks()} * ctx.geometry.allocBlockSize);
+    EXPECT_TRUE(std::any_of(info.begin(), info.end(), [&](const std::string& l) { return l.find(free) != std::string::npos; }));
+}
+
+TEST(WriteEngine, SplitsKeepTheFirstHalfAndTheIndexFollowsTheLeaves) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "split.img", 1440);
+    OpenedVolume opened(volume.image());
+    HfsContext& ctx = opened.ctx;
+    TreeFile& catalog = ctx.catalogTree;
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    const FolderKeys root = rootFolder(ctx);
+
+    // The root's two records and five more fill the one leaf with 7 records;
+    // the eighth splits it 4 / 3 and goes to the new leaf on the right.
+    ASSERT_NE(makeFolder(ctx, root, "A"), 0u);
+    ASSERT_NE(makeFolder(ctx, root, "B"), 0u);
+    std::vector<std::uint8_t> c(kDirectoryRecordSize, 0);
+    c[0] = kDirectoryRecord;
+    storeBE32(c.data() + dirrec::dirID, ctx.mdb.nextCatalogID());
+    ASSERT_EQ(insertLeafRecord(ctx, catalogKey(kRootDirectoryID, "C"), c), EditResult::Done);
+    const std::uint32_t left = treeFirstLeaf(catalog.header);
+    ASSERT_EQ(treeDepth(catalog.header), 1);
+    ASSERT_EQ(nodeRecordCount(*loadNode(catalog, left)), 7);
+    ASSERT_EQ(deleteRecord(ctx, catalogKey(kRootDirectoryID, "C")), EditResult::Done);
+    ASSERT_NE(makeFolder(ctx, root, "C"), 0u);
+    const std::uint32_t right = treeLastLeaf(catalog.header);
+    EXPECT_EQ(treeFirstLeaf(catalog.header), left);
+    EXPECT_EQ(nodeFLink(*loadNode(catalog, left)), right);
+    EXPECT_EQ(recordCounts(catalog, {left, right}), (std::vector<std::uint32_t>{4, 4}));
+    EXPECT_EQ(treeDepth(catalog.header), 2);
+
+    // 12 leaves: two index nodes of 11 and 1 records under a root of 2.
+    std::size_t folders = 3;
+    for (; leafChain(catalog)->size() < 12; ++folders)
+        ASSERT_NE(makeFolder(ctx, root, "F" + std::to_string(1000 + folders)), 0u);
+    ASSERT_EQ(leafChain(catalog)->size(), 12u);
+    EXPECT_EQ(treeDepth(catalog.header), 3);
+    const auto top = childrenOf(catalog, treeRootNode(catalog.header));
+    EXPECT_EQ(recordCounts(catalog, top), (std::vector<std::uint32_t>{11, 1}));
+    const auto problems = treeShapeProblems(catalog);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    ASSERT_TRUE(writeBack(ctx));
+    EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), folders);
+}
+
+TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "extents.img", 1440);
+    OpenedVolume opened(volume.image());
+    HfsContext& ctx = opened.ctx;
+    TreeFile& extents = ctx.extentsTree;
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+
+    // An extent that continues a fork's last record joins it.
+    ASSERT_TRUE(addExtentRecord(ctx, {100, 5}, 5000, 3, kDataFork));
+    ASSERT_TRUE(addExtentRecord(ctx, {200, 4}, 5000, 8, kDataFork));
+    ASSERT_TRUE(addExtentRecord(ctx, {204, 2}, 5000, 12, kDataFork));
+    const std::uint8_t* record = findExtentRecord(ctx, 5000, 3, kDataFork);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(std::vector<std::uint8_t>(record, record + 12),
+              (std::vector<std::uint8_t>{0, 100, 0, 5, 0, 200, 0, 6, 0, 0, 0, 0}));
+    EXPECT_EQ(treeLeafRecords(extents.header), 1u);
+
+    // 31 records of 20 bytes need two leaves; records past index 11 are found.
+    std::array<std::uint8_t, 12> data{0, 50, 0, 1};
+    for (std::uint32_t id = 1000; id < 1030; ++id)
+        ASSERT_EQ(insertTreeRecord(ctx, extents, extentsKey(kResourceFork, id, 0), data), EditResult::Done);
+    ASSERT_EQ(leafChain(extents)->size(), 2u);
+    const std::uint32_t first = treeFirstLeaf(extents.header);
+    const std::uint32_t second = treeLastLeaf(extents.header);
+    EXPECT_EQ(recordCounts(extents, {first, second}), (std::vector<std::uint32_t>{11, 20}));
+
+    // Emptying the first leaf makes the second the first, with no bLink.
+    for (std::uint32_t id = 1000; id < 1011; ++id)
+        ASSERT_EQ(deleteTreeRecord(ctx, extents, extentsKey(kResourceFork, id, 0)), EditResult::Done);
+    EXPECT_EQ(treeFirstLeaf(extents.header), second);
+    EXPECT_EQ(nodeBLink(*loadNode(extents, second)), 0u);
+    EXPECT_EQ(nodeInUse(extents, first), false);
+    EXPECT_EQ(treeDepth(extents.header), 1);
+    EXPECT_EQ(deleteTreeRecord(ctx, extents, extentsKey(kResourceFork, 1000, 0)), EditResult::NotFound);
+    for (std::uint32_t id = 1029; id >= 1011; --id)
+        ASSERT_EQ(deleteTreeRecord(ctx, extents, extentsKey(kResourceFork, id, 0)), EditResult::Done);
+    ASSERT_EQ(deleteTreeRecord(ctx, extents, extentsKey(kDataFork, 5000, 3)), EditResult::Done);
+    EXPECT_EQ(treeRootNode(extents.header), 0u);
+    EXPECT_EQ(treeDepth(extents.header), 0);
+    EXPECT_EQ(treeFirstLeaf(extents.header), 0u);
+    ASSERT_TRUE(writeBack(ctx));
+    EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
+}
+
+}  // namespace
+}  // namespace korvane
