@@ -3,6 +3,9 @@
 // after every batch, hfsutils reading every record back, and the faults the
 // engine must refuse without touching the medium.
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <map>
 #include <random>
 #include <set>
@@ -10,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "hfs/allocation.h"
+#include "hfs/catalog_search.h"
 #include "hfs/fork_copy.h"
 #include "hfs/name_order.h"
 #include "hfs/volume_bitmap.h"
@@ -225,6 +229,233 @@ TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
     EXPECT_EQ(treeFirstLeaf(extents.header), 0u);
     ASSERT_TRUE(writeBack(ctx));
     EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
+}
+
+
+TEST(WriteEngine, CatalogGrowsPastTheHeaderMapThroughMapNodes) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "big.img", 100 * 1024);
+    OpenedVolume opened(volume.image());
+    HfsContext& ctx = opened.ctx;
+    TreeFile& catalog = ctx.catalogTree;
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    ASSERT_EQ(nodeFLink(catalog.header), 0u);  // no map node yet
+    const std::uint32_t size = ctx.mdb.catalogFileSize();
+    const std::uint32_t nodes = treeTotalNodes(catalog.header);
+    const std::uint16_t freeBlocks = ctx.mdb.freeBlocks();
+
+    // Take every free node; the next one makes the catalog grow.
+    std::vector<std::uint32_t> taken;
+    while (treeFreeNodes(catalog.header) > 0) taken.push_back(*allocateCatalogNode(ctx));
+    taken.push_back(*allocateCatalogNode(ctx));
+    EXPECT_EQ(ctx.mdb.catalogFileSize(), 3 * size);
+    EXPECT_EQ(treeTotalNodes(catalog.header), 3 * nodes);
+    EXPECT_EQ(ctx.mdb.freeBlocks(), freeBlocks - 2 * size / ctx.geometry.allocBlockSize);
+    EXPECT_EQ(countFreeBlocks(ctx), ctx.mdb.freeBlocks());
+    const std::uint32_t mapNode = nodeFLink(catalog.header);
+    ASSERT_NE(mapNode, 0u);
+    EXPECT_EQ(nodeKind(*loadNode(catalog, mapNode)), kMapNode);
+    EXPECT_EQ(nodeInUse(catalog, mapNode), true);
+
+    // Nodes past 2048 are handed out and given back through the map node.
+    while (taken.back() < 2100) taken.push_back(*allocateCatalogNode(ctx));
+    EXPECT_EQ(nodeInUse(catalog, 2099), true);
+    for (std::uint32_t node : taken) freeCatalogNode(ctx, node);
+    EXPECT_EQ(nodeInUse(catalog, 2099), false);
+    const auto problems = treeShapeProblems(catalog);
+    ASSERT_TRUE(problems.empty()) << problems.front();
+    ASSERT_NE(makeFolder(ctx, rootFolder(ctx), "After growth"), 0u);
+    ASSERT_TRUE(writeBack(ctx));
+
+    EXPECT_EQ(volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"After growth"});
+    OpenedVolume again(volume.image());
+    ASSERT_EQ(again.open(), CatalogOpen::Complete);
+    EXPECT_EQ(treeTotalNodes(again.ctx.catalogTree.header), 3 * nodes);
+    EXPECT_EQ(allocationMap(again.ctx.catalogTree)->size(), 2u);
+    EXPECT_TRUE(treeShapeProblems(again.ctx.catalogTree).empty());
+}
+
+TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "full.img", 1440);
+    OpenedVolume probe(volume.image());
+    // Leave 30 free blocks at most: fewer than the 44 the catalog needs to grow.
+    volume.addFile(":Filler", std::string((probe.ctx.mdb.freeBlocks() - 30u) * 512u, 'f'));
+    OpenedVolume opened(volume.image());
+    HfsContext& ctx = opened.ctx;
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    const FolderKeys root = rootFolder(ctx);
+
+    std::vector<std::pair<std::string, std::uint32_t>> made;
+    for (int i = 0;; ++i) {
+        const std::string before = testing::readWhole(volume.image());
+        const std::string name = "Folder " + std::to_string(i);
+        const std::uint32_t id = makeFolder(ctx, root, name);
+        if (id == 0) {
+            EXPECT_EQ(testing::readWhole(volume.image()), before);
+            break;
+        }
+        made.emplace_back(name, id);
+        ASSERT_TRUE(writeBack(ctx));
+    }
+    EXPECT_TRUE(opened.host.showed("Error trying to extend catalog."));
+    EXPECT_TRUE(ctx.outcome.failureReported);
+    EXPECT_EQ(ctx.mdb.catalogFileSize(), 11264u);
+    EXPECT_FALSE(ctx.volume.bitmapLoaded);
+
+    // The program goes on: the next command works from the medium's state.
+    ASSERT_TRUE(removeFolder(ctx, root, made.front().first, made.front().second));
+    ASSERT_TRUE(writeBack(ctx));
+    const auto problems = treeShapeProblems(ctx.catalogTree);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size());  // Filler in, the first folder out
+}
+
+struct RefusalCase {
+    const char* name;
+    const char* imageOptions;
+    void (*prepare)(HfsContext& ctx);
+    bool folderMade;  // the change itself goes through; the write-back fails
+    const char* notice;
+};
+
+std::uint32_t catalogSector(HfsContext& ctx) {
+    return ctx.geometry.firstAllocSector + extentDescriptor(ctx.mdb.catalogExtents(), 0).startBlock * ctx.geometry.sectorsPerBlock;
+}
+
+TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
+    const RefusalCase cases[] = {
+        {"bitmap unreadable", ",bad=3", nullptr, false, "The volume bitmap could not be read: nothing was changed."},
+        {"catalog not read whole", ",bad=CATALOG", nullptr, false,
+         "The catalog could not be read completely: nothing was changed."},
+        {"marked read-only", "", [](HfsContext& ctx) { ctx.volume.readOnly = true; }, false,
+         "This volume is opened read-only: nothing was changed."},
+        {"larger than its partition", "", [](HfsContext& ctx) { ctx.geometry.partitionSectors = 2000; }, false,
+         "This volume is opened read-only: nothing was changed."},
+        {"write-protected medium", ",ro", nullptr, true,
+         "Error writing to the medium: the volume on it is now out of date and may be damaged."},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        HfsVolume volume(dir, "refused.img", 1440);
+        std::string options = c.imageOptions;
+        if (options == ",bad=CATALOG") {
+            OpenedVolume probe(volume.image());
+            options = ",bad=" + std::to_string(catalogSector(probe.ctx) + 3);
+        }
+        const std::string before = testing::readWhole(volume.image());
+        OpenedVolume opened(volume.image() + options);
+        HfsContext& ctx = opened.ctx;
+        opened.open();
+        if (c.prepare) c.prepare(ctx);
+        const bool made = makeFolder(ctx, rootFolder(ctx), "Refused") != 0;
+        EXPECT_EQ(made, c.folderMade);
+        if (made) EXPECT_FALSE(writeBack(ctx));
+        EXPECT_TRUE(opened.host.showed(c.notice));
+        EXPECT_TRUE(ctx.outcome.failureReported);
+        EXPECT_EQ(testing::readWhole(volume.image()), before);
+    }
+}
+
+TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "parted.img", 1440);
+    {
+        // A partition of someone else's after the volume.
+        std::ofstream(volume.image(), std::ios::binary | std::ios::app) << std::string(64 * 1024, '\xAA');
+    }
+    OpenedVolume opened(volume.image());
+    HfsContext& ctx = opened.ctx;
+    ctx.geometry.partitionStart = 0;
+    ctx.geometry.partitionSectors = 2880;
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    ASSERT_NE(makeFolder(ctx, rootFolder(ctx), "Parted"), 0u);
+    ASSERT_TRUE(writeBack(ctx));
+
+    const std::string image = testing::readWhole(volume.image());
+    EXPECT_EQ(image.substr(2878 * 512, 512), image.substr(2 * 512, 512));
+    EXPECT_EQ(image.substr(2880 * 512), std::string(64 * 1024, '\xAA'));
+    EXPECT_EQ(volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"Parted"});
+}
+
+// Allocation blocks in use before the change, outside the catalog and
+// extents files, whose bytes differ after it: the files' forks must not move.
+std::uint32_t changedBlocksOutsideTheTrees(const std::string& before, const std::string& after) {
+    MdbImage header;
+    std::copy_n(before.begin() + 1024, 512, header.bytes.begin());
+    const std::uint32_t blockSize = header.allocationBlockSize();
+    const std::size_t first = std::size_t{header.firstAllocationSector()} * 512;
+    std::vector<bool> tree(header.allocationBlocks());
+    for (const auto record : {header.catalogExtents(), header.extentsExtents()})
+        for (int i = 0; i < 3; ++i)
+            for (std::uint32_t b = 0; b < extentDescriptor(record, i).blockCount; ++b) tree[extentDescriptor(record, i).startBlock + b] = true;
+    std::uint32_t changed = 0;
+    for (std::uint32_t b = 0; b < header.allocationBlocks(); ++b) {
+        const bool used = (static_cast<std::uint8_t>(before[header.bitmapStart() * 512 + b / 8]) & (0x80 >> (b % 8))) != 0;
+        const std::size_t at = first + std::size_t{b} * blockSize;
+        if (used && !tree[b] && before.compare(at, blockSize, after, at, blockSize) != 0) ++changed;
+    }
+    return changed;
+}
+
+// Volumes that Mac OS and other software made: folders added and removed,
+// then read back by hfsutils (where it can read the volume) and by Korvane.
+TEST(WriteEngine, CorpusVolumesTakeFoldersAndKeepTheirFiles) {
+    struct CorpusCase {
+        const char* image;
+        bool hfsutilsReads;
+    };
+    const CorpusCase cases[] = {{"macos1995-floppy1440-19docs.img", true},
+                                {"linuxkernel-floppy1440-dirty-1file.img", true},
+                                {"macos-blank800k.dsk", true},
+                                {"macos-blank400k.dsk", false}};
+    for (const CorpusCase& c : cases) {
+        SCOPED_TRACE(c.image);
+        const std::string original = std::string(KORVANE_CORPUS_DIR) + "/" + c.image;
+        if (!std::filesystem::exists(original)) GTEST_SKIP() << "corpus not present";
+        ScratchDir dir;
+        const std::string image = dir / "copy.img";
+        std::filesystem::copy_file(original, image);
+        std::filesystem::permissions(image, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        const auto hls = [&] {
+            std::vector<std::string> lines;
+            if (testing::runTool(dir.path(), {"hmount", image}) != 0) return lines;
+            const std::string out = dir / "hls.out";
+            testing::runTool(dir.path(), {"hls", "-1a", ":"}, out);
+            std::istringstream in(testing::readWhole(out));
+            for (std::string line; std::getline(in, line);) lines.push_back(line);
+            return lines;
+        };
+        const std::vector<std::string> before = c.hfsutilsReads ? hls() : std::vector<std::string>{};
+        std::filesystem::copy_file(image, dir / "pristine.img");
+
+        OpenedVolume opened(image);
+        HfsContext& ctx = opened.ctx;
+        ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+        const FolderKeys root = rootFolder(ctx);
+        std::vector<std::pair<std::string, std::uint32_t>> made;
+        for (int i = 0; i < 120; ++i) {
+            const std::string name = "Neu \xA7" + std::to_string(i * 7919 % 1000);
+            made.emplace_back(name, makeFolder(ctx, root, name));
+            ASSERT_NE(made.back().second, 0u) << name;
+        }
+        for (int i = 0; i < 120; i += 2) ASSERT_TRUE(removeFolder(ctx, root, made[i].first, made[i].second));
+        ASSERT_TRUE(writeBack(ctx));
+        const auto problems = treeShapeProblems(ctx.catalogTree);
+        ASSERT_TRUE(problems.empty()) << problems.front();
+
+        EXPECT_EQ(changedBlocksOutsideTheTrees(testing::readWhole(dir / "pristine.img"), testing::readWhole(image)), 0u);
+        OpenedVolume again(image);
+        ASSERT_EQ(again.open(), CatalogOpen::Complete);
+        for (int i = 1; i < 120; i += 2) EXPECT_TRUE(findEntry(again.ctx, made[i].first, kDirectoryEntry, kRootDirectoryID));
+        if (!c.hfsutilsReads) continue;
+        std::multiset<std::string> expected(before.begin(), before.end());
+        for (int i = 1; i < 120; i += 2) expected.insert(made[i].first);
+        const auto after = hls();
+        EXPECT_EQ(std::multiset<std::string>(after.begin(), after.end()), expected);
+        EXPECT_EQ(testing::runTool(dir.path(), {"hls", "-R", ":"}), 0);
+    }
 }
 
 }  // namespace
