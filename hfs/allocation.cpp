@@ -188,6 +188,7 @@ EditFault growCatalog(HfsContext& ctx) {
     const std::uint32_t added = (newSize - size) / kNodeSize;
     if (ftruncate(tree.handle, newSize) != 0) return EditFault::Damaged;
     storeBE32(ctx.mdb.field(mdb::drCTFlSize), newSize);
+    if (!tree.memoryCopy.empty()) tree.memoryCopy.resize(newSize, 0);
     tree.fileSize = newSize;
     storeBE32(tree.header.data() + header::totalNodes, treeTotalNodes(tree.header) + added);
     storeBE32(tree.header.data() + header::freeNodes, treeFreeNodes(tree.header) + added);

@@ -99,12 +99,13 @@ EditFault buildLevel(TreeFile& tree, const std::vector<LevelNode>& children, std
 std::optional<std::vector<std::uint32_t>> leafChain(TreeFile& tree) {
     std::vector<std::uint32_t> leaves;
     std::uint32_t previous = 0;
-    for (std::uint32_t node = treeFirstLeaf(tree.header); node != 0; node = nodeFLink(tree.node)) {
-        if (leaves.size() >= tree.nodeLimit() || !readNode(tree, node)) return std::nullopt;
-        if (nodeKind(tree.node) != kLeafNode || nodeHeight(tree.node) != 1 || nodeBLink(tree.node) != previous)
+    for (std::uint32_t node = treeFirstLeaf(tree.header); node != 0;) {
+        const auto leaf = leaves.size() < tree.nodeLimit() ? loadNode(tree, node) : std::nullopt;
+        if (!leaf || nodeKind(*leaf) != kLeafNode || nodeHeight(*leaf) != 1 || nodeBLink(*leaf) != previous)
             return std::nullopt;
         leaves.push_back(node);
         previous = node;
+        node = nodeFLink(*leaf);
     }
     return leaves;
 }

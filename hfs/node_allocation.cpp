@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "hfs/node_edit.h"
+#include "hfs/volume.h"
 #include "util/byte_order.h"
 
 namespace korvane {
@@ -75,14 +78,23 @@ std::optional<std::uint32_t> firstClearBit(TreeFile& tree, const std::vector<Map
 
 std::optional<NodeBuffer> loadNode(TreeFile& tree, std::uint32_t n) {
     if (!tree.isOpen() || n >= tree.nodeLimit()) return std::nullopt;
+    // The engine reads every leaf for each change: it reads them from memory.
+    if (tree.memoryCopy.size() != tree.fileSize) {
+        auto contents = readWorkingFile(tree);
+        if (!contents) return std::nullopt;
+        tree.memoryCopy = std::move(*contents);
+    }
     NodeBuffer buffer;
-    const off_t position = static_cast<off_t>(n) * static_cast<off_t>(kNodeSize);
-    if (pread(tree.handle, buffer.data(), kNodeSize, position) != static_cast<ssize_t>(kNodeSize)) return std::nullopt;
+    const auto at = tree.memoryCopy.begin() + static_cast<std::ptrdiff_t>(std::size_t{n} * kNodeSize);
+    std::copy(at, at + kNodeSize, buffer.begin());
     return buffer;
 }
 
 bool writeHeaderNode(TreeFile& tree) {
-    return tree.isOpen() && pwrite(tree.handle, tree.header.data(), kNodeSize, 0) == static_cast<ssize_t>(kNodeSize);
+    if (!tree.isOpen() || pwrite(tree.handle, tree.header.data(), kNodeSize, 0) != static_cast<ssize_t>(kNodeSize))
+        return false;
+    if (tree.memoryCopy.size() >= kNodeSize) std::copy(tree.header.begin(), tree.header.end(), tree.memoryCopy.begin());
+    return true;
 }
 
 std::optional<std::vector<MapPart>> allocationMap(TreeFile& tree) {

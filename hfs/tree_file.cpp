@@ -53,6 +53,10 @@ bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer) {
     const off_t position = static_cast<off_t>(n) * static_cast<off_t>(kNodeSize);
     const bool nodeWritten = pwrite(tree.handle, buffer.data(), kNodeSize, position) == static_cast<ssize_t>(kNodeSize);
     const bool headerWritten = pwrite(tree.handle, tree.header.data(), kNodeSize, 0) == static_cast<ssize_t>(kNodeSize);
+    if (std::size_t{n} * kNodeSize + kNodeSize <= tree.memoryCopy.size()) {
+        std::copy(buffer.begin(), buffer.end(), tree.memoryCopy.begin() + std::size_t{n} * kNodeSize);
+        std::copy(tree.header.begin(), tree.header.end(), tree.memoryCopy.begin());
+    }
     return nodeWritten && headerWritten;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "hfs/btree_node.h"
 
@@ -22,6 +23,9 @@ struct TreeFile {
     bool isCatalog = false;
     bool nodeValid = false;  // false after a read that failed: node holds zeros
     bool complete = false;   // the copy holds the whole tree file, every sector read
+    // The whole working file in memory while the write engine works on the
+    // tree (empty: not held); every node write keeps it up to date.
+    std::vector<std::uint8_t> memoryCopy;
     std::string path;
 
     bool isOpen() const { return handle >= 0; }

@@ -94,6 +94,7 @@ bool restoreWorkingFile(TreeFile& tree, const MediumTree& medium) {
     const auto size = static_cast<ssize_t>(medium.bytes.size());
     const bool ok = ftruncate(tree.handle, size) == 0 && pwrite(tree.handle, medium.bytes.data(), medium.bytes.size(), 0) == size;
     tree.fileSize = static_cast<std::uint32_t>(medium.bytes.size());
+    tree.memoryCopy = medium.bytes;
     std::copy_n(medium.bytes.begin(), std::min(medium.bytes.size(), kNodeSize), tree.header.begin());
     tree.nodeValid = false;
     return ok;
@@ -124,15 +125,13 @@ const SectorRange& volumeRange(HfsContext& ctx) {
     return ctx.volume.range;
 }
 
-void attachVolumeDevice(HfsContext& ctx, std::unique_ptr<SectorDevice> device, SectorRange range) {
-    ctx.volume.device = std::move(device);
-    ctx.volume.range = range;
-}
+bool volumeWritable(HfsContext& ctx) { return !ctx.volume.readOnly && volumeFitsRange(ctx); }
 
 void forgetVolume(HfsContext& ctx) { ctx.volume = Volume{}; }
 
 std::optional<std::vector<std::uint8_t>> readWorkingFile(const TreeFile& tree) {
     if (!tree.isOpen()) return std::nullopt;
+    if (tree.memoryCopy.size() == tree.fileSize) return tree.memoryCopy;
     std::vector<std::uint8_t> bytes(tree.fileSize);
     if (pread(tree.handle, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) return std::nullopt;
     return bytes;
@@ -141,7 +140,7 @@ std::optional<std::vector<std::uint8_t>> readWorkingFile(const TreeFile& tree) {
 bool startModification(HfsContext& ctx) {
     Volume& volume = ctx.volume;
     if (volume.modifying) return true;
-    if (volume.readOnly || !volumeFitsRange(ctx)) return refuseChange(ctx, kReadOnlyVolume);
+    if (!volumeWritable(ctx)) return refuseChange(ctx, kReadOnlyVolume);
     const TreeFile& catalog = ctx.catalogTree;
     if (!catalog.isOpen() || !catalog.complete || !recordMediumTree(catalog, volume.mediumCatalog))
         return refuseChange(ctx, kCatalogNotWhole);

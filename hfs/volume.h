@@ -52,7 +52,9 @@ struct Volume {
     SectorRange range;                     // valid once device is set
 
     // Set when the volume must never be written (discovery: a header that
-    // claims more sectors than its partition holds).
+    // claims more sectors than its partition holds). openCatalogTree forgets
+    // the previous volume, this flag with it: set it after that call. The
+    // engine refuses such a volume by itself too (startModification).
     bool readOnly = false;
 
     // The volume bitmap, one bit per allocation block, while loaded.
@@ -71,9 +73,9 @@ struct Volume {
 SectorDevice& volumeDevice(HfsContext& ctx);
 const SectorRange& volumeRange(HfsContext& ctx);
 
-// Replaces the device (tests reach faults that real media cannot produce on
-// demand this way); range confines its writes as for the drive.
-void attachVolumeDevice(HfsContext& ctx, std::unique_ptr<SectorDevice> device, SectorRange range);
+// False for a volume marked read-only, and for one whose header, allocation
+// blocks and alternate header do not all lie inside its partition.
+bool volumeWritable(HfsContext& ctx);
 
 // Forgets everything about the previous volume (a new one is being opened).
 void forgetVolume(HfsContext& ctx);

@@ -1,6 +1,8 @@
 #include "hfs/volume_bitmap.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
 #include <string>
 
 #include "core/messages.h"
@@ -101,8 +103,13 @@ std::uint16_t countFreeBlocks(const HfsContext& ctx) {
     const std::uint32_t blocks = ctx.mdb.allocationBlocks();
     const std::vector<std::uint8_t>& bitmap = ctx.volume.bitmap;
     std::uint32_t used = 0;
-    for (std::uint32_t byte = 0; byte < blocks / 8 && byte < bitmap.size(); ++byte) used += std::popcount(bitmap[byte]);
-    for (std::uint32_t block = blocks / 8 * 8; block < blocks; ++block) used += blockInUse(ctx, block) ? 1 : 0;
+    const std::uint32_t wholeWords = std::min<std::size_t>(blocks / 64, bitmap.size() / 8);
+    for (std::uint32_t word = 0; word < wholeWords; ++word) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, bitmap.data() + std::size_t{word} * 8, 8);
+        used += static_cast<std::uint32_t>(std::popcount(bits));
+    }
+    for (std::uint32_t block = wholeWords * 64; block < blocks; ++block) used += blockInUse(ctx, block) ? 1 : 0;
     return static_cast<std::uint16_t>(blocks - std::min(used, blocks));
 }
 

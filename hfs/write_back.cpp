@@ -149,9 +149,7 @@ bool writeBack(HfsContext& ctx) {
         ctx.volume.modifying = false;
         return true;
     }
-    const SectorRange& range = volumeRange(ctx);
-    if (ctx.volume.readOnly || range.count < 2 || !range.contains(ctx.geometry.mdbSector, 1))
-        return refuseChange(ctx, kCannotWrite);
+    if (!volumeWritable(ctx)) return refuseChange(ctx, kCannotWrite);
     if (headerChanged(ctx) && !writeHeader(ctx)) return reportWriteFailure(ctx);
     if (ctx.volume.bitmapLoaded && ctx.volume.bitmapChanged && !storeBitmap(ctx)) return reportWriteFailure(ctx);
     if (!writeTreePlan(ctx, *extents) || !writeTreePlan(ctx, *catalog)) return reportWriteFailure(ctx);

@@ -75,6 +75,19 @@ std::vector<std::uint32_t> childrenOf(TreeFile& tree, std::uint32_t n) {
     return children;
 }
 
+// A fresh volume made by hformat, opened through the image bus.
+struct FreshVolume {
+    ScratchDir dir;
+    HfsVolume volume;
+    OpenedVolume opened;
+    HfsContext& ctx;
+
+    explicit FreshVolume(std::uint32_t kilobytes = 1440)
+        : volume(dir, "fresh.img", kilobytes), opened(volume.image()), ctx(opened.ctx) {
+        EXPECT_EQ(opened.open(), CatalogOpen::Complete);
+    }
+};
+
 TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
     ScratchDir dir;
     HfsVolume volume(dir, "random.img", 1440);
@@ -145,12 +158,9 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
 }
 
 TEST(WriteEngine, SplitsKeepTheFirstHalfAndTheIndexFollowsTheLeaves) {
-    ScratchDir dir;
-    HfsVolume volume(dir, "split.img", 1440);
-    OpenedVolume opened(volume.image());
-    HfsContext& ctx = opened.ctx;
+    FreshVolume fresh;
+    HfsContext& ctx = fresh.ctx;
     TreeFile& catalog = ctx.catalogTree;
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     const FolderKeys root = rootFolder(ctx);
 
     // The root's two records and five more fill the one leaf with 7 records;
@@ -183,16 +193,13 @@ TEST(WriteEngine, SplitsKeepTheFirstHalfAndTheIndexFollowsTheLeaves) {
     const auto problems = treeShapeProblems(catalog);
     EXPECT_TRUE(problems.empty()) << problems.front();
     ASSERT_TRUE(writeBack(ctx));
-    EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), folders);
+    EXPECT_EQ(fresh.volume.lines({"hls", "-1a", ":"}).size(), folders);
 }
 
 TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
-    ScratchDir dir;
-    HfsVolume volume(dir, "extents.img", 1440);
-    OpenedVolume opened(volume.image());
-    HfsContext& ctx = opened.ctx;
+    FreshVolume fresh;
+    HfsContext& ctx = fresh.ctx;
     TreeFile& extents = ctx.extentsTree;
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
 
     // An extent that continues a fork's last record joins it.
     ASSERT_TRUE(addExtentRecord(ctx, {100, 5}, 5000, 3, kDataFork));
@@ -228,17 +235,14 @@ TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
     EXPECT_EQ(treeDepth(extents.header), 0);
     EXPECT_EQ(treeFirstLeaf(extents.header), 0u);
     ASSERT_TRUE(writeBack(ctx));
-    EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
+    EXPECT_EQ(fresh.volume.tool({"hls", "-R", ":"}), 0);
 }
 
 
 TEST(WriteEngine, CatalogGrowsPastTheHeaderMapThroughMapNodes) {
-    ScratchDir dir;
-    HfsVolume volume(dir, "big.img", 100 * 1024);
-    OpenedVolume opened(volume.image());
-    HfsContext& ctx = opened.ctx;
+    FreshVolume fresh(100 * 1024);
+    HfsContext& ctx = fresh.ctx;
     TreeFile& catalog = ctx.catalogTree;
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     ASSERT_EQ(nodeFLink(catalog.header), 0u);  // no map node yet
     const std::uint32_t size = ctx.mdb.catalogFileSize();
     const std::uint32_t nodes = treeTotalNodes(catalog.header);
@@ -267,8 +271,8 @@ TEST(WriteEngine, CatalogGrowsPastTheHeaderMapThroughMapNodes) {
     ASSERT_NE(makeFolder(ctx, rootFolder(ctx), "After growth"), 0u);
     ASSERT_TRUE(writeBack(ctx));
 
-    EXPECT_EQ(volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"After growth"});
-    OpenedVolume again(volume.image());
+    EXPECT_EQ(fresh.volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"After growth"});
+    OpenedVolume again(fresh.volume.image());
     ASSERT_EQ(again.open(), CatalogOpen::Complete);
     EXPECT_EQ(treeTotalNodes(again.ctx.catalogTree.header), 3 * nodes);
     EXPECT_EQ(allocationMap(again.ctx.catalogTree)->size(), 2u);
@@ -351,7 +355,9 @@ TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
         if (c.prepare) c.prepare(ctx);
         const bool made = makeFolder(ctx, rootFolder(ctx), "Refused") != 0;
         EXPECT_EQ(made, c.folderMade);
-        if (made) EXPECT_FALSE(writeBack(ctx));
+        if (made) {
+            EXPECT_FALSE(writeBack(ctx));
+        }
         EXPECT_TRUE(opened.host.showed(c.notice));
         EXPECT_TRUE(ctx.outcome.failureReported);
         EXPECT_EQ(testing::readWhole(volume.image()), before);
@@ -377,6 +383,42 @@ TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
     EXPECT_EQ(image.substr(2878 * 512, 512), image.substr(2 * 512, 512));
     EXPECT_EQ(image.substr(2880 * 512), std::string(64 * 1024, '\xAA'));
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"Parted"});
+}
+
+TEST(WriteEngine, RunsAreFirstFitFromBlock40AndForksMapToSectors) {
+    FreshVolume fresh;
+    HfsContext& ctx = fresh.ctx;
+    ASSERT_TRUE(startModification(ctx));
+    const std::uint16_t blocks = ctx.mdb.allocationBlocks();
+    struct RunCase {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> freeRuns;  // all else in use
+        std::uint16_t asked;
+        BlockRun expected;
+    };
+    const RunCase cases[] = {
+        {{{0, 100}}, 5, {40, 5}},                   // block 40 first, even with lower blocks free
+        {{{40, 5}, {60, 30}}, 25, {60, 25}},         // a short run is passed over
+        {{{40, 5}, {60, 12}, {100, 50}}, 25, {60, 12}},  // the first run of 10 or more, shorter than asked
+        {{{40, 3}}, 3, {40, 3}},                     // a short run that satisfies the whole request
+        {{{std::uint32_t(blocks - 20), 20}}, 30, kNoRun},  // would pass the last block
+    };
+    for (const RunCase& c : cases) {
+        markBlocks(ctx, 0, blocks, true);
+        for (const auto& [start, count] : c.freeRuns) markBlocks(ctx, start, count, false);
+        const BlockRun run = allocateRun(ctx, c.asked);
+        EXPECT_EQ(run.start, c.expected.start);
+        EXPECT_EQ(run.count, c.expected.count);
+    }
+    EXPECT_TRUE(fresh.opened.host.showed("Not enough space on the volume."));
+    discardChanges(ctx);
+
+    // A fork of (100, 4), (300, 2) with 512-byte blocks.
+    const std::array<std::uint8_t, 12> record{0, 100, 0, 4, 1, 44, 0, 2, 0, 0, 0, 0};
+    const std::uint32_t first = ctx.geometry.firstAllocSector;
+    EXPECT_EQ(physicalSector(ctx, 0, record, 5000), first + 100);
+    EXPECT_EQ(physicalSector(ctx, 3, record, 5000), first + 103);
+    EXPECT_EQ(physicalSector(ctx, 4, record, 5000), first + 300);
+    EXPECT_EQ(physicalSector(ctx, 6, record, 5000), 0u);
 }
 
 // Allocation blocks in use before the change, outside the catalog and
