@@ -315,6 +315,39 @@ TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size());  // Filler in, the first folder out
 }
 
+TEST(WriteEngine, CatalogGrowingIntoScatteredSpaceContinuesInTheExtentsTree) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "scattered.img", 1440);
+    // Files of 12 blocks, every other one deleted: free space in runs of 12.
+    for (int i = 0; i < 60; ++i) volume.addFile(":h" + std::to_string(i), std::string(12 * 512, char('a' + i % 26)));
+    for (int i = 0; i < 60; i += 2) volume.remove(":h" + std::to_string(i));
+    OpenedVolume opened(volume.image());
+    HfsContext& ctx = opened.ctx;
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+
+    std::vector<std::string> made;
+    while (ctx.mdb.catalogFileSize() < 9 * 11264u) {
+        made.push_back("Folder " + std::to_string(made.size()));
+        ASSERT_NE(makeFolder(ctx, rootFolder(ctx), made.back()), 0u);
+    }
+    ASSERT_TRUE(writeBack(ctx));
+    EXPECT_EQ(extentDescriptor(ctx.mdb.catalogExtents(), 2).blockCount != 0, true);
+    EXPECT_NE(findExtentRecord(ctx, kCatalogFileID, static_cast<std::uint16_t>(
+                                                        extentDescriptor(ctx.mdb.catalogExtents(), 0).blockCount +
+                                                        extentDescriptor(ctx.mdb.catalogExtents(), 1).blockCount +
+                                                        extentDescriptor(ctx.mdb.catalogExtents(), 2).blockCount),
+                                kDataFork),
+              nullptr);
+
+    OpenedVolume again(volume.image());
+    ASSERT_EQ(again.open(), CatalogOpen::Complete);
+    EXPECT_TRUE(treeShapeProblems(again.ctx.catalogTree).empty());
+    for (const std::string& name : made) EXPECT_TRUE(findEntry(again.ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
+    EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size() + 30);
+    EXPECT_EQ(volume.tool({"hcopy", "-r", ":h31", dir / "h31"}), 0);
+    EXPECT_EQ(testing::readWhole(dir / "h31"), std::string(12 * 512, char('a' + 31 % 26)));
+}
+
 struct RefusalCase {
     const char* name;
     const char* imageOptions;
