@@ -411,6 +411,8 @@ TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     ASSERT_NE(makeFolder(ctx, rootFolder(ctx), "Parted"), 0u);
     ASSERT_TRUE(writeBack(ctx));
+    const std::array<std::uint8_t, 512> zeros{};
+    EXPECT_FALSE(volumeDevice(ctx).write(2880, 1, zeros.data()));  // refused, never sent
 
     const std::string image = testing::readWhole(volume.image());
     EXPECT_EQ(image.substr(2878 * 512, 512), image.substr(2 * 512, 512));
