@@ -144,7 +144,6 @@ bool startModification(HfsContext& ctx) {
     const TreeFile& catalog = ctx.catalogTree;
     if (!catalog.isOpen() || !catalog.complete || !recordMediumTree(catalog, volume.mediumCatalog))
         return refuseChange(ctx, kCatalogNotWhole);
-    if (ctx.extentsTree.isOpen() && !startExtentsModification(ctx)) return false;
     if (!loadBitmap(ctx)) return refuseChange(ctx, kBitmapNotRead);
     if (!volume.mediumHeader) volume.mediumHeader = ctx.mdb;
     volume.modifying = true;

@@ -87,7 +87,8 @@ void forgetVolume(HfsContext& ctx);
 bool startModification(HfsContext& ctx);
 
 // Records the extents tree's medium contents before its first change (it is
-// copied from the medium lazily). False, reported, when it was not read whole.
+// copied from the medium lazily, and a change that does not touch it does
+// not depend on it). False, reported, when it was not read whole.
 bool startExtentsModification(HfsContext& ctx);
 
 // Returns the header image, the bitmap and both working copies to what the

@@ -61,6 +61,9 @@ void addSector(TreePlan& plan, std::uint32_t fileSector, std::uint32_t mediumSec
 std::optional<TreePlan> planTree(HfsContext& ctx, TreeFile& tree) {
     TreePlan plan{&tree, {}, {}};
     if (!tree.isOpen()) return plan;
+    // The engine records the extents file's medium contents before its first
+    // change; a copy made since only for reading has nothing to write.
+    if (!tree.isCatalog && !mediumOf(ctx, tree).known) return plan;
     if (!writeHeaderNode(tree)) return std::nullopt;
     auto contents = readWorkingFile(tree);
     if (!contents) return std::nullopt;

@@ -5,7 +5,8 @@
 // extents file and the catalog file, in that order. Only what differs from
 // the medium is written: the header when it changed, the bitmap when a
 // block changed, and of each tree file the nodes that changed (a tree file
-// whose medium contents are not known is written whole). Everything is
+// whose medium contents are not known is written whole; the extents file
+// changes only through the engine, which knows them). Everything is
 // planned and checked before the first write, so a write-back that cannot
 // be done leaves the medium untouched.
 
