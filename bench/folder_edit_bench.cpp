@@ -45,12 +45,12 @@ bool openVolume(HfsContext& ctx, const std::string& image) {
 
 bool addRootValence(HfsContext& ctx, int n) {
     TreeFile& tree = ctx.catalogTree;
-    const auto found = findRecord(tree, catalogKey(kRootParentID, std::string(ctx.mdb.volumeName())));
-    if (!found) return false;
-    NodeBuffer node = tree.node;
-    const std::size_t at = recordOffset(node, found->index) + recordDataOffset(node[recordOffset(node, found->index)]);
-    storeBE16(node.data() + at + dirrec::valence, static_cast<std::uint16_t>(loadBE16(node.data() + at + dirrec::valence) + n));
-    return writeNode(tree, found->leaf, node);
+    const std::vector<std::uint8_t> key = catalogKey(kRootParentID, std::string(ctx.mdb.volumeName()));
+    if (!findRecord(tree, key)) return false;
+    const auto record = nodeRecord(tree.node, tree.recordIndex);
+    std::vector<std::uint8_t> data(record.begin() + static_cast<std::ptrdiff_t>(recordDataOffset(record[0])), record.end());
+    storeBE16(data.data() + dirrec::valence, static_cast<std::uint16_t>(loadBE16(data.data() + dirrec::valence) + n));
+    return replaceRecordData(ctx, tree, key, data) == EditResult::Done;
 }
 
 void addLeafRecords(HfsContext& ctx, int n) {

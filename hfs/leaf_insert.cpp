@@ -222,6 +222,30 @@ EditResult deleteTreeRecord(HfsContext& ctx, TreeFile& tree, std::span<const std
     return finish(ctx, fault, missing ? EditResult::NotFound : EditResult::Done);
 }
 
+EditResult replaceRecordData(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
+                             std::span<const std::uint8_t> data) {
+    if (!prepareTree(ctx, tree)) return EditResult::Failed;
+    const auto position = findInsertPosition(tree, key);
+    if (!position) return finish(ctx, EditFault::Damaged, EditResult::Failed);
+    if (!position->found) return EditResult::NotFound;
+    auto leaf = loadNode(tree, position->leaf);
+    if (!leaf || !isSoundLeaf(*leaf)) return finish(ctx, EditFault::Damaged, EditResult::Failed);
+    // The key as stored: the caller's may differ in case.
+    const auto stored = nodeRecord(*leaf, position->index);
+    if (stored.empty() || std::size_t{stored[0]} + 1 > stored.size()) return finish(ctx, EditFault::Damaged, EditResult::Failed);
+    const std::vector<std::uint8_t> storedKey(stored.begin(), stored.begin() + stored[0] + 1);
+    const std::vector<std::uint8_t> record = leafRecord(storedKey, data);
+    if (replaceRecord(*leaf, position->index, record)) {
+        const bool written = writeNode(tree, position->leaf, *leaf);
+        return finish(ctx, written ? EditFault::None : EditFault::Damaged, EditResult::Done);
+    }
+    bool missing = false;
+    bool existed = false;
+    EditFault fault = removeFromTree(ctx, tree, storedKey, missing);
+    if (fault == EditFault::None) fault = insertIntoTree(ctx, tree, storedKey, data, existed);
+    return finish(ctx, fault, EditResult::Done);
+}
+
 EditResult insertLeafRecord(HfsContext& ctx, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data) {
     return insertTreeRecord(ctx, ctx.catalogTree, key, data);
 }

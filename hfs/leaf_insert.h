@@ -49,6 +49,12 @@ EditResult insertTreeRecord(HfsContext& ctx, TreeFile& tree, std::span<const std
 // Removes the record with that key.
 EditResult deleteTreeRecord(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key);
 
+// Gives the record with that key new data (a valence, dates, a fork's
+// extents): in place when the record keeps its size, else by removing and
+// inserting it again.
+EditResult replaceRecordData(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
+                             std::span<const std::uint8_t> data);
+
 // The catalog's forms: a directory or file record; the 46-byte thread record
 // of a new directory, whose ID is above every ID in use, so that it goes after
 // the last record of the last leaf; the removal of any catalog record.

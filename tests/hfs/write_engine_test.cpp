@@ -219,6 +219,12 @@ TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
     const std::uint32_t first = treeFirstLeaf(extents.header);
     const std::uint32_t second = treeLastLeaf(extents.header);
     EXPECT_EQ(recordCounts(extents, {first, second}), (std::vector<std::uint32_t>{11, 20}));
+    // New data of another size: the record is taken out and put in again.
+    const std::array<std::uint8_t, 16> longer{0, 60, 0, 2};
+    ASSERT_EQ(replaceRecordData(ctx, extents, extentsKey(kResourceFork, 1015, 0), longer), EditResult::Done);
+    ASSERT_TRUE(findRecord(extents, extentsKey(kResourceFork, 1015, 0)));
+    EXPECT_EQ(nodeRecord(extents.node, extents.recordIndex).size(), 24u);
+    EXPECT_EQ(nodeRecord(extents.node, extents.recordIndex)[9], 60);
 
     // Emptying the first leaf makes the second the first, with no bLink.
     for (std::uint32_t id = 1000; id < 1011; ++id)

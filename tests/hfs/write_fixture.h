@@ -24,13 +24,11 @@ namespace korvane::testing {
 // Adds n to the valence of the directory record with that key.
 inline void addValence(HfsContext& ctx, const std::vector<std::uint8_t>& key, int n) {
     TreeFile& tree = ctx.catalogTree;
-    const auto found = findRecord(tree, key);
-    ASSERT_TRUE(found);
-    NodeBuffer node = tree.node;
-    const auto record = nodeRecord(node, found->index);
-    const std::size_t at = static_cast<std::size_t>(record.data() - node.data()) + recordDataOffset(record[0]);
-    storeBE16(node.data() + at + dirrec::valence, static_cast<std::uint16_t>(loadBE16(node.data() + at + dirrec::valence) + n));
-    ASSERT_TRUE(writeNode(tree, found->leaf, node));
+    ASSERT_TRUE(findRecord(tree, key));
+    const auto record = nodeRecord(tree.node, tree.recordIndex);
+    std::vector<std::uint8_t> data(record.begin() + static_cast<std::ptrdiff_t>(recordDataOffset(record[0])), record.end());
+    storeBE16(data.data() + dirrec::valence, static_cast<std::uint16_t>(loadBE16(data.data() + dirrec::valence) + n));
+    ASSERT_EQ(replaceRecordData(ctx, tree, key, data), EditResult::Done);
 }
 
 inline void addHeaderCount(HfsContext& ctx, std::size_t offset, int n) {
