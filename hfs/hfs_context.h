@@ -8,6 +8,7 @@
 #include "device/device_context.h"
 #include "hfs/mdb_image.h"
 #include "hfs/tree_file.h"
+#include "hfs/volume.h"
 
 namespace korvane {
 
@@ -26,6 +27,8 @@ struct HfsContext : DeviceContext {
     // Why no volume is open, for the commands that need one: set by volume
     // discovery when it opens none, empty while a volume is open.
     std::string noVolumeReason;
+    // The write engine's view of the volume: device, bitmap, medium state.
+    Volume volume;
 };
 
 }  // namespace korvane

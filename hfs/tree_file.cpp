@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "hfs/hfs_context.h"
+#include "hfs/volume.h"
 #include "hfs/working_copies.h"
 #include "util/temp_files.h"
 
@@ -24,6 +25,7 @@ void closeWorkingFile(HfsContext& ctx, TreeFile& tree) {
 HfsContext::~HfsContext() { releaseTrees(*this); }
 
 void releaseTrees(HfsContext& ctx) {
+    forgetVolume(ctx);
     closeWorkingFile(ctx, ctx.extentsTree);
     closeWorkingFile(ctx, ctx.catalogTree);
 }
@@ -52,6 +54,10 @@ bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer) {
     const off_t position = static_cast<off_t>(n) * static_cast<off_t>(kNodeSize);
     const bool nodeWritten = pwrite(tree.handle, buffer.data(), kNodeSize, position) == static_cast<ssize_t>(kNodeSize);
     const bool headerWritten = pwrite(tree.handle, tree.header.data(), kNodeSize, 0) == static_cast<ssize_t>(kNodeSize);
+    if (std::size_t{n} * kNodeSize + kNodeSize <= tree.memoryCopy.size()) {
+        std::copy(buffer.begin(), buffer.end(), tree.memoryCopy.begin() + std::size_t{n} * kNodeSize);
+        std::copy(tree.header.begin(), tree.header.end(), tree.memoryCopy.begin());
+    }
     return nodeWritten && headerWritten;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "hfs/btree_node.h"
 
@@ -23,6 +24,10 @@ struct TreeFile {
     int handle = -1;                // open working file, -1 when there is none
     bool isCatalog = false;
     bool nodeValid = false;  // false after a read that failed: node holds zeros
+    bool complete = false;   // the copy holds the whole tree file, every sector read
+    // The whole working file in memory while the write engine works on the
+    // tree (empty: not held); every node write keeps it up to date.
+    std::vector<std::uint8_t> memoryCopy;
     std::string path;
     // Each leaf with the leaf the index puts after it (0 after the last):
     // worked out on first need by indexSuccessor, forgotten by every write.

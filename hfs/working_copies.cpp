@@ -50,6 +50,7 @@ CatalogOpen openCatalogTree(HfsContext& ctx) {
     const ForkCopyResult copy = copyForkToFile(ctx, ctx.mdb.catalogExtents(), tree.handle, kCatalogFileID,
                                                tree.fileSize, kDataFork);
     loadHeader(tree);
+    tree.complete = copy.complete && copy.unreadableSectors == 0;
     if (!copy.complete) {
         show_notice(ctx, kCatalogIncomplete);
         return CatalogOpen::Incomplete;
@@ -63,8 +64,10 @@ bool openExtentsTree(HfsContext& ctx) {
     set_status(ctx, std::string(message(kCopyingExtents)).c_str(), nullptr);
     tree.fileSize = ctx.mdb.extentsFileSize();
     createWorkingFile(ctx, tree, "EXT", tree.fileSize);
-    copyForkToFile(ctx, ctx.mdb.extentsExtents(), tree.handle, kExtentsFileID, tree.fileSize, kDataFork);
+    const ForkCopyResult copy =
+        copyForkToFile(ctx, ctx.mdb.extentsExtents(), tree.handle, kExtentsFileID, tree.fileSize, kDataFork);
     loadHeader(tree);
+    tree.complete = copy.complete && copy.unreadableSectors == 0;
     return true;
 }
 

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Makes COUNT folders in the root of a 100 MB volume and removes them again,
+# twice in the same run: through Korvane's write engine (folder_edit_bench,
+# a write-back after every change) and with hmkdir / hrmdir of hfsutils (one
+# command per folder) on a copy of the same image. Prints both times and the
+# ratios (Korvane / hfsutils).
+#   usage: bench/folder_edit_bench.sh [BUILD_DIR] [COUNT]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+count=${2:-1000}
+bench=$build/bin/folder_edit_bench
+[ -x "$bench" ] || { echo "folder_edit_bench not found in $build/bin (build it first)" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-folder-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export HOME=$work  # hfsutils keeps its mounted-volume state there
+
+truncate -s 100M "$work/korvane.img"
+hformat -l Bench "$work/korvane.img" >/dev/null
+cp "$work/korvane.img" "$work/hfsutils.img"
+
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+read -r k_make k_remove < <("$bench" "$work/korvane.img" "$count")
+
+hmount "$work/hfsutils.img" >/dev/null
+start=$(now)
+for i in $(seq 0 $((count - 1))); do hmkdir ":Folder $i"; done
+middle=$(now)
+for i in $(seq 0 $((count - 1))); do hrmdir ":Folder $i"; done
+end=$(now)
+h_make=$(elapsed "$start" "$middle")
+h_remove=$(elapsed "$middle" "$end")
+left=$(hls -1a : | wc -l)
+humount
+[ "$left" = 0 ] || echo "warning: hfsutils left $left entries" >&2
+
+printf '\n%-34s %12s %12s %8s\n' "$count folders on a 100 MB volume" "Korvane" "hfsutils" "ratio"
+printf '%-34s %10s s %10s s %8s\n' "made (hmkdir)" "$k_make" "$h_make" "$(ratio "$k_make" "$h_make")"
+printf '%-34s %10s s %10s s %8s\n' "removed (hrmdir)" "$k_remove" "$h_remove" "$(ratio "$k_remove" "$h_remove")"
+echo "(Korvane: engine calls in one process, a write-back after every change; hfsutils: one command per folder)"

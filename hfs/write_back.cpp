@@ -1,0 +1,170 @@
+#include "hfs/write_back.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+#include "core/notices.h"
+#include "hfs/allocation.h"
+#include "hfs/node_allocation.h"
+#include "hfs/volume_bitmap.h"
+
+namespace korvane {
+namespace {
+
+inline constexpr int kUpdatingStructures = 21;
+inline constexpr const char* kWriteFailed =
+    "Error writing to the medium: the volume on it is now out of date and may be damaged.";
+inline constexpr const char* kCannotWrite = "The changes cannot be written to this volume: nothing was changed.";
+
+// Sectors of a tree file to write, contiguous on the medium.
+struct SectorRun {
+    std::uint32_t sector = 0;
+    std::uint32_t firstSectorOfFile = 0;
+    std::uint16_t count = 0;
+};
+
+struct TreePlan {
+    TreeFile* tree = nullptr;
+    std::vector<std::uint8_t> contents;
+    std::vector<SectorRun> runs;
+};
+
+MediumTree& mediumOf(HfsContext& ctx, const TreeFile& tree) {
+    return tree.isCatalog ? ctx.volume.mediumCatalog : ctx.volume.mediumExtents;
+}
+
+bool sectorChanged(const std::vector<std::uint8_t>& contents, const MediumTree& medium, std::size_t sector) {
+    const std::size_t at = sector * kSectorSize;
+    if (!medium.known || at + kSectorSize > medium.bytes.size()) return true;
+    return std::memcmp(contents.data() + at, medium.bytes.data() + at, kSectorSize) != 0;
+}
+
+// Adds sector (of the file) at medium sector to the plan, joining the previous run when it continues it.
+void addSector(TreePlan& plan, std::uint32_t fileSector, std::uint32_t mediumSector) {
+    if (!plan.runs.empty()) {
+        SectorRun& last = plan.runs.back();
+        if (last.firstSectorOfFile + last.count == fileSector && last.sector + last.count == mediumSector &&
+            last.count < 0xFFFF) {
+            ++last.count;
+            return;
+        }
+    }
+    plan.runs.push_back({mediumSector, fileSector, 1});
+}
+
+// The writes that bring one tree file on the medium up to date; nothing when
+// they cannot be made (a copy not read whole, extents that do not cover the
+// file, sectors outside the volume).
+std::optional<TreePlan> planTree(HfsContext& ctx, TreeFile& tree) {
+    TreePlan plan{&tree, {}, {}};
+    if (!tree.isOpen()) return plan;
+    // The engine records the extents file's medium contents before its first
+    // change; a copy made since only for reading has nothing to write.
+    if (!tree.isCatalog && !mediumOf(ctx, tree).known) return plan;
+    if (!writeHeaderNode(tree)) return std::nullopt;
+    auto contents = readWorkingFile(tree);
+    if (!contents) return std::nullopt;
+    plan.contents = std::move(*contents);
+    const MediumTree& medium = mediumOf(ctx, tree);
+    const std::size_t sectors = plan.contents.size() / kSectorSize;
+    std::vector<std::uint32_t> changed;
+    for (std::size_t s = 0; s < sectors; ++s)
+        if (sectorChanged(plan.contents, medium, s)) changed.push_back(static_cast<std::uint32_t>(s));
+    if (changed.empty()) return plan;
+    // A copy with sectors that could not be read would put zeros over them.
+    if (!medium.known && !tree.complete) return std::nullopt;
+    const VolumeGeometry& g = ctx.geometry;
+    const std::uint32_t blocksNeeded = (tree.fileSize + g.allocBlockSize - 1) / g.allocBlockSize;
+    const auto extents = tree.isCatalog
+                             ? forkExtents(ctx, ctx.mdb.catalogExtents(), kCatalogFileID, kDataFork, blocksNeeded)
+                             : forkExtents(ctx, ctx.mdb.extentsExtents(), kExtentsFileID, kDataFork, blocksNeeded);
+    if (!extents) return std::nullopt;
+    std::size_t extent = 0;
+    std::uint32_t extentFirstSector = 0;  // file sector where the current extent begins
+    for (std::uint32_t s : changed) {
+        while (extent < extents->size() &&
+               s >= extentFirstSector + std::uint32_t{(*extents)[extent].blockCount} * g.sectorsPerBlock) {
+            extentFirstSector += std::uint32_t{(*extents)[extent].blockCount} * g.sectorsPerBlock;
+            ++extent;
+        }
+        if (extent == extents->size()) return std::nullopt;
+        const ExtentDescriptor& e = (*extents)[extent];
+        if (std::uint32_t{e.startBlock} + e.blockCount > ctx.mdb.allocationBlocks()) return std::nullopt;
+        const std::uint32_t sector = g.firstAllocSector + e.startBlock * g.sectorsPerBlock + (s - extentFirstSector);
+        if (!volumeRange(ctx).contains(sector, 1)) return std::nullopt;
+        addSector(plan, s, sector);
+    }
+    return plan;
+}
+
+bool writeTreePlan(HfsContext& ctx, const TreePlan& plan) {
+    for (const SectorRun& run : plan.runs) {
+        ctx.host.busy_tick();
+        const std::uint8_t* bytes = plan.contents.data() + std::size_t{run.firstSectorOfFile} * kSectorSize;
+        if (!volumeDevice(ctx).write(run.sector, run.count, bytes)) return false;
+    }
+    if (plan.tree->isOpen()) {
+        MediumTree& medium = mediumOf(ctx, *plan.tree);
+        medium.bytes = plan.contents;
+        medium.known = true;
+    }
+    return true;
+}
+
+bool headerChanged(const HfsContext& ctx) {
+    return !ctx.volume.mediumHeader || ctx.volume.mediumHeader->bytes != ctx.mdb.bytes;
+}
+
+bool writeHeader(HfsContext& ctx) {
+    const SectorRange& range = volumeRange(ctx);
+    SectorDevice& device = volumeDevice(ctx);
+    if (!device.write(ctx.geometry.mdbSector, 1, ctx.mdb.bytes.data())) return false;
+    // The alternate copy lies in the volume's own second-to-last sector.
+    if (!device.write(range.first + range.count - 2, 1, ctx.mdb.bytes.data())) return false;
+    ctx.volume.mediumHeader = ctx.mdb;
+    return true;
+}
+
+bool reportWriteFailure(HfsContext& ctx) {
+    show_notice(ctx, kWriteFailed);
+    ctx.outcome.failureReported = true;
+    return false;
+}
+
+bool anythingToWrite(HfsContext& ctx, const TreePlan& extents, const TreePlan& catalog) {
+    const bool bitmap = ctx.volume.bitmapLoaded && ctx.volume.bitmapChanged;
+    return headerChanged(ctx) || bitmap || !extents.runs.empty() || !catalog.runs.empty();
+}
+
+}  // namespace
+
+bool writeBack(HfsContext& ctx) {
+    set_status(ctx, std::string(message(kUpdatingStructures)).c_str(), nullptr);
+    recountFreeBlocks(ctx);
+    const auto extents = planTree(ctx, ctx.extentsTree);
+    const auto catalog = planTree(ctx, ctx.catalogTree);
+    if (!extents || !catalog) return refuseChange(ctx, kCannotWrite);
+    if (!anythingToWrite(ctx, *extents, *catalog)) {
+        releaseBitmap(ctx);
+        ctx.volume.modifying = false;
+        return true;
+    }
+    if (!volumeWritable(ctx)) return refuseChange(ctx, kCannotWrite);
+    if (headerChanged(ctx) && !writeHeader(ctx)) return reportWriteFailure(ctx);
+    if (ctx.volume.bitmapLoaded && ctx.volume.bitmapChanged && !storeBitmap(ctx)) return reportWriteFailure(ctx);
+    if (!writeTreePlan(ctx, *extents) || !writeTreePlan(ctx, *catalog)) return reportWriteFailure(ctx);
+    releaseBitmap(ctx);
+    ctx.volume.modifying = false;
+    return true;
+}
+
+bool writeTreeFile(HfsContext& ctx, TreeFile& tree) {
+    const auto plan = planTree(ctx, tree);
+    if (!plan) return refuseChange(ctx, kCannotWrite);
+    return writeTreePlan(ctx, *plan) || reportWriteFailure(ctx);
+}
+
+}  // namespace korvane

@@ -1,0 +1,27 @@
+#pragma once
+// The one step that carries a modification to the medium, at the end of
+// every modifying command: the volume header (at its place and as the
+// alternate copy in the volume's second-to-last sector), the bitmap, the
+// extents file and the catalog file, in that order. Only what differs from
+// the medium is written: the header when it changed, the bitmap when a
+// block changed, and of each tree file the nodes that changed (a tree file
+// whose medium contents are not known is written whole; the extents file
+// changes only through the engine, which knows them). Everything is
+// planned and checked before the first write, so a write-back that cannot
+// be done leaves the medium untouched.
+
+#include "hfs/hfs_context.h"
+
+namespace korvane {
+
+// True when the medium now holds the volume as the engine has it. A write
+// that fails is reported (the medium is then out of date) and the run is
+// marked as failed; the changes stay in memory so that a later write-back
+// can try again. After success the bitmap is released.
+bool writeBack(HfsContext& ctx);
+
+// Writes the changed nodes of one tree file (catalogTree or extentsTree)
+// to the allocation blocks of its fork. False, reported, on failure.
+bool writeTreeFile(HfsContext& ctx, TreeFile& tree);
+
+}  // namespace korvane
