@@ -9,6 +9,7 @@
 #include "core/notices.h"
 #include "hfs/catalog_search.h"
 #include "hfs/fork_swap.h"
+#include "volume/open_volume.h"
 
 namespace korvane {
 namespace {
@@ -111,14 +112,12 @@ void edit_attributes_command(Context& ctx) {
 
 void swap_forks_command(Context& ctx) {
     if (const auto name = first_selected_name(ctx.state)) swap_named(ctx, *name);
-    settle_screen(ctx);
-    ctx.host.invalidate_listing(kRepaintAll);
-    reload_listing(ctx);
+    show_changed_listing(ctx);
 }
 
 void run_attrib_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty()) return edit_attributes_command(ctx);
-    if (!volume_is_open(ctx)) return;
+    if (!requireOpenVolume(ctx)) return;
     const auto name = file_named_by(ctx, command.first);
     if (!name) return;
     if (command.second.size() >= kCommandArgumentMax) {
@@ -133,12 +132,12 @@ void run_attrib_command(Context& ctx, const ParsedCommand& command) {
 }
 
 void run_swap_command(Context& ctx, const ParsedCommand& command) {
-    if (!volume_is_open(ctx)) return;
     if (command.first.empty()) return swap_forks_command(ctx);
+    if (!requireOpenVolume(ctx)) return;
     const auto name = file_named_by(ctx, command.first);
     if (!name) return;
     swap_named(ctx, *name);
-    reload_listing(ctx);
+    show_changed_listing(ctx);
 }
 
 }  // namespace korvane
