@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "hfs/btree_node.h"
 #include "hfs/leaf_insert.h"
 #include "hfs/name_order.h"
 #include "hfs/node_edit.h"
@@ -46,16 +45,19 @@ std::vector<std::uint8_t> recordWith(const FileRecordCopy& file, const FileAttri
 // The file thread names the file: it follows the rename when there is one.
 bool renameFileThread(HfsContext& ctx, const FileRecordCopy& file, std::string_view name) {
     if ((file.data[filrec::flags] & kFileThreadExists) == 0) return true;
-    const auto key = catalogKey(file.field32(filrec::fileNumber), "");
+    const auto threadKey = catalogKey(file.field32(filrec::fileNumber), "");
     TreeFile& tree = ctx.catalogTree;
-    if (!findRecord(tree, key)) return true;  // the flag without its thread: nothing to follow
+    if (!findRecord(tree, threadKey)) return true;  // the flag without its thread: nothing to follow
     const auto record = nodeRecord(tree.node, tree.recordIndex);
-    std::vector<std::uint8_t> thread(record.begin() + static_cast<std::ptrdiff_t>(recordDataOffset(record[0])), record.end());
-    if (thread.size() < kThreadRecordSize || thread[0] != kFileThreadRecord) return true;
+    const auto key = parseCatalogKey(record);
+    if (!key) return true;
+    const auto data = catalogRecordData(record, *key);
+    if (data.size() < kThreadRecordSize || data[0] != kFileThreadRecord) return true;
+    std::vector<std::uint8_t> thread(data.begin(), data.begin() + kThreadRecordSize);
     std::fill(thread.begin() + thdrec::name, thread.begin() + kThreadRecordSize, 0);
     thread[thdrec::name] = static_cast<std::uint8_t>(name.size());
     std::copy(name.begin(), name.end(), thread.begin() + thdrec::name + 1);
-    return edited(ctx, replaceRecordData(ctx, tree, key, thread));
+    return edited(ctx, replaceRecordData(ctx, tree, threadKey, thread));
 }
 
 bool moveToNewName(HfsContext& ctx, const FileRecordCopy& file, std::string_view name,

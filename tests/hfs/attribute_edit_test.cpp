@@ -5,7 +5,9 @@
 
 #include "hfs/attribute_dialogs.h"
 #include "hfs/mac_date.h"
+#include "hfs/write_back.h"
 #include "tests/hfs/check_fixture.h"
+#include "tests/hfs/write_fixture.h"
 
 namespace korvane {
 namespace {
@@ -109,6 +111,39 @@ TEST(AttributeEdit, QuitAndTheWriteProtectionQuestionLeaveTheRecord) {
     opened.host.dialog_answers.push_back([](Dialog&) { return kDialogOk; });
     EXPECT_TRUE(editAttributes(opened.ctx, "Kept"));
     EXPECT_EQ(testing::readWhole(volume.image()), bytes);
+}
+
+// A file with a thread record (as Mac OS gives some): the thread follows
+// a rename, and CHECK, which holds each thread against its file, agrees.
+TEST(AttributeEdit, ARenameCarriesTheFileThreadAlong) {
+    ScratchDir dir;
+    HfsVolume volume(dir, "thread.img", 1440);
+    volume.addFile(":Threaded", "t");
+    OpenedVolume opened(volume.image());
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    HfsContext& ctx = opened.ctx;
+    ctx.state.current_dir_id = kRootDirectoryID;
+    FileRecordCopy file = *readFileRecord(ctx, kRootDirectoryID, "Threaded");
+    file.data[filrec::flags] |= 0x02;
+    ASSERT_EQ(replaceRecordData(ctx, ctx.catalogTree, catalogKey(kRootDirectoryID, "Threaded"), file.data),
+              EditResult::Done);
+    std::vector<std::uint8_t> thread(kThreadRecordSize, 0);
+    thread[0] = kFileThreadRecord;
+    storeBE32(thread.data() + thdrec::parentID, kRootDirectoryID);
+    thread[thdrec::name] = 8;
+    std::copy_n("Threaded", 8, thread.begin() + thdrec::name + 1);
+    ASSERT_EQ(insertLeafRecord(ctx, catalogKey(file.field32(filrec::fileNumber), ""), thread), EditResult::Done);
+    testing::addHeaderCount(ctx, header::leafRecords, 1);
+    ASSERT_TRUE(writeBack(ctx));
+    ASSERT_EQ(testing::checkProblems(volume.image()), "");
+
+    opened.host.dialog_answers.push_back([](Dialog& dialog) {
+        static_cast<AttributesDialog&>(dialog).file_name = "Moved";
+        return kDialogOk;
+    });
+    ASSERT_TRUE(editAttributes(ctx, "Threaded"));
+    EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    EXPECT_EQ(volume.lines({"hls", "-1", ":"}), std::vector<std::string>{"Moved"});
 }
 
 }  // namespace
