@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "hfs/catalog_records.h"
+#include "hfs/fork_swap.h"
 #include "hfs/mac_date.h"
 #include "tests/e2e/listing_fixture.h"
 #include "tests/hfs/check_fixture.h"
@@ -57,6 +59,7 @@ protected:
         while (volume.tool({"hcopy", "-r", local, ":g" + std::to_string(files)}) == 0) ++files;
         for (int i = 0; i < files; i += 2) volume.tool({"hdel", ":g" + std::to_string(i)});
         volume.file(":Big", std::string(40000, 'B'));
+        volume.forkedFile(":", "Big rsrc", "rsrc", "RSED", "data", std::string(40000, 'R'));
         volume.unmount();
         image = volume.image();
     }
@@ -110,6 +113,7 @@ TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
             {"ATTRIB Plain \"creator=ttxt,type=TEXTS\"", "The file type has at most 4 characters."},
             {"ATTRIB Nothing \"type=TEXT\"", "No entry matches \"Nothing\""},
             {"SWAP Big", "Unable to swap data and resource forks."},
+            {"SWAP \"Big rsrc\"", "Unable to swap data and resource forks."},
             {"SWAP Nothing", "No entry matches \"Nothing\""},
     };
     for (const auto& [line, message] : cases) {
@@ -118,6 +122,13 @@ TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
         EXPECT_NE(out.find(message), std::string::npos) << line << "\n" << out;
         EXPECT_EQ(slurp(image), before) << line;
     }
+    // Which fork stands in the way, as the engine tells it.
+    testing::OpenedVolume opened(image);
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big"), SwapResult::DataForkNotSwappable);
+    EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big rsrc"), SwapResult::ResourceForkNotSwappable);
+    EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big*"), SwapResult::NoSuchFile);
+    EXPECT_EQ(slurp(image), before);
 }
 
 // A corpus volume made by Mac OS: a data fork swapped to the resource fork
