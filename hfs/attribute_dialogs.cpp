@@ -15,9 +15,7 @@ namespace {
 constexpr int kMessageWriteProtected = 58;
 constexpr int kYearPivot = 80;
 
-constexpr const char* kNameUnconvertible = "The name holds a character that Macintosh names cannot hold.";
-constexpr const char* kTypeTooLong = "The file type has at most 4 characters.";
-constexpr const char* kCreatorTooLong = "The creator has at most 4 characters.";
+constexpr const char* kNameUnconvertible = "The name holds a character that has no Macintosh equivalent.";
 constexpr const char* kBadCreated = "The creation date is not a valid date.";
 constexpr const char* kBadModified = "The modification date is not a valid date.";
 
@@ -40,7 +38,7 @@ std::string extentsText(HfsContext& ctx, const FileRecordCopy& file, std::size_t
     return text;
 }
 
-bool refuse(HfsContext& ctx, const char* text) {
+bool refuse(HfsContext& ctx, const std::string& text) {
     show_notice(ctx, text);
     ctx.outcome.failureReported = true;
     return false;
@@ -55,10 +53,14 @@ bool editedDate(HfsContext& ctx, const DateFields& fields, std::uint32_t& date, 
     return true;
 }
 
-bool editedSignature(HfsContext& ctx, std::string_view text, std::array<std::uint8_t, 4>& bytes, const char* tooLong) {
+// A type or creator left as shown stays as stored, even where the Windows
+// character set has no equivalent for one of its characters.
+bool editedSignature(HfsContext& ctx, std::string_view text, std::array<std::uint8_t, 4>& bytes, const char* what) {
+    if (text == translated(signatureText(bytes), mac_to_ansi)) return true;
     const auto mac = macText(text);
-    const auto signature = mac ? signatureOf(*mac) : std::nullopt;
-    if (!signature) return refuse(ctx, mac ? tooLong : kNameUnconvertible);
+    if (!mac) return refuse(ctx, std::string("The ") + what + " holds a character that has no Macintosh equivalent.");
+    const auto signature = signatureOf(*mac);
+    if (!signature) return refuse(ctx, std::string("The ") + what + " has at most 4 characters.");
     bytes = *signature;
     return true;
 }
@@ -142,8 +144,8 @@ std::optional<FileAttributes> editedAttributes(HfsContext& ctx, const Attributes
         if (!name) return refuse(ctx, kNameUnconvertible), std::nullopt;
         attributes.name = *name;
     }
-    if (!editedSignature(ctx, dialog.file_type, attributes.type, kTypeTooLong) ||
-        !editedSignature(ctx, dialog.creator, attributes.creator, kCreatorTooLong) ||
+    if (!editedSignature(ctx, dialog.file_type, attributes.type, "file type") ||
+        !editedSignature(ctx, dialog.creator, attributes.creator, "creator") ||
         !editedDate(ctx, dialog.created, attributes.created, kBadCreated) ||
         !editedDate(ctx, dialog.modified, attributes.modified, kBadModified))
         return std::nullopt;

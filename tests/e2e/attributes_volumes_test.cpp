@@ -50,7 +50,7 @@ protected:
     void SetUp() override {
         HfsutilsVolume volume(dir, "attributes.img", 1440, "Attributes");
         volume.forkedFile(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
-        volume.file(":Plain", "plain text\n");
+        volume.file(":Plain", "plain text\n", "\xF0TXT", "ttxt");  // the Apple logo: none in Windows
         // Gaps of 8 KB: a 40 KB file needs extents-overflow records.
         const std::string local = dir / "gap";
         std::ofstream(local, std::ios::binary) << std::string(8192, 'g');
@@ -83,7 +83,7 @@ TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
     EXPECT_EQ(korvane(dir, image,
                       {"ATTRIB \"Both forks\" \"name=R\xC3\xA9sum\xC3\xA9,type=TEX,creator=ab,created=2005-03-04 10:20\"",
                        "ATTRIB R* \"modified=1996-12-31 23:59\"", "SWAP R*", "ATTRIB Plain \"name=R\xC3\xA9sum\xC3\xA9\"",
-                       "CHECK"},
+                       "ATTRIB Plain \"creator=abcd\"", "CHECK"},
                       &out),
               kCommandFailed);
     EXPECT_NE(out.find("Korvane: A file or folder exists already with this name."), std::string::npos) << out;
@@ -95,7 +95,9 @@ TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
     EXPECT_EQ(renamed.field32(95), fieldsToMacDate(1996, 12, 31, 23, 59));
     EXPECT_EQ(renamed.data(), "RESOURCE10");
     EXPECT_EQ(renamed.resource(), std::string(129, 'd'));
-    EXPECT_EQ(extract(dir, image, ":Plain").data(), "plain text\n");
+    const Extracted plain = extract(dir, image, ":Plain");
+    EXPECT_EQ(plain.data(), "plain text\n");
+    EXPECT_EQ(plain.signature(), "\xF0TXTabcd") << "a type left as shown stays as stored";
     EXPECT_EQ(testing::checkProblems(image), "");
 }
 
