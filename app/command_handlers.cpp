@@ -1,3 +1,4 @@
+#include "app/attribute_commands.h"
 #include "app/check_command.h"
 #include "app/command_line.h"
 #include "app/copy_commands.h"
@@ -31,6 +32,8 @@ void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Copy, run_copy_command);
     handlers.add(CommandCode::Options, run_options_command);
     handlers.add(CommandCode::Check, run_check_command);
+    handlers.add(CommandCode::Attrib, run_attrib_command);
+    handlers.add(CommandCode::Swap, run_swap_command);
 }
 
 }  // namespace korvane

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/attribute_commands.h"
 #include "app/browse_commands.h"
 #include "app/check_command.h"
 #include "app/command_table.h"
@@ -145,6 +146,12 @@ CommandOutcome run_menu_command(Context& ctx, int command) {
             return CommandOutcome::Done;
         case cmd::kAttachImage:
             attach_image_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kEditAttributes:
+            edit_attributes_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kSwapForks:
+            swap_forks_command(ctx);
             return CommandOutcome::Done;
         case cmd::kCheckVolume:
             run_check_command(ctx, ParsedCommand{});

@@ -134,8 +134,7 @@ constexpr auto kVolumeCommands =
 // stay grayed. Each command leaves the set when it lands.
 constexpr auto kNotBuiltYet = std::to_array<int>({cmd::kFormat, cmd::kRenameVolume, cmd::kVolumeInfo, cmd::kCopyToMac,
                                                   cmd::kMakeDirectory, cmd::kDelete, cmd::kRename, cmd::kDump,
-                                                  cmd::kEditAttributes, cmd::kCommandLine, cmd::kMediumScanning,
-                                                  cmd::kVerify, cmd::kSwapForks});
+                                                  cmd::kCommandLine, cmd::kMediumScanning, cmd::kVerify});
 
 // The menu (by position) that holds a command, or -1 for none.
 int menu_of(int command) {

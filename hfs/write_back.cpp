@@ -106,7 +106,9 @@ bool writeTreePlan(HfsContext& ctx, const TreePlan& plan) {
         const std::uint8_t* bytes = plan.contents.data() + std::size_t{run.firstSectorOfFile} * kSectorSize;
         if (!volumeDevice(ctx).write(run.sector, run.count, bytes)) return false;
     }
-    if (plan.tree->isOpen()) {
+    // An extents copy made only for reading was not planned (no contents):
+    // what the medium holds of it is still unknown, not empty.
+    if (plan.tree->isOpen() && !plan.contents.empty()) {
         MediumTree& medium = mediumOf(ctx, *plan.tree);
         medium.bytes = plan.contents;
         medium.known = true;

@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/attribute_commands.h"
 #include "app/check_command.h"
 #include "app/commands.h"
 #include "app/listing_view.h"
+#include "tests/hfs/check_fixture.h"
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
@@ -152,6 +154,42 @@ TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
                                                "1 problem found."}));
     EXPECT_TRUE(ctx.outcome.damageFound);
     EXPECT_EQ(host.dialogs.back(), "DLG_CHECK");
+}
+
+// Edit Attributes and Swap file forks take the selected entry by its name:
+// a '*' in it is a character, not a pattern that "B" would match first.
+TEST_F(CommandsTest, SelectedEntriesAreNamesNotPatterns) {
+    testing::ScratchDir dir;
+    testing::HfsVolume volume(dir, "names.img", 800);
+    volume.addFile(":B", "plain B");
+    volume.addFile(":B*", "starred");
+    volume.tool({"humount"});
+    testing::select_single_image(ctx, volume.image());
+    ASSERT_GT(analyzeVolume(ctx), 0);
+    ASSERT_EQ(ctx.state.entries.size(), 2u);
+    ASSERT_EQ(entry_name(ctx.state, 1), "B*");
+    select_entry(ctx.state, 1);
+    std::string shown;
+    host.dialog_answers.push_back([&shown](Dialog& dialog) {
+        auto& attributes = dynamic_cast<AttributesDialog&>(dialog);
+        shown = attributes.file_name;
+        attributes.file_type = "STAR";
+        return kDialogOk;
+    });
+    run(cmd::kEditAttributes);
+    EXPECT_EQ(shown, "B*");
+    select_entry(ctx.state, 1);
+    run(cmd::kSwapForks);
+    EXPECT_FALSE(ctx.outcome.failureReported);
+
+    ASSERT_EQ(volume.tool({"hmount", volume.image()}), 0);
+    const auto listed = volume.lines({"hls", "-l", ":"});
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_NE(listed[0].find("/UNIX         0         7"), std::string::npos) << listed[0];
+    EXPECT_NE(listed[1].find("STAR/UNIX         7         0"), std::string::npos) << listed[1];
+    EXPECT_EQ(volume.tool({"hcopy", "-r", ":B", dir / "b.out"}), 0);
+    EXPECT_EQ(testing::readWhole(dir / "b.out"), "plain B");
+    EXPECT_EQ(testing::checkProblems(volume.image()), "");
 }
 
 // The menus guard the same commands as the command language: those that

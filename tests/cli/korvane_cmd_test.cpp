@@ -11,6 +11,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "app/attribute_commands.h"
 #include "app/context.h"
 #include "cli/console_host.h"
 #include "cli/console_session.h"
@@ -236,6 +237,31 @@ TEST(ConsoleHost, AnswersQuestionsPerOption) {
     std::ostringstream bell;
     ConsoleHost(ConsoleOptions{}, nobody, bell, false).beep();
     EXPECT_EQ(bell.str(), "\a");
+}
+
+// "File Attributes" on a terminal: the fields, then a line of settings;
+// "advanced" shows the details, a bad setting is said and asked again.
+TEST(ConsoleHost, AttributesAreShownThenChangedByALineOfSettings) {
+    AttributesDialog dialog;
+    dialog.file_name = "Caf\xE9";
+    dialog.file_type = "TEXT";
+    dialog.advanced.data_extents = "40/12, 0/0, 0/0";
+    std::istringstream typed("advanced\nsize=1\nname=Th\xC3\xA9,type=TEX\n");
+    std::ostringstream err;
+    std::ostringstream out;
+    ConsoleHost terminal(ConsoleOptions{}, typed, err, true);
+    terminal.set_output(out);
+    EXPECT_EQ(terminal.run_dialog(dialog), kDialogOk);
+    EXPECT_EQ(dialog.file_name, "Th\xE9");
+    EXPECT_EQ(dialog.file_type, "TEX");
+    EXPECT_TRUE(out.str().starts_with("Filename: Caf\xC3\xA9\nCreator: \nFiletype: TEXT\n")) << out.str();
+    EXPECT_NE(out.str().find("Data extents: 40/12, 0/0, 0/0\n"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("Korvane: \"size\" is not an attribute"), std::string::npos) << err.str();
+
+    std::istringstream nobody;
+    ConsoleHost no_terminal(ConsoleOptions{}, nobody, err, false);
+    no_terminal.set_output(out);
+    EXPECT_EQ(no_terminal.run_dialog(dialog), kDialogCancel);
 }
 
 }  // namespace

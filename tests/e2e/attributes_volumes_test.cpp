@@ -1,0 +1,163 @@
+// korvane-cmd edits file attributes and swaps forks on volumes made by
+// hfsutils and on a corpus volume; hfsutils reads every change back, CHECK
+// finds nothing, and a refused change leaves the image as it was.
+
+#include <gtest/gtest.h>
+
+#include "hfs/catalog_records.h"
+#include "hfs/fork_swap.h"
+#include "hfs/mac_date.h"
+#include "tests/e2e/listing_fixture.h"
+#include "tests/hfs/check_fixture.h"
+
+namespace korvane::e2e {
+namespace {
+
+constexpr int kCommandFailed = 4;
+
+// korvane-cmd on the image with one -c per line; standard error joins the output.
+int korvane(const ScratchDir& dir, const std::string& image, const std::vector<std::string>& lines, std::string* out) {
+    std::vector<std::string> args = {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", korvaneCmd(), image};
+    for (const std::string& line : lines) {
+        args.push_back("-c");
+        args.push_back(line);
+    }
+    return runProgram(dir.path(), args, out);
+}
+
+// One file as hcopy -m extracts it.
+struct Extracted {
+    std::string macbinary;
+    std::uint32_t field32(std::size_t at) const {
+        std::uint32_t v = 0;
+        for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<std::uint8_t>(macbinary.at(at + i));
+        return v;
+    }
+    std::string signature() const { return macbinary.substr(65, 8); }
+    std::string data() const { return macbinary.substr(128, field32(83)); }
+    std::string resource() const { return macbinary.substr(128 + (field32(83) + 127) / 128 * 128, field32(87)); }
+};
+
+Extracted extract(const ScratchDir& dir, const std::string& image, const std::string& hfsPath) {
+    EXPECT_EQ(runProgram(dir.path(), {"hmount", image}), 0);
+    EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-m", hfsPath, dir / "out.bin"}), 0) << hfsPath;
+    runProgram(dir.path(), {"humount"});
+    return {slurp(dir / "out.bin")};
+}
+
+class AttributesVolume : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HfsutilsVolume volume(dir, "attributes.img", 1440, "Attributes");
+        volume.forkedFile(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
+        volume.file(":Plain", "plain text\n", "\xF0TXT", "ttxt");  // the Apple logo: none in Windows
+        // Gaps of 8 KB: a 40 KB file needs extents-overflow records.
+        const std::string local = dir / "gap";
+        std::ofstream(local, std::ios::binary) << std::string(8192, 'g');
+        EXPECT_EQ(volume.tool({"hmount", volume.image()}), 0);
+        int files = 0;
+        while (volume.tool({"hcopy", "-r", local, ":g" + std::to_string(files)}) == 0) ++files;
+        for (int i = 0; i < files; i += 2) volume.tool({"hdel", ":g" + std::to_string(i)});
+        volume.file(":Big", std::string(40000, 'B'));
+        volume.forkedFile(":", "Big rsrc", "rsrc", "RSED", "data", std::string(40000, 'R'));
+        volume.unmount();
+        image = volume.image();
+    }
+
+    ScratchDir dir;
+    std::string image;
+};
+
+TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
+    std::string out;
+    ASSERT_EQ(korvane(dir, image, {"ATTRIB Both*"}, &out), 0);
+    const auto lines = splitLines(out);
+    ASSERT_EQ(lines.size(), 7u) << out;
+    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 3),
+              (std::vector<std::string>{"Filename: Both forks", "Creator: Korv", "Filetype: APPL"}));
+    EXPECT_TRUE(lines[3].starts_with("Created: ")) << lines[3];
+    EXPECT_EQ(lines[5], "Data fork length: 129");
+    EXPECT_EQ(lines[6], "Resource fork length: 10");
+
+    // A rename to a name taken after a swap is refused and changes nothing.
+    EXPECT_EQ(korvane(dir, image,
+                      {"ATTRIB \"Both forks\" \"name=R\xC3\xA9sum\xC3\xA9,type=TEX,creator=ab,created=2005-03-04 10:20\"",
+                       "ATTRIB R* \"modified=1996-12-31 23:59\"", "SWAP R*", "ATTRIB Plain \"name=R\xC3\xA9sum\xC3\xA9\"",
+                       "ATTRIB Plain \"creator=abcd\"", "CHECK"},
+                      &out),
+              kCommandFailed);
+    EXPECT_NE(out.find("Korvane: A file or folder exists already with this name."), std::string::npos) << out;
+    EXPECT_NE(out.find("No problems found."), std::string::npos) << out;
+
+    const Extracted renamed = extract(dir, image, ":R\x8Esum\x8E");
+    EXPECT_EQ(renamed.signature(), std::string("TEX\0ab\0\0", 8));
+    EXPECT_EQ(renamed.field32(91), fieldsToMacDate(2005, 3, 4, 10, 20));
+    EXPECT_EQ(renamed.field32(95), fieldsToMacDate(1996, 12, 31, 23, 59));
+    EXPECT_EQ(renamed.data(), "RESOURCE10");
+    EXPECT_EQ(renamed.resource(), std::string(129, 'd'));
+    const Extracted plain = extract(dir, image, ":Plain");
+    EXPECT_EQ(plain.data(), "plain text\n");
+    EXPECT_EQ(plain.signature(), "\xF0TXTabcd") << "a type left as shown stays as stored";
+    EXPECT_EQ(testing::checkProblems(image), "");
+}
+
+TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
+    const std::string before = slurp(image);
+    const std::pair<std::string, std::string> cases[] = {
+            {"ATTRIB Plain \"size=3\"", "\"size\" is not an attribute"},
+            {"ATTRIB Plain \"type\"", "\"type\" is not of the form field=value."},
+            {"ATTRIB Plain \"created=2005-3-4 10:20\"", "is not a date of the form YYYY-MM-DD HH:MM."},
+            {"ATTRIB Plain \"created=2041-01-01 00:00\"", "The creation date is not a valid date."},
+            {"ATTRIB Plain \"type=TEXT,modified=2005-02-30 10:00\"", "The modification date is not a valid date."},
+            {"ATTRIB Plain \"name=" + std::string(32, 'n') + "\"", "A Macintosh name has at most 31 characters."},
+            {"ATTRIB Plain \"name=a:b\"", "A Macintosh name cannot contain \":\"."},
+            {"ATTRIB Plain \"name=\"", "A Macintosh name cannot be empty."},
+            {"ATTRIB Plain \"creator=ttxt,type=TEXTS\"", "The file type has at most 4 characters."},
+            {"ATTRIB Nothing \"type=TEXT\"", "No entry matches \"Nothing\""},
+            {"SWAP Big", "Unable to swap data and resource forks."},
+            {"SWAP \"Big rsrc\"", "Unable to swap data and resource forks."},
+            {"SWAP Nothing", "No entry matches \"Nothing\""},
+    };
+    for (const auto& [line, message] : cases) {
+        std::string out;
+        EXPECT_EQ(korvane(dir, image, {line}, &out), kCommandFailed) << line;
+        EXPECT_NE(out.find(message), std::string::npos) << line << "\n" << out;
+        EXPECT_EQ(slurp(image), before) << line;
+    }
+    // Which fork stands in the way, as the engine tells it.
+    testing::OpenedVolume opened(image);
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big"), SwapResult::DataForkNotSwappable);
+    EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big rsrc"), SwapResult::ResourceForkNotSwappable);
+    EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big*"), SwapResult::NoSuchFile);
+    EXPECT_EQ(slurp(image), before);
+}
+
+// A corpus volume made by Mac OS: a data fork swapped to the resource fork
+// and back, with a new type and creator.
+TEST(AttributesCorpus, SwapTwiceAndRetypeAMacOsFile) {
+    const std::string original = std::string(KORVANE_CORPUS_DIR) + "/macos1995-floppy1440-19docs.img";
+    if (!std::filesystem::exists(original)) GTEST_SKIP() << "corpus not present";
+    ScratchDir dir;
+    const std::string image = dir / "copy.img";
+    std::filesystem::copy_file(original, image);
+    std::filesystem::permissions(image, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    const Extracted before = extract(dir, image, ":JOHN1.DOC 2");
+    ASSERT_EQ(before.resource(), "");
+
+    std::string out;
+    ASSERT_EQ(korvane(dir, image, {"SWAP \"JOHN1.DOC 2\"", "ATTRIB JOHN1.DOC* \"type=TEXT,creator=ttxt\""}, &out), 0) << out;
+    const Extracted swapped = extract(dir, image, ":JOHN1.DOC 2");
+    EXPECT_EQ(swapped.resource(), before.data());
+    EXPECT_EQ(swapped.data(), "");
+    EXPECT_EQ(swapped.signature(), "TEXTttxt");
+    EXPECT_EQ(swapped.field32(91), before.field32(91));
+    EXPECT_EQ(testing::checkProblems(image), "");
+
+    ASSERT_EQ(korvane(dir, image, {"SWAP JOHN1.DOC*"}, &out), 0) << out;
+    EXPECT_EQ(extract(dir, image, ":JOHN1.DOC 2").data(), before.data());
+    EXPECT_EQ(testing::checkProblems(image), "");
+}
+
+}  // namespace
+}  // namespace korvane::e2e
