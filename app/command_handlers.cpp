@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/copy_commands.h"
 #include "app/dir_command.h"
+#include "app/folder_commands.h"
 #include "device/sector_io.h"
 
 namespace korvane {
@@ -31,6 +32,7 @@ void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Copy, run_copy_command);
     handlers.add(CommandCode::Options, run_options_command);
     handlers.add(CommandCode::Check, run_check_command);
+    add_folder_command_handlers(handlers);
 }
 
 }  // namespace korvane
