@@ -77,9 +77,36 @@ void run_delete_command(Context& ctx, const ParsedCommand& command) {
     reload_listing(ctx);
 }
 
+// Each selected entry in listing order through "Rename file or folder".
+// The menu's Cancel ends the loop; the command line's skips the entry.
+void rename_selection(Context& ctx, bool cancel_ends) {
+    AppState& state = ctx.state;
+    if (!requireOpenVolume(ctx)) return;
+    if (count_selected(state) == 0) {
+        show_notice(ctx, std::string(message(kNoSelectionText)));
+        return;
+    }
+    modify(ctx, [&] {
+        for (int index; (index = take_first_selected(state)) >= 0;) {
+            const std::string name(state.entries[static_cast<std::size_t>(index)].name());
+            RenameDialog dialog;
+            if (!ask_rename(ctx, kRenameEntryTitle, dialog, translated(name, mac_to_ansi))) {
+                if (cancel_ends) break;
+                continue;
+            }
+            const auto new_name = typed_mac_name(ctx, dialog.new_name);
+            if (!new_name) return FolderEditEnd::Failed;
+            if (renameNamedEntry(ctx, name, *new_name) == FolderEditEnd::Failed) return FolderEditEnd::Failed;
+        }
+        return FolderEditEnd::Done;
+    });
+    deselect_all(state);
+    reload_listing(ctx);
+}
+
 void run_rename_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty() || command.second.empty()) {
-        rename_selection_command(ctx);
+        rename_selection(ctx, false);
         return;
     }
     const auto old_pattern = typed_mac_name(ctx, command.first);
@@ -131,27 +158,7 @@ void delete_selection_command(Context& ctx) {
     reload_listing(ctx);
 }
 
-void rename_selection_command(Context& ctx) {
-    AppState& state = ctx.state;
-    if (!requireOpenVolume(ctx)) return;
-    if (count_selected(state) == 0) {
-        show_notice(ctx, std::string(message(kNoSelectionText)));
-        return;
-    }
-    modify(ctx, [&] {
-        for (int index; (index = take_first_selected(state)) >= 0;) {
-            const std::string name(state.entries[static_cast<std::size_t>(index)].name());
-            RenameDialog dialog;
-            if (!ask_rename(ctx, kRenameEntryTitle, dialog, translated(name, mac_to_ansi))) break;
-            const auto new_name = typed_mac_name(ctx, dialog.new_name);
-            if (!new_name) return FolderEditEnd::Failed;
-            if (renameNamedEntry(ctx, name, *new_name) == FolderEditEnd::Failed) return FolderEditEnd::Failed;
-        }
-        return FolderEditEnd::Done;
-    });
-    deselect_all(state);
-    reload_listing(ctx);
-}
+void rename_selection_command(Context& ctx) { rename_selection(ctx, true); }
 
 void add_folder_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Md, run_md_command);
