@@ -4,6 +4,7 @@
 
 #include "app/browse_commands.h"
 #include "app/listing_view.h"
+#include "app/menu_state.h"
 #include "app/typed_names.h"
 #include "core/messages.h"
 #include "core/notices.h"
@@ -36,6 +37,12 @@ FolderEditEnd modify(Context& ctx, const std::function<FolderEditEnd()>& change)
     return end;
 }
 
+// The listing after a change, and the items that depend on its selection.
+void reload(Context& ctx) {
+    reload_listing(ctx);
+    update_menus(ctx);
+}
+
 FolderEditEnd done_if(bool succeeded) { return succeeded ? FolderEditEnd::Done : FolderEditEnd::Failed; }
 
 // The typed name as the catalog holds names; said and counted when it cannot be.
@@ -61,12 +68,12 @@ bool ask_rename(Context& ctx, int title, RenameDialog& dialog, std::string old_n
 
 void label_volume(Context& ctx, const std::string& typed) {
     modify(ctx, [&] { return done_if(setVolumeLabel(ctx, typed)); });
-    reload_listing(ctx);
+    reload(ctx);
 }
 
 void make_directory(Context& ctx, const std::string& typed) {
     modify(ctx, [&] { return done_if(makeDirectory(ctx, typed)); });
-    reload_listing(ctx);
+    reload(ctx);
 }
 
 void run_md_command(Context& ctx, const ParsedCommand& command) { make_directory(ctx, command.first); }
@@ -74,7 +81,7 @@ void run_md_command(Context& ctx, const ParsedCommand& command) { make_directory
 void run_delete_command(Context& ctx, const ParsedCommand& command) {
     const auto pattern = command.first.empty() ? std::optional<std::string>() : typed_mac_name(ctx, command.first);
     if (pattern) note_unmatched(ctx, modify(ctx, [&] { return deleteEntries(ctx, *pattern); }), command.first);
-    reload_listing(ctx);
+    reload(ctx);
 }
 
 // Each selected entry in listing order through "Rename file or folder".
@@ -101,7 +108,7 @@ void rename_selection(Context& ctx, bool cancel_ends) {
         return FolderEditEnd::Done;
     });
     deselect_all(state);
-    reload_listing(ctx);
+    reload(ctx);
 }
 
 void run_rename_command(Context& ctx, const ParsedCommand& command) {
@@ -114,7 +121,7 @@ void run_rename_command(Context& ctx, const ParsedCommand& command) {
     if (new_pattern) {
         note_unmatched(ctx, modify(ctx, [&] { return renameEntries(ctx, *old_pattern, *new_pattern); }), command.first);
     }
-    reload_listing(ctx);
+    reload(ctx);
 }
 
 void run_label_command(Context& ctx, const ParsedCommand& command) {
@@ -155,7 +162,7 @@ void delete_selection_command(Context& ctx) {
         }
         return FolderEditEnd::Done;
     });
-    reload_listing(ctx);
+    reload(ctx);
 }
 
 void rename_selection_command(Context& ctx) { rename_selection(ctx, true); }

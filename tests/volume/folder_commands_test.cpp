@@ -66,6 +66,8 @@ protected:
 
 TEST_F(FolderCommands, DeleteTakesTheSelectedEntriesByNameAfterTheQuestions) {
     Session s(volume->image());
+    const std::string logPath = dir / "delete.log";
+    ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
     s.select("a*");
     s.select("Full");
     s.host.answers = {false};
@@ -80,11 +82,16 @@ TEST_F(FolderCommands, DeleteTakesTheSelectedEntriesByNameAfterTheQuestions) {
     EXPECT_EQ(s.host.questions.back(), "The directory is not empty.");
     EXPECT_EQ(s.names(), (std::vector<std::string>{"ab", "abc"})) << "a* is a name, not a pattern";
     EXPECT_FALSE(s.ctx.outcome.failureReported);
+    s.ctx.log.close_file();
+    EXPECT_NE(readWhole(logPath).find("*del a*\r\n*rd Full\r\n*cd Full\r\n*del inside\r\n"), std::string::npos)
+            << readWhole(logPath);
     expectSound();
 }
 
 TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) {
     Session s(volume->image());
+    const std::string logPath = dir / "rename.log";
+    ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
     s.select("ab");
     s.answerName("abc");
     dispatch_command(s.ctx, cmd::kRename);
@@ -110,6 +117,11 @@ TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) 
     dispatch_command(s.ctx, cmd::kMakeDirectory);
     EXPECT_EQ(s.host.notices.back(), "A directory exists already with this name.");
     EXPECT_TRUE(s.ctx.outcome.failureReported);
+    s.ctx.log.close_file();
+    EXPECT_NE(readWhole(logPath).find("*ren a*\tfirst\r\n*ren ab\tsecond*\r\n*md New folder\r\n"
+                                      "*label Renamed volume\r\n"),
+              std::string::npos)
+            << readWhole(logPath);
     expectSound();
 }
 
