@@ -8,6 +8,7 @@
 #include "app/typed_names.h"
 #include "core/messages.h"
 #include "core/notices.h"
+#include "hfs/catalog_records.h"
 #include "hfs/folder_edit.h"
 #include "hfs/name_dialogs.h"
 #include "hfs/volume.h"
@@ -49,7 +50,9 @@ FolderEditEnd done_if(bool succeeded) { return succeeded ? FolderEditEnd::Done :
 std::optional<std::string> typed_mac_name(Context& ctx, std::string_view typed) {
     auto name = mac_name_of_typed(typed);
     if (!name) {
-        show_notice(ctx, kUntypeableName);
+        // ':' has no Macintosh equivalent in names: say so rather than "a character".
+        const bool colon = typed.find(':') != std::string_view::npos;
+        show_notice(ctx, colon ? *nameProblem(typed, kMaxNameLength) : std::string(kUntypeableName));
         ctx.outcome.failureReported = true;
     }
     return name;

@@ -108,7 +108,7 @@ TEST(FolderEditScripts, QuestionsFollowYesAndNoAndFailuresGiveStatusFour) {
             {{"--no", "-c", "DELETE full", "-c", "RENAME ab* x"}, 0, {"Full", "abc"}},
             {{"--yes", "-c", "RENAME ab* x", "-c", "DELETE full"}, 0, {"x"}},
             {{"-c", "MD X"}, 4, {"x"}},  // taken
-            {{"-c", "MD a:b"}, 4, {"x"}},
+            {{"-c", "MD a:b", "-c", "RENAME x a:b"}, 4, {"x"}},
             {{"-c", "RENAME nothing y"}, 4, {"x"}},
     };
     for (const Case& c : cases) {
