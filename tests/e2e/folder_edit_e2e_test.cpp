@@ -121,7 +121,8 @@ TEST(FolderEditScripts, QuestionsFollowYesAndNoAndFailuresGiveStatusFour) {
 }
 
 TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
-    for (const char* name : {"macos1995-floppy1440-19docs.img", "linuxkernel-floppy1440-dirty-1file.img"}) {
+    for (const char* name : {"macos1995-floppy1440-19docs.img", "linuxkernel-floppy1440-dirty-1file.img",
+                             "macos-blank800k.dsk"}) {
         SCOPED_TRACE(name);
         const std::string original = std::string(KORVANE_CORPUS_DIR) + "/" + name;
         if (!std::filesystem::exists(original)) GTEST_SKIP() << "corpus not present";
@@ -145,6 +146,10 @@ TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
         EXPECT_EQ(testing::checkProblems(image), "");
         EXPECT_EQ(nameDifferences(hlsNames(dir, image, ":"), expected), std::vector<std::string>{});
         EXPECT_EQ(runProgram(dir.path(), {"hls", "-R", ":"}), 0);
+        // The volume's own files and folders go too, both forks of each.
+        EXPECT_EQ(runScript(dir, image, {"DELETE *"}), 0);
+        EXPECT_EQ(testing::checkProblems(image), "");
+        EXPECT_EQ(hlsNames(dir, image, ":"), std::set<std::string>{});
     }
 }
 
