@@ -29,7 +29,7 @@ constexpr int kOneSidedWildcardText = 26;
 constexpr int kNewFolderText = 80;
 constexpr const char* kNameTaken = "An entry of that name exists already.";
 // Deeper folders than this mean a catalog whose folders contain each other.
-constexpr int kMaxFolderDepth = 256;
+constexpr std::size_t kMaxFolderDepth = 256;
 
 // One catalog entry, copied out of the node buffer that the next search reuses.
 struct Entry {
@@ -171,27 +171,45 @@ bool deleteFile(HfsContext& ctx, std::uint32_t parentID, const Entry& file) {
     return adjustValence(ctx, parentID, -1);
 }
 
-bool deleteDirectory(HfsContext& ctx, std::uint32_t parentID, const Entry& folder, int depth);
+// The folders from the root down to dirID (at most kMaxFolderDepth), by
+// their threads: a folder to be deleted must not be one of them, or a
+// damaged catalog would have a delete empty the folders around it.
+std::vector<std::uint32_t> foldersDownTo(HfsContext& ctx, std::uint32_t dirID) {
+    std::vector<std::uint32_t> path{dirID};
+    while (path.back() != kRootDirectoryID && path.size() < kMaxFolderDepth) {
+        const auto thread = exactEntry(ctx, path.back(), "");
+        if (!thread || thread->data[0] != kDirectoryThreadRecord) break;
+        path.push_back(loadBE32(thread->data, thdrec::parentID));
+    }
+    return path;
+}
 
-bool deleteEntry(HfsContext& ctx, std::uint32_t parentID, const Entry& entry, int depth) {
+bool deleteDirectory(HfsContext& ctx, std::uint32_t parentID, const Entry& folder, std::vector<std::uint32_t>& path);
+
+bool deleteEntry(HfsContext& ctx, std::uint32_t parentID, const Entry& entry, std::vector<std::uint32_t>& path) {
     if (entry.isDirectory()) {
         writeLog(ctx, "*rd " + pcText(entry.name));
-        return deleteDirectory(ctx, parentID, entry, depth);
+        return deleteDirectory(ctx, parentID, entry, path);
     }
     writeLog(ctx, "*del " + pcText(entry.name));
     return deleteFile(ctx, parentID, entry);
 }
 
 // Depth first: what the folder holds, its thread, then its record.
-bool deleteDirectory(HfsContext& ctx, std::uint32_t parentID, const Entry& folder, int depth) {
-    if (depth > kMaxFolderDepth) return refuseChange(ctx, kCatalogDamaged);
+bool deleteDirectory(HfsContext& ctx, std::uint32_t parentID, const Entry& folder, std::vector<std::uint32_t>& path) {
     const std::uint32_t dirID = folder.id();
+    if (dirID <= kCatalogFileID || path.size() > kMaxFolderDepth ||
+        std::find(path.begin(), path.end(), dirID) != path.end()) {
+        return refuseChange(ctx, kCatalogDamaged);
+    }
+    path.push_back(dirID);
     if (loadBE16(folder.data, dirrec::valence) != 0) writeLog(ctx, "*cd " + folder.name);
     while (const auto first = findEntry(ctx, "*", kAnyEntry, dirID)) {
         const auto inside = exactEntry(ctx, dirID, first->key.name);
         if (!inside) return refuseChange(ctx, kCatalogDamaged);
-        if (!deleteEntry(ctx, dirID, *inside, depth + 1)) return false;
+        if (!deleteEntry(ctx, dirID, *inside, path)) return false;
     }
+    path.pop_back();
     if (!edited(ctx, deleteRecord(ctx, catalogKey(dirID, "")))) return false;
     if (!edited(ctx, deleteRecord(ctx, catalogKey(parentID, folder.name)))) return false;
     addHeaderCount(ctx.catalogTree, header::leafRecords, -2);
@@ -203,12 +221,13 @@ bool deleteDirectory(HfsContext& ctx, std::uint32_t parentID, const Entry& folde
 FolderEditEnd deleteChosen(HfsContext& ctx, const std::vector<Entry>& entries) {
     if (entries.empty()) return FolderEditEnd::NotFound;
     const std::uint32_t dirID = ctx.state.current_dir_id;
+    std::vector<std::uint32_t> path = foldersDownTo(ctx, dirID);
     for (const Entry& entry : entries) {
         if (entry.isDirectory() && loadBE16(entry.data, dirrec::valence) != 0 &&
             !ctx.host.ask_ok_cancel(std::string(message(kNotEmptyText)))) {
             return FolderEditEnd::Cancelled;
         }
-        if (!deleteEntry(ctx, dirID, entry, 0)) return FolderEditEnd::Failed;
+        if (!deleteEntry(ctx, dirID, entry, path)) return FolderEditEnd::Failed;
     }
     return FolderEditEnd::Done;
 }
@@ -225,7 +244,8 @@ bool renameRecord(HfsContext& ctx, std::uint32_t parentID, const Entry& entry, s
     if (!edited(ctx, insertLeafRecord(ctx, catalogKey(parentID, newName), entry.data))) return false;
     if (!entry.isDirectory()) return true;
     auto thread = exactEntry(ctx, entry.id(), "");
-    if (!thread || thread->data.size() < kThreadRecordSize) return refuseChange(ctx, kCatalogDamaged);
+    if (!thread || thread->data.size() < kThreadRecordSize || thread->data[0] != kDirectoryThreadRecord)
+        return refuseChange(ctx, kCatalogDamaged);
     std::fill(thread->data.begin() + thdrec::name, thread->data.begin() + thdrec::name + 32, 0);
     thread->data[thdrec::name] = static_cast<std::uint8_t>(newName.size());
     std::copy(newName.begin(), newName.end(), thread->data.begin() + thdrec::name + 1);

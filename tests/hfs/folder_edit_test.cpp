@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
+#include "hfs/folder_walk.h"
 #include "hfs/folder_edit.h"
 #include "hfs/name_order.h"
 #include "hfs/volume_bitmap.h"
@@ -235,6 +237,30 @@ TEST(FolderEdit, CatalogKeepsMacOrderForAwkwardNames) {
     const auto names = hlsNames(edited.volume, ":");
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), renamed);
     for (const std::string& name : renamed) EXPECT_EQ(edited.volume.tool({"hls", ":" + name}), 0) << name;
+}
+
+
+// A folder record that names the root as its own folder: deleting it would
+// empty the root. The delete is refused and the medium left as it was.
+TEST(FolderEdit, AFolderThatContainsItsOwnParentIsNotDeleted) {
+    EditedVolume edited;
+    edited.volume.addFolder(":Loop");
+    edited.volume.addFile(":Kept", "k");
+    HfsContext& ctx = edited.open();
+    auto loop = findEntry(ctx, "Loop", kDirectoryEntry, kRootDirectoryID);
+    ASSERT_TRUE(loop);
+    std::vector<std::uint8_t> record(loop->data.begin(), loop->data.begin() + kDirectoryRecordSize);
+    storeBE32(record.data() + dirrec::dirID, kRootDirectoryID);
+    ASSERT_EQ(replaceRecordData(ctx, ctx.catalogTree, catalogKey(kRootDirectoryID, "Loop"), record), EditResult::Done);
+    edited.commit();
+    const std::string before = testing::readWhole(edited.volume.image());
+
+    EXPECT_EQ(deleteEntries(ctx, "Loop"), FolderEditEnd::Failed);
+    EXPECT_EQ(edited.notices().back(), kCatalogDamaged);
+    EXPECT_TRUE(ctx.outcome.failureReported);
+    EXPECT_FALSE(ctx.volume.modifying) << "the changes were dropped";
+    EXPECT_EQ(testing::readWhole(edited.volume.image()), before);
+    EXPECT_TRUE(findEntry(ctx, "Kept", kFileEntry, kRootDirectoryID));
 }
 
 }  // namespace
