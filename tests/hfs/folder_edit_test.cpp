@@ -150,17 +150,6 @@ TEST(FolderEdit, DeletesFoldersDepthFirstAndFreesEveryBlockOfAFile) {
     EXPECT_EQ(again.ctx.mdb.directoryCount(), 0u);
 }
 
-TEST(FolderEdit, ASelectedNameIsNeverAPattern) {
-    EditedVolume edited;
-    for (const char* name : {":a*", ":abc", ":ab"}) edited.volume.addFile(name, "x");
-    HfsContext& ctx = edited.open();
-    EXPECT_EQ(deleteNamedEntry(ctx, "a*"), FolderEditEnd::Done);
-    EXPECT_EQ(renameNamedEntry(ctx, "ab", "x*"), FolderEditEnd::Done);
-    EXPECT_EQ(deleteNamedEntry(ctx, "a*"), FolderEditEnd::NotFound);
-    edited.finish();
-    EXPECT_EQ(hlsNames(edited.volume, ":"), (std::multiset<std::string>{"abc", "x*"}));
-}
-
 TEST(FolderEdit, RenamesWithWildcardsOnceEachAndRefusesTakenNames) {
     EditedVolume edited;
     for (const char* name : {":abc", ":ab", ":zab", ":abd"}) edited.volume.addFile(name, "x");
