@@ -111,7 +111,8 @@ bool edited(HfsContext& ctx, EditResult result) {
 }
 
 void fitListingRoom(AppState& state, std::uint32_t valence) {
-    if (state.entry_capacity < valence) state.entry_capacity = static_cast<std::uint16_t>(std::min<std::uint32_t>(valence, 0xFFFF));
+    if (state.entry_capacity < valence)
+        state.entry_capacity = static_cast<std::uint16_t>(std::min<std::uint32_t>(valence, 0xFFFF));
 }
 
 // --- deleting ------------------------------------------------------------------
