@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/copy_commands.h"
 #include "app/dir_command.h"
+#include "app/folder_commands.h"
 #include "device/sector_io.h"
 
 namespace korvane {
@@ -34,6 +35,7 @@ void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Check, run_check_command);
     handlers.add(CommandCode::Attrib, run_attrib_command);
     handlers.add(CommandCode::Swap, run_swap_command);
+    add_folder_command_handlers(handlers);
 }
 
 }  // namespace korvane

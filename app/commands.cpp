@@ -9,6 +9,7 @@
 #include "app/command_table.h"
 #include "app/copy_commands.h"
 #include "app/device_commands.h"
+#include "app/folder_commands.h"
 #include "app/listing_view.h"
 #include "app/menu_state.h"
 #include "core/log_file.h"
@@ -168,6 +169,18 @@ CommandOutcome run_menu_command(Context& ctx, int command) {
             return CommandOutcome::Done;
         case cmd::kParent:
             return_to_parent_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kRenameVolume:
+            rename_volume_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kMakeDirectory:
+            make_directory_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kDelete:
+            delete_selection_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kRename:
+            rename_selection_command(ctx);
             return CommandOutcome::Done;
         case cmd::kBruteForce:
             brute_force_command(ctx);

@@ -3,7 +3,9 @@
 # twice in the same run: through Korvane's write engine (folder_edit_bench,
 # a write-back after every change) and with hmkdir / hrmdir of hfsutils (one
 # command per folder) on a copy of the same image. Prints both times and the
-# ratios (Korvane / hfsutils).
+# ratios (Korvane / hfsutils). Then COUNT MD, COUNT RENAME and COUNT DELETE
+# in one korvane-cmd run against hmkdir, hrename and hrmdir (hdel removes
+# only files) on a copy of the same volume.
 #   usage: bench/folder_edit_bench.sh [BUILD_DIR] [COUNT]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,3 +44,33 @@ printf '\n%-34s %12s %12s %8s\n' "$count folders on a 100 MB volume" "Korvane" "
 printf '%-34s %10s s %10s s %8s\n' "made (hmkdir)" "$k_make" "$h_make" "$(ratio "$k_make" "$h_make")"
 printf '%-34s %10s s %10s s %8s\n' "removed (hrmdir)" "$k_remove" "$h_remove" "$(ratio "$k_remove" "$h_remove")"
 echo "(Korvane: engine calls in one process, a write-back after every change; hfsutils: one command per folder)"
+
+# The folder commands as a user runs them: one korvane-cmd run of MD, RENAME
+# and DELETE lines, against one hfsutils command per change.
+cmd=$build/bin/korvane-cmd
+[ -x "$cmd" ] || { echo "korvane-cmd not found in $build/bin (build it first)" >&2; exit 1; }
+truncate -s 100M "$work/commands.img"
+hformat -l Commands "$work/commands.img" >/dev/null
+cp "$work/commands.img" "$work/hfsutils-commands.img"
+{
+  for i in $(seq 0 $((count - 1))); do echo "MD \"Folder $i\""; done
+  for i in $(seq 0 $((count - 1))); do echo "RENAME \"Folder $i\" \"Moved $i\""; done
+  for i in $(seq 0 $((count - 1))); do echo "DELETE \"Moved $i\""; done
+} >"$work/script.txt"
+start=$(now)
+"$cmd" "$work/commands.img" <"$work/script.txt" >/dev/null
+k_commands=$(elapsed "$start" "$(now)")
+hmount "$work/commands.img" >/dev/null
+left=$(hls -1a : | wc -l)
+[ "$left" = 0 ] || echo "warning: korvane-cmd left $left entries" >&2
+
+hmount "$work/hfsutils-commands.img" >/dev/null
+start=$(now)
+for i in $(seq 0 $((count - 1))); do hmkdir ":Folder $i"; done
+for i in $(seq 0 $((count - 1))); do hrename ":Folder $i" ":Moved $i"; done
+for i in $(seq 0 $((count - 1))); do hrmdir ":Moved $i"; done
+h_commands=$(elapsed "$start" "$(now)")
+humount
+
+printf '\n%-34s %12s %12s %8s\n' "$count MD + RENAME + DELETE" "korvane-cmd" "hfsutils" "ratio"
+printf '%-34s %10s s %10s s %8s\n' "one run / one command each" "$k_commands" "$h_commands" "$(ratio "$k_commands" "$h_commands")"

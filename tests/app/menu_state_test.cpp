@@ -12,8 +12,8 @@ namespace korvane {
 namespace {
 
 TEST(MenuStateTest, ItemsAndButtonsFollowTheDriveTheDirectoryAndTheSelection) {
-    // Buttons: Mac->PC, PC->Mac, Rename, Delete, Parent, Root. "PC->Mac",
-    // "Rename" and "Delete" stay grayed until their commands are built.
+    // Buttons: Mac->PC, PC->Mac, Rename, Delete, Parent, Root. "PC->Mac"
+    // stays grayed until its command is built.
     struct Case {
         const char* what;
         std::uint8_t target;
@@ -25,9 +25,10 @@ TEST(MenuStateTest, ItemsAndButtonsFollowTheDriveTheDirectoryAndTheSelection) {
         std::vector<int> grayed;
     } cases[] = {
             {"root, nothing selected", 3, 2, false, true, {true, false, false, false, false, false},
-             {cmd::kDeselectAll}, {cmd::kRoot, cmd::kParent, cmd::kCopyToPc, cmd::kChangeDirectory}},
-            {"folder, one selected", 3, 17, true, true, {true, false, false, false, true, true},
-             {cmd::kRoot, cmd::kParent, cmd::kCopyToPc, cmd::kChangeDirectory}, {cmd::kDelete, cmd::kRename}},
+             {cmd::kDeselectAll, cmd::kMakeDirectory, cmd::kRenameVolume},
+             {cmd::kRoot, cmd::kParent, cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDelete, cmd::kRename}},
+            {"folder, one selected", 3, 17, true, true, {true, false, true, true, true, true},
+             {cmd::kRoot, cmd::kParent, cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDelete, cmd::kRename}, {}},
             // Discovery found no Macintosh volume: "Mac->PC" keeps its state and answers with a notice.
             {"drive dropped", kNoDrive, 17, true, false, {true, false, false, false, false, false}, {},
              {cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDeselectAll, cmd::kRenameVolume}},

@@ -1,0 +1,157 @@
+// Scripts of MD, RENAME, DELETE and LABEL run through korvane-cmd on volumes
+// made by hfsutils and on copies of corpus images: hundreds of folders made
+// and deleted (nested and not empty too), hundreds of files renamed until the
+// catalog index is three levels deep, wildcards on both sides, a new label.
+// hfsutils then reads back exactly the expected names and contents, and
+// CHECK finds nothing.
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "hfs/btree_node.h"
+#include "tests/e2e/listing_fixture.h"
+#include "tests/hfs/check_fixture.h"
+
+namespace korvane::e2e {
+namespace {
+
+std::string numbered(const std::string& prefix, int n) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%03d", n);
+    return prefix + digits;
+}
+
+// Runs a script through korvane-cmd's standard input, answering --yes.
+int runScript(const ScratchDir& dir, const std::string& image, const std::vector<std::string>& lines) {
+    const std::string script = dir / "script.txt";
+    std::ofstream out(script, std::ios::binary);
+    for (const std::string& line : lines) out << line << "\n";
+    out.close();
+    return runProgram(dir.path(), {korvaneCmd(), "--yes", image}, nullptr, script);
+}
+
+// The names hls lists in a folder, in UTF-8.
+std::set<std::string> hlsNames(const ScratchDir& dir, const std::string& image, const std::string& path) {
+    std::string out;
+    EXPECT_EQ(runProgram(dir.path(), {"hmount", image}), 0);
+    EXPECT_EQ(runProgram(dir.path(), {"hls", "-1a", path}, &out), 0) << path;
+    std::set<std::string> names;
+    for (const std::string& line : splitLines(out)) names.insert(macRomanToUtf8(line));
+    return names;
+}
+
+// What differs between the names hls lists and those expected: "+name" for
+// one too many, "-name" for one missing.
+std::vector<std::string> nameDifferences(const std::set<std::string>& listed, const std::set<std::string>& expected) {
+    std::vector<std::string> differences;
+    for (const std::string& name : listed) if (!expected.count(name)) differences.push_back("+" + name);
+    for (const std::string& name : expected) if (!listed.count(name)) differences.push_back("-" + name);
+    return differences;
+}
+
+TEST(FolderEditScripts, HundredsOfFoldersAndRenamesOnAnHfsutilsVolume) {
+    ScratchDir dir;
+    HfsutilsVolume volume(dir, "edit.img", 4096, "Edits");
+    volume.tool({"hmount", volume.image()});
+    std::vector<std::string> script;
+    std::set<std::string> root;
+    for (int i = 0; i < 400; ++i) {
+        volume.file(":" + numbered("file", i), "contents of " + std::to_string(i));
+        root.insert(numbered("renamed", i));
+    }
+    for (int i = 0; i < 300; ++i) {
+        // Names in the order Mac OS keeps: "ß" and the brackets among them.
+        const std::string name = numbered(i % 3 == 0 ? "Dir ß[" : "dir ]", i);
+        script.push_back("MD \"" + name + "\"");
+        if (i % 3 == 0 && i >= 150) continue;  // deleted below by a wildcard
+        root.insert(name);
+    }
+    // A nested folder with a file, deleted with its parent after the question.
+    script.insert(script.end(), {"CD \"Dir ß[150\"", "MD Inner", "CD Inner", "MD Deeper", "CD \\"});
+    script.insert(script.end(), {"RENAME file* renamed*", "DELETE \"Dir ß[15*\""});
+    for (int i = 162; i < 300; i += 3) script.push_back("DELETE \"" + numbered("Dir ß[", i) + "\"");
+    script.push_back("LABEL \"Éditions été\"");
+    script.push_back("MD ALREADY");
+    root.insert("Already");
+
+    volume.unmount();
+    EXPECT_EQ(runScript(dir, volume.image(), script), 0);
+    EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    EXPECT_EQ(nameDifferences(hlsNames(dir, volume.image(), ":"), root), std::vector<std::string>{});
+    EXPECT_EQ(runProgram(dir.path(), {"hls", "-R", ":"}), 0);
+    std::string volumeLine;
+    runProgram(dir.path(), {"hmount", volume.image()}, &volumeLine);
+    EXPECT_NE(macRomanToUtf8(volumeLine).find("\"Éditions été\""), std::string::npos) << volumeLine;
+    EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-r", ":renamed321", dir / "copied"}), 0);
+    EXPECT_EQ(slurp(dir / "copied"), "contents of 321");
+
+    testing::OpenedVolume opened(volume.image());
+    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    EXPECT_GE(treeDepth(opened.ctx.catalogTree.header), 3);
+}
+
+TEST(FolderEditScripts, QuestionsFollowYesAndNoAndFailuresGiveStatusFour) {
+    ScratchDir dir;
+    HfsutilsVolume volume(dir, "questions.img", 800, "Questions");
+    volume.tool({"hmount", volume.image()});
+    volume.folder(":Full");
+    volume.file(":Full:inside", "x");
+    volume.file(":abc", "x");
+    volume.unmount();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::set<std::string> names;
+    } cases[] = {
+            {{"--no", "-c", "DELETE full", "-c", "RENAME ab* x"}, 0, {"Full", "abc"}},
+            {{"--yes", "-c", "RENAME ab* x", "-c", "DELETE full"}, 0, {"x"}},
+            {{"-c", "MD X"}, 4, {"x"}},  // taken
+            {{"-c", "MD a:b", "-c", "RENAME x a:b"}, 4, {"x"}},
+            {{"-c", "RENAME nothing y"}, 4, {"x"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{korvaneCmd(), volume.image()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(runProgram(dir.path(), args), c.status) << c.args[1];
+        EXPECT_EQ(hlsNames(dir, volume.image(), ":"), c.names) << c.args[1];
+        EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    }
+}
+
+TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
+    for (const char* name : {"macos1995-floppy1440-19docs.img", "linuxkernel-floppy1440-dirty-1file.img",
+                             "macos-blank800k.dsk"}) {
+        SCOPED_TRACE(name);
+        const std::string original = std::string(KORVANE_CORPUS_DIR) + "/" + name;
+        if (!std::filesystem::exists(original)) GTEST_SKIP() << "corpus not present";
+        ScratchDir dir;
+        const std::string image = dir / "copy.img";
+        std::filesystem::copy_file(original, image);
+        std::filesystem::permissions(image, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        std::set<std::string> expected = hlsNames(dir, image, ":");
+        std::vector<std::string> script;
+        for (int i = 0; i < 120; ++i) {
+            script.push_back("MD " + numbered("neu", i));
+            script.push_back("CD " + numbered("neu", i));
+            script.push_back("MD inside");
+            script.push_back("CD ..");
+            if (i >= 100 && i % 2 == 0) expected.insert(numbered("alt", i));
+        }
+        // Folders that are not empty go after the question, answered by --yes.
+        script.insert(script.end(), {"RENAME neu* alt*", "DELETE alt0*"});
+        for (int i = 101; i < 120; i += 2) script.push_back("DELETE " + numbered("alt", i));
+        EXPECT_EQ(runScript(dir, image, script), 0);
+        EXPECT_EQ(testing::checkProblems(image), "");
+        EXPECT_EQ(nameDifferences(hlsNames(dir, image, ":"), expected), std::vector<std::string>{});
+        EXPECT_EQ(runProgram(dir.path(), {"hls", "-R", ":"}), 0);
+        // The volume's own files and folders go too, both forks of each.
+        EXPECT_EQ(runScript(dir, image, {"DELETE *"}), 0);
+        EXPECT_EQ(testing::checkProblems(image), "");
+        EXPECT_EQ(hlsNames(dir, image, ":"), std::set<std::string>{});
+    }
+}
+
+}  // namespace
+}  // namespace korvane::e2e

@@ -1,0 +1,48 @@
+// The forms that ask for a name, driven offscreen: what they show, how much
+// they read, and the answer they leave in the dialog.
+
+#include <QtTest>
+
+#include "gui/name_forms.h"
+#include "hfs/name_dialogs.h"
+
+namespace korvane::gui {
+
+class NameFormsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void renameShowsTheOldNameAndReadsAtMostThirtyCharacters() {
+        RenameDialog dialog;
+        dialog.title = "Rename file or folder";
+        dialog.old_name = "R\xE9sum\xE9";
+        dialog.new_name = dialog.old_name;
+        RenameForm form(nullptr, dialog);
+        QCOMPARE(form.windowTitle(), QString("Rename file or folder"));
+        QCOMPARE(form.old_name()->text(), QString::fromUtf8("R\xC3\xA9sum\xC3\xA9"));
+        QCOMPARE(form.new_name()->text(), form.old_name()->text());
+        QCOMPARE(form.help_key(), std::string("dlg_REN"));
+        form.new_name()->setText(QString(40, 'x'));
+        QCOMPARE(form.new_name()->text().size(), 30);
+        form.new_name()->setText(QString::fromUtf8("\xC3\xA9t\xC3\xA9"));
+        form.ok_button()->click();
+        QCOMPARE(dialog.new_name, std::string("\xE9t\xE9"));
+    }
+
+    void newDirectoryOffersNewFolder() {
+        NewDirectoryDialog dialog;
+        NewDirectoryForm form(nullptr, dialog);
+        QCOMPARE(form.windowTitle(), QString("New Directory"));
+        QCOMPARE(form.folder_name()->text(), QString("New folder"));
+        QCOMPARE(form.help_key(), std::string("dlg_NOUV"));
+        form.folder_name()->setText(QString(50, 'x'));
+        QCOMPARE(form.folder_name()->text().size(), 39);
+        form.folder_name()->setText("Projects");
+        form.ok_button()->click();
+        QCOMPARE(dialog.folder_name, std::string("Projects"));
+    }
+};
+
+}  // namespace korvane::gui
+
+QTEST_MAIN(korvane::gui::NameFormsTest)
+#include "name_forms_test.moc"

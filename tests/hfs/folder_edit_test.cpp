@@ -1,0 +1,256 @@
+// The folder operations on volumes made by hfsutils: names as Korvane makes
+// them, refusals that change nothing, recursive and wildcard deletes that
+// free every block of a file (overflow extents too), renames that keep the
+// catalog in Mac OS's order. Each case ends with hfsutils reading the volume
+// and CHECK finding nothing.
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "hfs/catalog_search.h"
+#include "hfs/current_directory.h"
+#include "hfs/folder_walk.h"
+#include "hfs/folder_edit.h"
+#include "hfs/name_order.h"
+#include "hfs/volume_bitmap.h"
+#include "hfs/working_copies.h"
+#include "hfs/write_back.h"
+#include "tests/hfs/check_fixture.h"
+#include "tests/hfs/hfs_fixture.h"
+#include "tests/hfs/write_fixture.h"
+
+namespace korvane {
+namespace {
+
+using testing::HfsVolume;
+using testing::OpenedVolume;
+using testing::ScratchDir;
+
+std::multiset<std::string> hlsNames(const HfsVolume& volume, const std::string& path) {
+    const auto lines = volume.lines({"hls", "-1a", path});
+    return {lines.begin(), lines.end()};
+}
+
+// A volume made by hformat, opened with the root as the current folder.
+struct EditedVolume {
+    ScratchDir dir;
+    HfsVolume volume;
+    std::unique_ptr<OpenedVolume> opened;
+
+    explicit EditedVolume(std::uint32_t kilobytes = 1440) : volume(dir, "edit.img", kilobytes) {}
+    HfsContext& open() {
+        opened = std::make_unique<OpenedVolume>(volume.image());
+        EXPECT_EQ(opened->open(), CatalogOpen::Complete);
+        EXPECT_TRUE(enterRootDirectory(opened->ctx));
+        EXPECT_TRUE(startModification(opened->ctx));
+        return opened->ctx;
+    }
+    std::vector<std::string>& notices() { return opened->host.notices; }
+    // The changes so far reach the medium; a refusal drops only what follows.
+    void commit() {
+        ASSERT_TRUE(writeBack(opened->ctx));
+        ASSERT_TRUE(startModification(opened->ctx));
+    }
+    // Writes the changes, then CHECK and hfsutils read the volume.
+    void finish() {
+        ASSERT_TRUE(writeBack(opened->ctx));
+        EXPECT_EQ(testing::checkProblems(volume.image()), "");
+        // Mounted again: hfsutils looks for the volume under the name it had.
+        EXPECT_EQ(volume.tool({"hmount", volume.image()}), 0);
+        EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
+    }
+};
+
+TEST(FolderEdit, MakeDirectoryNamesAndRefusals) {
+    EditedVolume edited;
+    edited.volume.addFile(":Taken", "x");
+    HfsContext& ctx = edited.open();
+    struct Case {
+        const char* typed;
+        bool made;
+        const char* notice;
+    };
+    const std::string tooLong(32, 'n');
+    const Case cases[] = {
+            {"PROJECTS", true, ""},
+            {"", true, ""},  // "New folder"
+            {"[Mac] \\ \xDF\xC0", true, ""},
+            {"tAKEN", false, "A directory exists already with this name."},
+            {"projects", false, "A directory exists already with this name."},
+            {"a:b", false, "A Macintosh name cannot hold \":\"."},
+            {tooLong.c_str(), false, "This name is longer than 31 characters."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        edited.notices().clear();
+        EXPECT_EQ(makeDirectory(ctx, c.typed), c.made);
+        if (!c.made) {
+            EXPECT_EQ(edited.notices(), std::vector<std::string>{c.notice});
+        }
+        ASSERT_TRUE(startModification(ctx));
+        edited.commit();
+    }
+    edited.finish();
+    // hls shows Macintosh names; "\xDF\xC0" (Windows) became "\xA7\xCB".
+    EXPECT_EQ(hlsNames(edited.volume, ":"),
+              (std::multiset<std::string>{"Projects", "New folder", "Taken", "[mac] \\ \xA7\xCB"}));
+    EXPECT_EQ(ctx.mdb.directoriesInRoot(), 3);
+}
+
+TEST(FolderEdit, DeletesFoldersDepthFirstAndFreesEveryBlockOfAFile) {
+    EditedVolume edited(800);
+    HfsVolume& volume = edited.volume;
+    // Holes of 16 blocks, then a file that needs more than three of them:
+    // its data fork continues in the extents-overflow tree.
+    const std::string hole(8192, 'h');
+    int files = 0;
+    for (; files < 95; ++files) volume.addFile(":s" + std::to_string(files), hole);
+    for (int i = 0; i < files; i += 2) volume.remove(":s" + std::to_string(i));
+    volume.addFile(":big", std::string(40000, 'b'));
+    volume.addFolder(":A");
+    volume.addFolder(":A:B");
+    volume.addFolder(":A:C");
+    volume.addFile(":A:B:f1", "one");
+    volume.addFile(":A:f2", std::string(3000, '2'));
+
+    // The same deletes by hfsutils on a copy tell how many blocks must be free.
+    ScratchDir oracleDir;
+    HfsVolume oracle(oracleDir, "oracle.img", 800);
+    std::filesystem::copy_file(volume.image(), oracle.image(), std::filesystem::copy_options::overwrite_existing);
+    ASSERT_EQ(oracle.tool({"hmount", oracle.image()}), 0);
+    for (const char* path : {":A:B:f1", ":A:f2", ":big"}) oracle.remove(path);
+    for (const char* path : {":A:B", ":A:C", ":A"}) EXPECT_EQ(oracle.tool({"hrmdir", path}), 0) << path;
+    for (int i = 1; i < files; i += 2) oracle.remove(":s" + std::to_string(i));
+
+    const std::uint32_t extentRecords = [&] {
+        OpenedVolume before(volume.image());
+        EXPECT_EQ(before.open(), CatalogOpen::Complete);
+        EXPECT_TRUE(openExtentsTree(before.ctx));
+        return treeLeafRecords(before.ctx.extentsTree.header);
+    }();
+    ASSERT_GE(extentRecords, 2u) << "big's and the grown catalog's overflow records";
+    // The extents tree is left closed: the delete opens it when a fork needs it.
+    HfsContext& ctx = edited.open();
+    // Cancel on "The directory is not empty." keeps everything.
+    EXPECT_EQ(deleteEntries(ctx, "A"), FolderEditEnd::Cancelled);
+    EXPECT_EQ(edited.opened->host.questions, std::vector<std::string>{"The directory is not empty."});
+    edited.opened->host.answers = {true};
+    EXPECT_EQ(deleteEntries(ctx, "a"), FolderEditEnd::Done);
+    EXPECT_EQ(deleteEntries(ctx, "BIG"), FolderEditEnd::Done);
+    EXPECT_EQ(deleteEntries(ctx, "s*"), FolderEditEnd::Done);
+    EXPECT_EQ(deleteEntries(ctx, "s*"), FolderEditEnd::NotFound);
+    EXPECT_EQ(treeLeafRecords(ctx.extentsTree.header), extentRecords - 1) << "big's overflow record is gone";
+    edited.finish();
+    EXPECT_EQ(hlsNames(volume, ":"), std::multiset<std::string>{});
+    OpenedVolume again(volume.image());
+    EXPECT_EQ(again.ctx.mdb.freeBlocks(), OpenedVolume(oracle.image()).ctx.mdb.freeBlocks());
+    EXPECT_EQ(again.ctx.mdb.fileCount(), 0u);
+    EXPECT_EQ(again.ctx.mdb.directoryCount(), 0u);
+}
+
+TEST(FolderEdit, RenamesWithWildcardsOnceEachAndRefusesTakenNames) {
+    EditedVolume edited;
+    for (const char* name : {":abc", ":ab", ":zab", ":abd"}) edited.volume.addFile(name, "x");
+    edited.volume.addFolder(":abFolder");
+    HfsContext& ctx = edited.open();
+    auto& host = edited.opened->host;
+
+    EXPECT_EQ(renameEntries(ctx, "ab*", "xy*"), FolderEditEnd::Done);
+    edited.commit();
+    // A taken name, and two entries given one name, change nothing.
+    EXPECT_EQ(renameEntries(ctx, "xyc", "XYD"), FolderEditEnd::Failed);
+    EXPECT_EQ(host.notices.back(), "An entry of that name exists already.");
+    ASSERT_TRUE(startModification(ctx));
+    EXPECT_EQ(renameEntries(ctx, "xy*", "q"), FolderEditEnd::Cancelled);
+    host.answers = {true};
+    EXPECT_EQ(renameEntries(ctx, "xy*", "same"), FolderEditEnd::Done) << "only the first is renamed";
+    EXPECT_EQ(host.questions.back(), "Renaming with a wildcard on one side only?");
+    EXPECT_EQ(renameEntries(ctx, "x*", "q*"), FolderEditEnd::Done);
+    edited.commit();
+    EXPECT_EQ(renameEntries(ctx, "q*", "a-very-long-prefix-that-overflows-*"), FolderEditEnd::Failed);
+    ASSERT_TRUE(startModification(ctx));
+    EXPECT_EQ(renameEntries(ctx, "qyc", "Qyc"), FolderEditEnd::Done) << "a new case of the same name";
+    edited.finish();
+    EXPECT_EQ(hlsNames(edited.volume, ":"), (std::multiset<std::string>{"same", "Qyc", "qyd", "qyFolder", "zab"}));
+    // The folder's thread carries its new name: hfsutils finds it by path.
+    EXPECT_EQ(edited.volume.tool({"hls", ":qyFolder"}), 0);
+}
+
+TEST(FolderEdit, LabelRenamesTheHeaderTheRootAndItsThread) {
+    EditedVolume edited;
+    edited.volume.addFolder(":Inner");
+    HfsContext& ctx = edited.open();
+    const std::string tooLong(28, 'v');
+    EXPECT_FALSE(setVolumeLabel(ctx, tooLong));
+    EXPECT_EQ(edited.notices().back(), "This name is longer than 27 characters.");
+    ASSERT_TRUE(startModification(ctx));
+    EXPECT_TRUE(setVolumeLabel(ctx, "Archiv \xE9t\xE9 [1]"));
+    edited.finish();
+    const auto vol = edited.volume.lines({"hmount", edited.volume.image()});
+    ASSERT_FALSE(vol.empty());
+    EXPECT_NE(vol.front().find("Archiv \x8Et\x8E [1]"), std::string::npos) << vol.front();
+    EXPECT_EQ(edited.volume.tool({"hls", "Archiv \x8Et\x8E [1]:Inner"}), 0);
+}
+
+// Names whose order is easy to get wrong, made, renamed and deleted in
+// numbers: the catalog stays in Mac OS's order (hfsutils finds each by name).
+TEST(FolderEdit, CatalogKeepsMacOrderForAwkwardNames) {
+    EditedVolume edited;
+    HfsContext& ctx = edited.open();
+    const std::string awkward = "[]\\\xA7\xCA\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF0\xF1\xF2\xF3\xF4" "aZ";
+    struct NameLess {
+        bool operator()(const std::string& a, const std::string& b) const { return compareNames(a, b) < 0; }
+    };
+    std::set<std::string, NameLess> expected;
+    for (std::size_t i = 0; i < awkward.size() * 6; ++i) {
+        std::string name = "n";
+        for (std::size_t k = 0; k < 1 + i % 5; ++k) name += awkward[(i * 7 + k * 3) % awkward.size()];
+        if (expected.insert(name).second) {
+            ASSERT_TRUE(createDirectory(ctx, name, kRootDirectoryID)) << name;
+        }
+    }
+    std::set<std::string> renamed;
+    std::size_t i = 0;
+    for (const std::string& name : expected) {
+        if (i++ % 3 == 0) {
+            ASSERT_EQ(deleteNamedEntry(ctx, name), FolderEditEnd::Done) << name;
+        } else {
+            const std::string target = "\xF4" + name.substr(1);
+            ASSERT_EQ(renameNamedEntry(ctx, name, target), FolderEditEnd::Done) << name;
+            renamed.insert(target);
+        }
+    }
+    edited.finish();
+    const auto names = hlsNames(edited.volume, ":");
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), renamed);
+    for (const std::string& name : renamed) EXPECT_EQ(edited.volume.tool({"hls", ":" + name}), 0) << name;
+}
+
+
+// A folder record that names the root as its own folder: deleting it would
+// empty the root. The delete is refused and the medium left as it was.
+TEST(FolderEdit, AFolderThatContainsItsOwnParentIsNotDeleted) {
+    EditedVolume edited;
+    edited.volume.addFolder(":Loop");
+    edited.volume.addFile(":Kept", "k");
+    HfsContext& ctx = edited.open();
+    auto loop = findEntry(ctx, "Loop", kDirectoryEntry, kRootDirectoryID);
+    ASSERT_TRUE(loop);
+    std::vector<std::uint8_t> record(loop->data.begin(), loop->data.begin() + kDirectoryRecordSize);
+    storeBE32(record.data() + dirrec::dirID, kRootDirectoryID);
+    ASSERT_EQ(replaceRecordData(ctx, ctx.catalogTree, catalogKey(kRootDirectoryID, "Loop"), record), EditResult::Done);
+    edited.commit();
+    const std::string before = testing::readWhole(edited.volume.image());
+
+    EXPECT_EQ(deleteEntries(ctx, "Loop"), FolderEditEnd::Failed);
+    EXPECT_EQ(edited.notices().back(), kCatalogDamaged);
+    EXPECT_TRUE(ctx.outcome.failureReported);
+    EXPECT_FALSE(ctx.volume.modifying) << "the changes were dropped";
+    EXPECT_EQ(testing::readWhole(edited.volume.image()), before);
+    EXPECT_TRUE(findEntry(ctx, "Kept", kFileEntry, kRootDirectoryID));
+}
+
+}  // namespace
+}  // namespace korvane

@@ -1,0 +1,129 @@
+// The folder commands of the main window on a volume made by hfsutils: the
+// selection is deleted and renamed entry by entry, by exact name, after the
+// questions; the dialogs supply the names; every failure is counted.
+
+#include "app/folder_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "app/commands.h"
+#include "app/listing_view.h"
+#include "app/menu_state.h"
+#include "hfs/name_dialogs.h"
+#include "tests/hfs/check_fixture.h"
+#include "tests/hfs/hfs_fixture.h"
+#include "tests/support/single_drive.h"
+#include "volume/discovery.h"
+
+namespace korvane::testing {
+namespace {
+
+struct Session {
+    ScriptedHost host;
+    Context ctx{host};
+
+    explicit Session(const std::string& image) {
+        select_single_image(ctx, image);
+        EXPECT_GT(analyzeVolume(ctx), 0);
+    }
+    void select(const std::string& name) {
+        for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
+            if (ctx.state.entries[i].name() == name) select_entry(ctx.state, i);
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> listed;
+        for (const ListingEntry& entry : ctx.state.entries) listed.emplace_back(entry.name());
+        return listed;
+    }
+    // The answer of the next DLG_REN or DLG_NOUV: OK with that name.
+    void answerName(const std::string& name) {
+        host.dialog_answers.push_back([name](Dialog& dialog) {
+            if (auto* rename = dynamic_cast<RenameDialog*>(&dialog)) rename->new_name = name;
+            if (auto* folder = dynamic_cast<NewDirectoryDialog*>(&dialog)) folder->folder_name = name;
+            return kDialogOk;
+        });
+    }
+};
+
+class FolderCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        volume = std::make_unique<HfsVolume>(dir, "folders.img", 800, "Folders");
+        for (const char* name : {":a*", ":abc", ":ab"}) volume->addFile(name, "x");
+        volume->addFolder(":Full");
+        volume->addFile(":Full:inside", "y");
+        volume->tool({"humount"});
+    }
+    void expectSound() {
+        EXPECT_EQ(checkProblems(volume->image()), "");
+        EXPECT_EQ(volume->tool({"hmount", volume->image()}), 0);
+        EXPECT_EQ(volume->tool({"hls", "-R", ":"}), 0);
+    }
+
+    ScratchDir dir;
+    std::unique_ptr<HfsVolume> volume;
+};
+
+TEST_F(FolderCommands, DeleteTakesTheSelectedEntriesByNameAfterTheQuestions) {
+    Session s(volume->image());
+    const std::string logPath = dir / "delete.log";
+    ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
+    s.select("a*");
+    s.select("Full");
+    s.host.answers = {false};
+    dispatch_command(s.ctx, cmd::kDelete);
+    EXPECT_EQ(s.host.questions, std::vector<std::string>{"Deleting several files/directories?"});
+    EXPECT_EQ(s.names().size(), 4u) << "Cancel deletes nothing";
+
+    s.select("a*");
+    s.select("Full");
+    s.host.answers = {true, true};
+    dispatch_command(s.ctx, cmd::kDelete);
+    EXPECT_EQ(s.host.questions.back(), "The directory is not empty.");
+    EXPECT_EQ(s.names(), (std::vector<std::string>{"ab", "abc"})) << "a* is a name, not a pattern";
+    EXPECT_FALSE(s.ctx.outcome.failureReported);
+    s.ctx.log.close_file();
+    EXPECT_NE(readWhole(logPath).find("*del a*\r\n*rd Full\r\n*cd Full\r\n*del inside\r\n"), std::string::npos)
+            << readWhole(logPath);
+    expectSound();
+}
+
+TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) {
+    Session s(volume->image());
+    const std::string logPath = dir / "rename.log";
+    ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
+    s.select("ab");
+    s.answerName("abc");
+    dispatch_command(s.ctx, cmd::kRename);
+    EXPECT_EQ(s.host.notices.back(), "An entry of that name exists already.");
+    EXPECT_TRUE(s.ctx.outcome.failureReported);
+
+    s.ctx.outcome.failureReported = false;
+    s.select("ab");
+    s.select("a*");
+    s.answerName("first");
+    s.answerName("second*");
+    dispatch_command(s.ctx, cmd::kRename);
+    s.answerName("NEW FOLDER");
+    dispatch_command(s.ctx, cmd::kMakeDirectory);
+    s.answerName("Renamed volume");
+    dispatch_command(s.ctx, cmd::kRenameVolume);
+    EXPECT_EQ(s.host.dialogs, (std::vector<std::string>{"DLG_REN", "DLG_REN", "DLG_REN", "DLG_NOUV", "DLG_REN"}));
+    EXPECT_EQ(s.names(), (std::vector<std::string>{"abc", "first", "Full", "New folder", "second*"}));
+    EXPECT_EQ(s.ctx.mdb.volumeName(), "Renamed volume");
+    EXPECT_FALSE(s.ctx.outcome.failureReported);
+
+    s.answerName("new folder");
+    dispatch_command(s.ctx, cmd::kMakeDirectory);
+    EXPECT_EQ(s.host.notices.back(), "A directory exists already with this name.");
+    EXPECT_TRUE(s.ctx.outcome.failureReported);
+    s.ctx.log.close_file();
+    EXPECT_NE(readWhole(logPath).find("*ren a*\tfirst\r\n*ren ab\tsecond*\r\n*md New folder\r\n"
+                                      "*label Renamed volume\r\n"),
+              std::string::npos)
+            << readWhole(logPath);
+    expectSound();
+}
+
+}  // namespace
+}  // namespace korvane::testing
