@@ -227,7 +227,7 @@ void MenuState::check_only(std::initializer_list<int> group, int command) {
     for (int member : group) set_checked(member, member == command);
 }
 
-std::string_view lock_item_text(bool volume_locked) { return message(volume_locked ? 63 : 62); }
+std::string_view lock_item_text(bool volume_locked) { return message(volume_locked ? Msg::kUnlockVolume : Msg::kLockVolume); }
 
 bool command_available(const MenuState& menus, int command) {
     int menu = menu_of(command);

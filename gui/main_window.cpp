@@ -49,7 +49,7 @@ constexpr Qt::KeyboardModifiers kAcceleratorModifiers = Qt::ShiftModifier | Qt::
 
 MainWindow::MainWindow(Context& ctx, QtHost& host) : ctx_(ctx), host_(host) {
     setObjectName("Korvane");
-    setWindowTitle(qt_text(message(3)));
+    setWindowTitle(qt_text(message(Msg::kProgramName)));
     // A fixed window: no sizing border and no maximise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
@@ -172,7 +172,7 @@ void MainWindow::apply_menu_state() {
 
 void MainWindow::update_title() {
     bool volume_open = ctx_.state.target_id != kNoDrive && ctx_.state.volume_start > 0;
-    setWindowTitle(volume_open ? qt_text(korvane::windowTitle(ctx_)) : qt_text(message(3)));
+    setWindowTitle(volume_open ? qt_text(korvane::windowTitle(ctx_)) : qt_text(message(Msg::kProgramName)));
 }
 
 void MainWindow::run_command(int command) {
@@ -198,7 +198,7 @@ bool MainWindow::run_accelerator(int command) {
 
 void MainWindow::show_menu_help(int command) {
     bool own_line = command >= cmd::kSelectDrive && command <= cmd::kShortListing;
-    std::string_view help = string_resource(own_line ? command : 100);
+    std::string_view help = own_line ? string_resource(command) : string_resource(StringId::kMenuPrompt);
     if (help.empty()) return;  // an item without a help line leaves the text
     set_status(ctx_, std::string(help).c_str(), ctx_.state.status_right_text.c_str());
 }
