@@ -189,8 +189,8 @@ TEST_F(CommandsTest, EveryOfferedItemAndButtonDoesSomething) {
             update_menus(ctx);
         };
         offer();
-        for (const MenuSpec& menu : menu_bar_layout())
-            for (const MenuItemSpec& item : menu.items)
+        for (const MenuDef& menu : menu_bar_layout())
+            for (const MenuItemDef& item : menu.items)
                 if (item.command != 0 && item.command != cmd::kExit && command_available(ctx.menus, item.command))
                     offered.push_back(item.command);
         for (std::size_t i = 0; i < kFunctionButtonCount; ++i)

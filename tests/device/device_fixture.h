@@ -91,8 +91,8 @@ struct DeviceWorld {
         ctx.transport = std::move(recording);
     }
     // Attaches an image to adapter 0 and selects it.
-    void attachAndSelect(const std::string& spec, std::uint8_t target = 0) {
-        ASSERT_EQ(bus->attachImage(0, spec), "");
+    void attachAndSelect(const std::string& image, std::uint8_t target = 0) {
+        ASSERT_EQ(bus->attachImage(0, image), "");
         ctx.state.host_adapter = 0;
         ctx.state.target_id = target;
     }

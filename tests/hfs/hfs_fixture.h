@@ -101,8 +101,8 @@ struct OpenedVolume {
     HfsContext ctx{host};
     ImageBus* bus = nullptr;
 
-    explicit OpenedVolume(const std::string& imageSpec, std::uint32_t volumeStart = 0) {
-        bus = select_single_image(ctx, imageSpec);
+    explicit OpenedVolume(const std::string& image, std::uint32_t volumeStart = 0) {
+        bus = select_single_image(ctx, image);
         installTransferRoutine(ctx, 512);
         DeviceRequest request;
         request.sector = volumeStart + 2;

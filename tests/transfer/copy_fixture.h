@@ -60,8 +60,8 @@ struct OpenedDrive {
     ScriptedHost host;
     Context ctx{host};
 
-    explicit OpenedDrive(const std::string& spec) {
-        select_single_image(ctx, spec);
+    explicit OpenedDrive(const std::string& image) {
+        select_single_image(ctx, image);
         opened = analyzeVolume(ctx) > 0;
     }
     bool opened = false;

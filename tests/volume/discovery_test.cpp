@@ -25,8 +25,8 @@ struct Drive {
     HfsContext ctx{host};
     ImageBus* bus = nullptr;
 
-    explicit Drive(const std::string& spec) {
-        bus = select_single_image(ctx, spec);
+    explicit Drive(const std::string& image) {
+        bus = select_single_image(ctx, image);
     }
 
     std::vector<std::string> names() const {
