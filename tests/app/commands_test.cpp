@@ -130,9 +130,9 @@ TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
     EXPECT_TRUE(ctx.outcome.failureReported);
 
     testing::ScratchDir dir;
-    testing::HfsVolume volume(dir, "check.img", 800);
+    testing::HfsutilsVolume volume(dir, "check.img", 800);
     volume.addFile(":one", "1");
-    volume.tool({"humount"});
+    volume.unmount();
     testing::select_single_image(ctx, volume.image());
     ASSERT_GT(analyzeVolume(ctx), 0);
     std::vector<std::string> shown;

@@ -18,7 +18,7 @@ std::string errorsOf(const ScratchDir& dir, const std::vector<std::string>& args
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " </dev/null >/dev/null 2>'" + dir / "err" + "'";
     [[maybe_unused]] const int status = std::system(command.c_str());
-    return slurp(dir / "err");
+    return read_all(dir / "err");
 }
 
 TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {

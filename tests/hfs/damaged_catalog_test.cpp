@@ -15,18 +15,18 @@ namespace korvane {
 namespace {
 
 using testing::ScratchDir;
-using testing::HfsVolume;
+using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 
 class DamagedCatalog : public ::testing::Test {
 protected:
     ScratchDir dir;
-    std::unique_ptr<HfsVolume> volume;
+    std::unique_ptr<HfsutilsVolume> volume;
     std::unique_ptr<OpenedVolume> opened;
 
     // files: how many files the root holds (enough for index nodes at 200).
     void make(int files) {
-        volume = std::make_unique<HfsVolume>(dir, "damaged.img", 1440);
+        volume = std::make_unique<HfsutilsVolume>(dir, "damaged.img", 1440);
         std::vector<std::string> args = {"hcopy", "-r"};
         for (int i = 0; i < files; ++i) {
             args.push_back(dir / ("f" + std::to_string(1000 + i)));
@@ -143,7 +143,7 @@ TEST_F(DamagedCatalog, RecordsOutsideTheNodeOrWithImpossibleKeysAreSkipped) {
 // record twice.
 TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
     ScratchDir dir;
-    HfsVolume volume(dir, "chain.img", 1440);
+    HfsutilsVolume volume(dir, "chain.img", 1440);
     std::vector<std::string> args = {"hcopy", "-r"};
     for (int i = 0; i < 300; ++i) {
         args.push_back(dir / ("f" + std::to_string(1000 + i)));
@@ -151,7 +151,7 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
     }
     args.push_back(":");
     ASSERT_EQ(volume.tool(args), 0);
-    volume.tool({"humount"});
+    volume.unmount();
 
     struct Break { const char* name; std::size_t from, to; };
     for (const Break& broken : {Break{"skip", 10, 12}, Break{"back", 30, 5}}) {
@@ -189,11 +189,11 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
 // Two folder records that name the same folder: its files are copied once.
 TEST(BrokenLeafChain, AFolderNamedTwiceIsCopiedOnce) {
     ScratchDir dir;
-    HfsVolume volume(dir, "twice.img", 800);
+    HfsutilsVolume volume(dir, "twice.img", 800);
     volume.addFolder(":A");
     volume.addFile(":A:inside", "once");
     volume.addFolder(":B");
-    volume.tool({"humount"});
+    volume.unmount();
     testing::OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
     const auto a = findEntry(drive.ctx, "A", kDirectoryEntry, kRootDirectoryID);
