@@ -186,18 +186,15 @@ TEST(Catalog, IndexNodesOfHundredsOfFiles) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "many.img", 1440);
     volume.addFolder(":Many");
-    std::vector<std::string> args = {"hcopy", "-r"};
     std::vector<std::string> names;
+    std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < 400; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "file %03d", (i * 37) % 400);
         names.emplace_back(name);
-        const std::string local = dir / name;
-        std::ofstream(local) << name;
-        args.push_back(local);
+        files.emplace_back(name, name);
     }
-    args.push_back(":Many:");
-    ASSERT_EQ(volume.tool(args), 0);
+    volume.addFiles(":Many:", files);
     volume.addFile(":After", "x");
 
     OpenedVolume opened(volume.image());

@@ -18,6 +18,13 @@ using testing::ScratchDir;
 using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 
+// Files f1000, f1001, ... holding their index, as hcopy names them in the root.
+std::vector<std::pair<std::string, std::string>> numberedFiles(int count) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (int i = 0; i < count; ++i) files.emplace_back("f" + std::to_string(1000 + i), std::to_string(i));
+    return files;
+}
+
 class DamagedCatalog : public ::testing::Test {
 protected:
     ScratchDir dir;
@@ -27,13 +34,7 @@ protected:
     // files: how many files the root holds (enough for index nodes at 200).
     void make(int files) {
         volume = std::make_unique<HfsutilsVolume>(dir, "damaged.img", 1440);
-        std::vector<std::string> args = {"hcopy", "-r"};
-        for (int i = 0; i < files; ++i) {
-            args.push_back(dir / ("f" + std::to_string(1000 + i)));
-            std::ofstream(args.back()) << i;
-        }
-        args.push_back(":");
-        ASSERT_EQ(volume->tool(args), 0);
+        volume->addFiles(":", numberedFiles(files));
         opened = std::make_unique<OpenedVolume>(volume->image());
         ASSERT_EQ(opened->open(), CatalogOpen::Complete);
     }
@@ -144,13 +145,7 @@ TEST_F(DamagedCatalog, RecordsOutsideTheNodeOrWithImpossibleKeysAreSkipped) {
 TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "chain.img", 1440);
-    std::vector<std::string> args = {"hcopy", "-r"};
-    for (int i = 0; i < 300; ++i) {
-        args.push_back(dir / ("f" + std::to_string(1000 + i)));
-        std::ofstream(args.back()) << i;
-    }
-    args.push_back(":");
-    ASSERT_EQ(volume.tool(args), 0);
+    volume.addFiles(":", numberedFiles(300));
     volume.unmount();
 
     struct Break { const char* name; std::size_t from, to; };

@@ -44,15 +44,9 @@ protected:
     std::string resourceFork = patterned(30 * 512 + 7, 2);
 
     void SetUp() override {
-        const std::string small = dir / "small";
-        std::ofstream(small) << "s";
-        std::vector<std::string> args = {"hcopy", "-r"};
-        for (int i = 0; i < 160; ++i) {
-            args.push_back(dir / ("s" + std::to_string(i)));
-            std::filesystem::copy_file(small, args.back());
-        }
-        args.push_back(":");
-        ASSERT_EQ(volume.tool(args), 0);
+        std::vector<std::pair<std::string, std::string>> smalls;
+        for (int i = 0; i < 160; ++i) smalls.emplace_back("s" + std::to_string(i), "s");
+        volume.addFiles(":", smalls);
         volume.unmount();
         const std::uint32_t room = freeBlocksOf(volume.image()) * blockSizeOf(volume.image());
         volume.mount();

@@ -43,15 +43,9 @@ protected:
         volume.addFolder(":Empty");
         for (int i = 0; i < 30; ++i) volume.addFile(":Letters:Old:note " + std::to_string(i), std::string(i * 300, 'n'));
         volume.addForkedFile(":Letters:", "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
-        const std::string small = dir / "small";
-        std::ofstream(small) << "s";
-        std::vector<std::string> args = {"hcopy", "-r"};
-        for (int i = 0; i < 120; ++i) {
-            args.push_back(dir / ("s" + std::to_string(i)));
-            std::filesystem::copy_file(small, args.back());
-        }
-        args.push_back(":");
-        EXPECT_EQ(volume.tool(args), 0);
+        std::vector<std::pair<std::string, std::string>> smalls;
+        for (int i = 0; i < 120; ++i) smalls.emplace_back("s" + std::to_string(i), "s");
+        volume.addFiles(":", smalls);
         volume.unmount();
         const std::uint16_t room = freeBlocksOf(volume.image());
         volume.mount();

@@ -86,6 +86,21 @@ void HfsutilsVolume::addFile(const std::string& hfsPath, const std::string& cont
     EXPECT_EQ(tool({"hattrib", "-t", type, "-c", creator, hfsPath}), 0) << hfsPath;
 }
 
+void HfsutilsVolume::addFiles(const std::string& folderPath,
+                              const std::vector<std::pair<std::string, std::string>>& files) {
+    const std::filesystem::path staging = home_ + "/payload-files";
+    std::filesystem::remove_all(staging);
+    std::filesystem::create_directory(staging);
+    std::vector<std::string> args = {"hcopy", "-r"};
+    for (const auto& [name, contents] : files) {
+        args.push_back(staging / name);
+        std::ofstream(args.back(), std::ios::binary) << contents;
+    }
+    args.push_back(folderPath);
+    EXPECT_EQ(tool(args), 0) << folderPath;
+    std::filesystem::remove_all(staging);
+}
+
 void HfsutilsVolume::addForkedFile(const std::string& hfsPath, const std::string& macName, const std::string& type,
                                    const std::string& creator, const std::string& data, const std::string& resource,
                                    std::uint32_t modified) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/scratch_dir.h"
@@ -43,6 +44,9 @@ public:
     void addFile(const std::string& hfsPath, const std::string& contents);
     void addFile(const std::string& hfsPath, const std::string& contents, const std::string& type,
                  const std::string& creator);
+    // Many files of the given names and contents into one folder (its path
+    // ends with ':') with a single hcopy, which is much faster than one each.
+    void addFiles(const std::string& folderPath, const std::vector<std::pair<std::string, std::string>>& files);
     // A text file as a Macintosh text editor saves it: type "TEXT", creator "ttxt".
     void addTextFile(const std::string& hfsPath, const std::string& contents) {
         addFile(hfsPath, contents, "TEXT", "ttxt");
