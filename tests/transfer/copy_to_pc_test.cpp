@@ -4,6 +4,7 @@
 
 #include "transfer/copy_to_pc.h"
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -371,12 +372,6 @@ TEST(CopyToPcNumbering, NumberedNamesAreAlwaysFree) {
     EXPECT_EQ(copies, (std::map<std::string, int>{{"b", 4}, {"b.003", 4}, {"b?", 4}}));
 }
 
-}  // namespace
-}  // namespace korvane::testing
-
-namespace korvane::testing {
-namespace {
-
 // A volume whose names try to leave the destination or to hide: folders
 // "." and "..", a folder of two blanks, files "/" and "../../evil".
 TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
@@ -418,12 +413,6 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
 
-}  // namespace
-}  // namespace korvane::testing
-
-namespace korvane::testing {
-namespace {
-
 // A sector of the file that cannot be read: the copy goes on with zeros in
 // its place, and the user is told once which file is incomplete.
 TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
@@ -455,14 +444,6 @@ TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
         told += notice == "File Fragile is incomplete: part of it could not be read from the medium.";
     EXPECT_EQ(told, 1);
 }
-
-}  // namespace
-}  // namespace korvane::testing
-
-#include <sys/mount.h>
-
-namespace korvane::testing {
-namespace {
 
 // The free-space test asks the file system that receives the copy: a small
 // tmpfs as the destination, on a machine whose temporary folder has room.
@@ -499,12 +480,6 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
     }
     umount(tiny.c_str());
 }
-
-}  // namespace
-}  // namespace korvane::testing
-
-namespace korvane::testing {
-namespace {
 
 // A damaged catalog whose folder names the root as its own contents: the
 // copy reports the folder instead of copying the volume into itself for ever.
