@@ -19,8 +19,6 @@ namespace korvane {
 namespace {
 
 constexpr int kRepaintAll = 255;
-constexpr int kNoSelectionText = 18;
-constexpr int kNoHeaderFoundText = 57;
 
 void repaint_all(Context& ctx) {
     settle_screen(ctx);
@@ -60,7 +58,7 @@ void reload_listing(Context& ctx, std::string_view pc_pattern) {
 void change_directory_command(Context& ctx) {
     const int folder = first_selected_folder(ctx.state, -1);
     if (folder < 0) {
-        set_status(ctx, message(kNoSelectionText).data(), nullptr);
+        set_status(ctx, message(Msg::kNoSelectionToCopy).data(), nullptr);
         ctx.outcome.failureReported = true;
         return;
     }
@@ -95,7 +93,7 @@ void brute_force_command(Context& ctx) {
     const std::int32_t found = bruteForceSearch(ctx);
     state.volume_start = found;
     if (found <= 0) {
-        show_notice(ctx, std::string(message(kNoHeaderFoundText)));
+        show_notice(ctx, std::string(message(Msg::kNoVolumeHeader)));
         ctx.outcome.failureReported = true;
         return;
     }

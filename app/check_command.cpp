@@ -8,7 +8,6 @@
 namespace korvane {
 namespace {
 
-constexpr int kSelectDriveText = 5;
 constexpr const char* kNoVolume = "There is no Macintosh volume to check.";
 constexpr const char* kNoProblems = "No problems found.";
 
@@ -27,7 +26,7 @@ std::vector<std::string> check_report_lines(const CheckReport& report) {
 
 void run_check_command(Context& ctx, const ParsedCommand&) {
     if (ctx.state.target_id == kNoDrive) {
-        show_notice(ctx, std::string(message(kSelectDriveText)));
+        show_notice(ctx, std::string(message(Msg::kSelectDriveInMenu)));
         ctx.outcome.failureReported = true;
         return;
     }

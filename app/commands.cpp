@@ -32,7 +32,7 @@ bool drive_selected(const Context& ctx) { return ctx.state.target_id != kNoDrive
 // Commands that copy need a drive and say so rather than stay silent.
 bool require_drive(Context& ctx) {
     if (drive_selected(ctx)) return true;
-    show_notice(ctx, std::string(message(5)));
+    show_notice(ctx, std::string(message(Msg::kSelectDriveInMenu)));
     return false;
 }
 

@@ -53,7 +53,7 @@ void copy_selection_to_pc(Context& ctx) {
     AppState& state = ctx.state;
     if (!requireOpenVolume(ctx)) return;
     if (count_selected(state) == 0) {
-        show_notice(ctx, std::string(message(18)));
+        show_notice(ctx, std::string(message(Msg::kNoSelectionToCopy)));
         ctx.outcome.failureReported = true;
         return;
     }

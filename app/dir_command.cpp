@@ -17,7 +17,6 @@
 namespace korvane {
 namespace {
 
-constexpr int kNoFileText = 81;
 
 // A text in the Windows character set as a printable UTF-8 line without trailing blanks.
 std::string printable(std::string text) {
@@ -87,7 +86,7 @@ std::vector<std::string> listing_text_lines(const Context& ctx) {
     for (const std::string* text : {&header.free, &header.used, &header.volume, &header.directory}) {
         lines.push_back(printable(*text));
     }
-    if (ctx.state.entries.empty()) lines.push_back(std::string(message(kNoFileText)));
+    if (ctx.state.entries.empty()) lines.push_back(std::string(message(Msg::kNoFile)));
     for (const ListingEntry& entry : ctx.state.entries) lines.push_back(entry_line(entry));
     return lines;
 }

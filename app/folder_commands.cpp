@@ -19,10 +19,6 @@
 namespace korvane {
 namespace {
 
-constexpr int kRenameVolumeTitle = 10;
-constexpr int kRenameEntryTitle = 22;
-constexpr int kDeleteSeveralText = 43;
-constexpr int kNoSelectionText = 18;
 
 // Runs change as one modification of the volume. A change that failed has
 // dropped everything and said so; one that found nothing changed nothing.
@@ -62,7 +58,7 @@ void note_unmatched(Context& ctx, FolderEditEnd end, const std::string& typed) {
     if (end == FolderEditEnd::NotFound) ctx.unmatched_name = typed;
 }
 
-bool ask_rename(Context& ctx, int title, RenameDialog& dialog, std::string old_name) {
+bool ask_rename(Context& ctx, Msg title, RenameDialog& dialog, std::string old_name) {
     dialog.title = std::string(message(title));
     dialog.old_name = old_name;
     dialog.new_name = old_name;
@@ -93,14 +89,14 @@ void rename_selection(Context& ctx, bool cancel_ends) {
     AppState& state = ctx.state;
     if (!requireOpenVolume(ctx)) return;
     if (count_selected(state) == 0) {
-        show_notice(ctx, std::string(message(kNoSelectionText)));
+        show_notice(ctx, std::string(message(Msg::kNoSelectionToCopy)));
         return;
     }
     modify(ctx, [&] {
         for (int index; (index = take_first_selected(state)) >= 0;) {
             const std::string name(state.entries[static_cast<std::size_t>(index)].name());
             RenameDialog dialog;
-            if (!ask_rename(ctx, kRenameEntryTitle, dialog, translated(name, mac_to_ansi))) {
+            if (!ask_rename(ctx, Msg::kRenameTitle, dialog, translated(name, mac_to_ansi))) {
                 if (cancel_ends) break;
                 continue;
             }
@@ -140,7 +136,7 @@ void run_label_command(Context& ctx, const ParsedCommand& command) {
 void rename_volume_command(Context& ctx) {
     if (!requireOpenVolume(ctx)) return;
     RenameDialog dialog;
-    if (!ask_rename(ctx, kRenameVolumeTitle, dialog, translated(ctx.mdb.volumeName(), mac_to_ansi))) return;
+    if (!ask_rename(ctx, Msg::kRenameVolumeTitle, dialog, translated(ctx.mdb.volumeName(), mac_to_ansi))) return;
     label_volume(ctx, dialog.new_name);
 }
 
@@ -155,7 +151,7 @@ void delete_selection_command(Context& ctx) {
     AppState& state = ctx.state;
     const std::size_t selected = count_selected(state);
     if (selected == 0 || !requireOpenVolume(ctx)) return;
-    if (selected > 1 && !ctx.host.ask_ok_cancel(std::string(message(kDeleteSeveralText)))) return;
+    if (selected > 1 && !ctx.host.ask_ok_cancel(std::string(message(Msg::kDeleteSeveral)))) return;
     modify(ctx, [&] {
         for (int index; (index = take_first_selected(state)) >= 0;) {
             ctx.host.busy_tick();

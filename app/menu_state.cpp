@@ -12,9 +12,9 @@
 namespace korvane {
 namespace {
 
-constexpr MenuItemSpec kSeparator{0, {}};
+constexpr MenuItemDef kSeparator{0, {}};
 
-constexpr auto kDriveMenu = std::to_array<MenuItemSpec>({
+constexpr auto kDriveMenu = std::to_array<MenuItemDef>({
         {cmd::kSelectDrive, "&Select Drive\tAlt+D"},
         // Disk images stand in for SCSI cartridges: one can join the bus at any time.
         {cmd::kAttachImage, "Attach image..."},
@@ -32,7 +32,7 @@ constexpr auto kDriveMenu = std::to_array<MenuItemSpec>({
         {cmd::kExit, "E&xit"},
 });
 
-constexpr auto kFileMenu = std::to_array<MenuItemSpec>({
+constexpr auto kFileMenu = std::to_array<MenuItemDef>({
         {cmd::kCopyToPc, "&Copy from Mac to PC"},
         {cmd::kCopyToMac, "Copy from PC to &Mac"},
         kSeparator,
@@ -55,7 +55,7 @@ constexpr auto kFileMenu = std::to_array<MenuItemSpec>({
         {cmd::kFirstScreen, "First Screen\tCtl+PgUp", true},
 });
 
-constexpr auto kOptionsMenu = std::to_array<MenuItemSpec>({
+constexpr auto kOptionsMenu = std::to_array<MenuItemDef>({
         {cmd::kNormalCopy, "&Normal Copy", false, true},
         {cmd::kResourcesCopy, "&Resources Copy\tAlt+R"},
         {cmd::kBinaryCopy, "&Binary Copy\tAlt+B"},
@@ -77,18 +77,18 @@ constexpr auto kOptionsMenu = std::to_array<MenuItemSpec>({
         {cmd::kLogFile, "&Log File"},
 });
 
-constexpr auto kHelpMenu = std::to_array<MenuItemSpec>({
+constexpr auto kHelpMenu = std::to_array<MenuItemDef>({
         {cmd::kHelpIndex, "Help Index"},
 });
 
-constexpr auto kMenuBar = std::to_array<MenuSpec>({
+constexpr auto kMenuBar = std::to_array<MenuDef>({
         {"Mac &Drive", kDriveMenu},
         {"&File", kFileMenu},
         {"&Options", kOptionsMenu},
         {"&Help", kHelpMenu, true},
 });
 
-constexpr auto kPopupMenu = std::to_array<MenuItemSpec>({
+constexpr auto kPopupMenu = std::to_array<MenuItemDef>({
         {cmd::kCopyToPc, "&Copy from Mac to PC"},
         {cmd::kDelete, "&Delete\tDel"},
         {cmd::kRename, "R&ename"},
@@ -96,7 +96,7 @@ constexpr auto kPopupMenu = std::to_array<MenuItemSpec>({
         {cmd::kEditAttributes, "Edit &Attributes\tAlt+A"},
 });
 
-constexpr auto kAccelerators = std::to_array<AcceleratorSpec>({
+constexpr auto kAccelerators = std::to_array<AcceleratorDef>({
         {"F1", cmd::kHelpIndex},
         {"F10", cmd::kDeselectAll},
         {"Ctrl+F10", cmd::kSelectAll},
@@ -116,7 +116,7 @@ constexpr auto kAccelerators = std::to_array<AcceleratorSpec>({
         {"Alt+S", cmd::kSignatureListing},
 });
 
-constexpr std::array<FunctionButtonSpec, kFunctionButtonCount> kButtons{{
+constexpr std::array<FunctionButtonDef, kFunctionButtonCount> kButtons{{
         {"Mac->PC", cmd::kCopyToPc, ButtonClass::A},
         {"PC->Mac", cmd::kCopyToMac, ButtonClass::A},
         {"Rename", cmd::kRename, ButtonClass::C},
@@ -138,7 +138,7 @@ constexpr auto kNotBuiltYet = std::to_array<int>({cmd::kFormat, cmd::kVolumeInfo
 // The menu (by position) that holds a command, or -1 for none.
 int menu_of(int command) {
     for (std::size_t m = 0; m < kMenuBar.size(); ++m) {
-        for (const MenuItemSpec& item : kMenuBar[m].items) {
+        for (const MenuItemDef& item : kMenuBar[m].items) {
             if (item.command == command) return static_cast<int>(m);
         }
     }
@@ -190,18 +190,18 @@ void enable_by_state(Context& ctx) {
 
 }  // namespace
 
-std::span<const MenuSpec> menu_bar_layout() { return kMenuBar; }
-std::span<const MenuItemSpec> popup_menu_layout() { return kPopupMenu; }
-std::span<const AcceleratorSpec> accelerator_table() { return kAccelerators; }
-std::span<const FunctionButtonSpec, kFunctionButtonCount> function_buttons() { return kButtons; }
+std::span<const MenuDef> menu_bar_layout() { return kMenuBar; }
+std::span<const MenuItemDef> popup_menu_layout() { return kPopupMenu; }
+std::span<const AcceleratorDef> accelerator_table() { return kAccelerators; }
+std::span<const FunctionButtonDef, kFunctionButtonCount> function_buttons() { return kButtons; }
 
 bool is_built(int command) {
     return std::find(kNotBuiltYet.begin(), kNotBuiltYet.end(), command) == kNotBuiltYet.end();
 }
 
 MenuState::MenuState() {
-    for (const MenuSpec& menu : kMenuBar) {
-        for (const MenuItemSpec& item : menu.items) {
+    for (const MenuDef& menu : kMenuBar) {
+        for (const MenuItemDef& item : menu.items) {
             if (item.command != 0) items[item.command] = {!item.grayed, item.checked};
         }
     }
@@ -225,7 +225,7 @@ void MenuState::check_only(std::initializer_list<int> group, int command) {
     for (int member : group) set_checked(member, member == command);
 }
 
-std::string_view lock_item_text(bool volume_locked) { return message(volume_locked ? 63 : 62); }
+std::string_view lock_item_text(bool volume_locked) { return message(volume_locked ? Msg::kUnlockVolume : Msg::kLockVolume); }
 
 bool command_available(const MenuState& menus, int command) {
     int menu = menu_of(command);

@@ -63,41 +63,41 @@ inline constexpr int kShortListing = 142;
 }  // namespace cmd
 
 // One menu item as the menu resource defines it; command 0 is a separator.
-struct MenuItemSpec {
+struct MenuItemDef {
     int command;
     std::string_view text;  // "&" marks the mnemonic, "\t" starts the key text
     bool grayed = false;
     bool checked = false;
 };
 
-struct MenuSpec {
+struct MenuDef {
     std::string_view title;
-    std::span<const MenuItemSpec> items;
+    std::span<const MenuItemDef> items;
     bool at_right_end = false;  // "&Help" stands apart at the right
 };
 
-std::span<const MenuSpec> menu_bar_layout();
+std::span<const MenuDef> menu_bar_layout();
 // The first submenu of POPMENU, offered by a right click on an entry.
-std::span<const MenuItemSpec> popup_menu_layout();
+std::span<const MenuItemDef> popup_menu_layout();
 
 // A key of the accelerator table, in the notation "Ctrl+F10", "Shift+F10",
 // "Alt+A", "PgDown", "Del", "Esc".
-struct AcceleratorSpec {
+struct AcceleratorDef {
     std::string_view key;
     int command;
 };
-std::span<const AcceleratorSpec> accelerator_table();
+std::span<const AcceleratorDef> accelerator_table();
 
 // A: needs a drive; B: needs a directory other than the root; C: needs a selection.
 enum class ButtonClass { A, B, C };
 
-struct FunctionButtonSpec {
+struct FunctionButtonDef {
     std::string_view text;
     int command;
     ButtonClass button_class;
 };
 inline constexpr std::size_t kFunctionButtonCount = 6;
-std::span<const FunctionButtonSpec, kFunctionButtonCount> function_buttons();
+std::span<const FunctionButtonDef, kFunctionButtonCount> function_buttons();
 
 // The menu and the key of the "&File" menu, which update_menus grays as a whole.
 inline constexpr std::size_t kFileMenuIndex = 1;

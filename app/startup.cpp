@@ -46,7 +46,7 @@ void start_transport(Context& ctx, const LaunchArguments& launch) {
     ctx.device.sectorsPerTransfer = 64;
     ctx.device.sectorSize = 512;
     allocateWorkArea(ctx);
-    if (start_image_bus(ctx, launch) <= 0) fatal_notice(ctx, std::string(message(61)));
+    if (start_image_bus(ctx, launch) <= 0) fatal_notice(ctx, std::string(message(Msg::kErrorInitializingBus)));
 }
 
 void select_drive(Context& ctx) {
@@ -58,7 +58,7 @@ void select_drive(Context& ctx) {
         return;
     }
     if (!driveAnswersAsDisk(ctx, state.host_adapter, state.target_id)) {
-        show_notice(ctx, std::string(message(11)));
+        show_notice(ctx, std::string(message(Msg::kDriveNotReady)));
         state.host_adapter = kNoDrive;
         state.target_id = kNoDrive;
     }
@@ -66,16 +66,16 @@ void select_drive(Context& ctx) {
 
 void open_selected_volume(Context& ctx) {
     if (ctx.state.target_id == kNoDrive) {
-        set_status(ctx, message(5).data(), "");
+        set_status(ctx, message(Msg::kSelectDriveInMenu).data(), "");
         return;
     }
     ctx.host.busy_tick();
     const std::int32_t found = analyzeVolume(ctx);
     if (found > 0) {
-        set_status(ctx, string_resource(100).data(), "");
+        set_status(ctx, string_resource(StringId::kMenuPrompt).data(), "");
     } else if (found == 0) {
         // Discovery knows better than "This is not a Macintosh volume." why it found none.
-        const std::string reason = ctx.noVolumeReason.empty() ? std::string(message(52)) : ctx.noVolumeReason;
+        const std::string reason = ctx.noVolumeReason.empty() ? std::string(message(Msg::kNotMacintoshVolume)) : ctx.noVolumeReason;
         set_status(ctx, reason.c_str(), "");
     }
 }

@@ -7,73 +7,75 @@
 namespace korvane {
 namespace {
 
+using MessageText = std::pair<Msg, std::string_view>;
 using Text = std::pair<int, std::string_view>;
 
 // The numbered texts every subsystem shows, exactly as the user sees them.
-constexpr auto kMessages = std::to_array<Text>({
-        {2, "filedump"},
-        {3, "Korvane"},
-        {4, "Korvane"},
-        {5, "Select drive in the 'Mac Drive' menu"},
-        {6, "Write functions are not yet validated for media with 1024 bytes/sector."},
-        {8, "File %s has no data fork."},
-        {9, "File %s has no resources fork."},
-        {10, "Rename Macintosh volume"},
-        {11, "Drive not ready or no floppy disk."},
-        {13, "Error changing drive."},
-        {15, "Copy of \"%s\" to \"%s\""},
-        {16, "Copying directory \"%s\" to \"%s\""},
-        {17, "Quitting..."},
-        {18, "No selected file or folder. Please select an item to copy toward the PC"},
-        {19, "Copying catalog..."},
-        {20, "Copying extensions..."},
-        {21, "Updating disk managing structures on disc..."},
-        {22, "Rename file or folder"},
-        {23, "File name on the DOS volume"},
-        {25, "Error reading data. Restart the program."},
-        {26, "Renaming with a wildcard on one side only?"},
-        {27, "Not a MacBinary file."},
-        {28, "Error initializing menu/windows."},
-        {29, "KB free : "},
-        {30, "KB used : "},
-        {33, "Error trying to extend catalog."},
-        {35, "The file "},
-        {36, " already exists. OK to replace it?"},
-        {37, " already exists. Aborting the copy..."},
-        {38, "A directory exists already with this name."},
-        {39, "It is the Macintosh drive !"},
-        {41, "Delete directory"},
-        {42, "Dumping file \""},
-        {43, "Deleting several files/directories?"},
-        {45, "Analyzing the volume..."},
-        {46, "The directory is not empty."},
-        {48, "You hit the Esc key. Do you really want to abort?"},
-        {49, "Not enough free space for temporary files."},
-        {52, "This is not a Macintosh volume."},
-        {53, "This is a MS-DOS formatted volume."},
-        {54, "Volume initializing running..."},
-        {55, "Not enough space on the volume."},
-        {56, "The program can't detect a kwown SCSI device."},
-        {57, "Unable to find a Macintosh volume header (MDB)."},
-        {58, "Write-protected media."},
-        {60, "Error in block of %d sectors beginning at %lu. Do you want to continue?"},
-        {61, "Error initializing the ASPI manager."},
-        {62, "Lock volume"},
-        {63, "Unlock volume"},
-        {64, "Please select a drive on the SCSI bus."},
-        {65, "Please select a partition on the volume."},
-        {66, "Creating disk management structures..."},
-        {67, "Resetting first sectors of the disk..."},
-        {68, "Unable to identify the magnetic medium."},
-        {70, "<DIR> "},
-        {71, " Dir: "},
-        {72, " Vol: "},
-        {73, "Root  "},
-        {75, "Key combinations not available."},
-        {79, "Untitled"},
-        {80, "New folder"},
-        {81, "[No file]"},
-        {83, "Unable to swap data and resource forks."},});
+constexpr auto kMessages = std::to_array<MessageText>({
+        {Msg::kFileDump, "filedump"},
+        {Msg::kProgramName, "Korvane"},
+        {Msg::kNoticeCaption, "Korvane"},
+        {Msg::kSelectDriveInMenu, "Select drive in the 'Mac Drive' menu"},
+        {Msg::kWritesNotValidatedFor1024, "Write functions are not yet validated for media with 1024 bytes/sector."},
+        {Msg::kNoDataFork, "File %s has no data fork."},
+        {Msg::kNoResourceFork, "File %s has no resources fork."},
+        {Msg::kRenameVolumeTitle, "Rename Macintosh volume"},
+        {Msg::kDriveNotReady, "Drive not ready or no floppy disk."},
+        {Msg::kErrorChangingDrive, "Error changing drive."},
+        {Msg::kCopyOfFile, "Copy of \"%s\" to \"%s\""},
+        {Msg::kCopyingDirectory, "Copying directory \"%s\" to \"%s\""},
+        {Msg::kQuitting, "Quitting..."},
+        {Msg::kNoSelectionToCopy, "No selected file or folder. Please select an item to copy toward the PC"},
+        {Msg::kCopyingCatalog, "Copying catalog..."},
+        {Msg::kCopyingExtents, "Copying extensions..."},
+        {Msg::kUpdatingStructures, "Updating disk managing structures on disc..."},
+        {Msg::kRenameTitle, "Rename file or folder"},
+        {Msg::kDosFileNameTitle, "File name on the DOS volume"},
+        {Msg::kErrorReadingData, "Error reading data. Restart the program."},
+        {Msg::kWildcardOnOneSide, "Renaming with a wildcard on one side only?"},
+        {Msg::kNotMacBinary, "Not a MacBinary file."},
+        {Msg::kErrorInitializingWindows, "Error initializing menu/windows."},
+        {Msg::kKilobytesFree, "KB free : "},
+        {Msg::kKilobytesUsed, "KB used : "},
+        {Msg::kCatalogNotExtended, "Error trying to extend catalog."},
+        {Msg::kTheFile, "The file "},
+        {Msg::kAlreadyExistsReplace, " already exists. OK to replace it?"},
+        {Msg::kAlreadyExistsAborting, " already exists. Aborting the copy..."},
+        {Msg::kDirectoryExists, "A directory exists already with this name."},
+        {Msg::kIsMacintoshDrive, "It is the Macintosh drive !"},
+        {Msg::kDeleteDirectoryTitle, "Delete directory"},
+        {Msg::kDumpingFile, "Dumping file \""},
+        {Msg::kDeleteSeveral, "Deleting several files/directories?"},
+        {Msg::kAnalyzingVolume, "Analyzing the volume..."},
+        {Msg::kDirectoryNotEmpty, "The directory is not empty."},
+        {Msg::kAbortOnEsc, "You hit the Esc key. Do you really want to abort?"},
+        {Msg::kNoTemporarySpace, "Not enough free space for temporary files."},
+        {Msg::kNotMacintoshVolume, "This is not a Macintosh volume."},
+        {Msg::kDosVolume, "This is a MS-DOS formatted volume."},
+        {Msg::kInitializingVolume, "Volume initializing running..."},
+        {Msg::kNotEnoughSpace, "Not enough space on the volume."},
+        {Msg::kNoKnownDevice, "The program can't detect a kwown SCSI device."},
+        {Msg::kNoVolumeHeader, "Unable to find a Macintosh volume header (MDB)."},
+        {Msg::kWriteProtected, "Write-protected media."},
+        {Msg::kBlockError, "Error in block of %d sectors beginning at %lu. Do you want to continue?"},
+        {Msg::kErrorInitializingBus, "Error initializing the ASPI manager."},
+        {Msg::kLockVolume, "Lock volume"},
+        {Msg::kUnlockVolume, "Unlock volume"},
+        {Msg::kSelectScsiDrive, "Please select a drive on the SCSI bus."},
+        {Msg::kSelectPartition, "Please select a partition on the volume."},
+        {Msg::kCreatingStructures, "Creating disk management structures..."},
+        {Msg::kResettingFirstSectors, "Resetting first sectors of the disk..."},
+        {Msg::kUnidentifiedMedium, "Unable to identify the magnetic medium."},
+        {Msg::kDirectoryTag, "<DIR> "},
+        {Msg::kDirectoryLabel, " Dir: "},
+        {Msg::kVolumeLabel, " Vol: "},
+        {Msg::kRootPath, "Root  "},
+        {Msg::kKeysNotAvailable, "Key combinations not available."},
+        {Msg::kUntitled, "Untitled"},
+        {Msg::kNewFolder, "New folder"},
+        {Msg::kNoFile, "[No file]"},
+        {Msg::kCannotSwapForks, "Unable to swap data and resource forks."},
+});
 
 // The menu help lines of the status line, keyed by command number.
 constexpr auto kStrings = std::to_array<Text>({
@@ -116,19 +118,20 @@ constexpr auto kStrings = std::to_array<Text>({
         {138, "Wide listing with length of data and resources, plus signature (creator/type) string."},
         {139, "Brute force search of the volume header (for some reformatted media)."},
         {140, "Swap the resources fork and the data fork of the Macintosh file."},
-        {142, "Narrow (short) listing with name and data length"},        {2101, "OK"},
+        {142, "Narrow (short) listing with name and data length"},
+        {2101, "OK"},
         {2113, "Copy in current directory"},
 });
 
-template <std::size_t N>
-std::string_view look_up(const std::array<Text, N>& table, int number) {
-    auto found = std::find_if(table.begin(), table.end(), [number](const Text& t) { return t.first == number; });
+template <typename Key, std::size_t N>
+std::string_view look_up(const std::array<std::pair<Key, std::string_view>, N>& table, Key key) {
+    auto found = std::find_if(table.begin(), table.end(), [key](const auto& entry) { return entry.first == key; });
     return found == table.end() ? std::string_view{} : found->second;
 }
 
 }  // namespace
 
-std::string_view message(int number) { return look_up(kMessages, number); }
+std::string_view message(Msg id) { return look_up(kMessages, id); }
 
 std::string_view string_resource(int number) { return look_up(kStrings, number); }
 

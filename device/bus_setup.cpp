@@ -8,20 +8,20 @@ BusSetup makeImageBus(const std::vector<std::string>& images, const std::vector<
     std::vector<ImageDescription> withId;
     std::vector<ImageDescription> withoutId;
     for (const std::string& text : images) {
-        ImageDescription spec;
-        std::string problem = parseImageDescription(text, spec);
+        ImageDescription description;
+        std::string problem = parseImageDescription(text, description);
         if (!problem.empty()) {
             setup.problems.push_back(text + ": " + problem);
             continue;
         }
-        (spec.id ? withId : withoutId).push_back(spec);
+        (description.id ? withId : withoutId).push_back(description);
     }
     // Images that name their id are placed first, so that an image without one
     // cannot take the id another image asks for.
     for (const auto* group : {&withId, &withoutId}) {
-        for (const ImageDescription& spec : *group) {
-            std::string problem = setup.bus->attach(0, spec);
-            if (!problem.empty()) setup.problems.push_back(spec.path + ": " + problem);
+        for (const ImageDescription& description : *group) {
+            std::string problem = setup.bus->attach(0, description);
+            if (!problem.empty()) setup.problems.push_back(description.path + ": " + problem);
         }
     }
     for (std::size_t i = 0; i < busDirs.size(); ++i) {

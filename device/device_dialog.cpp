@@ -11,9 +11,6 @@
 namespace korvane {
 namespace {
 
-constexpr int kMessageDriveNotReady = 11;
-constexpr int kMessageNoKnownDevice = 56;
-constexpr int kMessageSelectDrive = 64;
 constexpr int kCapacityAttempts = 10;
 
 void deselect(AppState& state) {
@@ -84,7 +81,7 @@ void DeviceDialog::precedingHost() {
 
 bool DeviceDialog::confirm() {
     if (chosen_ != kNoDrive) return true;
-    show_notice(ctx_, std::string(message(kMessageSelectDrive)));
+    show_notice(ctx_, std::string(message(Msg::kSelectScsiDrive)));
     return false;
 }
 
@@ -120,7 +117,7 @@ int selectDeviceDialog(DeviceContext& ctx) {
     BusScan scan = scanBus(*ctx.transport);
     if (scan.adapterCount == 0 || scan.driveCount == 0) {
         deselect(ctx.state);
-        show_notice(ctx, std::string(message(kMessageNoKnownDevice)));
+        show_notice(ctx, std::string(message(Msg::kNoKnownDevice)));
         return kNoDriveFound;
     }
     DeviceDialog dialog(ctx, std::move(scan));
@@ -131,7 +128,7 @@ int selectDeviceDialog(DeviceContext& ctx) {
     }
     ctx.state.host_adapter = dialog.adapter();
     ctx.state.target_id = dialog.chosenTarget();
-    if (!readSelectedCapacity(ctx)) fatal_notice(ctx, std::string(message(kMessageDriveNotReady)));
+    if (!readSelectedCapacity(ctx)) fatal_notice(ctx, std::string(message(Msg::kDriveNotReady)));
     return kDialogOk;
 }
 

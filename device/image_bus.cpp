@@ -42,27 +42,27 @@ void ImageBus::fillFromDirectory(std::uint8_t number, const std::string& dir, st
     if (error) problems.push_back(dir + ": " + error.message());
     std::sort(files.begin(), files.end());
     for (const auto& file : files) {
-        ImageDescription spec;
-        spec.path = file.string();
-        if (!parseImageName(file.filename().string(), spec)) continue;  // not an image of the bus
-        std::string problem = attach(number, spec);
-        if (!problem.empty()) problems.push_back(spec.path + ": " + problem);
+        ImageDescription description;
+        description.path = file.string();
+        if (!parseImageName(file.filename().string(), description)) continue;  // not an image of the bus
+        std::string problem = attach(number, description);
+        if (!problem.empty()) problems.push_back(description.path + ": " + problem);
     }
 }
 
 std::string ImageBus::attachImage(std::uint8_t adapter, const std::string& text) {
-    ImageDescription spec;
-    std::string problem = parseImageDescription(text, spec);
-    return problem.empty() ? attach(adapter, spec) : problem;
+    ImageDescription description;
+    std::string problem = parseImageDescription(text, description);
+    return problem.empty() ? attach(adapter, description) : problem;
 }
 
-std::string ImageBus::attach(std::uint8_t adapterNumber, const ImageDescription& spec) {
+std::string ImageBus::attach(std::uint8_t adapterNumber, const ImageDescription& description) {
     if (adapterNumber >= adapters_.size()) return "no such adapter";
-    if (spec.lun != 0) return "only LUN 0 is attached";
+    if (description.lun != 0) return "only LUN 0 is attached";
     Adapter& adapter = adapters_[adapterNumber];
     std::uint8_t id = 0;
-    if (spec.id) {
-        id = *spec.id;
+    if (description.id) {
+        id = *description.id;
         if (id == kAdapterOwnId) return "id 7 is the adapter's own";
         if (adapter.targets[id]) return "target " + std::to_string(id) + " is taken";
     } else {
@@ -70,15 +70,15 @@ std::string ImageBus::attach(std::uint8_t adapterNumber, const ImageDescription&
         if (id >= kMaxTargets) return "no free target id";
     }
     struct stat info {};
-    if (::stat(spec.path.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) {
+    if (::stat(description.path.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) {
         auto device = std::make_unique<SgIoTarget>();
-        std::string problem = SgIoTarget::open(spec.path, spec.readOnly, *device);
+        std::string problem = SgIoTarget::open(description.path, description.readOnly, *device);
         if (!problem.empty()) return problem;
         adapter.targets[id] = std::move(device);
         return {};
     }
     auto image = std::make_unique<ImageTarget>();
-    std::string problem = ImageTarget::open(spec, *image);
+    std::string problem = ImageTarget::open(description, *image);
     if (!problem.empty()) return problem;
     adapter.targets[id] = std::move(image);
     return {};

@@ -29,8 +29,8 @@ public:
     void fillFromDirectory(std::uint8_t adapter, const std::string& dir, std::vector<std::string>& problems);
     // Attaches "PATH[,options]" at the id its name or id= gives, else at the
     // next free one. Returns an empty string or the reason for refusing it.
-    std::string attachImage(std::uint8_t adapter, const std::string& spec) override;
-    std::string attach(std::uint8_t adapter, const ImageDescription& spec);
+    std::string attachImage(std::uint8_t adapter, const std::string& image) override;
+    std::string attach(std::uint8_t adapter, const ImageDescription& description);
 
     std::size_t adapterCount() const { return adapters_.size(); }
     // The target at (adapter, id), or null.

@@ -40,9 +40,9 @@ bool parseNumber(std::string_view text, Number& value) {
 
 bool validBlockSize(unsigned size) { return size == 512 || size == 1024 || size == 2048 || size == 4096; }
 
-void applyKind(const KindInfo& kind, ImageDescription& spec) {
-    spec.kindName = std::string(kind.name);
-    spec.deviceType = kind.type;
+void applyKind(const KindInfo& kind, ImageDescription& description) {
+    description.kindName = std::string(kind.name);
+    description.deviceType = kind.type;
 }
 
 std::string_view baseName(std::string_view path) {
@@ -50,46 +50,46 @@ std::string_view baseName(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::string parseBadRange(std::string_view text, ImageDescription& spec) {
+std::string parseBadRange(std::string_view text, ImageDescription& description) {
     BlockRange range;
     std::size_t dash = text.find('-');
     if (!parseNumber(text.substr(0, dash), range.first)) return "bad block range";
     range.last = range.first;
     if (dash != std::string_view::npos && !parseNumber(text.substr(dash + 1), range.last)) return "bad block range";
     if (range.last < range.first) return "bad block range";
-    spec.bad.push_back(range);
+    description.bad.push_back(range);
     return {};
 }
 
-std::string parseOption(std::string_view option, ImageDescription& spec) {
+std::string parseOption(std::string_view option, ImageDescription& description) {
     std::size_t equals = option.find('=');
     std::string_view key = option.substr(0, equals);
     std::string_view value = equals == std::string_view::npos ? std::string_view() : option.substr(equals + 1);
     if (key == "ro" && equals == std::string_view::npos) {
-        spec.readOnly = true;
+        description.readOnly = true;
         return {};
     }
     if (key == "id") {
         unsigned id = 0;
         if (!parseNumber(value, id) || id >= kMaxTargets) return "id must be 0 to 7";
-        spec.id = static_cast<std::uint8_t>(id);
+        description.id = static_cast<std::uint8_t>(id);
         return {};
     }
     if (key == "type") {
         const KindInfo* kind = findKind(value);
         if (kind == nullptr) return "type must be hd, re, mo, cd or tp";
-        applyKind(*kind, spec);
+        applyKind(*kind, description);
         return {};
     }
     if (key == "sector") {
         unsigned size = 0;
         if (!parseNumber(value, size) || !validBlockSize(size)) return "sector must be 512, 1024 or 2048";
-        spec.blockSize = static_cast<std::uint16_t>(size);
+        description.blockSize = static_cast<std::uint16_t>(size);
         return {};
     }
-    if (key == "bad") return parseBadRange(value, spec);
+    if (key == "bad") return parseBadRange(value, description);
     if (key == "flaky") {
-        if (!parseNumber(value, spec.flaky)) return "flaky needs a number";
+        if (!parseNumber(value, description.flaky)) return "flaky needs a number";
         return {};
     }
     return "unknown option \"" + std::string(option) + "\"";
@@ -97,11 +97,11 @@ std::string parseOption(std::string_view option, ImageDescription& spec) {
 
 }  // namespace
 
-std::uint16_t blockSizeOf(const ImageDescription& spec) {
-    return spec.blockSize.value_or(spec.deviceType == kTypeCdRom ? 2048 : 512);
+std::uint16_t blockSizeOf(const ImageDescription& description) {
+    return description.blockSize.value_or(description.deviceType == kTypeCdRom ? 2048 : 512);
 }
 
-bool parseImageName(std::string_view fileName, ImageDescription& spec) {
+bool parseImageName(std::string_view fileName, ImageDescription& description) {
     if (fileName.size() < 3) return false;
     const KindInfo* kind = findKind(fileName.substr(0, 2));
     if (kind == nullptr) return false;
@@ -120,25 +120,25 @@ bool parseImageName(std::string_view fileName, ImageDescription& spec) {
         if (!parseNumber(stem.substr(underscore + 1), size) || !validBlockSize(size)) return false;
         blockSize = static_cast<std::uint16_t>(size);
     }
-    spec.id = static_cast<std::uint8_t>(digits[0] - '0');
-    spec.lun = digits.size() == 2 ? static_cast<std::uint8_t>(digits[1] - '0') : 0;
-    spec.blockSize = blockSize;
-    applyKind(*kind, spec);
+    description.id = static_cast<std::uint8_t>(digits[0] - '0');
+    description.lun = digits.size() == 2 ? static_cast<std::uint8_t>(digits[1] - '0') : 0;
+    description.blockSize = blockSize;
+    applyKind(*kind, description);
     return true;
 }
 
-std::string parseImageDescription(const std::string& text, ImageDescription& spec) {
+std::string parseImageDescription(const std::string& text, ImageDescription& description) {
     // Options follow the first comma after the file name (directories may hold commas).
     std::size_t slash = text.rfind('/');
     std::size_t comma = text.find(',', slash == std::string::npos ? 0 : slash);
-    spec.path = text.substr(0, comma);
-    if (spec.path.empty()) return "no file name";
-    parseImageName(baseName(spec.path), spec);
+    description.path = text.substr(0, comma);
+    if (description.path.empty()) return "no file name";
+    parseImageName(baseName(description.path), description);
     while (comma != std::string::npos) {
         std::size_t next = text.find(',', comma + 1);
         std::string_view option = std::string_view(text).substr(comma + 1, next - comma - 1);
         if (!option.empty()) {
-            std::string problem = parseOption(option, spec);
+            std::string problem = parseOption(option, description);
             if (!problem.empty()) return problem;
         }
         comma = next;
@@ -147,11 +147,11 @@ std::string parseImageDescription(const std::string& text, ImageDescription& spe
 }
 
 std::string checkImageArgument(const std::string& text) {
-    ImageDescription spec;
-    std::string problem = parseImageDescription(text, spec);
+    ImageDescription description;
+    std::string problem = parseImageDescription(text, description);
     if (!problem.empty()) return problem;
     struct stat info {};
-    if (::stat(spec.path.c_str(), &info) != 0) return {};
+    if (::stat(description.path.c_str(), &info) != 0) return {};
     if (S_ISDIR(info.st_mode)) return "a directory is not an image (--bus takes a folder of images)";
     if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return "not a file or a device";
     return {};

@@ -29,14 +29,14 @@ struct ImageDescription {
 };
 
 // The block size the target answers with: as given, else 2048 for a CD-ROM and 512 otherwise.
-std::uint16_t blockSizeOf(const ImageDescription& spec);
+std::uint16_t blockSizeOf(const ImageDescription& description);
 
 // Reads the kind, target id, LUN and block size from a file name that follows
-// the convention. False (spec untouched) for any other name.
-bool parseImageName(std::string_view fileName, ImageDescription& spec);
+// the convention. False (description untouched) for any other name.
+bool parseImageName(std::string_view fileName, ImageDescription& description);
 
 // Parses "PATH[,options]". Returns an empty string, or what is wrong.
-std::string parseImageDescription(const std::string& text, ImageDescription& spec);
+std::string parseImageDescription(const std::string& text, ImageDescription& description);
 
 // What is wrong with an image named on the command line, or "": its options
 // (as parseImageDescription), or a path that names a directory, a FIFO or a

@@ -28,8 +28,8 @@ void putText(std::uint8_t* at, std::size_t width, std::string_view text) {
     std::memcpy(at, text.data(), std::min(width, text.size()));
 }
 
-std::string productName(const ImageDescription& spec) {
-    std::string_view path = spec.path;
+std::string productName(const ImageDescription& description) {
+    std::string_view path = description.path;
     std::size_t slash = path.rfind('/');
     if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
     return std::string(path.substr(0, 16));
@@ -49,14 +49,14 @@ bool ioAll(int fd, std::uint8_t* data, std::size_t length, off_t offset, bool wr
 
 // For a DiskCopy 4.2 image: narrows bytes to its data part and tells where
 // that starts. An empty string also when the file is a raw image.
-std::string findDiskCopyData(int fd, const ImageDescription& spec, std::uint64_t& bytes, std::uint64_t& dataOffset) {
+std::string findDiskCopyData(int fd, const ImageDescription& description, std::uint64_t& bytes, std::uint64_t& dataOffset) {
     std::uint8_t header[kDiskCopyHeaderSize] = {};
     if (bytes < kDiskCopyHeaderSize) return {};
     if (!ioAll(fd, header, sizeof header, 0, false)) return "its first bytes cannot be read";
     DiskCopyRecognition found = recogniseDiskCopy(header, bytes);
     if (found.verdict == DiskCopyVerdict::Refused) return found.problem;
     if (found.verdict == DiskCopyVerdict::NotDiskCopy) return {};
-    if (blockSizeOf(spec) != kDiskCopyBlockSize) return "a DiskCopy 4.2 image has 512-byte blocks";
+    if (blockSizeOf(description) != kDiskCopyBlockSize) return "a DiskCopy 4.2 image has 512-byte blocks";
     bytes = found.dataSize;
     dataOffset = kDiskCopyHeaderSize;
     return {};
@@ -73,7 +73,7 @@ ImageTarget::ImageTarget(ImageTarget&& other) noexcept { *this = std::move(other
 ImageTarget& ImageTarget::operator=(ImageTarget&& other) noexcept {
     if (this != &other) {
         if (fd_ >= 0) ::close(fd_);
-        spec_ = std::move(other.spec_);
+        description_ = std::move(other.description_);
         fd_ = std::exchange(other.fd_, -1);
         blockSize_ = other.blockSize_;
         blockCount_ = other.blockCount_;
@@ -85,14 +85,14 @@ ImageTarget& ImageTarget::operator=(ImageTarget&& other) noexcept {
     return *this;
 }
 
-std::string ImageTarget::open(const ImageDescription& spec, ImageTarget& target) {
-    bool readOnly = spec.readOnly || spec.deviceType == kTypeCdRom;
+std::string ImageTarget::open(const ImageDescription& description, ImageTarget& target) {
+    bool readOnly = description.readOnly || description.deviceType == kTypeCdRom;
     // Without O_NONBLOCK, opening a FIFO to read would wait for a writer for good.
-    int fd = ::open(spec.path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK);
+    int fd = ::open(description.path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 && !readOnly && (errno == EACCES || errno == EROFS || errno == EPERM)) {
         // A file or device the user may only read is a write-protected medium.
         readOnly = true;
-        fd = ::open(spec.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        fd = ::open(description.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     }
     if (fd < 0) return std::strerror(errno);
 
@@ -117,7 +117,7 @@ std::string ImageTarget::open(const ImageDescription& spec, ImageTarget& target)
     std::uint64_t dataOffset = 0;
     // Only image files may carry a DiskCopy header; a block device is a drive.
     if (S_ISREG(info.st_mode)) {
-        std::string problem = findDiskCopyData(fd, spec, bytes, dataOffset);
+        std::string problem = findDiskCopyData(fd, description, bytes, dataOffset);
         if (!problem.empty()) {
             ::close(fd);
             return problem;
@@ -125,31 +125,31 @@ std::string ImageTarget::open(const ImageDescription& spec, ImageTarget& target)
     }
 
     ImageTarget opened;
-    opened.spec_ = spec;
+    opened.description_ = description;
     opened.fd_ = fd;
-    opened.blockSize_ = blockSizeOf(spec);
+    opened.blockSize_ = blockSizeOf(description);
     opened.blockCount_ = bytes / opened.blockSize_;
     opened.dataOffset_ = dataOffset;
     opened.readOnly_ = readOnly;
-    opened.failuresLeft_ = spec.flaky;
+    opened.failuresLeft_ = description.flaky;
     target = std::move(opened);
     return {};
 }
 
 bool ImageTarget::failsThisTime() {
-    if (spec_.flaky == 0) return false;
+    if (description_.flaky == 0) return false;
     if (failuresLeft_ > 0) {
         --failuresLeft_;
         return true;
     }
-    failuresLeft_ = spec_.flaky;  // the next command fails as many times again
+    failuresLeft_ = description_.flaky;  // the next command fails as many times again
     return false;
 }
 
 std::uint8_t ImageTarget::execute(const RequestBlock& block) {
     if (failsThisTime()) return kStatusError;
     const std::uint8_t* cdb = block.cdb.data();
-    const bool media = spec_.deviceType != kTypeTape;
+    const bool media = description_.deviceType != kTypeTape;
     switch (cdb[0]) {
     case kScsiTestUnitReady:
         return kStatusDone;
@@ -183,15 +183,15 @@ std::uint8_t ImageTarget::execute(const RequestBlock& block) {
 
 std::uint8_t ImageTarget::inquiry(const RequestBlock& block) {
     std::uint8_t data[kInquiryLength] = {};
-    data[0] = spec_.deviceType;
+    data[0] = description_.deviceType;
     // A floppy (a DiskCopy image) is a removable medium whatever its name says.
-    bool fixedDisk = spec_.deviceType == kTypeDirectAccess && spec_.kindName == "HD" && !isDiskCopy();
+    bool fixedDisk = description_.deviceType == kTypeDirectAccess && description_.kindName == "HD" && !isDiskCopy();
     data[1] = fixedDisk ? 0x00 : 0x80;  // removable medium
     data[2] = 2;  // SCSI-2
     data[3] = 2;
     data[4] = kInquiryLength - 5;
     putText(&data[8], 8, kVendor);
-    putText(&data[16], 16, productName(spec_));
+    putText(&data[16], 16, productName(description_));
     putText(&data[32], 4, kRevision);
     std::size_t length = std::min<std::size_t>({kInquiryLength, block.cdb[4], block.bufferLength});
     if (block.buffer == nullptr) return kStatusError;
@@ -214,7 +214,7 @@ bool ImageTarget::inRange(std::uint32_t first, std::uint32_t count) const {
 bool ImageTarget::touchesBadBlock(std::uint32_t first, std::uint32_t count) const {
     if (count == 0) return false;
     std::uint64_t last = std::uint64_t{first} + count - 1;
-    for (const BlockRange& bad : spec_.bad)
+    for (const BlockRange& bad : description_.bad)
         if (bad.first <= last && bad.last >= first) return true;
     return false;
 }

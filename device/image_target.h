@@ -19,7 +19,7 @@ namespace korvane {
 class ImageTarget : public BusTarget {
 public:
     // Opens the file or device; returns an empty string or what went wrong.
-    static std::string open(const ImageDescription& spec, ImageTarget& target);
+    static std::string open(const ImageDescription& description, ImageTarget& target);
 
     ImageTarget() = default;
     ~ImageTarget() override;
@@ -33,13 +33,13 @@ public:
     // The bus device reset: the drive forgets a lock, keeps its faults.
     void reset() override { removalPrevented_ = false; }
 
-    std::uint8_t deviceType() const override { return spec_.deviceType; }
+    std::uint8_t deviceType() const override { return description_.deviceType; }
     std::uint16_t blockSize() const { return blockSize_; }
     std::uint64_t blockCount() const { return blockCount_; }
     bool readOnly() const { return readOnly_; }
     bool removalPrevented() const { return removalPrevented_; }
     bool isDiskCopy() const { return dataOffset_ != 0; }
-    const ImageDescription& spec() const { return spec_; }
+    const ImageDescription& description() const { return description_; }
 
 private:
     std::uint8_t inquiry(const RequestBlock& block);
@@ -54,7 +54,7 @@ private:
                       const std::function<void(std::span<const std::uint8_t>)>& use);
     bool refreshDiskCopyChecksum();
 
-    ImageDescription spec_;
+    ImageDescription description_;
     int fd_ = -1;
     std::uint16_t blockSize_ = 512;
     std::uint64_t blockCount_ = 0;

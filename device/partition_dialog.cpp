@@ -6,11 +6,6 @@
 #include "core/notices.h"
 
 namespace korvane {
-namespace {
-
-constexpr int kMessageSelectPartition = 65;
-
-}  // namespace
 
 PartitionDialog::PartitionDialog(DeviceContext& ctx, std::vector<PartitionRow> rows)
     : ctx_(ctx), rows_(std::move(rows)) {
@@ -23,7 +18,7 @@ void PartitionDialog::chooseRow(int row) {
 
 bool PartitionDialog::confirm() {
     if (chosen_ >= 0) return true;
-    show_notice(ctx_, std::string(message(kMessageSelectPartition)));
+    show_notice(ctx_, std::string(message(Msg::kSelectPartition)));
     return false;
 }
 

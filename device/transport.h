@@ -111,7 +111,7 @@ public:
 
     // Attaches an image ("PATH[,options]") to an adapter of a bus that takes
     // images; returns an empty string or the reason for refusing it.
-    virtual std::string attachImage(std::uint8_t adapter, const std::string& spec);
+    virtual std::string attachImage(std::uint8_t adapter, const std::string& image);
 
     // The last request block handed to the backend (for diagnostics and tests).
     const RequestBlock& lastRequest() const { return block_; }

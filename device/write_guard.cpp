@@ -5,12 +5,6 @@
 #include "device/sector_io.h"
 
 namespace korvane {
-namespace {
-
-constexpr int kMessageNot1024Validated = 6;
-constexpr int kMessageWriteProtected = 58;
-
-}  // namespace
 
 int probeWriteProtect(DeviceContext& ctx, std::uint8_t target) {
     // Slots 0-1 hold a whole device sector even on 1024-byte media.
@@ -29,11 +23,11 @@ int probeWriteProtect(DeviceContext& ctx, std::uint8_t target) {
 
 bool checkWritable(DeviceContext& ctx) {
     if (ctx.device.sectorSize == 1024) {
-        show_notice(ctx, std::string(message(kMessageNot1024Validated)));
+        show_notice(ctx, std::string(message(Msg::kWritesNotValidatedFor1024)));
         return false;
     }
     if (ctx.state.target_id != kNoDrive && probeWriteProtect(ctx, ctx.state.target_id) != 0)
-        return ctx.host.ask_ok_cancel(std::string(message(kMessageWriteProtected)));
+        return ctx.host.ask_ok_cancel(std::string(message(Msg::kWriteProtected)));
     return true;
 }
 

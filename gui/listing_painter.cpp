@@ -99,7 +99,7 @@ void paint_listing(QPainter& painter, const Context& ctx, const ClientGeometry& 
     painter.setPen(Qt::black);
     paint_header(painter, ctx, geometry);
     if (state.entry_count() == 0) {
-        draw_text_at(painter, 200, 100, qt_text(message(81)));
+        draw_text_at(painter, 200, 100, qt_text(message(Msg::kNoFile)));
         return;
     }
     paint_entries(painter, state, geometry.width, line_height);

@@ -49,7 +49,7 @@ constexpr Qt::KeyboardModifiers kAcceleratorModifiers = Qt::ShiftModifier | Qt::
 
 MainWindow::MainWindow(Context& ctx, QtHost& host) : ctx_(ctx), host_(host) {
     setObjectName("Korvane");
-    setWindowTitle(qt_text(message(3)));
+    setWindowTitle(qt_text(message(Msg::kProgramName)));
     // A fixed window: no sizing border and no maximise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
@@ -77,7 +77,7 @@ MainWindow::MainWindow(Context& ctx, QtHost& host) : ctx_(ctx), host_(host) {
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
-QAction* MainWindow::add_item(QMenu* menu, const MenuItemSpec& item) {
+QAction* MainWindow::add_item(QMenu* menu, const MenuItemDef& item) {
     if (item.command == 0) return menu->addSeparator();
     // The text after the tab is the key column of the menu, as written.
     QAction* action = menu->addAction(QString::fromUtf8(item.text.data(), static_cast<int>(item.text.size())));
@@ -94,10 +94,10 @@ void MainWindow::build_menu_bar() {
     // menus' own titles carry no command and show the idle text.
     auto show_help_of = [this](QAction* a) { show_menu_help(a->data().toInt()); };
     connect(bar, &QMenuBar::hovered, this, show_help_of);
-    for (const MenuSpec& spec : menu_bar_layout()) {
-        QString title = QString::fromUtf8(spec.title.data(), static_cast<int>(spec.title.size()));
+    for (const MenuDef& menu_def : menu_bar_layout()) {
+        QString title = QString::fromUtf8(menu_def.title.data(), static_cast<int>(menu_def.title.size()));
         QMenu* menu = nullptr;
-        if (spec.at_right_end) {
+        if (menu_def.at_right_end) {
             // "&Help" stands apart at the right end of the bar.
             help_bar_ = new QMenuBar(bar);
             help_bar_->setObjectName("helpBar");
@@ -108,7 +108,7 @@ void MainWindow::build_menu_bar() {
             menu = bar->addMenu(title);
         }
         connect(menu, &QMenu::aboutToHide, this, [this] { show_menu_help(0); });
-        for (const MenuItemSpec& item : spec.items) {
+        for (const MenuItemDef& item : menu_def.items) {
             QAction* action = add_item(menu, item);
             if (item.command != 0) actions_[item.command] = action;
         }
@@ -121,21 +121,21 @@ void MainWindow::build_popup_menu() {
     popup_->setObjectName("POPMENU");
     connect(popup_, &QMenu::hovered, this, [this](QAction* a) { show_menu_help(a->data().toInt()); });
     connect(popup_, &QMenu::aboutToHide, this, [this] { show_menu_help(0); });
-    for (const MenuItemSpec& item : popup_menu_layout()) popup_actions_[item.command] = add_item(popup_, item);
+    for (const MenuItemDef& item : popup_menu_layout()) popup_actions_[item.command] = add_item(popup_, item);
 }
 
 void MainWindow::build_buttons() {
     int x = kFirstButtonLeft;
-    auto specs = function_buttons();
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        QString text = QString::fromUtf8(specs[i].text.data(), static_cast<int>(specs[i].text.size()));
+    auto buttons = function_buttons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        QString text = QString::fromUtf8(buttons[i].text.data(), static_cast<int>(buttons[i].text.size()));
         auto* button = new QPushButton(text, client_);
-        button->setObjectName(QString("button%1").arg(specs[i].command));
+        button->setObjectName(QString("button%1").arg(buttons[i].command));
         button->setFont(client_->font_used());
         button->setGeometry(x, kButtonTop, button_width(text), kButtonHeight);
         button->setEnabled(false);
         button->setAutoDefault(false);
-        int command = specs[i].command;
+        int command = buttons[i].command;
         connect(button, &QPushButton::clicked, this, [this, command] { run_command(command); });
         buttons_[i] = button;
         x += button_width(text) + kButtonGap;
@@ -143,9 +143,9 @@ void MainWindow::build_buttons() {
 }
 
 void MainWindow::build_accelerators() {
-    for (const AcceleratorSpec& spec : accelerator_table()) {
-        QKeySequence sequence(QString::fromUtf8(spec.key.data(), static_cast<int>(spec.key.size())));
-        accelerators_.emplace_back(sequence[0], spec.command);
+    for (const AcceleratorDef& accelerator : accelerator_table()) {
+        QKeySequence sequence(QString::fromUtf8(accelerator.key.data(), static_cast<int>(accelerator.key.size())));
+        accelerators_.emplace_back(sequence[0], accelerator.command);
     }
 }
 
@@ -172,7 +172,7 @@ void MainWindow::apply_menu_state() {
 
 void MainWindow::update_title() {
     bool volume_open = ctx_.state.target_id != kNoDrive && ctx_.state.volume_start > 0;
-    setWindowTitle(volume_open ? qt_text(korvane::windowTitle(ctx_)) : qt_text(message(3)));
+    setWindowTitle(volume_open ? qt_text(korvane::windowTitle(ctx_)) : qt_text(message(Msg::kProgramName)));
 }
 
 void MainWindow::run_command(int command) {
@@ -198,7 +198,7 @@ bool MainWindow::run_accelerator(int command) {
 
 void MainWindow::show_menu_help(int command) {
     bool own_line = command >= cmd::kSelectDrive && command <= cmd::kShortListing;
-    std::string_view help = string_resource(own_line ? command : 100);
+    std::string_view help = own_line ? string_resource(command) : string_resource(StringId::kMenuPrompt);
     if (help.empty()) return;  // an item without a help line leaves the text
     set_status(ctx_, std::string(help).c_str(), ctx_.state.status_right_text.c_str());
 }

@@ -66,7 +66,7 @@ private:
     void build_popup_menu();
     void build_buttons();
     void build_accelerators();
-    QAction* add_item(QMenu* menu, const MenuItemSpec& item);
+    QAction* add_item(QMenu* menu, const MenuItemDef& item);
     bool belongs_here(QObject* object) const;
     int accelerator_command(const QKeyCombination& key) const;
     bool filter_key(QEvent* event);

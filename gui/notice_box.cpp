@@ -10,7 +10,7 @@ namespace korvane::gui {
 
 NoticeBox::NoticeBox(QWidget* owner, const std::string& text) : QDialog(owner), ui_(new Ui::NoticeBox) {
     ui_->setupUi(this);
-    setWindowTitle(qt_text(message(4)));
+    setWindowTitle(qt_text(message(Msg::kNoticeCaption)));
     setFixedSize(size());
     ui_->text1128->setText(qt_text(text));
     connect(ui_->ok1, &QPushButton::clicked, this, [this] { done(0); });

@@ -20,7 +20,7 @@ namespace {
 
 QMessageBox::StandardButton ask(QWidget* owner, const std::string& text, QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton default_button) {
-    QMessageBox box(QMessageBox::Question, qt_text(message(4)), qt_text(text), buttons, owner);
+    QMessageBox box(QMessageBox::Question, qt_text(message(Msg::kNoticeCaption)), qt_text(text), buttons, owner);
     box.setDefaultButton(default_button);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -43,7 +43,7 @@ NoticeEnd QtHost::show_notice(const std::string& text) {
 }
 
 void QtHost::show_message(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, qt_text(message(4)), qt_text(text), QMessageBox::Ok, owner());
+    QMessageBox box(QMessageBox::Warning, qt_text(message(Msg::kNoticeCaption)), qt_text(text), QMessageBox::Ok, owner());
     box.exec();
 }
 
@@ -96,7 +96,7 @@ bool QtHost::escape_requested() {
     int key = pending_keys_.front();
     pending_keys_.pop_front();
     if (key != Qt::Key_Escape) return false;
-    return ask_yes_no(std::string(message(48)));
+    return ask_yes_no(std::string(message(Msg::kAbortOnEsc)));
 }
 
 void QtHost::beep() { QApplication::beep(); }

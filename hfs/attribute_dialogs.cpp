@@ -12,7 +12,6 @@
 namespace korvane {
 namespace {
 
-constexpr int kMessageWriteProtected = 58;
 constexpr int kYearPivot = 80;
 
 constexpr const char* kNameUnconvertible = "The name holds a character that has no Macintosh equivalent.";
@@ -158,7 +157,7 @@ bool editAttributes(HfsContext& ctx, std::string_view macName) {
     AttributesDialog dialog = attributesDialogFor(ctx, *file);
     if (ctx.host.run_dialog(dialog) != kDialogOk) return false;
     if (ctx.state.target_id != kNoDrive && probeWriteProtect(ctx, ctx.state.target_id) == kWriteProtected &&
-        !ctx.host.ask_ok_cancel(std::string(message(kMessageWriteProtected))))
+        !ctx.host.ask_ok_cancel(std::string(message(Msg::kWriteProtected))))
         return false;
     const auto attributes = editedAttributes(ctx, dialog, *file);
     return attributes && writeFileAttributes(ctx, *file, *attributes);

@@ -17,13 +17,12 @@
 namespace korvane {
 namespace {
 
-inline constexpr int kRootPathText = 73;
 inline constexpr std::size_t kPathField = 39;
 inline constexpr std::size_t kMaxListingEntries = 0xFFFF;
 inline constexpr const char* kCatalogUnreadable = "The catalog of this volume cannot be read: its files cannot be listed.";
 
 void setCurrentPath(AppState& state, std::uint32_t dirID, std::string_view name) {
-    std::string path = dirID == kRootDirectoryID ? std::string(message(kRootPathText)) : std::string(name) + " ";
+    std::string path = dirID == kRootDirectoryID ? std::string(message(Msg::kRootPath)) : std::string(name) + " ";
     path.resize(kPathField, ' ');
     state.current_path = path;
 }

@@ -3,17 +3,11 @@
 #include "core/messages.h"
 
 namespace korvane {
-namespace {
-
-// "Error trying to extend catalog."
-inline constexpr int kCatalogNotExtended = 33;
-
-}  // namespace
 
 const char* editFaultText(EditFault fault) {
     switch (fault) {
         case EditFault::Damaged: return "The catalog or extents tree is damaged: nothing was changed.";
-        case EditFault::NoCatalogRoom: return message(kCatalogNotExtended).data();
+        case EditFault::NoCatalogRoom: return message(Msg::kCatalogNotExtended).data();
         case EditFault::NoExtentsRoom: return "The extents file is full: nothing was changed.";
         case EditFault::None:
         case EditFault::Refused: break;

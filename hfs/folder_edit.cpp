@@ -23,10 +23,6 @@
 namespace korvane {
 namespace {
 
-constexpr int kFolderExistsText = 38;
-constexpr int kNotEmptyText = 46;
-constexpr int kOneSidedWildcardText = 26;
-constexpr int kNewFolderText = 80;
 constexpr const char* kNameTaken = "An entry of that name exists already.";
 // Deeper folders than this mean a catalog whose folders contain each other.
 constexpr std::size_t kMaxFolderDepth = 256;
@@ -225,7 +221,7 @@ FolderEditEnd deleteChosen(HfsContext& ctx, const std::vector<Entry>& entries) {
     std::vector<std::uint32_t> path = foldersDownTo(ctx, dirID);
     for (const Entry& entry : entries) {
         if (entry.isDirectory() && loadBE16(entry.data, dirrec::valence) != 0 &&
-            !ctx.host.ask_ok_cancel(std::string(message(kNotEmptyText)))) {
+            !ctx.host.ask_ok_cancel(std::string(message(Msg::kDirectoryNotEmpty)))) {
             return FolderEditEnd::Cancelled;
         }
         if (!deleteEntry(ctx, dirID, entry, path)) return FolderEditEnd::Failed;
@@ -314,12 +310,12 @@ bool adjustValence(HfsContext& ctx, std::uint32_t dirID, int delta) {
 }
 
 bool makeDirectory(HfsContext& ctx, std::string_view pcName) {
-    std::string name(pcName.empty() ? message(kNewFolderText) : pcName);
+    std::string name(pcName.empty() ? message(Msg::kNewFolder) : pcName);
     for (std::size_t i = 1; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (c < 0x80) name[i] = static_cast<char>(std::tolower(c));
     }
-    if (entryKind(ctx, name) != 0) return refuseChange(ctx, std::string(message(kFolderExistsText)).c_str());
+    if (entryKind(ctx, name) != 0) return refuseChange(ctx, std::string(message(Msg::kDirectoryExists)).c_str());
     const auto macName = macNameOf(ctx, name);
     if (!macName) return false;
     if (const auto problem = nameProblem(*macName, kMaxNameLength)) return refuseChange(ctx, problem->c_str());
@@ -372,7 +368,7 @@ FolderEditEnd deleteNamedEntry(HfsContext& ctx, std::string_view macName) {
 FolderEditEnd renameEntries(HfsContext& ctx, std::string_view oldPattern, std::string_view newPattern) {
     const bool oldStar = oldPattern.find('*') != std::string_view::npos;
     const bool newStar = newPattern.find('*') != std::string_view::npos;
-    if (oldStar != newStar && !ctx.host.ask_ok_cancel(std::string(message(kOneSidedWildcardText))))
+    if (oldStar != newStar && !ctx.host.ask_ok_cancel(std::string(message(Msg::kWildcardOnOneSide))))
         return FolderEditEnd::Cancelled;
     std::vector<Entry> entries = matchingEntries(ctx, ctx.state.current_dir_id, oldPattern);
     if (!newStar && entries.size() > 1) entries.resize(1);

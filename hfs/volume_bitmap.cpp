@@ -12,7 +12,6 @@
 namespace korvane {
 namespace {
 
-inline constexpr int kNotEnoughSpace = 55;
 inline constexpr std::uint32_t kBitsPerSector = kSectorSize * 8;
 
 std::uint32_t bitmapSectorsNeeded(const HfsContext& ctx) {
@@ -85,7 +84,7 @@ std::optional<BlockRun> findFreeRun(const HfsContext& ctx, std::uint16_t n) {
 BlockRun allocateRun(HfsContext& ctx, std::uint16_t n) {
     const auto run = findFreeRun(ctx, n);
     if (!run) {
-        show_notice(ctx, std::string(message(kNotEnoughSpace)));
+        show_notice(ctx, std::string(message(Msg::kNotEnoughSpace)));
         return kNoRun;
     }
     markBlocks(ctx, run->start, run->count, true);

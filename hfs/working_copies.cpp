@@ -15,9 +15,6 @@
 namespace korvane {
 namespace {
 
-inline constexpr int kCopyingCatalog = 19;
-inline constexpr int kCopyingExtents = 20;
-inline constexpr int kErrorReadingData = 25;
 
 inline constexpr const char* kCatalogIncomplete =
     "The catalog could not be read completely: some entries may be missing.";
@@ -43,9 +40,9 @@ CatalogOpen openCatalogTree(HfsContext& ctx) {
     ctx.damagedNodes = 0;
     tree.fileSize = ctx.mdb.catalogFileSize();
     createWorkingFile(ctx, tree, "CAT", tree.fileSize);
-    set_status(ctx, std::string(message(kCopyingCatalog)).c_str(), nullptr);
+    set_status(ctx, std::string(message(Msg::kCopyingCatalog)).c_str(), nullptr);
     if (extentDescriptor(ctx.mdb.catalogExtents(), 0).blockCount == 0) {
-        fatal_notice(ctx, std::string(message(kErrorReadingData)));
+        fatal_notice(ctx, std::string(message(Msg::kErrorReadingData)));
     }
     const ForkCopyResult copy = copyForkToFile(ctx, ctx.mdb.catalogExtents(), tree.handle, kCatalogFileID,
                                                tree.fileSize, kDataFork);
@@ -61,7 +58,7 @@ CatalogOpen openCatalogTree(HfsContext& ctx) {
 bool openExtentsTree(HfsContext& ctx) {
     TreeFile& tree = ctx.extentsTree;
     if (tree.isOpen()) return true;
-    set_status(ctx, std::string(message(kCopyingExtents)).c_str(), nullptr);
+    set_status(ctx, std::string(message(Msg::kCopyingExtents)).c_str(), nullptr);
     tree.fileSize = ctx.mdb.extentsFileSize();
     createWorkingFile(ctx, tree, "EXT", tree.fileSize);
     const ForkCopyResult copy =

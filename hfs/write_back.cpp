@@ -14,7 +14,6 @@
 namespace korvane {
 namespace {
 
-inline constexpr int kUpdatingStructures = 21;
 inline constexpr const char* kWriteFailed =
     "Error writing to the medium: the volume on it is now out of date and may be damaged.";
 inline constexpr const char* kCannotWrite = "The changes cannot be written to this volume: nothing was changed.";
@@ -144,7 +143,7 @@ bool anythingToWrite(HfsContext& ctx, const TreePlan& extents, const TreePlan& c
 }  // namespace
 
 bool writeBack(HfsContext& ctx) {
-    set_status(ctx, std::string(message(kUpdatingStructures)).c_str(), nullptr);
+    set_status(ctx, std::string(message(Msg::kUpdatingStructures)).c_str(), nullptr);
     recountFreeBlocks(ctx);
     const auto extents = planTree(ctx, ctx.extentsTree);
     const auto catalog = planTree(ctx, ctx.catalogTree);

@@ -281,7 +281,7 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
     std::string pc_name = pc_folder_name(ctx, name);
     int parent_fd = -1;
     if (!enter_pc_directory(ctx, pc_name, shown, parent_fd)) return kCopyDone;
-    if (ctx.log.is_open()) ctx.log.write(format_text(message(16), shown, shown_pc_name(pc_name)) + "\r\n");
+    if (ctx.log.is_open()) ctx.log.write(format_text(message(Msg::kCopyingDirectory), shown, shown_pc_name(pc_name)) + "\r\n");
 
     MacFolderPosition saved{ctx.state.current_dir_id, ctx.state.current_parent_id, ctx.state.current_path};
     ctx.folders_being_copied.push_back(dir_id);
@@ -316,16 +316,16 @@ int copy_file(TransferContext& ctx, const CatalogKey& key, std::span<const std::
     const std::uint32_t data_length = loadBE32(record, filrec::dataLogicalLength);
     const std::uint32_t resource_length = loadBE32(record, filrec::resourceLogicalLength);
     if (port == kPortFile && !has_free_space("", std::uint64_t{data_length} + resource_length)) {
-        report_copy_failure(ctx, std::string(message(55)) + " " + format_text(kFileNotCopied, shown));
+        report_copy_failure(ctx, std::string(message(Msg::kNotEnoughSpace)) + " " + format_text(kFileNotCopied, shown));
         return kCopyNoSpace;
     }
     const std::uint16_t mode = ctx.state.option_flags & kCopyModeMask;
     if (mode == kCopyDataFork && data_length == 0) {
-        show_notice(ctx, format_text(message(8), shown));
+        show_notice(ctx, format_text(message(Msg::kNoDataFork), shown));
         return kCopyDone;
     }
     if (mode == kCopyResourceFork && resource_length == 0) {
-        show_notice(ctx, format_text(message(9), shown));
+        show_notice(ctx, format_text(message(Msg::kNoResourceFork), shown));
         return kCopyDone;
     }
     const CopyOutput output = open_output(ctx, port, key.name, record);

@@ -156,7 +156,7 @@ CopyOutput make_dos_name(TransferContext& ctx, std::string_view mac_name, std::s
 
 CopyOutput ask_dos_name(TransferContext& ctx, std::string_view mac_name) {
     DosNameDialog dialog;
-    dialog.title = std::string(message(23));
+    dialog.title = std::string(message(Msg::kDosFileNameTitle));
     dialog.old_name = shown_mac_name(mac_name);
     dialog.new_name = dialog.old_name;
     if (ctx.host.run_dialog(dialog) != kDialogOk) return {};
@@ -170,7 +170,7 @@ CopyOutput ask_dos_name(TransferContext& ctx, std::string_view mac_name) {
     output.fd = create_new_pc_file(output.pc_name);
     if (!output.opened()) {
         const bool taken = errno == EEXIST;
-        report_copy_failure(ctx, taken ? shown_pc_name(output.pc_name) + std::string(message(37))
+        report_copy_failure(ctx, taken ? shown_pc_name(output.pc_name) + std::string(message(Msg::kAlreadyExistsAborting))
                                        : std::string(kErrorOpeningFile) + output.pc_name);
         return output;
     }
@@ -181,7 +181,7 @@ CopyOutput ask_dos_name(TransferContext& ctx, std::string_view mac_name) {
 void record_copy(TransferContext& ctx, std::string_view shown, std::string_view pc_name) {
     const std::string shown_pc = shown_pc_name(pc_name);
     if (ctx.log.is_open()) ctx.log.write(std::string(shown) + "\t" + shown_pc + "\r\n");
-    std::string status = format_text(message(15), shown, shown_pc);
+    std::string status = format_text(message(Msg::kCopyOfFile), shown, shown_pc);
     set_status(ctx, status.c_str(), nullptr);
 }
 

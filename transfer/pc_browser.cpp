@@ -103,7 +103,7 @@ int change_pc_dir(TransferContext& ctx, PcBrowser& browser, std::string_view ent
     std::string target = without_brackets(entry);
     const bool drive = !target.empty() && target.front() == '/';
     if (target.empty() || !is_directory(target) || !change_directory(target)) {
-        if (drive) show_notice(ctx, std::string(message(13)));
+        if (drive) show_notice(ctx, std::string(message(Msg::kErrorChangingDrive)));
         return -1;
     }
     if (drive) ctx.state.long_names_available = drive_has_long_names();

@@ -5,18 +5,13 @@
 
 namespace korvane {
 
-namespace {
-constexpr int kCopyInCurrentDirectory = 2113;
-constexpr int kOkText = 2101;
-}  // namespace
-
 DestinationDialog::DestinationDialog(TransferContext& context, bool opened_by_copy)
     : ctx_(context), opened_by_copy_(opened_by_copy) {
     open_browser(ctx_, browser_);
 }
 
 std::string DestinationDialog::default_button_text() const {
-    return std::string(string_resource(opened_by_copy_ ? kCopyInCurrentDirectory : kOkText));
+    return std::string(string_resource(opened_by_copy_ ? StringId::kCopyInCurrentDirectory : StringId::kOk));
 }
 
 int DestinationDialog::open_directory(std::string_view entry) { return change_pc_dir(ctx_, browser_, entry); }

@@ -25,7 +25,7 @@ int create_temp_file(CoreContext& ctx, std::string& path, std::string_view prefi
     buffer.push_back('\0');
     // Space is tested first: a temporary directory that is missing or full
     // is reported as such, not as a file that could not be opened.
-    if (!has_free_space(dir, size_needed)) fatal_notice(ctx, std::string(message(49)));
+    if (!has_free_space(dir, size_needed)) fatal_notice(ctx, std::string(message(Msg::kNoTemporarySpace)));
     int fd = mkostemp(buffer.data(), O_CLOEXEC);
     if (fd < 0) fatal_notice(ctx, std::string(kErrorOpeningFile) + name_template);
     path = buffer.data();

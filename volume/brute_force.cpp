@@ -12,7 +12,6 @@ namespace korvane {
 namespace {
 
 constexpr std::uint16_t kSearchSectors = 64;
-constexpr int kNoHeaderFoundText = 57;
 
 // One chunk of the search. A chunk that cannot be read as a whole (it may
 // reach past the end of a small medium) is read sector by sector, so a
@@ -59,7 +58,7 @@ std::int32_t bruteForceSearch(HfsContext& ctx) {
         }
     }
     installTransferRoutine(ctx, sectorSize);
-    ctx.noVolumeReason = message(kNoHeaderFoundText);
+    ctx.noVolumeReason = message(Msg::kNoVolumeHeader);
     if (!found) return 0;
     std::copy(header.begin(), header.end(), ctx.mdb.bytes.begin());
     VolumeGeometry geometry;

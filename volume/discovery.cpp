@@ -22,16 +22,13 @@ constexpr std::size_t kHeaderOffset = 1024;  // the volume header lies 1024 byte
 
 bool isAddressableSectorSize(std::uint32_t size) { return size == 512 || size == 1024; }
 
-// The drive's block length wins; the map's only when the drive gives none.
-constexpr int kNotMacintoshText = 52;
-constexpr int kDosMediumText = 53;
-constexpr int kNoDriveText = 5;
 constexpr const char* kHeaderUnreadable = "The volume header cannot be read from the medium.";
 constexpr const char* kPartitionTooSmall = "The partition is too small to hold a volume.";
 constexpr const char* kVolumeOutOfReach = "The volume lies beyond the sectors Korvane can address.";
 constexpr const char* kVolumeLargerThanPartition =
     "The volume header claims more room than its partition holds: the volume is opened for reading only.";
 
+// The drive's block length wins; the map's only when the drive gives none.
 void settleSectorSize(HfsContext& ctx, const PartitionMapReading& map, std::optional<std::uint16_t> drive) {
     if (map.result == kNoDescriptorMap) return;
     if (!drive) {
@@ -133,7 +130,7 @@ std::int32_t readVolumeHeader(HfsContext& ctx, std::uint32_t volumeStart) {
         ctx.noVolumeReason = anyRead ? problem.value_or("") : kHeaderUnreadable;
         std::int32_t dos = detectDosMedium(ctx);
         ctx.host.busy_tick();
-        if (dos < 0) ctx.noVolumeReason = message(kDosMediumText);
+        if (dos < 0) ctx.noVolumeReason = message(Msg::kDosVolume);
         return dos;
     }
     std::copy_n(sector.bytes.begin() + static_cast<std::ptrdiff_t>(headerByte % sectorSize), kSectorSize,
@@ -198,13 +195,13 @@ std::int32_t analyzeVolume(HfsContext& ctx) {
     ctx.geometry = VolumeGeometry{};
     ctx.noVolumeReason.clear();
     installTransferRoutine(ctx, 512);
-    set_status(ctx, message(45).data(), kPleaseWait.data());
+    set_status(ctx, message(Msg::kAnalyzingVolume).data(), kPleaseWait.data());
     ctx.host.busy_tick();
 
     const std::int32_t found = findVolume(ctx);
     if (found == 0) {
-        if (state.target_id == kNoDrive && ctx.noVolumeReason.empty()) ctx.noVolumeReason = message(kNoDriveText);
-        if (ctx.noVolumeReason.empty()) ctx.noVolumeReason = message(kNotMacintoshText);
+        if (state.target_id == kNoDrive && ctx.noVolumeReason.empty()) ctx.noVolumeReason = message(Msg::kSelectDriveInMenu);
+        if (ctx.noVolumeReason.empty()) ctx.noVolumeReason = message(Msg::kNotMacintoshVolume);
         state.volume_start = 0;
         state.brute_force_enabled = true;
         state.target_id = kNoDrive;
@@ -212,7 +209,7 @@ std::int32_t analyzeVolume(HfsContext& ctx) {
     }
     if (found < 0) {
         state.volume_start = found;
-        set_status(ctx, message(kDosMediumText).data(), nullptr);
+        set_status(ctx, message(Msg::kDosVolume).data(), nullptr);
         return found;
     }
     ctx.noVolumeReason.clear();

@@ -36,15 +36,15 @@ std::string kilobyteField(std::uint32_t kilobytes) {
 
 ListingHeader listingHeader(const HfsContext& ctx) {
     ListingHeader header;
-    header.free = std::string(message(29)) + kilobyteField(kilobytesFree(ctx.mdb));
-    header.used = std::string(message(30)) + kilobyteField(kilobytesUsed(ctx.mdb));
-    header.volume = std::string(message(72)) + volumeNameForDisplay(ctx);
-    header.directory = std::string(message(71)) + translated(ctx.state.current_path, mac_to_ansi);
+    header.free = std::string(message(Msg::kKilobytesFree)) + kilobyteField(kilobytesFree(ctx.mdb));
+    header.used = std::string(message(Msg::kKilobytesUsed)) + kilobyteField(kilobytesUsed(ctx.mdb));
+    header.volume = std::string(message(Msg::kVolumeLabel)) + volumeNameForDisplay(ctx);
+    header.directory = std::string(message(Msg::kDirectoryLabel)) + translated(ctx.state.current_path, mac_to_ansi);
     return header;
 }
 
 std::string windowTitle(const HfsContext& ctx) {
-    return std::string(message(3)) + " : " + volumeNameForDisplay(ctx);
+    return std::string(message(Msg::kProgramName)) + " : " + volumeNameForDisplay(ctx);
 }
 
 }  // namespace korvane

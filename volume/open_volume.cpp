@@ -4,22 +4,15 @@
 #include "core/notices.h"
 
 namespace korvane {
-namespace {
-
-constexpr int kSelectDriveText = 5;
-constexpr int kNotMacintoshText = 52;
-constexpr int kDosMediumText = 53;
-
-}  // namespace
 
 bool volumeIsOpen(const HfsContext& ctx) { return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0; }
 
 std::string noVolumeText(const HfsContext& ctx) {
     std::string reason = ctx.noVolumeReason;
-    if (ctx.state.volume_start < 0) reason = message(kDosMediumText);
+    if (ctx.state.volume_start < 0) reason = message(Msg::kDosVolume);
     // Without a drive and without a known cause, the plain request says it all.
-    if (reason.empty() && ctx.state.target_id == kNoDrive) return std::string(message(kSelectDriveText));
-    if (reason.empty()) reason = message(kNotMacintoshText);
+    if (reason.empty() && ctx.state.target_id == kNoDrive) return std::string(message(Msg::kSelectDriveInMenu));
+    if (reason.empty()) reason = message(Msg::kNotMacintoshVolume);
     return "No Macintosh volume is open. " + reason;
 }
 

@@ -7,20 +7,14 @@
 #include "hfs/mdb_image.h"
 
 namespace korvane {
-namespace {
-
-constexpr int kNotMacintoshText = 52;
-
-}  // namespace
-
 
 bool acceptsVolumeHeader(std::span<const std::uint8_t> sector) { return !volumeHeaderProblem(sector); }
 
 std::optional<std::string> volumeHeaderProblem(std::span<const std::uint8_t> sector) {
-    if (sector.size() < kSectorSize) return std::string(message(kNotMacintoshText));
+    if (sector.size() < kSectorSize) return std::string(message(Msg::kNotMacintoshVolume));
     MdbImage header;
     std::copy_n(sector.begin(), kSectorSize, header.bytes.begin());
-    if (header.signature() != kHfsSignature) return std::string(message(kNotMacintoshText));
+    if (header.signature() != kHfsSignature) return std::string(message(Msg::kNotMacintoshVolume));
     if (loadBE16(header.catalogExtents(), 2) == 0) return "The volume header describes no catalog.";
     const std::uint32_t blockSize = header.allocationBlockSize();
     if (blockSize == 0 || blockSize % kSectorSize != 0) {

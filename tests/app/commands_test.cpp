@@ -132,9 +132,9 @@ TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
     EXPECT_TRUE(ctx.outcome.failureReported);
 
     testing::ScratchDir dir;
-    testing::HfsVolume volume(dir, "check.img", 800);
+    testing::HfsutilsVolume volume(dir, "check.img", 800);
     volume.addFile(":one", "1");
-    volume.tool({"humount"});
+    volume.unmount();
     testing::select_single_image(ctx, volume.image());
     ASSERT_GT(analyzeVolume(ctx), 0);
     std::vector<std::string> shown;
@@ -160,7 +160,7 @@ TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
 // a '*' in it is a character, not a pattern that "B" would match first.
 TEST_F(CommandsTest, SelectedEntriesAreNamesNotPatterns) {
     testing::ScratchDir dir;
-    testing::HfsVolume volume(dir, "names.img", 800);
+    testing::HfsutilsVolume volume(dir, "names.img", 800);
     volume.addFile(":B", "plain B");
     volume.addFile(":B*", "starred");
     volume.tool({"humount"});
@@ -188,7 +188,7 @@ TEST_F(CommandsTest, SelectedEntriesAreNamesNotPatterns) {
     EXPECT_NE(listed[0].find("/UNIX         0         7"), std::string::npos) << listed[0];
     EXPECT_NE(listed[1].find("STAR/UNIX         7         0"), std::string::npos) << listed[1];
     EXPECT_EQ(volume.tool({"hcopy", "-r", ":B", dir / "b.out"}), 0);
-    EXPECT_EQ(testing::readWhole(dir / "b.out"), "plain B");
+    EXPECT_EQ(testing::read_all(dir / "b.out"), "plain B");
     EXPECT_EQ(testing::checkProblems(volume.image()), "");
 }
 
@@ -227,8 +227,8 @@ TEST_F(CommandsTest, EveryOfferedItemAndButtonDoesSomething) {
             update_menus(ctx);
         };
         offer();
-        for (const MenuSpec& menu : menu_bar_layout())
-            for (const MenuItemSpec& item : menu.items)
+        for (const MenuDef& menu : menu_bar_layout())
+            for (const MenuItemDef& item : menu.items)
                 if (item.command != 0 && item.command != cmd::kExit && command_available(ctx.menus, item.command))
                     offered.push_back(item.command);
         for (std::size_t i = 0; i < kFunctionButtonCount; ++i)

@@ -43,7 +43,7 @@ TEST_F(StartupTest, WithoutADriveTheDeviceDialogRunsAndTheStatusAsksForOne) {
     ASSERT_TRUE(start({medium("blank.img")}));
     EXPECT_EQ(host.dialogs, (std::vector<std::string>{"DLG_DEV"}));  // cancelled
     EXPECT_EQ(ctx.state.target_id, kNoDrive);
-    EXPECT_EQ(ctx.state.status_text, message(5));
+    EXPECT_EQ(ctx.state.status_text, message(Msg::kSelectDriveInMenu));
     EXPECT_EQ(ctx.state.access_method, 1);
     EXPECT_EQ(ctx.state.option_flags & kCopyModeMask, kCopyDataFork);
 }
@@ -60,11 +60,11 @@ TEST_F(StartupTest, TheDriveNamedWithAIsTestedAndDiscoveryDecidesTheStatus) {
         bool drive_kept;
         std::string status;
     } cases[] = {
-            {{"/A00", medium("blank.img")}, false, std::string(message(52))},
-            {{"/A00", medium("dos.img", dos_boot), "-r"}, true, std::string(message(53))},
-            {{"/A01", medium("blank.img"), medium("TP1.tap")}, false, std::string(message(5))},  // a tape
-            {{"/A0", medium("blank.img")}, false, std::string(message(5))},                     // no target
-            {{"/A05", medium("blank.img")}, false, std::string(message(5))},                    // nothing there
+            {{"/A00", medium("blank.img")}, false, std::string(message(Msg::kNotMacintoshVolume))},
+            {{"/A00", medium("dos.img", dos_boot), "-r"}, true, std::string(message(Msg::kDosVolume))},
+            {{"/A01", medium("blank.img"), medium("TP1.tap")}, false, std::string(message(Msg::kSelectDriveInMenu))},  // a tape
+            {{"/A0", medium("blank.img")}, false, std::string(message(Msg::kSelectDriveInMenu))},                     // no target
+            {{"/A05", medium("blank.img")}, false, std::string(message(Msg::kSelectDriveInMenu))},                    // nothing there
     };
     for (const Case& c : cases) {
         ScriptedHost case_host;
@@ -73,7 +73,7 @@ TEST_F(StartupTest, TheDriveNamedWithAIsTestedAndDiscoveryDecidesTheStatus) {
         SCOPED_TRACE(c.args[0] + " " + c.args[1]);
         EXPECT_EQ(run.state.target_id != kNoDrive, c.drive_kept);
         EXPECT_EQ(run.state.status_text, c.status);
-        EXPECT_EQ(case_host.showed(std::string(message(11))), c.status == message(5));
+        EXPECT_EQ(case_host.showed(std::string(message(Msg::kDriveNotReady))), c.status == message(Msg::kSelectDriveInMenu));
         EXPECT_TRUE(case_host.dialogs.empty());
         EXPECT_EQ(run.device.transfer, TransferRoutine::Sector512);
         EXPECT_EQ(run.state.reset_each_access, c.args.back() == "-r");

@@ -16,12 +16,14 @@
 #include "cli/console_host.h"
 #include "cli/console_session.h"
 #include "core/notices.h"
+#include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
 #include "util/temp_files.h"
 
 namespace korvane {
 namespace {
 
+using korvane::testing::HfsutilsVolume;
 using korvane::testing::read_all;
 using korvane::testing::ScratchDir;
 
@@ -119,10 +121,9 @@ TEST(KorvaneCmd, StatusTextsAppearWithDashV) {
 // standard error, exit status 1, nothing listed.
 TEST(KorvaneCmd, AFatalErrorExitsWithOne) {
     ScratchDir dir;
-    const std::string image = dir / "volume.hda";
-    const std::string make = "dd if=/dev/zero of=" + quoted(image) + " bs=1024 count=800 status=none && hformat -l Fatal " +
-                             quoted(image) + " >/dev/null 2>&1";
-    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "hformat (hfsutils) is not installed";
+    HfsutilsVolume volume(dir, "volume.hda", 800, "Fatal");
+    volume.unmount();
+    const std::string& image = volume.image();
     setenv("TMPDIR", (dir / "no-such-folder").c_str(), 1);
     CmdRun run = korvane_cmd({image, "-c", "DIR"});
     unsetenv("TMPDIR");
@@ -135,12 +136,9 @@ TEST(KorvaneCmd, AFatalErrorExitsWithOne) {
 // --pc-dir moves the current directory elsewhere.
 TEST(KorvaneCmd, ARelativeImagePathSurvivesPcDir) {
     ScratchDir dir;
-    const std::string& folder = dir.path();
-    const std::string make = "cd " + quoted(folder) +
-                             " && dd if=/dev/zero of=volume.hda bs=1024 count=800 status=none && "
-                             "hformat -l Relative volume.hda >/dev/null 2>&1 && mkdir elsewhere";
-    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "hformat (hfsutils) is not installed";
-    CmdRun run = korvane_cmd({"volume.hda", "--pc-dir", "elsewhere", "-c", "DIR"}, "", folder);
+    HfsutilsVolume(dir, "volume.hda", 800, "Relative").unmount();
+    std::filesystem::create_directory(dir / "elsewhere");
+    CmdRun run = korvane_cmd({"volume.hda", "--pc-dir", "elsewhere", "-c", "DIR"}, "", dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(" Vol: Relative"), std::string::npos) << run.out << run.err;
 }
@@ -178,13 +176,11 @@ TEST(KorvaneCmd, DamageWinsOverAFailedCommand) {
 // made by hfsutils: a folder Docs holding a file Old.
 TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
     ScratchDir dir;
-    const std::string image = dir / "volume.hda";
-    const std::string home = "HOME=" + quoted(dir.path()) + " ";
-    const std::string make = "dd if=/dev/zero of=" + quoted(image) + " bs=1024 count=800 status=none && " + home +
-                             "hformat -l Status " + quoted(image) + " >/dev/null 2>&1 && echo old >" +
-                             quoted(dir / "old") + " && " + home + "hmkdir :Docs && " + home + "hcopy " +
-                             quoted(dir / "old") + " :Docs:Old && " + home + "humount";
-    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "hfsutils is not installed";
+    HfsutilsVolume volume(dir, "volume.hda", 800, "Status");
+    volume.addFolder(":Docs");
+    volume.addTextFile(":Docs:Old", "old\r");
+    volume.unmount();
+    const std::string& image = volume.image();
     struct Case {
         std::vector<std::string> lines;
         int status;

@@ -12,13 +12,13 @@ namespace korvane {
 namespace {
 
 TEST(Messages, TextsAreExact) {
-    EXPECT_EQ(message(4), "Korvane");
-    EXPECT_EQ(message(15), "Copy of \"%s\" to \"%s\"");
-    EXPECT_EQ(message(56), "The program can't detect a kwown SCSI device.");
-    EXPECT_EQ(string_resource(100), "Select a menu or press F1 for help...");
-    EXPECT_EQ(string_resource(2113), "Copy in current directory");
+    EXPECT_EQ(message(Msg::kNoticeCaption), "Korvane");
+    EXPECT_EQ(message(Msg::kCopyOfFile), "Copy of \"%s\" to \"%s\"");
+    EXPECT_EQ(message(Msg::kNoKnownDevice), "The program can't detect a kwown SCSI device.");
+    EXPECT_EQ(string_resource(StringId::kMenuPrompt), "Select a menu or press F1 for help...");
+    EXPECT_EQ(string_resource(StringId::kCopyInCurrentDirectory), "Copy in current directory");
     EXPECT_TRUE(string_resource(141).empty());
-    EXPECT_TRUE(message(7).empty());
+    EXPECT_TRUE(message(static_cast<Msg>(7)).empty());
 }
 
 TEST(StatusLine, EmptyLeftKeepsTextNullRightClears) {

@@ -56,13 +56,8 @@ TEST(BlockDeviceTest, SizedByIoctlAndProtectedWhenReadOnly) {
     EXPECT_TRUE(target->readOnly());
     EXPECT_EQ(probeWriteProtect(world.ctx, 0), kWriteProtected);
 
-    std::vector<std::uint8_t> data(512);
-    DeviceRequest request;
-    request.operation = kOpRead;
-    request.sector = 2047;
-    request.count = 1;
-    request.buffer = data.data();
-    EXPECT_EQ(transfer(world.ctx, request), 0);
+    std::vector<std::uint8_t> data;
+    EXPECT_EQ(readUnits(world.ctx, 2047, 1, data), 0);
     EXPECT_EQ(data, expectedBytes(2047 * 512, 512));
     EXPECT_EQ(world.ctx.transport->verify(0, 0, 0, 2048), kStatusDone);
 }
@@ -77,13 +72,7 @@ TEST(BlockDeviceTest, WritableDeviceTakesWrites) {
         DeviceWorld world;
         world.attachAndSelect(loop.path());
         EXPECT_FALSE(world.bus->target(0, 0)->readOnly());
-        std::vector<std::uint8_t> data(1024, 0x5A);
-        DeviceRequest request;
-        request.operation = kOpWrite;
-        request.sector = 10;
-        request.count = 2;
-        request.buffer = data.data();
-        EXPECT_EQ(transfer(world.ctx, request), 0);
+        EXPECT_EQ(writeUnits(world.ctx, 10, std::vector<std::uint8_t>(1024, 0x5A)), 0);
         world.ctx.transport.reset();  // closes the device, which flushes it
     }
     EXPECT_EQ(readFile(written, 10 * 512, 1024), std::vector<std::uint8_t>(1024, 0x5A));

@@ -16,10 +16,34 @@
 
 #include "device/image_bus.h"
 #include "device/device_context.h"
+#include "device/sector_io.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 
 namespace korvane::testing {
+
+// Reads or writes 512-byte units of the selected drive through the transfer
+// routine, as the engine does.
+inline std::uint16_t readUnits(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count, std::vector<std::uint8_t>& into) {
+    into.assign(std::size_t{count} * 512, 0);
+    DeviceRequest request;
+    request.operation = kOpRead;
+    request.target = ctx.state.target_id;
+    request.sector = sector;
+    request.count = count;
+    request.buffer = into.data();
+    return transfer(ctx, request);
+}
+
+inline std::uint16_t writeUnits(DeviceContext& ctx, std::uint32_t sector, std::vector<std::uint8_t> data) {
+    DeviceRequest request;
+    request.operation = kOpWrite;
+    request.target = ctx.state.target_id;
+    request.sector = sector;
+    request.count = static_cast<std::uint16_t>(data.size() / 512);
+    request.buffer = data.data();
+    return transfer(ctx, request);
+}
 
 // An image bus that keeps a copy of every request block it receives.
 class RecordingBus : public ImageBus {
@@ -91,8 +115,8 @@ struct DeviceWorld {
         ctx.transport = std::move(recording);
     }
     // Attaches an image to adapter 0 and selects it.
-    void attachAndSelect(const std::string& spec, std::uint8_t target = 0) {
-        ASSERT_EQ(bus->attachImage(0, spec), "");
+    void attachAndSelect(const std::string& image, std::uint8_t target = 0) {
+        ASSERT_EQ(bus->attachImage(0, image), "");
         ctx.state.host_adapter = 0;
         ctx.state.target_id = target;
     }

@@ -11,27 +11,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::uint16_t readUnits(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count, Bytes& into) {
-    into.assign(std::size_t{count} * 512, 0);
-    DeviceRequest request;
-    request.operation = kOpRead;
-    request.target = ctx.state.target_id;
-    request.sector = sector;
-    request.count = count;
-    request.buffer = into.data();
-    return transfer(ctx, request);
-}
-
-std::uint16_t writeUnits(DeviceContext& ctx, std::uint32_t sector, Bytes data) {
-    DeviceRequest request;
-    request.operation = kOpWrite;
-    request.target = ctx.state.target_id;
-    request.sector = sector;
-    request.count = static_cast<std::uint16_t>(data.size() / 512);
-    request.buffer = data.data();
-    return transfer(ctx, request);
-}
-
 // --- retries ---------------------------------------------------------------
 
 TEST(RetryTest, ATransferThatNeverSucceedsMakesExactlyTwentyAttempts) {

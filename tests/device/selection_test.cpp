@@ -39,14 +39,14 @@ protected:
 };
 
 TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
-    ImageDescription spec;
-    ASSERT_TRUE(parseImageName("HD10_512.hda", spec));
-    EXPECT_EQ(spec.id, 1);
-    EXPECT_EQ(spec.lun, 0);
-    EXPECT_EQ(blockSizeOf(spec), 512);
-    ASSERT_TRUE(parseImageName("MO3_1024.img", spec));
-    EXPECT_EQ(spec.deviceType, kTypeOpticalMemory);
-    EXPECT_EQ(blockSizeOf(spec), 1024);
+    ImageDescription description;
+    ASSERT_TRUE(parseImageName("HD10_512.hda", description));
+    EXPECT_EQ(description.id, 1);
+    EXPECT_EQ(description.lun, 0);
+    EXPECT_EQ(blockSizeOf(description), 512);
+    ASSERT_TRUE(parseImageName("MO3_1024.img", description));
+    EXPECT_EQ(description.deviceType, kTypeOpticalMemory);
+    EXPECT_EQ(blockSizeOf(description), 1024);
     ImageDescription cd;
     ASSERT_TRUE(parseImageName("cd5.iso", cd));
     EXPECT_EQ(blockSizeOf(cd), 2048);
@@ -240,9 +240,9 @@ TEST_F(SelectionTest, ImagesWithIdsArePlacedFirst) {
     touch(dir / "y.img", 8 * 512);
     world.build({dir / "x.img", dir / "HD0.img", dir / "y.img,id=7", dir / "y.img,id=1"}, {});
     auto& bus = dynamic_cast<ImageBus&>(*world.ctx.transport);
-    EXPECT_EQ(bus.target(0, 0)->spec().path, dir / "HD0.img");
-    EXPECT_EQ(bus.target(0, 1)->spec().path, dir / "y.img");
-    EXPECT_EQ(bus.target(0, 2)->spec().path, dir / "x.img");
+    EXPECT_EQ(bus.target(0, 0)->description().path, dir / "HD0.img");
+    EXPECT_EQ(bus.target(0, 1)->description().path, dir / "y.img");
+    EXPECT_EQ(bus.target(0, 2)->description().path, dir / "x.img");
     ASSERT_EQ(world.problems.size(), 1u);  // id 7 is the adapter's own
 }
 

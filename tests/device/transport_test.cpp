@@ -103,13 +103,8 @@ TEST(ImageBusTest, SectorsBeyondTwoToTheTwentyOneLandWhereTheyBelong) {
     ::close(fd);
     DeviceWorld world;
     world.attachAndSelect(path);
-    std::vector<std::uint8_t> data(2 * 512, 0xA5);
-    DeviceRequest request;
-    request.operation = kOpWrite;
-    request.sector = 0x200005;
-    request.count = 2;
-    request.buffer = data.data();
-    ASSERT_EQ(transfer(world.ctx, request), 0);
+    const std::vector<std::uint8_t> data(2 * 512, 0xA5);
+    ASSERT_EQ(writeUnits(world.ctx, 0x200005, data), 0);
     EXPECT_EQ(readFile(path, 0x200005ull * 512, 1024), data);
     EXPECT_EQ(readFile(path, 5 * 512, 1024), Bytes(1024, 0));
 }

@@ -42,15 +42,15 @@ Extracted extract(const ScratchDir& dir, const std::string& image, const std::st
     EXPECT_EQ(runProgram(dir.path(), {"hmount", image}), 0);
     EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-m", hfsPath, dir / "out.bin"}), 0) << hfsPath;
     runProgram(dir.path(), {"humount"});
-    return {slurp(dir / "out.bin")};
+    return {read_all(dir / "out.bin")};
 }
 
 class AttributesVolume : public ::testing::Test {
 protected:
     void SetUp() override {
         HfsutilsVolume volume(dir, "attributes.img", 1440, "Attributes");
-        volume.forkedFile(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
-        volume.file(":Plain", "plain text\n", "\xF0TXT", "ttxt");  // the Apple logo: none in Windows
+        volume.addForkedFile(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
+        volume.addFile(":Plain", "plain text\n", "\xF0TXT", "ttxt");  // the Apple logo: none in Windows
         // Gaps of 8 KB: a 40 KB file needs extents-overflow records.
         const std::string local = dir / "gap";
         std::ofstream(local, std::ios::binary) << std::string(8192, 'g');
@@ -58,8 +58,8 @@ protected:
         int files = 0;
         while (volume.tool({"hcopy", "-r", local, ":g" + std::to_string(files)}) == 0) ++files;
         for (int i = 0; i < files; i += 2) volume.tool({"hdel", ":g" + std::to_string(i)});
-        volume.file(":Big", std::string(40000, 'B'));
-        volume.forkedFile(":", "Big rsrc", "rsrc", "RSED", "data", std::string(40000, 'R'));
+        volume.addTextFile(":Big", std::string(40000, 'B'));
+        volume.addForkedFile(":", "Big rsrc", "rsrc", "RSED", "data", std::string(40000, 'R'));
         volume.unmount();
         image = volume.image();
     }
@@ -102,7 +102,7 @@ TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
 }
 
 TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
-    const std::string before = slurp(image);
+    const std::string before = read_all(image);
     const std::pair<std::string, std::string> cases[] = {
             {"ATTRIB Plain \"size=3\"", "\"size\" is not an attribute"},
             {"ATTRIB Plain \"type\"", "\"type\" is not of the form field=value."},
@@ -122,7 +122,7 @@ TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
         std::string out;
         EXPECT_EQ(korvane(dir, image, {line}, &out), kCommandFailed) << line;
         EXPECT_NE(out.find(message), std::string::npos) << line << "\n" << out;
-        EXPECT_EQ(slurp(image), before) << line;
+        EXPECT_EQ(read_all(image), before) << line;
     }
     // Which fork stands in the way, as the engine tells it.
     testing::OpenedVolume opened(image);
@@ -130,7 +130,7 @@ TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
     EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big"), SwapResult::DataForkNotSwappable);
     EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big rsrc"), SwapResult::ResourceForkNotSwappable);
     EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big*"), SwapResult::NoSuchFile);
-    EXPECT_EQ(slurp(image), before);
+    EXPECT_EQ(read_all(image), before);
 }
 
 // A corpus volume made by Mac OS: a data fork swapped to the resource fork

@@ -13,19 +13,19 @@ class CopyVolumes : public ::testing::Test {
 protected:
     void SetUp() override {
         HfsutilsVolume volume(dir, "copies.img", 4096, "Copies");
-        volume.file(":Plain text", "one line\n");
-        volume.file(":R\x8Esum\x8E", "accented\n", "WDBN", "MSWD");
-        volume.forkedFile(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
-        volume.forkedFile(":", "Only resources", "rsrc", "RSED", "", std::string(300, 'r'));
-        volume.file(":Empty", "");
-        volume.folder(":Letters");
-        volume.file(":Letters:Mum.txt", "dear mum");
-        volume.folder(":Letters:Old");
-        volume.forkedFile(":Letters:Old:", "Gran", "TEXT", "ttxt", "dear gran", "gran's resources");
+        volume.addTextFile(":Plain text", "one line\n");
+        volume.addFile(":R\x8Esum\x8E", "accented\n", "WDBN", "MSWD");
+        volume.addForkedFile(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
+        volume.addForkedFile(":", "Only resources", "rsrc", "RSED", "", std::string(300, 'r'));
+        volume.addTextFile(":Empty", "");
+        volume.addFolder(":Letters");
+        volume.addTextFile(":Letters:Mum.txt", "dear mum");
+        volume.addFolder(":Letters:Old");
+        volume.addForkedFile(":Letters:Old:", "Gran", "TEXT", "ttxt", "dear gran", "gran's resources");
         // Big enough for several runs of 64 sectors and an odd tail.
         std::string big(300 * 1024 + 77, '\0');
         for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 511);
-        volume.file(":Letters:Big", big, "BINA", "????");
+        volume.addFile(":Letters:Big", big, "BINA", "????");
         volume.unmount();
         image = volume.image();
         files = extract_with_hcopy(dir, image, 0);
@@ -45,8 +45,8 @@ TEST_F(CopyVolumes, MacBinary) { EXPECT_EQ(expect_same_copies(dir, image, files,
 
 TEST_F(CopyVolumes, AccentedNamesBecomeUtf8FileNames) {
     expect_same_copies(dir, image, files, CopyMode::Data);
-    EXPECT_EQ(slurp(dir / "outD/R\xC3\xA9sum\xC3\xA9.doc"), "accented\n");
-    EXPECT_EQ(slurp(dir / "outD/Letters/Old/Gran.txt"), "dear gran");
+    EXPECT_EQ(read_all(dir / "outD/R\xC3\xA9sum\xC3\xA9.doc"), "accented\n");
+    EXPECT_EQ(read_all(dir / "outD/Letters/Old/Gran.txt"), "dear gran");
 }
 
 }  // namespace
@@ -62,11 +62,11 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "/L:" + log, "--pc-dir", out, "-c", "COPY /D L*", "-c",
                                       "OPTIONS SHORT", "-c", "COPY /F *"}),
               0);
-    EXPECT_EQ(slurp(out + "/Letters/Mum.txt"), "dear mum");        // the pattern took the folder
-    EXPECT_EQ(slurp(out + "/PLAINTEX.txt"), "one line\n");          // then short names, files only
-    EXPECT_EQ(slurp(out + "/BOTHFORK.com"), std::string(129, 'd'));
+    EXPECT_EQ(read_all(out + "/Letters/Mum.txt"), "dear mum");        // the pattern took the folder
+    EXPECT_EQ(read_all(out + "/PLAINTEX.txt"), "one line\n");          // then short names, files only
+    EXPECT_EQ(read_all(out + "/BOTHFORK.com"), std::string(129, 'd'));
     EXPECT_FALSE(std::filesystem::exists(out + "/LETTERS"));
-    const std::string text = slurp(log);
+    const std::string text = read_all(log);
     EXPECT_NE(text.find("Copying directory \"Letters\" to \"Letters\"\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Mum.txt\tMum.txt\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Plain text\tPLAINTEX.txt\r\n"), std::string::npos) << text;
@@ -83,7 +83,7 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
         ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--pc-dir", out, "-c", "OPTIONS SHORT", "-c", "COPY /F *"}),
                   0);
     EXPECT_EQ(files_in(), 3 * first_disk);
-    EXPECT_EQ(slurp(out + "/PLAINTEX.txt"), "one line\n");
+    EXPECT_EQ(read_all(out + "/PLAINTEX.txt"), "one line\n");
 }
 
 // CHECK prints one line per problem on standard output, then its verdict.
@@ -91,14 +91,14 @@ TEST_F(CopyVolumes, CheckFindsNothingThenNamesAWrongFileCount) {
     std::string output;
     ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "-c", "CHECK"}, &output), 0);
     EXPECT_EQ(output, "No problems found.\n");
-    std::string bytes = slurp(image);
+    std::string bytes = read_all(image);
     bytes[1024 + 0x0D] = static_cast<char>(bytes[1024 + 0x0D] + 2);  // drNmFls, low byte
     std::ofstream(image, std::ios::binary) << bytes;
     runProgram(dir.path(), {korvaneCmd(), image, "-c", "CH"}, &output);
     EXPECT_EQ(output,
               "The volume header counts 7 files in the root folder (drNmFls), the catalog holds 5.\n"
               "1 problem found.\n");
-    EXPECT_EQ(slurp(image), bytes);  // nothing written
+    EXPECT_EQ(read_all(image), bytes);  // nothing written
 }
 
 TEST_F(CopyVolumes, UnknownPortIsABadCommandLine) {
@@ -121,7 +121,7 @@ TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
     ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--yes", "--pc-dir", accepted, "-c", "OPTIONS ASK", "-c",
                                       "COPY /D \"Plain text\""}),
               0);
-    EXPECT_EQ(slurp(accepted + "/Plain text"), "one line\n");
+    EXPECT_EQ(read_all(accepted + "/Plain text"), "one line\n");
     ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--pc-dir", skipped, "-c", "OPTIONS ASK", "-c", "COPY /D *"}),
               0);
     EXPECT_TRUE(std::filesystem::is_directory(skipped + "/Letters"));
@@ -149,12 +149,12 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         SCOPED_TRACE(floppy.kilobytes);
         ScratchDir dir;
         HfsutilsVolume volume(dir, "raw.hda", floppy.kilobytes, "Floppy");
-        volume.file(":Read me", "on a floppy\r");
-        volume.folder(":Letters");
-        volume.forkedFile(":Letters:", "Both forks", "APPL", "Korv", std::string(5000, 'd'), std::string(700, 'r'));
+        volume.addTextFile(":Read me", "on a floppy\r");
+        volume.addFolder(":Letters");
+        volume.addForkedFile(":Letters:", "Both forks", "APPL", "Korv", std::string(5000, 'd'), std::string(700, 'r'));
         std::string big(200 * 1024 + 3, '\0');
         for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 11 + i / 509);
-        volume.file(":Letters:Big", big, "BINA", "????");
+        volume.addFile(":Letters:Big", big, "BINA", "????");
         volume.unmount();
         const std::string raw = volume.image();
         korvane::testing::DiskCopyFields fields;
@@ -162,7 +162,7 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         fields.formatByte = floppy.formatByte;
         if (floppy.tags) fields.tags = korvane::testing::diskCopyTags(floppy.kilobytes * 2);
         const std::string image = dir / "Floppy disk.image";
-        std::ofstream(image, std::ios::binary) << korvane::testing::diskCopyImage(slurp(raw), fields);
+        std::ofstream(image, std::ios::binary) << korvane::testing::diskCopyImage(read_all(raw), fields);
 
         std::string scan;
         ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--scan"}, &scan), 0);

@@ -58,7 +58,7 @@ TEST(FolderEditScripts, HundredsOfFoldersAndRenamesOnAnHfsutilsVolume) {
     std::vector<std::string> script;
     std::set<std::string> root;
     for (int i = 0; i < 400; ++i) {
-        volume.file(":" + numbered("file", i), "contents of " + std::to_string(i));
+        volume.addTextFile(":" + numbered("file", i), "contents of " + std::to_string(i));
         root.insert(numbered("renamed", i));
     }
     for (int i = 0; i < 300; ++i) {
@@ -85,7 +85,7 @@ TEST(FolderEditScripts, HundredsOfFoldersAndRenamesOnAnHfsutilsVolume) {
     runProgram(dir.path(), {"hmount", volume.image()}, &volumeLine);
     EXPECT_NE(macRomanToUtf8(volumeLine).find("\"Éditions été\""), std::string::npos) << volumeLine;
     EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-r", ":renamed321", dir / "copied"}), 0);
-    EXPECT_EQ(slurp(dir / "copied"), "contents of 321");
+    EXPECT_EQ(read_all(dir / "copied"), "contents of 321");
 
     testing::OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
@@ -96,9 +96,9 @@ TEST(FolderEditScripts, QuestionsFollowYesAndNoAndFailuresGiveStatusFour) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "questions.img", 800, "Questions");
     volume.tool({"hmount", volume.image()});
-    volume.folder(":Full");
-    volume.file(":Full:inside", "x");
-    volume.file(":abc", "x");
+    volume.addFolder(":Full");
+    volume.addTextFile(":Full:inside", "x");
+    volume.addTextFile(":abc", "x");
     volume.unmount();
     struct Case {
         std::vector<std::string> args;

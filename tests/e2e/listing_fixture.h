@@ -3,10 +3,7 @@
 // temporary folder, korvane-cmd run on them as a user runs it, and every
 // folder's listing compared with what hls reports for the same folder.
 
-#include <fcntl.h>
 #include <iconv.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -20,50 +17,21 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
 
 namespace korvane::e2e {
 
+using korvane::testing::HfsutilsVolume;
+using korvane::testing::read_all;
+using korvane::testing::runProgram;
 using korvane::testing::ScratchDir;
-
-inline std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 inline std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-// Runs a program without a shell (arguments hold any byte), HOME in the test's
-// folder (hfsutils keeps its mounted volume there) and TZ=UTC, standard input
-// from inputPath when given. Returns the exit status; standard output in *out.
-inline int runProgram(const std::string& home, const std::vector<std::string>& args, std::string* out = nullptr,
-                      const std::string& inputPath = {}) {
-    const std::string outPath = home + "/program.out";
-    const pid_t child = fork();
-    if (child == 0) {
-        setenv("HOME", home.c_str(), 1);
-        setenv("TZ", "UTC", 1);
-        const int output = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int input = open(inputPath.empty() ? "/dev/null" : inputPath.c_str(), O_RDONLY);
-        const int quiet = open("/dev/null", O_WRONLY);
-        dup2(input, 0);
-        dup2(output, 1);
-        dup2(quiet, 2);
-        std::vector<char*> argv;
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (out) *out = slurp(outPath);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 inline std::string korvaneCmd() { return std::string(KORVANE_BIN_DIR) + "/korvane-cmd"; }
@@ -82,70 +50,6 @@ inline std::string macRomanToUtf8(const std::string& mac) {
     out.resize(out.size() - outLeft);
     return out;
 }
-
-// A MacBinary II file holding both forks, so hcopy -m makes a file with a
-// resource fork, a type, a creator and dates.
-inline void writeMacBinary(const std::string& path, const std::string& macName, const std::string& type,
-                           const std::string& creator, const std::string& data, const std::string& rsrc,
-                           std::uint32_t created = 0xB3A1C2D0, std::uint32_t modified = 0xB6F0A410) {
-    std::string header(128, '\0');
-    header[1] = static_cast<char>(macName.size());
-    header.replace(2, macName.size(), macName);
-    header.replace(65, 4, type);
-    header.replace(69, 4, creator);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) header[at + i] = static_cast<char>(v >> (24 - 8 * i));
-    };
-    put32(83, static_cast<std::uint32_t>(data.size()));
-    put32(87, static_cast<std::uint32_t>(rsrc.size()));
-    put32(91, created);
-    put32(95, modified);
-    header[122] = header[123] = static_cast<char>(129);
-    std::uint16_t crc = 0;
-    for (int i = 0; i < 124; ++i) {
-        crc ^= static_cast<std::uint16_t>(static_cast<std::uint8_t>(header[i]) << 8);
-        for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? static_cast<std::uint16_t>((crc << 1) ^ 0x1021) : static_cast<std::uint16_t>(crc << 1);
-    }
-    header[124] = static_cast<char>(crc >> 8);
-    header[125] = static_cast<char>(crc);
-    auto padded = [](std::string s) { s.resize((s.size() + 127) / 128 * 128, '\0'); return s; };
-    std::ofstream(path, std::ios::binary) << header << padded(data) << padded(rsrc);
-}
-
-// A volume made with hformat and filled with hfsutils; left unmounted.
-class HfsutilsVolume {
-public:
-    HfsutilsVolume(const ScratchDir& dir, const std::string& file, std::uint32_t kilobytes, const std::string& label)
-        : home_(dir.path()), image_(dir / file) {
-        std::ofstream(image_, std::ios::binary);
-        std::filesystem::resize_file(image_, std::uint64_t{kilobytes} * 1024);
-        EXPECT_EQ(tool({"hformat", "-l", label, image_}), 0);
-    }
-
-    const std::string& image() const { return image_; }
-    int tool(const std::vector<std::string>& args) const { return runProgram(home_, args); }
-
-    void folder(const std::string& hfsPath) { EXPECT_EQ(tool({"hmkdir", hfsPath}), 0) << hfsPath; }
-    void file(const std::string& hfsPath, const std::string& data, const std::string& type = "TEXT",
-              const std::string& creator = "ttxt") {
-        const std::string local = home_ + "/payload";
-        std::ofstream(local, std::ios::binary) << data;
-        EXPECT_EQ(tool({"hcopy", "-r", local, hfsPath}), 0) << hfsPath;
-        EXPECT_EQ(tool({"hattrib", "-t", type, "-c", creator, hfsPath}), 0) << hfsPath;
-    }
-    // A file with both forks through MacBinary; folderPath ends with ':'.
-    void forkedFile(const std::string& folderPath, const std::string& macName, const std::string& type,
-                    const std::string& creator, const std::string& data, const std::string& rsrc) {
-        const std::string local = home_ + "/payload.bin";
-        writeMacBinary(local, macName, type, creator, data, rsrc);
-        EXPECT_EQ(tool({"hcopy", "-m", local, folderPath}), 0) << macName;
-    }
-    void unmount() { tool({"humount"}); }
-
-private:
-    std::string home_;
-    std::string image_;
-};
 
 // One entry of a listing, as hls shows it and as Korvane shows it.
 struct ListedEntry {

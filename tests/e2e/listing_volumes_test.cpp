@@ -14,26 +14,26 @@ namespace {
 // Folders, files with both forks, types and creators, Mac Roman accented
 // names and the characters whose order Mac OS fixes in its own way.
 void fillMixedVolume(HfsutilsVolume& volume) {
-    volume.folder(":Letters");
-    volume.folder(":Projects");
-    volume.folder(":Projects:Archive");
-    volume.folder(":Projects:Archive:Deep");
-    volume.folder(":Empty");
-    volume.folder(std::string(":Sc\x8fnes"));
-    volume.file(":ReadMe", "Welcome\r");
-    volume.file(":Letters:Lettre \x88 Fran\x8doise", "Dear Fran\x8doise\r", "TEXT", "MSWD");
-    volume.file(":Letters:R\x8esum\x8e", "CV\r");
-    volume.file(":Letters:resume", "cv\r");
-    volume.file(":Letters:RESUME 2", "CV 2\r");
-    volume.forkedFile(":", "Caf\x8e Men\x9f", "TEXT", "ttxt", "Coffee 2.00\r", std::string(700, 'R'));
-    volume.forkedFile(":Projects:", "Tool", "APPL", "KRVN", "", std::string(3000, 'C'));
-    volume.forkedFile(std::string(":Sc\x8fnes:"), "Fa\x8d" "ade", "PICT", "8BIM", std::string(12000, 'P'), "preview");
+    volume.addFolder(":Letters");
+    volume.addFolder(":Projects");
+    volume.addFolder(":Projects:Archive");
+    volume.addFolder(":Projects:Archive:Deep");
+    volume.addFolder(":Empty");
+    volume.addFolder(std::string(":Sc\x8fnes"));
+    volume.addTextFile(":ReadMe", "Welcome\r");
+    volume.addFile(":Letters:Lettre \x88 Fran\x8doise", "Dear Fran\x8doise\r", "TEXT", "MSWD");
+    volume.addTextFile(":Letters:R\x8esum\x8e", "CV\r");
+    volume.addTextFile(":Letters:resume", "cv\r");
+    volume.addTextFile(":Letters:RESUME 2", "CV 2\r");
+    volume.addForkedFile(":", "Caf\x8e Men\x9f", "TEXT", "ttxt", "Coffee 2.00\r", std::string(700, 'R'));
+    volume.addForkedFile(":Projects:", "Tool", "APPL", "KRVN", "", std::string(3000, 'C'));
+    volume.addForkedFile(std::string(":Sc\x8fnes:"), "Fa\x8d" "ade", "PICT", "8BIM", std::string(12000, 'P'), "preview");
     // Characters whose weights differ from plain code order.
     for (const char* name : {"Stra\xa7" "e", "Strasse", "Stz", "[bracket]", "x]y", "Zebra", "\xe5gal", "Agal",
                              "no\xca" "break", "no break", "\x80rger", "Arger", "Brot"}) {
-        volume.file(std::string(":Projects:Archive:") + name, name);
+        volume.addTextFile(std::string(":Projects:Archive:") + name, name);
     }
-    volume.file(":Projects:Archive:Deep:Bottom", std::string(5000, 'b'), "BINA", "????");
+    volume.addFile(":Projects:Archive:Deep:Bottom", std::string(5000, 'b'), "BINA", "????");
 }
 
 class ListingVolumes : public ::testing::Test {
@@ -71,7 +71,7 @@ TEST_F(ListingVolumes, VolumeInsideAnApplePartitionMap) {
 
 TEST_F(ListingVolumes, SecondOfTwoPartitionsChosenOnTheCommandLine) {
     HfsutilsVolume first(dir, "first.img", 800, "First");
-    first.file(":Only in first", "1");
+    first.addTextFile(":Only in first", "1");
     first.unmount();
     HfsutilsVolume second(dir, "second.img", 1600, "Second");
     fillMixedVolume(second);
@@ -86,14 +86,14 @@ TEST_F(ListingVolumes, SecondOfTwoPartitionsChosenOnTheCommandLine) {
 
 TEST_F(ListingVolumes, CatalogWithIndexNodesAndHundredsOfFiles) {
     HfsutilsVolume volume(dir, "many.hda", 4096, "Many");
-    volume.folder(":Crowd");
-    volume.folder(":Crowd:Inner");
+    volume.addFolder(":Crowd");
+    volume.addFolder(":Crowd:Inner");
     // Names in an order that is not the catalog's, so the leaves split unevenly.
     for (int i = 0; i < 420; ++i) {
         const int n = (i * 37) % 420;
-        volume.file(":Crowd:File " + std::to_string(n) + (n % 3 ? "" : " \x8e"), std::string(n, 'x'));
+        volume.addTextFile(":Crowd:File " + std::to_string(n) + (n % 3 ? "" : " \x8e"), std::string(n, 'x'));
     }
-    for (int i = 0; i < 40; ++i) volume.file(":Crowd:Inner:Item " + std::to_string(i), "i");
+    for (int i = 0; i < 40; ++i) volume.addTextFile(":Crowd:Inner:Item " + std::to_string(i), "i");
     volume.unmount();
     EXPECT_EQ(expectSameListings(dir, volume.image(), 0), 3u);
 }
@@ -112,7 +112,7 @@ TEST_F(ListingVolumes, CatalogBeyondTwoThousandFortyEightNodes) {
     copy.push_back(":");
     ASSERT_EQ(volume.tool(copy), 0);
     volume.unmount();
-    const std::string header = slurp(volume.image()).substr(1024, 512);
+    const std::string header = read_all(volume.image()).substr(1024, 512);
     const std::uint32_t catalogBytes = std::uint32_t{static_cast<std::uint8_t>(header[0x92])} << 24 |
                                        std::uint32_t{static_cast<std::uint8_t>(header[0x93])} << 16 |
                                        std::uint32_t{static_cast<std::uint8_t>(header[0x94])} << 8 |
@@ -128,9 +128,9 @@ TEST_F(ListingVolumes, CatalogBeyondTwoThousandFortyEightNodes) {
 
 TEST_F(ListingVolumes, PatternFiltersTheListing) {
     HfsutilsVolume volume(dir, "pattern.hda", 800, "Pattern");
-    volume.file(":Alpha", "a");
-    volume.file(":Alpine", "b");
-    volume.file(":Beta", "c");
+    volume.addTextFile(":Alpha", "a");
+    volume.addTextFile(":Alpine", "b");
+    volume.addTextFile(":Beta", "c");
     volume.unmount();
     std::string output;
     // "zz" matches nothing: a failure of the run.
@@ -146,9 +146,9 @@ TEST_F(ListingVolumes, PatternFiltersTheListing) {
 
 TEST_F(ListingVolumes, ParentAndRootMovesAreLogged) {
     HfsutilsVolume volume(dir, "moves.hda", 800, "Moves");
-    volume.folder(":Outer");
-    volume.folder(":Outer:Inner");
-    volume.file(":Outer:Inner:Leaf", "x");
+    volume.addFolder(":Outer");
+    volume.addFolder(":Outer:Inner");
+    volume.addTextFile(":Outer:Inner:Leaf", "x");
     volume.unmount();
     const std::string log = dir / "moves.log";
     std::string output;
@@ -163,7 +163,7 @@ TEST_F(ListingVolumes, ParentAndRootMovesAreLogged) {
     ASSERT_EQ(listed[0].entries.size(), 1u);
     EXPECT_EQ(listed[0].entries[0].substr(0, 6), "Inner\t");
     EXPECT_EQ(listed[1].header[3], " Dir: Root");
-    const std::string text = slurp(log);
+    const std::string text = read_all(log);
     EXPECT_NE(text.find("*log Moves\n*cd Outer\r\n*cd Inner\r\n*cd..\n*cd\\\n"), std::string::npos) << text;
 }
 

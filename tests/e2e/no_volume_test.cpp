@@ -18,15 +18,14 @@ std::string errorsOf(const ScratchDir& dir, const std::vector<std::string>& args
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " </dev/null >/dev/null 2>'" + dir / "err" + "'";
     [[maybe_unused]] const int status = std::system(command.c_str());
-    return slurp(dir / "err");
+    return read_all(dir / "err");
 }
 
 TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {
     ScratchDir dir;
-    const std::string image = dir / "good.img";
-    std::ofstream(image).close();
-    std::filesystem::resize_file(image, 800 * 1024);
-    if (runProgram(dir.path(), {"hformat", "-l", "Good", image}) != 0) GTEST_SKIP() << "hformat is not installed";
+    HfsutilsVolume volume(dir, "good.img", 800, "Good");
+    volume.unmount();
+    const std::string& image = volume.image();
     const std::vector<std::uint8_t> good = testing::fileBytes(image);
     auto withBlockSize = [&](std::uint32_t size) {
         std::vector<std::uint8_t> bytes = good;

@@ -2,8 +2,8 @@
 // catalog is large enough for a progress bar, which is gone afterwards), the
 // title names it, a double click enters a folder and Parent goes back.
 
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <QPushButton>
 #include <QtTest>
@@ -12,6 +12,7 @@
 #include "app/menu_state.h"
 #include "app/startup.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
 
 using namespace korvane;
@@ -23,8 +24,6 @@ class BrowseVolumeTest : public QObject {
     korvane::testing::ScratchDir scratch;
     std::string image;
 
-    static std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
     int row_middle(GuiFixture& gui, int row) const {
         int line = gui.window->client()->line_height();
         return 72 + row * line + line / 2;
@@ -32,13 +31,12 @@ class BrowseVolumeTest : public QObject {
 
 private slots:
     void initTestCase() {
-        image = scratch / "browse.hda";
-        // HOME in the scratch folder: hmount keeps its state there.
-        const std::string make = "cd " + quoted(scratch.path()) + " && export HOME=$PWD && " +
-                                 "truncate -s 40M browse.hda && " +
-                                 "hformat -l 'Browse Vol' browse.hda >/dev/null && hmkdir ':Inner' && " +
-                                 "echo hello > note.txt && hcopy -r note.txt ':Inner:Note' && humount >/dev/null";
-        if (std::system(make.c_str()) != 0) QSKIP("hfsutils is not installed");
+        korvane::testing::HfsutilsVolume volume(scratch, "browse.hda", 40 * 1024, "Browse Vol");
+        volume.addFolder(":Inner");
+        volume.addFile(":Inner:Note", "hello\n");
+        QCOMPARE(volume.lines({"hls", "-1", ":Inner"}), std::vector<std::string>{"Note"});
+        volume.unmount();
+        image = volume.image();
     }
 
     void double_click_enters_a_folder_and_parent_returns() {

@@ -12,7 +12,7 @@
 namespace korvane {
 namespace {
 
-using testing::HfsVolume;
+using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 using testing::ScratchDir;
 
@@ -31,7 +31,7 @@ TEST(AttributeEdit, TheDialogShowsTheRecordAndWriteStoresTheEditedFields) {
     for (const std::uint32_t kilobytes : {1440u, 120000u}) {
         SCOPED_TRACE(kilobytes);
         ScratchDir dir;
-        HfsVolume volume(dir, "attributes.img", kilobytes);
+        HfsutilsVolume volume(dir, "attributes.img", kilobytes);
         volume.addFile(":Plain", std::string(5000, 'p'));
         ASSERT_EQ(volume.tool({"hattrib", "-t", "TEXT", "-c", "ttxt", ":Plain"}), 0);
         const FileRecordCopy before = fileRecord(volume.image(), "Plain");
@@ -79,7 +79,7 @@ TEST(AttributeEdit, TheDialogShowsTheRecordAndWriteStoresTheEditedFields) {
         EXPECT_NE(listed[0].find(" TEX/  ab "), std::string::npos) << listed[0];
         EXPECT_NE(listed[0].find("R\x8Esum\x8E"), std::string::npos) << listed[0];
         EXPECT_EQ(volume.tool({"hcopy", "-r", "R\x8Esum\x8E", dir / "back"}), 0);
-        EXPECT_EQ(testing::readWhole(dir / "back"), std::string(5000, 'p'));
+        EXPECT_EQ(testing::read_all(dir / "back"), std::string(5000, 'p'));
         EXPECT_EQ(testing::checkProblems(volume.image()), "");
     }
 }
@@ -88,10 +88,10 @@ TEST(AttributeEdit, TheDialogShowsTheRecordAndWriteStoresTheEditedFields) {
 // write-protected medium change nothing.
 TEST(AttributeEdit, QuitAndTheWriteProtectionQuestionLeaveTheRecord) {
     ScratchDir dir;
-    HfsVolume volume(dir, "kept.img", 1440);
+    HfsutilsVolume volume(dir, "kept.img", 1440);
     volume.addFile(":Kept", "kept");
     volume.tool({"humount"});
-    const std::string bytes = testing::readWhole(volume.image());
+    const std::string bytes = testing::read_all(volume.image());
     for (const bool writeProtected : {false, true}) {
         OpenedVolume opened(volume.image() + (writeProtected ? ",ro" : ""));
         ASSERT_EQ(opened.open(), CatalogOpen::Complete);
@@ -102,7 +102,7 @@ TEST(AttributeEdit, QuitAndTheWriteProtectionQuestionLeaveTheRecord) {
         });
         EXPECT_FALSE(editAttributes(opened.ctx, "Kept"));
         EXPECT_EQ(opened.host.showed("Write-protected media."), writeProtected);
-        EXPECT_EQ(testing::readWhole(volume.image()), bytes);
+        EXPECT_EQ(testing::read_all(volume.image()), bytes);
     }
     // Unchanged fields write the record back as it was, seconds and all.
     OpenedVolume opened(volume.image());
@@ -110,14 +110,14 @@ TEST(AttributeEdit, QuitAndTheWriteProtectionQuestionLeaveTheRecord) {
     opened.ctx.state.current_dir_id = kRootDirectoryID;
     opened.host.dialog_answers.push_back([](Dialog&) { return kDialogOk; });
     EXPECT_TRUE(editAttributes(opened.ctx, "Kept"));
-    EXPECT_EQ(testing::readWhole(volume.image()), bytes);
+    EXPECT_EQ(testing::read_all(volume.image()), bytes);
 }
 
 // A file with a thread record (as Mac OS gives some): the thread follows
 // a rename, and CHECK, which holds each thread against its file, agrees.
 TEST(AttributeEdit, ARenameCarriesTheFileThreadAlong) {
     ScratchDir dir;
-    HfsVolume volume(dir, "thread.img", 1440);
+    HfsutilsVolume volume(dir, "thread.img", 1440);
     volume.addFile(":Threaded", "t");
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);

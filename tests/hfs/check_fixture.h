@@ -12,8 +12,8 @@ namespace korvane::testing {
 
 // The problems CHECK finds on the volume of an image (one line each, with a
 // last line when more were found than listed); "" for a sound volume.
-inline std::string checkProblems(const std::string& imageSpec, std::uint32_t volumeStart = 0) {
-    OpenedVolume volume(imageSpec, volumeStart);
+inline std::string checkProblems(const std::string& image, std::uint32_t volumeStart = 0) {
+    OpenedVolume volume(image, volumeStart);
     EXPECT_EQ(volume.open(), CatalogOpen::Complete);
     EXPECT_TRUE(openExtentsTree(volume.ctx));
     const CheckReport report = checkVolume(volume.ctx);

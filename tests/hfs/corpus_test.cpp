@@ -18,7 +18,7 @@ TEST(Corpus, EveryFolderOfEveryBareVolumeLists) {
     if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     int opened = 0;
     for (const auto& file : std::filesystem::directory_iterator(corpus)) {
-        const std::string head = testing::readWhole(file.path().string()).substr(0, 1026);
+        const std::string head = testing::read_all(file.path().string()).substr(0, 1026);
         if (head.size() < 1026 || head.compare(1024, 2, "BD") != 0) continue;  // partitioned: discovery's part
         SCOPED_TRACE(file.path().filename().string());
         OpenedVolume volume(file.path().string() + ",ro");

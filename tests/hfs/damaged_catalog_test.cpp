@@ -15,25 +15,26 @@ namespace korvane {
 namespace {
 
 using testing::ScratchDir;
-using testing::HfsVolume;
+using testing::HfsutilsVolume;
 using testing::OpenedVolume;
+
+// Files f1000, f1001, ... holding their index, as hcopy names them in the root.
+std::vector<std::pair<std::string, std::string>> numberedFiles(int count) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (int i = 0; i < count; ++i) files.emplace_back("f" + std::to_string(1000 + i), std::to_string(i));
+    return files;
+}
 
 class DamagedCatalog : public ::testing::Test {
 protected:
     ScratchDir dir;
-    std::unique_ptr<HfsVolume> volume;
+    std::unique_ptr<HfsutilsVolume> volume;
     std::unique_ptr<OpenedVolume> opened;
 
     // files: how many files the root holds (enough for index nodes at 200).
     void make(int files) {
-        volume = std::make_unique<HfsVolume>(dir, "damaged.img", 1440);
-        std::vector<std::string> args = {"hcopy", "-r"};
-        for (int i = 0; i < files; ++i) {
-            args.push_back(dir / ("f" + std::to_string(1000 + i)));
-            std::ofstream(args.back()) << i;
-        }
-        args.push_back(":");
-        ASSERT_EQ(volume->tool(args), 0);
+        volume = std::make_unique<HfsutilsVolume>(dir, "damaged.img", 1440);
+        volume->addFiles(":", numberedFiles(files));
         opened = std::make_unique<OpenedVolume>(volume->image());
         ASSERT_EQ(opened->open(), CatalogOpen::Complete);
     }
@@ -143,15 +144,9 @@ TEST_F(DamagedCatalog, RecordsOutsideTheNodeOrWithImpossibleKeysAreSkipped) {
 // record twice.
 TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
     ScratchDir dir;
-    HfsVolume volume(dir, "chain.img", 1440);
-    std::vector<std::string> args = {"hcopy", "-r"};
-    for (int i = 0; i < 300; ++i) {
-        args.push_back(dir / ("f" + std::to_string(1000 + i)));
-        std::ofstream(args.back()) << i;
-    }
-    args.push_back(":");
-    ASSERT_EQ(volume.tool(args), 0);
-    volume.tool({"humount"});
+    HfsutilsVolume volume(dir, "chain.img", 1440);
+    volume.addFiles(":", numberedFiles(300));
+    volume.unmount();
 
     struct Break { const char* name; std::size_t from, to; };
     for (const Break& broken : {Break{"skip", 10, 12}, Break{"back", 30, 5}}) {
@@ -189,11 +184,11 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
 // Two folder records that name the same folder: its files are copied once.
 TEST(BrokenLeafChain, AFolderNamedTwiceIsCopiedOnce) {
     ScratchDir dir;
-    HfsVolume volume(dir, "twice.img", 800);
+    HfsutilsVolume volume(dir, "twice.img", 800);
     volume.addFolder(":A");
     volume.addFile(":A:inside", "once");
     volume.addFolder(":B");
-    volume.tool({"humount"});
+    volume.unmount();
     testing::OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
     const auto a = findEntry(drive.ctx, "A", kDirectoryEntry, kRootDirectoryID);

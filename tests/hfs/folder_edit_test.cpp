@@ -24,11 +24,11 @@
 namespace korvane {
 namespace {
 
-using testing::HfsVolume;
+using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 using testing::ScratchDir;
 
-std::multiset<std::string> hlsNames(const HfsVolume& volume, const std::string& path) {
+std::multiset<std::string> hlsNames(const HfsutilsVolume& volume, const std::string& path) {
     const auto lines = volume.lines({"hls", "-1a", path});
     return {lines.begin(), lines.end()};
 }
@@ -36,7 +36,7 @@ std::multiset<std::string> hlsNames(const HfsVolume& volume, const std::string& 
 // A volume made by hformat, opened with the root as the current folder.
 struct EditedVolume {
     ScratchDir dir;
-    HfsVolume volume;
+    HfsutilsVolume volume;
     std::unique_ptr<OpenedVolume> opened;
 
     explicit EditedVolume(std::uint32_t kilobytes = 1440) : volume(dir, "edit.img", kilobytes) {}
@@ -101,7 +101,7 @@ TEST(FolderEdit, MakeDirectoryNamesAndRefusals) {
 
 TEST(FolderEdit, DeletesFoldersDepthFirstAndFreesEveryBlockOfAFile) {
     EditedVolume edited(800);
-    HfsVolume& volume = edited.volume;
+    HfsutilsVolume& volume = edited.volume;
     // Holes of 16 blocks, then a file that needs more than three of them:
     // its data fork continues in the extents-overflow tree.
     const std::string hole(8192, 'h');
@@ -117,7 +117,7 @@ TEST(FolderEdit, DeletesFoldersDepthFirstAndFreesEveryBlockOfAFile) {
 
     // The same deletes by hfsutils on a copy tell how many blocks must be free.
     ScratchDir oracleDir;
-    HfsVolume oracle(oracleDir, "oracle.img", 800);
+    HfsutilsVolume oracle(oracleDir, "oracle.img", 800);
     std::filesystem::copy_file(volume.image(), oracle.image(), std::filesystem::copy_options::overwrite_existing);
     ASSERT_EQ(oracle.tool({"hmount", oracle.image()}), 0);
     for (const char* path : {":A:B:f1", ":A:f2", ":big"}) oracle.remove(path);
@@ -242,13 +242,13 @@ TEST(FolderEdit, AFolderThatContainsItsOwnParentIsNotDeleted) {
     storeBE32(record.data() + dirrec::dirID, kRootDirectoryID);
     ASSERT_EQ(replaceRecordData(ctx, ctx.catalogTree, catalogKey(kRootDirectoryID, "Loop"), record), EditResult::Done);
     edited.commit();
-    const std::string before = testing::readWhole(edited.volume.image());
+    const std::string before = testing::read_all(edited.volume.image());
 
     EXPECT_EQ(deleteEntries(ctx, "Loop"), FolderEditEnd::Failed);
     EXPECT_EQ(edited.notices().back(), kCatalogDamaged);
     EXPECT_TRUE(ctx.outcome.failureReported);
     EXPECT_FALSE(ctx.volume.modifying) << "the changes were dropped";
-    EXPECT_EQ(testing::readWhole(edited.volume.image()), before);
+    EXPECT_EQ(testing::read_all(edited.volume.image()), before);
     EXPECT_TRUE(findEntry(ctx, "Kept", kFileEntry, kRootDirectoryID));
 }
 

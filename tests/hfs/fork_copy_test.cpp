@@ -13,9 +13,9 @@ namespace korvane {
 namespace {
 
 using testing::ScratchDir;
-using testing::HfsVolume;
+using testing::HfsutilsVolume;
 using testing::OpenedVolume;
-using testing::readWhole;
+using testing::read_all;
 
 std::string patterned(std::size_t length, unsigned seed) {
     std::string bytes(length, '\0');
@@ -24,36 +24,13 @@ std::string patterned(std::size_t length, unsigned seed) {
 }
 
 std::uint16_t freeBlocksOf(const std::string& image) {
-    const std::string head = readWhole(image).substr(1024, 512);
+    const std::string head = read_all(image).substr(1024, 512);
     return loadBE16(reinterpret_cast<const std::uint8_t*>(head.data()) + mdb::drFreeBks);
 }
 
 std::uint32_t blockSizeOf(const std::string& image) {
-    const std::string head = readWhole(image).substr(1024, 512);
+    const std::string head = read_all(image).substr(1024, 512);
     return loadBE32(reinterpret_cast<const std::uint8_t*>(head.data()) + mdb::drAlBlkSiz);
-}
-
-std::uint16_t crc16(const std::string& bytes) {
-    std::uint16_t crc = 0;
-    for (unsigned char byte : bytes) {
-        crc ^= static_cast<std::uint16_t>(byte << 8);
-        for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
-    }
-    return crc;
-}
-
-// A MacBinary II file holding both forks, for hcopy -m.
-std::string macBinary(const std::string& name, const std::string& data, const std::string& resource) {
-    std::string header(128, '\0');
-    header[1] = static_cast<char>(name.size());
-    header.replace(2, name.size(), name);
-    header.replace(65, 8, "TEXTttxt");
-    storeBE32(reinterpret_cast<std::uint8_t*>(header.data()) + 83, static_cast<std::uint32_t>(data.size()));
-    storeBE32(reinterpret_cast<std::uint8_t*>(header.data()) + 87, static_cast<std::uint32_t>(resource.size()));
-    header[122] = header[123] = static_cast<char>(129);
-    storeBE16(reinterpret_cast<std::uint8_t*>(header.data()) + 124, crc16(header.substr(0, 124)));
-    auto padded = [](std::string s) { return s.append((128 - s.size() % 128) % 128, '\0'); };
-    return header + padded(data) + padded(resource);
 }
 
 // A volume whose free space is scattered in one-block holes, so that a new
@@ -62,29 +39,21 @@ std::string macBinary(const std::string& name, const std::string& data, const st
 class FragmentedVolume : public ::testing::Test {
 protected:
     ScratchDir dir;
-    HfsVolume volume{dir, "frag.img", 800};
+    HfsutilsVolume volume{dir, "frag.img", 800};
     std::string dataFork = patterned(40 * 512 + 100, 1);
     std::string resourceFork = patterned(30 * 512 + 7, 2);
 
     void SetUp() override {
-        const std::string small = dir / "small";
-        std::ofstream(small) << "s";
-        std::vector<std::string> args = {"hcopy", "-r"};
-        for (int i = 0; i < 160; ++i) {
-            args.push_back(dir / ("s" + std::to_string(i)));
-            std::filesystem::copy_file(small, args.back());
-        }
-        args.push_back(":");
-        ASSERT_EQ(volume.tool(args), 0);
-        volume.tool({"humount"});
+        std::vector<std::pair<std::string, std::string>> smalls;
+        for (int i = 0; i < 160; ++i) smalls.emplace_back("s" + std::to_string(i), "s");
+        volume.addFiles(":", smalls);
+        volume.unmount();
         const std::uint32_t room = freeBlocksOf(volume.image()) * blockSizeOf(volume.image());
-        volume.tool({"hmount", volume.image()});
+        volume.mount();
         volume.addFile(":filler", std::string(room, 'f'));
         for (int i = 0; i < 160; i += 2) volume.remove(":s" + std::to_string(i));
-        const std::string binary = dir / "both.bin";
-        std::ofstream(binary, std::ios::binary) << macBinary("both", dataFork, resourceFork);
-        ASSERT_EQ(volume.tool({"hcopy", "-m", binary, ":both"}), 0);
-        volume.tool({"humount"});
+        volume.addForkedFile(":both", "both", "TEXT", "ttxt", dataFork, resourceFork);
+        volume.unmount();
     }
 
     // Copies one fork of "both" into a PC file; returns what was written.
@@ -102,7 +71,7 @@ protected:
         result = copyForkToFile(ctx, ExtentRecordBytes(record.data() + (data ? filrec::dataExtents : filrec::resourceExtents), 12),
                                 fd, loadBE32(record.data() + filrec::fileNumber), length, forkType);
         close(fd);
-        return readWhole(out);
+        return read_all(out);
     }
 };
 

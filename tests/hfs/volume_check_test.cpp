@@ -8,16 +8,15 @@
 
 #include "hfs/catalog_search.h"
 #include "hfs/volume_check.h"
-#include "tests/e2e/listing_fixture.h"
 #include "tests/hfs/check_fixture.h"
 
 namespace korvane {
 namespace {
 
 using testing::checkProblems;
-using testing::HfsVolume;
+using testing::HfsutilsVolume;
 using testing::OpenedVolume;
-using testing::readWhole;
+using testing::read_all;
 using testing::ScratchDir;
 
 std::string joined(const std::vector<std::string>& lines) {
@@ -27,7 +26,7 @@ std::string joined(const std::vector<std::string>& lines) {
 }
 
 std::uint16_t freeBlocksOf(const std::string& image) {
-    return loadBE16(reinterpret_cast<const std::uint8_t*>(readWhole(image).data()) + 1024 + mdb::drFreeBks);
+    return loadBE16(reinterpret_cast<const std::uint8_t*>(read_all(image).data()) + 1024 + mdb::drFreeBks);
 }
 
 // A volume with nested folders, many files, a file with both forks, a
@@ -37,31 +36,23 @@ std::uint16_t freeBlocksOf(const std::string& image) {
 class SoundVolume : public ::testing::Test {
 protected:
     void SetUp() override {
-        HfsVolume volume(dir, "sound.img", 800);
+        HfsutilsVolume volume(dir, "sound.img", 800);
         volume.addFolder(":Letters");
         volume.addFolder(":Letters:Old");
         volume.addFolder(":Letters:Old:Older");
         volume.addFolder(":Empty");
         for (int i = 0; i < 30; ++i) volume.addFile(":Letters:Old:note " + std::to_string(i), std::string(i * 300, 'n'));
-        const std::string forked = dir / "forked.bin";
-        e2e::writeMacBinary(forked, "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
-        EXPECT_EQ(volume.tool({"hcopy", "-m", forked, ":Letters:"}), 0);
-        const std::string small = dir / "small";
-        std::ofstream(small) << "s";
-        std::vector<std::string> args = {"hcopy", "-r"};
-        for (int i = 0; i < 120; ++i) {
-            args.push_back(dir / ("s" + std::to_string(i)));
-            std::filesystem::copy_file(small, args.back());
-        }
-        args.push_back(":");
-        EXPECT_EQ(volume.tool(args), 0);
-        volume.tool({"humount"});
+        volume.addForkedFile(":Letters:", "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
+        std::vector<std::pair<std::string, std::string>> smalls;
+        for (int i = 0; i < 120; ++i) smalls.emplace_back("s" + std::to_string(i), "s");
+        volume.addFiles(":", smalls);
+        volume.unmount();
         const std::uint16_t room = freeBlocksOf(volume.image());
-        volume.tool({"hmount", volume.image()});
+        volume.mount();
         volume.addFile(":filler", std::string(room * 512u, 'f'));
         for (int i = 0; i < 120; i += 2) volume.remove(":s" + std::to_string(i));
         volume.addFile(":Letters:Big", std::string(40 * 512, 'b'));
-        volume.tool({"humount"});
+        volume.unmount();
         image = volume.image();
     }
 
@@ -302,7 +293,7 @@ TEST(CheckCorpus, EveryBareVolumeIsSound) {
     const std::filesystem::path corpus = KORVANE_CORPUS_DIR;
     if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     for (const auto& file : std::filesystem::directory_iterator(corpus)) {
-        const std::string head = readWhole(file.path().string()).substr(0, 1026);
+        const std::string head = read_all(file.path().string()).substr(0, 1026);
         if (head.size() < 1026 || head.compare(1024, 2, "BD") != 0) continue;
         SCOPED_TRACE(file.path().filename().string());
         EXPECT_EQ(checkProblems(file.path().string() + ",ro"), "");

@@ -26,7 +26,7 @@ namespace korvane {
 namespace {
 
 using testing::FolderKeys;
-using testing::HfsVolume;
+using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 using testing::ScratchDir;
 using testing::makeFolder;
@@ -52,7 +52,7 @@ std::string randomName(std::mt19937& random) {
 }
 
 // The names hls lists in an HFS folder path.
-std::multiset<std::string> hlsNames(const HfsVolume& volume, const std::string& path) {
+std::multiset<std::string> hlsNames(const HfsutilsVolume& volume, const std::string& path) {
     const auto lines = volume.lines({"hls", "-1a", path});
     return {lines.begin(), lines.end()};
 }
@@ -79,7 +79,7 @@ std::vector<std::uint32_t> childrenOf(TreeFile& tree, std::uint32_t n) {
 // A fresh volume made by hformat, opened through the image bus.
 struct FreshVolume {
     ScratchDir dir;
-    HfsVolume volume;
+    HfsutilsVolume volume;
     OpenedVolume opened;
     HfsContext& ctx;
 
@@ -91,7 +91,7 @@ struct FreshVolume {
 
 TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
     ScratchDir dir;
-    HfsVolume volume(dir, "random.img", 1440);
+    HfsutilsVolume volume(dir, "random.img", 1440);
     volume.addFile(":Kept", std::string(20000, 'k'));
     OpenedVolume opened(volume.image());
     HfsContext& ctx = opened.ctx;
@@ -150,7 +150,7 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
     EXPECT_GE(catalogSizes.size(), 4u) << "the catalog grew " << catalogSizes.size() - 1 << " times";
     EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
     EXPECT_EQ(volume.tool({"hcopy", "-r", ":Kept", dir / "kept.out"}), 0);
-    EXPECT_EQ(testing::readWhole(dir / "kept.out"), std::string(20000, 'k'));
+    EXPECT_EQ(testing::read_all(dir / "kept.out"), std::string(20000, 'k'));
     EXPECT_FALSE(ctx.outcome.failureReported);
 
     // What hfsutils says of free space is what the bitmap says.
@@ -294,7 +294,7 @@ TEST(WriteEngine, CatalogGrowsPastTheHeaderMapThroughMapNodes) {
 
 TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
     ScratchDir dir;
-    HfsVolume volume(dir, "full.img", 1440);
+    HfsutilsVolume volume(dir, "full.img", 1440);
     OpenedVolume probe(volume.image());
     // Leave 30 free blocks at most: fewer than the 44 the catalog needs to grow.
     volume.addFile(":Filler", std::string((probe.ctx.mdb.freeBlocks() - 30u) * 512u, 'f'));
@@ -305,11 +305,11 @@ TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
 
     std::vector<std::pair<std::string, std::uint32_t>> made;
     for (int i = 0;; ++i) {
-        const std::string before = testing::readWhole(volume.image());
+        const std::string before = testing::read_all(volume.image());
         const std::string name = "Folder " + std::to_string(i);
         const std::uint32_t id = makeFolder(ctx, root, name);
         if (id == 0) {
-            EXPECT_EQ(testing::readWhole(volume.image()), before);
+            EXPECT_EQ(testing::read_all(volume.image()), before);
             break;
         }
         made.emplace_back(name, id);
@@ -331,7 +331,7 @@ TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
 
 TEST(WriteEngine, CatalogGrowingIntoScatteredSpaceContinuesInTheExtentsTree) {
     ScratchDir dir;
-    HfsVolume volume(dir, "scattered.img", 1440);
+    HfsutilsVolume volume(dir, "scattered.img", 1440);
     // Files of 12 blocks, every other one deleted: free space in runs of 12.
     for (int i = 0; i < 60; ++i) volume.addFile(":h" + std::to_string(i), std::string(12 * 512, char('a' + i % 26)));
     for (int i = 0; i < 60; i += 2) volume.remove(":h" + std::to_string(i));
@@ -359,7 +359,7 @@ TEST(WriteEngine, CatalogGrowingIntoScatteredSpaceContinuesInTheExtentsTree) {
     for (const std::string& name : made) EXPECT_TRUE(findEntry(again.ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size() + 30);
     EXPECT_EQ(volume.tool({"hcopy", "-r", ":h31", dir / "h31"}), 0);
-    EXPECT_EQ(testing::readWhole(dir / "h31"), std::string(12 * 512, char('a' + 31 % 26)));
+    EXPECT_EQ(testing::read_all(dir / "h31"), std::string(12 * 512, char('a' + 31 % 26)));
     EXPECT_EQ(testing::checkProblems(volume.image()), "");
 }
 
@@ -390,13 +390,13 @@ TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchDir dir;
-        HfsVolume volume(dir, "refused.img", 1440);
+        HfsutilsVolume volume(dir, "refused.img", 1440);
         std::string options = c.imageOptions;
         if (options == ",bad=CATALOG") {
             OpenedVolume probe(volume.image());
             options = ",bad=" + std::to_string(catalogSector(probe.ctx) + 3);
         }
-        const std::string before = testing::readWhole(volume.image());
+        const std::string before = testing::read_all(volume.image());
         OpenedVolume opened(volume.image() + options);
         HfsContext& ctx = opened.ctx;
         opened.open();
@@ -408,13 +408,13 @@ TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
         }
         EXPECT_TRUE(opened.host.showed(c.notice));
         EXPECT_TRUE(ctx.outcome.failureReported);
-        EXPECT_EQ(testing::readWhole(volume.image()), before);
+        EXPECT_EQ(testing::read_all(volume.image()), before);
     }
 }
 
 TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
     ScratchDir dir;
-    HfsVolume volume(dir, "parted.img", 1440);
+    HfsutilsVolume volume(dir, "parted.img", 1440);
     {
         // A partition of someone else's after the volume.
         std::ofstream(volume.image(), std::ios::binary | std::ios::app) << std::string(64 * 1024, '\xAA');
@@ -429,7 +429,7 @@ TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
     const std::array<std::uint8_t, 512> zeros{};
     EXPECT_FALSE(volumeDevice(ctx).write(2880, 1, zeros.data()));  // refused, never sent
 
-    const std::string image = testing::readWhole(volume.image());
+    const std::string image = testing::read_all(volume.image());
     EXPECT_EQ(image.substr(2878 * 512, 512), image.substr(2 * 512, 512));
     EXPECT_EQ(image.substr(2880 * 512), std::string(64 * 1024, '\xAA'));
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"Parted"});
@@ -512,10 +512,10 @@ TEST(WriteEngine, CorpusVolumesTakeFoldersAndKeepTheirFiles) {
         std::filesystem::permissions(image, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
         const auto hls = [&] {
             std::vector<std::string> lines;
-            if (testing::runTool(dir.path(), {"hmount", image}) != 0) return lines;
-            const std::string out = dir / "hls.out";
-            testing::runTool(dir.path(), {"hls", "-1a", ":"}, out);
-            std::istringstream in(testing::readWhole(out));
+            if (testing::runProgram(dir.path(), {"hmount", image}) != 0) return lines;
+            std::string out;
+            testing::runProgram(dir.path(), {"hls", "-1a", ":"}, &out);
+            std::istringstream in(out);
             for (std::string line; std::getline(in, line);) lines.push_back(line);
             return lines;
         };
@@ -537,7 +537,7 @@ TEST(WriteEngine, CorpusVolumesTakeFoldersAndKeepTheirFiles) {
         const auto problems = treeShapeProblems(ctx.catalogTree);
         ASSERT_TRUE(problems.empty()) << problems.front();
 
-        EXPECT_EQ(changedBlocksOutsideTheTrees(testing::readWhole(dir / "pristine.img"), testing::readWhole(image)), 0u);
+        EXPECT_EQ(changedBlocksOutsideTheTrees(testing::read_all(dir / "pristine.img"), testing::read_all(image)), 0u);
         OpenedVolume again(image);
         ASSERT_EQ(again.open(), CatalogOpen::Complete);
         for (int i = 1; i < 120; i += 2) EXPECT_TRUE(findEntry(again.ctx, made[i].first, kDirectoryEntry, kRootDirectoryID));
@@ -547,7 +547,7 @@ TEST(WriteEngine, CorpusVolumesTakeFoldersAndKeepTheirFiles) {
         for (int i = 1; i < 120; i += 2) expected.insert(made[i].first);
         const auto after = hls();
         EXPECT_EQ(std::multiset<std::string>(after.begin(), after.end()), expected);
-        EXPECT_EQ(testing::runTool(dir.path(), {"hls", "-R", ":"}), 0);
+        EXPECT_EQ(testing::runProgram(dir.path(), {"hls", "-R", ":"}), 0);
     }
 }
 

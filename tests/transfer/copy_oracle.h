@@ -67,8 +67,8 @@ inline std::vector<MacFile> extract_with_hcopy(const ScratchDir& dir, const std:
             std::filesystem::remove(bin);
             EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-r", file.hfs_path(), raw}), 0) << file.hfs_path();
             EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-m", file.hfs_path(), bin}), 0) << file.hfs_path();
-            file.data = slurp(raw);
-            file.macbinary = slurp(bin);
+            file.data = read_all(raw);
+            file.macbinary = read_all(bin);
             if (file.macbinary.size() >= 128) files.push_back(file);
         }
     }
@@ -126,7 +126,7 @@ inline std::size_t expect_same_copies(const ScratchDir& dir, const std::string& 
             continue;
         }
         EXPECT_TRUE(std::filesystem::exists(path)) << where;
-        const std::string copied = slurp(path);
+        const std::string copied = read_all(path);
         ++compared;
         if (mode == CopyMode::Data) {
             EXPECT_EQ(copied, file.data) << where;

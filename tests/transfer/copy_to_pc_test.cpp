@@ -4,6 +4,7 @@
 
 #include "transfer/copy_to_pc.h"
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -48,18 +49,18 @@ void expect_mac_date(const std::string& path, std::uint32_t mac_date) {
 class CopyToPc : public ::testing::Test {
 protected:
     void SetUp() override {
-        volume = std::make_unique<HfsVolume>(dir, "vol.img", 1440, "Copies");
+        volume = std::make_unique<HfsutilsVolume>(dir, "vol.img", 1440, "Copies");
         volume->addFile(":Read Me", "hello world\n");
-        add_macbinary_file(*volume, dir, ":Both", "Both", "APPLKorv", kData129, kResource10);
-        add_macbinary_file(*volume, dir, ":Spreadsheet", "Spreadsheet", "XLS5XCEL", "cells", "");
+        volume->addForkedFile(":Both", "Both", "APPL", "Korv", kData129, kResource10);
+        volume->addForkedFile(":Spreadsheet", "Spreadsheet", "XLS5", "XCEL", "cells", "");
         volume->addFolder(":Letters");
         volume->addFile(":Letters:Mum", "dear mum");
         volume->addFolder(":Letters:Old");
         volume->addFile(":Letters:Old:Gran", "dear gran");
-        add_macbinary_file(*volume, dir, ":Old", "Old", "TEXTttxt", "old", "", kMarch1955);
+        volume->addForkedFile(":Old", "Old", "TEXT", "ttxt", "old", "", kMarch1955);
         // Long enough to be copied in several pieces; last in key order.
         volume->addFile(":Zebra", std::string(100 * 1024, 'Z'));
-        volume->tool({"humount"});
+        volume->unmount();
         drive = std::make_unique<OpenedDrive>(volume->image());
         ASSERT_TRUE(drive->opened);
         ctx().state.long_names_available = true;
@@ -72,7 +73,7 @@ protected:
     }
 
     ScratchDir dir;
-    std::unique_ptr<HfsVolume> volume;
+    std::unique_ptr<HfsutilsVolume> volume;
     std::unique_ptr<OpenedDrive> drive;
     PcDestination dest;
 };
@@ -81,7 +82,7 @@ TEST_F(CopyToPc, DataForkGetsTheMacDateTheLogLineAndTheStatus) {
     std::FILE* log = std::tmpfile();
     ctx().log.adopt(log);
     EXPECT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
-    EXPECT_EQ(readWhole(dest / "Read Me.txt"), "hello world\n");
+    EXPECT_EQ(read_all(dest / "Read Me.txt"), "hello world\n");
     EXPECT_EQ(ctx().running_file_count, 1);
     ASSERT_FALSE(host().statuses.empty());
     EXPECT_EQ(host().statuses.back(), "Copy of \"Read Me\" to \"Read Me.txt\"");
@@ -102,7 +103,7 @@ TEST_F(CopyToPc, DataForkGetsTheMacDateTheLogLineAndTheStatus) {
 TEST_F(CopyToPc, MacBinaryLaysOutHeaderPaddedDataAndResource) {
     set_mode(kCopyMacBinary);
     ASSERT_EQ(copy_matching(ctx(), "Both"), kCopyDone);
-    std::string bytes = readWhole(dest / "Both.com");  // APPL -> COM
+    std::string bytes = read_all(dest / "Both.com");  // APPL -> COM
     ASSERT_EQ(bytes.size(), 394u);
     EXPECT_EQ(bytes[1], 4);
     EXPECT_EQ(bytes.substr(2, 4), "Both");
@@ -114,7 +115,7 @@ TEST_F(CopyToPc, MacBinaryLaysOutHeaderPaddedDataAndResource) {
 
     // Without a resource fork the file ends with the data fork, unpadded.
     ASSERT_EQ(copy_matching(ctx(), "Spreadsheet"), kCopyDone);
-    EXPECT_EQ(readWhole(dest / "Spreadsheet.xls").size(), 128u + 5u);
+    EXPECT_EQ(read_all(dest / "Spreadsheet.xls").size(), 128u + 5u);
 }
 
 TEST_F(CopyToPc, EmptyForksAreReportedAndMakeNoFile) {
@@ -123,7 +124,7 @@ TEST_F(CopyToPc, EmptyForksAreReportedAndMakeNoFile) {
     EXPECT_TRUE(host().showed("File Read Me has no resources fork."));
     EXPECT_FALSE(fs::exists(dest / "Read Me.txt"));
     EXPECT_EQ(copy_matching(ctx(), "Both"), kCopyDone);
-    EXPECT_EQ(readWhole(dest / "Both.com"), kResource10);
+    EXPECT_EQ(read_all(dest / "Both.com"), kResource10);
     EXPECT_EQ(copy_matching(ctx(), "Nothing like it"), kCopyNoEntry);
 }
 
@@ -131,8 +132,8 @@ TEST_F(CopyToPc, FoldersCopyRecursivelyAndFilesOnlySkipsThemAtTheTop) {
     std::FILE* log = std::tmpfile();
     ctx().log.adopt(log);
     EXPECT_EQ(copy_matching(ctx(), "*"), kCopyDone);
-    EXPECT_EQ(readWhole(dest / "Letters/Mum.txt"), "dear mum");
-    EXPECT_EQ(readWhole(dest / "Letters/Old/Gran.txt"), "dear gran");
+    EXPECT_EQ(read_all(dest / "Letters/Mum.txt"), "dear mum");
+    EXPECT_EQ(read_all(dest / "Letters/Old/Gran.txt"), "dear gran");
     EXPECT_EQ(fs::current_path(), fs::path(dest.path()));
     EXPECT_EQ(ctx().state.current_dir_id, kRootDirectoryID);
     std::rewind(log);
@@ -153,8 +154,8 @@ TEST_F(CopyToPc, ShortNamesAndNumberedExtensionOnAClash) {
     std::ofstream(dest / "README.txt") << "keep me";
     ctx().running_file_count = 32;  // the next file is number 33: base 32 "011"
     ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
-    EXPECT_EQ(readWhole(dest / "README.txt"), "keep me");
-    EXPECT_EQ(readWhole(dest / "README.011"), "hello world\n");
+    EXPECT_EQ(read_all(dest / "README.txt"), "keep me");
+    EXPECT_EQ(read_all(dest / "README.011"), "hello world\n");
     // Folders keep their whole name wherever long names exist, whatever the naming mode.
     ASSERT_EQ(copy_matching(ctx(), "Letters"), kCopyDone);
     EXPECT_TRUE(fs::exists(dest / "Letters/Old/GRAN.txt"));
@@ -173,8 +174,8 @@ TEST_F(CopyToPc, PlantedLinksFifosAndFoldersThatCannotBeMadeAreNeverWrittenThrou
     ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
     EXPECT_FALSE(fs::exists(dest.outside("escaped")));
     EXPECT_TRUE(fs::is_fifo(dest / "Read Me.002"));
-    EXPECT_EQ(readWhole(dest / "Read Me.txt"), "keep me");
-    EXPECT_EQ(readWhole(dest / "Read Me.003"), "hello world\n");
+    EXPECT_EQ(read_all(dest / "Read Me.txt"), "keep me");
+    EXPECT_EQ(read_all(dest / "Read Me.003"), "hello world\n");
     EXPECT_FALSE(ctx().outcome.failureReported);
 
     // Typed names meet the same: the link and the FIFO are refused, untouched.
@@ -199,7 +200,7 @@ TEST_F(CopyToPc, PlantedLinksFifosAndFoldersThatCannotBeMadeAreNeverWrittenThrou
     ASSERT_EQ(copy_matching(ctx(), "Letters"), kCopyDone);
     EXPECT_TRUE(host().showed("Folder Letters cannot be created"));
     EXPECT_FALSE(fs::exists(dest / "Mum.txt"));
-    EXPECT_EQ(readWhole(dest / "Letters"), "a file");
+    EXPECT_EQ(read_all(dest / "Letters"), "a file");
     EXPECT_TRUE(ctx().outcome.failureReported);
 }
 
@@ -214,7 +215,7 @@ TEST_F(CopyToPc, RenamingOnTheFlyAsksKeepsOnlyTheNameAndRefusesClashes) {
         return kDialogOk;
     });
     ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
-    EXPECT_EQ(readWhole(dest / "notes.txt"), "hello world\n");
+    EXPECT_EQ(read_all(dest / "notes.txt"), "hello world\n");
 
     host().dialog_answers.push_back([](Dialog& dialog) {
         dynamic_cast<DosNameDialog&>(dialog).new_name = "notes.txt";
@@ -238,7 +239,7 @@ TEST_F(CopyToPc, PortsGetTheRawBytesOnly) {
     std::FILE* log = std::tmpfile();
     ctx().log.adopt(log);
     ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
-    EXPECT_EQ(readWhole(port), "hello world\n");
+    EXPECT_EQ(read_all(port), "hello world\n");
     EXPECT_TRUE(host().dialogs.empty());
     EXPECT_EQ(std::ftell(log), 0);
     EXPECT_TRUE(fs::is_empty(dest.path()));
@@ -295,7 +296,7 @@ TEST_F(CopyToPc, SelectionCommandCopiesTheMarkedEntriesAfterTheDestination) {
         return kDialogOk;
     });
     copy_selection_to_pc(ctx());
-    EXPECT_EQ(readWhole(dest / "Target/Read Me.txt"), "hello world\n");
+    EXPECT_EQ(read_all(dest / "Target/Read Me.txt"), "hello world\n");
     EXPECT_TRUE(fs::exists(dest / "Target/Letters/Old/Gran.txt"));
     EXPECT_FALSE(fs::exists(dest / "Target/Both.com"));
     EXPECT_EQ(count_selected(ctx().state), 0u);  // each mark went as its entry was copied
@@ -305,9 +306,9 @@ TEST_F(CopyToPc, SelectionCommandCopiesTheMarkedEntriesAfterTheDestination) {
 // stop, exactly the entries not copied stay selected.
 TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected) {
     ScratchDir dir;
-    HfsVolume volume(dir, "stars.img", 800, "Stars");
+    HfsutilsVolume volume(dir, "stars.img", 800, "Stars");
     for (const char* name : {"a*", "ab", "ac", "b", "c"}) volume.addFile(std::string(":") + name, name);
-    volume.tool({"humount"});
+    volume.unmount();
     OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
     PcDestination dest;
@@ -322,7 +323,7 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
     };
     select({"a*"});
     copy_selection_to_pc(ctx);
-    EXPECT_EQ(readWhole(dest / "a.txt"), "a*");
+    EXPECT_EQ(read_all(dest / "a.txt"), "a*");
     EXPECT_FALSE(fs::exists(dest / "ab.txt"));
     EXPECT_FALSE(fs::exists(dest / "ac.txt"));
 
@@ -351,37 +352,31 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
 // would be, keeps every file, in every naming mode.
 TEST(CopyToPcNumbering, NumberedNamesAreAlwaysFree) {
     ScratchDir dir;
-    HfsVolume volume(dir, "clash.img", 800, "Clash");
+    HfsutilsVolume volume(dir, "clash.img", 800, "Clash");
     for (const char* name : {"b", "b.003", "b?"}) volume.addFile(std::string(":") + name, name);
-    volume.tool({"humount"});
+    volume.unmount();
     OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
     PcDestination dest;
     drive.ctx.state.long_names_available = true;
     ASSERT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
-    EXPECT_EQ(readWhole(dest / "b.003"), "b.003");
-    EXPECT_EQ(readWhole(dest / "b.txt"), "b");
+    EXPECT_EQ(read_all(dest / "b.003"), "b.003");
+    EXPECT_EQ(read_all(dest / "b.txt"), "b");
     for (std::uint32_t naming : {kNamingLong, kNamingShort, kNamingLong}) {
         drive.ctx.state.output_options = naming;
         drive.ctx.running_file_count = 0;
         ASSERT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
     }
     std::map<std::string, int> copies;
-    for (const auto& entry : fs::directory_iterator(dest.path())) ++copies[readWhole(entry.path())];
+    for (const auto& entry : fs::directory_iterator(dest.path())) ++copies[read_all(entry.path())];
     EXPECT_EQ(copies, (std::map<std::string, int>{{"b", 4}, {"b.003", 4}, {"b?", 4}}));
 }
-
-}  // namespace
-}  // namespace korvane::testing
-
-namespace korvane::testing {
-namespace {
 
 // A volume whose names try to leave the destination or to hide: folders
 // "." and "..", a folder of two blanks, files "/" and "../../evil".
 TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
     ScratchDir dir;
-    HfsVolume volume(dir, "crafted.img", 800, "Crafted");
+    HfsutilsVolume volume(dir, "crafted.img", 800, "Crafted");
     volume.addFolder(":..");
     volume.addFolder(":.");
     volume.addFile(":..:x", "in dot dot");
@@ -390,7 +385,7 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
     volume.addFile(":/", "slash");
     volume.addFolder(":  ");
     volume.addFile(":  :z", "in blanks");
-    volume.tool({"humount"});
+    volume.unmount();
     OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
     PcDestination dest;
@@ -406,31 +401,25 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
     for (const auto& entry : std::filesystem::directory_iterator(dest.outside("")))
         beside.push_back(entry.path().filename().string());
     EXPECT_EQ(beside, std::vector<std::string>{"dest"});
-    EXPECT_EQ(readWhole(dest / "__/x.txt"), "in dot dot");
-    EXPECT_EQ(readWhole(dest / "_/y.txt"), "in dot");
-    EXPECT_EQ(readWhole(dest / "_....evil.txt"), "evil");
-    EXPECT_EQ(readWhole(dest / "_.txt"), "slash");
+    EXPECT_EQ(read_all(dest / "__/x.txt"), "in dot dot");
+    EXPECT_EQ(read_all(dest / "_/y.txt"), "in dot");
+    EXPECT_EQ(read_all(dest / "_....evil.txt"), "evil");
+    EXPECT_EQ(read_all(dest / "_.txt"), "slash");
     // Folders with nothing usable in their names are "_", like such files.
-    EXPECT_EQ(readWhole(dest / "_/z.txt"), "in blanks");
-    EXPECT_EQ(readWhole(dest / "_/Z.txt"), "in blanks");
+    EXPECT_EQ(read_all(dest / "_/z.txt"), "in blanks");
+    EXPECT_EQ(read_all(dest / "_/Z.txt"), "in blanks");
     EXPECT_FALSE(drive.host.showed("cannot be created"));
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dest.path()))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
 
-}  // namespace
-}  // namespace korvane::testing
-
-namespace korvane::testing {
-namespace {
-
 // A sector of the file that cannot be read: the copy goes on with zeros in
 // its place, and the user is told once which file is incomplete.
 TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
     ScratchDir dir;
-    HfsVolume volume(dir, "damaged.img", 800, "Damaged");
+    HfsutilsVolume volume(dir, "damaged.img", 800, "Damaged");
     volume.addFile(":Fragile", std::string(3000, 'F'));
-    volume.tool({"humount"});
+    volume.unmount();
     std::uint32_t sector = 0;
     {
         OpenedDrive probe(volume.image());
@@ -445,7 +434,7 @@ TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
     PcDestination dest;
     drive.ctx.state.long_names_available = true;
     ASSERT_EQ(copy_matching(drive.ctx, "Fragile"), kCopyDone);
-    const std::string copied = readWhole(dest / "Fragile.txt");
+    const std::string copied = read_all(dest / "Fragile.txt");
     ASSERT_EQ(copied.size(), 3000u);
     EXPECT_EQ(copied.substr(0, 512), std::string(512, 'F'));
     EXPECT_EQ(copied.substr(512, 512), std::string(512, '\0'));
@@ -456,26 +445,18 @@ TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
     EXPECT_EQ(told, 1);
 }
 
-}  // namespace
-}  // namespace korvane::testing
-
-#include <sys/mount.h>
-
-namespace korvane::testing {
-namespace {
-
 // The free-space test asks the file system that receives the copy: a small
 // tmpfs as the destination, on a machine whose temporary folder has room.
 TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
     ScratchDir dir;
-    HfsVolume volume(dir, "space.img", 800, "Space");
+    HfsutilsVolume volume(dir, "space.img", 800, "Space");
     volume.addFile(":Large", std::string(200 * 1024, 'L'));
     volume.addFile(":Small", "small");
     // MacBinary adds a header and padding that the free-space test does not
     // count: with 8 KB free the 8,000 bytes of its forks pass the test, and
     // the file system fills up in the middle of the copy.
-    add_macbinary_file(volume, dir, ":Tight", "Tight", "TEXTttxt", std::string(4000, 'd'), std::string(4000, 'r'));
-    volume.tool({"humount"});
+    volume.addForkedFile(":Tight", "Tight", "TEXT", "ttxt", std::string(4000, 'd'), std::string(4000, 'r'));
+    volume.unmount();
     OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
     drive.ctx.state.option_flags = static_cast<std::uint16_t>((drive.ctx.state.option_flags & ~kCopyModeMask) | kCopyMacBinary);
@@ -489,7 +470,7 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
         EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
         EXPECT_TRUE(drive.host.showed("Not enough space on the volume. File Large was not copied."));
         EXPECT_FALSE(std::filesystem::exists(tiny + "/Large.txt"));
-        EXPECT_EQ(readWhole(tiny + "/Small.txt").substr(128), "small");
+        EXPECT_EQ(read_all(tiny + "/Small.txt").substr(128), "small");
         EXPECT_TRUE(drive.host.showed("Not enough space on the volume: the PC destination is full. File Tight "
                                       "was not copied."));
         EXPECT_FALSE(std::filesystem::exists(tiny + "/Tight.txt"));
@@ -500,22 +481,16 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
     umount(tiny.c_str());
 }
 
-}  // namespace
-}  // namespace korvane::testing
-
-namespace korvane::testing {
-namespace {
-
 // A damaged catalog whose folder names the root as its own contents: the
 // copy reports the folder instead of copying the volume into itself for ever.
 TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
     ScratchDir dir;
-    HfsVolume volume(dir, "loop.img", 800, "Damaged");
+    HfsutilsVolume volume(dir, "loop.img", 800, "Damaged");
     volume.addFolder(":Loop");
     volume.addFile(":Loop:inside", "in");
     volume.addFile(":Top", "top");
-    volume.tool({"humount"});
-    std::string bytes = readWhole(volume.image());
+    volume.unmount();
+    std::string bytes = read_all(volume.image());
     // Leaf record of folder "Loop" in the root: key length 11 (the name and a
     // pad byte), parent 2, the name; the record follows at offset 12.
     const std::string key("\x0b\x00\x00\x00\x00\x02\x04Loop", 11);
@@ -531,7 +506,7 @@ TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
     drive.ctx.state.long_names_available = true;
     EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
     EXPECT_TRUE(drive.host.showed("Folder Loop cannot be created"));
-    EXPECT_EQ(readWhole(dest / "Top.txt"), "top");
+    EXPECT_EQ(read_all(dest / "Top.txt"), "top");
     EXPECT_FALSE(std::filesystem::exists(dest / "Loop"));
 }
 

@@ -25,8 +25,8 @@ struct Drive {
     HfsContext ctx{host};
     ImageBus* bus = nullptr;
 
-    explicit Drive(const std::string& spec) {
-        bus = select_single_image(ctx, spec);
+    explicit Drive(const std::string& image) {
+        bus = select_single_image(ctx, image);
     }
 
     std::vector<std::string> names() const {
@@ -40,17 +40,17 @@ struct Drive {
 class DiscoveryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        first = std::make_unique<HfsVolume>(dir, "first.img", 800, "First");
+        first = std::make_unique<HfsutilsVolume>(dir, "first.img", 800, "First");
         first->addFile(":In first", "1");
         first->addFolder(":Folder");
-        first->tool({"humount"});
-        second = std::make_unique<HfsVolume>(dir, "second.img", 1024, "Second");
+        first->unmount();
+        second = std::make_unique<HfsutilsVolume>(dir, "second.img", 1024, "Second");
         second->addFile(":In second", "22");
-        second->tool({"humount"});
+        second->unmount();
     }
 
     ScratchDir dir;
-    std::unique_ptr<HfsVolume> first, second;
+    std::unique_ptr<HfsutilsVolume> first, second;
 };
 
 TEST_F(DiscoveryTest, BareVolumeOpensAtBlockZeroWithoutAnyDialog) {
@@ -76,7 +76,7 @@ TEST_F(DiscoveryTest, OpeningAVolumeWritesItsNameToTheLog) {
     ASSERT_TRUE(drive.ctx.log.open(logPath, LogOpenMode::Truncate));
     ASSERT_GT(analyzeVolume(drive.ctx), 0);
     drive.ctx.log.close_file();
-    EXPECT_EQ(readWhole(logPath), "*log First\n");
+    EXPECT_EQ(read_all(logPath), "*log First\n");
 }
 
 TEST_F(DiscoveryTest, OneHfsPartitionOpensWithoutTheDialog) {

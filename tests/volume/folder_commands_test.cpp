@@ -48,7 +48,7 @@ struct Session {
 class FolderCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        volume = std::make_unique<HfsVolume>(dir, "folders.img", 800, "Folders");
+        volume = std::make_unique<HfsutilsVolume>(dir, "folders.img", 800, "Folders");
         for (const char* name : {":a*", ":abc", ":ab"}) volume->addFile(name, "x");
         volume->addFolder(":Full");
         volume->addFile(":Full:inside", "y");
@@ -61,7 +61,7 @@ protected:
     }
 
     ScratchDir dir;
-    std::unique_ptr<HfsVolume> volume;
+    std::unique_ptr<HfsutilsVolume> volume;
 };
 
 TEST_F(FolderCommands, DeleteTakesTheSelectedEntriesByNameAfterTheQuestions) {
@@ -83,8 +83,8 @@ TEST_F(FolderCommands, DeleteTakesTheSelectedEntriesByNameAfterTheQuestions) {
     EXPECT_EQ(s.names(), (std::vector<std::string>{"ab", "abc"})) << "a* is a name, not a pattern";
     EXPECT_FALSE(s.ctx.outcome.failureReported);
     s.ctx.log.close_file();
-    EXPECT_NE(readWhole(logPath).find("*del a*\r\n*rd Full\r\n*cd Full\r\n*del inside\r\n"), std::string::npos)
-            << readWhole(logPath);
+    EXPECT_NE(read_all(logPath).find("*del a*\r\n*rd Full\r\n*cd Full\r\n*del inside\r\n"), std::string::npos)
+            << read_all(logPath);
     expectSound();
 }
 
@@ -118,10 +118,10 @@ TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) 
     EXPECT_EQ(s.host.notices.back(), "A directory exists already with this name.");
     EXPECT_TRUE(s.ctx.outcome.failureReported);
     s.ctx.log.close_file();
-    EXPECT_NE(readWhole(logPath).find("*ren a*\tfirst\r\n*ren ab\tsecond*\r\n*md New folder\r\n"
+    EXPECT_NE(read_all(logPath).find("*ren a*\tfirst\r\n*ren ab\tsecond*\r\n*md New folder\r\n"
                                       "*label Renamed volume\r\n"),
               std::string::npos)
-            << readWhole(logPath);
+            << read_all(logPath);
     expectSound();
 }
 

@@ -43,7 +43,7 @@ inline void makeBlankMedium(const std::string& path, std::uint64_t bytes) {
     std::filesystem::resize_file(path, bytes);
 }
 
-struct PartitionSpec {
+struct PartitionDef {
     std::string name;
     std::string type;
     std::uint32_t start = 0;   // in map blocks
@@ -55,7 +55,7 @@ struct PartitionSpec {
 // partition from block 1 (each entry blockSize bytes from the previous),
 // the map's own entry first.
 inline void writePartitionedMedium(const std::string& path, std::uint64_t mediumBytes, std::uint16_t blockSize,
-                                   std::uint16_t statedBlockSize, std::vector<PartitionSpec> partitions) {
+                                   std::uint16_t statedBlockSize, std::vector<PartitionDef> partitions) {
     makeBlankMedium(path, mediumBytes);
     partitions.insert(partitions.begin(), {"Apple", "Apple_partition_map", 1, 63, {}});
     std::vector<std::uint8_t> block0(blockSize, 0);
@@ -65,7 +65,7 @@ inline void writePartitionedMedium(const std::string& path, std::uint64_t medium
     storeBE32(block0.data() + ddm::sbBlkCount, static_cast<std::uint32_t>(mediumBytes / statedBlockSize));
     writeAt(path, 0, block0);
     for (std::size_t k = 0; k < partitions.size(); ++k) {
-        const PartitionSpec& p = partitions[k];
+        const PartitionDef& p = partitions[k];
         std::vector<std::uint8_t> entry(blockSize, 0);
         entry[0] = 'P';
         entry[1] = 'M';

@@ -39,16 +39,16 @@ struct Session {
 class BrowseCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        volume = std::make_unique<HfsVolume>(dir, "browse.img", 800, "Browse");
+        volume = std::make_unique<HfsutilsVolume>(dir, "browse.img", 800, "Browse");
         volume->addFolder(":Outer");
         volume->addFolder(":Outer:Inner");
         volume->addFile(":Outer:Inner:Leaf", "leaf");
         volume->addFile(":Top file", "top");
-        volume->tool({"humount"});
+        volume->unmount();
     }
 
     ScratchDir dir;
-    std::unique_ptr<HfsVolume> volume;
+    std::unique_ptr<HfsutilsVolume> volume;
 };
 
 TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
@@ -87,7 +87,7 @@ TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
     EXPECT_EQ(s.dirLine(), " Dir: Root");
 
     s.ctx.log.close_file();
-    EXPECT_EQ(readWhole(logPath), "*log Browse\n*cd Outer\r\n*cd Inner\r\n*cd..\n*cd\\\n");
+    EXPECT_EQ(read_all(logPath), "*log Browse\n*cd Outer\r\n*cd Inner\r\n*cd..\n*cd\\\n");
 }
 
 TEST_F(BrowseCommands, CommandLineKeywordsMoveAndFilter) {

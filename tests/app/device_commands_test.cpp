@@ -40,7 +40,7 @@ TEST_F(DeviceCommandsTest, StartupWithOneImageOffersItAndLooksForAVolume) {
     start({dir / "a.img"});
     EXPECT_EQ(host.dialogs, (std::vector<std::string>{"DLG_DEV"}));
     EXPECT_EQ(ctx.device.capacity, 63u);
-    EXPECT_EQ(ctx.state.status_text, message(52));
+    EXPECT_EQ(ctx.state.status_text, message(Msg::kNotMacintoshVolume));
     EXPECT_EQ(ctx.state.target_id, kNoDrive);
 }
 
