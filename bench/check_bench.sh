@@ -9,12 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 runs=${2:-5}
-korvane=$build/bin/korvane-cmd
-[ -x "$korvane" ] || { echo "korvane-cmd not found in $build/bin (build it first)" >&2; exit 1; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-check-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-export HOME=$work   # hfsutils keeps its mounted volume in $HOME
+source "$root/bench/bench_common.sh"
 
 image=$work/volume.img
 truncate -s 64M "$image"
@@ -27,17 +22,8 @@ for d in $(seq 1 100); do
 done
 humount >/dev/null
 
-best() {  # best of $runs runs of "$@", in milliseconds
-  local best="" start end t
-  for _ in $(seq 1 "$runs"); do
-    start=$(date +%s%N); "$@" >/dev/null 2>&1; end=$(date +%s%N)
-    t=$(((end - start) / 1000000))
-    if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
-  done
-  echo "$best"
-}
 
 "$korvane" "$image" -c CHECK | tail -n 1
-check=$(best "$korvane" "$image" -c CHECK)
-open=$(best "$korvane" "$image" -c DIR)
+check=$(best_ms "$korvane" "$image" -c CHECK)
+open=$(best_ms "$korvane" "$image" -c DIR)
 echo "CHECK of 10000 files in 100 folders: ${check} ms (opening and listing alone: ${open} ms)"

@@ -9,28 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 runs=${2:-5}
-korvane=$build/bin/korvane-cmd
-[ -x "$korvane" ] || { echo "korvane-cmd not found in $build/bin (build it first)" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work TZ=UTC   # hfsutils keeps its mounted volume in $HOME
-
-# Best wall-clock time in milliseconds (3 decimals) of running "$@" $runs times.
-best_ms() {
-  local best=""
-  for _ in $(seq "$runs"); do
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    local ns=$((end - start))
-    if [ -z "$best" ] || [ "$ns" -lt "$best" ]; then best=$ns; fi
-  done
-  awk -v ns="$best" 'BEGIN { printf "%.3f", ns / 1e6 }'
-}
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+source "$root/bench/bench_common.sh"
 
 # Copies count small files named "$prefix N" into an HFS folder in one hcopy run.
 fill_folder() {
