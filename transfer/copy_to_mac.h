@@ -1,0 +1,16 @@
+#pragma once
+// Copying PC files and PC directory trees into the current Macintosh folder.
+
+#include <string_view>
+
+#include "transfer/transfer_context.h"
+
+namespace korvane {
+
+// Copies the entries of the current PC directory whose names match pattern
+// (a PC name or a pattern with * and ?) into the current Macintosh folder, in
+// the copy mode of the options, and writes the volume back. 0 when the copy
+// went through, non-zero when it stopped.
+int copy_pc_matching(TransferContext& ctx, std::string_view pattern);
+
+}  // namespace korvane
