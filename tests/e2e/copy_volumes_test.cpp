@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/hfs/check_fixture.h"
 #include "tests/support/disk_copy_builder.h"
 #include "tests/transfer/copy_oracle.h"
 
@@ -183,6 +184,59 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         const std::vector<MacFile> files = extract_with_hcopy(dir, raw, 0);
         ASSERT_EQ(files.size(), 3u);
         EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::MacBinary), 3u);
+    }
+}
+
+}  // namespace
+}  // namespace korvane::e2e
+
+namespace korvane::e2e {
+namespace {
+
+// Finds the file of that raw Macintosh name, or fails the test.
+const MacFile& named(const std::vector<MacFile>& files, const std::string& name) {
+    for (const MacFile& file : files)
+        if (file.name == name) return file;
+    ADD_FAILURE() << name << " missing";
+    return files.front();
+}
+
+// Everything that MacBinary carries, as hcopy -m writes it: name, type,
+// creator, Finder flags, lengths, dates and both forks.
+void expect_same_file(const MacFile& copied, const MacFile& original) {
+    const std::string& ours = copied.macbinary;
+    const std::string& theirs = original.macbinary;
+    EXPECT_EQ(ours.substr(1, 74), theirs.substr(1, 74)) << original.name;
+    EXPECT_EQ(ours.substr(83, 16), theirs.substr(83, 16)) << original.name;
+    EXPECT_EQ(ours[101], theirs[101]) << original.name;
+    EXPECT_EQ(copied.data, original.data) << original.name;
+    EXPECT_EQ(copied.resource(), original.resource()) << original.name;
+}
+
+// COPY /B writes MacBinary that hcopy -m takes, and MCOPY /B reads it back
+// onto a fresh volume: both give back every file as it was.
+TEST_F(CopyVolumes, MacBinaryBothWays) {
+    const std::string out = dir / "bin";
+    std::filesystem::create_directories(out);
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--pc-dir", out, "-c", "COPY /B /F *", "-c",
+                                      "CD Letters", "-c", "COPY /B /F *", "-c", "CD Old", "-c", "COPY /B *"}),
+              0);
+
+    HfsutilsVolume theirs(dir, "theirs.img", 2048, "Theirs");
+    for (const auto& entry : std::filesystem::directory_iterator(out))
+        EXPECT_EQ(theirs.tool({"hcopy", "-m", entry.path().string(), ":"}), 0) << entry.path();
+    theirs.unmount();
+    HfsutilsVolume ours(dir, "ours.img", 2048, "Ours");
+    ours.addFolder(":In");
+    ours.unmount();
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), ours.image(), "--pc-dir", out, "-c", "CD In", "-c", "MCOPY /B *"}),
+              0);
+    EXPECT_EQ(testing::checkProblems(ours.image()), "");
+
+    for (const std::string& image_back : {theirs.image(), ours.image()}) {
+        const std::vector<MacFile> back = extract_with_hcopy(dir, image_back, 0);
+        ASSERT_EQ(back.size(), files.size()) << image_back;
+        for (const MacFile& original : files) expect_same_file(named(back, original.name), original);
     }
 }
 
