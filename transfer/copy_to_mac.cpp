@@ -249,8 +249,7 @@ CopyEnd make_mac_file(TransferContext& ctx, int fd, NewFile& file, const Placeme
         return reported(ctx, CopyEnd::Skipped, format_text(kFileNotCopied, shown));
     }
     add_to_counts(ctx, dir);
-    if (!record_overflow_runs(ctx, file.data, file_id) || !record_overflow_runs(ctx, file.resource, file_id) ||
-        !adjustValence(ctx, dir, 1))
+    if (!record_overflow_runs(ctx, file.data, file_id) || !record_overflow_runs(ctx, file.resource, file_id))
         return engine_failed(ctx);
     recountFreeBlocks(ctx);
     return CopyEnd::Copied;
@@ -386,7 +385,8 @@ bool escape_confirmed(TransferContext& ctx) {
     return true;
 }
 
-CopyEnd copy_entries(TransferContext& ctx, int dir_fd, const std::vector<PcEntry>& entries, bool top_level) {
+CopyEnd copy_each_entry(TransferContext& ctx, int dir_fd, const std::vector<PcEntry>& entries, bool top_level,
+                        int& files_copied) {
     for (const PcEntry& entry : entries) {
         if (escape_confirmed(ctx)) return CopyEnd::Stopped;
         CopyEnd end = CopyEnd::Copied;
@@ -396,10 +396,21 @@ CopyEnd copy_entries(TransferContext& ctx, int dir_fd, const std::vector<PcEntry
         } else {
             ++ctx.running_file_count;
             end = copy_pc_file(ctx, dir_fd, entry);
+            if (end == CopyEnd::Copied) ++files_copied;
         }
         if (end == CopyEnd::Stopped || (top_level && end == CopyEnd::Failed)) return end;
     }
     return CopyEnd::Copied;
+}
+
+// The folder's entry count grows once by the files copied into it (each
+// change of a record costs a pass over the catalog's index).
+CopyEnd copy_entries(TransferContext& ctx, int dir_fd, const std::vector<PcEntry>& entries, bool top_level) {
+    int files_copied = 0;
+    const CopyEnd end = copy_each_entry(ctx, dir_fd, entries, top_level, files_copied);
+    if (files_copied > 0 && ctx.volume.modifying && !adjustValence(ctx, ctx.state.current_dir_id, files_copied))
+        return engine_failed(ctx);
+    return end;
 }
 
 }  // namespace
