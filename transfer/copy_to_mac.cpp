@@ -305,6 +305,8 @@ CopyEnd copy_open_pc_file(TransferContext& ctx, int fd, const struct stat& info,
             ctx.outcome.failureReported = true;
             return CopyEnd::Failed;
         }
+        if (file.data.length > kLargestFork || file.resource.length > kLargestFork)
+            return reported(ctx, CopyEnd::Skipped, format_text(kPcFileTooLarge, entry.shown));
     } else {
         if (size > kLargestFork) return reported(ctx, CopyEnd::Skipped, format_text(kPcFileTooLarge, entry.shown));
         read_plain(ctx, entry, info, mode == kCopyResourceFork, file);
