@@ -301,9 +301,10 @@ CopyEnd copy_open_pc_file(TransferContext& ctx, int fd, const struct stat& info,
     NewFile file;
     if (mode == kCopyMacBinary) {
         if (!read_macbinary(fd, size, file)) {
+            // The status line alone would leave the console user without a word.
             set_status(ctx, std::string(message(Msg::kNotMacBinary)).c_str(), entry.shown.c_str());
-            ctx.outcome.failureReported = true;
-            return CopyEnd::Failed;
+            return reported(ctx, CopyEnd::Failed,
+                            std::string(message(Msg::kNotMacBinary)) + " " + format_text(kFileNotCopied, entry.shown));
         }
         if (file.data.length > kLargestFork || file.resource.length > kLargestFork)
             return reported(ctx, CopyEnd::Skipped, format_text(kPcFileTooLarge, entry.shown));

@@ -192,6 +192,7 @@ TEST_F(CopyToMac, MacBinaryNamesAndRefusals) {
     EXPECT_EQ(numbered[73], 0x20);
     EXPECT_EQ(numbered[101], 0x01);
     EXPECT_TRUE(shown_status("Not a MacBinary file."));
+    EXPECT_TRUE(host().showed("Not a MacBinary file. File C.BIN was not copied."));
     EXPECT_TRUE(ctx().outcome.failureReported);
     EXPECT_EQ(checkProblems(volume->image()), "");
 }
