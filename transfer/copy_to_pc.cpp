@@ -173,10 +173,11 @@ MacBinaryFields macbinary_fields(const CatalogKey& key, std::span<const std::uin
     return fields;
 }
 
-// The header, the data fork, zeros up to the next multiple of 128 (only when
-// a resource fork follows), the resource fork. A data fork cut short is
-// filled up with zeros so that the resource fork still starts where the
-// header says it does.
+// The header, the data fork, zeros up to the next multiple of 128, the
+// resource fork and zeros again: MacBinary readers take the file in 128-byte
+// pieces and refuse a last piece cut short. A data fork cut short is filled
+// up with zeros so that the resource fork still starts where the header
+// says it does.
 ContentsCopy write_macbinary(TransferContext& ctx, int fd, const CatalogKey& key, std::span<const std::uint8_t> record) {
     ContentsCopy copy;
     MacBinaryFields fields = macbinary_fields(key, record);
@@ -187,14 +188,17 @@ ContentsCopy write_macbinary(TransferContext& ctx, int fd, const CatalogKey& key
     }
     ForkCopyResult data = copy_fork(ctx, fd, record, false);
     copy.add(data);
-    if (fields.resource_length > 0 && copy.going_on()) {
-        std::uint64_t written = kMacBinaryHeaderSize + data.copied;
-        if (!write_zeros(fd, macbinary_resource_offset(fields.data_length) - written)) {
-            copy.write_failed();
-            return copy;
-        }
-        copy.add(copy_fork(ctx, fd, record, true));
+    if (!copy.going_on()) return copy;
+    const std::uint64_t written = kMacBinaryHeaderSize + data.copied;
+    const std::uint64_t resource_at = macbinary_resource_offset(fields.data_length);
+    if (!write_zeros(fd, resource_at - written)) {
+        copy.write_failed();
+        return copy;
     }
+    if (fields.resource_length == 0) return copy;
+    ForkCopyResult resource = copy_fork(ctx, fd, record, true);
+    copy.add(resource);
+    if (copy.going_on() && !write_zeros(fd, (128 - resource.copied % 128) % 128)) copy.write_failed();
     return copy;
 }
 

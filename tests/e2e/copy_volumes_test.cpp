@@ -1,8 +1,11 @@
 // korvane-cmd copies every file of volumes made by hfsutils to the PC in the
 // three copy modes; each PC file is compared with what hcopy extracts.
 
+#include <fcntl.h>
+
 #include <gtest/gtest.h>
 
+#include "tests/hfs/check_fixture.h"
 #include "tests/support/disk_copy_builder.h"
 #include "tests/transfer/copy_oracle.h"
 
@@ -183,6 +186,122 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         const std::vector<MacFile> files = extract_with_hcopy(dir, raw, 0);
         ASSERT_EQ(files.size(), 3u);
         EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::MacBinary), 3u);
+    }
+}
+
+}  // namespace
+}  // namespace korvane::e2e
+
+namespace korvane::e2e {
+namespace {
+
+// Finds the file of that raw Macintosh name, or fails the test.
+const MacFile& named(const std::vector<MacFile>& files, const std::string& name) {
+    for (const MacFile& file : files)
+        if (file.name == name) return file;
+    ADD_FAILURE() << name << " missing";
+    return files.front();
+}
+
+// Everything that MacBinary carries, as hcopy -m writes it: name, type,
+// creator, Finder flags, lengths, dates and both forks.
+void expect_same_file(const MacFile& copied, const MacFile& original) {
+    const std::string& ours = copied.macbinary;
+    const std::string& theirs = original.macbinary;
+    EXPECT_EQ(ours.substr(1, 74), theirs.substr(1, 74)) << original.name;
+    EXPECT_EQ(ours.substr(83, 16), theirs.substr(83, 16)) << original.name;
+    EXPECT_EQ(ours[101], theirs[101]) << original.name;
+    EXPECT_EQ(copied.data, original.data) << original.name;
+    EXPECT_EQ(copied.resource(), original.resource()) << original.name;
+}
+
+// COPY /B writes MacBinary that hcopy -m takes, and MCOPY /B reads it back
+// onto a fresh volume: both give back every file as it was.
+TEST_F(CopyVolumes, MacBinaryBothWays) {
+    const std::string out = dir / "bin";
+    std::filesystem::create_directories(out);
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--pc-dir", out, "-c", "COPY /B /F *", "-c",
+                                      "CD Letters", "-c", "COPY /B /F *", "-c", "CD Old", "-c", "COPY /B *"}),
+              0);
+
+    HfsutilsVolume theirs(dir, "theirs.img", 2048, "Theirs");
+    for (const auto& entry : std::filesystem::directory_iterator(out))
+        EXPECT_EQ(theirs.tool({"hcopy", "-m", entry.path().string(), ":"}), 0) << entry.path();
+    theirs.unmount();
+    HfsutilsVolume ours(dir, "ours.img", 2048, "Ours");
+    ours.addFolder(":In");
+    ours.unmount();
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), ours.image(), "--pc-dir", out, "-c", "CD In", "-c", "MCOPY /B *"}),
+              0);
+    EXPECT_EQ(testing::checkProblems(ours.image()), "");
+
+    // And the MacBinary files that hcopy -m wrote.
+    const std::string hcopied = dir / "hcopied";
+    std::filesystem::create_directories(hcopied);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        std::ofstream(hcopied + "/" + std::to_string(i) + ".bin", std::ios::binary) << files[i].macbinary;
+    HfsutilsVolume from_hcopy(dir, "from_hcopy.img", 2048, "Hcopy");
+    from_hcopy.unmount();
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), from_hcopy.image(), "--pc-dir", hcopied, "-c", "MCOPY /B *.BIN"}), 0);
+    EXPECT_EQ(testing::checkProblems(from_hcopy.image()), "");
+
+    for (const std::string& image_back : {theirs.image(), ours.image(), from_hcopy.image()}) {
+        const std::vector<MacFile> back = extract_with_hcopy(dir, image_back, 0);
+        ASSERT_EQ(back.size(), files.size()) << image_back;
+        for (const MacFile& original : files) expect_same_file(named(back, original.name), original);
+    }
+}
+
+}  // namespace
+}  // namespace korvane::e2e
+
+namespace korvane::e2e {
+namespace {
+
+// A PC tree copied in by MCOPY comes back from hcopy byte for byte, with the
+// type table's types and the PC file's date (to the minute).
+TEST(CopyToMacVolumes, PcTreeComesBackFromHcopy) {
+    ScratchDir dir;
+    const std::string pc = dir / "pc";
+    std::map<std::string, std::string> expected;  // Macintosh path -> bytes
+    auto add = [&](const std::string& pc_path, const std::string& mac_path, const std::string& bytes) {
+        std::filesystem::create_directories(std::filesystem::path(pc + "/" + pc_path).parent_path());
+        std::ofstream(pc + "/" + pc_path, std::ios::binary) << bytes;
+        expected[mac_path] = bytes;
+    };
+    std::string binary(70000, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 31 + i / 253);
+    add("NOTES.TXT", ":Notes.txt", "line one\r\nline two\r\n");
+    add("data.bin", ":data.bin", binary);
+    add("Empty.txt", ":Empty.txt", "");
+    add("R\xC3\xA9sum\xC3\xA9.txt", ":R\x8Esum\x8E.txt", "accented");
+    add("Deep/Er/Und/Tiefer/Bottom.txt", ":Deep:Er:Und:Tiefer:Bottom.txt", "at the bottom");
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "f" + std::to_string(1000 + i) + ".txt";
+        add("Many/" + name, ":Many:" + name, std::string(static_cast<std::size_t>(i * 7), static_cast<char>('a' + i % 26)));
+    }
+    std::tm when{};
+    when.tm_year = 101, when.tm_mon = 1, when.tm_mday = 3, when.tm_hour = 4, when.tm_min = 5, when.tm_sec = 6;
+    const std::time_t stamp = timegm(&when);  // the child runs with TZ=UTC
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(pc)) {
+        const timespec times[2] = {{stamp, 0}, {stamp, 0}};
+        utimensat(AT_FDCWD, entry.path().c_str(), times, 0);
+    }
+
+    HfsutilsVolume volume(dir, "tree.img", 4096, "Tree");
+    volume.unmount();
+    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), volume.image(), "--pc-dir", pc, "-c", "MCOPY *"}), 0);
+    EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    const std::vector<MacFile> back = extract_with_hcopy(dir, volume.image(), 0);
+    ASSERT_EQ(back.size(), expected.size());
+    const std::uint32_t created = fieldsToMacDate(2001, 2, 3, 4, 5);
+    for (const MacFile& file : back) {
+        ASSERT_TRUE(expected.count(file.hfs_path())) << file.hfs_path();
+        EXPECT_EQ(file.data, expected[file.hfs_path()]) << file.hfs_path();
+        EXPECT_EQ(file.resource_length(), 0u) << file.hfs_path();
+        EXPECT_EQ(file.type_creator(), "TEXT????") << file.hfs_path();
+        EXPECT_EQ(file.field32(91), created) << file.hfs_path();
+        EXPECT_EQ(file.field32(95), created + 1) << file.hfs_path();
     }
 }
 

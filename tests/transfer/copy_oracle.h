@@ -150,18 +150,19 @@ inline std::size_t expect_same_copies(const ScratchDir& dir, const std::string& 
             const std::string& theirs = file.macbinary;
             EXPECT_EQ(copied[0], 0) << where;
             EXPECT_EQ(copied.substr(1, 64), theirs.substr(1, 64)) << where << ": name";
-            EXPECT_EQ(copied.substr(65, 9), theirs.substr(65, 9)) << where << ": type, creator, flags";
-            EXPECT_EQ(copied[74], theirs[101]) << where << ": Finder flags, low byte";
+            EXPECT_EQ(copied.substr(65, 10), theirs.substr(65, 10)) << where << ": type, creator, flags";
+            EXPECT_EQ(copied[101], theirs[101]) << where << ": Finder flags, low byte";
             // hcopy leaves the window location (75-78) zero; Korvane copies the catalog's.
             EXPECT_EQ(copied.substr(83, 16), theirs.substr(83, 16)) << where << ": lengths, dates";
-            EXPECT_EQ(copied.substr(99, 29), std::string(29, '\0')) << where;
+            EXPECT_EQ(static_cast<std::uint8_t>(copied[122]), 129) << where << ": MacBinary II";
+            EXPECT_EQ(static_cast<std::uint8_t>(copied[123]), 129) << where;
             EXPECT_EQ(copied.substr(128, file.data_length()), file.data) << where << ": data fork";
             const std::size_t resource_at = 128 + (file.data_length() + 127) / 128 * 128;
             const std::size_t expected_size =
-                    file.resource_length() > 0 ? resource_at + file.resource_length() : 128 + file.data_length();
+                    file.resource_length() > 0 ? resource_at + (file.resource_length() + 127) / 128 * 128 : resource_at;
             EXPECT_EQ(copied.size(), expected_size) << where;
             if (file.resource_length() > 0) {
-                EXPECT_EQ(copied.substr(resource_at), file.resource()) << where;
+                EXPECT_EQ(copied.substr(resource_at, file.resource_length()), file.resource()) << where;
             }
         }
     }

@@ -104,18 +104,18 @@ TEST_F(CopyToPc, MacBinaryLaysOutHeaderPaddedDataAndResource) {
     set_mode(kCopyMacBinary);
     ASSERT_EQ(copy_matching(ctx(), "Both"), kCopyDone);
     std::string bytes = read_all(dest / "Both.com");  // APPL -> COM
-    ASSERT_EQ(bytes.size(), 394u);
+    ASSERT_EQ(bytes.size(), 512u);
     EXPECT_EQ(bytes[1], 4);
     EXPECT_EQ(bytes.substr(2, 4), "Both");
     EXPECT_EQ(bytes.substr(65, 8), "APPLKorv");
     EXPECT_EQ(bytes.substr(128, 129), kData129);
     EXPECT_EQ(bytes.substr(257, 127), std::string(127, '\0'));
-    EXPECT_EQ(bytes.substr(384), kResource10);
-    EXPECT_EQ(bytes.substr(99, 29), std::string(29, '\0'));
+    EXPECT_EQ(bytes.substr(384, 10), kResource10);
+    EXPECT_EQ(bytes.substr(394), std::string(118, '\0'));  // readers take whole 128-byte pieces
 
-    // Without a resource fork the file ends with the data fork, unpadded.
+    // Without a resource fork the file ends with the data fork, padded.
     ASSERT_EQ(copy_matching(ctx(), "Spreadsheet"), kCopyDone);
-    EXPECT_EQ(read_all(dest / "Spreadsheet.xls").size(), 128u + 5u);
+    EXPECT_EQ(read_all(dest / "Spreadsheet.xls").size(), 256u);
 }
 
 TEST_F(CopyToPc, EmptyForksAreReportedAndMakeNoFile) {
@@ -470,7 +470,7 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
         EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
         EXPECT_TRUE(drive.host.showed("Not enough space on the volume. File Large was not copied."));
         EXPECT_FALSE(std::filesystem::exists(tiny + "/Large.txt"));
-        EXPECT_EQ(read_all(tiny + "/Small.txt").substr(128), "small");
+        EXPECT_EQ(read_all(tiny + "/Small.txt").substr(128, 5), "small");
         EXPECT_TRUE(drive.host.showed("Not enough space on the volume: the PC destination is full. File Tight "
                                       "was not copied."));
         EXPECT_FALSE(std::filesystem::exists(tiny + "/Tight.txt"));

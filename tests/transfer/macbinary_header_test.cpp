@@ -24,7 +24,8 @@ TEST(MacBinaryHeader, FieldsLieAtTheirOffsetsBigEndian) {
     EXPECT_EQ(h[9], 0);
     EXPECT_EQ(std::string(h.begin() + 65, h.begin() + 73), "TEXTttxt");
     EXPECT_EQ(h[73], 0x01);
-    EXPECT_EQ(h[74], 0x23);
+    EXPECT_EQ(h[74], 0);  // every reader requires it
+    EXPECT_EQ(h[101], 0x23);
     EXPECT_EQ(h[75], 0x45);
     EXPECT_EQ(h[77], 0x89);
     for (int i = 79; i < 83; ++i) EXPECT_EQ(h[i], 0);
@@ -33,7 +34,63 @@ TEST(MacBinaryHeader, FieldsLieAtTheirOffsetsBigEndian) {
     EXPECT_EQ(h[90], 0x04);
     EXPECT_EQ(h[91], 0xA1);
     EXPECT_EQ(h[98], 0x44);
-    for (std::size_t i = 99; i < 128; ++i) EXPECT_EQ(h[i], 0) << i;
+    EXPECT_EQ(h[122], 129);  // MacBinary II, readable by MacBinary II readers
+    EXPECT_EQ(h[123], 129);
+    EXPECT_EQ(h[124] << 8 | h[125], macbinary_crc(std::span(h).first(124)));
+    for (std::size_t i : {99u, 100u, 102u, 120u, 121u, 126u, 127u}) EXPECT_EQ(h[i], 0) << i;
+}
+
+TEST(MacBinaryHeader, CrcIsXmodem) {
+    const std::string check = "123456789";
+    EXPECT_EQ(macbinary_crc(std::span(reinterpret_cast<const std::uint8_t*>(check.data()), check.size())), 0x31C3);
+}
+
+// A header written by Korvane, then changed one way or another.
+struct HeaderCase {
+    const char* what;
+    std::size_t offset;
+    std::uint8_t value;
+    std::uint64_t file_size;
+    bool fix_crc;
+    bool accepted;
+};
+
+TEST(MacBinaryHeader, ReaderChecksWhatReadersCheck) {
+    const HeaderCase cases[] = {
+            {"as written", 0, 0, 512, false, true},
+            {"byte 0 set", 0, 1, 512, true, false},
+            {"byte 74 set", 74, 1, 512, true, false},
+            {"no name", 1, 0, 512, true, false},
+            {"name of 64", 1, 64, 512, true, false},
+            {"wrong checksum", 125, 0x55, 512, false, false},
+            {"resource fork past the end", 0, 0, 393, false, false},
+            {"data fork past the end", 90, 0, 256, true, false},
+            {"MacBinary I: no checksum", 122, 0, 512, false, true},
+    };
+    for (const HeaderCase& c : cases) {
+        MacBinaryFields fields;
+        fields.name = "Both";
+        fields.finder_flags = 0x4123;
+        fields.data_length = 129;
+        fields.resource_length = 10;
+        fields.created = 7;
+        auto h = make_macbinary_header(fields);
+        h[c.offset] = c.value;
+        if (std::string_view(c.what).starts_with("MacBinary I")) h[123] = h[124] = h[125] = 0;
+        if (c.offset == 90) h[87] = h[88] = h[89] = h[90] = 0;  // no resource fork: data must fit
+        if (c.fix_crc) {
+            const std::uint16_t crc = macbinary_crc(std::span(h).first(124));
+            h[124] = static_cast<std::uint8_t>(crc >> 8);
+            h[125] = static_cast<std::uint8_t>(crc);
+        }
+        const auto read = read_macbinary_header(h, c.file_size);
+        EXPECT_EQ(read.has_value(), c.accepted) << c.what;
+        if (!read || !c.accepted) continue;
+        EXPECT_EQ(read->name, "Both") << c.what;
+        EXPECT_EQ(read->finder_flags, 0x4123) << c.what;
+        EXPECT_EQ(read->resource_offset, 384u) << c.what;
+        EXPECT_EQ(read->created, 7u) << c.what;
+    }
 }
 
 TEST(MacBinaryHeader, ResourceForkStartsAtTheNextMultipleOf128) {

@@ -1,0 +1,225 @@
+// Copies from the PC onto volumes made by hfsutils, read back with hcopy and
+// checked with CHECK: names, types, the replace question, space, runs beyond
+// the catalog record's three, MacBinary that is not, and stops.
+
+#include "transfer/copy_to_mac.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "hfs/catalog_search.h"
+#include "tests/hfs/check_fixture.h"
+#include "tests/transfer/copy_fixture.h"
+#include "transfer/macbinary_header.h"
+
+namespace korvane::testing {
+namespace {
+
+class CopyToMac : public ::testing::Test {
+protected:
+    void make_volume(std::uint32_t kilobytes, const std::function<void(HfsutilsVolume&)>& fill = {}) {
+        volume = std::make_unique<HfsutilsVolume>(dir, "vol.img", kilobytes, "Target");
+        volume->addFile(":Readme.txt", "old");
+        volume->addFolder(":Letters");
+        if (fill) fill(*volume);
+        volume->unmount();
+        drive = std::make_unique<OpenedDrive>(volume->image());
+        ASSERT_TRUE(drive->opened);
+    }
+    void SetUp() override { make_volume(800); }
+
+    Context& ctx() { return drive->ctx; }
+    ScriptedHost& host() { return drive->host; }
+    void set_mode(std::uint16_t mode) {
+        ctx().state.option_flags = static_cast<std::uint16_t>((ctx().state.option_flags & ~kCopyModeMask) | mode);
+    }
+    void pc_file(const std::string& name, const std::string& bytes) { std::ofstream(pc / name, std::ios::binary) << bytes; }
+    // What hcopy -m makes of the Macintosh file (empty when there is none).
+    std::string macbinary(const std::string& hfs_path) {
+        volume->mount();
+        const std::string out = dir / "out.bin";
+        std::filesystem::remove(out);
+        volume->tool({"hcopy", "-m", hfs_path, out});
+        volume->unmount();
+        return std::filesystem::exists(out) ? read_all(out) : "";
+    }
+    std::string data_fork(const std::string& hfs_path) {
+        const std::string bin = macbinary(hfs_path);
+        return bin.size() < 128 ? "" : bin.substr(128, loadBE32(reinterpret_cast<const std::uint8_t*>(bin.data()) + 83));
+    }
+    bool shown_status(const std::string& text) {
+        return std::find(host().statuses.begin(), host().statuses.end(), text) != host().statuses.end();
+    }
+
+    ScratchDir dir;
+    std::unique_ptr<HfsutilsVolume> volume;
+    std::unique_ptr<OpenedDrive> drive;
+    PcDestination pc;
+};
+
+TEST_F(CopyToMac, ModesNamesTypesAndCounts) {
+    pc_file("ARCHIVE.HQX", "(This file must be converted with BinHex 4.0)");
+    pc_file("PLAN.XYZ", "resource bytes");
+    std::FILE* log = std::tmpfile();
+    ctx().log.adopt(log);
+    ASSERT_EQ(copy_pc_matching(ctx(), "archive.*"), 0);
+    set_mode(kCopyResourceFork);
+    ASSERT_EQ(copy_pc_matching(ctx(), "PLAN.XYZ"), 0);
+    EXPECT_EQ(copy_pc_matching(ctx(), "NOTHING*"), kNoPcEntry);
+
+    const std::string hqx = macbinary(":Archive.hqx");
+    ASSERT_GE(hqx.size(), 128u);
+    EXPECT_EQ(hqx.substr(65, 8), "TEXTBNHQ");
+    EXPECT_EQ(data_fork(":Archive.hqx"), "(This file must be converted with BinHex 4.0)");
+    const std::string plan = macbinary(":Plan.xyz");
+    EXPECT_EQ(plan.substr(65, 8), "TEXT????");
+    EXPECT_EQ(plan.substr(83, 8), std::string("\0\0\0\0\0\0\0\x0E", 8));  // no data, 14 bytes of resources
+    EXPECT_EQ(plan.substr(128, 14), "resource bytes");
+    EXPECT_TRUE(shown_status("Copy of \"PLAN.XYZ\" to \"Plan.xyz\""));
+    std::rewind(log);
+    char line[100] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, log), nullptr);
+    EXPECT_STREQ(line, "ARCHIVE.HQX\tArchive.hqx\r\n");
+    EXPECT_FALSE(ctx().outcome.failureReported);
+    EXPECT_EQ(checkProblems(volume->image()), "");  // counts and valences agree
+}
+
+struct ReplaceCase {
+    const char* what;
+    Choice answer;
+    std::size_t pc_bytes;  // of README.TXT
+    bool numbered_taken;   // "Readme.txt (007)" exists already
+    const char* old_file_after;
+    const char* new_file;  // where the copy went, "" for nowhere
+    int result;
+};
+
+TEST(CopyToMacReplace, TheQuestionsAnswers) {
+    const ReplaceCase cases[] = {
+            {"No takes the numbered name", Choice::No, 3, false, "old", "Readme.txt (007)", 0},
+            {"No raises the number past a taken one", Choice::No, 3, true, "old", "Readme.txt (008)", 0},
+            {"Yes replaces", Choice::Yes, 3, false, "new", "Readme.txt", 0},
+            {"Cancel stops", Choice::Cancel, 3, false, "old", "", 1},
+            {"Yes without space keeps the old file", Choice::Yes, 900 * 1024, false, "old", "", 1},
+    };
+    for (const ReplaceCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        PcDestination pc;
+        HfsutilsVolume volume(dir, "vol.img", 800, "Target");
+        volume.addFile(":Readme.txt", "old");
+        if (c.numbered_taken) volume.addFile(":Readme.txt (007)", "seven");
+        volume.unmount();
+        OpenedDrive drive(volume.image());
+        ASSERT_TRUE(drive.opened);
+        std::ofstream(pc / "README.TXT", std::ios::binary) << std::string(c.pc_bytes, 'n');
+        drive.host.choices.push_back(c.answer);
+        drive.ctx.running_file_count = 6;
+        EXPECT_EQ(copy_pc_matching(drive.ctx, "README.TXT"), c.result);
+        EXPECT_EQ(drive.host.questions.at(0), "The file README.TXT already exists. OK to replace it?");
+        EXPECT_EQ(drive.ctx.outcome.failureReported, c.result != 0);
+        volume.mount();
+        const std::string out = dir / "out";
+        EXPECT_EQ(volume.tool({"hcopy", "-r", ":Readme.txt", out}), 0);
+        EXPECT_EQ(read_all(out), std::string(c.old_file_after) == "new" ? "nnn" : "old");
+        if (*c.new_file) {
+            EXPECT_EQ(volume.tool({"hcopy", "-r", std::string(":") + c.new_file, out}), 0);
+            EXPECT_EQ(read_all(out), std::string(c.pc_bytes, 'n'));
+        }
+        if (c.numbered_taken) {
+            EXPECT_EQ(volume.tool({"hcopy", "-r", ":Readme.txt (007)", out}), 0);
+            EXPECT_EQ(read_all(out), "seven");
+        }
+        volume.unmount();
+        EXPECT_EQ(drive.host.showed("The file it was to replace is kept."), c.pc_bytes > 3);
+        EXPECT_EQ(checkProblems(volume.image()), "");
+    }
+}
+
+TEST_F(CopyToMac, YesNeverReplacesAFolder) {
+    pc_file("LETTERS", "a file");
+    host().choices.push_back(Choice::Yes);
+    EXPECT_EQ(copy_pc_matching(ctx(), "LETTERS"), 0);
+    EXPECT_TRUE(host().showed("Letters is a folder on the Macintosh volume and a file cannot replace it"));
+    EXPECT_TRUE(ctx().outcome.failureReported);
+    EXPECT_EQ(checkProblems(volume->image()), "");
+}
+
+// Holes of 10 blocks between files: a fork of 60 blocks takes six runs, three
+// of them recorded in the extents-overflow tree.
+TEST_F(CopyToMac, ForksOfMoreThanThreeRunsContinueInTheExtentsTree) {
+    make_volume(800, [](HfsutilsVolume& v) {
+        for (int i = 0; i < 16; ++i) v.addFile(":f" + std::to_string(100 + i), std::string(10 * 512, 'f'));
+        for (int i = 0; i < 16; i += 2) v.remove(":f" + std::to_string(100 + i));
+        v.addFile(":last", std::string(300 * 1024, 'l'));  // the free space after the holes is further on
+    });
+    std::string big(60 * 512 - 7, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 13 + i / 512);
+    pc_file("BIG.BIN", big);
+    ASSERT_EQ(copy_pc_matching(ctx(), "BIG.BIN"), 0);
+    const auto found = findEntry(ctx(), "Big.bin", kFileEntry, kRootDirectoryID);
+    ASSERT_TRUE(found);
+    std::uint32_t in_record = 0;
+    for (std::size_t i = 0; i < 3; ++i) in_record += loadBE16(found->data, filrec::dataExtents + 4 * i + 2);
+    EXPECT_LT(in_record, 60u);
+    EXPECT_EQ(data_fork(":Big.bin"), big);
+    EXPECT_EQ(checkProblems(volume->image()), "");
+}
+
+TEST_F(CopyToMac, MacBinaryNamesAndRefusals) {
+    set_mode(kCopyMacBinary);
+    MacBinaryFields fields;
+    const std::string long_name(40, 'L');
+    fields.name = long_name;
+    fields.type = {'A', 'P', 'P', 'L'};
+    fields.finder_flags = 0x2001;
+    fields.data_length = 3;
+    auto header = make_macbinary_header(fields);
+    pc_file("A.BIN", std::string(header.begin(), header.end()) + "abc");
+    pc_file("B.BIN", std::string(header.begin(), header.end()) + "abc");  // the same name again
+    header[86] = 200;  // a data fork longer than the file
+    pc_file("C.BIN", std::string(header.begin(), header.end()) + "abc");
+    pc_file("D.BIN", "not one");
+    host().choices.push_back(Choice::No);
+    EXPECT_EQ(copy_pc_matching(ctx(), "?.BIN"), 1);  // C stops the copy at the top level
+    EXPECT_EQ(data_fork(":" + long_name.substr(0, 31)), "abc");
+    const std::string numbered = macbinary(":" + long_name.substr(0, 25) + " (002)");
+    ASSERT_GE(numbered.size(), 128u);
+    EXPECT_EQ(numbered.substr(65, 4), "APPL");
+    EXPECT_EQ(numbered[73], 0x20);
+    EXPECT_EQ(numbered[101], 0x01);
+    EXPECT_TRUE(shown_status("Not a MacBinary file."));
+    EXPECT_TRUE(host().showed("Not a MacBinary file. File C.BIN was not copied."));
+    EXPECT_TRUE(ctx().outcome.failureReported);
+    EXPECT_EQ(checkProblems(volume->image()), "");
+}
+
+TEST_F(CopyToMac, UnreadableFilesAreNamedAndAnyNameCopies) {
+    ASSERT_EQ(mkfifo((pc / "A.FIFO").c_str(), 0644), 0);
+    pc_file("R\xC3\xA9sum\xC3\xA9.TXT", "accented");
+    pc_file("\xE6\x97\xA5.TXT", "not in the PC character set");
+    ASSERT_EQ(copy_pc_matching(ctx(), "*"), 0);
+    EXPECT_TRUE(host().showed("The PC file A.FIFO cannot be read; it was not copied."));
+    EXPECT_TRUE(ctx().outcome.failureReported);
+    EXPECT_EQ(data_fork(":R\x8Esum\x8E.txt"), "accented");
+    EXPECT_EQ(data_fork(":_.txt"), "not in the PC character set");
+    EXPECT_EQ(checkProblems(volume->image()), "");
+}
+
+TEST_F(CopyToMac, FoldersEscAndWhatWasCopiedStays) {
+    std::filesystem::create_directories(pc / "TREE/DEEP");
+    pc_file("TREE/ONE.TXT", "one");
+    pc_file("TREE/DEEP/TWO.TXT", "two");
+    pc_file("TREE/THREE.TXT", "three");
+    host().escapes = {false, false, false, true};  // TREE, DEEP, TWO, then Esc before ONE
+    EXPECT_EQ(copy_pc_matching(ctx(), "TREE"), 1);
+    EXPECT_EQ(data_fork(":Tree:Deep:Two.txt"), "two");
+    EXPECT_EQ(data_fork(":Tree:One.txt"), "");
+    EXPECT_EQ(checkProblems(volume->image()), "");
+}
+
+}  // namespace
+}  // namespace korvane::testing
