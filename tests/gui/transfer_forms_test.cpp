@@ -1,6 +1,6 @@
 // The copy dialogs' Qt forms driven offscreen: the destination browser with
 // real directories, the naming options and ports setting output_options at
-// once, and the name asked on the fly.
+// once, the name asked on the fly, and "Copy PC -> Mac" over real files.
 
 #include <QtTest>
 
