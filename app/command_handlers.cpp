@@ -2,6 +2,7 @@
 #include "app/check_command.h"
 #include "app/command_line.h"
 #include "app/copy_commands.h"
+#include "app/copy_to_mac_command.h"
 #include "app/dir_command.h"
 #include "app/folder_commands.h"
 #include "device/sector_io.h"
@@ -33,6 +34,7 @@ void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Copy, run_copy_command);
     handlers.add(CommandCode::MCopy, run_mcopy_command);
     handlers.add(CommandCode::Options, run_options_command);
+    handlers.add(CommandCode::MCopy, run_mcopy_command);
     handlers.add(CommandCode::Check, run_check_command);
     handlers.add(CommandCode::Attrib, run_attrib_command);
     handlers.add(CommandCode::Swap, run_swap_command);

@@ -8,6 +8,7 @@
 #include "app/check_command.h"
 #include "app/command_table.h"
 #include "app/copy_commands.h"
+#include "app/copy_to_mac_command.h"
 #include "app/device_commands.h"
 #include "app/folder_commands.h"
 #include "app/listing_view.h"
@@ -139,9 +140,8 @@ CommandOutcome run_menu_command(Context& ctx, int command) {
             copy_selection_to_pc(ctx);
             return CommandOutcome::Done;
         case cmd::kCopyToMac:
-            // The copy to the Macintosh volume is not in this build yet.
-            if (!require_drive(ctx)) return CommandOutcome::Done;
-            return CommandOutcome::NotAvailable;
+            if (require_drive(ctx)) copy_to_mac_command(ctx);
+            return CommandOutcome::Done;
         case cmd::kSelectDrive:
             select_drive_command(ctx);
             return CommandOutcome::Done;

@@ -58,6 +58,7 @@ void run_lines(Context& ctx, ConsoleHost& host, ConsoleStreams streams) {
     CommandHandlers handlers;
     connect_command_handlers(handlers);
     add_console_command_handlers(handlers, streams.out);
+    add_console_mcopy_handler(handlers, host);
     const std::vector<std::string>& lines = host.options().lines;
     if (!lines.empty()) {
         for (const std::string& line : lines) {

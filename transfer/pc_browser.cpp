@@ -69,11 +69,15 @@ std::string show_path(std::string_view path) {
     return shown.size() <= kShownPathMax ? shown : tail_that_fits(path);
 }
 
+std::string files_pattern(std::string_view mask) {
+    return mask == "*.*" || mask.empty() ? "*" : std::string(mask);
+}
+
 void fill_lists(PcBrowser& browser) {
     browser.directories.clear();
     browser.files.clear();
     browser.files_size = 0;
-    std::string mask = browser.mask == "*.*" || browser.mask.empty() ? "*" : browser.mask;
+    const std::string mask = files_pattern(browser.mask);
     if (DIR* dir = opendir(".")) {
         while (const dirent* entry = readdir(dir)) {
             std::string name = entry->d_name;

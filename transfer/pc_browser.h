@@ -30,6 +30,10 @@ struct PcBrowser {
 // second (or the third, when that is still too long); never more than 30.
 std::string show_path(std::string_view path);
 
+// The shell pattern that a mask stands for: "*.*" (and an empty mask) means
+// every name, as on the PC; any other mask is matched as typed.
+std::string files_pattern(std::string_view mask);
+
 // Reads the current directory into the browser and fills its lists.
 void open_browser(TransferContext& ctx, PcBrowser& browser);
 

@@ -9,6 +9,7 @@
 
 #include "app/attribute_commands.h"
 #include "app/check_command.h"
+#include "app/command_line.h"
 #include "app/commands.h"
 #include "app/listing_view.h"
 #include "tests/hfs/check_fixture.h"
@@ -16,6 +17,7 @@
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/single_drive.h"
+#include "transfer/copy_to_mac_dialog.h"
 #include "volume/discovery.h"
 
 namespace korvane {
@@ -190,6 +192,46 @@ TEST_F(CommandsTest, SelectedEntriesAreNamesNotPatterns) {
     EXPECT_EQ(volume.tool({"hcopy", "-r", ":B", dir / "b.out"}), 0);
     EXPECT_EQ(testing::read_all(dir / "b.out"), "plain B");
     EXPECT_EQ(testing::checkProblems(volume.image()), "");
+}
+
+// "PC->Mac" (107) and MCOPY without a name: the log line, the type
+// database, "Copy PC -> Mac", and a new listing only after a copy.
+TEST_F(CommandsTest, CopyToMacRunsItsDialogAndReloadsOnlyAfterACopy) {
+    testing::ScratchDir dir;
+    testing::HfsutilsVolume volume(dir, "to_mac.img", 800);
+    volume.addFile(":one", "1");
+    volume.unmount();
+    testing::select_single_image(ctx, volume.image());
+    ASSERT_GT(analyzeVolume(ctx), 0);
+    ASSERT_TRUE(ctx.log.open(dir / "transfer.log", LogOpenMode::Truncate));
+    CommandHandlers handlers;
+    connect_command_handlers(handlers);
+    struct Case {
+        const char* what;
+        int answer;
+        std::size_t entries_after;
+    } cases[] = {{"closed without a copy", kDialogCancel, 0}, {"after a copy", kDialogOk, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (bool typed : {false, true}) {
+            ctx.state.entries.clear();
+            host.dialog_answers.push_back([&c](Dialog& dialog) {
+                EXPECT_NE(dynamic_cast<CopyToMacDialog*>(&dialog), nullptr);
+                return c.answer;
+            });
+            if (typed) {
+                EXPECT_EQ(run_command_line(ctx, handlers, "MCOPY"), LineOutcome::Executed);
+            } else {
+                run(cmd::kCopyToMac);
+            }
+            EXPECT_EQ(host.dialogs.back(), "DLG_MCOP");
+            EXPECT_EQ(ctx.state.entries.size(), c.entries_after);
+        }
+    }
+    EXPECT_TRUE(ctx.type_database_loaded);
+    ctx.log.close_file();
+    EXPECT_EQ(testing::read_all(dir / "transfer.log"), "PC->Mac\nPC->Mac\nPC->Mac\nPC->Mac\n");
+    EXPECT_FALSE(ctx.outcome.failureReported);
 }
 
 // The menus guard the same commands as the command language: those that

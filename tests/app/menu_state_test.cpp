@@ -12,8 +12,7 @@ namespace korvane {
 namespace {
 
 TEST(MenuStateTest, ItemsAndButtonsFollowTheDriveTheDirectoryAndTheSelection) {
-    // Buttons: Mac->PC, PC->Mac, Rename, Delete, Parent, Root. "PC->Mac"
-    // stays grayed until its command is built.
+    // Buttons: Mac->PC, PC->Mac, Rename, Delete, Parent, Root.
     struct Case {
         const char* what;
         std::uint8_t target;
@@ -24,13 +23,13 @@ TEST(MenuStateTest, ItemsAndButtonsFollowTheDriveTheDirectoryAndTheSelection) {
         std::vector<int> enabled;
         std::vector<int> grayed;
     } cases[] = {
-            {"root, nothing selected", 3, 2, false, true, {true, false, false, false, false, false},
+            {"root, nothing selected", 3, 2, false, true, {true, true, false, false, false, false},
              {cmd::kDeselectAll, cmd::kMakeDirectory, cmd::kRenameVolume},
              {cmd::kRoot, cmd::kParent, cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDelete, cmd::kRename}},
-            {"folder, one selected", 3, 17, true, true, {true, false, true, true, true, true},
+            {"folder, one selected", 3, 17, true, true, {true, true, true, true, true, true},
              {cmd::kRoot, cmd::kParent, cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDelete, cmd::kRename}, {}},
-            // Discovery found no Macintosh volume: "Mac->PC" keeps its state and answers with a notice.
-            {"drive dropped", kNoDrive, 17, true, false, {true, false, false, false, false, false}, {},
+            // Discovery found no Macintosh volume: "Mac->PC" and "PC->Mac" keep their state and answer with a notice.
+            {"drive dropped", kNoDrive, 17, true, false, {true, true, false, false, false, false}, {},
              {cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDeselectAll, cmd::kRenameVolume}},
     };
     testing::ScriptedHost host;

@@ -15,6 +15,7 @@
 #include "app/context.h"
 #include "cli/console_host.h"
 #include "cli/console_session.h"
+#include "transfer/copy_to_mac_dialog.h"
 #include "core/notices.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
@@ -195,6 +196,8 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
             {{"INFO"}, 4, "Korvane: INFO is not available in this version of Korvane\n"},
             {{"COPY"}, 4, "Korvane: No selected file or folder. Please select an item to copy toward the PC\n"},
             {{"CD"}, 4, ""},  // the status line asks for a selection
+            {{"MCOPY"}, 4,
+             "Korvane: MCOPY without a name needs a terminal to choose the files; name them: MCOPY name-or-pattern\n"},
     };
     for (const Case& c : cases) {
         ScratchDir pc;
@@ -258,6 +261,37 @@ TEST(ConsoleHost, AttributesAreShownThenChangedByALineOfSettings) {
     ConsoleHost no_terminal(ConsoleOptions{}, nobody, err, false);
     no_terminal.set_output(out);
     EXPECT_EQ(no_terminal.run_dialog(dialog), kDialogCancel);
+}
+
+// On a terminal "Copy PC -> Mac" lists numbered rows; a line browses or
+// copies the files by their numbers.
+TEST(ConsoleHost, CopyToMacBrowsesAndCopiesTheNumberedFiles) {
+    ScratchDir pc;
+    std::ofstream(pc / "a*") << "12";
+    std::ofstream(pc / "b.txt") << "345";
+    std::filesystem::create_directories(pc / "sub");
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(pc.path());
+    std::istringstream typed("cd 2\ncd ..\n9\n2 1\n\n");
+    std::ostringstream err;
+    std::ostringstream out;
+    ConsoleHost terminal(ConsoleOptions{}, typed, err, true);
+    terminal.set_output(out);
+    Context ctx(terminal);
+    std::vector<std::pair<std::string, std::string>> calls;
+    CopyToMacDialog dialog(ctx, [&calls](TransferContext&, std::string_view pattern) {
+        calls.emplace_back(pattern, std::filesystem::current_path().string());
+        return 0;
+    });
+    EXPECT_EQ(terminal.run_dialog(dialog), kDialogOk);
+    EXPECT_EQ(calls, (std::vector<std::pair<std::string, std::string>>{{"a\\*", pc.path()}, {"b.txt", pc.path()}}));
+    EXPECT_NE(out.str().find("Files  Total 5\n  1  a*\n  2  b.txt\nDirectories\n  1  [..]\n  2  [sub]\n"),
+              std::string::npos)
+            << out.str();
+    EXPECT_NE(out.str().find("/sub/  Filename: *.*\n"), std::string::npos) << "cd 2 entered sub";
+    CopyToMacDialog closed(ctx, [](TransferContext&, std::string_view) { return 0; });
+    EXPECT_EQ(terminal.run_dialog(closed), kDialogCancel) << "Enter is Cancel/Exit";
+    std::filesystem::current_path(saved);
 }
 
 }  // namespace

@@ -1,16 +1,19 @@
 // The copy dialogs' Qt forms driven offscreen: the destination browser with
 // real directories, the naming options and ports setting output_options at
-// once, and the name asked on the fly.
+// once, the name asked on the fly, and "Copy PC -> Mac" over real files.
 
 #include <QtTest>
 
 #include <filesystem>
+#include <fstream>
 
 #include "app/context.h"
+#include "gui/copy_to_mac_form.h"
 #include "gui/transfer_destination_form.h"
 #include "gui/transfer_dos_name_form.h"
 #include "gui/transfer_option_forms.h"
 #include "tests/support/scripted_host.h"
+#include "transfer/copy_to_mac_dialog.h"
 #include "transfer/output_port.h"
 #include "transfer/transfer_dialogs.h"
 
@@ -152,6 +155,53 @@ private slots:
         form.new_name()->setText(QString::fromUtf8("caf\xC3\xA9.txt"));
         form.ok_button()->click();
         QCOMPARE(dialog.new_name, std::string("caf\xE9.txt"));
+    }
+
+    void copyToMacListsThroughTheCharacterSetsAndCopiesTheSelectedNames() {
+        std::ofstream(root / "r\xC3\xA9sum\xC3\xA9.txt") << "12345";
+        std::ofstream(root / "a*") << "12";
+        std::vector<std::string> patterns;
+        CopyToMacDialog dialog(ctx, [&patterns](TransferContext&, std::string_view pattern) {
+            patterns.emplace_back(pattern);
+            return 0;
+        });
+        CopyToMacForm form(nullptr, dialog);
+        QCOMPARE(form.windowTitle(), QString("Copy PC -> Mac"));
+        QCOMPARE(dialog.help_key(), std::string("dlg_MCOP"));
+        QCOMPARE(form.mask_field()->text(), QString("*.*"));
+        QCOMPARE(texts(form.files()), (QStringList{"a*", QString::fromUtf8("r\xC3\xA9sum\xC3\xA9.txt")}));
+        QCOMPARE(form.total_label()->text(), QString("7"));
+        QCOMPARE(texts(form.directories()), (QStringList{"[..]", "[alpha]", "[beta]"}));
+        form.files()->item(0)->setSelected(true);
+        QCOMPARE(form.total_label()->text(), QString("2"));
+        form.selection_button()->click();
+        QCOMPARE(patterns, std::vector<std::string>{"a\\*"});
+        QCOMPARE(form.result(), 1);
+    }
+
+    void copyToMacMaskTakesEnterAndCancelCopiesNothing() {
+        std::ofstream(root / "one.txt") << "1";
+        std::ofstream(root / "two.doc") << "22";
+        int copies = 0;
+        CopyToMacDialog dialog(ctx, [&copies](TransferContext&, std::string_view) { return ++copies, 0; });
+        CopyToMacForm form(nullptr, dialog);
+        form.show();
+        form.mask_field()->setText("*.doc");
+        QTest::keyClick(form.mask_field(), Qt::Key_Return);
+        QVERIFY2(form.isVisible(), "Enter in the mask field closes nothing");
+        QCOMPARE(texts(form.files()), QStringList{"two.doc"});
+        QCOMPARE(form.total_label()->text(), QString("2"));
+
+        emit form.directories()->itemDoubleClicked(item_named(form.directories(), "[alpha]"));
+        QCOMPARE(fs::current_path(), root / "alpha");
+        QVERIFY(form.path_label()->text().endsWith("alpha/"));
+        QCOMPARE(form.total_label()->text(), QString(""));
+        form.all_files_button()->click();
+        form.directory_button()->click();
+        QVERIFY2(form.isVisible(), "no file listed, no directory selected: nothing to copy");
+        form.cancel_button()->click();
+        QCOMPARE(form.result(), 0);
+        QCOMPARE(copies, 0);
     }
 };
 
