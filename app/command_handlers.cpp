@@ -32,7 +32,6 @@ void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Mode, set_reset_mode);
     add_browse_command_handlers(handlers);
     handlers.add(CommandCode::Copy, run_copy_command);
-    handlers.add(CommandCode::MCopy, run_mcopy_command);
     handlers.add(CommandCode::Options, run_options_command);
     handlers.add(CommandCode::MCopy, run_mcopy_command);
     handlers.add(CommandCode::Check, run_check_command);

@@ -11,7 +11,6 @@
 #include "core/messages.h"
 #include "core/notices.h"
 #include "transfer/copy_texts.h"
-#include "transfer/copy_to_mac.h"
 #include "transfer/copy_to_pc.h"
 #include "transfer/dos_name.h"
 #include "transfer/output_port.h"
@@ -110,19 +109,6 @@ void run_copy_command(Context& ctx, const ParsedCommand& command) {
     const std::optional<std::string> name = mac_name_of_typed(command.first);
     const bool matched = name && copy_matching(ctx, *name) != kCopyNoEntry;
     if (!matched && volume_is_open(ctx)) ctx.unmatched_name = command.first;
-}
-
-void run_mcopy_command(Context& ctx, const ParsedCommand& command) {
-    if (command.first.empty()) {
-        run_menu_command(ctx, cmd::kCopyToMac);
-        return;
-    }
-    if (!requireOpenVolume(ctx)) return;
-    if (ctx.log.is_open()) ctx.log.write("PC->Mac\n");
-    if (copy_pc_matching(ctx, command.first) == kNoPcEntry) ctx.unmatched_name = command.first;
-    set_status(ctx, nullptr, nullptr);
-    reload_listing(ctx);
-    update_menus(ctx);
 }
 
 void run_options_command(Context& ctx, const ParsedCommand& command) {

@@ -30,9 +30,6 @@ bool apply_port_option(Context& ctx, std::string_view name);
 // COPY: with a name or pattern, copies the matching entries of the current
 // folder; without one, copies the selection in the current copy mode.
 void run_copy_command(Context& ctx, const ParsedCommand& command);
-// MCOPY: with a PC name or pattern, copies the matching entries of the
-// current PC directory into the current folder; without one, the dialog.
-void run_mcopy_command(Context& ctx, const ParsedCommand& command);
 // OPTIONS LONG / SHORT / ASK set the naming mode; OPTIONS alone runs the
 // "Advanced copy options" dialog.
 void run_options_command(Context& ctx, const ParsedCommand& command);

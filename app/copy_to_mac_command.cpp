@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/listing_view.h"
 #include "app/menu_state.h"
+#include "core/notices.h"
 #include "transfer/copy_to_mac.h"
 #include "transfer/copy_to_mac_dialog.h"
 #include "transfer/type_database.h"
@@ -34,10 +35,14 @@ void run_mcopy_command(Context& ctx, const ParsedCommand& command) {
         return;
     }
     if (!requireOpenVolume(ctx)) return;
+    if (ctx.log.is_open()) ctx.log.write("PC->Mac\n");
     load_type_database(ctx);
     // Typed in the Windows character set; the copy matches names as the file system spells them.
-    copy_pc_matching(ctx, pc_name_to_utf8(command.first, PcCharset::Windows));
+    if (copy_pc_matching(ctx, pc_name_to_utf8(command.first, PcCharset::Windows)) == kNoPcEntry)
+        ctx.unmatched_name = command.first;
+    set_status(ctx, nullptr, nullptr);
     reload_listing(ctx);
+    update_menus(ctx);
 }
 
 }  // namespace korvane

@@ -88,7 +88,7 @@ CopyEnd engine_failed(TransferContext& ctx) {
 
 bool files_only(const TransferContext& ctx) { return (ctx.state.option_flags & kFilesOnly) != 0; }
 
-// The entries of a PC directory whose shown names match pattern, by name.
+// The entries of a PC directory whose names match pattern, by name.
 std::vector<PcEntry> pc_entries(int dir_fd, std::string_view pattern) {
     std::vector<PcEntry> entries;
     const int listed_fd = dup(dir_fd);
@@ -102,7 +102,7 @@ std::vector<PcEntry> pc_entries(int dir_fd, std::string_view pattern) {
         const std::string name = found->d_name;
         if (name == "." || name == "..") continue;
         PcEntry entry{name, shown_pc_name(name)};
-        if (fnmatch(mask.c_str(), entry.shown.c_str(), FNM_CASEFOLD | FNM_NOESCAPE) != 0) continue;
+        if (fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
         struct stat info {};
         entry.directory = fstatat(dir_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
         entries.push_back(std::move(entry));

@@ -11,9 +11,9 @@ namespace korvane {
 inline constexpr int kNoPcEntry = -1;
 
 // Copies the entries of the current PC directory whose names match pattern
-// (a PC name or a pattern with * and ?, in the Windows character set, matched
-// against the names as the character tables show them, letters of either
-// case) into the current Macintosh folder, in the copy mode of the options,
+// (shell wildcards over the names as the file system spells them, UTF-8,
+// letters of either case; a backslash takes the next character literally)
+// into the current Macintosh folder, in the copy mode of the options,
 // and writes the volume back. 0 when the copy went through, non-zero when it
 // stopped (kNoPcEntry when nothing matched).
 int copy_pc_matching(TransferContext& ctx, std::string_view pattern);
