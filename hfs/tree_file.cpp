@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "core/working_files.h"
 #include "hfs/hfs_context.h"
 #include "hfs/volume.h"
 #include "hfs/working_copies.h"
-#include "util/temp_files.h"
 
 namespace korvane {
 namespace {

@@ -7,10 +7,10 @@
 
 #include "core/messages.h"
 #include "core/notices.h"
+#include "core/working_files.h"
 #include "util/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/fork_copy.h"
-#include "util/temp_files.h"
 
 namespace korvane {
 namespace {

@@ -1,50 +1,11 @@
 #include "util/pc_files.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 
-#include "core/messages.h"
-#include "core/notices.h"
-
 namespace korvane {
-namespace {
-
-[[noreturn]] void fatal_open_error(CoreContext& ctx, const std::string& path) {
-    fatal_notice(ctx, std::string(kErrorOpeningFile) + path);
-}
-
-// Opens without blocking on a FIFO and without following a final link, then
-// insists on a regular file before emptying it.
-int create_regular(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) return -1;
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
-int open_existing(CoreContext& ctx, const std::string& path, int flags) {
-    int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0) fatal_open_error(ctx, path);
-    return fd;
-}
-
-}  // namespace
-
-int create_file(CoreContext& ctx, const std::string& path) {
-    int fd = create_regular(path);
-    if (fd < 0) fatal_open_error(ctx, path);
-    return fd;
-}
-
-int open_file_ro(CoreContext& ctx, const std::string& path) { return open_existing(ctx, path, O_RDONLY); }
 
 std::uint32_t dos_stamp(const std::tm& t) {
     int year = t.tm_year + 1900;

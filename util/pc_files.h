@@ -1,23 +1,11 @@
 #pragma once
-// PC files for copies: descriptors whose open failure ends the program with
-// "Error opening file:" and the path, so callers never test for it. Every file
-// is binary (no translation of line ends exists on Linux anyway).
+// PC files for copies: DOS time stamps and removal.
 
 #include <cstdint>
 #include <ctime>
 #include <string>
 
-#include "core/core_context.h"
-
 namespace korvane {
-
-// Creates the file, or empties an existing one, for reading and writing.
-// Refuses (fatally) to follow a final symbolic link or to empty anything but
-// a regular file, so a copy never writes into a device, a FIFO or through a
-// link planted in the destination.
-int create_file(CoreContext& ctx, const std::string& path);
-// Opens an existing file for reading.
-int open_file_ro(CoreContext& ctx, const std::string& path);
 
 // The MS-DOS date and time of a regular file (date word high, time word low,
 // local time, 2-second resolution); 0 when no regular file has that name;

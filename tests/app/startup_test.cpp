@@ -10,11 +10,11 @@
 #include <iterator>
 
 #include "core/messages.h"
+#include "core/working_files.h"
 #include "tests/support/fatal_text.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 #include "util/pc_directory.h"
-#include "util/temp_files.h"
 
 namespace korvane {
 namespace {

@@ -17,9 +17,9 @@
 #include "cli/console_session.h"
 #include "transfer/copy_to_mac_dialog.h"
 #include "core/notices.h"
+#include "core/working_files.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
-#include "util/temp_files.h"
 
 namespace korvane {
 namespace {

@@ -1,73 +1,21 @@
 #include "util/pc_files.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
-#include "core/notices.h"
-#include "tests/support/fatal_text.h"
-#include "tests/support/scripted_host.h"
-#include "tests/util/printing_host.h"
 #include "tests/support/scratch_dir.h"
 #include "util/drives.h"
-#include "util/temp_files.h"
 
 namespace korvane {
 namespace {
 
-using korvane::testing::fatal_text_of;
-using korvane::testing::read_all;
-using korvane::testing::PrintingHost;
 using korvane::testing::ScratchDir;
-using korvane::testing::ScriptedHost;
 
 void write_all(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-TEST(CreateFile, EmptiesAnExistingRegularFile) {
-    ScratchDir dir;
-    write_all(dir / "old.txt", "previous contents");
-    ScriptedHost host;
-    CoreContext ctx(host);
-    int fd = create_file(ctx, dir / "old.txt");
-    ASSERT_EQ(write(fd, "new", 3), 3);
-    close(fd);
-    EXPECT_EQ(read_all(dir / "old.txt"), "new");
-}
-
-TEST(CreateFile, NeverWritesThroughASymbolicLink) {
-    ScratchDir dir;
-    write_all(dir / "victim", "keep me");
-    std::filesystem::create_symlink(dir / "victim", dir / "link");
-    ScriptedHost host;
-    CoreContext ctx(host);
-    EXPECT_EQ(fatal_text_of([&] { create_file(ctx, dir / "link"); }), "Error opening file:" + (dir / "link"));
-    EXPECT_EQ(read_all(dir / "victim"), "keep me");
-}
-
-TEST(CreateFile, RefusesAFifoAndADirectoryWithTheOpenErrorText) {
-    ScratchDir dir;
-    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
-    std::filesystem::create_directory(dir / "folder");
-    ScriptedHost host;
-    CoreContext ctx(host);
-    for (const std::string& name : {dir / "pipe", dir / "folder"}) {
-        EXPECT_EQ(fatal_text_of([&] { create_file(ctx, name); }), "Error opening file:" + name);
-    }
-}
-
-TEST(OpenFile, AMissingFileIsFatalWithThePathRightAfterTheText) {
-    ScratchDir dir;
-    const std::string missing = dir / "missing.bin";
-    ScriptedHost host;
-    CoreContext ctx(host);
-    EXPECT_EQ(fatal_text_of([&] { open_file_ro(ctx, missing); }), "Error opening file:" + missing);
-    EXPECT_TRUE(host.notices.empty()) << "the front end shows the text, not the engine";
-}
 
 TEST(FileStamp, IsTheLocalDosDateAndTimeOfARegularFile) {
     ScratchDir dir;
@@ -130,42 +78,6 @@ TEST(Drives, TheListsOfferHomeAndTheFileSystemsThatHoldFiles) {
     EXPECT_EQ(drive_choices(mounts, "/home/ann"),
               (std::vector<std::string>{"/home/ann", "/", "/home", "/media/My Disk"}));
     EXPECT_EQ(drive_choices(mounts, "").front(), "/");
-}
-
-TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRemembered) {
-    ScratchDir dir;
-    setenv("TMPDIR", dir.path().c_str(), 1);
-    ScriptedHost host;
-    CoreContext ctx(host);
-    std::string path;
-    int fd = create_temp_file(ctx, path, "CATALOG", 4096);
-    unsetenv("TMPDIR");
-    ASSERT_GE(fd, 0);
-    close(fd);
-    EXPECT_EQ(path.rfind(dir / "CAT", 0), 0u) << path;
-    EXPECT_TRUE(std::filesystem::is_regular_file(path));
-    EXPECT_EQ(ctx.working_files.count(path), 1u);
-    remove_working_file(ctx, path);
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_TRUE(ctx.working_files.empty());
-}
-
-TEST(TempFiles, NoRoomIsFatalAndTheFrontEndsAnswerRemovesTheWorkingFiles) {
-    ScratchDir dir;
-    setenv("TMPDIR", dir.path().c_str(), 1);
-    ScriptedHost host;
-    CoreContext ctx(host);
-    std::string path;
-    close(create_temp_file(ctx, path, "EXT", 512));
-    try {
-        create_temp_file(ctx, path, "CAT", std::uint64_t(1) << 62);
-        ADD_FAILURE() << "no room for the file, yet no fatal error";
-    } catch (const FatalError& error) {
-        report_fatal_error(ctx, error);
-    }
-    unsetenv("TMPDIR");
-    EXPECT_EQ(host.notices, std::vector<std::string>{"Not enough free space for temporary files."});
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #pragma once
 // Korvane's working files in the temporary directory ($TMPDIR, else /tmp).
+// They live in core/, not util/, because the context records them and a
+// failure to create one is a fatal notice.
 
 #include <cstdint>
 #include <string>

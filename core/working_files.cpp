@@ -1,4 +1,4 @@
-#include "util/temp_files.h"
+#include "core/working_files.h"
 
 #include <fcntl.h>
 #include <unistd.h>
