@@ -32,14 +32,6 @@ std::optional<ParsedKey> parseKey(TreeKind kind, std::span<const std::uint8_t> r
     return ParsedKey{{loadBE32(record.data() + 2), record[1], loadBE16(record.data() + 6), {}}, keySize};
 }
 
-// Reads node n straight from the working file, leaving the tree's own
-// node buffer alone.
-bool readTreeNode(const TreeFile& tree, std::uint32_t n, NodeBuffer& node) {
-    if (!tree.isOpen()) return false;
-    const off_t position = static_cast<off_t>(n) * static_cast<off_t>(kNodeSize);
-    return pread(tree.handle, node.data(), kNodeSize, position) == static_cast<ssize_t>(kNodeSize);
-}
-
 std::string nodeName(std::uint32_t n) { return n == 0 ? "nothing" : "node " + std::to_string(n); }
 
 std::string kindName(std::int8_t kind) {

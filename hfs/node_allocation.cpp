@@ -91,10 +91,12 @@ std::optional<NodeBuffer> loadNode(TreeFile& tree, std::uint32_t n) {
 }
 
 bool writeHeaderNode(TreeFile& tree) {
-    if (!tree.isOpen() || pwrite(tree.handle, tree.header.data(), kNodeSize, 0) != static_cast<ssize_t>(kNodeSize))
-        return false;
-    if (tree.memoryCopy.size() >= kNodeSize) std::copy(tree.header.begin(), tree.header.end(), tree.memoryCopy.begin());
-    return true;
+    if (!tree.isOpen()) return false;
+    if (tree.holdsMemoryCopy()) {
+        std::copy(tree.header.begin(), tree.header.end(), tree.memoryCopy.begin());
+        return true;
+    }
+    return pwrite(tree.handle, tree.header.data(), kNodeSize, 0) == static_cast<ssize_t>(kNodeSize);
 }
 
 std::optional<std::vector<MapPart>> allocationMap(TreeFile& tree) {

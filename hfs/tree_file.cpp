@@ -40,10 +40,7 @@ bool readNode(TreeFile& tree, std::uint32_t n) {
     tree.recordIndex = 0;
     tree.nodeValid = false;
     const bool inTree = n == 0 || n < treeTotalNodes(tree.header);
-    if (tree.isOpen() && inTree) {
-        const off_t position = static_cast<off_t>(n) * static_cast<off_t>(kNodeSize);
-        tree.nodeValid = pread(tree.handle, tree.node.data(), kNodeSize, position) == static_cast<ssize_t>(kNodeSize);
-    }
+    if (tree.isOpen() && inTree) tree.nodeValid = readTreeNode(tree, n, tree.node);
     if (!tree.nodeValid) tree.node.fill(0);
     return tree.nodeValid;
 }
@@ -51,14 +48,28 @@ bool readNode(TreeFile& tree, std::uint32_t n) {
 bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer) {
     if (!tree.isOpen()) return false;
     tree.indexSuccessors.reset();
-    const off_t position = static_cast<off_t>(n) * static_cast<off_t>(kNodeSize);
+    const std::size_t at = std::size_t{n} * kNodeSize;
+    if (tree.holdsMemoryCopy()) {
+        if (at + kNodeSize > tree.memoryCopy.size()) return false;
+        std::copy(buffer.begin(), buffer.end(), tree.memoryCopy.begin() + static_cast<std::ptrdiff_t>(at));
+        std::copy(tree.header.begin(), tree.header.end(), tree.memoryCopy.begin());
+        return true;
+    }
+    const auto position = static_cast<off_t>(at);
     const bool nodeWritten = pwrite(tree.handle, buffer.data(), kNodeSize, position) == static_cast<ssize_t>(kNodeSize);
     const bool headerWritten = pwrite(tree.handle, tree.header.data(), kNodeSize, 0) == static_cast<ssize_t>(kNodeSize);
-    if (std::size_t{n} * kNodeSize + kNodeSize <= tree.memoryCopy.size()) {
-        std::copy(buffer.begin(), buffer.end(), tree.memoryCopy.begin() + std::size_t{n} * kNodeSize);
-        std::copy(tree.header.begin(), tree.header.end(), tree.memoryCopy.begin());
-    }
     return nodeWritten && headerWritten;
+}
+
+bool readTreeNode(const TreeFile& tree, std::uint32_t n, NodeBuffer& node) {
+    if (!tree.isOpen()) return false;
+    const std::size_t at = std::size_t{n} * kNodeSize;
+    if (tree.holdsMemoryCopy()) {
+        if (at + kNodeSize > tree.memoryCopy.size()) return false;
+        std::copy_n(tree.memoryCopy.begin() + static_cast<std::ptrdiff_t>(at), kNodeSize, node.begin());
+        return true;
+    }
+    return pread(tree.handle, node.data(), kNodeSize, static_cast<off_t>(at)) == static_cast<ssize_t>(kNodeSize);
 }
 
 }  // namespace korvane

@@ -26,7 +26,10 @@ struct TreeFile {
     bool nodeValid = false;  // false after a read that failed: node holds zeros
     bool complete = false;   // the copy holds the whole tree file, every sector read
     // The whole working file in memory while the write engine works on the
-    // tree (empty: not held); every node write keeps it up to date.
+    // tree (empty: not held). Once held it is the tree: node reads and writes
+    // go to it alone, and the working file keeps only the tree as copied in
+    // (a change of a thousand files would otherwise cost a hundred thousand
+    // writes to it).
     std::vector<std::uint8_t> memoryCopy;
     std::string path;
     // Each leaf with the leaf the index puts after it (0 after the last):
@@ -34,6 +37,7 @@ struct TreeFile {
     std::optional<std::unordered_map<std::uint32_t, std::uint32_t>> indexSuccessors;
 
     bool isOpen() const { return handle >= 0; }
+    bool holdsMemoryCopy() const { return fileSize > 0 && memoryCopy.size() == fileSize; }
     // Nodes that may be read: the header's totalNodes, but never past the file.
     std::uint32_t nodeLimit() const;
 };
@@ -44,7 +48,12 @@ struct TreeFile {
 // node are never taken for this one.
 bool readNode(TreeFile& tree, std::uint32_t n);
 
-// Writes buffer as node n, then the header node. False when a write failed.
+// Reads node n into node, leaving the tree's own node buffer alone. False
+// when there is no such node or the read failed.
+bool readTreeNode(const TreeFile& tree, std::uint32_t n, NodeBuffer& node);
+
+// Writes buffer as node n, then the header node (to the memory copy when it
+// is held, else to the working file). False when a write failed.
 // The tree has changed: leaf cursors on it must be started again.
 bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer);
 
