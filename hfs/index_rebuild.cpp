@@ -130,12 +130,15 @@ std::uint32_t indexNodesFor(const TreeFile& tree, std::uint32_t leaves) {
 }
 
 EditFault rebuildIndex(TreeFile& tree) {
+    tree.indexCurrent = false;
     const auto leaves = leafChain(tree);
     if (!leaves) return EditFault::Damaged;
     discardIndex(tree);
     if (leaves->empty()) {
         setTreeShape(tree, 0, 0, 0, 0);
-        return writeHeaderNode(tree) ? EditFault::None : EditFault::Damaged;
+        if (!writeHeaderNode(tree)) return EditFault::Damaged;
+        tree.indexCurrent = true;
+        return EditFault::None;
     }
     std::vector<LevelNode> level;
     for (std::uint32_t leaf : *leaves) {
@@ -152,7 +155,9 @@ EditFault rebuildIndex(TreeFile& tree) {
         level = std::move(parents);
     }
     setTreeShape(tree, level.front().number, height, leaves->front(), leaves->back());
-    return writeHeaderNode(tree) ? EditFault::None : EditFault::Damaged;
+    if (!writeHeaderNode(tree)) return EditFault::Damaged;
+    tree.indexCurrent = true;
+    return EditFault::None;
 }
 
 }  // namespace korvane

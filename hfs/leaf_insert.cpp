@@ -142,6 +142,14 @@ EditFault splitLeaf(HfsContext& ctx, TreeFile& tree, std::uint32_t leaf) {
     return writeNode(tree, oldNext, *next) ? EditFault::None : EditFault::Damaged;
 }
 
+// The index holds each leaf's number and first key, nothing else: a record
+// added or removed behind a leaf's first one, with no split, leaves it as a
+// rebuild would make it again (a thousand files copied into one folder would
+// otherwise rebuild it a thousand times).
+bool keepsIndex(const TreeFile& tree, int splits, std::uint16_t index) {
+    return tree.indexCurrent && splits == 0 && index > 0;
+}
+
 EditFault insertIntoTree(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
                          std::span<const std::uint8_t> data, bool& existed) {
     existed = false;
@@ -166,7 +174,7 @@ EditFault insertIntoTree(HfsContext& ctx, TreeFile& tree, std::span<const std::u
         if (!leaf || !isSoundLeaf(*leaf)) return EditFault::Damaged;
         if (insertRecord(*leaf, position->index, record)) {
             if (!writeNode(tree, position->leaf, *leaf)) return EditFault::Damaged;
-            return rebuildIndex(tree);
+            return keepsIndex(tree, splits, position->index) ? EditFault::None : rebuildIndex(tree);
         }
         if (const EditFault fault = splitLeaf(ctx, tree, position->leaf); fault != EditFault::None) return fault;
     }
@@ -182,7 +190,7 @@ EditFault removeFromTree(HfsContext&, TreeFile& tree, std::span<const std::uint8
     if (!leaf || !isSoundLeaf(*leaf)) return EditFault::Damaged;
     if (nodeRecordCount(*leaf) > 1) {
         if (!removeRecord(*leaf, position->index) || !writeNode(tree, position->leaf, *leaf)) return EditFault::Damaged;
-        return rebuildIndex(tree);
+        return keepsIndex(tree, 0, position->index) ? EditFault::None : rebuildIndex(tree);
     }
     // The leaf becomes empty: it leaves the chain and is freed.
     const std::uint32_t previous = nodeBLink(*leaf);

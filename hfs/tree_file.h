@@ -25,6 +25,9 @@ struct TreeFile {
     bool isCatalog = false;
     bool nodeValid = false;  // false after a read that failed: node holds zeros
     bool complete = false;   // the copy holds the whole tree file, every sector read
+    // The index was built here from the leaves as they are now: a change
+    // that leaves every leaf's first key and the chain alone keeps it.
+    bool indexCurrent = false;
     // The whole working file in memory while the write engine works on the
     // tree (empty: not held). Once held it is the tree: node reads and writes
     // go to it alone, and the working file keeps only the tree as copied in

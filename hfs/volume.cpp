@@ -95,6 +95,7 @@ bool restoreWorkingFile(TreeFile& tree, const MediumTree& medium) {
     const bool ok = ftruncate(tree.handle, size) == 0 && pwrite(tree.handle, medium.bytes.data(), medium.bytes.size(), 0) == size;
     tree.fileSize = static_cast<std::uint32_t>(medium.bytes.size());
     tree.memoryCopy = medium.bytes;
+    tree.indexCurrent = false;
     std::copy_n(medium.bytes.begin(), std::min(medium.bytes.size(), kNodeSize), tree.header.begin());
     tree.nodeValid = false;
     return ok;
