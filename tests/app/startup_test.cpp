@@ -80,12 +80,6 @@ TEST_F(StartupTest, TheDriveNamedWithAIsTestedAndDiscoveryDecidesTheStatus) {
     }
 }
 
-TEST_F(StartupTest, ABadCommandLineDoesNothing) {
-    EXPECT_FALSE(start({"--nonsense"}));
-    EXPECT_FALSE(ctx.transport);
-    EXPECT_TRUE(host.notices.empty());
-}
-
 // The whole life of a run with /L: the opening line at start, the closing
 // line at exit, the start directory restored, the working files gone.
 TEST_F(StartupTest, ShutdownRestoresTheStartDirectoryClosesTheLogAndRemovesWorkingFiles) {
