@@ -28,44 +28,25 @@ using korvane::testing::ScriptedHost;
 
 void write_all(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-TEST(CreateFile, EmptiesAnExistingRegularFile) {
+// A regular file is emptied; a link, a FIFO, a folder or a missing file is
+// fatal with the path right after the text, and nothing is written through it.
+TEST(CreateFile, EmptiesARegularFileAndRefusesEverythingElse) {
     ScratchDir dir;
     write_all(dir / "old.txt", "previous contents");
+    write_all(dir / "victim", "keep me");
+    std::filesystem::create_symlink(dir / "victim", dir / "link");
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir / "folder");
     ScriptedHost host;
     CoreContext ctx(host);
     int fd = create_file(ctx, dir / "old.txt");
     ASSERT_EQ(write(fd, "new", 3), 3);
     close(fd);
     EXPECT_EQ(read_all(dir / "old.txt"), "new");
-}
-
-TEST(CreateFile, NeverWritesThroughASymbolicLink) {
-    ScratchDir dir;
-    write_all(dir / "victim", "keep me");
-    std::filesystem::create_symlink(dir / "victim", dir / "link");
-    ScriptedHost host;
-    CoreContext ctx(host);
-    EXPECT_EQ(fatal_text_of([&] { create_file(ctx, dir / "link"); }), "Error opening file:" + (dir / "link"));
-    EXPECT_EQ(read_all(dir / "victim"), "keep me");
-}
-
-TEST(CreateFile, RefusesAFifoAndADirectoryWithTheOpenErrorText) {
-    ScratchDir dir;
-    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
-    std::filesystem::create_directory(dir / "folder");
-    ScriptedHost host;
-    CoreContext ctx(host);
-    for (const std::string& name : {dir / "pipe", dir / "folder"}) {
+    for (const std::string& name : {dir / "link", dir / "pipe", dir / "folder"})
         EXPECT_EQ(fatal_text_of([&] { create_file(ctx, name); }), "Error opening file:" + name);
-    }
-}
-
-TEST(OpenFile, AMissingFileIsFatalWithThePathRightAfterTheText) {
-    ScratchDir dir;
-    const std::string missing = dir / "missing.bin";
-    ScriptedHost host;
-    CoreContext ctx(host);
-    EXPECT_EQ(fatal_text_of([&] { open_file_ro(ctx, missing); }), "Error opening file:" + missing);
+    EXPECT_EQ(read_all(dir / "victim"), "keep me");
+    EXPECT_EQ(fatal_text_of([&] { open_file_ro(ctx, dir / "missing.bin"); }), "Error opening file:" + (dir / "missing.bin"));
     EXPECT_TRUE(host.notices.empty()) << "the front end shows the text, not the engine";
 }
 
