@@ -71,37 +71,27 @@ TEST(NameOrder, Wildcards) {
     EXPECT_EQ(matchName("AB*xyz", "abc"), 0);  // after the '*' nothing counts
 }
 
-TEST(Catalog, NodesAndRecordsOfAFreshVolume) {
+// The catalog is read into a working copy that a second opening replaces;
+// the root's record and thread are found by their keys.
+TEST(Catalog, WorkingCopiesAndTheRootOfAFreshVolume) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "fresh.img", 800, "Fresh Disk");
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     HfsContext& ctx = opened.ctx;
-    EXPECT_TRUE(ctx.catalogTree.isOpen());
     EXPECT_TRUE(ctx.working_files.count(ctx.catalogTree.path));
     EXPECT_EQ(std::filesystem::path(ctx.catalogTree.path).filename().string().substr(0, 3), "CAT");
-    EXPECT_TRUE(opened.host.showed("Copying catalog...") ||
-                std::count(opened.host.statuses.begin(), opened.host.statuses.end(), "Copying catalog..."));
-
     EXPECT_EQ(treeTotalNodes(ctx.catalogTree.header) * 512, ctx.mdb.catalogFileSize());
-    EXPECT_EQ(treeLeafRecords(ctx.catalogTree.header), 2u);
     const auto root = findEntry(ctx, "*", kDirectoryEntry, kRootParentID);
     ASSERT_TRUE(root);
     EXPECT_EQ(root->key.name, "Fresh Disk");
-    EXPECT_EQ(loadBE32(root->data.data() + dirrec::dirID), kRootDirectoryID);
     const auto thread = findEntry(ctx, "", kDirectoryThread, kRootDirectoryID);
     ASSERT_TRUE(thread);
     EXPECT_EQ(threadName(thread->data), "Fresh Disk");
-    EXPECT_EQ(loadBE32(thread->data.data() + thdrec::parentID), kRootParentID);
-
     EXPECT_TRUE(enterRootDirectory(ctx));
-    EXPECT_EQ(ctx.state.current_dir_id, kRootDirectoryID);
-    EXPECT_EQ(ctx.state.current_parent_id, kRootParentID);
     EXPECT_EQ(ctx.state.current_path, "Root" + std::string(35, ' '));
-    EXPECT_TRUE(ctx.state.entries.empty());
     EXPECT_FALSE(ctx.extentsTree.isOpen());  // no overflow extents, no EXT copy
 
-    // A second opening starts again from fresh working copies.
     const std::string firstPath = ctx.catalogTree.path;
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     EXPECT_FALSE(std::filesystem::exists(firstPath) && firstPath != ctx.catalogTree.path);
