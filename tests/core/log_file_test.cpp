@@ -11,7 +11,6 @@
 #include "core/notices.h"
 #include "tests/support/fatal_text.h"
 #include "tests/support/scripted_host.h"
-#include "tests/util/printing_host.h"
 #include "tests/support/scratch_dir.h"
 
 namespace korvane {

@@ -12,7 +12,6 @@
 #include "core/notices.h"
 #include "tests/support/fatal_text.h"
 #include "tests/support/scripted_host.h"
-#include "tests/util/printing_host.h"
 #include "tests/support/scratch_dir.h"
 #include "util/drives.h"
 #include "util/temp_files.h"
@@ -22,7 +21,6 @@ namespace {
 
 using korvane::testing::fatal_text_of;
 using korvane::testing::read_all;
-using korvane::testing::PrintingHost;
 using korvane::testing::ScratchDir;
 using korvane::testing::ScriptedHost;
 
