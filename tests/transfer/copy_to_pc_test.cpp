@@ -128,27 +128,6 @@ TEST_F(CopyToPc, EmptyForksAreReportedAndMakeNoFile) {
     EXPECT_EQ(copy_matching(ctx(), "Nothing like it"), kCopyNoEntry);
 }
 
-TEST_F(CopyToPc, FoldersCopyRecursivelyAndFilesOnlySkipsThemAtTheTop) {
-    std::FILE* log = std::tmpfile();
-    ctx().log.adopt(log);
-    EXPECT_EQ(copy_matching(ctx(), "*"), kCopyDone);
-    EXPECT_EQ(read_all(dest / "Letters/Mum.txt"), "dear mum");
-    EXPECT_EQ(read_all(dest / "Letters/Old/Gran.txt"), "dear gran");
-    EXPECT_EQ(fs::current_path(), fs::path(dest.path()));
-    EXPECT_EQ(ctx().state.current_dir_id, kRootDirectoryID);
-    std::rewind(log);
-    std::string text(4096, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), log));
-    EXPECT_NE(text.find("Copying directory \"Letters\" to \"Letters\"\r\n"), std::string::npos);
-    EXPECT_NE(text.find("Copying directory \"Old\" to \"Old\"\r\n"), std::string::npos);
-
-    fs::remove_all(dest / "Letters");
-    ctx().state.option_flags |= kFilesOnly;
-    EXPECT_EQ(copy_matching(ctx(), "*"), kCopyDone);
-    EXPECT_FALSE(fs::exists(dest / "Letters"));
-    EXPECT_TRUE(fs::exists(dest / "Read Me.txt"));
-}
-
 TEST_F(CopyToPc, ShortNamesAndNumberedExtensionOnAClash) {
     ctx().state.output_options = kNamingShort;
     std::ofstream(dest / "README.txt") << "keep me";
