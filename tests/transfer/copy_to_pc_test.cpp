@@ -188,7 +188,6 @@ TEST_F(CopyToPc, RenamingOnTheFlyAsksKeepsOnlyTheNameAndRefusesClashes) {
     host().dialog_answers.push_back([](Dialog& dialog) {
         auto& naming = dynamic_cast<DosNameDialog&>(dialog);
         EXPECT_EQ(naming.title, "File name on the DOS volume");
-        EXPECT_EQ(naming.help_key(), "dlg_NOMD");
         EXPECT_EQ(naming.old_name, "Read Me");
         naming.new_name = "../../elsewhere/notes.txt";
         return kDialogOk;
