@@ -61,7 +61,7 @@ TEST(KorvaneCmd, ABadCommandLineExitsWithTwoAndShowsTheUsage) {
     std::filesystem::create_directory(dir / "folder");
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-                 {"--frobnicate"}, {"-c"}, {"--yes", "--no"}, {"--partition", "x"}, {image + ",bogus=1"},
+                 {"--frobnicate"}, {"-c"}, {"--yes", "--no"}, {"--partition", "x"}, {"--port", "LPT9"}, {image + ",bogus=1"},
                  {image + ",bad=5-3"}, {image + ",flaky=-1"}, {image + ",id=99"}, {dir / "folder"},
                  {dir / "pipe", "-c", "DIR"}}) {
         CmdRun run = korvane_cmd(args);

@@ -94,11 +94,6 @@ TEST_F(CopyVolumes, CheckFindsNothingThenNamesAWrongFileCount) {
     EXPECT_EQ(read_all(image), bytes);  // nothing written
 }
 
-TEST_F(CopyVolumes, UnknownPortIsABadCommandLine) {
-    EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--port", "LPT9", "-c", "DIR"}), 2);
-    EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--port", "file", "-c", "DIR"}), 0);
-}
-
 // Renaming on the fly in korvane-cmd: --yes accepts each proposed name;
 // with nobody at a terminal every file is skipped.
 TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
