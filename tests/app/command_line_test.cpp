@@ -20,57 +20,53 @@ TEST(CommandKeywords, AbbreviationsResolveToTheFirstMatchInTableOrder) {
     EXPECT_EQ(lookup_keyword("ch"), CommandCode::Check);
     EXPECT_EQ(lookup_keyword("X"), CommandCode::None);
     EXPECT_EQ(lookup_keyword("COPYING"), CommandCode::None);
-    EXPECT_EQ(lookup_keyword("ch"), CommandCode::Check);
     EXPECT_EQ(lookup_keyword("CHECK"), CommandCode::Check);
     EXPECT_EQ(lookup_keyword("CL"), CommandCode::Cls);
 }
 
-ParsedCommand parse(std::string_view line, std::uint16_t& flags) { return parse_command(line, flags); }
-
-TEST(CommandParsing, CdForms) {
+TEST(CommandParsing, FormsArgumentsQuotesAndExtras) {
+    struct Case {
+        const char* line;
+        CommandCode code;
+        std::string first, second;
+    } cases[] = {
+        {"cd..", CommandCode::CdParent, "", ""},
+        {"CD ..", CommandCode::CdParent, "", ""},
+        {"CD\\", CommandCode::CdRoot, "", ""},
+        {"  CD \\", CommandCode::CdRoot, "", ""},
+        {"CD Letters", CommandCode::Cd, "Letters", ""},
+        {"RENAME OLD NEW EXTRA", CommandCode::Rename, "OLD", "NEW"},
+        {"REN \"My File\" Other", CommandCode::Rename, "My File", "Other"},
+        {"DEL \"half open", CommandCode::Delete, "half open", ""},
+        {"COPY a\tb", CommandCode::Copy, "a", "b"},
+        {"  ", CommandCode::None, "", ""},
+    };
+    for (const Case& c : cases) {
+        std::uint16_t flags = kCopyDataFork;
+        const ParsedCommand parsed = parse_command(c.line, flags);
+        EXPECT_EQ(parsed.code, c.code) << c.line;
+        EXPECT_EQ(parsed.first, c.first) << c.line;
+        EXPECT_EQ(parsed.second, c.second) << c.line;
+    }
     std::uint16_t flags = kCopyDataFork;
-    EXPECT_EQ(parse("cd..", flags).code, CommandCode::CdParent);
-    EXPECT_EQ(parse("CD ..", flags).code, CommandCode::CdParent);
-    EXPECT_EQ(parse("CD\\", flags).code, CommandCode::CdRoot);
-    EXPECT_EQ(parse("  CD \\", flags).code, CommandCode::CdRoot);
-    ParsedCommand letters = parse("CD Letters", flags);
-    EXPECT_EQ(letters.code, CommandCode::Cd);
-    EXPECT_EQ(letters.first, "Letters");
-}
-
-TEST(CommandParsing, ArgumentsQuotesAndExtras) {
-    std::uint16_t flags = kCopyDataFork;
-    ParsedCommand rename = parse("RENAME OLD NEW EXTRA", flags);
-    EXPECT_EQ(rename.code, CommandCode::Rename);
-    EXPECT_EQ(rename.first, "OLD");
-    EXPECT_EQ(rename.second, "NEW");
-    ParsedCommand quoted = parse("REN \"My File\" Other", flags);
-    EXPECT_EQ(quoted.first, "My File");
-    EXPECT_EQ(quoted.second, "Other");
-    ParsedCommand open_quote = parse("DEL \"half open", flags);
-    EXPECT_EQ(open_quote.first, "half open");
-    ParsedCommand tab = parse("COPY a\tb", flags);
-    EXPECT_EQ(tab.first, "a");
-    EXPECT_EQ(tab.second, "b");
-    EXPECT_EQ(parse(std::string("COPY ") + std::string(100, 'n'), flags).first.size(), kCommandArgumentMax);
-    EXPECT_EQ(parse("  ", flags).code, CommandCode::None);
-    EXPECT_EQ(parse("123", flags).keyword, "");
+    EXPECT_EQ(parse_command(std::string("COPY ") + std::string(100, 'n'), flags).first.size(), kCommandArgumentMax);
+    EXPECT_EQ(parse_command("123", flags).keyword, "");
 }
 
 TEST(CommandParsing, SwitchesChangeTheOptionFlagsEvenForUnknownKeywords) {
     std::uint16_t flags = kCopyDataFork;
-    parse("COPY /B", flags);
+    parse_command("COPY /B", flags);
     EXPECT_EQ(flags & kCopyModeMask, kCopyMacBinary);
-    parse("dir -a", flags);
+    parse_command("dir -a", flags);
     EXPECT_EQ(flags & (kListingExtended | kListingSignature), kListingExtended | kListingSignature);
-    parse("dir /e", flags);
+    parse_command("dir /e", flags);
     EXPECT_EQ(flags & (kListingExtended | kListingSignature), kListingExtended);
-    parse("DIR /S", flags);
+    parse_command("DIR /S", flags);
     EXPECT_EQ(flags & (kListingExtended | kListingSignature), 0);
-    parse("X /r /f /q", flags);
+    parse_command("X /r /f /q", flags);
     EXPECT_EQ(flags & kCopyModeMask, kCopyResourceFork);
     EXPECT_TRUE(flags & kFilesOnly);
-    parse("C -D", flags);
+    parse_command("C -D", flags);
     EXPECT_EQ(flags & kCopyModeMask, kCopyDataFork);
 }
 

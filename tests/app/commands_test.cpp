@@ -1,6 +1,6 @@
 // Dispatch of the window's commands that live in the app layer: paging by 36
-// or 18, the three listings, copy modes, selection, the write guard, and the
-// hit test that maps a click to an entry.
+// or 18 across the three listings, CHECK, entries taken by name, the write
+// guard (clicks are mapped to entries through the window in gui_listing_view_test).
 
 #include <gtest/gtest.h>
 
@@ -41,26 +41,6 @@ struct CommandsTest : ::testing::Test {
     std::pair<int, int> shown() const { return {ctx.state.first_shown, ctx.state.end_shown}; }
 };
 
-TEST_F(CommandsTest, ShortListingPagesBy36) {
-    open_listing(37);
-    EXPECT_EQ(shown(), std::make_pair(0, 36));
-    EXPECT_TRUE(ctx.menus.enabled(cmd::kNextScreen));
-
-    run(cmd::kNextScreen);
-    EXPECT_EQ(shown(), std::make_pair(36, 37));
-    EXPECT_FALSE(ctx.menus.enabled(cmd::kNextScreen));
-    EXPECT_FALSE(command_available(ctx.menus, cmd::kNextScreen)) << "PgDn on the last screen does nothing";
-    EXPECT_TRUE(ctx.menus.enabled(cmd::kPrecedingScreen));
-    EXPECT_TRUE(ctx.menus.enabled(cmd::kFirstScreen));
-
-    run(cmd::kPrecedingScreen);
-    EXPECT_EQ(shown(), std::make_pair(0, 36));
-    EXPECT_FALSE(ctx.menus.enabled(cmd::kPrecedingScreen));
-    EXPECT_FALSE(ctx.menus.enabled(cmd::kFirstScreen));
-    EXPECT_TRUE(ctx.menus.enabled(cmd::kNextScreen));
-    EXPECT_GT(host.listing_invalidations, 0);
-}
-
 TEST_F(CommandsTest, ExtendedListingNeedsThreeScreensAndSwitchingBackKeepsThePlace) {
     open_listing(37);
     run(cmd::kExtendedListing);
@@ -84,48 +64,6 @@ TEST_F(CommandsTest, ExtendedListingNeedsThreeScreensAndSwitchingBackKeepsThePla
     run(cmd::kShortListing);
     EXPECT_EQ(shown(), std::make_pair(0, 36)) << "18 rounds down to the first short screen";
     EXPECT_EQ(ctx.state.option_flags & (kListingExtended | kListingSignature), 0);
-}
-
-TEST_F(CommandsTest, CopyModesAreExclusive) {
-    run(cmd::kBinaryCopy);
-    EXPECT_EQ(ctx.state.option_flags & kCopyModeMask, kCopyMacBinary);
-    EXPECT_TRUE(ctx.menus.checked(cmd::kBinaryCopy));
-    EXPECT_FALSE(ctx.menus.checked(cmd::kNormalCopy));
-    run(cmd::kResourcesCopy);
-    EXPECT_EQ(ctx.state.option_flags & kCopyModeMask, kCopyResourceFork);
-    EXPECT_FALSE(ctx.menus.checked(cmd::kBinaryCopy));
-    run(cmd::kUseCurrentDirectory);
-    EXPECT_TRUE(ctx.menus.checked(cmd::kUseCurrentDirectory));
-    run(cmd::kUseCurrentDirectory);
-    EXPECT_FALSE(ctx.menus.checked(cmd::kUseCurrentDirectory));
-}
-
-TEST_F(CommandsTest, SelectionCommandsUpdateTheButtons) {
-    open_listing(5);
-    run(cmd::kSelectAll);
-    EXPECT_EQ(count_selected(ctx.state), 5u);
-    EXPECT_TRUE(ctx.menus.enabled(cmd::kCopyToPc));
-    deselect_entry(ctx.state, 1);
-    run(cmd::kInvertSelection);
-    EXPECT_EQ(count_selected(ctx.state), 1u);
-    EXPECT_EQ(take_first_selected(ctx.state), 1);
-    EXPECT_EQ(take_first_selected(ctx.state), -1);
-    run(cmd::kDeselectAll);
-    EXPECT_FALSE(ctx.menus.enabled(cmd::kCopyToPc));
-}
-
-TEST_F(CommandsTest, CopyWithoutDriveSaysSoAndWritesAreRefusedOn1024ByteMedia) {
-    EXPECT_EQ(dispatch_command(ctx, cmd::kCopyToPc), CommandOutcome::Done);
-    EXPECT_EQ(host.notices.back(), "Select drive in the 'Mac Drive' menu");
-    EXPECT_EQ(dispatch_command(ctx, cmd::kCopyToMac), CommandOutcome::Done);
-    EXPECT_EQ(host.notices.size(), 2u);
-
-    ctx.device.sectorSize = 1024;
-    EXPECT_EQ(dispatch_command(ctx, cmd::kDelete), CommandOutcome::Done);
-    EXPECT_TRUE(host.showed("Write functions are not yet validated for media with 1024 bytes/sector."));
-    EXPECT_EQ(dispatch_command(ctx, cmd::kExit), CommandOutcome::CloseWindow);
-    run(cmd::kHelpIndex);
-    EXPECT_EQ(host.help_keys.back(), "");
 }
 
 TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
@@ -281,24 +219,6 @@ TEST_F(CommandsTest, EveryOfferedItemAndButtonDoesSomething) {
         }
         EXPECT_EQ(host.beeps, 0);
     }
-}
-
-TEST_F(CommandsTest, HitTestMapsRowsAndHalves) {
-    constexpr int line = 16, width = 640;
-    open_listing(5);  // short listing: rows of two, the last row half full
-    EXPECT_EQ(hit_test(ctx.state, 10, 72, line, width), 0);
-    EXPECT_EQ(hit_test(ctx.state, 10, 72 - line + 1, line, width), 0) << "less than a line above the first row";
-    EXPECT_EQ(hit_test(ctx.state, 330, 72 + line, line, width), 3);
-    EXPECT_EQ(hit_test(ctx.state, 10, 72 + 2 * line, line, width), 4);
-    EXPECT_EQ(hit_test(ctx.state, 330, 72 + 2 * line, line, width), -1) << "empty right half of the last row";
-    EXPECT_EQ(hit_test(ctx.state, 10, 72 + 3 * line, line, width), -1);
-
-    run(cmd::kExtendedListing);
-    EXPECT_EQ(hit_test(ctx.state, 600, 72 + 4 * line + 3, line, width), 4);
-    EXPECT_EQ(row_of_entry(ctx.state, 4), 4);
-
-    ctx.state.target_id = kNoDrive;
-    EXPECT_EQ(hit_test(ctx.state, 10, 72, line, width), -1);
 }
 
 }  // namespace

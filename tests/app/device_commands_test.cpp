@@ -59,11 +59,6 @@ TEST_F(DeviceCommandsTest, AnImageThatCannotBeOpenedIsReportedAndLeftOut) {
     EXPECT_EQ(host.notices[1], "Drive not ready or no floppy disk.");
 }
 
-TEST_F(DeviceCommandsTest, AnImageWithABadOptionIsABadCommandLine) {
-    EXPECT_FALSE(init_application(ctx, {"/A00", dir / "a.img,bogus"}, FrontEnd::Console));
-    EXPECT_EQ(ctx.transport, nullptr) << "nothing started";
-}
-
 TEST_F(DeviceCommandsTest, LockAndUnlockFollowTheSelectedDrive) {
     start_on(0, {"/A00", dir / "a.img", dir / "b.img"});
     std::vector<long> pauses;
@@ -77,16 +72,6 @@ TEST_F(DeviceCommandsTest, LockAndUnlockFollowTheSelectedDrive) {
     EXPECT_FALSE(bus().target(0, 1)->removalPrevented());
     EXPECT_TRUE(bus().target(0, 0)->removalPrevented());
     EXPECT_EQ(pauses, (std::vector<long>{150, 150, 150, 150}));
-}
-
-TEST_F(DeviceCommandsTest, ResetDriveTwiceLeavesItOff) {
-    start({"/A00", dir / "a.img"});
-    toggle_reset(ctx);
-    EXPECT_TRUE(ctx.state.reset_each_access);
-    EXPECT_TRUE(ctx.menus.checked(cmd::kResetDrive));
-    toggle_reset(ctx);
-    EXPECT_FALSE(ctx.state.reset_each_access);
-    EXPECT_FALSE(ctx.menus.checked(cmd::kResetDrive));
 }
 
 TEST_F(DeviceCommandsTest, AttachImageJoinsAdapterZeroAndOpensTheDeviceDialog) {
@@ -114,16 +99,6 @@ TEST_F(DeviceCommandsTest, AttachImageJoinsAdapterZeroAndOpensTheDeviceDialog) {
     attach_image_command(ctx);
     EXPECT_TRUE(host.showed("/nonexistent/HD4.img"));
     EXPECT_EQ(host.dialogs.size(), 3u) << "no device dialog after a failed attach";
-}
-
-TEST_F(DeviceCommandsTest, ScanLinesForTheConsole) {
-    std::filesystem::create_directory(dir / "bus");
-    makeImage(dir / "bus/HD2.img", 8 * 512);
-    start({"--scan", dir / "a.img", "--bus", dir / "bus"});
-    EXPECT_TRUE(host.dialogs.empty());
-    EXPECT_EQ(bus_scan_lines(ctx),
-              (std::vector<std::string>{"0\t2\t255\t\tKorvane ImageBus\t", "0\t0\t0\tKORVANE\ta.img\t1.0",
-                                        "1\t2\t255\t\tKorvane ImageBus\t", "1\t0\t2\tKORVANE\tHD2.img\t1.0"}));
 }
 
 }  // namespace

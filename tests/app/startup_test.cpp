@@ -1,6 +1,6 @@
-// Start-up and shutdown on real images: the device dialog when no drive is
-// named, the test of the drive named with /A, discovery deciding the status
-// line, and the end of a run.
+// Start-up and shutdown on real images: the test of the drive named with /A,
+// discovery deciding the status line, and the end of a run (the device dialog
+// of a start without /A is in device_commands_test).
 
 #include "app/startup.h"
 
@@ -39,15 +39,6 @@ struct StartupTest : ::testing::Test {
     bool start(const std::vector<std::string>& args) { return init_application(ctx, args); }
 };
 
-TEST_F(StartupTest, WithoutADriveTheDeviceDialogRunsAndTheStatusAsksForOne) {
-    ASSERT_TRUE(start({medium("blank.img")}));
-    EXPECT_EQ(host.dialogs, (std::vector<std::string>{"DLG_DEV"}));  // cancelled
-    EXPECT_EQ(ctx.state.target_id, kNoDrive);
-    EXPECT_EQ(ctx.state.status_text, message(Msg::kSelectDriveInMenu));
-    EXPECT_EQ(ctx.state.access_method, 1);
-    EXPECT_EQ(ctx.state.option_flags & kCopyModeMask, kCopyDataFork);
-}
-
 // The drive named with /A must answer as a disk; what discovery then finds
 // decides the status line.
 TEST_F(StartupTest, TheDriveNamedWithAIsTestedAndDiscoveryDecidesTheStatus) {
@@ -78,12 +69,6 @@ TEST_F(StartupTest, TheDriveNamedWithAIsTestedAndDiscoveryDecidesTheStatus) {
         EXPECT_EQ(run.device.transfer, TransferRoutine::Sector512);
         EXPECT_EQ(run.state.reset_each_access, c.args.back() == "-r");
     }
-}
-
-TEST_F(StartupTest, ABadCommandLineDoesNothing) {
-    EXPECT_FALSE(start({"--nonsense"}));
-    EXPECT_FALSE(ctx.transport);
-    EXPECT_TRUE(host.notices.empty());
 }
 
 // The whole life of a run with /L: the opening line at start, the closing

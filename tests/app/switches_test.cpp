@@ -7,41 +7,35 @@
 namespace korvane {
 namespace {
 
-StartupSwitches switches_of(const std::vector<std::string>& args) {
-    ParsedLaunch parsed = parse_launch_arguments(args, FrontEnd::Window);
-    EXPECT_TRUE(parsed.ok()) << parsed.error;
-    return parsed.arguments.switches;
-}
-
-TEST(StartupSwitchParsing, DriveAddressAndReset) {
-    StartupSwitches lower = switches_of({"-a25", "-r"});
-    StartupSwitches upper = switches_of({"/A25", "/R"});
-    EXPECT_EQ(lower.host_adapter, 2);
-    EXPECT_EQ(lower.target_id, 5);
-    EXPECT_TRUE(lower.reset_each_access);
-    EXPECT_EQ(upper.host_adapter, lower.host_adapter);
-    EXPECT_EQ(upper.target_id, lower.target_id);
-    EXPECT_TRUE(upper.reset_each_access);
-
-    StartupSwitches one_digit = switches_of({"/A0"});
-    EXPECT_EQ(one_digit.host_adapter, 0);
-    EXPECT_EQ(one_digit.target_id, kNoDrive);
-
-    StartupSwitches not_digits = switches_of({"/Ax4"});
-    EXPECT_EQ(not_digits.host_adapter, kNoDrive);
-    EXPECT_EQ(not_digits.target_id, kNoDrive);
-
-    StartupSwitches none = switches_of({});
-    EXPECT_EQ(none.host_adapter, kNoDrive);
-    EXPECT_FALSE(none.reset_each_access);
-    EXPECT_FALSE(none.log_option.has_value());
-}
-
-TEST(StartupSwitchParsing, LogOptionKeepsTheTextAfterTheLetter) {
-    EXPECT_EQ(switches_of({"/L"}).log_option, "");
-    EXPECT_EQ(switches_of({"/L:transfers.log"}).log_option, ":transfers.log");
-    EXPECT_EQ(switches_of({"-lname"}).log_option, "name");
-    EXPECT_EQ(switches_of({"/L:/var/tmp/x.log"}).log_option, ":/var/tmp/x.log");
+TEST(StartupSwitchParsing, DriveAddressResetAndLog) {
+    struct Case {
+        std::vector<std::string> args;
+        std::uint8_t adapter, target;
+        bool reset;
+        std::optional<std::string> log;
+    } cases[] = {
+        {{"-a25", "-r"}, 2, 5, true, {}},
+        {{"/A25", "/R"}, 2, 5, true, {}},
+        {{"/A0"}, 0, kNoDrive, false, {}},
+        {{"/Ax4"}, kNoDrive, kNoDrive, false, {}},
+        {{}, kNoDrive, kNoDrive, false, {}},
+        {{"/L"}, kNoDrive, kNoDrive, false, ""},
+        {{"/L:transfers.log"}, kNoDrive, kNoDrive, false, ":transfers.log"},
+        {{"-lname"}, kNoDrive, kNoDrive, false, "name"},
+        {{"/L:/var/tmp/x.log"}, kNoDrive, kNoDrive, false, ":/var/tmp/x.log"},
+        // an absolute path whose first folder begins with a switch letter is an image
+        {{"/root/disk.img", "/lib/x.hda"}, kNoDrive, kNoDrive, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
+        const ParsedLaunch parsed = parse_launch_arguments(c.args, FrontEnd::Window);
+        ASSERT_TRUE(parsed.ok()) << parsed.error;
+        const StartupSwitches& s = parsed.arguments.switches;
+        EXPECT_EQ(s.host_adapter, c.adapter);
+        EXPECT_EQ(s.target_id, c.target);
+        EXPECT_EQ(s.reset_each_access, c.reset);
+        EXPECT_EQ(s.log_option, c.log);
+    }
 }
 
 TEST(StartupSwitchParsing, OtherLettersAreIgnoredAndPathsAreImages) {
@@ -53,16 +47,6 @@ TEST(StartupSwitchParsing, OtherLettersAreIgnoredAndPathsAreImages) {
     const std::string here = std::filesystem::current_path().string();
     EXPECT_EQ(parsed.arguments.images, (std::vector<std::string>{here + "/HD10_512.hda,ro", "/tmp/MO3_1024.img"}));
     EXPECT_EQ(parsed.arguments.bus_dirs, std::vector<std::string>{here + "/images"});
-}
-
-// An absolute path whose first folder begins with a switch letter (/root,
-// /lib, /run, /lost+found) is an image, not /R or /L.
-TEST(StartupSwitchParsing, AbsolutePathsAreNotSwallowedAsSwitches) {
-    ParsedLaunch parsed = parse_launch_arguments({"/root/disk.img", "/lib/x.hda"}, FrontEnd::Window);
-    ASSERT_TRUE(parsed.ok());
-    EXPECT_FALSE(parsed.arguments.switches.reset_each_access);
-    EXPECT_FALSE(parsed.arguments.switches.log_option.has_value());
-    EXPECT_EQ(parsed.arguments.images.size(), 2u);
 }
 
 TEST(ConsoleOptionParsing, CollectsLinesAnswersAndSettings) {

@@ -11,7 +11,6 @@
 #include "core/notices.h"
 #include "tests/support/fatal_text.h"
 #include "tests/support/scripted_host.h"
-#include "tests/util/printing_host.h"
 #include "tests/support/scratch_dir.h"
 
 namespace korvane {
@@ -32,12 +31,6 @@ std::tm local(int year, int month, int day, int hour, int minute, int second) {
     return t;
 }
 
-TEST(LogDateLine, PadsOnlyTheHourWithABlankAndMinutesAndSecondsWithZeros) {
-    EXPECT_EQ(format_log_date(false, local(1996, 5, 23, 9, 5, 7)), ">1996/5/23 -  9:05:07\n");
-    EXPECT_EQ(format_log_date(true, local(2024, 12, 1, 23, 59, 0)), "<2024/12/1 - 23:59:00\n");
-    EXPECT_EQ(format_log_date(true, local(2000, 1, 9, 0, 0, 0)), "<2000/1/9 -  0:00:00\n");
-}
-
 TEST(LogOption, SkipsANonLetterAndKeepsTheNameWhenEmpty) {
     EXPECT_EQ(log_name_from_option(":name.log", "korvane.log"), "name.log");
     EXPECT_EQ(log_name_from_option("=name.log", "korvane.log"), "name.log");
@@ -52,7 +45,8 @@ TEST(LogOption, SkipsANonLetterAndKeepsTheNameWhenEmpty) {
 }
 
 // Two runs with /L: each continues the file at its end with its own date
-// lines, and the bytes are exactly what each writer chose (LF or CR LF).
+// lines (only the hour padded with a blank), and the bytes are exactly what
+// each writer chose (LF or CR LF).
 TEST(TransferLogFile, TwoRunsAppendWithTheirDateLinesByteForByte) {
     ScratchDir dir;
     const std::string path = dir / "korvane.log";

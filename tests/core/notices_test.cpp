@@ -1,25 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 
-#include "core/messages.h"
 #include "core/notices.h"
 #include "tests/support/scripted_host.h"
 
 namespace korvane {
 namespace {
-
-TEST(Messages, TextsAreExact) {
-    EXPECT_EQ(message(Msg::kNoticeCaption), "Korvane");
-    EXPECT_EQ(message(Msg::kCopyOfFile), "Copy of \"%s\" to \"%s\"");
-    EXPECT_EQ(message(Msg::kNoKnownDevice), "The program can't detect a kwown SCSI device.");
-    EXPECT_EQ(string_resource(StringId::kMenuPrompt), "Select a menu or press F1 for help...");
-    EXPECT_EQ(string_resource(StringId::kCopyInCurrentDirectory), "Copy in current directory");
-    EXPECT_TRUE(string_resource(141).empty());
-    EXPECT_TRUE(message(static_cast<Msg>(7)).empty());
-}
 
 TEST(StatusLine, EmptyLeftKeepsTextNullRightClears) {
     testing::ScriptedHost host;
@@ -33,21 +20,6 @@ TEST(StatusLine, EmptyLeftKeepsTextNullRightClears) {
     EXPECT_EQ(ctx.state.status_right_text, "x");
     set_status(ctx, std::string(200, 'a').c_str(), nullptr);
     EXPECT_EQ(ctx.state.status_text.size(), kStatusTextMax);
-}
-
-TEST(Notice, TimedOutNoticeIsLogged) {
-    testing::ScriptedHost host;
-    CoreContext ctx(host);
-    std::string path = ::testing::TempDir() + "notice_log.txt";
-    ctx.log.adopt(std::fopen(path.c_str(), "w+b"));
-    show_notice(ctx, "answered in time");
-    host.notices_time_out = true;
-    show_notice(ctx, "left alone");
-    ctx.log.close_file();
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    EXPECT_EQ(content.str(), "#left alone\n");
 }
 
 TEST(Notice, AFatalNoticeTravelsToTheFrontEndWhichShowsItAndRemovesWorkingFiles) {

@@ -13,48 +13,38 @@ using Bytes = std::vector<std::uint8_t>;
 
 // --- retries ---------------------------------------------------------------
 
-TEST(RetryTest, ATransferThatNeverSucceedsMakesExactlyTwentyAttempts) {
+TEST(RetryTest, TwentyAttemptsAtMostEachAfterAResetWhenAsked) {
     ScratchDir dir;
     makeImage(dir / "disk.img", 64 * 512);
-    DeviceWorld world;
-    world.attachAndSelect(dir / "disk.img,bad=3");
-    Bytes data;
-    EXPECT_EQ(readUnits(world.ctx, 2, 2, data), kStatusError);
-    EXPECT_EQ(world.bus->countOf(kScsiRead6), 20);
-    EXPECT_EQ(world.bus->resetsSent(), 0);
-}
-
-TEST(RetryTest, AFlakyDriveIsReadOnTheLastAttempt) {
-    ScratchDir dir;
-    makeImage(dir / "disk.img", 64 * 512);
-    DeviceWorld world;
-    world.attachAndSelect(dir / "disk.img,flaky=19");
-    Bytes data;
-    EXPECT_EQ(readUnits(world.ctx, 4, 1, data), 0);
-    EXPECT_EQ(world.bus->countOf(kScsiRead6), 20);
-    EXPECT_EQ(data, expectedBytes(4 * 512, 512));
-
-    DeviceWorld tooFlaky;
-    tooFlaky.attachAndSelect(dir / "disk.img,flaky=20");
-    EXPECT_EQ(readUnits(tooFlaky.ctx, 4, 1, data), kStatusError);
-    EXPECT_EQ(tooFlaky.bus->countOf(kScsiRead6), 20);
-}
-
-TEST(RetryTest, WithTheResetOptionEveryAttemptFollowsAReset) {
-    ScratchDir dir;
-    makeImage(dir / "disk.img", 64 * 512);
-    DeviceWorld world;
-    world.attachAndSelect(dir / "disk.img,flaky=2");
-    world.ctx.state.reset_each_access = true;
-    Bytes data;
-    EXPECT_EQ(readUnits(world.ctx, 0, 1, data), 0);
-    EXPECT_EQ(world.bus->events, (std::vector<std::string>{"reset", "send", "reset", "send", "reset", "send"}));
-    EXPECT_EQ(world.bus->resets(0, 0), 3u);
-
-    world.bus->events.clear();
-    world.ctx.state.reset_each_access = false;
-    EXPECT_EQ(readUnits(world.ctx, 0, 1, data), 0);
-    EXPECT_EQ(world.bus->events, (std::vector<std::string>{"send", "send", "send"}));
+    struct Case {
+        const char* options;
+        bool reset;
+        std::uint16_t status;
+        std::vector<std::string> events;  // empty: twenty sends, no reset
+    } cases[] = {
+        {",bad=3", false, kStatusError, {}},
+        {",flaky=19", false, 0, {}},  // read on the last attempt
+        {",flaky=20", false, kStatusError, {}},
+        {",flaky=2", true, 0, {"reset", "send", "reset", "send", "reset", "send"}},
+        {",flaky=2", false, 0, {"send", "send", "send"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.options) + (c.reset ? " reset" : ""));
+        DeviceWorld world;
+        world.attachAndSelect(dir / ("disk.img" + std::string(c.options)));
+        world.ctx.state.reset_each_access = c.reset;
+        Bytes data;
+        EXPECT_EQ(readUnits(world.ctx, 3, 1, data), c.status);
+        if (c.status == 0) {
+            EXPECT_EQ(data, expectedBytes(3 * 512, 512));
+        }
+        if (c.events.empty()) {
+            EXPECT_EQ(world.bus->countOf(kScsiRead6), 20);
+            EXPECT_EQ(world.bus->resetsSent(), 0);
+        } else {
+            EXPECT_EQ(world.bus->events, c.events);
+        }
+    }
 }
 
 TEST(RetryTest, TheRequestIsSentToTheSelectedAdapter) {
@@ -65,13 +55,12 @@ TEST(RetryTest, TheRequestIsSentToTheSelectedAdapter) {
     ASSERT_EQ(world.bus->attachImage(1, dir / "disk.img,id=2"), "");
     world.ctx.state.host_adapter = 1;
     world.ctx.state.target_id = 2;
-    Bytes data;
+    Bytes data(512);
     DeviceRequest request;
     request.operation = kOpRead;
     request.adapter = 0;  // overwritten by the routine
     request.target = 2;
     request.count = 1;
-    data.resize(512);
     request.buffer = data.data();
     EXPECT_EQ(transfer512(world.ctx, request), 0);
     EXPECT_EQ(request.adapter, 1);
@@ -93,56 +82,34 @@ protected:
         world.ctx.device.sectorSize = 1024;
         installTransferRoutine(world.ctx, 1024);
     }
-    // Every write must reach the medium as whole device sectors.
-    void expectWholeDeviceWrites() {
-        for (const RequestBlock& block : world.bus->requests) {
-            if (block.cdb[0] == kScsiWrite6) {
-                EXPECT_EQ(block.bufferLength, block.cdb[4] * 1024u);
-            }
-        }
-    }
 };
 
-TEST_F(Media1024Test, OneUnitReadsAtEvenAndOddAddresses) {
-    Bytes data;
-    ASSERT_EQ(readUnits(world.ctx, 6, 1, data), 0);
-    EXPECT_EQ(data, expectedBytes(6 * 512, 512));
-    EXPECT_EQ(world.bus->requests.back().cdb[3], 3);  // device sector 3
-    ASSERT_EQ(readUnits(world.ctx, 7, 1, data), 0);
-    EXPECT_EQ(data, expectedBytes(7 * 512, 512));
+TEST_F(Media1024Test, ReadsAtEvenAndOddAddressesAndCounts) {
+    const std::pair<std::uint32_t, std::uint16_t> cases[] = {{6, 1}, {7, 1}, {5, 2}, {4, 3}, {9, 5}};
+    for (const auto& [unit, count] : cases) {
+        SCOPED_TRACE(std::to_string(unit) + "+" + std::to_string(count));
+        Bytes data;
+        ASSERT_EQ(readUnits(world.ctx, unit, count, data), 0);
+        EXPECT_EQ(data, expectedBytes(unit * 512, count * 512u));
+        EXPECT_EQ(world.bus->requests.back().cdb[3], unit / 2);  // one request of whole device sectors
+        EXPECT_EQ(world.bus->requests.back().cdb[4], (unit + count + 1) / 2 - unit / 2);
+    }
 }
 
-TEST_F(Media1024Test, MultiUnitReadsAtOddAndEvenAddresses) {
-    Bytes data;
-    ASSERT_EQ(readUnits(world.ctx, 5, 2, data), 0);  // second half of 2, first half of 3
-    EXPECT_EQ(data, expectedBytes(5 * 512, 1024));
-    EXPECT_EQ(world.bus->requests.back().cdb[4], 2);
-    ASSERT_EQ(readUnits(world.ctx, 4, 3, data), 0);  // even start, odd count
-    EXPECT_EQ(data, expectedBytes(4 * 512, 1536));
-    ASSERT_EQ(readUnits(world.ctx, 9, 5, data), 0);
-    EXPECT_EQ(data, expectedBytes(9 * 512, 2560));
-}
-
-TEST_F(Media1024Test, AWriteAtAnOddAddressKeepsTheFirstHalf) {
-    ASSERT_EQ(writeUnits(world.ctx, 7, Bytes(1024, 0xEE)), 0);  // units 7, 8
-    EXPECT_EQ(readFile(path, 6 * 512, 512), expectedBytes(6 * 512, 512));
-    EXPECT_EQ(readFile(path, 7 * 512, 1024), Bytes(1024, 0xEE));
-    EXPECT_EQ(readFile(path, 9 * 512, 512), expectedBytes(9 * 512, 512));
-    expectWholeDeviceWrites();
-}
-
-TEST_F(Media1024Test, AWriteEndingInAFirstHalfKeepsTheSecondHalf) {
-    Bytes data(3 * 512);
-    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i / 512 + 1);
-    ASSERT_EQ(writeUnits(world.ctx, 10, data), 0);  // units 10, 11, 12: even start, odd count
-    EXPECT_EQ(readFile(path, 10 * 512, 1536), data);
-    EXPECT_EQ(readFile(path, 13 * 512, 512), expectedBytes(13 * 512, 512));
-    ASSERT_EQ(writeUnits(world.ctx, 21, Bytes(512, 0x44)), 0);  // one unit, odd
-    EXPECT_EQ(readFile(path, 20 * 512, 512), expectedBytes(20 * 512, 512));
-    EXPECT_EQ(readFile(path, 21 * 512, 512), Bytes(512, 0x44));
-    ASSERT_EQ(writeUnits(world.ctx, 24, Bytes(512, 0x55)), 0);  // one unit, even
-    EXPECT_EQ(readFile(path, 25 * 512, 512), expectedBytes(25 * 512, 512));
-    expectWholeDeviceWrites();
+TEST_F(Media1024Test, WritesKeepTheOtherHalfOfTheirFirstAndLastSectors) {
+    const std::pair<std::uint32_t, std::uint16_t> cases[] = {{7, 2}, {10, 3}, {21, 1}, {24, 1}};
+    for (const auto& [unit, count] : cases) {
+        SCOPED_TRACE(std::to_string(unit) + "+" + std::to_string(count));
+        ASSERT_EQ(writeUnits(world.ctx, unit, Bytes(count * 512u, 0xE0 + unit)), 0);
+        EXPECT_EQ(readFile(path, unit * 512, count * 512u), Bytes(count * 512u, 0xE0 + unit));
+        EXPECT_EQ(readFile(path, (unit - 1) * 512, 512), expectedBytes((unit - 1) * 512, 512));
+        EXPECT_EQ(readFile(path, (unit + count) * 512, 512), expectedBytes((unit + count) * 512, 512));
+    }
+    for (const RequestBlock& block : world.bus->requests) {
+        if (block.cdb[0] == kScsiWrite6) {
+            EXPECT_EQ(block.bufferLength, block.cdb[4] * 1024u);
+        }
+    }
 }
 
 TEST_F(Media1024Test, AWriteWhoseNeighbourCannotBeReadIsNotMade) {
@@ -171,14 +138,25 @@ protected:
         world.ctx.geometry.sectorsPerBlock = 4;
         world.ctx.geometry.allocBlockSize = 2048;
     }
-    int openOutput(const std::string& name) { return ::open((dir / name).c_str(), O_CREAT | O_TRUNC | O_RDWR, 0644); }
+    RunResult readRun(std::uint16_t block, std::uint32_t bytes) {
+        const int fd = ::open((dir / "out").c_str(), O_CREAT | O_TRUNC | O_RDWR, 0644);
+        const RunResult result = readRunToFile(world.ctx, fd, block, bytes);
+        ::close(fd);
+        return result;
+    }
+    RunResult writeRun(const Bytes& content, std::uint16_t block, std::uint16_t blocks) {
+        const int fd = ::open((dir / "in").c_str(), O_CREAT | O_TRUNC | O_RDWR, 0644);
+        EXPECT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+        ::lseek(fd, 0, SEEK_SET);
+        const RunResult result = writeRunFromFile(world.ctx, fd, block, blocks);
+        ::close(fd);
+        return result;
+    }
 };
 
 TEST_F(RunTest, ReadRunWritesExactlyTheByteCount) {
     attach("");
-    int fd = openOutput("out");
-    RunResult result = readRunToFile(world.ctx, fd, 2, 1000);  // block 2 = sector 24
-    ::close(fd);
+    const RunResult result = readRun(2, 1000);  // block 2 = sector 24
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.unreadableSectors, 0u);
     EXPECT_EQ(std::filesystem::file_size(dir / "out"), 1000u);
@@ -189,10 +167,7 @@ TEST_F(RunTest, ReadRunWritesExactlyTheByteCount) {
 
 TEST_F(RunTest, LongRunsMoveInRequestsOf64SectorsWithProgress) {
     attach("");
-    int fd = openOutput("out");
-    RunResult result = readRunToFile(world.ctx, fd, 0, 400 * 512);
-    ::close(fd);
-    EXPECT_TRUE(result.ok);
+    EXPECT_TRUE(readRun(0, 400 * 512).ok);
     EXPECT_EQ(readFile(dir / "out", 0, 400 * 512), expectedBytes(16 * 512, 400 * 512));
     EXPECT_EQ(world.bus->countOf(kScsiRead6), 7);  // six of 64 and one of 16
     EXPECT_EQ(world.bus->requests.back().cdb[4], 16);
@@ -203,9 +178,7 @@ TEST_F(RunTest, LongRunsMoveInRequestsOf64SectorsWithProgress) {
 
 TEST_F(RunTest, UnreadableSectorsBecomeZerosAndAreCounted) {
     attach(",bad=30-31");
-    int fd = openOutput("out");
-    RunResult result = readRunToFile(world.ctx, fd, 0, 64 * 512);  // sectors 16-79
-    ::close(fd);
+    const RunResult result = readRun(0, 64 * 512);  // sectors 16-79
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.unreadableSectors, 2u);
     EXPECT_EQ(world.host.beeps, 1);
@@ -217,13 +190,8 @@ TEST_F(RunTest, UnreadableSectorsBecomeZerosAndAreCounted) {
 
 TEST_F(RunTest, WriteRunCopiesTheFileAndPadsWithZeros) {
     attach("");
-    Bytes content(3000, 0x3C);
-    int fd = openOutput("in");
-    ASSERT_EQ(::write(fd, content.data(), content.size()), 3000);
-    ::lseek(fd, 0, SEEK_SET);
-    RunResult result = writeRunFromFile(world.ctx, fd, 1, 2);  // sectors 20-27
-    ::close(fd);
-    EXPECT_TRUE(result.ok);
+    const Bytes content(3000, 0x3C);
+    EXPECT_TRUE(writeRun(content, 1, 2).ok);  // sectors 20-27
     EXPECT_EQ(readFile(image, 20 * 512, 3000), content);
     EXPECT_EQ(readFile(image, 20 * 512 + 3000, 8 * 512 - 3000), Bytes(8 * 512 - 3000, 0));
     EXPECT_EQ(readFile(image, 28 * 512, 512), expectedBytes(28 * 512, 512));
@@ -233,41 +201,18 @@ TEST_F(RunTest, WriteRunCopiesTheFileAndPadsWithZeros) {
 
 TEST_F(RunTest, AWriteRunThatFailsSaysSo) {
     attach(",bad=100");
-    Bytes content(200 * 512, 0x77);
-    int fd = openOutput("in");
-    ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
-    ::lseek(fd, 0, SEEK_SET);
-    RunResult result = writeRunFromFile(world.ctx, fd, 0, 50);  // sectors 16-215, 100 is bad
-    ::close(fd);
-    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(writeRun(Bytes(200 * 512, 0x77), 0, 50).ok);  // sectors 16-215, 100 is bad
     EXPECT_EQ(world.bus->countOf(kScsiWrite6), 1 + 20);  // the first request, then twenty on the bad one
 }
 
 // --- the write guard -----------------------------------------------------------
 
-TEST(WriteGuardTest, ProbeFindsWriteProtectedMedia) {
+TEST(WriteGuardTest, ProbeFindsProtectedMediaAndCheckWritableAsks) {
     ScratchDir dir;
     makeImage(dir / "disk.img", 64 * 512);
     DeviceWorld world;
     world.attachAndSelect(dir / "disk.img,ro");
     EXPECT_EQ(probeWriteProtect(world.ctx, 0), kWriteProtected);
-
-    DeviceWorld writable;
-    writable.attachAndSelect(dir / "disk.img");
-    EXPECT_EQ(probeWriteProtect(writable.ctx, 0), 0);
-    EXPECT_EQ(readFile(dir / "disk.img", 0, 512), expectedBytes(0, 512));  // written back unchanged
-
-    DeviceWorld unreadable;
-    unreadable.attachAndSelect(dir / "disk.img,ro,bad=0");
-    EXPECT_EQ(probeWriteProtect(unreadable.ctx, 0), 0);
-    EXPECT_EQ(unreadable.bus->countOf(kScsiWrite6), 0);
-}
-
-TEST(WriteGuardTest, CheckWritableAsksOnProtectedMedia) {
-    ScratchDir dir;
-    makeImage(dir / "disk.img", 64 * 512);
-    DeviceWorld world;
-    world.attachAndSelect(dir / "disk.img,ro");
     world.host.answers = {false, true};
     EXPECT_FALSE(checkWritable(world.ctx));
     EXPECT_TRUE(checkWritable(world.ctx));
@@ -275,8 +220,15 @@ TEST(WriteGuardTest, CheckWritableAsksOnProtectedMedia) {
 
     DeviceWorld writable;
     writable.attachAndSelect(dir / "disk.img");
+    EXPECT_EQ(probeWriteProtect(writable.ctx, 0), 0);
+    EXPECT_EQ(readFile(dir / "disk.img", 0, 512), expectedBytes(0, 512));  // written back unchanged
     EXPECT_TRUE(checkWritable(writable.ctx));
     EXPECT_TRUE(writable.host.questions.empty());
+
+    DeviceWorld unreadable;
+    unreadable.attachAndSelect(dir / "disk.img,ro,bad=0");
+    EXPECT_EQ(probeWriteProtect(unreadable.ctx, 0), 0);
+    EXPECT_EQ(unreadable.bus->countOf(kScsiWrite6), 0);
 }
 
 TEST(WriteGuardTest, CheckWritableRefusesMediaWith1024ByteSectorsWithoutTouchingTheDrive) {

@@ -28,35 +28,34 @@ protected:
     const RequestBlock& last() const { return world.bus->requests.back(); }
 };
 
-TEST_F(TransportTest, ReadAndWriteUseTheSixByteFormWhereItFits) {
-    Transport& transport = *world.ctx.transport;
-    EXPECT_EQ(transport.readWrite(kScsiRead6, 0, 0, 74565, 64, buffer.data(), 512), kStatusDone);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x08, 0x01, 0x23, 0x45, 0x40, 0x00}));
-    EXPECT_EQ(last().flags, kDirectionIn);
-    EXPECT_EQ(last().bufferLength, 64u * 512);
-    EXPECT_EQ(last().senseLength, 20);
-    EXPECT_EQ(buffer[0], patternByte(74565ull * 512));
-
-    EXPECT_EQ(transport.readWrite(kScsiWrite6, 0, 0, 74565, 64, buffer.data(), 512), kStatusDone);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x0A, 0x01, 0x23, 0x45, 0x40, 0x00}));
-    EXPECT_EQ(last().flags, kDirectionOut);
-
-    // 256 sectors still fit: the count byte is 0.
-    EXPECT_EQ(transport.readWrite(kScsiRead6, 0, 0, 5, 256, buffer.data(), 512), kStatusDone);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x08, 0x00, 0x00, 0x05, 0x00, 0x00}));
-    EXPECT_EQ(buffer[255 * 512], patternByte(260ull * 512));
-}
-
-TEST_F(TransportTest, ReadAndWriteBeyondTheSixByteFormUseTheTenByteForm) {
-    Transport& transport = *world.ctx.transport;
-    transport.readWrite(kScsiRead6, 0, 0, 0x200000, 64, buffer.data(), 512);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x28, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00}));
-    transport.readWrite(kScsiWrite6, 0, 0, 0x12345678, 3, buffer.data(), 512);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x2A, 0x00, 0x12, 0x34, 0x56, 0x78, 0x00, 0x00, 0x03, 0x00}));
-    EXPECT_EQ(last().flags, kDirectionOut);
-    EXPECT_EQ(transport.readWrite(kScsiRead6, 0, 0, 100, 300, buffer.data(), 512), kStatusDone);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x28, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00, 0x01, 0x2C, 0x00}));
-    EXPECT_EQ(buffer[299 * 512], patternByte(399ull * 512));
+// The six-byte READ and WRITE where sector and count fit (256 as a count of
+// 0), the ten-byte form beyond; data lands where the sector says.
+TEST_F(TransportTest, ReadAndWriteTakeTheSixByteFormWhereItFitsAndTheTenByteFormBeyond) {
+    struct Case {
+        std::uint8_t op;
+        std::uint32_t sector;
+        std::uint16_t count;
+        Bytes cdb;
+    } cases[] = {
+        {kScsiRead6, 74565, 64, {0x08, 0x01, 0x23, 0x45, 0x40, 0x00}},
+        {kScsiWrite6, 74565, 64, {0x0A, 0x01, 0x23, 0x45, 0x40, 0x00}},
+        {kScsiRead6, 5, 256, {0x08, 0x00, 0x00, 0x05, 0x00, 0x00}},
+        {kScsiRead6, 0x200000, 64, {0x28, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00}},
+        {kScsiWrite6, 0x12345678, 3, {0x2A, 0x00, 0x12, 0x34, 0x56, 0x78, 0x00, 0x00, 0x03, 0x00}},
+        {kScsiRead6, 100, 300, {0x28, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00, 0x01, 0x2C, 0x00}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.sector) + "+" + std::to_string(c.count));
+        const bool inside = c.sector + c.count <= 75000;
+        EXPECT_EQ(world.ctx.transport->readWrite(c.op, 0, 0, c.sector, c.count, buffer.data(), 512) == kStatusDone, inside);
+        EXPECT_EQ(cdbOf(last()), c.cdb);
+        EXPECT_EQ(last().flags, c.op == kScsiRead6 ? kDirectionIn : kDirectionOut);
+        EXPECT_EQ(last().bufferLength, c.count * 512u);
+        EXPECT_EQ(last().senseLength, 20);
+        if (c.op == kScsiRead6 && inside) {
+            EXPECT_EQ(buffer[(c.count - 1) * 512u], patternByte((c.sector + c.count - 1) * 512ull));
+        }
+    }
 }
 
 TEST_F(TransportTest, InquiryReadCapacityVerifyAndPreventAllow) {

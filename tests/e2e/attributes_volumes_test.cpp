@@ -136,12 +136,9 @@ TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
 // A corpus volume made by Mac OS: a data fork swapped to the resource fork
 // and back, with a new type and creator.
 TEST(AttributesCorpus, SwapTwiceAndRetypeAMacOsFile) {
-    const std::string original = std::string(KORVANE_CORPUS_DIR) + "/macos1995-floppy1440-19docs.img";
-    if (!std::filesystem::exists(original)) GTEST_SKIP() << "corpus not present";
     ScratchDir dir;
-    const std::string image = dir / "copy.img";
-    std::filesystem::copy_file(original, image);
-    std::filesystem::permissions(image, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    const std::string image = testing::corpusCopy(dir, "macos1995-floppy1440-19docs.img");
+    if (image.empty()) GTEST_SKIP() << "corpus not present";
     const Extracted before = extract(dir, image, ":JOHN1.DOC 2");
     ASSERT_EQ(before.resource(), "");
 

@@ -40,23 +40,13 @@ protected:
     std::vector<MacFile> files;
 };
 
-TEST_F(CopyVolumes, DataForks) { EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::Data), 6u); }
-
-TEST_F(CopyVolumes, ResourceForks) { EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::Resource), 3u); }
-
-TEST_F(CopyVolumes, MacBinary) { EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::MacBinary), 8u); }
-
-TEST_F(CopyVolumes, AccentedNamesBecomeUtf8FileNames) {
-    expect_same_copies(dir, image, files, CopyMode::Data);
+TEST_F(CopyVolumes, EveryModeMatchesHcopyAndAccentedNamesBecomeUtf8) {
+    EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::Resource), 3u);
+    EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::MacBinary), 8u);
+    EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::Data), 6u);
     EXPECT_EQ(read_all(dir / "outD/R\xC3\xA9sum\xC3\xA9.doc"), "accented\n");
     EXPECT_EQ(read_all(dir / "outD/Letters/Old/Gran.txt"), "dear gran");
 }
-
-}  // namespace
-}  // namespace korvane::e2e
-
-namespace korvane::e2e {
-namespace {
 
 TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     const std::string out = dir / "pc";
@@ -104,17 +94,6 @@ TEST_F(CopyVolumes, CheckFindsNothingThenNamesAWrongFileCount) {
     EXPECT_EQ(read_all(image), bytes);  // nothing written
 }
 
-TEST_F(CopyVolumes, UnknownPortIsABadCommandLine) {
-    EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--port", "LPT9", "-c", "DIR"}), 2);
-    EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--port", "file", "-c", "DIR"}), 0);
-}
-
-}  // namespace
-}  // namespace korvane::e2e
-
-namespace korvane::e2e {
-namespace {
-
 // Renaming on the fly in korvane-cmd: --yes accepts each proposed name;
 // with nobody at a terminal every file is skipped.
 TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
@@ -131,12 +110,6 @@ TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
     EXPECT_FALSE(std::filesystem::exists(skipped + "/Letters/Mum.txt"));
     EXPECT_FALSE(std::filesystem::exists(skipped + "/Plain text"));
 }
-
-}  // namespace
-}  // namespace korvane::e2e
-
-namespace korvane::e2e {
-namespace {
 
 // Floppies archived as DiskCopy 4.2 images (built here around volumes of
 // hformat) list and copy exactly as the same volumes do as raw images, and
@@ -188,12 +161,6 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         EXPECT_EQ(expect_same_copies(dir, image, files, CopyMode::MacBinary), 3u);
     }
 }
-
-}  // namespace
-}  // namespace korvane::e2e
-
-namespace korvane::e2e {
-namespace {
 
 // Finds the file of that raw Macintosh name, or fails the test.
 const MacFile& named(const std::vector<MacFile>& files, const std::string& name) {
@@ -251,12 +218,6 @@ TEST_F(CopyVolumes, MacBinaryBothWays) {
         for (const MacFile& original : files) expect_same_file(named(back, original.name), original);
     }
 }
-
-}  // namespace
-}  // namespace korvane::e2e
-
-namespace korvane::e2e {
-namespace {
 
 // A PC tree copied in by MCOPY comes back from hcopy byte for byte, with the
 // type table's types and the PC file's date (to the minute).

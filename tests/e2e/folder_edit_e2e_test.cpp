@@ -124,12 +124,9 @@ TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
     for (const char* name : {"macos1995-floppy1440-19docs.img", "linuxkernel-floppy1440-dirty-1file.img",
                              "macos-blank800k.dsk"}) {
         SCOPED_TRACE(name);
-        const std::string original = std::string(KORVANE_CORPUS_DIR) + "/" + name;
-        if (!std::filesystem::exists(original)) GTEST_SKIP() << "corpus not present";
         ScratchDir dir;
-        const std::string image = dir / "copy.img";
-        std::filesystem::copy_file(original, image);
-        std::filesystem::permissions(image, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        const std::string image = testing::corpusCopy(dir, name);
+        if (image.empty()) GTEST_SKIP() << "corpus not present";
         std::set<std::string> expected = hlsNames(dir, image, ":");
         std::vector<std::string> script;
         for (int i = 0; i < 120; ++i) {

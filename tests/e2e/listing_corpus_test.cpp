@@ -14,20 +14,12 @@ namespace {
 
 class ListingCorpus : public ::testing::Test {
 protected:
-    // A private copy of a corpus image; skips the test when the corpus is absent.
-    std::string copyOf(const std::string& name) {
-        const std::filesystem::path source = std::filesystem::path(KORVANE_CORPUS_DIR) / name;
-        if (!std::filesystem::exists(source)) return {};
-        const std::string copy = dir / name;
-        std::filesystem::copy_file(source, copy);
-        return copy;
-    }
-
     ScratchDir dir;
 };
 
+// A private copy of a corpus image; skips the test when the corpus is absent.
 #define CORPUS_IMAGE(var, name)                                  \
-    const std::string var = copyOf(name);                        \
+    const std::string var = testing::corpusCopy(dir, name);      \
     if (var.empty()) GTEST_SKIP() << "corpus image absent: " << name
 
 // The volumes hfsutils reads: every folder lists as hls lists it.

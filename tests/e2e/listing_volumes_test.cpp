@@ -126,46 +126,5 @@ TEST_F(ListingVolumes, CatalogBeyondTwoThousandFortyEightNodes) {
     EXPECT_EQ(listed[0].entries.size(), 9000u);
 }
 
-TEST_F(ListingVolumes, PatternFiltersTheListing) {
-    HfsutilsVolume volume(dir, "pattern.hda", 800, "Pattern");
-    volume.addTextFile(":Alpha", "a");
-    volume.addTextFile(":Alpine", "b");
-    volume.addTextFile(":Beta", "c");
-    volume.unmount();
-    std::string output;
-    // "zz" matches nothing: a failure of the run.
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), volume.image(), "-c", "DIR al*", "-c", "DIR zz"}, &output), 4);
-    const auto listed = splitListings(output);
-    ASSERT_EQ(listed.size(), 2u);
-    ASSERT_EQ(listed[0].entries.size(), 2u);
-    EXPECT_EQ(listed[0].entries[0].substr(0, 6), "Alpha\t");
-    EXPECT_EQ(listed[0].entries[1].substr(0, 7), "Alpine\t");
-    EXPECT_TRUE(listed[1].entries.empty());
-    EXPECT_NE(output.find("[No file]"), std::string::npos);
-}
-
-TEST_F(ListingVolumes, ParentAndRootMovesAreLogged) {
-    HfsutilsVolume volume(dir, "moves.hda", 800, "Moves");
-    volume.addFolder(":Outer");
-    volume.addFolder(":Outer:Inner");
-    volume.addTextFile(":Outer:Inner:Leaf", "x");
-    volume.unmount();
-    const std::string log = dir / "moves.log";
-    std::string output;
-    ASSERT_EQ(runProgram(dir.path(),
-                         {korvaneCmd(), "/L:" + log, volume.image(), "-c", "cd Outer", "-c", "CD Inner", "-c", "cd..",
-                          "-c", "DIR", "-c", "CD\\", "-c", "DIR"},
-                         &output),
-              0);
-    const auto listed = splitListings(output);
-    ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(listed[0].header[3], " Dir: Outer");
-    ASSERT_EQ(listed[0].entries.size(), 1u);
-    EXPECT_EQ(listed[0].entries[0].substr(0, 6), "Inner\t");
-    EXPECT_EQ(listed[1].header[3], " Dir: Root");
-    const std::string text = read_all(log);
-    EXPECT_NE(text.find("*log Moves\n*cd Outer\r\n*cd Inner\r\n*cd..\n*cd\\\n"), std::string::npos) << text;
-}
-
 }  // namespace
 }  // namespace korvane::e2e

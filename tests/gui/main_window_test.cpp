@@ -1,6 +1,6 @@
 // The main window as the user meets it: the panel bands, the status line and
-// the progress bar, the menus following the state, the accelerators, menu help
-// on the status line and the exit question.
+// the progress bar, the accelerators, menu help on the status line and the
+// exit question.
 
 #include <QAction>
 #include <QMenu>
@@ -78,25 +78,6 @@ private slots:
         QCOMPARE(progress_text(progress_percent(93, 100)), QString("07%"));
         QCOMPARE(progress_text(progress_percent(100, 100)), QString("00%"));
         QCOMPARE(progress_percent(1, 4000000000u), 99u);  // no overflow on large totals
-    }
-
-    void help_menu_stands_at_the_right_end_of_the_bar() {
-        MainWindow& w = *gui->window;
-        QCOMPARE(w.menuBar()->cornerWidget(Qt::TopRightCorner), static_cast<QWidget*>(w.help_bar()));
-        QVERIFY(w.help_bar()->geometry().left() > w.menuBar()->actionGeometry(w.menu(2)->menuAction()).right());
-    }
-
-    void no_drive_grays_the_file_menu() {
-        Context& ctx = gui->ctx;
-        open_listing(3);
-        QVERIFY(gui->window->menu(1)->menuAction()->isEnabled());
-        QVERIFY(gui->window->button(0)->isEnabled());
-        ctx.state.target_id = kNoDrive;
-        update_menus(ctx);
-        gui->window->apply_menu_state();
-        QVERIFY(!gui->window->menu(1)->menuAction()->isEnabled());
-        QVERIFY2(gui->window->button(0)->isEnabled(), "Mac->PC keeps its state");
-        QVERIFY(!gui->window->button(2)->isEnabled());
     }
 
     void accelerators_dispatch_their_commands() {
@@ -180,13 +161,8 @@ private slots:
         QVERIFY(!w.isVisible());
     }
 
-    // "Check volume" is grayed without a drive; its report is a scrollable
-    // text in the Windows character set, closed with Return.
+    // The check report is a scrollable text in the Windows character set, closed with Return.
     void check_volume_report_dialog() {
-        MainWindow& w = *gui->window;
-        QCOMPARE(w.action(cmd::kCheckVolume)->text(), QString("Check volume"));
-        QVERIFY(w.menu(0)->actions().contains(w.action(cmd::kCheckVolume)));
-        QVERIFY(!w.action(cmd::kCheckVolume)->isEnabled());
         CheckReportDialog report;
         report.lines = {"Folder \"R\xE9sum\xE9\" (ID 16) has no thread record.", "1 problem found."};
         QString shown;
@@ -199,14 +175,6 @@ private slots:
         QCOMPARE(shown, QString::fromUtf8("Folder \"R\u00e9sum\u00e9\" (ID 16) has no thread record.\n1 problem found."));
     }
 
-    void quit_dialog_help_button_opens_its_page() {
-        QuitDialog dialog(gui->window.get());
-        QCOMPARE(QString::fromStdString(dialog.help_key()), QString("dlg_QUIT"));
-        QTest::mouseClick(dialog.help_button(), Qt::LeftButton);
-        QVERIFY(gui->host.help_window() != nullptr);
-        QCOMPARE(gui->host.help_window()->current_anchor(), QString("dlg_QUIT"));
-        QVERIFY(dialog.yes_button()->isDefault());
-    }
 };
 
 QTEST_MAIN(MainWindowTest)

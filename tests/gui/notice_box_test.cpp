@@ -1,7 +1,6 @@
 // The notice box closes by itself after five seconds and then leaves "#" and
 // its text in an open log; answered in time it leaves nothing. Questions carry
-// the caption "Korvane"; dialogs without a form end with 0; the log dialog's
-// buttons open and close the log.
+// the caption "Korvane"; the log dialog's buttons open and close the log.
 
 #include <unistd.h>
 
@@ -34,10 +33,6 @@ std::string read_file(const std::string& path) {
     text << in.rdbuf();
     return text.str();
 }
-
-struct UnknownDialog : Dialog {
-    std::string_view name() const override { return "DLG_NOSUCH"; }
-};
 
 }  // namespace
 
@@ -110,11 +105,6 @@ private slots:
         gui->host.queue_key(Qt::Key_Escape);
         testing::when_modal_opens([](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
         QVERIFY(gui->host.escape_requested());
-    }
-
-    void dialog_without_form_ends_with_zero() {
-        UnknownDialog dialog;
-        QCOMPARE(gui->host.run_dialog(dialog), kDialogCancel);
     }
 
     void log_dialog_creates_and_closes_the_log() {

@@ -1,8 +1,6 @@
 // Catalog lookup and listing on volumes made by hfsutils, opened through the
 // image bus.
 #include <algorithm>
-#include <iterator>
-#include <sstream>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -73,47 +71,27 @@ TEST(NameOrder, Wildcards) {
     EXPECT_EQ(matchName("AB*xyz", "abc"), 0);  // after the '*' nothing counts
 }
 
-TEST(Catalog, NodesAndRecordsOfAFreshVolume) {
+// The catalog is read into a working copy that a second opening replaces;
+// the root's record and thread are found by their keys.
+TEST(Catalog, WorkingCopiesAndTheRootOfAFreshVolume) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "fresh.img", 800, "Fresh Disk");
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     HfsContext& ctx = opened.ctx;
-    EXPECT_TRUE(ctx.catalogTree.isOpen());
     EXPECT_TRUE(ctx.working_files.count(ctx.catalogTree.path));
     EXPECT_EQ(std::filesystem::path(ctx.catalogTree.path).filename().string().substr(0, 3), "CAT");
-    EXPECT_TRUE(opened.host.showed("Copying catalog...") ||
-                std::count(opened.host.statuses.begin(), opened.host.statuses.end(), "Copying catalog..."));
-
-    const NodeBuffer& header = ctx.catalogTree.header;
-    EXPECT_EQ(nodeKind(header), kHeaderNode);
-    EXPECT_EQ(treeDepth(header), 1);
-    EXPECT_EQ(loadBE16(header.data() + header::nodeSize), 512);
-    EXPECT_EQ(treeTotalNodes(header) * 512, ctx.mdb.catalogFileSize());
-    EXPECT_EQ(treeLeafRecords(header), 2u);
-
-    ASSERT_TRUE(readNode(ctx.catalogTree, treeRootNode(header)));
-    EXPECT_EQ(nodeKind(ctx.catalogTree.node), kLeafNode);
-    EXPECT_EQ(nodeHeight(ctx.catalogTree.node), 1);
-    EXPECT_EQ(nodeRecordCount(ctx.catalogTree.node), 2);
-
+    EXPECT_EQ(treeTotalNodes(ctx.catalogTree.header) * 512, ctx.mdb.catalogFileSize());
     const auto root = findEntry(ctx, "*", kDirectoryEntry, kRootParentID);
     ASSERT_TRUE(root);
     EXPECT_EQ(root->key.name, "Fresh Disk");
-    EXPECT_EQ(loadBE32(root->data.data() + dirrec::dirID), kRootDirectoryID);
     const auto thread = findEntry(ctx, "", kDirectoryThread, kRootDirectoryID);
     ASSERT_TRUE(thread);
     EXPECT_EQ(threadName(thread->data), "Fresh Disk");
-    EXPECT_EQ(loadBE32(thread->data.data() + thdrec::parentID), kRootParentID);
-
     EXPECT_TRUE(enterRootDirectory(ctx));
-    EXPECT_EQ(ctx.state.current_dir_id, kRootDirectoryID);
-    EXPECT_EQ(ctx.state.current_parent_id, kRootParentID);
     EXPECT_EQ(ctx.state.current_path, "Root" + std::string(35, ' '));
-    EXPECT_TRUE(ctx.state.entries.empty());
     EXPECT_FALSE(ctx.extentsTree.isOpen());  // no overflow extents, no EXT copy
 
-    // A second opening starts again from fresh working copies.
     const std::string firstPath = ctx.catalogTree.path;
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     EXPECT_FALSE(std::filesystem::exists(firstPath) && firstPath != ctx.catalogTree.path);
@@ -226,46 +204,6 @@ TEST(Catalog, IndexNodesOfHundredsOfFiles) {
     EXPECT_EQ(ctx.state.entries[1].signature_column(), "   [400]");
     EXPECT_EQ(ctx.damagedNodes, 0u);
     EXPECT_TRUE(opened.host.notices.empty());
-}
-
-TEST(Catalog, ListingColumnsAgreeWithHls) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "columns.img", 14 * 1024);
-    volume.addFile(":small", "hello");
-    volume.addFile(":big", std::string(12345678, 'b'));
-    volume.addFolder(":Docs");
-    volume.addFile(":Docs:one", "1");
-    OpenedVolume opened(volume.image());
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    ASSERT_TRUE(enterRootDirectory(opened.ctx));
-    const auto& entries = opened.ctx.state.entries;
-    ASSERT_EQ(listedNames(opened.ctx), (std::vector<std::string>{"big", "Docs", "small"}));
-    EXPECT_EQ(entries[0].size_column(), " 12056k ");
-    EXPECT_EQ(entries[0].resource_column(), "      0 ");
-    EXPECT_TRUE(entries[1].is_folder());
-    EXPECT_EQ(entries[1].signature_column(), "     [1]");
-    EXPECT_EQ(entries[2].size_column(), "      5 ");
-
-    // hls -l: type/creator and the modification day and time of every entry.
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    for (const std::string& line : volume.lines({"hls", "-l"})) {
-        std::istringstream words(line);
-        std::vector<std::string> tokens{std::istream_iterator<std::string>(words), {}};
-        ASSERT_GE(tokens.size(), 5u) << line;
-        const std::string& name = tokens.back();
-        const auto entry = std::find_if(entries.begin(), entries.end(), [&](const ListingEntry& e) { return e.name() == name; });
-        ASSERT_NE(entry, entries.end()) << line;
-        const std::string modified(entry->modified_column());
-        const int month = std::stoi(modified.substr(0, 2));
-        EXPECT_EQ(tokens[tokens.size() - 4], kMonths[month - 1]) << line;
-        EXPECT_EQ(std::stoi(tokens[tokens.size() - 3]), std::stoi(modified.substr(3, 2))) << line;
-        EXPECT_EQ(tokens[tokens.size() - 2], modified.substr(9, 5)) << line;
-        if (line[0] == 'f') {
-            EXPECT_EQ(tokens[1], std::string(entry->signature_column().substr(0, 4)) + "/" +
-                                     std::string(entry->signature_column().substr(4, 4)));
-        }
-    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // lengths, node numbers beyond the tree.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "hfs/catalog_search.h"
@@ -26,19 +27,20 @@ std::vector<std::pair<std::string, std::string>> numberedFiles(int count) {
 }
 
 class DamagedCatalog : public ::testing::Test {
-protected:
+public:
     ScratchDir dir;
     std::unique_ptr<HfsutilsVolume> volume;
     std::unique_ptr<OpenedVolume> opened;
 
     // files: how many files the root holds (enough for index nodes at 200).
     void make(int files) {
-        volume = std::make_unique<HfsutilsVolume>(dir, "damaged.img", 1440);
+        volume = std::make_unique<HfsutilsVolume>(dir, "damaged" + std::to_string(++made_) + ".img", 1440);
         volume->addFiles(":", numberedFiles(files));
         opened = std::make_unique<OpenedVolume>(volume->image());
         ASSERT_EQ(opened->open(), CatalogOpen::Complete);
     }
 
+    int made_ = 0;
     HfsContext& ctx() { return opened->ctx; }
     TreeFile& tree() { return ctx().catalogTree; }
 
@@ -67,51 +69,61 @@ TEST_F(DamagedCatalog, AFailedReadNeverLeavesThePreviousNode) {
     EXPECT_FALSE(currentRecord(tree()));
 }
 
-TEST_F(DamagedCatalog, ALeafThatLinksToItselfEndsTheScan) {
+// Links that loop or lead out of the tree: a search ends, the listing shows
+// what it could read, and the damage is counted and said.
+TEST_F(DamagedCatalog, LinksThatLoopOrLeadOutOfTheTreeEndTheScan) {
+    struct Case {
+        const char* what;
+        int files;
+        std::function<void(DamagedCatalog&)> damage;
+        std::size_t leastListed, mostListed;
+        bool counted = true;  // the damage is counted or said
+    } cases[] = {
+        {"a leaf linked to itself", 3,
+         [](DamagedCatalog& t) {
+             const std::uint32_t leaf = treeRootNode(t.tree().header);
+             t.damage(leaf, [&](NodeBuffer& node) { storeBE32(node.data(), leaf); });
+         },
+         3, 3},
+        {"the last leaf linked to the first", 200,
+         [](DamagedCatalog& t) {
+             const std::uint32_t first = treeFirstLeaf(t.tree().header);
+             t.damage(treeLastLeaf(t.tree().header), [&](NodeBuffer& node) { storeBE32(node.data(), first); });
+         },
+         200, 200, false},
+        {"a link beyond the tree", 200,
+         [](DamagedCatalog& t) {
+             t.damage(treeFirstLeaf(t.tree().header), [](NodeBuffer& node) { storeBE32(node.data(), 0x00FFFFFF); });
+         },
+         1, 199},
+        {"an index pointing at itself", 200,
+         [](DamagedCatalog& t) {
+             const std::uint32_t root = treeRootNode(t.tree().header);
+             t.damage(root, [&](NodeBuffer& node) {
+                 for (std::uint16_t i = 0; i < nodeRecordCount(node); ++i) storeBE32(node.data() + recordOffset(node, i) + 38, root);
+             });
+         },
+         0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        make(c.files);
+        c.damage(*this);
+        EXPECT_FALSE(findEntry(ctx(), "zzz", kFileEntry, kRootDirectoryID));
+        const std::size_t listed = listRoot();
+        EXPECT_GE(listed, c.leastListed);
+        EXPECT_LE(listed, c.mostListed);
+        if (c.counted) {
+            EXPECT_TRUE(ctx().damagedNodes > 0 || opened->host.showed("The catalog is damaged"));
+        }
+    }
+    // A root node beyond the tree: nothing is found until the header is right again.
     make(3);
-    const std::uint32_t leaf = treeRootNode(tree().header);
-    damage(leaf, [&](NodeBuffer& node) { storeBE32(node.data(), leaf); });
-    EXPECT_FALSE(findEntry(ctx(), "zzz", kFileEntry, kRootDirectoryID));
-    EXPECT_GT(ctx().damagedNodes, 0u);
-    EXPECT_EQ(listRoot(), 3u);
-}
-
-TEST_F(DamagedCatalog, ALeafChainThatLoopsBackEndsTheListing) {
-    make(200);
-    ASSERT_GE(treeDepth(tree().header), 2);
-    const std::uint32_t first = treeFirstLeaf(tree().header);
-    damage(treeLastLeaf(tree().header), [&](NodeBuffer& node) { storeBE32(node.data(), first); });
-    EXPECT_EQ(listRoot(), 200u);
-    EXPECT_FALSE(findEntry(ctx(), "zzz", kFileEntry, kRootDirectoryID));
-}
-
-TEST_F(DamagedCatalog, LinksBeyondTheTreeAreDamage) {
-    make(200);
-    damage(treeFirstLeaf(tree().header), [](NodeBuffer& node) { storeBE32(node.data(), 0x00FFFFFF); });
-    const std::size_t listed = listRoot();
-    EXPECT_GT(listed, 0u);
-    EXPECT_LT(listed, 200u);
-    EXPECT_TRUE(opened->host.showed("The catalog is damaged"));
-
     NodeBuffer header = tree().header;
     storeBE32(tree().header.data() + header::rootNode, 5000);
     EXPECT_FALSE(findEntry(ctx(), "f1000", kFileEntry, kRootDirectoryID));
     tree().header = header;
     EXPECT_TRUE(findEntry(ctx(), "f1000", kFileEntry, kRootDirectoryID));
-}
-
-TEST_F(DamagedCatalog, AnIndexThatPointsAtItselfEndsTheDescent) {
-    make(200);
-    const std::uint32_t root = treeRootNode(tree().header);
-    damage(root, [&](NodeBuffer& node) {
-        for (std::uint16_t i = 0; i < nodeRecordCount(node); ++i) {
-            const std::size_t offset = recordOffset(node, i);
-            storeBE32(node.data() + offset + 38, root);
-        }
-    });
-    EXPECT_FALSE(findEntry(ctx(), "f1100", kFileEntry, kRootDirectoryID));
-    EXPECT_EQ(listRoot(), 0u);
-    EXPECT_GT(ctx().damagedNodes, 0u);
 }
 
 TEST_F(DamagedCatalog, RecordsOutsideTheNodeOrWithImpossibleKeysAreSkipped) {

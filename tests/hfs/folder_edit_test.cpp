@@ -1,7 +1,7 @@
 // The folder operations on volumes made by hfsutils: names as Korvane makes
 // them, refusals that change nothing, recursive and wildcard deletes that
-// free every block of a file (overflow extents too), renames that keep the
-// catalog in Mac OS's order. Each case ends with hfsutils reading the volume
+// free every block of a file (overflow extents too), renames with
+// wildcards. Each case ends with hfsutils reading the volume
 // and CHECK finding nothing.
 #include <filesystem>
 #include <map>
@@ -13,7 +13,6 @@
 #include "hfs/current_directory.h"
 #include "hfs/folder_walk.h"
 #include "hfs/folder_edit.h"
-#include "hfs/name_order.h"
 #include "hfs/volume_bitmap.h"
 #include "hfs/working_copies.h"
 #include "hfs/write_back.h"
@@ -193,41 +192,6 @@ TEST(FolderEdit, LabelRenamesTheHeaderTheRootAndItsThread) {
     EXPECT_NE(vol.front().find("Archiv \x8Et\x8E [1]"), std::string::npos) << vol.front();
     EXPECT_EQ(edited.volume.tool({"hls", "Archiv \x8Et\x8E [1]:Inner"}), 0);
 }
-
-// Names whose order is easy to get wrong, made, renamed and deleted in
-// numbers: the catalog stays in Mac OS's order (hfsutils finds each by name).
-TEST(FolderEdit, CatalogKeepsMacOrderForAwkwardNames) {
-    EditedVolume edited;
-    HfsContext& ctx = edited.open();
-    const std::string awkward = "[]\\\xA7\xCA\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF0\xF1\xF2\xF3\xF4" "aZ";
-    struct NameLess {
-        bool operator()(const std::string& a, const std::string& b) const { return compareNames(a, b) < 0; }
-    };
-    std::set<std::string, NameLess> expected;
-    for (std::size_t i = 0; i < awkward.size() * 6; ++i) {
-        std::string name = "n";
-        for (std::size_t k = 0; k < 1 + i % 5; ++k) name += awkward[(i * 7 + k * 3) % awkward.size()];
-        if (expected.insert(name).second) {
-            ASSERT_TRUE(createDirectory(ctx, name, kRootDirectoryID)) << name;
-        }
-    }
-    std::set<std::string> renamed;
-    std::size_t i = 0;
-    for (const std::string& name : expected) {
-        if (i++ % 3 == 0) {
-            ASSERT_EQ(deleteNamedEntry(ctx, name), FolderEditEnd::Done) << name;
-        } else {
-            const std::string target = "\xF4" + name.substr(1);
-            ASSERT_EQ(renameNamedEntry(ctx, name, target), FolderEditEnd::Done) << name;
-            renamed.insert(target);
-        }
-    }
-    edited.finish();
-    const auto names = hlsNames(edited.volume, ":");
-    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), renamed);
-    for (const std::string& name : renamed) EXPECT_EQ(edited.volume.tool({"hls", ":" + name}), 0) << name;
-}
-
 
 // A folder record that names the root as its own folder: deleting it would
 // empty the root. The delete is refused and the medium left as it was.

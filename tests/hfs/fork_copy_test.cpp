@@ -23,19 +23,8 @@ std::string patterned(std::size_t length, unsigned seed) {
     return bytes;
 }
 
-std::uint16_t freeBlocksOf(const std::string& image) {
-    const std::string head = read_all(image).substr(1024, 512);
-    return loadBE16(reinterpret_cast<const std::uint8_t*>(head.data()) + mdb::drFreeBks);
-}
-
-std::uint32_t blockSizeOf(const std::string& image) {
-    const std::string head = read_all(image).substr(1024, 512);
-    return loadBE32(reinterpret_cast<const std::uint8_t*>(head.data()) + mdb::drAlBlkSiz);
-}
-
 // A volume whose free space is scattered in one-block holes, so that a new
-// file needs many extents: small files, a filler for the rest, then every
-// other small file deleted.
+// file needs many extents.
 class FragmentedVolume : public ::testing::Test {
 protected:
     ScratchDir dir;
@@ -44,14 +33,7 @@ protected:
     std::string resourceFork = patterned(30 * 512 + 7, 2);
 
     void SetUp() override {
-        std::vector<std::pair<std::string, std::string>> smalls;
-        for (int i = 0; i < 160; ++i) smalls.emplace_back("s" + std::to_string(i), "s");
-        volume.addFiles(":", smalls);
-        volume.unmount();
-        const std::uint32_t room = freeBlocksOf(volume.image()) * blockSizeOf(volume.image());
-        volume.mount();
-        volume.addFile(":filler", std::string(room, 'f'));
-        for (int i = 0; i < 160; i += 2) volume.remove(":s" + std::to_string(i));
+        volume.fragmentFreeSpace(160);
         volume.addForkedFile(":both", "both", "TEXT", "ttxt", dataFork, resourceFork);
         volume.unmount();
     }

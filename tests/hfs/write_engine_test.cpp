@@ -504,12 +504,9 @@ TEST(WriteEngine, CorpusVolumesTakeFoldersAndKeepTheirFiles) {
                                 {"macos-blank400k.dsk", false}};
     for (const CorpusCase& c : cases) {
         SCOPED_TRACE(c.image);
-        const std::string original = std::string(KORVANE_CORPUS_DIR) + "/" + c.image;
-        if (!std::filesystem::exists(original)) GTEST_SKIP() << "corpus not present";
         ScratchDir dir;
-        const std::string image = dir / "copy.img";
-        std::filesystem::copy_file(original, image);
-        std::filesystem::permissions(image, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        const std::string image = testing::corpusCopy(dir, c.image);
+        if (image.empty()) GTEST_SKIP() << "corpus not present";
         const auto hls = [&] {
             std::vector<std::string> lines;
             if (testing::runProgram(dir.path(), {"hmount", image}) != 0) return lines;

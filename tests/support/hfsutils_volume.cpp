@@ -120,6 +120,20 @@ std::vector<std::string> HfsutilsVolume::lines(const std::vector<std::string>& a
     return result;
 }
 
+void HfsutilsVolume::fragmentFreeSpace(int smallFiles) {
+    std::vector<std::pair<std::string, std::string>> smalls;
+    for (int i = 0; i < smallFiles; ++i) smalls.emplace_back("s" + std::to_string(i), "s");
+    addFiles(":", smalls);
+    unmount();
+    const std::string header = read_all(image_).substr(1024, 512);
+    const auto byte = [&header](std::size_t at) { return std::uint32_t{static_cast<std::uint8_t>(header[at])}; };
+    const std::uint32_t freeBlocks = byte(0x22) << 8 | byte(0x23);                                  // drFreeBks
+    const std::uint32_t blockSize = byte(0x14) << 24 | byte(0x15) << 16 | byte(0x16) << 8 | byte(0x17);  // drAlBlkSiz
+    mount();
+    addFile(":filler", std::string(freeBlocks * blockSize, 'f'));
+    for (int i = 0; i < smallFiles; i += 2) remove(":s" + std::to_string(i));
+}
+
 void HfsutilsVolume::mount() const { EXPECT_EQ(tool({"hmount", image_}), 0) << image_; }
 
 void HfsutilsVolume::unmount() const { tool({"humount"}); }

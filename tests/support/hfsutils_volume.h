@@ -57,6 +57,10 @@ public:
                        const std::string& creator, const std::string& data, const std::string& resource,
                        std::uint32_t modified = 0xB6F0A410);
     void remove(const std::string& hfsPath);
+    // Scatters the free space in one-block holes: small files "s0", "s1", ...
+    // in the root, a file ":filler" taking the rest, then every even small
+    // file deleted. A file added next needs many extents.
+    void fragmentFreeSpace(int smallFiles);
 
     // The lines a command (hls, hvol, ...) prints.
     std::vector<std::string> lines(const std::vector<std::string>& args) const;

@@ -41,4 +41,15 @@ inline std::string read_all(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// A writable copy, in the test's folder, of an image of the shared corpus of
+// volumes made by other software; "" when the corpus does not hold it.
+inline std::string corpusCopy(const ScratchDir& dir, const std::string& name) {
+    const std::filesystem::path source = std::filesystem::path(KORVANE_CORPUS_DIR) / name;
+    if (!std::filesystem::exists(source)) return {};
+    const std::string copy = dir / name;
+    std::filesystem::copy_file(source, copy, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    return copy;
+}
+
 }  // namespace korvane::testing

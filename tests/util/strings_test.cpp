@@ -42,22 +42,5 @@ TEST(LatinCase, WorksByByteRangeNotByLetter) {
     EXPECT_EQ(text, "ab\xF7\xFF\xE0z");
 }
 
-TEST(Spaces, StripAndTrim) {
-    std::string text = "   name  ";
-    EXPECT_TRUE(strip_leading_spaces(text));
-    EXPECT_FALSE(strip_leading_spaces(text));
-    trim_trailing_spaces(text);
-    EXPECT_EQ(text, "name");
-    std::string blanks = "    ";
-    EXPECT_TRUE(strip_leading_spaces(blanks));
-    EXPECT_EQ(blanks, "");
-}
-
-TEST(TranslateChars, MapsEveryByteUpToTheTerminator) {
-    CharTable table{};
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<std::uint8_t>(255 - i);
-    EXPECT_EQ(translated(std::string_view("\x01\xFE\0\x05", 4), table), "\xFE\x01");
-}
-
 }  // namespace
 }  // namespace korvane

@@ -70,15 +70,6 @@ TEST_F(DiscoveryTest, BareVolumeOpensAtBlockZeroWithoutAnyDialog) {
     EXPECT_EQ(drive.ctx.state.status_text, "");
 }
 
-TEST_F(DiscoveryTest, OpeningAVolumeWritesItsNameToTheLog) {
-    Drive drive(first->image());
-    const std::string logPath = dir / "korvane.log";
-    ASSERT_TRUE(drive.ctx.log.open(logPath, LogOpenMode::Truncate));
-    ASSERT_GT(analyzeVolume(drive.ctx), 0);
-    drive.ctx.log.close_file();
-    EXPECT_EQ(read_all(logPath), "*log First\n");
-}
-
 TEST_F(DiscoveryTest, OneHfsPartitionOpensWithoutTheDialog) {
     const std::string medium = dir / "one.hda";
     writePartitionedMedium(medium, 3 << 20, 512, 512,
@@ -254,33 +245,6 @@ TEST_F(DiscoveryTest, MsDosMediaAreReported) {
     writeAt(medium, 0, boot);
     Drive other(medium);
     EXPECT_EQ(analyzeVolume(other.ctx), -2);
-}
-
-TEST_F(DiscoveryTest, BlankMediumIsNoVolumeAndOffersTheSearch) {
-    const std::string medium = dir / "blank.img";
-    makeBlankMedium(medium, 1 << 20);
-    Drive drive(medium);
-    EXPECT_EQ(analyzeVolume(drive.ctx), 0);
-    EXPECT_TRUE(drive.ctx.state.brute_force_enabled);
-    EXPECT_EQ(drive.ctx.state.target_id, kNoDrive);
-}
-
-TEST_F(DiscoveryTest, BruteForceFindsAVolumeWhoseMapWasOverwritten) {
-    const std::string medium = dir / "lost.img";
-    writeVolumeAt(medium, 4 << 20, 1000, first->image());
-    Drive drive(medium);
-    ASSERT_EQ(analyzeVolume(drive.ctx), 0);
-    drive.ctx.state.target_id = 0;
-    drive.ctx.device.capacity = 0;
-    const std::int32_t found = bruteForceSearch(drive.ctx);
-    ASSERT_GT(found, 0);
-    EXPECT_EQ(drive.ctx.geometry.mdbSector, 1002u);
-    EXPECT_EQ(drive.ctx.geometry.firstAllocSector, 1000u + drive.ctx.mdb.firstAllocationSector());
-    // The capacity in sectors: the allocation blocks end the medium.
-    EXPECT_EQ(drive.ctx.device.capacity,
-              drive.ctx.mdb.allocationBlocks() * drive.ctx.geometry.sectorsPerBlock + drive.ctx.geometry.firstAllocSector);
-    openFoundVolume(drive.ctx, found);
-    EXPECT_EQ(drive.names(), (std::vector<std::string>{"Folder", "In first"}));
 }
 
 TEST_F(DiscoveryTest, BruteForceSearchEndsWithTheFirstMegabyte) {

@@ -1,11 +1,12 @@
 // Reading the driver descriptor map and the partition maps from the first
-// blocks of a medium.
+// blocks of a medium: one table of map variants.
 
 #include "volume/partition_map.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,166 +15,107 @@
 namespace korvane {
 namespace {
 
-class MapImage {
-public:
-    explicit MapImage(std::size_t blockSize = 512, std::uint16_t statedBlockSize = 512)
-        : blockSize_(blockSize), bytes_(64 * blockSize, 0) {
-        bytes_[0] = 'E';
-        bytes_[1] = 'R';
-        storeBE16(bytes_.data() + ddm::sbBlkSize, statedBlockSize);
-        storeBE32(bytes_.data() + ddm::sbBlkCount, 40000);
-    }
+struct Entry {
+    std::string name, type;
+    std::uint32_t start, blocks, dataBlocks;
+};
 
-    void addEntry(const std::string& name, const std::string& type, std::uint32_t start, std::uint32_t blocks,
-                  std::uint32_t dataBlocks) {
-        entries_.push_back({name, type, start, blocks, dataBlocks});
-        for (std::size_t k = 0; k < entries_.size(); ++k) writeEntry(k + 1, entries_[k]);
-    }
-
-    std::vector<std::uint8_t>& bytes() { return bytes_; }
-
-private:
-    struct Entry {
-        std::string name;
-        std::string type;
-        std::uint32_t start, blocks, dataBlocks;
-    };
-
-    void writeEntry(std::size_t k, const Entry& e) {
-        std::uint8_t* p = bytes_.data() + k * blockSize_;
+// Block 0 with "ER" and the stated block size, then one "PM" entry per block.
+std::vector<std::uint8_t> mapImage(std::size_t blockSize, std::uint16_t stated, const std::vector<Entry>& entries) {
+    std::vector<std::uint8_t> bytes(64 * blockSize, 0);
+    bytes[0] = 'E';
+    bytes[1] = 'R';
+    storeBE16(bytes.data() + ddm::sbBlkSize, stated);
+    storeBE32(bytes.data() + ddm::sbBlkCount, 40000);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        std::uint8_t* p = bytes.data() + (k + 1) * blockSize;
+        const Entry& e = entries[k];
         p[0] = 'P';
         p[1] = 'M';
-        storeBE32(p + pm::pmMapBlkCnt, static_cast<std::uint32_t>(entries_.size()));
+        storeBE32(p + pm::pmMapBlkCnt, static_cast<std::uint32_t>(entries.size()));
         storeBE32(p + pm::pmPyPartStart, e.start);
         storeBE32(p + pm::pmPartBlkCnt, e.blocks);
         std::memcpy(p + pm::pmPartName, e.name.data(), e.name.size());
         std::memcpy(p + pm::pmParType, e.type.data(), e.type.size());
         storeBE32(p + pm::pmDataCnt, e.dataBlocks);
     }
-
-    std::size_t blockSize_;
-    std::vector<std::uint8_t> bytes_;
-    std::vector<Entry> entries_;
-};
-
-TEST(PartitionMap, BlockZeroWithoutDescriptorMap) {
-    std::vector<std::uint8_t> blank(64 * 512, 0);
-    EXPECT_EQ(parsePartitionMap(blank, 512).result, kNoDescriptorMap);
-    EXPECT_EQ(parsePartitionMap({}, 512).result, kNoDescriptorMap);
+    return bytes;
 }
 
-TEST(PartitionMap, OneHfsPartitionAmongOthers) {
-    MapImage image;
-    image.addEntry("Apple", "Apple_partition_map", 1, 63, 63);
-    image.addEntry("Macintosh", "Apple_Driver43", 64, 32, 32);
-    image.addEntry("Untitled", "Apple_HFS", 96, 20000, 0);
-    image.addEntry("Extra", "Apple_Free", 20096, 100, 100);
-    PartitionMapReading reading = parsePartitionMap(image.bytes(), 512);
-    ASSERT_EQ(reading.result, 1);
-    EXPECT_EQ(reading.volumeStart, 96u);
-    EXPECT_EQ(reading.blockSize, 512);
-    EXPECT_EQ(reading.blockCount, 40000u);
-    ASSERT_EQ(reading.partitions.size(), 1u);
-    EXPECT_EQ(reading.partitions[0].name, "Untitled");
-    EXPECT_EQ(reading.partitions[0].size, 20000u);  // pmPartBlkCnt when pmDataCnt is 0
-}
+const Entry kMapEntry{"Apple", "Apple_partition_map", 1, 63, 63};
 
-TEST(PartitionMap, SeveralHfsPartitionsInMapOrderAndEmptyOnesLeftOut) {
-    MapImage image;
-    image.addEntry("Apple", "Apple_partition_map", 1, 63, 63);
-    image.addEntry("First", "Apple_HFS", 64, 1000, 900);
-    image.addEntry("Nothing", "Apple_HFS", 1064, 0, 0);
-    image.addEntry("Second", "Apple_HFSX", 2064, 3000, 0);  // a longer type with the prefix
-    image.addEntry("Lower", "apple_hfs", 5064, 3000, 0);     // the type is case-sensitive
-    PartitionMapReading reading = parsePartitionMap(image.bytes(), 512);
-    ASSERT_EQ(reading.result, 2);
-    EXPECT_EQ(reading.partitions[0].name, "First");
-    EXPECT_EQ(reading.partitions[0].size, 900u);
-    EXPECT_EQ(reading.partitions[1].name, "Second");
-    EXPECT_EQ(reading.partitions[1].start, 2064u);
-    EXPECT_EQ(reading.volumeStart, 64u);
-}
-
-TEST(PartitionMap, MapWithoutHfsPartitionRecordsNone) {
-    MapImage image;
-    image.addEntry("Apple", "Apple_partition_map", 1, 63, 63);
-    image.addEntry("Free", "Apple_Free", 64, 1000, 1000);
-    PartitionMapReading reading = parsePartitionMap(image.bytes(), 512);
-    EXPECT_EQ(reading.result, 0);
-    EXPECT_EQ(reading.volumeStart, 0u);
-}
-
-TEST(PartitionMap, AtMostTwelvePartitionsAreListed) {
-    MapImage image;
-    for (int i = 0; i < 15; ++i) {
-        image.addEntry("Part" + std::to_string(i), "Apple_HFS", 100 + 1000 * i, 1000, 0);
+TEST(PartitionMap, Variants) {
+    std::vector<Entry> fifteen;
+    for (std::uint32_t i = 0; i < 15; ++i) fifteen.push_back({"Part" + std::to_string(i), "Apple_HFS", 100 + 1000 * i, 1000, 0});
+    struct Case {
+        const char* what;
+        std::size_t blockSize;
+        std::uint16_t stated;
+        std::vector<Entry> entries;
+        std::function<void(std::vector<std::uint8_t>&)> change;
+        int result;
+        std::uint32_t volumeStart;
+        std::vector<std::pair<std::string, std::uint32_t>> partitions;  // name, size
+    } cases[] = {
+        {"one HFS among others", 512, 512,
+         {kMapEntry, {"Macintosh", "Apple_Driver43", 64, 32, 32}, {"Untitled", "Apple_HFS", 96, 20000, 0},
+          {"Extra", "Apple_Free", 20096, 100, 100}},
+         {}, 1, 96, {{"Untitled", 20000}}},  // pmPartBlkCnt when pmDataCnt is 0
+        {"several in map order, empty ones out, HFSX in, lower case out", 512, 512,
+         {kMapEntry, {"First", "Apple_HFS", 64, 1000, 900}, {"Nothing", "Apple_HFS", 1064, 0, 0},
+          {"Second", "Apple_HFSX", 2064, 3000, 0}, {"Lower", "apple_hfs", 5064, 3000, 0}},
+         {}, 2, 64, {{"First", 900}, {"Second", 3000}}},
+        {"no HFS partition", 512, 512, {kMapEntry, {"Free", "Apple_Free", 64, 1000, 1000}}, {}, 0, 0, {}},
+        {"at most twelve", 512, 512, fifteen, {}, 12, 100, {}},
+        {"1024-byte medium", 1024, 1024, {kMapEntry, {"Big", "Apple_HFS", 64, 5000, 0}}, {}, 1, 64, {{"Big", 5000}}},
+        // Some CD images claim 2048-byte blocks on a 512-byte medium: the entries stay where the medium puts them.
+        {"stated 2048 on 512", 512, 2048, {kMapEntry, {"CD", "Apple_HFS", 16, 1748, 0}}, {}, 1, 16, {{"CD", 1748}}},
+        {"count beyond the blocks read, an entry without signature", 512, 512,
+         {kMapEntry, {"First", "Apple_HFS", 64, 1000, 0}, {"Second", "Apple_HFS", 2064, 1000, 0}},
+         [](auto& bytes) {
+             storeBE32(bytes.data() + 512 + pm::pmMapBlkCnt, 100000);
+             bytes[3 * 512] = 'X';
+         },
+         1, 64, {{"First", 1000}}},
+        {"older TS map", 512, 512, {},
+         [](auto& bytes) {
+             bytes[512] = 'T';
+             bytes[513] = 'S';
+             storeBE32(bytes.data() + 514, 77);
+         },
+         1, 77, {}},
+        {"volume right behind the descriptor map", 512, 512, {},
+         [](auto& bytes) {
+             bytes[1024] = 'B';
+             bytes[1025] = 'D';
+         },
+         1, 0, {}},
+        {"descriptor map with nothing behind", 512, 512, {}, {}, kMapNotRecognised, 0, {}},
+        {"blank block zero", 512, 512, {}, [](auto& bytes) { bytes[0] = 0; }, kNoDescriptorMap, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint8_t> bytes = mapImage(c.blockSize, c.stated, c.entries);
+        if (c.change) c.change(bytes);
+        const PartitionMapReading reading = parsePartitionMap(bytes, static_cast<std::uint16_t>(c.blockSize));
+        EXPECT_EQ(reading.result, c.result);
+        if (c.result <= 0) continue;
+        EXPECT_EQ(reading.volumeStart, c.volumeStart);
+        if (!c.entries.empty()) {
+            EXPECT_EQ(reading.blockSize, c.stated);
+            EXPECT_EQ(reading.blockCount, 40000u);
+        }
+        if (c.partitions.empty()) continue;
+        ASSERT_EQ(reading.partitions.size(), c.partitions.size());
+        for (std::size_t i = 0; i < c.partitions.size(); ++i) {
+            EXPECT_EQ(reading.partitions[i].name, c.partitions[i].first);
+            EXPECT_EQ(reading.partitions[i].size, c.partitions[i].second);
+        }
     }
-    PartitionMapReading reading = parsePartitionMap(image.bytes(), 512);
-    EXPECT_EQ(reading.result, 12);
-    EXPECT_EQ(reading.partitions.back().name, "Part11");
-}
-
-TEST(PartitionMap, EntriesFollowTheMediumsBlockSize) {
-    // A 1024-byte medium: entry k lies k x 1024 bytes in.
-    MapImage image(1024, 1024);
-    image.addEntry("Apple", "Apple_partition_map", 1, 63, 63);
-    image.addEntry("Big", "Apple_HFS", 64, 5000, 0);
-    PartitionMapReading reading = parsePartitionMap(image.bytes(), 1024);
-    ASSERT_EQ(reading.result, 1);
-    EXPECT_EQ(reading.volumeStart, 64u);
-    EXPECT_EQ(reading.blockSize, 1024);
-}
-
-TEST(PartitionMap, StatedBlockSizeDoesNotMoveTheEntries) {
-    // Block 0 claims 2048-byte blocks on a 512-byte medium (as some CD images do):
-    // the caller reads the entries at the medium's real spacing.
-    MapImage image(512, 2048);
-    image.addEntry("Apple", "Apple_partition_map", 1, 63, 63);
-    image.addEntry("CD", "Apple_HFS", 16, 1748, 0);
-    PartitionMapReading reading = parsePartitionMap(image.bytes(), 512);
-    EXPECT_EQ(reading.blockSize, 2048);
-    ASSERT_EQ(reading.result, 1);
-    EXPECT_EQ(reading.volumeStart, 16u);
-}
-
-TEST(PartitionMap, MapEndsWhereEntriesStopOrLeaveTheBlocksRead) {
-    MapImage image;
-    image.addEntry("Apple", "Apple_partition_map", 1, 63, 63);
-    image.addEntry("First", "Apple_HFS", 64, 1000, 0);
-    image.addEntry("Second", "Apple_HFS", 2064, 1000, 0);
-    // A count far beyond the blocks read, and an entry without its signature.
-    storeBE32(image.bytes().data() + 512 + pm::pmMapBlkCnt, 100000);
-    image.bytes()[3 * 512] = 'X';
-    PartitionMapReading reading = parsePartitionMap(image.bytes(), 512);
-    EXPECT_EQ(reading.result, 1);
+    EXPECT_EQ(parsePartitionMap({}, 512).result, kNoDescriptorMap);
     // Fewer bytes than the map claims: nothing is read past them.
-    std::span<const std::uint8_t> two(image.bytes().data(), 2 * 512 + 100);
-    EXPECT_EQ(parsePartitionMap(two, 512).result, 0);
-}
-
-TEST(PartitionMap, OlderMapGivesTheVolumeStart) {
-    MapImage image;
-    std::uint8_t* entry = image.bytes().data() + 512;
-    entry[0] = 'T';
-    entry[1] = 'S';
-    storeBE32(entry + 2, 77);
-    PartitionMapReading reading = parsePartitionMap(image.bytes(), 512);
-    EXPECT_EQ(reading.result, 1);
-    EXPECT_EQ(reading.volumeStart, 77u);
-}
-
-TEST(PartitionMap, VolumeRightBehindTheDescriptorMap) {
-    MapImage image;
-    image.bytes()[1024] = 'B';
-    image.bytes()[1025] = 'D';
-    PartitionMapReading reading = parsePartitionMap(image.bytes(), 512);
-    EXPECT_EQ(reading.result, 1);
-    EXPECT_EQ(reading.volumeStart, 0u);
-}
-
-TEST(PartitionMap, DescriptorMapWithNothingBehind) {
-    MapImage image;
-    EXPECT_EQ(parsePartitionMap(image.bytes(), 512).result, kMapNotRecognised);
+    const auto two = mapImage(512, 512, {kMapEntry, {"First", "Apple_HFS", 64, 1000, 0}, {"Second", "Apple_HFS", 2064, 1000, 0}});
+    EXPECT_EQ(parsePartitionMap(std::span<const std::uint8_t>(two.data(), 2 * 512 + 100), 512).result, 0);
 }
 
 }  // namespace
