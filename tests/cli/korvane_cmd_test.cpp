@@ -88,6 +88,37 @@ TEST(KorvaneCmd, ReadsLinesFromStandardInputUntilQuit) {
     EXPECT_EQ(run.out.find("Korvane>"), std::string::npos) << "no prompt without a terminal";
 }
 
+// 43150 KB formatted by hformat: 43142 allocation blocks of 1024 bytes, the
+// header at sector 2, blocks from sector 14, the extents file at block 0
+// and the catalog at block 337, each 345088 bytes long.
+TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
+    ScratchDir dir;
+    HfsutilsVolume volume(dir, "info.hda", 43150, "Info");
+    volume.addFolder(":Letters");
+    volume.addTextFile(":Letters:Note", "note\r");
+    std::string free_bytes;
+    for (const std::string& line : volume.lines({"hvol"})) {
+        if (line.starts_with("Volume has ")) free_bytes = line.substr(11, line.find(' ', 11) - 11);
+    }
+    volume.unmount();
+    CmdRun run = korvane_cmd({volume.image(), "-c", "INFO"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Volume Size:\t44177408\n"
+                       "Free space:\t" + free_bytes + "\n"
+                       "Number of files:\t1\n"
+                       "Number of folders:\t1\n"
+                       "Next File ID:\t18\n"
+                       "MDB Offset:\t2\n"
+                       "Partitions:\t1\n"
+                       "Cluster Size:\t1024\n"
+                       "Number of Sectors:\t86284\n"
+                       "Extensions Offset:\t14\n"
+                       "Extensions Size (sectors):\t674\n"
+                       "Catalog Offset:\t688\n"
+                       "Catalog Size (sectors):\t674\n");
+    EXPECT_EQ(korvane_cmd({dir / "info.hda,ro", "-c", "INFO"}).out, run.out) << "INFO only reads";
+}
+
 TEST(KorvaneCmd, NoticesGoToStandardErrorOneLineEach) {
     // No drive answers at adapter 0, target 5.
     CmdRun run = korvane_cmd({"/A05", "-c", "TYPE"});
@@ -193,7 +224,7 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
             {{"CD Nowhere", "DIR"}, 4, "Korvane: No entry matches \"Nowhere\"\n"},
             {{"DIR zz*"}, 4, "Korvane: No entry matches \"zz*\"\n"},
             {{"COPY Nothing"}, 4, "Korvane: No entry matches \"Nothing\"\n"},
-            {{"INFO"}, 4, "Korvane: INFO is not available in this version of Korvane\n"},
+            {{"INFO"}, 0, ""},
             {{"COPY"}, 4, "Korvane: No selected file or folder. Please select an item to copy toward the PC\n"},
             {{"CD"}, 4, ""},  // the status line asks for a selection
             {{"MCOPY"}, 4,
