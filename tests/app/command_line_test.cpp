@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/menu_state.h"
 #include "tests/support/scripted_host.h"
 
 namespace korvane {
@@ -27,33 +28,45 @@ TEST(CommandKeywords, AbbreviationsResolveToTheFirstMatchInTableOrder) {
 
 ParsedCommand parse(std::string_view line, std::uint16_t& flags) { return parse_command(line, flags); }
 
-TEST(CommandParsing, CdForms) {
+TEST(CommandParsing, CodesAndArguments) {
+    struct Case {
+        std::string_view line;
+        CommandCode code;
+        std::string first;
+        std::string second;
+    };
+    const std::string long_name(100, 'n');
+    const Case cases[] = {
+            {"cd..", CommandCode::CdParent, "", ""},
+            {"CD ..", CommandCode::CdParent, "", ""},
+            {"CD\\", CommandCode::CdRoot, "", ""},
+            {"  CD \\", CommandCode::CdRoot, "", ""},
+            {"CD Letters", CommandCode::Cd, "Letters", ""},
+            {"DIR ..", CommandCode::Dir, "", ""},  // "." and "\\" change only CD
+            {"RENAME OLD NEW EXTRA", CommandCode::Rename, "OLD", "NEW"},
+            {"REN \"My File\" Other", CommandCode::Rename, "My File", "Other"},
+            {"DEL \"half open", CommandCode::Delete, "half open", ""},
+            {"COPY a\tb", CommandCode::Copy, "a", "b"},
+            {"COPY\t\ta", CommandCode::Copy, "a", ""},  // a tab never stands for an empty argument
+            {"MODE R-", CommandCode::Mode, "R-", ""},
+            {"lo", CommandCode::Log, "", ""},
+            {"LOC", CommandCode::Lock, "", ""},
+            {"u", CommandCode::Unlock, "", ""},
+            {"inf", CommandCode::Info, "", ""},
+            {"? x", CommandCode::Help, "x", ""},
+            {"X /b name", CommandCode::None, "name", ""},
+            {"123", CommandCode::None, "", ""},
+            {"  ", CommandCode::None, "", ""},
+    };
+    for (const Case& c : cases) {
+        std::uint16_t flags = kCopyDataFork;
+        const ParsedCommand parsed = parse(c.line, flags);
+        EXPECT_EQ(parsed.code, c.code) << c.line;
+        EXPECT_EQ(parsed.first, c.first) << c.line;
+        EXPECT_EQ(parsed.second, c.second) << c.line;
+    }
     std::uint16_t flags = kCopyDataFork;
-    EXPECT_EQ(parse("cd..", flags).code, CommandCode::CdParent);
-    EXPECT_EQ(parse("CD ..", flags).code, CommandCode::CdParent);
-    EXPECT_EQ(parse("CD\\", flags).code, CommandCode::CdRoot);
-    EXPECT_EQ(parse("  CD \\", flags).code, CommandCode::CdRoot);
-    ParsedCommand letters = parse("CD Letters", flags);
-    EXPECT_EQ(letters.code, CommandCode::Cd);
-    EXPECT_EQ(letters.first, "Letters");
-}
-
-TEST(CommandParsing, ArgumentsQuotesAndExtras) {
-    std::uint16_t flags = kCopyDataFork;
-    ParsedCommand rename = parse("RENAME OLD NEW EXTRA", flags);
-    EXPECT_EQ(rename.code, CommandCode::Rename);
-    EXPECT_EQ(rename.first, "OLD");
-    EXPECT_EQ(rename.second, "NEW");
-    ParsedCommand quoted = parse("REN \"My File\" Other", flags);
-    EXPECT_EQ(quoted.first, "My File");
-    EXPECT_EQ(quoted.second, "Other");
-    ParsedCommand open_quote = parse("DEL \"half open", flags);
-    EXPECT_EQ(open_quote.first, "half open");
-    ParsedCommand tab = parse("COPY a\tb", flags);
-    EXPECT_EQ(tab.first, "a");
-    EXPECT_EQ(tab.second, "b");
-    EXPECT_EQ(parse(std::string("COPY ") + std::string(100, 'n'), flags).first.size(), kCommandArgumentMax);
-    EXPECT_EQ(parse("  ", flags).code, CommandCode::None);
+    EXPECT_EQ(parse("COPY " + long_name, flags).first.size(), kCommandArgumentMax);
     EXPECT_EQ(parse("123", flags).keyword, "");
 }
 
@@ -130,6 +143,28 @@ TEST(CommandExecution, ModeSwitchesTheDriveReset) {
     EXPECT_TRUE(ctx.state.reset_each_access);
     run_command_line(ctx, handlers, "MODE X-");
     EXPECT_TRUE(ctx.state.reset_each_access);
+}
+
+// Keywords that stand for menu items post them: they run after the line.
+TEST(CommandExecution, KeywordsPostTheirMenuCommands) {
+    korvane::testing::ScriptedHost host;
+    Context ctx(host);
+    CommandHandlers handlers;
+    connect_command_handlers(handlers);
+    const std::pair<std::string_view, std::vector<int>> cases[] = {
+            {"C", {cmd::kNormalCopy, cmd::kCopyToPc}}, {"COPY /B", {cmd::kBinaryCopy, cmd::kCopyToPc}},
+            {"CD", {cmd::kChangeDirectory}},           {"LOG", {cmd::kSelectDrive}},
+            {"LABEL", {cmd::kRenameVolume}},           {"MCOPY", {cmd::kCopyToMac}},
+            {"INFO", {cmd::kVolumeInfo}},              {"?", {cmd::kHelpIndex}},
+            {"QUIT", {cmd::kExit}},                    {"CLS", {}},
+    };
+    for (const auto& [line, posted] : cases) {
+        ctx.posted_commands.clear();
+        run_command_line(ctx, handlers, line);
+        EXPECT_EQ(ctx.posted_commands, posted) << line;
+    }
+    EXPECT_TRUE(run_posted_commands(ctx)) << "Exit closes the window";
+    EXPECT_TRUE(ctx.posted_commands.empty());
 }
 
 }  // namespace
