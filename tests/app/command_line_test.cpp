@@ -156,13 +156,15 @@ TEST(CommandExecution, KeywordsPostTheirMenuCommands) {
             {"CD", {cmd::kChangeDirectory}},           {"LOG", {cmd::kSelectDrive}},
             {"LABEL", {cmd::kRenameVolume}},           {"MCOPY", {cmd::kCopyToMac}},
             {"INFO", {cmd::kVolumeInfo}},              {"?", {cmd::kHelpIndex}},
-            {"QUIT", {cmd::kExit}},                    {"CLS", {}},
+            {"QUIT", {cmd::kExit}},                    {"ATTRIB", {cmd::kEditAttributes}},
+            {"CLS", {}},
     };
     for (const auto& [line, posted] : cases) {
         ctx.posted_commands.clear();
         run_command_line(ctx, handlers, line);
         EXPECT_EQ(ctx.posted_commands, posted) << line;
     }
+    run_command_line(ctx, handlers, "QUIT");
     EXPECT_TRUE(run_posted_commands(ctx)) << "Exit closes the window";
     EXPECT_TRUE(ctx.posted_commands.empty());
 }

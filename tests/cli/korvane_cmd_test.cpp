@@ -224,7 +224,7 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
             {{"CD Nowhere", "DIR"}, 4, "Korvane: No entry matches \"Nowhere\"\n"},
             {{"DIR zz*"}, 4, "Korvane: No entry matches \"zz*\"\n"},
             {{"COPY Nothing"}, 4, "Korvane: No entry matches \"Nothing\"\n"},
-            {{"INFO"}, 0, ""},
+            {{"INFO", "LOCK", "UNLOCK", "MODE R+", "MODE R-"}, 0, ""},
             {{"COPY"}, 4, "Korvane: No selected file or folder. Please select an item to copy toward the PC\n"},
             {{"CD"}, 4, ""},  // the status line asks for a selection
             {{"MCOPY"}, 4,
