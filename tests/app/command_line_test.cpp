@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/command_line_dialog.h"
 #include "app/menu_state.h"
 #include "tests/support/scripted_host.h"
 
@@ -167,6 +168,45 @@ TEST(CommandExecution, KeywordsPostTheirMenuCommands) {
     run_command_line(ctx, handlers, "QUIT");
     EXPECT_TRUE(run_posted_commands(ctx)) << "Exit closes the window";
     EXPECT_TRUE(ctx.posted_commands.empty());
+}
+
+// The window's "Command line": Cancel runs nothing; Execute runs the line,
+// clears the status texts, and then runs what the line posted. A word that is
+// no keyword does nothing but its switches.
+TEST(CommandLineDialog, RunsTheLineThenWhatItPosted) {
+    korvane::testing::ScriptedHost host;
+    Context ctx(host);
+    ctx.state.status_text = "before";
+    auto answer = [&host](std::string line, int end) {
+        host.dialog_answers.push_back([line, end](Dialog& dialog) {
+            auto& command = dynamic_cast<CommandLineDialog&>(dialog);
+            EXPECT_EQ(command.line, "") << "the field opens empty";
+            command.line = line;
+            return end;
+        });
+    };
+    answer("MODE R", kDialogCancel);
+    EXPECT_EQ(command_line_command(ctx), CommandOutcome::Done);
+    EXPECT_FALSE(ctx.state.reset_each_access);
+    EXPECT_EQ(ctx.state.status_text, "before");
+
+    answer("MODE R", kDialogOk);
+    command_line_command(ctx);
+    EXPECT_TRUE(ctx.state.reset_each_access);
+    EXPECT_TRUE(ctx.menus.checked(cmd::kResetDrive)) << "the menus follow at once";
+    EXPECT_EQ(ctx.state.status_text, "");
+
+    answer("FROB /B /E", kDialogOk);
+    command_line_command(ctx);
+    EXPECT_EQ(ctx.state.option_flags & kCopyModeMask, kCopyMacBinary);
+    EXPECT_EQ(ctx.state.option_flags & kListingExtended, kListingExtended);
+
+    answer("? ", kDialogOk);
+    answer("QUIT", kDialogOk);
+    command_line_command(ctx);
+    EXPECT_EQ(host.help_keys, (std::vector<std::string>{""})) << "the help index";
+    EXPECT_EQ(command_line_command(ctx), CommandOutcome::CloseWindow);
+    EXPECT_EQ(host.dialogs, std::vector<std::string>(5, "DLG_COMM"));
 }
 
 }  // namespace
