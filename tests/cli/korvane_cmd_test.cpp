@@ -19,6 +19,7 @@
 #include "core/notices.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/volume/medium_builder.h"
 #include "util/temp_files.h"
 
 namespace korvane {
@@ -90,7 +91,8 @@ TEST(KorvaneCmd, ReadsLinesFromStandardInputUntilQuit) {
 
 // 43150 KB formatted by hformat: 43142 allocation blocks of 1024 bytes, the
 // header at sector 2, blocks from sector 14, the extents file at block 0
-// and the catalog at block 337, each 345088 bytes long.
+// and the catalog at block 337, each 345088 bytes long. In a partition from
+// sector 64 every offset moves by 64.
 TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "info.hda", 43150, "Info");
@@ -101,22 +103,31 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
         if (line.starts_with("Volume has ")) free_bytes = line.substr(11, line.find(' ', 11) - 11);
     }
     volume.unmount();
+    auto figures = [&free_bytes](int start) {
+        return "Volume Size:\t44177408\n"
+               "Free space:\t" + free_bytes + "\n"
+               "Number of files:\t1\n"
+               "Number of folders:\t1\n"
+               "Next File ID:\t18\n"
+               "MDB Offset:\t" + std::to_string(start + 2) + "\n"
+               "Partitions:\t1\n"
+               "Cluster Size:\t1024\n"
+               "Number of Sectors:\t86284\n"
+               "Extensions Offset:\t" + std::to_string(start + 14) + "\n"
+               "Extensions Size (sectors):\t674\n"
+               "Catalog Offset:\t" + std::to_string(start + 688) + "\n"
+               "Catalog Size (sectors):\t674\n";
+    };
     CmdRun run = korvane_cmd({volume.image(), "-c", "INFO"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Volume Size:\t44177408\n"
-                       "Free space:\t" + free_bytes + "\n"
-                       "Number of files:\t1\n"
-                       "Number of folders:\t1\n"
-                       "Next File ID:\t18\n"
-                       "MDB Offset:\t2\n"
-                       "Partitions:\t1\n"
-                       "Cluster Size:\t1024\n"
-                       "Number of Sectors:\t86284\n"
-                       "Extensions Offset:\t14\n"
-                       "Extensions Size (sectors):\t674\n"
-                       "Catalog Offset:\t688\n"
-                       "Catalog Size (sectors):\t674\n");
+    EXPECT_EQ(run.out, figures(0));
     EXPECT_EQ(korvane_cmd({dir / "info.hda,ro", "-c", "INFO"}).out, run.out) << "INFO only reads";
+    const std::string partitioned = dir / "apm.hda";
+    korvane::testing::writePartitionedMedium(partitioned, 44u << 20, 512, 512,
+                                             {{"MacOS", "Apple_HFS", 64, 86300, volume.image()}});
+    run = korvane_cmd({partitioned, "-c", "INFO"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, figures(64));
 }
 
 TEST(KorvaneCmd, NoticesGoToStandardErrorOneLineEach) {
