@@ -92,7 +92,8 @@ TEST(KorvaneCmd, ReadsLinesFromStandardInputUntilQuit) {
 // 43150 KB formatted by hformat: 43142 allocation blocks of 1024 bytes, the
 // header at sector 2, blocks from sector 14, the extents file at block 0
 // and the catalog at block 337, each 345088 bytes long. In a partition from
-// sector 64 every offset moves by 64.
+// sector 64 every offset moves by 64. On a medium of 1024-byte sectors the
+// two files' sizes count those sectors; everything else stays in 512 bytes.
 TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "info.hda", 43150, "Info");
@@ -103,7 +104,7 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
         if (line.starts_with("Volume has ")) free_bytes = line.substr(11, line.find(' ', 11) - 11);
     }
     volume.unmount();
-    auto figures = [&free_bytes](int start) {
+    auto figures = [&free_bytes](int start, int tree_sectors = 674) {
         return "Volume Size:\t44177408\n"
                "Free space:\t" + free_bytes + "\n"
                "Number of files:\t1\n"
@@ -114,14 +115,17 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
                "Cluster Size:\t1024\n"
                "Number of Sectors:\t86284\n"
                "Extensions Offset:\t" + std::to_string(start + 14) + "\n"
-               "Extensions Size (sectors):\t674\n"
+               "Extensions Size (sectors):\t" + std::to_string(tree_sectors) + "\n"
                "Catalog Offset:\t" + std::to_string(start + 688) + "\n"
-               "Catalog Size (sectors):\t674\n";
+               "Catalog Size (sectors):\t" + std::to_string(tree_sectors) + "\n";
     };
     CmdRun run = korvane_cmd({volume.image(), "-c", "INFO"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, figures(0));
     EXPECT_EQ(korvane_cmd({dir / "info.hda,ro", "-c", "INFO"}).out, run.out) << "INFO only reads";
+    run = korvane_cmd({dir / "info.hda,type=mo,sector=1024", "-c", "INFO"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, figures(0, 337));
     const std::string partitioned = dir / "apm.hda";
     korvane::testing::writePartitionedMedium(partitioned, 44u << 20, 512, 512,
                                              {{"MacOS", "Apple_HFS", 64, 86300, volume.image()}});
