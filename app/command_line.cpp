@@ -115,7 +115,7 @@ void post_command(Context& ctx, int command) { ctx.posted_commands.push_back(com
 
 bool run_posted_commands(Context& ctx) {
     bool close = false;
-    // A posted command may post none itself; take the list before running it.
+    // Taken first, so that no command run here changes the list being walked.
     const std::vector<int> posted = std::exchange(ctx.posted_commands, {});
     for (int command : posted) close = run_menu_command(ctx, command) == CommandOutcome::CloseWindow || close;
     return close;
