@@ -116,7 +116,7 @@ void swap_forks_command(Context& ctx) {
 }
 
 void run_attrib_command(Context& ctx, const ParsedCommand& command) {
-    if (command.first.empty()) return edit_attributes_command(ctx);
+    if (command.first.empty()) return post_command(ctx, cmd::kEditAttributes);
     if (!requireOpenVolume(ctx)) return;
     const auto name = file_named_by(ctx, command.first);
     if (!name) return;

@@ -3,8 +3,10 @@
 #include "app/command_line.h"
 #include "app/copy_commands.h"
 #include "app/copy_to_mac_command.h"
+#include "app/device_commands.h"
 #include "app/dir_command.h"
 #include "app/folder_commands.h"
+#include "app/menu_state.h"
 #include "device/sector_io.h"
 
 namespace korvane {
@@ -21,6 +23,11 @@ void set_reset_mode(Context& ctx, const ParsedCommand& command) {
     }
 }
 
+// Keywords that stand for a menu item: the item's command, after the line.
+CommandHandler post(int command) {
+    return [command](Context& ctx, const ParsedCommand&) { post_command(ctx, command); };
+}
+
 }  // namespace
 
 // Each layer adds its commands here, one line per handler, as it lands:
@@ -30,6 +37,11 @@ void connect_command_handlers(CommandHandlers& handlers) {
     // passes the write guard first.
     handlers.write_guard = [](Context& ctx) { return checkWritable(ctx); };
     handlers.add(CommandCode::Mode, set_reset_mode);
+    handlers.add(CommandCode::Help, post(cmd::kHelpIndex));
+    handlers.add(CommandCode::Quit, post(cmd::kExit));
+    handlers.add(CommandCode::Info, post(cmd::kVolumeInfo));
+    handlers.add(CommandCode::Lock, [](Context& ctx, const ParsedCommand&) { lock_selected_drive(ctx, true); });
+    handlers.add(CommandCode::Unlock, [](Context& ctx, const ParsedCommand&) { lock_selected_drive(ctx, false); });
     add_browse_command_handlers(handlers);
     handlers.add(CommandCode::Copy, run_copy_command);
     handlers.add(CommandCode::Options, run_options_command);

@@ -1,8 +1,11 @@
 #include "app/command_line.h"
 
 #include <cctype>
+#include <utility>
+#include <vector>
 
 #include "app/browse_commands.h"
+#include "app/commands.h"
 
 namespace korvane {
 namespace {
@@ -52,7 +55,8 @@ ParsedCommand parse_command(std::string_view line, std::uint16_t& option_flags) 
     };
     for (pos = word_end; pos < line.size();) {
         const char c = line[pos];
-        if (c == ' ') {
+        if (c == ' ' || c == '\t') {
+            // A tab separates like a space: it never stands for an empty argument.
             ++pos;
         } else if (c == '"') {
             const std::size_t close = line.find('"', pos + 1);
@@ -72,8 +76,7 @@ ParsedCommand parse_command(std::string_view line, std::uint16_t& option_flags) 
             std::size_t end = line.find_first_of(" \t", pos);
             if (end == std::string_view::npos) end = line.size();
             take_argument(line.substr(pos, end - pos));
-            // A tab ends the token and is then skipped like any separator.
-            pos = end + (end < line.size() && line[end] == '\t' ? 1 : 0);
+            pos = end;
         }
     }
     return parsed;
@@ -106,6 +109,16 @@ LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std:
 LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std::string_view line) {
     ParsedCommand parsed;
     return run_command_line(ctx, handlers, line, parsed);
+}
+
+void post_command(Context& ctx, int command) { ctx.posted_commands.push_back(command); }
+
+bool run_posted_commands(Context& ctx) {
+    bool close = false;
+    // Taken first, so that no command run here changes the list being walked.
+    const std::vector<int> posted = std::exchange(ctx.posted_commands, {});
+    for (int command : posted) close = run_menu_command(ctx, command) == CommandOutcome::CloseWindow || close;
+    return close;
 }
 
 }  // namespace korvane

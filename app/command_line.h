@@ -69,4 +69,12 @@ LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std:
 LineOutcome run_command_line(Context& ctx, const CommandHandlers& handlers, std::string_view line,
                              ParsedCommand& parsed);
 
+// Posts a menu command: it runs after the line has finished, as though
+// chosen from the menu (run_posted_commands).
+void post_command(Context& ctx, int command);
+// Runs the posted commands in the order posted and forgets them. The keyword
+// that posted a command that writes has passed the write guard already.
+// True when one of them asks the window to close ("Exit").
+bool run_posted_commands(Context& ctx);
+
 }  // namespace korvane

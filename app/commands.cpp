@@ -6,6 +6,7 @@
 #include "app/attribute_commands.h"
 #include "app/browse_commands.h"
 #include "app/check_command.h"
+#include "app/command_line_dialog.h"
 #include "app/command_table.h"
 #include "app/copy_commands.h"
 #include "app/copy_to_mac_command.h"
@@ -17,6 +18,7 @@
 #include "core/messages.h"
 #include "core/notices.h"
 #include "device/sector_io.h"
+#include "volume/volume_info.h"
 
 namespace korvane {
 namespace {
@@ -157,9 +159,13 @@ CommandOutcome run_menu_command(Context& ctx, int command) {
         case cmd::kCheckVolume:
             run_check_command(ctx, ParsedCommand{});
             return CommandOutcome::Done;
+        case cmd::kVolumeInfo:
+            volumeInfoDialog(ctx);
+            return CommandOutcome::Done;
+        case cmd::kCommandLine:
+            return command_line_command(ctx);
         case cmd::kLockVolume:
-            // Without a drive there is nothing to lock: the item stays as it is.
-            if (drive_selected(ctx)) toggle_lock(ctx);
+            toggle_lock(ctx);
             return CommandOutcome::Done;
         case cmd::kChangeDirectory:
             change_directory_command(ctx);

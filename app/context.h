@@ -3,6 +3,7 @@
 // Created by the front end at start and handed down by reference.
 
 #include <string>
+#include <vector>
 
 #include "app/menu_state.h"
 #include "transfer/transfer_context.h"
@@ -21,6 +22,10 @@ struct Context : TransferContext {
     // says so and counts it as a failure, the window keeps silent. Cleared
     // when the next line starts.
     std::string unmatched_name;
+
+    // Menu commands that a line of the command language posted: they run,
+    // in the order posted, after the line (and its dialog) has finished.
+    std::vector<int> posted_commands;
 };
 
 }  // namespace korvane

@@ -100,8 +100,9 @@ bool apply_port_option(Context& ctx, std::string_view name) {
 
 void run_copy_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty()) {
-        run_menu_command(ctx, copy_mode_command(ctx.state.option_flags));
-        copy_selection_to_pc(ctx);
+        // The copy mode's item first, so that its check mark follows /B, /D or /R.
+        post_command(ctx, copy_mode_command(ctx.state.option_flags));
+        post_command(ctx, cmd::kCopyToPc);
         return;
     }
     if (!requireOpenVolume(ctx)) return;

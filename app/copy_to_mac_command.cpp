@@ -31,7 +31,7 @@ void copy_to_mac_command(Context& ctx) {
 
 void run_mcopy_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty()) {
-        run_menu_command(ctx, cmd::kCopyToMac);
+        post_command(ctx, cmd::kCopyToMac);
         return;
     }
     if (!requireOpenVolume(ctx)) return;

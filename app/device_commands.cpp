@@ -1,6 +1,7 @@
 #include "app/device_commands.h"
 
 #include "app/menu_state.h"
+#include "core/messages.h"
 #include "core/notices.h"
 #include "device/bus_scan.h"
 #include "device/bus_setup.h"
@@ -12,6 +13,23 @@ namespace korvane {
 namespace {
 
 constexpr int kRepaintAll = 255;
+
+DriveAddress selected_drive(const Context& ctx) { return {ctx.state.host_adapter, ctx.state.target_id}; }
+
+bool require_selected_drive(Context& ctx) {
+    if (ctx.state.target_id != kNoDrive) return true;
+    show_notice(ctx, std::string(message(Msg::kSelectDriveInMenu)));
+    ctx.outcome.failureReported = true;
+    return false;
+}
+
+// Sends the lock or unlock; a drive that refuses it is named in a notice.
+bool change_lock(Context& ctx, DriveAddress drive, bool lock) {
+    if (setMediumLock(*ctx.transport, ctx.mediumLocks, drive, lock)) return true;
+    show_notice(ctx, lock ? kLockFailed : kUnlockFailed);
+    ctx.outcome.failureReported = true;
+    return false;
+}
 
 }  // namespace
 
@@ -40,9 +58,21 @@ void select_drive_command(Context& ctx) {
 
 void toggle_lock(Context& ctx) {
     const bool lock = !ctx.state.volume_locked;
-    ctx.transport->preventRemoval(ctx.state.host_adapter, ctx.state.target_id, lock);
+    MediumLocks& locks = ctx.mediumLocks;
+    if (lock && !require_selected_drive(ctx)) return;
+    const DriveAddress drive = lock ? selected_drive(ctx) : locks.menu_lock;
+    if (!change_lock(ctx, drive, lock)) return;
+    locks.menu_lock = drive;
     ctx.state.volume_locked = lock;
     update_menus(ctx);
+}
+
+void lock_selected_drive(Context& ctx, bool lock) {
+    if (require_selected_drive(ctx)) change_lock(ctx, selected_drive(ctx), lock);
+}
+
+void release_medium_locks(Context& ctx) {
+    if (ctx.transport) releaseMediumLocks(*ctx.transport, ctx.mediumLocks);
 }
 
 void toggle_reset(Context& ctx) {

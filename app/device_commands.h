@@ -35,9 +35,16 @@ std::vector<std::string> bus_scan_lines(Context& ctx);
 
 // 101: the device dialog; after OK, volume discovery and a fresh listing.
 void select_drive_command(Context& ctx);
-// 136: PREVENT (or ALLOW) MEDIUM REMOVAL to the selected drive; the item's
-// text follows volume_locked. The drive's answer is not examined.
+// 136: "Lock volume" locks the selected drive's medium; "Unlock volume"
+// unlocks the drive that the menu locked, whichever drive is selected now.
+// The item's text follows volume_locked, which changes only when the drive
+// takes the command; a refusal is said and leaves everything as it was.
 void toggle_lock(Context& ctx);
+// LOCK and UNLOCK of the command line: the selected drive, the menu's text
+// and volume_locked left alone. A refusal is said and counted.
+void lock_selected_drive(Context& ctx, bool lock);
+// At exit, also after a fatal error: unlock every medium this run locked.
+void release_medium_locks(Context& ctx);
 // 137: the bus device reset before every transfer, on or off.
 void toggle_reset(Context& ctx);
 // "Attach image...": the file chooser, the image joins adapter 0, then the

@@ -48,7 +48,7 @@ void run_dir_command(Context& ctx, const ParsedCommand& command) {
 
 void run_cd_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty()) {
-        change_directory_command(ctx);
+        post_command(ctx, cmd::kChangeDirectory);
         return;
     }
     if (!requireOpenVolume(ctx)) return;
@@ -69,7 +69,7 @@ void run_cd_root_command(Context& ctx, const ParsedCommand&) {
     reload_listing(ctx);
 }
 
-void run_log_command(Context& ctx, const ParsedCommand&) { select_drive_command(ctx); }
+void run_log_command(Context& ctx, const ParsedCommand&) { post_command(ctx, cmd::kSelectDrive); }
 
 void add_browse_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Dir, run_dir_command);

@@ -125,7 +125,7 @@ void run_rename_command(Context& ctx, const ParsedCommand& command) {
 
 void run_label_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty()) {
-        rename_volume_command(ctx);
+        post_command(ctx, cmd::kRenameVolume);
         return;
     }
     label_volume(ctx, command.first);

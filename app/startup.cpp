@@ -109,10 +109,16 @@ bool init_application(Context& ctx, const std::vector<std::string>& args, FrontE
 }
 
 void shutdown_application(Context& ctx) {
+    release_medium_locks(ctx);
     ctx.workArea.fill(0);
     remove_working_files(ctx);
     change_directory(ctx.state.saved_pc_dir);
     close_log_at_exit(ctx);
+}
+
+void shutdown_after_fatal_error(Context& ctx, const FatalError& error) {
+    report_fatal_error(ctx, error);
+    release_medium_locks(ctx);
 }
 
 }  // namespace korvane

@@ -8,6 +8,7 @@
 
 #include "app/context.h"
 #include "app/switches.h"
+#include "core/fatal_error.h"
 
 namespace korvane {
 
@@ -28,8 +29,14 @@ void init_application(Context& ctx, const LaunchArguments& launch);
 // is set up (no drive is selected).
 void init_options_and_device(Context& ctx, const LaunchArguments& launch);
 
-// After the loop: release the work area and the working files, restore the
-// start directory, write the log's closing date line and close the log.
+// After the loop: unlock the media this run locked, release the work area
+// and the working files, restore the start directory, write the log's
+// closing date line and close the log.
 void shutdown_application(Context& ctx);
+
+// The front end's answer to a FatalError: the notice, the working files
+// removed and the media this run locked unlocked (a removable medium must
+// not stay locked after Korvane ends). The caller then ends with kExitFatal.
+void shutdown_after_fatal_error(Context& ctx, const FatalError& error);
 
 }  // namespace korvane

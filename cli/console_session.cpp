@@ -51,7 +51,9 @@ bool run_line(Context& ctx, ConsoleHost& host, const CommandHandlers& handlers, 
     const LineOutcome outcome = run_command_line(ctx, handlers, typed, parsed);
     if (outcome == LineOutcome::Executed) print_command_output(ctx, parsed, out);
     report_line(ctx, host, line, parsed, outcome);
-    return parsed.code != CommandCode::Quit;
+    // There is no dialog to close first: what the line posted runs now.
+    const bool exit = run_posted_commands(ctx);
+    return parsed.code != CommandCode::Quit && !exit;
 }
 
 void run_lines(Context& ctx, ConsoleHost& host, ConsoleStreams streams) {
@@ -107,7 +109,7 @@ int run_console_session(const std::vector<std::string>& args, ConsoleStreams str
     } catch (const FatalError& error) {
         // Nothing else of the shutdown runs after a fatal error.
         streams.out << std::flush;
-        report_fatal_error(ctx, error);
+        shutdown_after_fatal_error(ctx, error);
         return kExitFatal;
     }
     shutdown_application(ctx);

@@ -9,6 +9,7 @@
 
 #include "core/core_context.h"
 #include "core/volume_geometry.h"
+#include "device/medium_lock.h"
 #include "device/transport.h"
 
 namespace korvane {
@@ -42,6 +43,8 @@ struct DeviceContext : CoreContext {
 
     DeviceState device;
     std::unique_ptr<Transport> transport;
+    // The media this run has locked in their drives.
+    MediumLocks mediumLocks;
     VolumeGeometry geometry;
     std::array<std::uint8_t, kWorkSlotSize * kWorkSlotCount> workArea{};
 

@@ -17,10 +17,10 @@
 
 namespace {
 
-// The notice, the working files removed, status 1; nothing else of the
-// shutdown runs.
+// The notice, the working files removed, the media unlocked, status 1;
+// nothing else of the shutdown runs.
 [[noreturn]] void end_after_fatal_error(korvane::Context& ctx, const korvane::FatalError& error) {
-    korvane::report_fatal_error(ctx, error);
+    korvane::shutdown_after_fatal_error(ctx, error);
     std::exit(korvane::kExitFatal);
 }
 

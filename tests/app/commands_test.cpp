@@ -159,6 +159,7 @@ TEST_F(CommandsTest, CopyToMacRunsItsDialogAndReloadsOnlyAfterACopy) {
             });
             if (typed) {
                 EXPECT_EQ(run_command_line(ctx, handlers, "MCOPY"), LineOutcome::Executed);
+                run_posted_commands(ctx);
             } else {
                 run(cmd::kCopyToMac);
             }

@@ -3,6 +3,7 @@
 // hold no volume: discovery looks at them and deselects the drive.
 
 #include "app/device_commands.h"
+#include "app/menu_state.h"
 #include "app/startup.h"
 #include "core/messages.h"
 #include "device/device_dialog.h"
@@ -59,19 +60,68 @@ TEST_F(DeviceCommandsTest, AnImageThatCannotBeOpenedIsReportedAndLeftOut) {
     EXPECT_EQ(host.notices[1], "Drive not ready or no floppy disk.");
 }
 
-TEST_F(DeviceCommandsTest, LockAndUnlockFollowTheSelectedDrive) {
-    start_on(0, {"/A00", dir / "a.img", dir / "b.img"});
+// The menu's unlock goes to the drive its lock went to, whichever drive is
+// selected meanwhile; a drive that refuses leaves the item as it was.
+TEST_F(DeviceCommandsTest, TheMenuUnlocksTheDriveItLocked) {
+    makeImage(dir / "c.img", 64 * 512);
+    start_on(0, {"/A00", dir / "a.img", dir / "b.img", dir / "c.img,flaky=1"});
     std::vector<long> pauses;
     ctx.transport->pause = [&pauses](std::chrono::milliseconds span) { pauses.push_back(span.count()); };
+    ctx.state.target_id = 1;
+    lock_selected_drive(ctx, true);  // LOCK leaves the menu alone
+    EXPECT_FALSE(ctx.state.volume_locked);
+    ctx.state.target_id = 0;
     toggle_lock(ctx);
     EXPECT_TRUE(ctx.state.volume_locked);
+    EXPECT_EQ(lock_item_text(ctx.state.volume_locked), "Unlock volume");
     EXPECT_TRUE(bus().target(0, 0)->removalPrevented());
     ctx.state.target_id = 1;  // another drive selected meanwhile
     toggle_lock(ctx);
     EXPECT_FALSE(ctx.state.volume_locked);
-    EXPECT_FALSE(bus().target(0, 1)->removalPrevented());
-    EXPECT_TRUE(bus().target(0, 0)->removalPrevented());
-    EXPECT_EQ(pauses, (std::vector<long>{150, 150, 150, 150}));
+    EXPECT_FALSE(bus().target(0, 0)->removalPrevented());
+    EXPECT_TRUE(bus().target(0, 1)->removalPrevented()) << "the unlock never reached drive 1";
+    EXPECT_EQ(pauses, std::vector<long>(6, 150));
+    EXPECT_TRUE(host.notices.empty());
+
+    ctx.state.target_id = 2;  // its first command fails
+    toggle_lock(ctx);
+    EXPECT_FALSE(ctx.state.volume_locked);
+    EXPECT_EQ(host.notices, (std::vector<std::string>{"The drive refused to lock its medium."}));
+    toggle_lock(ctx);
+    EXPECT_TRUE(ctx.state.volume_locked);
+    EXPECT_TRUE(bus().target(0, 2)->removalPrevented());
+
+    ctx.state.volume_locked = false;
+    ctx.state.target_id = kNoDrive;
+    toggle_lock(ctx);
+    EXPECT_EQ(host.notices.back(), "Select drive in the 'Mac Drive' menu");
+    EXPECT_FALSE(ctx.state.volume_locked);
+}
+
+// What this run locked, by the menu or by LOCK, is unlocked at exit, also
+// when a fatal error ends the run; what it unlocked again stays unlocked.
+TEST_F(DeviceCommandsTest, TheMediaLockedByTheRunAreUnlockedAtExit) {
+    for (bool fatal : {false, true}) {
+        ScriptedHost run_host;
+        Context run(run_host);
+        ASSERT_TRUE(init_application(run, {"/A00", dir / "a.img", dir / "b.img"}, FrontEnd::Console));
+        run.state.host_adapter = 0;
+        run.state.target_id = 0;
+        run.transport->pause = [](std::chrono::milliseconds) {};
+        auto& run_bus = dynamic_cast<ImageBus&>(*run.transport);
+        toggle_lock(run);
+        run.state.target_id = 1;
+        lock_selected_drive(run, true);
+        ASSERT_TRUE(run_bus.target(0, 1)->removalPrevented());
+        if (fatal) {
+            shutdown_after_fatal_error(run, FatalError("Not enough memory."));
+        } else {
+            shutdown_application(run);
+        }
+        EXPECT_FALSE(run_bus.target(0, 0)->removalPrevented()) << fatal;
+        EXPECT_FALSE(run_bus.target(0, 1)->removalPrevented()) << fatal;
+        EXPECT_TRUE(run.mediumLocks.locked.empty());
+    }
 }
 
 TEST_F(DeviceCommandsTest, AttachImageJoinsAdapterZeroAndOpensTheDeviceDialog) {

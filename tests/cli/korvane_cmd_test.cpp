@@ -20,6 +20,7 @@
 #include "core/working_files.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/volume/medium_builder.h"
 
 namespace korvane {
 namespace {
@@ -103,6 +104,51 @@ TEST(KorvaneCmd, RunsLinesAndSaysWhatHappenedOnStandardError) {
     }
 }
 
+// 43150 KB formatted by hformat: 43142 allocation blocks of 1024 bytes, the
+// header at sector 2, blocks from sector 14, the extents file at block 0
+// and the catalog at block 337, each 345088 bytes long. In a partition from
+// sector 64 every offset moves by 64. On a medium of 1024-byte sectors the
+// two files' sizes count those sectors; everything else stays in 512 bytes.
+TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
+    ScratchDir dir;
+    HfsutilsVolume volume(dir, "info.hda", 43150, "Info");
+    volume.addFolder(":Letters");
+    volume.addTextFile(":Letters:Note", "note\r");
+    std::string free_bytes;
+    for (const std::string& line : volume.lines({"hvol"})) {
+        if (line.starts_with("Volume has ")) free_bytes = line.substr(11, line.find(' ', 11) - 11);
+    }
+    volume.unmount();
+    auto figures = [&free_bytes](int start, int tree_sectors = 674) {
+        return "Volume Size:\t44177408\n"
+               "Free space:\t" + free_bytes + "\n"
+               "Number of files:\t1\n"
+               "Number of folders:\t1\n"
+               "Next File ID:\t18\n"
+               "MDB Offset:\t" + std::to_string(start + 2) + "\n"
+               "Partitions:\t1\n"
+               "Cluster Size:\t1024\n"
+               "Number of Sectors:\t86284\n"
+               "Extensions Offset:\t" + std::to_string(start + 14) + "\n"
+               "Extensions Size (sectors):\t" + std::to_string(tree_sectors) + "\n"
+               "Catalog Offset:\t" + std::to_string(start + 688) + "\n"
+               "Catalog Size (sectors):\t" + std::to_string(tree_sectors) + "\n";
+    };
+    CmdRun run = korvane_cmd({volume.image(), "-c", "INFO"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, figures(0));
+    EXPECT_EQ(korvane_cmd({dir / "info.hda,ro", "-c", "INFO"}).out, run.out) << "INFO only reads";
+    run = korvane_cmd({dir / "info.hda,type=mo,sector=1024", "-c", "INFO"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, figures(0, 337));
+    const std::string partitioned = dir / "apm.hda";
+    korvane::testing::writePartitionedMedium(partitioned, 44u << 20, 512, 512,
+                                             {{"MacOS", "Apple_HFS", 64, 86300, volume.image()}});
+    run = korvane_cmd({partitioned, "-c", "INFO"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, figures(64));
+}
+
 TEST(KorvaneCmd, ContinuesALogGivenWithSlashL) {
     ScratchDir dir;
     const std::string log = dir / "transfers of today.log";
@@ -163,7 +209,7 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
             {{"CD Nowhere", "DIR"}, 4, "Korvane: No entry matches \"Nowhere\"\n"},
             {{"DIR zz*"}, 4, "Korvane: No entry matches \"zz*\"\n"},
             {{"COPY Nothing"}, 4, "Korvane: No entry matches \"Nothing\"\n"},
-            {{"INFO"}, 4, "Korvane: INFO is not available in this version of Korvane\n"},
+            {{"INFO", "LOCK", "UNLOCK", "MODE R+", "MODE R-"}, 0, ""},
             {{"COPY"}, 4, "Korvane: No selected file or folder. Please select an item to copy toward the PC\n"},
             {{"CD"}, 4, ""},  // the status line asks for a selection
             {{"MCOPY"}, 4,

@@ -11,6 +11,8 @@
 #include "app/listing_view.h"
 #include "app/menu_state.h"
 #include "app/startup.h"
+#include "gui/command_line_form.h"
+#include "gui/volume_info_form.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
@@ -62,6 +64,62 @@ private slots:
         QCOMPARE(gui.ctx.state.current_dir_id, 2u);
         QVERIFY(!gui.window->button(4)->isEnabled());
         shutdown_application(gui.ctx);
+    }
+
+    // Alt+C opens "Command line"; Execute runs the line with the parser and
+    // table of korvane-cmd, then what the line posted, after the form closed.
+    void command_line_runs_a_line_then_what_it_posted() {
+        GuiFixture gui;
+        QVERIFY(init_application(gui.ctx, {"/A00", image}, FrontEnd::Window));
+        gui.host.command_finished();
+        update_menus(gui.ctx);
+        gui.window->apply_menu_state();
+        QVERIFY(gui.window->action(cmd::kCommandLine)->isEnabled());
+        QVERIFY(gui.window->action(cmd::kVolumeInfo)->isEnabled());
+
+        type_command_line(gui, "dir /e", true);
+        QVERIFY(gui.window->action(cmd::kExtendedListing)->isChecked());
+        QVERIFY((gui.ctx.state.option_flags & kListingExtended) != 0);
+        type_command_line(gui, "CD Inner", false);  // Cancel: nothing runs
+        QCOMPARE(gui.ctx.state.current_dir_id, 2u);
+        type_command_line(gui, "CD Inner", true);
+        QVERIFY(gui.ctx.state.current_path.find("Inner") != std::string::npos);
+
+        // INFO posts Volume Information, which opens once "Command line" has closed.
+        QString volume_size;
+        when_titled("Informations about the Macintosh volume", [&volume_size](QWidget* form) {
+            auto* info = static_cast<gui::VolumeInfoForm*>(form);
+            volume_size = info->value_of("Volume Size:")->text();
+            info->ok_button()->click();
+        });
+        type_command_line(gui, "INFO", true);
+        QCOMPARE(volume_size.toStdString(), std::to_string(gui.ctx.mdb.allocationBlocks() * std::uint64_t{gui.ctx.geometry.allocBlockSize}));
+        shutdown_application(gui.ctx);
+    }
+
+private:
+    // Runs action on the modal dialog of that title once it is open.
+    static void when_titled(const QString& title, std::function<void(QWidget*)> action) {
+        auto attempt = std::make_shared<std::function<void()>>();
+        *attempt = [title, action, attempt] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal->isVisible() && modal->windowTitle() == title) {
+                action(modal);
+            } else {
+                QTimer::singleShot(10, *attempt);
+            }
+        };
+        QTimer::singleShot(0, *attempt);
+    }
+
+    static void type_command_line(GuiFixture& gui, const char* line, bool execute) {
+        when_titled("Command line", [line, execute](QWidget* form) {
+            auto* command = static_cast<gui::CommandLineForm*>(form);
+            QVERIFY(command->line()->text().isEmpty());
+            QTest::keyClicks(command->line(), line);
+            (execute ? command->execute_button() : command->cancel_button())->click();
+        });
+        QTest::keyClick(gui.window.get(), Qt::Key_C, Qt::AltModifier);
     }
 };
 
