@@ -7,6 +7,7 @@
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
 #include "hfs/fork_copy.h"
+#include "tests/hfs/fragmented_volume.h"
 #include "tests/hfs/hfs_fixture.h"
 
 namespace korvane {
@@ -16,26 +17,9 @@ using testing::ScratchDir;
 using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 using testing::read_all;
+using testing::patterned;
 
-std::string patterned(std::size_t length, unsigned seed) {
-    std::string bytes(length, '\0');
-    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<char>((i * 131 + seed + i / 512) & 0xFF);
-    return bytes;
-}
-
-std::uint16_t freeBlocksOf(const std::string& image) {
-    const std::string head = read_all(image).substr(1024, 512);
-    return loadBE16(reinterpret_cast<const std::uint8_t*>(head.data()) + mdb::drFreeBks);
-}
-
-std::uint32_t blockSizeOf(const std::string& image) {
-    const std::string head = read_all(image).substr(1024, 512);
-    return loadBE32(reinterpret_cast<const std::uint8_t*>(head.data()) + mdb::drAlBlkSiz);
-}
-
-// A volume whose free space is scattered in one-block holes, so that a new
-// file needs many extents: small files, a filler for the rest, then every
-// other small file deleted.
+// A file of two forks, each in many extents on a volume of scattered free space.
 class FragmentedVolume : public ::testing::Test {
 protected:
     ScratchDir dir;
@@ -44,14 +28,7 @@ protected:
     std::string resourceFork = patterned(30 * 512 + 7, 2);
 
     void SetUp() override {
-        std::vector<std::pair<std::string, std::string>> smalls;
-        for (int i = 0; i < 160; ++i) smalls.emplace_back("s" + std::to_string(i), "s");
-        volume.addFiles(":", smalls);
-        volume.unmount();
-        const std::uint32_t room = freeBlocksOf(volume.image()) * blockSizeOf(volume.image());
-        volume.mount();
-        volume.addFile(":filler", std::string(room, 'f'));
-        for (int i = 0; i < 160; i += 2) volume.remove(":s" + std::to_string(i));
+        testing::scatterFreeSpace(volume);
         volume.addForkedFile(":both", "both", "TEXT", "ttxt", dataFork, resourceFork);
         volume.unmount();
     }
