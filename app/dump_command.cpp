@@ -43,10 +43,15 @@ std::unique_ptr<DumpState> dump_named_by(Context& ctx, const ParsedCommand& comm
 }
 
 void report_incomplete_read(Context& ctx, const DumpState& dump) {
-    if (dump.unmapped_sectors() == 0 && dump.unreadable_sectors() == 0) return;
-    show_notice(ctx, "The fork of \"" + translated(dump.file_record().name, mac_to_ansi) +
-                             "\" could not be read whole: what could not be read shows as zeros.");
-    ctx.outcome.failureReported = true;
+    const std::string name = "\"" + translated(dump.file_record().name, mac_to_ansi) + "\"";
+    if (dump.unmapped_sectors() > 0) {
+        show_notice(ctx, "The extents of " + name + " end before the fork does: the dump stops there.");
+        ctx.outcome.failureReported = true;
+    }
+    if (dump.unreadable_sectors() > 0) {
+        show_notice(ctx, "Sectors of " + name + " could not be read: they show as zeros.");
+        ctx.outcome.failureReported = true;
+    }
 }
 
 }  // namespace
@@ -77,6 +82,8 @@ void print_dump_command(Context& ctx, const ParsedCommand& command,
         const std::vector<std::string> lines = dump->screen_lines();
         for (std::uint32_t i = 0; i < lines.size() && page + kDumpLineBytes * i < dump->fork_length(); ++i)
             print_line(lines[i]);
+        // A damaged record may claim gigabytes that no extent holds: nothing further can be read.
+        if (dump->unmapped_sectors() > 0) break;
     }
     report_incomplete_read(ctx, *dump);
 }

@@ -33,8 +33,9 @@ void run_dump_command(Context& ctx, const ParsedCommand& command);
 
 // DUMP name [/R] [/H] in korvane-cmd: every line of the fork as the window
 // shows them (Macintosh characters, /R the resource fork, /H hexadecimal
-// offsets), given to print one by one. A fork whose extents or sectors
-// could not all be read is reported and the run marked as failed.
+// offsets), given to print one by one. The dump stops after the page where
+// the fork's extents end; that, and sectors that could not be read (shown
+// as zeros), are reported and the run marked as failed.
 void print_dump_command(Context& ctx, const ParsedCommand& command,
                         const std::function<void(const std::string&)>& print_line);
 

@@ -3,7 +3,7 @@
 // holding the line's offset, the bytes in hexadecimal in two groups of eight
 // and the bytes as characters through one of three character tables.
 //
-//   00000016 41 42 43 00 ...  ...                          ABC_............
+//   00000016 41 42 43 00 00 00 00 00  00 00 00 00 00 00 00 00 ABC_____________
 //
 // Columns 0-7 the offset (decimal or lower-case hexadecimal, eight digits
 // with leading zeros), 9-31 bytes 0-7 ("xx " each), 34-56 bytes 8-15, 58-73

@@ -12,6 +12,7 @@
 #include "app/dump_command.h"
 #include "app/listing_view.h"
 #include "hfs/attribute_dialogs.h"
+#include "hfs/catalog_search.h"
 #include "tests/hfs/check_fixture.h"
 #include "tests/hfs/fragmented_volume.h"
 #include "tests/support/scratch_dir.h"
@@ -210,6 +211,23 @@ TEST_F(DumpTest, ADamagedExtentShowsZerosAndNothingOutsideTheVolumeIsRead) {
     EXPECT_EQ(dump.position(), 0xFFFFFE00u);
     EXPECT_GT(dump.unmapped_sectors(), 0u);
     EXPECT_EQ(dump.unreadable_sectors(), 0u);
+
+    // The same damage in the catalog: DUMP prints one page of zeros, stops and says why.
+    const auto found = findEntry(ctx, "f", kFileEntry, kRootDirectoryID);
+    ASSERT_TRUE(found);
+    TreeFile& tree = ctx.catalogTree;
+    NodeBuffer changed = tree.node;
+    const std::size_t at = static_cast<std::size_t>(found->data.data() - tree.node.data());
+    std::copy(record->data.begin(), record->data.end(), changed.begin() + static_cast<std::ptrdiff_t>(at));
+    ASSERT_TRUE(writeNode(tree, found->node, changed));
+    std::vector<std::string> printed;
+    ParsedCommand command;
+    command.first = "f";
+    print_dump_command(ctx, command, [&printed](const std::string& line) { printed.push_back(line); });
+    EXPECT_EQ(printed.size(), 32u);
+    EXPECT_EQ(printed.back().substr(0, 16), "00000496 00 00 0");
+    EXPECT_EQ(host.notices, std::vector<std::string>{"The extents of \"f\" end before the fork does: the dump stops there."});
+    EXPECT_TRUE(ctx.outcome.failureReported);
 }
 
 // 114 on the selected file runs the window, whose "File Parameter" edits
