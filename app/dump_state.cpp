@@ -141,7 +141,7 @@ void DumpState::move_to(std::uint32_t offset) {
 }
 
 void DumpState::refill() {
-    const bool page_held = position_ + kPageStep <= valid_end_ || valid_end_ >= fork_length_;
+    const bool page_held = std::uint64_t{position_} + kPageStep <= valid_end_ || valid_end_ >= fork_length_;
     if (position_ >= buffer_start_ && page_held && position_ - buffer_start_ <= kBufferUsed) {
         offset_in_buffer_ = position_ - buffer_start_;
         return;

@@ -130,10 +130,19 @@ void DumpWindow::scroll_bar_action(int action) {
         case QAbstractSlider::SliderPageStepSub: state_.scroll(DumpScroll::PageUp); break;
         case QAbstractSlider::SliderToMinimum: state_.scroll(DumpScroll::Top); break;
         case QAbstractSlider::SliderToMaximum: state_.scroll(DumpScroll::Bottom); break;
-        default: return;  // a thumb being dragged changes nothing until it is released
+        case QAbstractSlider::SliderMove:
+            // A thumb being dragged changes nothing until it is released; the wheel moves at once.
+            if (scroll_bar_->isSliderDown()) return;
+            state_.scroll(DumpScroll::ThumbReleased, static_cast<std::uint32_t>(scroll_bar_->sliderPosition()));
+            break;
+        default: return;
     }
-    // The scroll bar takes the position the request gave, not the one of its own step.
-    scroll_bar_->setSliderPosition(static_cast<int>(state_.thumb()));
+    {
+        // The scroll bar takes the position the request gave, not the one of
+        // its own step, without taking that for a move of its own.
+        const QSignalBlocker quiet(scroll_bar_);
+        scroll_bar_->setSliderPosition(static_cast<int>(state_.thumb()));
+    }
     show_state();
 }
 

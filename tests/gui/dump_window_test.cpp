@@ -71,6 +71,8 @@ private slots:
                 {[&] { window.scroll_bar()->triggerAction(QAbstractSlider::SliderPageStepAdd); }, 1408},
                 {[&] { QTest::keyClick(&window, Qt::Key_Home); }, 0},
                 {[&] { QTest::keyClick(&window, Qt::Key_Down); }, 512},
+                {[&] { window.scroll_bar()->setSliderPosition(10); }, 1280},  // as the wheel moves it
+                {[&] { window.scroll_bar()->triggerAction(QAbstractSlider::SliderPageStepSub); }, 768},
         };
         for (const Step& step : steps) {
             step.act();
@@ -80,7 +82,7 @@ private slots:
         window.action(dump_cmd::kHexadecimal)->trigger();
         QVERIFY(window.action(dump_cmd::kHexadecimal)->isChecked());
         QVERIFY(!window.action(dump_cmd::kDecimal)->isChecked());
-        QCOMPARE(QString::fromStdString(state->screen_lines()[0].substr(0, 8)), QString("00000200"));
+        QCOMPARE(QString::fromStdString(state->screen_lines()[0].substr(0, 8)), QString("00000300"));
         window.action(dump_cmd::kBackToMainScreen)->trigger();
         QVERIFY(!window.isVisible());
     }
