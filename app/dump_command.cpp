@@ -21,7 +21,7 @@ void apply_dump_switches(DumpState& dump, const ParsedCommand& command) {
     if (command.switches.find('H') != std::string::npos) dump.run_command(dump_cmd::kHexadecimal);
 }
 
-void run_window(Context& ctx, DumpState& dump) {
+void open_dump_window(Context& ctx, DumpState& dump) {
     DumpWindowDialog window(dump);
     ctx.host.run_dialog(window);
     set_status(ctx, nullptr, nullptr);
@@ -60,12 +60,12 @@ void dump_content_command(Context& ctx) {
     const auto name = first_selected_name(ctx.state);
     if (!name) return;
     // A folder, or a name no longer in the catalog: the window closes at once.
-    if (auto dump = DumpState::open(ctx, *name)) run_window(ctx, *dump);
+    if (auto dump = DumpState::open(ctx, *name)) open_dump_window(ctx, *dump);
 }
 
 void run_dump_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty()) return dump_content_command(ctx);
-    if (auto dump = dump_named_by(ctx, command)) run_window(ctx, *dump);
+    if (auto dump = dump_named_by(ctx, command)) open_dump_window(ctx, *dump);
 }
 
 void print_dump_command(Context& ctx, const ParsedCommand& command,

@@ -99,7 +99,7 @@ std::vector<std::string> DumpState::screen_lines() const {
     for (std::uint32_t i = 0; i < kDumpScreenLines; ++i) {
         const std::uint8_t* bytes = buffer_.data() + offset_in_buffer_ + kDumpLineBytes * i;
         lines.push_back(dump_line(position_ + kDumpLineBytes * i, std::span<const std::uint8_t, kDumpLineBytes>(bytes, kDumpLineBytes),
-                                  number_base_, characters_));
+                                  number_base_, character_set_));
     }
     return lines;
 }
@@ -131,16 +131,16 @@ void DumpState::scroll(DumpScroll request, std::uint32_t thumb) {
         case DumpScroll::Top: position_ = 0; break;
         case DumpScroll::Bottom: position_ = bottom_position(); break;
     }
-    refill();
+    refill_dump_buffer();
 }
 
 void DumpState::move_to(std::uint32_t offset) {
     // The last scroll step may reach past the fork: it shows the last page instead.
     position_ = offset < fork_length_ ? offset : bottom_position();
-    refill();
+    refill_dump_buffer();
 }
 
-void DumpState::refill() {
+void DumpState::refill_dump_buffer() {
     const bool page_held = std::uint64_t{position_} + kPageStep <= valid_end_ || valid_end_ >= fork_length_;
     if (position_ >= buffer_start_ && page_held && position_ - buffer_start_ <= kBufferUsed) {
         offset_in_buffer_ = position_ - buffer_start_;
@@ -156,13 +156,17 @@ void DumpState::read_buffer_from(std::uint32_t start) {
     valid_end_ = read_fork_blocks(buffer_.data(), kBufferUsed, start);
 }
 
+ExtentRecordBytes DumpState::fork_extents() const {
+    return ExtentRecordBytes(file_record_.data.data() + (resource_shown_ ? filrec::resourceExtents : filrec::dataExtents),
+                             kExtentRecordSize);
+}
+
 std::uint32_t DumpState::read_fork_blocks(std::uint8_t* into, std::uint32_t count, std::uint32_t start) {
     // Past the fork's end there is nothing to read (and length - start would wrap).
     if (start >= fork_length_) return start;
     count = std::min(count, fork_length_ - start);
     const std::uint32_t sectors = (count + kSectorBytes - 1) / kSectorBytes;
-    const ExtentRecordBytes extents(file_record_.data.data() + (resource_shown_ ? filrec::resourceExtents : filrec::dataExtents),
-                                    kExtentRecordSize);
+    const ExtentRecordBytes extents = fork_extents();
     const std::uint32_t file_id = file_record_.field32(filrec::fileNumber);
     const std::uint8_t fork_type = resource_shown_ ? kResourceFork : kDataFork;
     std::uint32_t end = start;
@@ -203,7 +207,7 @@ bool DumpState::run_command(int command) {
         case dump_cmd::kBackToMainScreen: return false;
         case dump_cmd::kMacintosh:
         case dump_cmd::kWindows:
-        case dump_cmd::kDos: characters_ = static_cast<DumpCharacters>(command); return true;
+        case dump_cmd::kDos: character_set_ = static_cast<DumpCharacters>(command); return true;
         case dump_cmd::kDecimal: number_base_ = 10; return true;
         case dump_cmd::kHexadecimal: number_base_ = 16; return true;
         default: return true;
@@ -231,7 +235,7 @@ bool DumpState::item_checked(int command) const {
         case dump_cmd::kResource: return resource_shown_;
         case dump_cmd::kMacintosh:
         case dump_cmd::kWindows:
-        case dump_cmd::kDos: return static_cast<int>(characters_) == command;
+        case dump_cmd::kDos: return static_cast<int>(character_set_) == command;
         case dump_cmd::kDecimal: return number_base_ == 10;
         case dump_cmd::kHexadecimal: return number_base_ == 16;
         default: return false;

@@ -97,7 +97,7 @@ public:
     std::uint32_t scroll_max() const { return scroll_max_; }
     std::uint32_t thumb() const { return position_ / scroll_unit_; }
     int number_base() const { return number_base_; }
-    DumpCharacters characters() const { return characters_; }
+    DumpCharacters character_set() const { return character_set_; }
     const FileRecordCopy& file_record() const { return file_record_; }
 
     // Sectors of the fork read so far that its extents could not map (they
@@ -113,7 +113,9 @@ private:
     static constexpr std::uint32_t kBufferSize = 2048;
 
     std::uint32_t physical_length(bool resource) const;
-    void refill();
+    void refill_dump_buffer();
+    // The extent record of the fork shown, in file_record.
+    ExtentRecordBytes fork_extents() const;
     void read_buffer_from(std::uint32_t start);
     std::uint32_t read_fork_blocks(std::uint8_t* into, std::uint32_t count, std::uint32_t start);
     std::uint32_t bottom_position() const;
@@ -131,7 +133,7 @@ private:
     std::uint32_t valid_end_ = 0;
     std::uint32_t offset_in_buffer_ = 0;
     int number_base_ = 10;
-    DumpCharacters characters_ = DumpCharacters::Macintosh;
+    DumpCharacters character_set_ = DumpCharacters::Macintosh;
     std::uint32_t unmapped_sectors_ = 0;
     std::uint32_t unreadable_sectors_ = 0;
 };

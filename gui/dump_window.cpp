@@ -43,7 +43,10 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override { paint_dump(); }
+
+private:
+    void paint_dump() {
         QPainter painter(this);
         painter.fillRect(rect(), Qt::lightGray);
         painter.setPen(Qt::black);
@@ -56,7 +59,6 @@ protected:
         }
     }
 
-private:
     const DumpState& state_;
 };
 
