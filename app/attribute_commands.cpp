@@ -18,26 +18,6 @@ constexpr int kRepaintAll = 255;
 constexpr const char* kSwapFailed = "Unable to swap data and resource forks.";
 constexpr const char* kSettingsTooLong = "Too many changes for one ATTRIB line: give them in several.";
 
-// The exact name of the first selected entry; it stays selected.
-std::optional<std::string> first_selected_name(const AppState& state) {
-    for (std::size_t i = 0; i < state.entries.size(); ++i) {
-        if (is_selected(state, i)) return entry_name(state, i);
-    }
-    return std::nullopt;
-}
-
-// The exact name of the first file of the current folder that the typed
-// name matches; nothing (the name noted as unmatched) when none does.
-std::optional<std::string> file_named_by(Context& ctx, const std::string& typed) {
-    const auto pattern = mac_name_of_typed(typed);
-    const auto found = pattern ? findEntry(ctx, *pattern, kFileEntry, ctx.state.current_dir_id) : std::nullopt;
-    if (!found) {
-        ctx.unmatched_name = typed;
-        return std::nullopt;
-    }
-    return std::string(found->key.name);
-}
-
 void show_changed_listing(Context& ctx) {
     reload_listing(ctx);
     update_menus(ctx);

@@ -5,6 +5,7 @@
 #include "app/copy_to_mac_command.h"
 #include "app/device_commands.h"
 #include "app/dir_command.h"
+#include "app/dump_command.h"
 #include "app/folder_commands.h"
 #include "app/menu_state.h"
 #include "device/sector_io.h"
@@ -49,6 +50,7 @@ void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Check, run_check_command);
     handlers.add(CommandCode::Attrib, run_attrib_command);
     handlers.add(CommandCode::Swap, run_swap_command);
+    handlers.add(CommandCode::Dump, run_dump_command);
     add_folder_command_handlers(handlers);
 }
 

@@ -45,8 +45,8 @@ constexpr auto kRows = std::to_array<CommandRow>({
         {C::Info, "INFO", cmd::kVolumeInfo, kNeedsVolume},
         {C::Swap, "SWAP", cmd::kSwapForks, kWrites | kNeedsVolume},
         {C::Check, "CHECK", cmd::kCheckVolume, kNeedsVolume},
+        {C::Dump, "DUMP", cmd::kDump, kNeedsVolume},
         // Menu items that no keyword stands for.
-        {C::None, "", cmd::kDump, kNeedsVolume},
         {C::None, "", cmd::kDeselectAll, 0},
         {C::None, "", cmd::kSelectAll, 0},
         {C::None, "", cmd::kInvertSelection, 0},

@@ -11,6 +11,7 @@
 #include "app/copy_commands.h"
 #include "app/copy_to_mac_command.h"
 #include "app/device_commands.h"
+#include "app/dump_command.h"
 #include "app/folder_commands.h"
 #include "app/listing_view.h"
 #include "app/menu_state.h"
@@ -152,6 +153,9 @@ CommandOutcome run_menu_command(Context& ctx, int command) {
             return CommandOutcome::Done;
         case cmd::kEditAttributes:
             edit_attributes_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kDump:
+            dump_content_command(ctx);
             return CommandOutcome::Done;
         case cmd::kSwapForks:
             swap_forks_command(ctx);

@@ -78,6 +78,13 @@ int take_first_selected(AppState& state) {
     return -1;
 }
 
+std::optional<std::string> first_selected_name(const AppState& state) {
+    for (std::size_t i = 0; i < state.entries.size(); ++i) {
+        if (is_selected(state, i)) return entry_name(state, i);
+    }
+    return std::nullopt;
+}
+
 int first_selected_folder(const AppState& state, int after) {
     for (std::size_t i = static_cast<std::size_t>(std::max(after + 1, 0)); i < state.entries.size(); ++i) {
         if (is_selected(state, i) && is_folder(state, i)) return static_cast<int>(i);

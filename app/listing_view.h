@@ -6,6 +6,7 @@
 // painting them is the front end's.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/app_state.h"
@@ -38,6 +39,9 @@ void invert_selection(AppState& state);
 std::size_t count_selected(const AppState& state);
 // Clears the mark of the lowest selected entry and returns its index, or -1.
 int take_first_selected(AppState& state);
+// The exact name of the first selected entry, which stays selected; nothing
+// when none is.
+std::optional<std::string> first_selected_name(const AppState& state);
 // The first selected folder after the given index (start with -1), or -1.
 int first_selected_folder(const AppState& state, int after);
 

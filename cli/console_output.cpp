@@ -3,6 +3,8 @@
 #include <ostream>
 
 #include "app/dir_command.h"
+#include "app/dump_command.h"
+#include "util/pc_names.h"
 
 namespace korvane {
 namespace {
@@ -28,6 +30,8 @@ constexpr const char* kCommandSummary =
         "INFO                 volume information\n"
         "SWAP name            swap the data and resource forks of a file\n"
         "CHECK                check the volume and list its problems (changes nothing)\n"
+        "DUMP name [/R] [/H]  a file's data fork as offsets, hexadecimal and characters\n"
+        "                     (/R the resource fork, /H hexadecimal offsets)\n"
         "HELP, ?              this list\n"
         "QUIT                 end korvane-cmd\n"
         "Keywords may be abbreviated: C is COPY, D is DIR, RE is RENAME.\n"
@@ -40,6 +44,11 @@ constexpr const char* kCommandSummary =
 
 void add_console_command_handlers(CommandHandlers& handlers, std::ostream& out) {
     handlers.add(CommandCode::Help, [&out](Context&, const ParsedCommand&) { out << kCommandSummary; });
+    handlers.add(CommandCode::Dump, [&out](Context& ctx, const ParsedCommand& command) {
+        print_dump_command(ctx, command, [&out](const std::string& line) {
+            out << pc_name_to_utf8(shown_dump_line(line), PcCharset::Windows) << '\n';
+        });
+    });
     // The session ends after the line; nothing else to do.
     handlers.add(CommandCode::Quit, [](Context&, const ParsedCommand&) {});
 }

@@ -1,6 +1,6 @@
 // Opens a mutated medium through the image bus as discovery does (driver
 // descriptor and partition maps, the volume header), lists every folder,
-// reads every fork, then copies the whole volume to a scratch folder in the
+// reads every fork and pages through it as the dump window does, then copies the whole volume to a scratch folder in the
 // copy mode and naming mode the input's last byte picks. Nothing on a medium
 // may crash, hang or read outside a buffer; damaged structures end in a report.
 #include <fcntl.h>
@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "app/context.h"
+#include "app/dump_state.h"
 #include "core/dialog.h"
 #include "core/host.h"
 #include "core/quiet_host.h"
@@ -101,9 +103,23 @@ void readForks(HfsContext& ctx, std::uint32_t dirID, const std::string& name, in
                    kResourceFork);
 }
 
+// The dump window on the file: the first, a middle and the last page of
+// both forks, whatever lengths and extents the record claims.
+void dumpFile(Context& ctx, const std::string& name) {
+    auto dump = DumpState::open(ctx, name);
+    if (!dump) return;
+    for (int fork : {dump_cmd::kResource, dump_cmd::kData}) {
+        dump->run_command(fork);
+        for (DumpScroll request : {DumpScroll::Bottom, DumpScroll::LineUp, DumpScroll::ThumbReleased}) {
+            dump->scroll(request, dump->scroll_max() / 2);
+            [[maybe_unused]] const auto lines = dump->screen_lines();
+        }
+    }
+}
+
 // Lists every folder reachable from the root, breadth first, reading the
 // forks of every file on the way.
-void walkVolume(HfsContext& ctx, int sink) {
+void walkVolume(Context& ctx, int sink) {
     enterRootDirectory(ctx);
     std::deque<std::pair<std::uint32_t, std::string>> folders;  // (parent, name) still to enter
     std::set<std::uint32_t> entered = {ctx.state.current_dir_id};
@@ -115,6 +131,7 @@ void walkVolume(HfsContext& ctx, int sink) {
                 folders.emplace_back(dirID, std::string(entry.name()));
             } else {
                 readForks(ctx, dirID, std::string(entry.name()), sink);
+                dumpFile(ctx, std::string(entry.name()));
             }
         }
         for (;;) {
@@ -149,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     parsePartitionMap(bytes, 1024);
 
     QuietHost host;
-    TransferContext ctx(host);
+    Context ctx(host);
     auto bus = std::make_unique<ImageBus>();
     bus->pause = [](std::chrono::milliseconds) {};
     if (!bus->attachImage(0, image + ",ro").empty()) return 0;

@@ -93,22 +93,28 @@ EditFault appendCatalogExtent(HfsContext& ctx, ExtentDescriptor extent, std::uin
 }  // namespace
 
 std::uint32_t physicalSector(HfsContext& ctx, std::uint32_t logicalSector, ExtentRecordBytes first,
-                             std::uint32_t fileID) {
+                             std::uint32_t fileID, std::uint8_t forkType) {
     const std::uint32_t perBlock = ctx.geometry.sectorsPerBlock;
     if (perBlock == 0) return 0;
     ExtentRecord record = recordOf(first);
     std::uint32_t left = logicalSector;
     std::uint32_t sum = 0;
     for (std::uint32_t records = 0; records < kMaxForkRecords; ++records) {
+        const std::uint32_t sumBefore = sum;
         for (int i = 0; i < 3; ++i) {
             const ExtentDescriptor extent = extentDescriptor(ExtentRecordBytes(record), i);
             const std::uint32_t k = std::uint32_t{extent.blockCount} * perBlock;
             sum += k;
-            if (k != 0 && sum > logicalSector) return ctx.geometry.firstAllocSector + extent.startBlock * perBlock + left;
+            if (k != 0 && sum > logicalSector) {
+                // A damaged extent must not send a read outside the volume.
+                if (!extentInsideVolume(ctx, extent)) return 0;
+                return ctx.geometry.firstAllocSector + extent.startBlock * perBlock + left;
+            }
             left -= k;
         }
-        if (fileID == kExtentsFileID || sum / perBlock > 0xFFFF) return 0;
-        const std::uint8_t* next = findExtentRecord(ctx, fileID, static_cast<std::uint16_t>(sum / perBlock), kDataFork);
+        // A record that adds nothing cannot lead any further.
+        if (fileID == kExtentsFileID || sum == sumBefore || sum / perBlock > 0xFFFF) return 0;
+        const std::uint8_t* next = findExtentRecord(ctx, fileID, static_cast<std::uint16_t>(sum / perBlock), forkType);
         if (next == nullptr) return 0;
         std::memcpy(record.data(), next, kExtentRecordSize);
     }

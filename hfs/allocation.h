@@ -13,10 +13,12 @@
 
 namespace korvane {
 
-// The absolute sector of 512-byte sector logicalSector of a data fork whose
-// first extent record is record, or 0 when the fork's extents end before it.
+// The absolute sector of 512-byte sector logicalSector of a fork (forkType
+// kDataFork or kResourceFork) whose first extent record is record, or 0 when
+// the fork's extents end before it or the extent holding it lies outside the
+// volume.
 std::uint32_t physicalSector(HfsContext& ctx, std::uint32_t logicalSector, ExtentRecordBytes record,
-                             std::uint32_t fileID);
+                             std::uint32_t fileID, std::uint8_t forkType = kDataFork);
 
 // The descriptors of a fork in logical order, from its first record on,
 // until they cover blocksNeeded blocks. Nothing when they run out first.

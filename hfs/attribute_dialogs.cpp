@@ -151,16 +151,20 @@ std::optional<FileAttributes> editedAttributes(HfsContext& ctx, const Attributes
     return attributes;
 }
 
-bool editAttributes(HfsContext& ctx, std::string_view macName) {
-    const auto file = readFileRecord(ctx, ctx.state.current_dir_id, macName);
-    if (!file) return false;
-    AttributesDialog dialog = attributesDialogFor(ctx, *file);
-    if (ctx.host.run_dialog(dialog) != kDialogOk) return false;
+std::optional<FileAttributes> editFileAttributes(HfsContext& ctx, const FileRecordCopy& file) {
+    AttributesDialog dialog = attributesDialogFor(ctx, file);
+    if (ctx.host.run_dialog(dialog) != kDialogOk) return std::nullopt;
     if (ctx.state.target_id != kNoDrive && probeWriteProtect(ctx, ctx.state.target_id) == kWriteProtected &&
         !ctx.host.ask_ok_cancel(std::string(message(Msg::kWriteProtected))))
-        return false;
-    const auto attributes = editedAttributes(ctx, dialog, *file);
-    return attributes && writeFileAttributes(ctx, *file, *attributes);
+        return std::nullopt;
+    const auto attributes = editedAttributes(ctx, dialog, file);
+    if (!attributes || !writeFileAttributes(ctx, file, *attributes)) return std::nullopt;
+    return attributes;
+}
+
+bool editAttributes(HfsContext& ctx, std::string_view macName) {
+    const auto file = readFileRecord(ctx, ctx.state.current_dir_id, macName);
+    return file && editFileAttributes(ctx, *file);
 }
 
 }  // namespace korvane

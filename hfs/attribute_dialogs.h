@@ -88,5 +88,8 @@ std::optional<FileAttributes> editedAttributes(HfsContext& ctx, const Attributes
 // folder and, on "Write", asks before writing to a write-protected medium,
 // then writes the change. True when the volume changed.
 bool editAttributes(HfsContext& ctx, std::string_view macName);
+// The same on a record already read; the attributes written, or nothing
+// when the volume did not change.
+std::optional<FileAttributes> editFileAttributes(HfsContext& ctx, const FileRecordCopy& file);
 
 }  // namespace korvane

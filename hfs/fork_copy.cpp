@@ -64,22 +64,13 @@ bool copyRun(HfsContext& ctx, std::uint16_t startBlock, std::uint32_t blockCount
     return true;
 }
 
-// Reads never leave the volume's partition, whatever the header claims.
-bool insidePartition(const VolumeGeometry& g, const ExtentDescriptor& extent) {
-    if (g.partitionSectors == 0) return true;
-    const std::uint64_t end =
-        g.firstAllocSector + (std::uint64_t{extent.startBlock} + extent.blockCount) * g.sectorsPerBlock;
-    return g.firstAllocSector >= g.partitionStart && end <= std::uint64_t{g.partitionStart} + g.partitionSectors;
-}
-
 // Copies the runs of one extent record. False when the walk must stop here
 // (an extent outside the volume, a failed PC write, or Esc).
 bool copyRecordRuns(HfsContext& ctx, const ExtentRecord& record, int fd, ForkWalk& walk) {
-    const std::uint32_t volumeBlocks = ctx.mdb.allocationBlocks();
     for (int i = 0; i < 3 && walk.remaining > 0; ++i) {
         const ExtentDescriptor extent = extentDescriptor(ExtentRecordBytes(record), i);
         if (extent.startBlock == 0 && extent.blockCount == 0) break;
-        if (std::uint32_t{extent.startBlock} + extent.blockCount > volumeBlocks || !insidePartition(ctx.geometry, extent)) {
+        if (!extentInsideVolume(ctx, extent)) {
             walk.result.extentOutsideVolume = true;
             return false;
         }
@@ -90,6 +81,16 @@ bool copyRecordRuns(HfsContext& ctx, const ExtentRecord& record, int fd, ForkWal
 }
 
 }  // namespace
+
+bool extentInsideVolume(const HfsContext& ctx, const ExtentDescriptor& extent) {
+    if (std::uint32_t{extent.startBlock} + extent.blockCount > ctx.mdb.allocationBlocks()) return false;
+    // Reads never leave the volume's partition, whatever the header claims.
+    const VolumeGeometry& g = ctx.geometry;
+    if (g.partitionSectors == 0) return true;
+    const std::uint64_t end =
+        g.firstAllocSector + (std::uint64_t{extent.startBlock} + extent.blockCount) * g.sectorsPerBlock;
+    return g.firstAllocSector >= g.partitionStart && end <= std::uint64_t{g.partitionStart} + g.partitionSectors;
+}
 
 ForkCopyResult copyForkToFile(HfsContext& ctx, ExtentRecordBytes firstRecord, int fd, std::uint32_t fileID,
                               std::uint32_t byteCount, std::uint8_t forkType, EscapePolling escape) {

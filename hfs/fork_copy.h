@@ -35,6 +35,10 @@ ForkCopyResult copyForkToFile(HfsContext& ctx, ExtentRecordBytes firstRecord, in
                               std::uint32_t byteCount, std::uint8_t forkType,
                               EscapePolling escape = EscapePolling::Off);
 
+// Whether an extent lies within the volume's allocation blocks and its
+// partition: reads through an extent outside it are never sent.
+bool extentInsideVolume(const HfsContext& ctx, const ExtentDescriptor& extent);
+
 // Finds the extents-overflow record of (fileID, forkType) whose fork starts
 // at logical block startBlock, descending through the tree's index.
 // Returns the 12-byte extent record inside ctx.extentsTree.node (valid until

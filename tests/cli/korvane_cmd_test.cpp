@@ -214,6 +214,8 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
             {{"CD"}, 4, ""},  // the status line asks for a selection
             {{"MCOPY"}, 4,
              "Korvane: MCOPY without a name needs a terminal to choose the files; name them: MCOPY name-or-pattern\n"},
+            {{"DUMP Nothing"}, 4, "Korvane: No entry matches \"Nothing\"\n"},
+            {{"DUMP"}, 4, "Korvane: DUMP needs the name of a file: DUMP name [/R] [/H].\n"},
     };
     for (const Case& c : cases) {
         ScratchDir pc;
@@ -225,6 +227,15 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
         const bool copies = c.lines[0] == "DIR";  // the one case that copies Old
         EXPECT_EQ(std::filesystem::is_empty(pc.path()), !copies) << c.lines[0];
     }
+    // DUMP prints the window's lines for the whole allocated block.
+    const CmdRun dumped = korvane_cmd({image, "-c", "CD Docs", "-c", "DU O* /H"});
+    EXPECT_EQ(dumped.status, 0) << dumped.err;
+    std::istringstream lines(dumped.out);
+    std::vector<std::string> printed;
+    for (std::string line; std::getline(lines, line);) printed.push_back(line);
+    ASSERT_EQ(printed.size(), 32u) << dumped.out;
+    EXPECT_EQ(printed[0], "00000000 6f 6c 64 0d 00 00 00 00  00 00 00 00 00 00 00 00 old_____________      ");
+    EXPECT_EQ(printed[31].substr(0, 12), "000001f0 00 ");
     // Not a Macintosh volume: the commands that need one fail.
     const std::string blank = dir / "blank.img";
     std::ofstream(blank) << std::string(800 * 1024, '\0');

@@ -7,6 +7,7 @@
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
 #include "hfs/fork_copy.h"
+#include "tests/hfs/fork_bytes.h"
 #include "tests/hfs/hfs_fixture.h"
 
 namespace korvane {
@@ -16,15 +17,9 @@ using testing::ScratchDir;
 using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 using testing::read_all;
+using testing::patterned;
 
-std::string patterned(std::size_t length, unsigned seed) {
-    std::string bytes(length, '\0');
-    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<char>((i * 131 + seed + i / 512) & 0xFF);
-    return bytes;
-}
-
-// A volume whose free space is scattered in one-block holes, so that a new
-// file needs many extents.
+// A file of two forks, each in many extents on a volume of scattered free space.
 class FragmentedVolume : public ::testing::Test {
 protected:
     ScratchDir dir;

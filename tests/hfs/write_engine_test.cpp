@@ -469,6 +469,10 @@ TEST(WriteEngine, RunsAreFirstFitFromBlock40AndForksMapToSectors) {
     EXPECT_EQ(physicalSector(ctx, 3, record, 5000), first + 103);
     EXPECT_EQ(physicalSector(ctx, 4, record, 5000), first + 300);
     EXPECT_EQ(physicalSector(ctx, 6, record, 5000), 0u);
+    // An extent past the volume's last block maps nothing.
+    const std::array<std::uint8_t, 12> outside{0, 1, 0, 2, 0xFF, 0xF0, 0, 4, 0, 0, 0, 0};
+    EXPECT_EQ(physicalSector(ctx, 1, outside, 5000), first + 2);
+    EXPECT_EQ(physicalSector(ctx, 2, outside, 5000), 0u);
 }
 
 // Allocation blocks in use before the change, outside the catalog and
