@@ -60,7 +60,10 @@ ParsedCommand parse_command(std::string_view line, std::uint16_t& option_flags) 
             if (close == std::string_view::npos) break;
             pos = close + 1;
         } else if (c == '/' || c == '-') {
-            if (pos + 1 < line.size()) apply_command_switch(line[pos + 1], option_flags);
+            if (pos + 1 < line.size()) {
+                apply_command_switch(line[pos + 1], option_flags);
+                parsed.switches += line[pos + 1];
+            }
             pos += 2;
         } else if (c == '.') {
             if (parsed.code == CommandCode::Cd) parsed.code = CommandCode::CdParent;

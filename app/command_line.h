@@ -24,6 +24,7 @@ struct ParsedCommand {
     std::string keyword;  // as typed
     std::string first;    // arguments keep their case; empty when absent
     std::string second;
+    std::string switches;  // the letters of the switches, as typed ("/V" gives "V")
 };
 
 // The code of the first keyword of the table that begins with the word

@@ -41,6 +41,7 @@ enum class CommandCode : int {
     Info = 25,
     Swap = 26,
     Check = 27,
+    Rescue = 28,  // Korvane's own: the rescue scan into the current PC directory
 };
 
 // What a row's command is like.

@@ -21,6 +21,9 @@ struct Context : TransferContext {
     // says so and counts it as a failure, the window keeps silent. Cleared
     // when the next line starts.
     std::string unmatched_name;
+
+    // The name typed at the last format of this run: the next one's preset.
+    std::string last_format_name;
 };
 
 }  // namespace korvane

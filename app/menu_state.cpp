@@ -132,8 +132,7 @@ constexpr auto kVolumeCommands =
 
 // Commands whose work this build cannot do yet: their items, keys and buttons
 // stay grayed. Each command leaves the set when it lands.
-constexpr auto kNotBuiltYet = std::to_array<int>({cmd::kFormat, cmd::kVolumeInfo, cmd::kDump,
-                                                  cmd::kCommandLine, cmd::kMediumScanning, cmd::kVerify});
+constexpr auto kNotBuiltYet = std::to_array<int>({cmd::kVolumeInfo, cmd::kDump, cmd::kCommandLine});
 
 // The menu (by position) that holds a command, or -1 for none.
 int menu_of(int command) {

@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "cli/console_host.h"
 #include "cli/console_output.h"
+#include "cli/maintenance_dialogs.h"
 #include "core/notices.h"
 #include "util/pc_names.h"
 
@@ -59,6 +60,7 @@ void run_lines(Context& ctx, ConsoleHost& host, ConsoleStreams streams) {
     connect_command_handlers(handlers);
     add_console_command_handlers(handlers, streams.out);
     add_console_mcopy_handler(handlers, host);
+    add_console_maintenance_handlers(handlers, host);
     const std::vector<std::string>& lines = host.options().lines;
     if (!lines.empty()) {
         for (const std::string& line : lines) {
