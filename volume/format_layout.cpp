@@ -206,7 +206,8 @@ std::optional<FormatParameters> formatParameters(std::uint32_t capacity) {
 }
 
 VolumeSpan volumeSpan(const FormatParameters& params, FormatStyle style) {
-    if (style == FormatStyle::Bare) return {0, params.capacity};
+    // A bare volume takes the whole medium, up to and with its last sector.
+    if (style == FormatStyle::Bare) return {0, params.capacity + 1};
     return {kHfsPartitionStart, params.capacity - kHfsPartitionStart};
 }
 

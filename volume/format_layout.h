@@ -52,7 +52,7 @@ enum class FormatStyle { Partitioned, Bare };
 
 // The sectors of the medium the volume takes: the HFS partition (which ends
 // one sector before the last addressable one, C being that address), or
-// sectors 0 to C - 1 of a bare medium.
+// the whole of a bare medium, sectors 0 to C.
 struct VolumeSpan {
     std::uint32_t start = 0;
     std::uint32_t sectors = 0;
