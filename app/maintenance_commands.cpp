@@ -24,7 +24,10 @@ constexpr const char* kVerifyErrors = "Verification complete: %lu blocks with er
 
 bool drive_selected(const Context& ctx) { return ctx.state.target_id != kNoDrive; }
 
+// Verify and rescue work on media without a volume, whose drive discovery
+// has deselected: without a drive, the device dialog chooses one.
 bool require_drive(Context& ctx) {
+    if (!drive_selected(ctx)) selectDeviceDialog(ctx);
     if (drive_selected(ctx)) return true;
     show_notice(ctx, std::string(message(Msg::kSelectDriveInMenu)));
     ctx.outcome.failureReported = true;

@@ -25,12 +25,13 @@ void format_command(Context& ctx, const FormatRequest& request = {});
 
 // 135: the device dialog, then the verification of the drive chosen.
 void verify_command(Context& ctx);
-// VERIFY: the selected drive.
+// VERIFY: the selected drive (the device dialog first when none is).
 VerifyResult verify_selected_drive(Context& ctx);
 
 // 130: the "Rescue Scanning" dialog.
 void medium_scanning_command(Context& ctx);
-// RESCUE: one scan of the selected drive into the current PC directory;
+// RESCUE: one scan of the selected drive (the device dialog first when none
+// is) into the current PC directory;
 // onFile receives each file's progress as it is written.
 RescueResult rescue_selected_drive(Context& ctx, const std::function<void(const RescueProgress&)>& onFile);
 
