@@ -240,7 +240,9 @@ TEST(FormatMedium, NewVolumesAreReadByHfsutilsAndCheckClean) {
     const std::string longName(26, 'N');
     for (const MediumCase& test : {MediumCase{86700, FormatStyle::Partitioned, "Korvane Disk", "Korvane Disk"},
                                    MediumCase{524288, FormatStyle::Partitioned, longName, longName},
-                                   MediumCase{86700, FormatStyle::Bare, "", "Untitled"}}) {
+                                   MediumCase{86700, FormatStyle::Bare, "", "Untitled"},
+                                   // Beyond the reach of six-byte commands (2^21 sectors).
+                                   MediumCase{2100000, FormatStyle::Partitioned, "Large", "Large"}}) {
         SCOPED_TRACE(test.expectedName);
         FormattedMedium medium(test.capacity, test.style, test.name);
         ASSERT_TRUE(medium.written) << (medium.host.notices.empty() ? "" : medium.host.notices.back());
