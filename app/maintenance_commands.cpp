@@ -1,6 +1,7 @@
 #include "app/maintenance_commands.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "app/browse_commands.h"
 #include "app/menu_state.h"
@@ -21,6 +22,7 @@ constexpr int kRepaintAll = 255;
 constexpr const char* kMediumTooSmall = "The medium is too small to hold a Macintosh volume.";
 constexpr const char* kVerifyClean = "Verification complete: no errors.";
 constexpr const char* kVerifyErrors = "Verification complete: %lu blocks with errors.";
+constexpr const char* kDriversNotUsable = "The drivers of %s cannot be used: %s Nothing was written.";
 
 bool drive_selected(const Context& ctx) { return ctx.state.target_id != kNoDrive; }
 
@@ -59,18 +61,37 @@ bool choose_drive_to_format(Context& ctx) {
     return selected_drive(ctx) == before || checkWritable(ctx) || failed(ctx);
 }
 
+struct FormatDetails {
+    std::string name;
+    FormatStyle style = FormatStyle::Partitioned;
+    std::optional<CopiedDrivers> drivers;
+};
+
+// The drivers of the image named in the dialog; false, reported, when it has none to give.
+bool read_chosen_drivers(Context& ctx, const std::string& image, FormatDetails& details) {
+    if (image.empty() || details.style == FormatStyle::Bare) return true;
+    std::string problem;
+    details.drivers = readDrivers(image, problem);
+    if (details.drivers) return true;
+    char text[512];
+    std::snprintf(text, sizeof text, kDriversNotUsable, image.c_str(), problem.c_str());
+    show_notice(ctx, text);
+    return failed(ctx);
+}
+
 // The name and style of the new volume; false when the dialog was cancelled.
-bool ask_format_details(Context& ctx, const FormatRequest& request, std::string& name, FormatStyle& style) {
+bool ask_format_details(Context& ctx, const FormatRequest& request, FormatDetails& details) {
     FormattingDialog form;
     form.volumeName = !request.name.empty()            ? request.name
                       : !ctx.last_format_name.empty() ? ctx.last_format_name
                                                        : std::string(message(Msg::kUntitled));
     form.bare = request.bare;
+    form.driverImage = request.driverImage;
     if (ctx.host.run_dialog(form) != kDialogOk) return failed(ctx);
-    name = form.acceptedName();
-    ctx.last_format_name = name;
-    style = form.bare ? FormatStyle::Bare : FormatStyle::Partitioned;
-    return true;
+    details.name = form.acceptedName();
+    ctx.last_format_name = details.name;
+    details.style = form.bare ? FormatStyle::Bare : FormatStyle::Partitioned;
+    return read_chosen_drivers(ctx, form.driverImage, details);
 }
 
 void show_new_state(Context& ctx) {
@@ -102,16 +123,16 @@ void run_rescue_keyword(Context& ctx, const ParsedCommand&) { rescue_selected_dr
 }  // namespace
 
 void format_command(Context& ctx, const FormatRequest& request) {
-    std::string name;
-    FormatStyle style = FormatStyle::Partitioned;
-    if (!ask_format_details(ctx, request, name, style) || !choose_drive_to_format(ctx)) return;
+    FormatDetails details;
+    if (!ask_format_details(ctx, request, details) || !choose_drive_to_format(ctx)) return;
     const std::uint32_t capacity = identifyMedium(ctx);
     if (capacity == 0) {
         show_notice(ctx, std::string(message(Msg::kUnidentifiedMedium)));
         failed(ctx);
         return;
     }
-    const auto params = formatParameters(capacity);
+    const auto params = formatParameters(
+            capacity, details.drivers ? kDriverPartitionStart + details.drivers->sectors() : kHfsPartitionStart);
     if (!params) {
         show_notice(ctx, kMediumTooSmall);
         failed(ctx);
@@ -119,7 +140,7 @@ void format_command(Context& ctx, const FormatRequest& request) {
     }
     ctx.device.capacity = capacity;
     set_status(ctx, message(Msg::kInitializingVolume).data(), kPleaseWait.data());
-    writeVolume(ctx, *params, style, name);
+    writeVolume(ctx, *params, details.style, details.name, details.drivers ? &*details.drivers : nullptr);
     set_status(ctx, nullptr, nullptr);
     show_new_state(ctx);
 }

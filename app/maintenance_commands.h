@@ -16,6 +16,7 @@ namespace korvane {
 struct FormatRequest {
     std::string name;       // preset of the name field; empty: the last one of this run
     bool bare = false;      // preset of "Bare HFS volume"
+    std::string driverImage;  // preset of "Driver from disk image..."
 };
 
 // The whole format: "Formatting", "Drive to be used" (or the device

@@ -26,6 +26,7 @@ std::string shown(const std::string& windows_text) { return pc_name_to_utf8(wind
 
 int answer_formatting(ConsoleHost& host, Dialog& dialog) {
     auto& form = static_cast<FormattingDialog&>(dialog);
+    if (!host.options().driver_from.empty()) form.driverImage = host.options().driver_from;
     switch (host.options().answers) {
         case AnswerMode::AlwaysYes:
             return kDialogOk;

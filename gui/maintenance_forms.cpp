@@ -1,6 +1,7 @@
 #include "gui/maintenance_forms.h"
 
 #include <QButtonGroup>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QVBoxLayout>
@@ -44,10 +45,22 @@ FormattingForm::FormattingForm(QWidget* owner, FormattingDialog& dialog)
     bare_ = new QCheckBox(FormattingDialog::kBareLabel);
     bare_->setChecked(dialog_.bare);
     grid->addWidget(bare_, 2, 0, 1, 2);
+    driver_ = new QPushButton(FormattingDialog::kDriverButton);
+    driver_image_ = new QLabel(QString::fromStdString(dialog_.driverImage));
+    grid->addWidget(driver_, 3, 0);
+    grid->addWidget(driver_image_, 3, 1);
+    // A bare volume has no driver partition to fill.
+    connect(bare_, &QCheckBox::toggled, driver_, [this](bool bare) { driver_->setEnabled(!bare); });
+    driver_->setEnabled(!dialog_.bare);
+    connect(driver_, &QPushButton::clicked, this, [this] {
+        const QString chosen = QFileDialog::getOpenFileName(this, FormattingDialog::kDriverButton);
+        if (!chosen.isEmpty()) driver_image_->setText(chosen);
+    });
     ok_ = add_buttons(*this, grid, 2);
     connect(ok_, &QPushButton::clicked, this, [this] {
         dialog_.volumeName = windows_text(name_->text());
         dialog_.bare = bare_->isChecked();
+        dialog_.driverImage = driver_image_->text().toStdString();
         confirm();
     });
 }

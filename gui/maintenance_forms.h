@@ -26,12 +26,16 @@ public:
     FormattingForm(QWidget* owner, FormattingDialog& dialog);
     QLineEdit* name_field() const { return name_; }
     QCheckBox* bare_box() const { return bare_; }
+    QPushButton* driver_button() const { return driver_; }
+    QLabel* driver_label() const { return driver_image_; }
     QPushButton* ok_button() const { return ok_; }
 
 private:
     FormattingDialog& dialog_;
     QLineEdit* name_;
     QCheckBox* bare_;
+    QPushButton* driver_;
+    QLabel* driver_image_;
     QPushButton* ok_;
 };
 

@@ -20,6 +20,7 @@ public:
     static constexpr const char* kCaution = "Caution !!!\rAll data will be destroyed.";
     static constexpr const char* kNameLabel = "Name:";
     static constexpr const char* kBareLabel = "Bare HFS volume (no partition map, no driver)";
+    static constexpr const char* kDriverButton = "Driver from disk image...";
     static constexpr std::size_t kMaxNameLength = 26;
 
     std::string_view name() const override { return "DLG_FORM"; }
@@ -29,6 +30,9 @@ public:
     std::string volumeName;
     // The volume alone from sector 0, with no partition map or driver partition.
     bool bare = false;
+    // A device image (or disk) whose driver partitions the medium gets
+    // instead of an empty one; empty for none.
+    std::string driverImage;
 
     // The name as OK reads it: at most 26 characters, trailing blanks removed.
     std::string acceptedName() const;

@@ -173,11 +173,51 @@ void addTreeFile(std::vector<SectorImage>& sectors, std::uint32_t firstSector, c
         sectors.push_back({firstSector + tree.fixedNodes + i, mapNode(tree, i, mapNodes)});
 }
 
+}  // namespace
+
+std::optional<FormatParameters> formatParameters(std::uint32_t capacity, std::uint32_t hfsStart) {
+    FormatParameters params;
+    params.capacity = capacity;
+    params.hfsStart = hfsStart;
+    params.sectorsPerBlock = 2;
+    while (capacity / params.sectorsPerBlock >= kLargestBlockCount) ++params.sectorsPerBlock;
+    params.blockSize = kFormatSectorBytes * params.sectorsPerBlock;
+    params.bitmapSectors = (capacity / params.sectorsPerBlock) / 4096 + 1;
+    // The zeroed start of the medium must hold every structure, and the
+    // volume room for both tree files and the desktop files.
+    const std::uint64_t structures = std::uint64_t{hfsStart} + 3ull + params.bitmapSectors + kReservedVolumeSectors +
+                                     (2ull * kTreeFileBlocks + kDesktopFileBlocks) * params.sectorsPerBlock;
+    if (capacity < structures) return std::nullopt;
+    return params;
+}
+
+VolumeSpan volumeSpan(const FormatParameters& params, FormatStyle style) {
+    // A bare volume takes the whole medium, up to and with its last sector.
+    if (style == FormatStyle::Bare) return {0, params.capacity + 1};
+    return {params.hfsStart, params.capacity - params.hfsStart};
+}
+
+std::uint32_t formatZeroedSectors(const FormatParameters& params) {
+    constexpr std::uint32_t kZeroedSectorsPerBlock = 750;
+    constexpr std::uint32_t kRequest = 64;
+    // Behind copied drivers the tree files may lie beyond the usual 750 blocks.
+    const std::uint64_t trees = std::uint64_t{params.hfsStart} + 3 + params.bitmapSectors +
+                                2ull * kTreeFileBlocks * params.sectorsPerBlock;
+    const std::uint64_t zeroed = std::max<std::uint64_t>(std::uint64_t{kZeroedSectorsPerBlock} * params.sectorsPerBlock, trees);
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>((zeroed + kRequest - 1) / kRequest * kRequest, params.capacity));
+}
+
+std::uint16_t formatAllocationBlocks(const FormatParameters& params, FormatStyle style) {
+    const VolumeSpan span = volumeSpan(params, style);
+    const std::uint32_t usable = span.sectors - params.bitmapSectors - 2 - (kReservedVolumeSectors - 2);
+    return static_cast<std::uint16_t>(std::min(usable / params.sectorsPerBlock, kLargestBlockCount));
+}
+
 SectorBytes mapEntry(std::uint32_t start, std::uint32_t sectors, std::string_view name, std::string_view type,
-                     std::uint32_t status, std::uint32_t bootChecksum) {
+                     std::uint32_t status, std::uint32_t bootChecksum, std::uint32_t mapEntries) {
     SectorBytes e{};
     storeText(e.data() + pm::pmSig, "PM");
-    storeBE32(e.data() + pm::pmMapBlkCnt, 3);
+    storeBE32(e.data() + pm::pmMapBlkCnt, mapEntries);
     storeBE32(e.data() + pm::pmPyPartStart, start);
     storeBE32(e.data() + pm::pmPartBlkCnt, sectors);
     storeText(e.data() + pm::pmPartName, name);
@@ -188,50 +228,32 @@ SectorBytes mapEntry(std::uint32_t start, std::uint32_t sectors, std::string_vie
     return e;
 }
 
-}  // namespace
 
-std::optional<FormatParameters> formatParameters(std::uint32_t capacity) {
-    FormatParameters params;
-    params.capacity = capacity;
-    params.sectorsPerBlock = 2;
-    while (capacity / params.sectorsPerBlock >= kLargestBlockCount) ++params.sectorsPerBlock;
-    params.blockSize = kFormatSectorBytes * params.sectorsPerBlock;
-    params.bitmapSectors = (capacity / params.sectorsPerBlock) / 4096 + 1;
-    // The zeroed start of the medium must hold every structure, and the
-    // volume room for both tree files and the desktop files.
-    const std::uint64_t structures = kHfsPartitionStart + 3ull + params.bitmapSectors + kReservedVolumeSectors +
-                                     (2ull * kTreeFileBlocks + kDesktopFileBlocks) * params.sectorsPerBlock;
-    if (capacity < structures) return std::nullopt;
-    return params;
+SectorBytes descriptorMap(const FormatParameters& params, std::span<const std::array<std::uint8_t, 8>> descriptors) {
+    SectorBytes map{};
+    std::uint8_t* d = map.data();
+    storeText(d + ddm::sbSig, "ER");
+    storeBE16(d + ddm::sbBlkSize, kFormatSectorBytes);
+    storeBE32(d + ddm::sbBlkCount, params.capacity);
+    storeBE16(d + ddm::sbDrvrCount, static_cast<std::uint16_t>(descriptors.size()));
+    for (std::size_t i = 0; i < descriptors.size(); ++i)
+        std::copy(descriptors[i].begin(), descriptors[i].end(), d + ddm::ddBlock + 8 * i);
+    return map;
 }
 
-VolumeSpan volumeSpan(const FormatParameters& params, FormatStyle style) {
-    // A bare volume takes the whole medium, up to and with its last sector.
-    if (style == FormatStyle::Bare) return {0, params.capacity + 1};
-    return {kHfsPartitionStart, params.capacity - kHfsPartitionStart};
-}
-
-std::uint16_t formatAllocationBlocks(const FormatParameters& params, FormatStyle style) {
-    const VolumeSpan span = volumeSpan(params, style);
-    const std::uint32_t usable = span.sectors - params.bitmapSectors - 2 - (kReservedVolumeSectors - 2);
-    return static_cast<std::uint16_t>(std::min(usable / params.sectorsPerBlock, kLargestBlockCount));
+SectorBytes hfsMapEntry(const FormatParameters& params, std::uint32_t mapEntries) {
+    return mapEntry(params.hfsStart, params.capacity - params.hfsStart, "MacOS", "Apple_HFS", 0x37, 0, mapEntries);
 }
 
 std::vector<SectorImage> partitionMapSectors(const FormatParameters& params) {
-    const std::uint32_t c = params.capacity;
-    SectorImage ddmap{0, {}};
-    std::uint8_t* d = ddmap.bytes.data();
-    storeText(d + ddm::sbSig, "ER");
-    storeBE16(d + ddm::sbBlkSize, kFormatSectorBytes);
-    storeBE32(d + ddm::sbBlkCount, c);
-    storeBE16(d + ddm::sbDrvrCount, 1);
-    storeBE32(d + ddm::ddBlock, kDriverPartitionStart);
-    storeBE16(d + ddm::ddSize, 13);
-    storeBE16(d + ddm::ddType, 1);
-    return {ddmap,
-            {1, mapEntry(kMapPartitionStart, kMapPartitionSectors, "Apple", "Apple_partition_map", 0x37, 0)},
-            {2, mapEntry(kDriverPartitionStart, kDriverPartitionSectors, "Macintosh", "Apple_Driver43", 0x7F, 0xFFFF)},
-            {3, mapEntry(kHfsPartitionStart, c - kHfsPartitionStart, "MacOS", "Apple_HFS", 0x37, 0)}};
+    std::array<std::uint8_t, 8> driver{};
+    storeBE32(driver.data(), kDriverPartitionStart);
+    storeBE16(driver.data() + 4, 13);
+    storeBE16(driver.data() + 6, 1);
+    return {{0, descriptorMap(params, std::span(&driver, 1))},
+            {1, mapEntry(kMapPartitionStart, kMapPartitionSectors, "Apple", "Apple_partition_map", 0x37, 0, 3)},
+            {2, mapEntry(kDriverPartitionStart, kDriverPartitionSectors, "Macintosh", "Apple_Driver43", 0x7F, 0xFFFF, 3)},
+            {3, hfsMapEntry(params, 3)}};
 }
 
 std::vector<std::uint8_t> driverImage(const FormatParameters& params) {

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -39,11 +40,16 @@ struct FormatParameters {
     std::uint32_t sectorsPerBlock = 0;  // c: the smallest value >= 2 with C / c < 65535
     std::uint32_t blockSize = 0;        // 512 x c
     std::uint32_t bitmapSectors = 0;    // B = (C / c) / 4096 + 1
+    std::uint32_t hfsStart = 385;       // the HFS partition's first sector (later with copied drivers)
 };
 
 // Nothing when the medium is too small to hold both B-tree files and the
-// desktop files, or too large for 16-bit allocation block numbers.
-std::optional<FormatParameters> formatParameters(std::uint32_t capacity);
+// desktop files behind an HFS partition that starts at hfsStart.
+std::optional<FormatParameters> formatParameters(std::uint32_t capacity, std::uint32_t hfsStart = 385);
+
+// The sectors the format zeroes first, from sector 0: every structure but
+// the alternate header lies in them.
+std::uint32_t formatZeroedSectors(const FormatParameters& params);
 
 // Partitioned: driver descriptor map, partition map and driver partition,
 // the volume in the third partition. Bare: the volume alone from sector 0,
@@ -69,6 +75,14 @@ struct SectorImage {
 
 // Sectors 0 to 3: the descriptor map and the three partition map entries.
 std::vector<SectorImage> partitionMapSectors(const FormatParameters& params);
+
+// The parts of a partition map: the descriptor map with the given driver
+// descriptor entries (ddBlock, ddSize, ddType), an entry (every field not
+// given is 0), and the HFS partition's entry in a map of mapEntries.
+SectorBytes descriptorMap(const FormatParameters& params, std::span<const std::array<std::uint8_t, 8>> descriptors);
+SectorBytes mapEntry(std::uint32_t start, std::uint32_t sectors, std::string_view name, std::string_view type,
+                     std::uint32_t status, std::uint32_t bootChecksum, std::uint32_t mapEntries);
+SectorBytes hfsMapEntry(const FormatParameters& params, std::uint32_t mapEntries);
 
 // The 81 sectors of the driver partition's image: zeros (Korvane carries no
 // Macintosh driver of its own) with the capacity at offset 24.

@@ -29,7 +29,6 @@ namespace korvane {
 namespace {
 
 constexpr int kCapacityAttempts = 6;
-constexpr std::uint32_t kZeroedSectorsPerBlock = 750;
 constexpr std::uint16_t kSectorsPerRequest = 64;
 constexpr std::uint32_t kProgressAbove = 320;
 // Finder flags of the desktop files: invisible.
@@ -106,19 +105,27 @@ std::optional<std::string> volumeMacName(std::string_view pcName) {
     return macName;
 }
 
+bool writeDriverPartitions(TransferContext& ctx, const FormatParameters& params, const CopiedDrivers* drivers) {
+    if (drivers == nullptr) return writeRun(ctx, kDriverPartitionStart, driverImage(params));
+    for (const auto& [start, contents] : driverContents(*drivers)) {
+        if (!writeRun(ctx, start, contents)) return false;
+    }
+    return true;
+}
+
 bool writeStructures(TransferContext& ctx, const FormatParameters& params, FormatStyle style,
-                     const std::string& macName) {
+                     const std::string& macName, const CopiedDrivers* drivers) {
     set_status(ctx, message(Msg::kCreatingStructures).data(), nullptr);
     std::vector<SectorImage> sectors = volumeStructures(params, style, macName, macNow());
     if (style == FormatStyle::Partitioned) {
-        const std::vector<SectorImage> map = partitionMapSectors(params);
+        const std::vector<SectorImage> map = drivers ? partitionMapWithDrivers(params, *drivers) : partitionMapSectors(params);
         sectors.insert(sectors.begin(), map.begin(), map.end());
     }
     for (const SectorImage& image : sectors) {
         ctx.host.busy_tick();
         if (!writeSectors(ctx, image.sector, 1, image.bytes.data())) return false;
     }
-    return style == FormatStyle::Bare || writeRun(ctx, kDriverPartitionStart, driverImage(params));
+    return style == FormatStyle::Bare || writeDriverPartitions(ctx, params, drivers);
 }
 
 bool createDesktopFile(TransferContext& ctx, const DesktopFile& file, std::uint32_t now) {
@@ -170,7 +177,8 @@ bool resetFirstSectors(TransferContext& ctx, std::uint32_t n) {
     return true;
 }
 
-bool writeVolume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pcName) {
+bool writeVolume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pcName,
+                 const CopiedDrivers* drivers) {
     const auto macName = volumeMacName(pcName);
     if (!macName) {
         show_notice(ctx, kNameNotUsable);
@@ -186,10 +194,8 @@ bool writeVolume(TransferContext& ctx, const FormatParameters& params, FormatSty
     // From the first write on, the volume that was open is gone.
     forgetVolume(ctx);
     ctx.state.volume_start = 0;
-    const std::uint32_t zeroed = (kZeroedSectorsPerBlock * params.sectorsPerBlock + kSectorsPerRequest - 1) /
-                                 kSectorsPerRequest * kSectorsPerRequest;
-    if (!resetFirstSectors(ctx, std::min(zeroed, params.capacity))) return false;
-    if (!writeStructures(ctx, params, style, *macName)) return false;
+    if (!resetFirstSectors(ctx, formatZeroedSectors(params))) return false;
+    if (!writeStructures(ctx, params, style, *macName, drivers)) return false;
     set_status(ctx, nullptr, nullptr);
     if (analyzeVolume(ctx) <= 0) return formatFailed(ctx, std::string(kNewVolumeNotOpened) + " ");
     if (!createDesktopFiles(ctx, params)) {

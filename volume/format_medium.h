@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "transfer/transfer_context.h"
+#include "volume/copied_drivers.h"
 #include "volume/format_layout.h"
 
 namespace korvane {
@@ -28,8 +29,10 @@ bool resetFirstSectors(TransferContext& ctx, std::uint32_t n);
 
 // Writes the whole layout for the medium of params with the volume name
 // (Windows character set; empty means "Untitled"), opens the new volume and
-// creates the desktop files. False, reported, when it could not complete;
-// no volume is then open.
-bool writeVolume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pcName);
+// creates the desktop files. The driver partitions are the copied ones when
+// drivers is given (params.hfsStart then follows them), else one empty one.
+// False, reported, when it could not complete; no volume is then open.
+bool writeVolume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pcName,
+                 const CopiedDrivers* drivers = nullptr);
 
 }  // namespace korvane

@@ -61,7 +61,9 @@ void examine(ScanFindings& findings, std::uint32_t sector, const std::uint8_t* b
         std::copy(block.begin(), block.end(), node.begin());
     } else if (isTreeHeaderNode(block)) {
         findings.treeHeaders.insert(sector);
-    } else if (findings.headers.size() < kMaxRescueHeaders && acceptsVolumeHeader(block)) {
+    } else if (block[0] == 'B' && block[1] == 'D' && findings.headers.size() < kMaxRescueHeaders &&
+               acceptsVolumeHeader(block)) {
+        // The signature first: the full test costs far more than the scan's own work.
         MdbImage header;
         std::copy(block.begin(), block.end(), header.bytes.begin());
         findings.headers.emplace_back(sector, header);
