@@ -14,20 +14,6 @@
 namespace korvane::gui {
 namespace {
 
-// OK (or another first button), Cancel and the help button down the right.
-QPushButton* add_buttons(ModalDialog& form, QGridLayout* grid, int column, const QString& first = "OK") {
-    auto* ok = new QPushButton(first);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel");
-    auto* help = new QPushButton("?");
-    grid->addWidget(ok, 0, column);
-    grid->addWidget(cancel, 1, column);
-    grid->addWidget(help, 2, column);
-    QObject::connect(cancel, &QPushButton::clicked, &form, &ModalDialog::cancel);
-    form.connect_help(help);
-    return ok;
-}
-
 // The dialog texts separate lines with a carriage return.
 QString lines_of(const char* text) { return QString(text).replace('\r', '\n'); }
 
@@ -56,7 +42,7 @@ FormattingForm::FormattingForm(QWidget* owner, FormattingDialog& dialog)
         const QString chosen = QFileDialog::getOpenFileName(this, FormattingDialog::kDriverButton);
         if (!chosen.isEmpty()) driver_image_->setText(chosen);
     });
-    ok_ = add_buttons(*this, grid, 2);
+    ok_ = add_dialog_buttons(*this, grid, 2, "OK");
     connect(ok_, &QPushButton::clicked, this, [this] {
         dialog_.volumeName = windows_text(name_->text());
         dialog_.bare = bare_->isChecked();
@@ -83,7 +69,7 @@ CapacityForm::CapacityForm(QWidget* owner, CapacityDialog& dialog) : ModalDialog
         group->layout()->addWidget(button);
         sizes_.push_back(button);
     }
-    ok_ = add_buttons(*this, grid, column + 1);
+    ok_ = add_dialog_buttons(*this, grid, column + 1, "OK");
     connect(ok_, &QPushButton::clicked, this, [this, choice] {
         if (choice->checkedId() >= 0) dialog_.chosen = static_cast<std::size_t>(choice->checkedId());
         confirm();
@@ -107,7 +93,7 @@ RescueForm::RescueForm(QWidget* owner, RescueDialog& dialog) : ModalDialog(owner
     for (const char* text : {"&Data", "&Resource", "&Binary"}) modes->addWidget(new QRadioButton(text));
     static_cast<QRadioButton*>(modes->itemAt(0)->widget())->setChecked(true);
     grid->addWidget(mode, 3, 0, 1, 2);
-    start_ = add_buttons(*this, grid, 2, "&Start");
+    start_ = add_dialog_buttons(*this, grid, 2, "&Start");
     file_->setMinimumWidth(fontMetrics().horizontalAdvance(QString(31, 'M')));
     dialog_.onChange([this] { show_counters(); });
     connect(start_, &QPushButton::clicked, this, [this] {

@@ -59,14 +59,9 @@ bool writeFailed(TransferContext& ctx, std::uint32_t sector) {
 }
 
 bool writeSectors(TransferContext& ctx, std::uint32_t sector, std::uint16_t count, const std::uint8_t* bytes) {
-    DeviceRequest request;
-    request.operation = kOpWrite;
-    request.adapter = ctx.state.host_adapter;
-    request.target = ctx.state.target_id;
-    request.sector = sector;
-    request.count = count;
-    request.buffer = const_cast<std::uint8_t*>(bytes);  // a write only reads the buffer
-    return transfer(ctx, request) == 0 || writeFailed(ctx, sector);
+    // A write only reads the buffer.
+    return transferSelected(ctx, kOpWrite, sector, count, const_cast<std::uint8_t*>(bytes)) == 0 ||
+           writeFailed(ctx, sector);
 }
 
 // Writes whole sectors from bytes, 64 at a time.

@@ -44,14 +44,7 @@ std::uint32_t mediumSectors(TransferContext& ctx) {
 }
 
 bool readSectors(TransferContext& ctx, std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) {
-    DeviceRequest request;
-    request.operation = kOpRead;
-    request.adapter = ctx.state.host_adapter;
-    request.target = ctx.state.target_id;
-    request.sector = sector;
-    request.count = count;
-    request.buffer = buffer;
-    return transfer(ctx, request) == 0;
+    return transferSelected(ctx, kOpRead, sector, count, buffer) == 0;
 }
 
 void examine(ScanFindings& findings, std::uint32_t sector, const std::uint8_t* bytes) {
