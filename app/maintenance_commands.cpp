@@ -19,7 +19,8 @@ namespace korvane {
 namespace {
 
 constexpr int kRepaintAll = 255;
-constexpr const char* kMediumTooSmall = "The medium is too small to hold a Macintosh volume.";
+constexpr const char* kMediumTooSmall =
+        "A Macintosh volume cannot be made on a medium of this size (from 1 MB to 512 GB).";
 constexpr const char* kVerifyClean = "Verification complete: no errors.";
 constexpr const char* kVerifyErrors = "Verification complete: %lu blocks with errors.";
 constexpr const char* kDriversNotUsable = "The drivers of %s cannot be used: %s Nothing was written.";

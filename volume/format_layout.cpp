@@ -13,6 +13,7 @@ namespace korvane {
 namespace {
 
 constexpr std::uint32_t kLargestBlockCount = 65535;
+constexpr std::uint64_t kLargestForkBytes = 0x7FFFFFFF;
 // Sectors at the end of the volume the block count leaves out: the alternate
 // header, the sector after it and slack, as the layout has always kept them.
 constexpr std::uint32_t kReservedVolumeSectors = 20;
@@ -188,6 +189,9 @@ std::optional<FormatParameters> formatParameters(std::uint32_t capacity, std::ui
     const std::uint64_t structures = std::uint64_t{hfsStart} + 3ull + params.bitmapSectors + kReservedVolumeSectors +
                                      (2ull * kTreeFileBlocks + kDesktopFileBlocks) * params.sectorsPerBlock;
     if (capacity < structures) return std::nullopt;
+    // Each tree file is 256 blocks, and a fork's length a signed 32-bit number:
+    // this caps the medium near 512 GB.
+    if (std::uint64_t{kTreeFileBlocks} * params.blockSize > kLargestForkBytes) return std::nullopt;
     return params;
 }
 

@@ -44,7 +44,8 @@ struct FormatParameters {
 };
 
 // Nothing when the medium is too small to hold both B-tree files and the
-// desktop files behind an HFS partition that starts at hfsStart.
+// desktop files behind an HFS partition that starts at hfsStart, or so large
+// (beyond about 512 GB) that a tree file of 256 blocks outgrows a fork.
 std::optional<FormatParameters> formatParameters(std::uint32_t capacity, std::uint32_t hfsStart = 385);
 
 // The sectors the format zeroes first, from sector 0: every structure but

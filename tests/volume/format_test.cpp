@@ -179,6 +179,9 @@ TEST(FormatLayout, ThePartitionMapAndTheDriverImage) {
     EXPECT_EQ(loadBE32(driver.data() + 24), 86700u);
     EXPECT_EQ(std::count(driver.begin(), driver.end(), 0), static_cast<long>(driver.size()) - 3) << "zeros besides";
     EXPECT_FALSE(formatParameters(1400)) << "too small for both tree files";
+    EXPECT_TRUE(formatParameters(1073659904));
+    EXPECT_FALSE(formatParameters(1073659904 + 1));
+    EXPECT_FALSE(formatParameters(0xFFFFFFFF)) << "tree files beyond the length of a fork";
 }
 
 TEST(FormatLayout, TheDesktopFilesHoldTheirResources) {
