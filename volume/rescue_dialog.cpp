@@ -1,5 +1,7 @@
 #include "volume/rescue_dialog.h"
 
+#include <cstdio>
+
 namespace korvane {
 
 std::string RescueDialog::sectorText() const {

@@ -6,7 +6,7 @@
 // again. Each front end shows it in its own form and drives it only through
 // this object.
 
-#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "core/dialog.h"
