@@ -8,6 +8,7 @@
 #include "app/dump_command.h"
 #include "app/folder_commands.h"
 #include "app/menu_state.h"
+#include "app/maintenance_commands.h"
 #include "device/sector_io.h"
 
 namespace korvane {
@@ -52,6 +53,7 @@ void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Swap, run_swap_command);
     handlers.add(CommandCode::Dump, run_dump_command);
     add_folder_command_handlers(handlers);
+    add_maintenance_command_handlers(handlers);
 }
 
 }  // namespace korvane

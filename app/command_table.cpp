@@ -46,6 +46,7 @@ constexpr auto kRows = std::to_array<CommandRow>({
         {C::Swap, "SWAP", cmd::kSwapForks, kWrites | kNeedsVolume},
         {C::Check, "CHECK", cmd::kCheckVolume, kNeedsVolume},
         {C::Dump, "DUMP", cmd::kDump, kNeedsVolume},
+        {C::Rescue, "RESCUE", cmd::kMediumScanning, 0},
         // Menu items that no keyword stands for.
         {C::None, "", cmd::kDeselectAll, 0},
         {C::None, "", cmd::kSelectAll, 0},
@@ -63,7 +64,6 @@ constexpr auto kRows = std::to_array<CommandRow>({
         {C::None, "", cmd::kSignatureListing, 0},
         {C::None, "", cmd::kShortListing, 0},
         {C::None, "", cmd::kCommandLine, 0},
-        {C::None, "", cmd::kMediumScanning, 0},
         {C::None, "", cmd::kLogFile, 0},
         {C::None, "", cmd::kLockVolume, 0},
         {C::None, "", cmd::kResetDrive, 0},

@@ -42,6 +42,7 @@ enum class CommandCode : int {
     Swap = 26,
     Check = 27,
     Dump = 28,
+    Rescue = 29,  // Korvane's own: the rescue scan into the current PC directory
 };
 
 // What a row's command is like.

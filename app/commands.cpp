@@ -14,6 +14,7 @@
 #include "app/dump_command.h"
 #include "app/folder_commands.h"
 #include "app/listing_view.h"
+#include "app/maintenance_commands.h"
 #include "app/menu_state.h"
 #include "core/log_file.h"
 #include "core/messages.h"
@@ -159,6 +160,15 @@ CommandOutcome run_menu_command(Context& ctx, int command) {
             return CommandOutcome::Done;
         case cmd::kSwapForks:
             swap_forks_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kFormat:
+            format_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kMediumScanning:
+            medium_scanning_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kVerify:
+            verify_command(ctx);
             return CommandOutcome::Done;
         case cmd::kCheckVolume:
             run_check_command(ctx, ParsedCommand{});

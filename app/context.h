@@ -26,6 +26,9 @@ struct Context : TransferContext {
     // Menu commands that a line of the command language posted: they run,
     // in the order posted, after the line (and its dialog) has finished.
     std::vector<int> posted_commands;
+
+    // The name typed at the last format of this run: the next one's preset.
+    std::string last_format_name;
 };
 
 }  // namespace korvane

@@ -130,9 +130,6 @@ constexpr auto kSelectionCommands = std::to_array<int>({cmd::kCopyToPc, cmd::kRe
 constexpr auto kVolumeCommands =
         std::to_array<int>({cmd::kRenameVolume, cmd::kVolumeInfo, cmd::kMediumScanning, cmd::kCheckVolume});
 
-// Commands whose work this build cannot do yet: their items, keys and buttons
-// stay grayed. Each command leaves the set when it lands.
-constexpr auto kNotBuiltYet = std::to_array<int>({cmd::kFormat, cmd::kMediumScanning, cmd::kVerify});
 
 // The menu (by position) that holds a command, or -1 for none.
 int menu_of(int command) {
@@ -154,14 +151,6 @@ void enable_commands(MenuState& menus, std::span<const int> commands, bool on) {
     for (int command : commands) menus.set_enabled(command, on);
 }
 
-void gray_what_is_not_built(MenuState& menus) {
-    enable_commands(menus, kNotBuiltYet, false);
-    for (std::size_t i = 0; i < kButtons.size(); ++i) {
-        if (!is_built(kButtons[i].command)) menus.buttons_enabled[i] = false;
-    }
-}
-
-// update_menus without the commands that are not built yet.
 void enable_by_state(Context& ctx) {
     const AppState& state = ctx.state;
     MenuState& menus = ctx.menus;
@@ -194,17 +183,12 @@ std::span<const MenuItemDef> popup_menu_layout() { return kPopupMenu; }
 std::span<const AcceleratorDef> accelerator_table() { return kAccelerators; }
 std::span<const FunctionButtonDef, kFunctionButtonCount> function_buttons() { return kButtons; }
 
-bool is_built(int command) {
-    return std::find(kNotBuiltYet.begin(), kNotBuiltYet.end(), command) == kNotBuiltYet.end();
-}
-
 MenuState::MenuState() {
     for (const MenuDef& menu : kMenuBar) {
         for (const MenuItemDef& item : menu.items) {
             if (item.command != 0) items[item.command] = {!item.grayed, item.checked};
         }
     }
-    gray_what_is_not_built(*this);
 }
 
 bool MenuState::enabled(int command) const {
@@ -235,7 +219,6 @@ bool command_available(const MenuState& menus, int command) {
 
 void update_menus(Context& ctx) {
     enable_by_state(ctx);
-    gray_what_is_not_built(ctx.menus);
 }
 
 }  // namespace korvane

@@ -125,10 +125,6 @@ struct MenuState {
     void check_only(std::initializer_list<int> group, int command);
 };
 
-// False for a command whose work this build cannot do yet: its item, key
-// and button stay grayed rather than answer with nothing.
-bool is_built(int command);
-
 // The text of the lock item: what choosing it will do next.
 std::string_view lock_item_text(bool volume_locked);
 

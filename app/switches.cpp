@@ -17,7 +17,7 @@ namespace {
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Options of korvane-cmd that take a value; the window refuses them all.
-enum class ConsoleOption { Line, Yes, No, Partition, PcDir, Scan, Port, Verbose };
+enum class ConsoleOption { Line, Yes, No, Partition, PcDir, Scan, Port, Verbose, DriverFrom };
 
 const std::map<std::string_view, ConsoleOption>& console_options() {
     static const std::map<std::string_view, ConsoleOption> table = {
@@ -25,13 +25,14 @@ const std::map<std::string_view, ConsoleOption>& console_options() {
             {"--no", ConsoleOption::No},          {"--partition", ConsoleOption::Partition},
             {"--pc-dir", ConsoleOption::PcDir},   {"--scan", ConsoleOption::Scan},
             {"--port", ConsoleOption::Port},      {"-v", ConsoleOption::Verbose},
+            {"--driver-from", ConsoleOption::DriverFrom},
     };
     return table;
 }
 
 bool takes_value(ConsoleOption option) {
     return option == ConsoleOption::Line || option == ConsoleOption::Partition || option == ConsoleOption::PcDir ||
-           option == ConsoleOption::Port;
+           option == ConsoleOption::Port || option == ConsoleOption::DriverFrom;
 }
 
 // Applies a korvane-cmd option; returns an error text or "".
@@ -46,6 +47,8 @@ std::string apply_console_option(ConsoleOption option, const std::string& value,
             console.port = value;
             break;
         case ConsoleOption::Verbose: console.verbose = true; break;
+        // Made absolute now: --pc-dir changes the current directory later.
+        case ConsoleOption::DriverFrom: console.driver_from = std::filesystem::absolute(value).string(); break;
         case ConsoleOption::PcDir: {
             struct stat info {};
             if (stat(value.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return "--pc-dir: not a directory: " + value;

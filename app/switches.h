@@ -34,6 +34,7 @@ struct ConsoleOptions {
     bool scan = false;                     // --scan
     std::string port;                      // --port NAME (empty: none given)
     bool verbose = false;                  // -v: status texts go to standard error too
+    std::string driver_from;               // --driver-from IMAGE: FORMAT copies its drivers
 };
 
 struct LaunchArguments {

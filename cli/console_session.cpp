@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "cli/console_host.h"
 #include "cli/console_output.h"
+#include "cli/maintenance_dialogs.h"
 #include "core/notices.h"
 #include "util/pc_names.h"
 
@@ -17,7 +18,7 @@ namespace {
 constexpr const char* kUsage =
         "usage: korvane-cmd [/A<adapter><target>] [/L[:file]] [/R] [IMAGE[,options]...] [--bus DIR]...\n"
         "                   [-c LINE]... [--yes|--no] [--partition N] [--pc-dir DIR] [--port NAME]\n"
-        "                   [--scan] [-v]\n";
+        "                   [--scan] [-v] [--driver-from IMAGE]\n";
 
 // What a script learns of a line: anything korvane-cmd could not do as asked
 // is said on standard error and counts as a failure of the run.
@@ -61,6 +62,7 @@ void run_lines(Context& ctx, ConsoleHost& host, ConsoleStreams streams) {
     connect_command_handlers(handlers);
     add_console_command_handlers(handlers, streams.out);
     add_console_mcopy_handler(handlers, host);
+    add_console_maintenance_handlers(handlers, host);
     const std::vector<std::string>& lines = host.options().lines;
     if (!lines.empty()) {
         for (const std::string& line : lines) {

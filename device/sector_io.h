@@ -31,6 +31,11 @@ std::uint16_t transfer(DeviceContext& ctx, DeviceRequest& request);
 // in device sectors. The operation is rewritten to its SCSI code in place.
 std::uint16_t transfer512(DeviceContext& ctx, DeviceRequest& request);
 
+// One transfer through the current routine to the selected drive: count
+// 512-byte sectors from sector (kOpRead or kOpWrite). 0 on success.
+std::uint16_t transferSelected(DeviceContext& ctx, std::uint16_t operation, std::uint32_t sector, std::uint16_t count,
+                               std::uint8_t* buffer);
+
 // For media with 1024-byte sectors: sector and count stay in 512-byte units;
 // partial device sectors at either end of a write are read, merged and
 // written whole, so the neighbouring half is kept. The buffer needs count

@@ -99,4 +99,16 @@ void allocateWorkArea(DeviceContext& ctx) {
     ctx.state.entries.reserve(ctx.state.entry_capacity);
 }
 
+std::uint16_t transferSelected(DeviceContext& ctx, std::uint16_t operation, std::uint32_t sector, std::uint16_t count,
+                               std::uint8_t* buffer) {
+    DeviceRequest request;
+    request.operation = operation;
+    request.adapter = ctx.state.host_adapter;
+    request.target = ctx.state.target_id;
+    request.sector = sector;
+    request.count = count;
+    request.buffer = buffer;
+    return transfer(ctx, request);
+}
+
 }  // namespace korvane

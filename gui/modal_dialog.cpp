@@ -1,6 +1,8 @@
 #include "gui/modal_dialog.h"
 
 #include <QAbstractButton>
+#include <QGridLayout>
+#include <QPushButton>
 #include <QMoveEvent>
 
 #include "gui/main_window.h"
@@ -35,6 +37,19 @@ void ModalDialog::moveEvent(QMoveEvent* event) {
     // Only a move by the user matters, not the placing before the first show.
     if (!isVisible()) return;
     if (MainWindow* main = main_window_of(parentWidget())) main->host().repaint_after_move();
+}
+
+QPushButton* add_dialog_buttons(ModalDialog& form, QGridLayout* grid, int column, const QString& first) {
+    auto* ok = new QPushButton(first);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton("Cancel");
+    auto* help = new QPushButton("?");
+    grid->addWidget(ok, 0, column);
+    grid->addWidget(cancel, 1, column);
+    grid->addWidget(help, 2, column);
+    QObject::connect(cancel, &QPushButton::clicked, &form, &ModalDialog::cancel);
+    form.connect_help(help);
+    return ok;
 }
 
 }  // namespace korvane::gui

@@ -9,6 +9,9 @@
 #include <QDialog>
 
 class QAbstractButton;
+class QGridLayout;
+class QPushButton;
+class QString;
 
 namespace korvane::gui {
 
@@ -29,5 +32,9 @@ protected:
 private:
     std::string help_key_;
 };
+
+// OK (or another first button), Cancel and the help button down the right
+// of a dialog's grid, in the given column; returns the first button.
+QPushButton* add_dialog_buttons(ModalDialog& form, QGridLayout* grid, int column, const QString& first);
 
 }  // namespace korvane::gui

@@ -7,23 +7,6 @@
 #include "hfs/name_dialogs.h"
 
 namespace korvane::gui {
-namespace {
-
-// OK, Cancel and the help button down the right of a dialog's grid.
-QPushButton* add_buttons(ModalDialog& form, QGridLayout* grid, int column) {
-    auto* ok = new QPushButton("OK");
-    ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel");
-    auto* help = new QPushButton("?");
-    grid->addWidget(ok, 0, column);
-    grid->addWidget(cancel, 1, column);
-    grid->addWidget(help, 2, column);
-    QObject::connect(cancel, &QPushButton::clicked, &form, &ModalDialog::cancel);
-    form.connect_help(help);
-    return ok;
-}
-
-}  // namespace
 
 RenameForm::RenameForm(QWidget* owner, RenameDialog& dialog) : ModalDialog(owner, dialog.help_key()), dialog_(dialog) {
     setWindowTitle(qt_text(dialog_.title));
@@ -35,7 +18,7 @@ RenameForm::RenameForm(QWidget* owner, RenameDialog& dialog) : ModalDialog(owner
     new_name_ = new QLineEdit(qt_text(dialog_.new_name));
     new_name_->setMaxLength(static_cast<int>(RenameDialog::kMaxNameLength));
     grid->addWidget(new_name_, 1, 1);
-    ok_ = add_buttons(*this, grid, 2);
+    ok_ = add_dialog_buttons(*this, grid, 2, "OK");
     connect(ok_, &QPushButton::clicked, this, [this] {
         dialog_.new_name = windows_text(new_name_->text());
         confirm();
@@ -50,7 +33,7 @@ NewDirectoryForm::NewDirectoryForm(QWidget* owner, NewDirectoryDialog& dialog)
     folder_name_ = new QLineEdit(qt_text(dialog_.folder_name));
     folder_name_->setMaxLength(static_cast<int>(NewDirectoryDialog::kMaxNameLength));
     grid->addWidget(folder_name_, 1, 0);
-    ok_ = add_buttons(*this, grid, 1);
+    ok_ = add_dialog_buttons(*this, grid, 1, "OK");
     connect(ok_, &QPushButton::clicked, this, [this] {
         dialog_.folder_name = windows_text(folder_name_->text());
         confirm();

@@ -418,6 +418,18 @@ CopyEnd copy_entries(TransferContext& ctx, int dir_fd, const std::vector<PcEntry
 
 }  // namespace
 
+bool make_mac_file_from_pc(TransferContext& ctx, int fd, const MacFileFromPc& spec) {
+    NewFile file;
+    file.mac_name = spec.mac_name;
+    file.type_creator = spec.type_creator;
+    file.finder_flags = spec.finder_flags;
+    file.created = spec.date;
+    file.modified = spec.date;
+    (spec.resource_fork ? file.resource : file.data).length = spec.length;
+    return make_mac_file(ctx, fd, file, Placement{spec.mac_name, false}, shown_mac_name(spec.mac_name)) ==
+           CopyEnd::Copied;
+}
+
 int copy_pc_matching(TransferContext& ctx, std::string_view pattern) {
     const int dir_fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const std::vector<PcEntry> entries = dir_fd >= 0 ? pc_entries(dir_fd, pattern) : std::vector<PcEntry>{};

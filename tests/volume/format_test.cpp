@@ -1,0 +1,299 @@
+// Formatting: the layout of a new medium byte for byte, and new volumes read
+// back by hfsutils and checked by Korvane.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "hfs/btree_node.h"
+#include "hfs/mdb_image.h"
+#include "tests/hfs/check_fixture.h"
+#include "tests/support/hfsutils_volume.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/scripted_host.h"
+#include "tests/support/single_drive.h"
+#include "transfer/transfer_context.h"
+#include "util/byte_order.h"
+#include "volume/desktop_files.h"
+#include "volume/format_layout.h"
+#include "volume/format_medium.h"
+#include "volume/partition_map.h"
+
+namespace korvane {
+namespace {
+
+using testing::ScratchDir;
+
+const SectorImage& at(const std::vector<SectorImage>& sectors, std::uint32_t sector) {
+    for (const SectorImage& image : sectors) {
+        if (image.sector == sector) return image;
+    }
+    static const SectorImage none{};
+    ADD_FAILURE() << "no sector " << sector;
+    return none;
+}
+
+std::uint16_t be16(const SectorBytes& b, std::size_t at) { return loadBE16(b.data() + at); }
+std::uint32_t be32(const SectorBytes& b, std::size_t at) { return loadBE32(b.data() + at); }
+
+struct LayoutCase {
+    std::uint32_t capacity;
+    std::uint32_t c;
+    std::uint32_t bitmapSectors;
+    std::uint16_t allocationBlocks;
+    std::uint32_t mapNodes;
+};
+
+TEST(FormatLayout, TheEdgeCasesOfTheMediumSizeHoldByteForByte) {
+    for (const LayoutCase& test : {LayoutCase{86700, 2, 11, 43142, 0}, LayoutCase{524288, 9, 15, 58207, 1},
+                                   LayoutCase{4194303, 65, 16, 64521, 4}}) {
+        SCOPED_TRACE(test.capacity);
+        const auto params = formatParameters(test.capacity);
+        ASSERT_TRUE(params);
+        EXPECT_EQ(params->sectorsPerBlock, test.c);
+        EXPECT_EQ(params->blockSize, 512 * test.c);
+        EXPECT_EQ(params->bitmapSectors, test.bitmapSectors);
+        const std::uint32_t now = 0xB0000000;
+        const auto sectors = volumeStructures(*params, FormatStyle::Partitioned, "Disk", now);
+        const SectorBytes& mdb = at(sectors, 387).bytes;
+        EXPECT_EQ(at(sectors, test.capacity - 2).bytes, mdb) << "the alternate header";
+        EXPECT_EQ(be16(mdb, mdb::drSigWord), 0x4244);
+        EXPECT_EQ(be32(mdb, mdb::drCrDate), now);
+        EXPECT_EQ(be32(mdb, mdb::drLsMod), now + 1);
+        EXPECT_EQ(be32(mdb, mdb::drVolBkUp), now + 2);
+        EXPECT_EQ(be16(mdb, mdb::drAtrb), 0x0100) << "unmounted cleanly";
+        EXPECT_EQ(be16(mdb, mdb::drVBMSt), 3);
+        EXPECT_EQ(be16(mdb, mdb::drNmAlBlks), test.allocationBlocks);
+        EXPECT_EQ(be32(mdb, mdb::drAlBlkSiz), 512 * test.c);
+        EXPECT_EQ(be32(mdb, mdb::drClpSiz), 4 * 512 * test.c);
+        EXPECT_EQ(be16(mdb, mdb::drAlBlSt), test.bitmapSectors + 3);
+        EXPECT_EQ(be32(mdb, mdb::drNxtCNID), 17u);
+        EXPECT_EQ(be16(mdb, mdb::drFreeBks), test.allocationBlocks - 512);
+        EXPECT_EQ(std::string(mdb.begin() + mdb::drVN, mdb.begin() + mdb::drVN + 5), "\x04"
+                                                                                       "Disk");
+        for (std::size_t field : {mdb::drXTClpSiz, mdb::drCTClpSiz, mdb::drXTFlSize, mdb::drCTFlSize})
+            EXPECT_EQ(be32(mdb, field), 256 * 512 * test.c);
+        EXPECT_EQ(be32(mdb, mdb::drXTExtRec), 256u) << "start 0, 256 blocks";
+        EXPECT_EQ(be32(mdb, mdb::drCTExtRec), (256u << 16) | 256u);
+
+        const SectorBytes& bitmap = at(sectors, 388).bytes;
+        EXPECT_EQ(std::count(bitmap.begin(), bitmap.end(), 0xFF), 64);
+        EXPECT_EQ(bitmap[63], 0xFF);
+
+        // Both trees: header, map nodes covering every node, the catalog's root leaf.
+        const std::uint32_t extents = 388 + test.bitmapSectors;
+        const std::uint32_t catalog = extents + 256 * test.c;
+        for (const auto& [first, fixed, maxKey] : {std::tuple{extents, 1u, 7}, std::tuple{catalog, 2u, 37}}) {
+            const SectorBytes& header = at(sectors, first).bytes;
+            EXPECT_EQ(header[8], 1);
+            EXPECT_EQ(be16(header, 10), 3);
+            EXPECT_EQ(be16(header, header::nodeSize), 512);
+            EXPECT_EQ(be16(header, header::maxKeyLength), maxKey);
+            EXPECT_EQ(be32(header, header::totalNodes), 256 * test.c);
+            EXPECT_EQ(be32(header, header::freeNodes), 256 * test.c - fixed - test.mapNodes);
+            EXPECT_EQ(be32(header, 0), test.mapNodes ? fixed : 0) << "the first map node";
+            EXPECT_EQ(be16(header, 504), 0x01F8);
+            EXPECT_EQ(be16(header, 506), 0x00F8);
+            EXPECT_EQ(be16(header, 508), 0x0078);
+            EXPECT_EQ(be16(header, 510), 0x000E);
+            // The bits of the nodes in use, and nothing else.
+            const std::uint32_t used = fixed + test.mapNodes;
+            for (std::uint32_t n = 0; n < 16; ++n)
+                EXPECT_EQ((header[248 + n / 8] >> (7 - n % 8)) & 1, n < used ? 1 : 0) << n;
+            std::uint32_t mapped = 2048;
+            for (std::uint32_t i = 0; i < test.mapNodes; ++i) {
+                const SectorBytes& map = at(sectors, first + fixed + i).bytes;
+                EXPECT_EQ(map[8], 2);
+                EXPECT_EQ(be32(map, 0), i + 1 < test.mapNodes ? fixed + i + 1 : 0);
+                EXPECT_EQ(be16(map, 510), 14);
+                mapped += (be16(map, 508) - be16(map, 510)) * 8u;
+            }
+            EXPECT_GE(mapped, 256 * test.c);
+        }
+        const SectorBytes& leaf = at(sectors, catalog + 1).bytes;
+        EXPECT_EQ(leaf[8], 0xFF);
+        EXPECT_EQ(leaf[9], 1);
+        EXPECT_EQ(be16(leaf, 10), 2);
+        // Folder key "Disk" (10 + 1 bytes, padded to 12), its 70-byte record,
+        // then the thread key (8 bytes) and its 46-byte record.
+        EXPECT_EQ(be16(leaf, 510), 14);
+        EXPECT_EQ(be16(leaf, 508), 14 + 12 + 70);
+        EXPECT_EQ(be16(leaf, 506), 14 + 12 + 70 + 8 + 46);
+        EXPECT_EQ(leaf[14], 10);
+        EXPECT_EQ(be32(leaf, 16), 1u);
+        const std::size_t folder = 14 + 12;
+        EXPECT_EQ(leaf[folder], 1);
+        EXPECT_EQ(be32(leaf, folder + 6), 2u);
+        for (const auto& [offset, value] : {std::pair{22, 80}, {24, 48}, {26, 272}, {28, 480}, {30, 0x0100},
+                                            {32, 112}, {34, 584}, {36, 0x0100}})
+            EXPECT_EQ(be16(leaf, folder + offset), value) << offset;
+        const std::size_t thread = folder + 70;
+        EXPECT_EQ(leaf[thread], 7);
+        EXPECT_EQ(be32(leaf, thread + 2), 2u);
+        EXPECT_EQ(leaf[thread + 8], 3);
+        EXPECT_EQ(be32(leaf, thread + 8 + 10), 1u);
+        EXPECT_EQ(std::string(leaf.begin() + thread + 22, leaf.begin() + thread + 27), "\x04"
+                                                                                      "Disk");
+    }
+}
+
+TEST(FormatLayout, ThePartitionMapAndTheDriverImage) {
+    const auto params = formatParameters(86700);
+    ASSERT_TRUE(params);
+    const auto map = partitionMapSectors(*params);
+    ASSERT_EQ(map.size(), 4u);
+    const SectorBytes& ddm = map[0].bytes;
+    EXPECT_EQ(std::string(ddm.begin(), ddm.begin() + 2), "ER");
+    EXPECT_EQ(be16(ddm, ddm::sbBlkSize), 512);
+    EXPECT_EQ(be32(ddm, ddm::sbBlkCount), 86700u);
+    EXPECT_EQ(be16(ddm, ddm::sbDrvrCount), 1);
+    EXPECT_EQ(be32(ddm, ddm::ddBlock), 129u);
+    EXPECT_EQ(be16(ddm, ddm::ddSize), 13);
+    EXPECT_EQ(be16(ddm, ddm::ddType), 1);
+    struct Entry {
+        std::uint32_t start, count;
+        const char* name;
+        const char* type;
+        std::uint32_t status, checksum;
+    };
+    const Entry entries[] = {{1, 128, "Apple", "Apple_partition_map", 0x37, 0},
+                             {129, 256, "Macintosh", "Apple_Driver43", 0x7F, 0xFFFF},
+                             {385, 86700 - 385, "MacOS", "Apple_HFS", 0x37, 0}};
+    for (int i = 0; i < 3; ++i) {
+        const SectorBytes& e = map[i + 1].bytes;
+        EXPECT_EQ(map[i + 1].sector, std::uint32_t(i + 1));
+        EXPECT_EQ(std::string(e.begin(), e.begin() + 2), "PM");
+        EXPECT_EQ(be32(e, pm::pmMapBlkCnt), 3u);
+        EXPECT_EQ(be32(e, pm::pmPyPartStart), entries[i].start);
+        EXPECT_EQ(be32(e, pm::pmPartBlkCnt), entries[i].count);
+        EXPECT_EQ(be32(e, pm::pmDataCnt), entries[i].count);
+        EXPECT_STREQ(reinterpret_cast<const char*>(e.data() + pm::pmPartName), entries[i].name);
+        EXPECT_STREQ(reinterpret_cast<const char*>(e.data() + pm::pmParType), entries[i].type);
+        EXPECT_EQ(be32(e, pm::pmPartStatus), entries[i].status);
+        EXPECT_EQ(be32(e, pm::pmBootCksum), entries[i].checksum);
+    }
+    const auto driver = driverImage(*params);
+    ASSERT_EQ(driver.size(), 81u * 512);
+    EXPECT_EQ(loadBE32(driver.data() + 24), 86700u);
+    EXPECT_EQ(std::count(driver.begin(), driver.end(), 0), static_cast<long>(driver.size()) - 3) << "zeros besides";
+    EXPECT_FALSE(formatParameters(1400)) << "too small for both tree files";
+    EXPECT_TRUE(formatParameters(1073659904));
+    EXPECT_FALSE(formatParameters(1073659904 + 1));
+    EXPECT_FALSE(formatParameters(0xFFFFFFFF)) << "tree files beyond the length of a fork";
+}
+
+TEST(FormatLayout, TheDesktopFilesHoldTheirResources) {
+    const auto files = desktopFiles(1024);
+    ASSERT_EQ(files.size(), 4u);
+    EXPECT_EQ(files[0].contents.size(), 321u);
+    EXPECT_EQ(files[3].contents.size(), 2670u);
+    EXPECT_EQ(files[2].contents, std::vector<std::uint8_t>(512, 0));
+    // "Desktop": one 'STR ' 0 holding "Finder 1.0" at the start of the data.
+    const auto& desktop = files[0].contents;
+    EXPECT_EQ(std::string(desktop.begin() + 256 + 4, desktop.begin() + 256 + 15), "\x0A"
+                                                                                "Finder 1.0");
+    const std::uint32_t map = loadBE32(desktop.data() + 4);
+    EXPECT_EQ(std::string(desktop.begin() + map + 30, desktop.begin() + map + 34), "STR ");
+    // "Icon": six types, each one resource of id -16455.
+    const auto& icon = files[3].contents;
+    const std::uint32_t iconMap = loadBE32(icon.data() + 4);
+    EXPECT_EQ(loadBE16(icon.data() + iconMap + 28), 5) << "six types";
+    const std::uint32_t references = iconMap + 28 + 2 + 6 * 8;
+    EXPECT_EQ(static_cast<std::int16_t>(loadBE16(icon.data() + references)), -16455);
+    EXPECT_EQ(loadBE16(files[1].contents.data() + 10), 3) << "Desktop DB is a B-tree header node";
+    EXPECT_EQ(loadBE32(files[1].contents.data() + header::totalNodes), 8u * 1024);
+}
+
+// --- whole media ----------------------------------------------------------------
+
+struct FormattedMedium {
+    ScratchDir dir;
+    std::string image;
+    testing::ScriptedHost host;
+    TransferContext ctx{host};
+
+    FormattedMedium(std::uint32_t capacity, FormatStyle style, const std::string& name) : image(dir / "disk.img") {
+        // C is the last-block address: the medium has C + 1 sectors.
+        std::filesystem::resize_file((std::ofstream(image), image), (std::uint64_t{capacity} + 1) * 512);
+        testing::select_single_image(ctx, image);
+        const auto params = formatParameters(capacity);
+        EXPECT_TRUE(params);
+        written = params && writeVolume(ctx, *params, style, name);
+    }
+    std::string bytes(std::uint32_t sector, std::size_t count) const {
+        std::ifstream in(image, std::ios::binary);
+        in.seekg(std::streamoff(sector) * 512);
+        std::string out(count, '\0');
+        in.read(out.data(), static_cast<std::streamsize>(count));
+        return out;
+    }
+    bool written = false;
+};
+
+struct MediumCase {
+    std::uint32_t capacity;
+    FormatStyle style;
+    std::string name;
+    std::string expectedName;
+};
+
+TEST(FormatMedium, NewVolumesAreReadByHfsutilsAndCheckClean) {
+    const std::string longName(26, 'N');
+    for (const MediumCase& test : {MediumCase{86700, FormatStyle::Partitioned, "Korvane Disk", "Korvane Disk"},
+                                   MediumCase{524288, FormatStyle::Partitioned, longName, longName},
+                                   MediumCase{86700, FormatStyle::Bare, "", "Untitled"},
+                                   // Beyond the reach of six-byte commands (2^21 sectors).
+                                   MediumCase{2100000, FormatStyle::Partitioned, "Large", "Large"}}) {
+        SCOPED_TRACE(test.expectedName);
+        FormattedMedium medium(test.capacity, test.style, test.name);
+        ASSERT_TRUE(medium.written) << (medium.host.notices.empty() ? "" : medium.host.notices.back());
+        const bool bare = test.style == FormatStyle::Bare;
+        const std::uint32_t start = bare ? 0 : 385;
+        // The new volume is open.
+        EXPECT_EQ(medium.ctx.state.volume_start, static_cast<std::int32_t>(medium.ctx.geometry.firstAllocSector));
+        const std::string mdb = medium.bytes(start + 2, 512);
+        EXPECT_EQ(medium.bytes(test.capacity - (bare ? 1 : 2), 512), mdb) << "the alternate header is written back too";
+        EXPECT_EQ(loadBE16(reinterpret_cast<const std::uint8_t*>(mdb.data()) + mdb::drAtrb), 0x0100);
+        EXPECT_EQ(loadBE32(reinterpret_cast<const std::uint8_t*>(mdb.data()) + mdb::drFilCnt), 4u);
+        EXPECT_EQ(medium.bytes(0, 2), bare ? std::string(2, '\0') : "ER");
+        if (!bare) {
+            const std::string driver = medium.bytes(129, 81 * 512);
+            EXPECT_EQ(loadBE32(reinterpret_cast<const std::uint8_t*>(driver.data()) + 24), test.capacity);
+        }
+        EXPECT_EQ(testing::checkProblems(medium.image, start), "");
+
+        // hfsutils reads the volume back.
+        testing::ScratchDir home;
+        ASSERT_EQ(testing::runProgram(home.path(), {"hmount", medium.image}), 0);
+        std::string listing, volume;
+        testing::runProgram(home.path(), {"hls", "-la"}, &listing);
+        testing::runProgram(home.path(), {"hvol"}, &volume);
+        EXPECT_NE(volume.find("Volume name is \"" + test.expectedName + "\""), std::string::npos) << volume;
+        for (const char* line : {"FNDR/ERIK       321         0", "BTFL/DMGR         0       512",
+                                 "DTFL/DMGR         0       512", "/          2670         0"})
+            EXPECT_NE(listing.find(line), std::string::npos) << line << "\n" << listing;
+        ASSERT_EQ(testing::runProgram(home.path(), {"hcopy", "-r", ":Desktop DB", home / "db"}), 0);
+        const SectorBytes header = emptyTreeHeader(8 * 512 * formatParameters(test.capacity)->sectorsPerBlock, 37);
+        EXPECT_EQ(testing::read_all(home / "db"), std::string(header.begin(), header.end()));
+        testing::runProgram(home.path(), {"humount"});
+    }
+}
+
+TEST(FormatMedium, AWriteThatFailsStopsTheFormatAndOpensNothing) {
+    ScratchDir dir;
+    const std::string image = dir / "disk.img";
+    std::filesystem::resize_file((std::ofstream(image), image), 86701ull * 512);
+    testing::ScriptedHost host;
+    TransferContext ctx{host};
+    testing::select_single_image(ctx, image + ",bad=86698");
+    EXPECT_FALSE(writeVolume(ctx, *formatParameters(86700), FormatStyle::Partitioned, "Disk"));
+    EXPECT_TRUE(host.showed("The medium could not be written at sector 86698."));
+    EXPECT_TRUE(host.showed("The format did not complete: the medium holds no usable volume.")) << host.notices.back();
+    EXPECT_EQ(ctx.state.volume_start, 0);
+    EXPECT_TRUE(ctx.outcome.failureReported);
+}
+
+}  // namespace
+}  // namespace korvane

@@ -1,0 +1,38 @@
+#pragma once
+// Formatting the selected drive's medium as one empty HFS volume: the
+// medium's size (READ CAPACITY, or the capacity dialog), the zeroed start
+// of the medium, the structures of volume/format_layout.h, the opening of
+// the new volume and the Finder's desktop files, written through the same
+// engine as every copied file.
+//
+// Every write is checked: a format that cannot write a sector stops there,
+// says so, and leaves no volume open on the half-written medium.
+
+#include <cstdint>
+#include <string_view>
+
+#include "transfer/transfer_context.h"
+#include "volume/copied_drivers.h"
+#include "volume/format_layout.h"
+
+namespace korvane {
+
+// Up to six READ CAPACITY attempts (each after a bus device reset when the
+// reset option is on); then "Drive not ready or no floppy disk." and the
+// capacity dialog. Returns C, or 0 when neither gave a size. Sets the
+// device's sector size from the drive's answer.
+std::uint32_t identifyMedium(TransferContext& ctx);
+
+// Zeroes sectors 0 .. n - 1 in 64-sector requests, with the progress bar
+// beyond 320 sectors. False, reported, when a write fails or Esc stops it.
+bool resetFirstSectors(TransferContext& ctx, std::uint32_t n);
+
+// Writes the whole layout for the medium of params with the volume name
+// (Windows character set; empty means "Untitled"), opens the new volume and
+// creates the desktop files. The driver partitions are the copied ones when
+// drivers is given (params.hfsStart then follows them), else one empty one.
+// False, reported, when it could not complete; no volume is then open.
+bool writeVolume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pcName,
+                 const CopiedDrivers* drivers = nullptr);
+
+}  // namespace korvane

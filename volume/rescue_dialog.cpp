@@ -1,0 +1,24 @@
+#include "volume/rescue_dialog.h"
+
+#include <cstdio>
+
+namespace korvane {
+
+std::string RescueDialog::sectorText() const {
+    char text[16];
+    std::snprintf(text, sizeof text, "%05lu", static_cast<unsigned long>(progress_.sector));
+    return text;
+}
+
+void RescueDialog::onChange(std::function<void()> repaint) {
+    progress_.changed = [repaint = std::move(repaint)](const RescueProgress&) { repaint(); };
+}
+
+RescueResult RescueDialog::start() {
+    auto changed = progress_.changed;
+    progress_ = RescueProgress{};
+    progress_.changed = std::move(changed);
+    return rescueScan(ctx_, progress_);
+}
+
+}  // namespace korvane
