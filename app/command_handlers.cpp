@@ -5,6 +5,7 @@
 #include "app/copy_to_mac_command.h"
 #include "app/dir_command.h"
 #include "app/folder_commands.h"
+#include "app/undo_command.h"
 #include "device/sector_io.h"
 
 namespace korvane {
@@ -38,6 +39,7 @@ void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Attrib, run_attrib_command);
     handlers.add(CommandCode::Swap, run_swap_command);
     add_folder_command_handlers(handlers);
+    handlers.add(CommandCode::Undo, run_undo_command);
 }
 
 }  // namespace korvane

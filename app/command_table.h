@@ -41,6 +41,7 @@ enum class CommandCode : int {
     Info = 25,
     Swap = 26,
     Check = 27,
+    Undo = 28,
 };
 
 // What a row's command is like.

@@ -13,6 +13,7 @@
 #include "app/folder_commands.h"
 #include "app/listing_view.h"
 #include "app/menu_state.h"
+#include "app/undo_command.h"
 #include "core/log_file.h"
 #include "core/messages.h"
 #include "core/notices.h"
@@ -181,6 +182,9 @@ CommandOutcome run_menu_command(Context& ctx, int command) {
             return CommandOutcome::Done;
         case cmd::kRename:
             rename_selection_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kUndoLastChange:
+            undo_command(ctx);
             return CommandOutcome::Done;
         case cmd::kBruteForce:
             brute_force_command(ctx);
