@@ -291,9 +291,9 @@ bool UndoJournal::appendSectors(std::uint32_t firstSector, std::span<const std::
 
 bool UndoJournal::sync() { return fsync(fd_) == 0 || fail("cannot be written"); }
 
-bool UndoJournal::endRecord() {
-    return !records_.empty() && appendNumbered(kEnd, records_.back().number) && sync();
-}
+// Not flushed: the End is as durable as the medium's own writes before it,
+// which reach stable storage with the system's cache too.
+bool UndoJournal::endRecord() { return !records_.empty() && appendNumbered(kEnd, records_.back().number); }
 
 bool UndoJournal::markUndoing() {
     return !records_.empty() && appendNumbered(kUndoing, records_.back().number) && sync();

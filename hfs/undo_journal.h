@@ -74,8 +74,8 @@ public:
     bool damaged() const { return damaged_; }
     std::uint64_t size() const { return end_; }
 
-    // Appending. Blocks reach stable storage with sync (End and Undoing
-    // sync by themselves). False, with error(), when the file refuses.
+    // Appending. Blocks reach stable storage with sync (Undoing syncs by
+    // itself). False, with error(), when the file refuses.
     bool beginRecord();
     bool appendSectors(std::uint32_t firstSector, std::span<const std::uint64_t> newHashes,
                        std::span<const std::uint8_t> oldSectors);
