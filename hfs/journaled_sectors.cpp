@@ -43,6 +43,15 @@ bool JournaledSectors::refuse(const std::string& why) {
     return false;
 }
 
+// A sector that cannot be read would most likely not take the write either:
+// going on without the journal is no advice here.
+bool JournaledSectors::refuseUnreadable(std::uint32_t sector) {
+    refusal_ = "The sectors the change is to write (from sector " + std::to_string(sector) +
+               " on) cannot all be read, so what they hold cannot be kept for undoing. The change was refused and "
+               "the medium is as it was.";
+    return false;
+}
+
 std::string JournaledSectors::takeRefusal() { return std::exchange(refusal_, {}); }
 
 // A damaged journal is kept for a look (its changes can no longer be
@@ -71,8 +80,7 @@ bool JournaledSectors::startRecord() {
 bool JournaledSectors::journalWrite(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
     if (!startRecord()) return false;
     std::vector<std::uint8_t> old(std::size_t{count} * kJournalSectorSize);
-    if (!medium_->read(sector, count, old.data()))
-        return refuse("cannot keep what sector " + std::to_string(sector) + " holds: it cannot be read");
+    if (!medium_->read(sector, count, old.data())) return refuseUnreadable(sector);
     if (!journal_.appendSectors(sector, hashesOf(buffer, count), old)) return refuse(journal_.error());
     return journal_.sync() || refuse(journal_.error());
 }
@@ -81,8 +89,7 @@ bool JournaledSectors::journalAhead(std::span<const SectorWrite> writes) {
     if (!startRecord()) return false;
     for (const SectorWrite& w : writes) {
         std::vector<std::uint8_t> old(std::size_t{w.count} * kJournalSectorSize);
-        if (!medium_->read(w.sector, w.count, old.data()))
-            return refuse("cannot keep what sector " + std::to_string(w.sector) + " holds: it cannot be read");
+        if (!medium_->read(w.sector, w.count, old.data())) return refuseUnreadable(w.sector);
         const std::vector<std::uint64_t> hashes = hashesOf(w.bytes, w.count);
         if (!journal_.appendSectors(w.sector, hashes, old)) return refuse(journal_.error());
         for (std::uint16_t i = 0; i < w.count; ++i) ahead_[w.sector + i] = hashes[i];

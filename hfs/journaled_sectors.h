@@ -54,6 +54,7 @@ private:
     bool journalWrite(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer);
     bool coveredAhead(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer);
     bool refuse(const std::string& why);
+    bool refuseUnreadable(std::uint32_t sector);
 
     CoreContext& ctx_;
     std::unique_ptr<SectorDevice> medium_;

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "util/byte_order.h"
+#include "util/file_io.h"
 
 namespace korvane {
 namespace {
@@ -44,33 +45,6 @@ void storeBE64(std::uint8_t* p, std::uint64_t value) {
 
 std::uint64_t loadBE64(const std::uint8_t* p) { return (std::uint64_t{loadBE32(p)} << 32) | loadBE32(p + 4); }
 
-bool readAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset) {
-    while (length > 0) {
-        const ssize_t got = pread(fd, data, length, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        data += got;
-        length -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
-    }
-    return true;
-}
-
-bool writeAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset) {
-    while (length > 0) {
-        const ssize_t done = pwrite(fd, data, length, static_cast<off_t>(offset));
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) {
-            if (done == 0) errno = ENOSPC;
-            return false;
-        }
-        data += done;
-        length -= static_cast<std::size_t>(done);
-        offset += static_cast<std::uint64_t>(done);
-    }
-    return true;
-}
-
 // The folder of a file reaches stable storage too, so that a renamed or
 // new journal is found after a crash.
 void syncFolderOf(const std::string& path) {
@@ -97,7 +71,7 @@ bool knownKind(char kind) { return kind == kBegin || kind == kSectors || kind ==
 BlockRead readBlock(int fd, std::uint64_t offset, std::uint64_t size, Block& block) {
     std::array<std::uint8_t, kBlockHeaderSize> header{};
     if (size - offset < kBlockHeaderSize + kBlockHashSize) return BlockRead::Bad;
-    if (!readAt(fd, header.data(), header.size(), offset)) return BlockRead::Unreadable;
+    if (!read_at(fd, header.data(), header.size(), offset)) return BlockRead::Unreadable;
     if (!std::equal(kMagic.begin(), kMagic.end(), header.begin())) return BlockRead::Bad;
     block.kind = static_cast<char>(header[4]);
     block.length = loadBE32(header.data() + 8);
@@ -108,14 +82,14 @@ BlockRead readBlock(int fd, std::uint64_t offset, std::uint64_t size, Block& blo
     std::uint64_t at = offset + kBlockHeaderSize;
     for (std::uint64_t left = block.length; left > 0;) {
         chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(left, 1 << 20)));
-        if (!readAt(fd, chunk.data(), chunk.size(), at)) return BlockRead::Unreadable;
+        if (!read_at(fd, chunk.data(), chunk.size(), at)) return BlockRead::Unreadable;
         if (block.head.empty()) block.head.assign(chunk.begin(), chunk.begin() + std::min<std::size_t>(chunk.size(), 16));
         hash = fnv(hash, chunk);
         at += chunk.size();
         left -= chunk.size();
     }
     std::array<std::uint8_t, kBlockHashSize> stored{};
-    if (!readAt(fd, stored.data(), stored.size(), at)) return BlockRead::Unreadable;
+    if (!read_at(fd, stored.data(), stored.size(), at)) return BlockRead::Unreadable;
     return loadBE64(stored.data()) == hash ? BlockRead::Good : BlockRead::Bad;
 }
 
@@ -124,14 +98,14 @@ BlockRead readBlock(int fd, std::uint64_t offset, std::uint64_t size, Block& blo
 // damaged, it just ends before it.
 bool onlyATornEnd(int fd, std::uint64_t offset, std::uint64_t size) {
     std::array<std::uint8_t, kBlockHeaderSize> header{};
-    if (size - offset >= kBlockHeaderSize && readAt(fd, header.data(), header.size(), offset) &&
+    if (size - offset >= kBlockHeaderSize && read_at(fd, header.data(), header.size(), offset) &&
         std::equal(kMagic.begin(), kMagic.end(), header.begin()) &&
         offset + kBlockHeaderSize + loadBE32(header.data() + 8) + kBlockHashSize >= size)
         return true;
     std::vector<std::uint8_t> rest(64 * 1024);
     for (std::uint64_t at = offset + kBlockHeaderSize; at < size; at += rest.size()) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(rest.size(), size - at));
-        if (!readAt(fd, rest.data(), n, at)) return false;
+        if (!read_at(fd, rest.data(), n, at)) return false;
         if (std::any_of(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(n), [](std::uint8_t b) { return b != 0; }))
             return false;
     }
@@ -252,7 +226,7 @@ bool UndoJournal::appendBlock(char kind, std::span<const std::uint8_t> payload) 
     std::copy(payload.begin(), payload.end(), block.begin() + kBlockHeaderSize);
     const std::size_t hashed = kBlockHeaderSize + payload.size();
     storeBE64(block.data() + hashed, fnv(kFnvOffset, std::span(block.data(), hashed)));
-    if (!writeAt(fd_, block.data(), block.size(), end_)) {
+    if (!write_at(fd_, block.data(), block.size(), end_)) {
         // A block only partly written must not stay in front of the next one.
         if (ftruncate(fd_, static_cast<off_t>(end_)) != 0) {}
         return fail("cannot be written");
@@ -320,7 +294,7 @@ bool UndoJournal::trimTo(std::uint64_t limit) {
     bool copied = true;
     for (std::uint64_t at = from; copied && at < end_; at += chunk.size()) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), end_ - at));
-        copied = readAt(fd_, chunk.data(), n, at) && writeAt(out, chunk.data(), n, at - from);
+        copied = read_at(fd_, chunk.data(), n, at) && write_at(out, chunk.data(), n, at - from);
     }
     copied = copied && fsync(out) == 0;
     ::close(out);
@@ -336,7 +310,7 @@ bool UndoJournal::readEntry(const JournalEntry& entry, EntryContents& contents) 
     const std::uint64_t blockStart = entry.hashesAt - kEntryHeaderSize - kBlockHeaderSize;
     const std::size_t count = entry.count;
     std::vector<std::uint8_t> block(kBlockHeaderSize + kEntryHeaderSize + count * kPerSector + kBlockHashSize);
-    if (!readAt(fd_, block.data(), block.size(), blockStart)) return false;
+    if (!read_at(fd_, block.data(), block.size(), blockStart)) return false;
     const std::size_t hashed = block.size() - kBlockHashSize;
     if (fnv(kFnvOffset, std::span(block.data(), hashed)) != loadBE64(block.data() + hashed)) return false;
     const std::uint8_t* payload = block.data() + kBlockHeaderSize;

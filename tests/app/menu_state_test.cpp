@@ -6,6 +6,7 @@
 #include "app/context.h"
 #include "app/listing_view.h"
 #include "app/menu_state.h"
+#include "app/undo_command.h"
 #include "tests/support/scripted_host.h"
 
 namespace korvane {
@@ -24,13 +25,13 @@ TEST(MenuStateTest, ItemsAndButtonsFollowTheDriveTheDirectoryAndTheSelection) {
         std::vector<int> grayed;
     } cases[] = {
             {"root, nothing selected", 3, 2, false, true, {true, true, false, false, false, false},
-             {cmd::kDeselectAll, cmd::kMakeDirectory, cmd::kRenameVolume},
+             {cmd::kDeselectAll, cmd::kMakeDirectory, cmd::kRenameVolume, cmd::kUndoLastChange},
              {cmd::kRoot, cmd::kParent, cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDelete, cmd::kRename}},
             {"folder, one selected", 3, 17, true, true, {true, true, true, true, true, true},
              {cmd::kRoot, cmd::kParent, cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDelete, cmd::kRename}, {}},
             // Discovery found no Macintosh volume: "Mac->PC" and "PC->Mac" keep their state and answer with a notice.
             {"drive dropped", kNoDrive, 17, true, false, {true, true, false, false, false, false}, {},
-             {cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDeselectAll, cmd::kRenameVolume}},
+             {cmd::kCopyToPc, cmd::kChangeDirectory, cmd::kDeselectAll, cmd::kRenameVolume, cmd::kUndoLastChange}},
     };
     testing::ScriptedHost host;
     Context ctx{host};
