@@ -3,6 +3,8 @@
 // changed the medium, a write-back killed at each of its write requests and
 // rolled back (or left) at the next opening, and a journal that cannot be
 // written. CHECK and hfsutils read the volume after each.
+#include <sys/mount.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -178,6 +180,40 @@ TEST(UndoJournal, AJournalThatCannotBeWrittenRefusesTheChange) {
     EXPECT_TRUE(std::filesystem::is_directory(world.image + kJournalSuffix));
     EXPECT_EQ(testing::checkProblems(world.image), "");
     EXPECT_EQ(hlsRoot(world.dir, world.image), "Docs\nLetter\nNew\n");
+}
+
+// A small file system of its own, where only root may make one.
+class SmallFileSystem {
+public:
+    SmallFileSystem(const std::string& folder, const std::string& size) : folder_(folder) {
+        std::filesystem::create_directory(folder);
+        mounted_ = mount("tmpfs", folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+    }
+    ~SmallFileSystem() {
+        if (mounted_) umount(folder_.c_str());
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
+};
+
+// The journal runs out of room while a second file is copied in: what the
+// first one had written is put back too, and the medium is as before.
+TEST(UndoJournal, AJournalWithoutRoomRefusesTheChangeAndPutsBackWhatItHadWritten) {
+    UndoWorld world;
+    SmallFileSystem small(world.dir / "small", "832k");
+    if (!small.mounted()) GTEST_SKIP() << "a tmpfs cannot be mounted here";
+    const std::string image = world.dir / "small/vol.img";
+    std::ofstream(image, std::ios::binary) << world.base;
+    std::ofstream(world.pcDir + "/zz.txt", std::ios::binary) << std::string(40000, 'b');
+    const CmdRun refused = korvane(world.dir, {"--yes", "--pc-dir", world.pcDir, image, "-c", "MCOPY *.txt"});
+    EXPECT_EQ(refused.status, 4);
+    EXPECT_TRUE(said(refused, "cannot be written: No space left on device. The change was refused")) << refused.said;
+    EXPECT_TRUE(read_all(image) == world.base);
+    EXPECT_EQ(testing::checkProblems(image), "");
+    EXPECT_EQ(hlsRoot(world.dir, image), "Docs\nLetter\n");
 }
 
 }  // namespace
