@@ -13,7 +13,7 @@ struct HfsContext;
 
 inline constexpr const char* kJournalSuffix = ".korvane-journal";
 // The journal keeps its newest changes within this many bytes (and always
-// the newest change, however large).
+// the newest change, however large); see UndoJournal::trimTo.
 inline constexpr std::uint64_t kDefaultJournalLimit = 64ull << 20;
 
 struct JournalSettings {

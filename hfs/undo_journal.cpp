@@ -284,8 +284,11 @@ bool UndoJournal::dropLastRecord() {
 
 bool UndoJournal::trimTo(std::uint64_t limit) {
     if (end_ <= limit || records_.size() <= 1 || damaged_) return true;
+    // Down to three quarters, so that the file is not copied again at the
+    // very next change.
+    const std::uint64_t target = limit / 4 * 3;
     std::size_t keep = 0;
-    while (keep + 1 < records_.size() && end_ - records_[keep].start > limit) ++keep;
+    while (keep + 1 < records_.size() && end_ - records_[keep].start > target) ++keep;
     const std::uint64_t from = records_[keep].start;
     const std::string fresh = path_ + ".new";
     const int out = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);

@@ -84,8 +84,9 @@ public:
     bool markUndoing();
     // Removes the last record (it was put back or never reached the medium).
     bool dropLastRecord();
-    // Drops the oldest records until the file holds at most limit bytes;
-    // the newest record always stays.
+    // When the file holds more than limit bytes, drops the oldest records
+    // until it holds three quarters of it at most; the newest record
+    // always stays.
     bool trimTo(std::uint64_t limit);
 
     // What an entry of this journal holds; false when it cannot be read
