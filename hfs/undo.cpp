@@ -18,9 +18,13 @@ constexpr const char* kNothingToUndo = "There is no change to undo on this mediu
 constexpr const char* kInterrupted =
     "The last change Korvane made to this medium was interrupted before it was completely written. Roll it back, "
     "so that the medium is as it was before that change?";
+constexpr const char* kUndoInterrupted =
+    "Undoing the last change Korvane made to this medium was interrupted. Finish it, so that the medium is as it "
+    "was before that change?";
 constexpr const char* kLeftInterrupted =
     "The interrupted change was left as it is: CHECK shows what it damaged, and UNDO can still roll it back.";
 constexpr const char* kRolledBack = "The interrupted change was rolled back: the medium is as it was before it.";
+constexpr const char* kUndoFinished = "The interrupted undo was finished: the medium is as it was before that change.";
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
@@ -116,13 +120,14 @@ void offerRollback(HfsContext& ctx) {
         return;
     }
     if (journal.records().empty() || !journal.records().back().interrupted()) return;
-    if (!ctx.host.ask_yes_no(kInterrupted)) {
+    const bool undoing = journal.records().back().undoing;
+    if (!ctx.host.ask_yes_no(undoing ? kUndoInterrupted : kInterrupted)) {
         show_notice(ctx, kLeftInterrupted);
         return;
     }
     const PutBackResult result = putBackOnMedium(ctx, journal);
     if (result.outcome == PutBack::Done) {
-        show_notice(ctx, kRolledBack);
+        show_notice(ctx, undoing ? kUndoFinished : kRolledBack);
         return;
     }
     refuse(ctx, "The interrupted change cannot be rolled back: " + putBackProblem(result, journal));

@@ -161,6 +161,16 @@ TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
                     interrupted);
         EXPECT_GT(interrupted, 0) << line;
     }
+    // An UNDO killed half-way is finished at the next opening.
+    world.fresh();
+    ASSERT_EQ(world.change("MD New").status, 0);
+    EXPECT_EQ(korvane(world.dir, {world.image + ",killwrite=3", "-c", "UNDO"}).status, -1);
+    const CmdRun asked = korvane(world.dir, {"--no", world.image});
+    EXPECT_TRUE(said(asked, "Undoing the last change Korvane made to this medium was interrupted.")) << asked.said;
+    const CmdRun finished = korvane(world.dir, {"--yes", world.image, "-c", "CHECK"});
+    EXPECT_TRUE(said(finished, "The interrupted undo was finished")) << finished.said;
+    EXPECT_EQ(finished.status, 0) << finished.said;
+    EXPECT_TRUE(world.bytes() == world.base);
 }
 
 TEST(UndoJournal, AJournalThatCannotBeWrittenRefusesTheChange) {
