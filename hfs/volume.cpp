@@ -3,17 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <limits>
 #include <string>
 
 #include "core/notices.h"
-#include "device/sector_io.h"
 #include "hfs/drive_sectors.h"
 #include "hfs/journaled_sectors.h"
 #include "hfs/hfs_context.h"
 #include "hfs/volume_bitmap.h"
-#include "util/byte_order.h"
 
 namespace korvane {
 namespace {
