@@ -9,6 +9,7 @@
 #include "app/folder_commands.h"
 #include "app/menu_state.h"
 #include "app/maintenance_commands.h"
+#include "app/undo_command.h"
 #include "device/sector_io.h"
 
 namespace korvane {
@@ -54,6 +55,7 @@ void connect_command_handlers(CommandHandlers& handlers) {
     handlers.add(CommandCode::Dump, run_dump_command);
     add_folder_command_handlers(handlers);
     add_maintenance_command_handlers(handlers);
+    handlers.add(CommandCode::Undo, run_undo_command);
 }
 
 }  // namespace korvane

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/menu_state.h"
+#include "app/undo_command.h"
 
 namespace korvane {
 namespace {
@@ -40,6 +41,7 @@ constexpr auto kRows = std::to_array<CommandRow>({
         {C::Next, "NEXT", 0, kDoesNothing},
         {C::Lock, "LOCK", 0, 0},
         {C::Unlock, "UNLOCK", 0, 0},
+        {C::Undo, "UNDO", cmd::kUndoLastChange, kWrites},  // after UNLOCK: "U" stays UNLOCK
         {C::Mode, "MODE", 0, 0},
         {C::Rep, "REP", 0, kDoesNothing},
         {C::Info, "INFO", cmd::kVolumeInfo, kNeedsVolume},

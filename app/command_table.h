@@ -43,6 +43,7 @@ enum class CommandCode : int {
     Check = 27,
     Dump = 28,
     Rescue = 29,  // Korvane's own: the rescue scan into the current PC directory
+    Undo = 30,
 };
 
 // What a row's command is like.

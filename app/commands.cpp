@@ -16,6 +16,7 @@
 #include "app/listing_view.h"
 #include "app/maintenance_commands.h"
 #include "app/menu_state.h"
+#include "app/undo_command.h"
 #include "core/log_file.h"
 #include "core/messages.h"
 #include "core/notices.h"
@@ -201,6 +202,9 @@ CommandOutcome run_menu_command(Context& ctx, int command) {
             return CommandOutcome::Done;
         case cmd::kRename:
             rename_selection_command(ctx);
+            return CommandOutcome::Done;
+        case cmd::kUndoLastChange:
+            undo_command(ctx);
             return CommandOutcome::Done;
         case cmd::kBruteForce:
             brute_force_command(ctx);

@@ -7,6 +7,7 @@
 #include "app/context.h"
 #include "app/device_commands.h"
 #include "app/listing_view.h"
+#include "app/undo_command.h"
 #include "core/messages.h"
 
 namespace korvane {
@@ -45,6 +46,7 @@ constexpr auto kFileMenu = std::to_array<MenuItemDef>({
         {cmd::kRename, "R&ename"},
         {cmd::kDump, "Dump content"},
         {cmd::kEditAttributes, "Edit &Attributes\tAlt+A"},
+        {cmd::kUndoLastChange, "Undo last change"},
         kSeparator,
         {cmd::kSelectAll, "Select All\tCtl+F10"},
         {cmd::kDeselectAll, "Deselect All\tF10"},

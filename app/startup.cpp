@@ -35,6 +35,7 @@ void apply_switches(Context& ctx, const LaunchArguments& launch) {
     ctx.state.host_adapter = switches.host_adapter;
     ctx.state.target_id = switches.target_id;
     if (switches.reset_each_access) ctx.state.reset_each_access = true;
+    ctx.journal.enabled = !launch.no_journal;
     if (switches.log_option) open_log_from_option(ctx, *switches.log_option);
     // --pc-dir was checked to be a directory when the command line was read.
     if (!launch.console.pc_dir.empty()) change_directory(launch.console.pc_dir);

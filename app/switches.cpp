@@ -122,6 +122,10 @@ ParsedLaunch parse_launch_arguments(const std::vector<std::string>& args, FrontE
             launch.bus_dirs.push_back(absolute_path(dir));
             continue;
         }
+        if (arg == "--no-journal") {
+            launch.no_journal = true;
+            continue;
+        }
         auto console = console_options().find(arg);
         if (console != console_options().end()) {
             if (front_end == FrontEnd::Window) return {launch, arg + " is an option of korvane-cmd only"};

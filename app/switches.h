@@ -43,6 +43,8 @@ struct LaunchArguments {
     std::vector<std::string> images;
     // --bus DIR, in order: one adapter each, after the adapter of the images.
     std::vector<std::string> bus_dirs;
+    // --no-journal: changes are made without an undo journal.
+    bool no_journal = false;
     ConsoleOptions console;
 };
 

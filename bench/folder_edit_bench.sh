@@ -5,7 +5,8 @@
 # command per folder) on a copy of the same image. Prints both times and the
 # ratios (Korvane / hfsutils). Then COUNT MD, COUNT RENAME and COUNT DELETE
 # in one korvane-cmd run against hmkdir, hrename and hrmdir (hdel removes
-# only files) on a copy of the same volume.
+# only files) on a copy of the same volume, and the same run again with
+# --no-journal: the difference is what the undo journal costs.
 #   usage: bench/folder_edit_bench.sh [BUILD_DIR] [COUNT]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -52,6 +53,7 @@ cmd=$build/bin/korvane-cmd
 truncate -s 100M "$work/commands.img"
 hformat -l Commands "$work/commands.img" >/dev/null
 cp "$work/commands.img" "$work/hfsutils-commands.img"
+cp "$work/commands.img" "$work/unjournaled.img"
 {
   for i in $(seq 0 $((count - 1))); do echo "MD \"Folder $i\""; done
   for i in $(seq 0 $((count - 1))); do echo "RENAME \"Folder $i\" \"Moved $i\""; done
@@ -60,6 +62,9 @@ cp "$work/commands.img" "$work/hfsutils-commands.img"
 start=$(now)
 "$cmd" "$work/commands.img" <"$work/script.txt" >/dev/null
 k_commands=$(elapsed "$start" "$(now)")
+start=$(now)
+"$cmd" --no-journal "$work/unjournaled.img" <"$work/script.txt" >/dev/null
+k_unjournaled=$(elapsed "$start" "$(now)")
 hmount "$work/commands.img" >/dev/null
 left=$(hls -1a : | wc -l)
 [ "$left" = 0 ] || echo "warning: korvane-cmd left $left entries" >&2
@@ -74,3 +79,4 @@ humount
 
 printf '\n%-34s %12s %12s %8s\n' "$count MD + RENAME + DELETE" "korvane-cmd" "hfsutils" "ratio"
 printf '%-34s %10s s %10s s %8s\n' "one run / one command each" "$k_commands" "$h_commands" "$(ratio "$k_commands" "$h_commands")"
+printf '%-34s %10s s %10s s %8s\n' "korvane-cmd --no-journal" "$k_unjournaled" "$h_commands" "$(ratio "$k_unjournaled" "$h_commands")"

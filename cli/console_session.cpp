@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kUsage =
         "usage: korvane-cmd [/A<adapter><target>] [/L[:file]] [/R] [IMAGE[,options]...] [--bus DIR]...\n"
         "                   [-c LINE]... [--yes|--no] [--partition N] [--pc-dir DIR] [--port NAME]\n"
-        "                   [--scan] [-v] [--driver-from IMAGE]\n";
+        "                   [--scan] [-v] [--driver-from IMAGE] [--no-journal]\n";
 
 // What a script learns of a line: anything korvane-cmd could not do as asked
 // is said on standard error and counts as a failure of the run.

@@ -1,8 +1,9 @@
 #pragma once
 // What the image bus needs of one target: carry out a command block, take a
-// bus device reset, and tell its peripheral type.
+// bus device reset, and tell its peripheral type and where its medium is.
 
 #include <cstdint>
+#include <string>
 
 #include "device/transport.h"
 
@@ -15,6 +16,8 @@ public:
     virtual std::uint8_t execute(const RequestBlock& block) = 0;
     virtual void reset() = 0;
     virtual std::uint8_t deviceType() const = 0;
+    // The image file or device that holds the medium.
+    virtual std::string path() const = 0;
 };
 
 }  // namespace korvane

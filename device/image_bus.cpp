@@ -89,6 +89,11 @@ BusTarget* ImageBus::busTarget(std::uint8_t adapter, std::uint8_t id) {
     return adapters_[adapter].targets[id].get();
 }
 
+std::string ImageBus::mediumPath(std::uint8_t adapter, std::uint8_t id) {
+    BusTarget* found = busTarget(adapter, id);
+    return found != nullptr ? found->path() : std::string();
+}
+
 ImageTarget* ImageBus::target(std::uint8_t adapter, std::uint8_t id) {
     return dynamic_cast<ImageTarget*>(busTarget(adapter, id));
 }

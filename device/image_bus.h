@@ -31,6 +31,7 @@ public:
     // next free one. Returns an empty string or the reason for refusing it.
     std::string attachImage(std::uint8_t adapter, const std::string& image) override;
     std::string attach(std::uint8_t adapter, const ImageDescription& description);
+    std::string mediumPath(std::uint8_t adapter, std::uint8_t id) override;
 
     std::size_t adapterCount() const { return adapters_.size(); }
     // The target at (adapter, id), or null.

@@ -92,6 +92,11 @@ std::string parseOption(std::string_view option, ImageDescription& description) 
         if (!parseNumber(value, description.flaky)) return "flaky needs a number";
         return {};
     }
+    if (key == "killwrite") {
+        if (!parseNumber(value, description.killAtWrite) || description.killAtWrite == 0)
+            return "killwrite needs a number from 1";
+        return {};
+    }
     return "unknown option \"" + std::string(option) + "\"";
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // How an image on the image bus is described: the file name convention of
 // SCSI emulators (<KIND><ID>[<LUN>][_<BLOCKSIZE>].<ext>, e.g. HD10_512.hda)
-// and the options a user may add after the path ("PATH,id=3,ro,bad=5-9").
+// and the options a user may add after the path ("PATH,id=3,ro,bad=5-9",
+// "killwrite=4").
 
 #include <cstdint>
 #include <optional>
@@ -26,6 +27,9 @@ struct ImageDescription {
     bool readOnly = false;
     std::vector<BlockRange> bad;
     std::uint32_t flaky = 0;  // failures before each command succeeds
+    // killwrite=K: the process dies (SIGKILL) at the K-th write request,
+    // before carrying it out, as a crash or a power cut would stop it.
+    std::uint32_t killAtWrite = 0;
 };
 
 // The block size the target answers with: as given, else 2048 for a CD-ROM and 512 otherwise.

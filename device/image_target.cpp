@@ -1,6 +1,7 @@
 #include "device/image_target.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -81,6 +82,7 @@ ImageTarget& ImageTarget::operator=(ImageTarget&& other) noexcept {
         readOnly_ = other.readOnly_;
         removalPrevented_ = other.removalPrevented_;
         failuresLeft_ = other.failuresLeft_;
+        writeRequests_ = other.writeRequests_;
     }
     return *this;
 }
@@ -144,6 +146,10 @@ bool ImageTarget::failsThisTime() {
     }
     failuresLeft_ = description_.flaky;  // the next command fails as many times again
     return false;
+}
+
+void ImageTarget::dieAtChosenWrite() {
+    if (description_.killAtWrite != 0 && ++writeRequests_ == description_.killAtWrite) ::kill(::getpid(), SIGKILL);
 }
 
 std::uint8_t ImageTarget::execute(const RequestBlock& block) {
@@ -226,6 +232,7 @@ std::uint8_t ImageTarget::transferBlocks(const RequestBlock& block, std::uint32_
     if (bytes > block.bufferLength || (bytes > 0 && block.buffer == nullptr)) return kStatusError;
     if (!inRange(first, count) || touchesBadBlock(first, count)) return kStatusError;
     if (writing && readOnly_) return kStatusError;
+    if (writing) dieAtChosenWrite();
     if (!moveBytes(block.buffer, bytes, std::uint64_t{first} * blockSize_, writing)) return kStatusError;
     // A checksum that cannot be brought up to date fails the request, so the caller tries it again.
     if (writing && isDiskCopy() && !refreshDiskCopyChecksum()) return kStatusError;

@@ -40,6 +40,7 @@ public:
     bool removalPrevented() const { return removalPrevented_; }
     bool isDiskCopy() const { return dataOffset_ != 0; }
     const ImageDescription& description() const { return description_; }
+    std::string path() const override { return description_.path; }
 
 private:
     std::uint8_t inquiry(const RequestBlock& block);
@@ -49,6 +50,7 @@ private:
     bool touchesBadBlock(std::uint32_t first, std::uint32_t count) const;
     bool inRange(std::uint32_t first, std::uint32_t count) const;
     bool failsThisTime();
+    void dieAtChosenWrite();
     bool moveBytes(std::uint8_t* data, std::uint64_t length, std::uint64_t offset, bool writing);
     bool readInChunks(std::uint64_t offset, std::uint64_t length,
                       const std::function<void(std::span<const std::uint8_t>)>& use);
@@ -62,6 +64,7 @@ private:
     bool readOnly_ = false;
     bool removalPrevented_ = false;
     std::uint32_t failuresLeft_ = 0;
+    std::uint32_t writeRequests_ = 0;
 };
 
 }  // namespace korvane

@@ -58,6 +58,7 @@ std::string SgIoTarget::open(const std::string& path, bool readOnly, SgIoTarget&
     target.fd_ = fd;
     target.type_ = static_cast<std::uint8_t>(identity.scsi_type);
     target.readOnly_ = readOnly;
+    target.path_ = path;
     return {};
 }
 

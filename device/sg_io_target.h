@@ -34,9 +34,11 @@ public:
     std::uint8_t execute(const RequestBlock& block) override;
     void reset() override;
     std::uint8_t deviceType() const override { return type_; }
+    std::string path() const override { return path_; }
 
 private:
     int fd_ = -1;
+    std::string path_;
     std::uint8_t type_ = 0;
     bool readOnly_ = false;
 };

@@ -129,4 +129,6 @@ std::uint8_t Transport::preventRemoval(std::uint8_t adapter, std::uint8_t target
 
 std::string Transport::attachImage(std::uint8_t, const std::string&) { return "this bus takes no images"; }
 
+std::string Transport::mediumPath(std::uint8_t, std::uint8_t) { return {}; }
+
 }  // namespace korvane

@@ -112,6 +112,9 @@ public:
     // Attaches an image ("PATH[,options]") to an adapter of a bus that takes
     // images; returns an empty string or the reason for refusing it.
     virtual std::string attachImage(std::uint8_t adapter, const std::string& image);
+    // The image file or device that holds the medium of a target; "" when
+    // the backend does not know one.
+    virtual std::string mediumPath(std::uint8_t adapter, std::uint8_t target);
 
     // The last request block handed to the backend (for diagnostics and tests).
     const RequestBlock& lastRequest() const { return block_; }

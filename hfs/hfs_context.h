@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/device_context.h"
+#include "hfs/journal_location.h"
 #include "hfs/mdb_image.h"
 #include "hfs/tree_file.h"
 #include "hfs/volume.h"
@@ -29,6 +30,8 @@ struct HfsContext : DeviceContext {
     std::string noVolumeReason;
     // The write engine's view of the volume: device, bitmap, medium state.
     Volume volume;
+    // Whether changes go through the medium's undo journal, and its bound.
+    JournalSettings journal;
 };
 
 }  // namespace korvane

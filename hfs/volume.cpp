@@ -3,15 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <limits>
 #include <string>
 
 #include "core/notices.h"
-#include "device/sector_io.h"
+#include "hfs/drive_sectors.h"
+#include "hfs/journaled_sectors.h"
 #include "hfs/hfs_context.h"
 #include "hfs/volume_bitmap.h"
-#include "util/byte_order.h"
 
 namespace korvane {
 namespace {
@@ -20,59 +18,6 @@ inline constexpr const char* kReadOnlyVolume = "This volume is opened read-only:
 inline constexpr const char* kCatalogNotWhole = "The catalog could not be read completely: nothing was changed.";
 inline constexpr const char* kExtentsNotWhole = "The extents file could not be read completely: nothing was changed.";
 inline constexpr const char* kBitmapNotRead = "The volume bitmap could not be read: nothing was changed.";
-
-// The selected drive through the sector layer's transfer (its retries and
-// its 1024-byte conversion). Writes outside range are refused, never sent.
-class DriveSectors : public SectorDevice {
-public:
-    DriveSectors(DeviceContext& ctx, SectorRange range) : ctx_(ctx), target_(ctx.state.target_id), range_(range) {}
-
-    bool read(std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) override {
-        return move(kOpRead, sector, count, buffer);
-    }
-
-    bool write(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) override {
-        if (!range_.contains(sector, count)) return false;
-        std::vector<std::uint8_t> copy(buffer, buffer + std::size_t{count} * kSectorSize);
-        return move(kOpWrite, sector, count, copy.data());
-    }
-
-private:
-    bool move(std::uint16_t operation, std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) {
-        const std::uint16_t chunk = std::max<std::uint16_t>(1, ctx_.device.sectorsPerTransfer);
-        while (count > 0) {
-            const std::uint16_t n = std::min(count, chunk);
-            DeviceRequest request;
-            request.operation = operation;
-            request.target = target_;
-            request.sector = sector;
-            request.count = n;
-            request.buffer = buffer;
-            if (transfer(ctx_, request) != 0) return false;
-            sector += n;
-            count = static_cast<std::uint16_t>(count - n);
-            buffer += std::size_t{n} * kSectorSize;
-        }
-        return true;
-    }
-
-    DeviceContext& ctx_;
-    std::uint8_t target_;
-    SectorRange range_;
-};
-
-// 512-byte sectors of the whole medium, as the drive reports them now.
-std::uint32_t mediumSectors(DeviceContext& ctx) {
-    std::array<std::uint8_t, 512> answer{};
-    if (ctx.transport && ctx.transport->readCapacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) ==
-                             kStatusDone) {
-        const std::uint64_t blocks = std::uint64_t{loadBE32(answer.data())} + 1;
-        const std::uint64_t length = loadBE32(answer.data() + 4);
-        const std::uint64_t sectors = blocks * length / kSectorSize;
-        return static_cast<std::uint32_t>(std::min<std::uint64_t>(sectors, std::numeric_limits<std::uint32_t>::max()));
-    }
-    return static_cast<std::uint32_t>(std::uint64_t{ctx.device.capacity} * ctx.device.sectorSize / kSectorSize);
-}
 
 SectorRange rangeOfVolume(HfsContext& ctx) {
     if (ctx.geometry.partitionSectors != 0) return {ctx.geometry.partitionStart, ctx.geometry.partitionSectors};
@@ -116,7 +61,15 @@ SectorDevice& volumeDevice(HfsContext& ctx) {
     Volume& volume = ctx.volume;
     if (!volume.device) {
         volume.range = rangeOfVolume(ctx);
-        volume.device = std::make_unique<DriveSectors>(ctx, volume.range);
+        auto drive = std::make_unique<DriveSectors>(ctx, volume.range);
+        const std::string journal = selectedDriveJournal(ctx);
+        if (journal.empty()) {
+            volume.device = std::move(drive);
+        } else {
+            auto journaled = std::make_unique<JournaledSectors>(ctx, std::move(drive), journal, ctx.journal.limit);
+            volume.journal = journaled.get();
+            volume.device = std::move(journaled);
+        }
     }
     return *volume.device;
 }
@@ -162,6 +115,7 @@ bool startExtentsModification(HfsContext& ctx) {
 
 void discardChanges(HfsContext& ctx) {
     Volume& volume = ctx.volume;
+    if (volume.journal) volume.journal->dropChange();
     if (volume.mediumHeader) ctx.mdb = *volume.mediumHeader;
     restoreWorkingFile(ctx.catalogTree, volume.mediumCatalog);
     restoreWorkingFile(ctx.extentsTree, volume.mediumExtents);
@@ -170,7 +124,8 @@ void discardChanges(HfsContext& ctx) {
 }
 
 bool refuseChange(HfsContext& ctx, const char* text) {
-    show_notice(ctx, text);
+    const std::string refusal = ctx.volume.journal ? ctx.volume.journal->takeRefusal() : std::string();
+    show_notice(ctx, refusal.empty() ? std::string(text) : refusal);
     ctx.outcome.failureReported = true;
     discardChanges(ctx);
     return false;

@@ -22,6 +22,7 @@ namespace korvane {
 
 struct HfsContext;
 struct TreeFile;
+class JournaledSectors;
 
 // 512-byte sectors of the medium, with the retries of the sector layer.
 class SectorDevice {
@@ -50,6 +51,7 @@ struct MediumTree {
 struct Volume {
     std::unique_ptr<SectorDevice> device;  // made on first use for the selected drive
     SectorRange range;                     // valid once device is set
+    JournaledSectors* journal = nullptr;   // the device itself when changes go through an undo journal
 
     // The volume bitmap, one bit per allocation block, while loaded.
     std::vector<std::uint8_t> bitmap;
@@ -86,11 +88,13 @@ bool startModification(HfsContext& ctx);
 bool startExtentsModification(HfsContext& ctx);
 
 // Returns the header image, the bitmap and both working copies to what the
-// medium holds and ends the modification; nothing is written.
+// medium holds and ends the modification. What the modification already
+// wrote (the forks of copied files) is put back from the undo journal.
 void discardChanges(HfsContext& ctx);
 
-// Reports a change that cannot complete (the text says why), drops every
-// change of the command and marks the run as failed. Always false, so that
+// Reports a change that cannot complete (the text says why; a refusal of
+// the undo journal says it instead), drops every change of the command and
+// marks the run as failed. Always false, so that
 // callers can `return refuseChange(...)`.
 bool refuseChange(HfsContext& ctx, const char* text);
 

@@ -8,6 +8,7 @@
 #include "core/messages.h"
 #include "core/notices.h"
 #include "hfs/allocation.h"
+#include "hfs/journaled_sectors.h"
 #include "hfs/node_allocation.h"
 #include "hfs/volume_bitmap.h"
 
@@ -99,45 +100,74 @@ std::optional<TreePlan> planTree(HfsContext& ctx, TreeFile& tree) {
     return plan;
 }
 
-bool writeTreePlan(HfsContext& ctx, const TreePlan& plan) {
+void addTreeWrites(std::vector<SectorWrite>& writes, const TreePlan& plan) {
     for (const SectorRun& run : plan.runs) {
-        ctx.host.busy_tick();
         const std::uint8_t* bytes = plan.contents.data() + std::size_t{run.firstSectorOfFile} * kSectorSize;
-        if (!volumeDevice(ctx).write(run.sector, run.count, bytes)) return false;
+        writes.push_back({run.sector, run.count, bytes});
     }
-    // An extents copy made only for reading was not planned (no contents):
-    // what the medium holds of it is still unknown, not empty.
-    if (plan.tree->isOpen() && !plan.contents.empty()) {
-        MediumTree& medium = mediumOf(ctx, *plan.tree);
-        medium.bytes = plan.contents;
-        medium.known = true;
-    }
-    return true;
+}
+
+// An extents copy made only for reading was not planned (no contents):
+// what the medium holds of it is still unknown, not empty.
+void recordMediumTree(HfsContext& ctx, const TreePlan& plan) {
+    if (!plan.tree->isOpen() || plan.contents.empty()) return;
+    MediumTree& medium = mediumOf(ctx, *plan.tree);
+    medium.bytes = plan.contents;
+    medium.known = true;
 }
 
 bool headerChanged(const HfsContext& ctx) {
     return !ctx.volume.mediumHeader || ctx.volume.mediumHeader->bytes != ctx.mdb.bytes;
 }
 
-bool writeHeader(HfsContext& ctx) {
-    const SectorRange& range = volumeRange(ctx);
-    SectorDevice& device = volumeDevice(ctx);
-    if (!device.write(ctx.geometry.mdbSector, 1, ctx.mdb.bytes.data())) return false;
-    // The alternate copy lies in the volume's own second-to-last sector.
-    if (!device.write(range.first + range.count - 2, 1, ctx.mdb.bytes.data())) return false;
-    ctx.volume.mediumHeader = ctx.mdb;
+// Every write of the write-back, in the order they are made: the header,
+// its alternate copy in the volume's own second-to-last sector, the
+// bitmap, the extents file, the catalog file.
+std::vector<SectorWrite> plannedWrites(HfsContext& ctx, const TreePlan& extents, const TreePlan& catalog) {
+    std::vector<SectorWrite> writes;
+    if (headerChanged(ctx)) {
+        const SectorRange& range = volumeRange(ctx);
+        writes.push_back({ctx.geometry.mdbSector, 1, ctx.mdb.bytes.data()});
+        writes.push_back({range.first + range.count - 2, 1, ctx.mdb.bytes.data()});
+    }
+    const Volume& volume = ctx.volume;
+    if (volume.bitmapLoaded && volume.bitmapChanged) {
+        const auto sectors = static_cast<std::uint16_t>(volume.bitmap.size() / kSectorSize);
+        writes.push_back({ctx.geometry.mdbSector + 1, sectors, volume.bitmap.data()});
+    }
+    addTreeWrites(writes, extents);
+    addTreeWrites(writes, catalog);
+    return writes;
+}
+
+bool makeWrites(HfsContext& ctx, const std::vector<SectorWrite>& writes) {
+    for (const SectorWrite& write : writes) {
+        ctx.host.busy_tick();
+        if (!volumeDevice(ctx).write(write.sector, write.count, write.bytes)) return false;
+    }
     return true;
+}
+
+// The medium holds what the engine has: the next write-back compares with
+// it. Only after every write succeeded: a write-back that failed half-way
+// writes all of its sectors again when it is retried, and a change that is
+// then dropped is put back from the journal to what these records hold.
+void recordMediumState(HfsContext& ctx, const TreePlan& extents, const TreePlan& catalog) {
+    ctx.volume.mediumHeader = ctx.mdb;
+    recordMediumTree(ctx, extents);
+    recordMediumTree(ctx, catalog);
+}
+
+void endModification(HfsContext& ctx) {
+    if (ctx.volume.journal) ctx.volume.journal->endChange();
+    releaseBitmap(ctx);
+    ctx.volume.modifying = false;
 }
 
 bool reportWriteFailure(HfsContext& ctx) {
     show_notice(ctx, kWriteFailed);
     ctx.outcome.failureReported = true;
     return false;
-}
-
-bool anythingToWrite(HfsContext& ctx, const TreePlan& extents, const TreePlan& catalog) {
-    const bool bitmap = ctx.volume.bitmapLoaded && ctx.volume.bitmapChanged;
-    return headerChanged(ctx) || bitmap || !extents.runs.empty() || !catalog.runs.empty();
 }
 
 }  // namespace
@@ -148,24 +178,28 @@ bool writeBack(HfsContext& ctx) {
     const auto extents = planTree(ctx, ctx.extentsTree);
     const auto catalog = planTree(ctx, ctx.catalogTree);
     if (!extents || !catalog) return refuseChange(ctx, kCannotWrite);
-    if (!anythingToWrite(ctx, *extents, *catalog)) {
-        releaseBitmap(ctx);
-        ctx.volume.modifying = false;
+    const std::vector<SectorWrite> writes = plannedWrites(ctx, *extents, *catalog);
+    if (writes.empty()) {
+        endModification(ctx);
         return true;
     }
     if (!volumeWritable(ctx)) return refuseChange(ctx, kCannotWrite);
-    if (headerChanged(ctx) && !writeHeader(ctx)) return reportWriteFailure(ctx);
-    if (ctx.volume.bitmapLoaded && ctx.volume.bitmapChanged && !storeBitmap(ctx)) return reportWriteFailure(ctx);
-    if (!writeTreePlan(ctx, *extents) || !writeTreePlan(ctx, *catalog)) return reportWriteFailure(ctx);
-    releaseBitmap(ctx);
-    ctx.volume.modifying = false;
+    // The journal takes every write before the first reaches the medium.
+    if (ctx.volume.journal && !ctx.volume.journal->journalAhead(writes)) return refuseChange(ctx, kCannotWrite);
+    if (!makeWrites(ctx, writes)) return reportWriteFailure(ctx);
+    recordMediumState(ctx, *extents, *catalog);
+    endModification(ctx);
     return true;
 }
 
 bool writeTreeFile(HfsContext& ctx, TreeFile& tree) {
     const auto plan = planTree(ctx, tree);
     if (!plan) return refuseChange(ctx, kCannotWrite);
-    return writeTreePlan(ctx, *plan) || reportWriteFailure(ctx);
+    std::vector<SectorWrite> writes;
+    addTreeWrites(writes, *plan);
+    if (!makeWrites(ctx, writes)) return reportWriteFailure(ctx);
+    recordMediumTree(ctx, *plan);
+    return true;
 }
 
 }  // namespace korvane

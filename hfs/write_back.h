@@ -8,7 +8,9 @@
 // whose medium contents are not known is written whole; the extents file
 // changes only through the engine, which knows them). Everything is
 // planned and checked before the first write, so a write-back that cannot
-// be done leaves the medium untouched.
+// be done leaves the medium untouched; with an undo journal, every planned
+// write's old sectors are in the journal, on stable storage, before the
+// first write reaches the medium, and the journal notes the end.
 
 #include "hfs/hfs_context.h"
 

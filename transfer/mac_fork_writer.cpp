@@ -1,12 +1,10 @@
 #include "transfer/mac_fork_writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "hfs/allocation.h"
 #include "util/byte_order.h"
+#include "util/file_io.h"
 
 namespace korvane {
 namespace {
@@ -14,18 +12,6 @@ namespace {
 // Sectors moved per device write: large enough that a big file costs few
 // commands, small enough to keep memory modest.
 constexpr std::uint32_t kSectorsPerWrite = 2048;
-
-bool read_exactly(int fd, std::uint8_t* buffer, std::size_t size, std::uint64_t offset) {
-    while (size > 0) {
-        const ssize_t got = pread(fd, buffer, size, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        buffer += got;
-        size -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -80,7 +66,7 @@ ForkWrite write_fork_contents(HfsContext& ctx, int fd, const MacFork& fork) {
             const std::size_t bytes = std::size_t{n} * kSectorSize;
             const std::size_t from_file = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, remaining));
             buffer.assign(bytes, 0);
-            if (!read_exactly(fd, buffer.data(), from_file, position)) return ForkWrite::PcReadFailed;
+            if (!read_at(fd, buffer.data(), from_file, position)) return ForkWrite::PcReadFailed;
             if (!volumeDevice(ctx).write(sector, static_cast<std::uint16_t>(n), buffer.data()))
                 return ForkWrite::MediumWriteFailed;
             position += from_file;

@@ -9,6 +9,7 @@
 #include "core/notices.h"
 #include "device/sector_io.h"
 #include "hfs/current_directory.h"
+#include "hfs/undo.h"
 #include "hfs/working_copies.h"
 #include "util/char_tables.h"
 #include "volume/medium_reader.h"
@@ -157,6 +158,8 @@ std::int32_t findVolume(HfsContext& ctx) {
                              " bytes are not supported: Korvane reads media with 512- or 1024-byte sectors.";
         return 0;
     }
+    // A change that was interrupted is settled before anything of the volume is read.
+    offerRollback(ctx);
     PartitionMapReading map = readPartitionMap(ctx);
     if (map.result < 2) {
         setPartitionBounds(ctx, map.partitions.empty() ? nullptr : &map.partitions.front(), capacity);

@@ -127,7 +127,7 @@ TEST(CommandExecution, TheWriteGuardRunsBeforeEveryKeywordThatWrites) {
         EXPECT_EQ(ctx.outcome.failureReported, outcome == LineOutcome::Dropped || row.needs_volume()) << row.keyword;
     }
     EXPECT_EQ(guarded, (std::vector<std::string>{"FORMAT", "RENAME", "LABEL", "DELETE", "ERASE", "MCOPY", "MD",
-                                                 "ATTRIB", "SWAP"}));
+                                                 "ATTRIB", "UNDO", "SWAP"}));
 }
 
 TEST(CommandExecution, ModeSwitchesTheDriveReset) {

@@ -11,6 +11,7 @@
 #include "app/check_command.h"
 #include "app/command_line.h"
 #include "app/commands.h"
+#include "app/undo_command.h"
 #include "app/listing_view.h"
 #include "tests/hfs/check_fixture.h"
 #include "tests/hfs/hfs_fixture.h"
@@ -190,6 +191,7 @@ TEST_F(CommandsTest, TheMenusGuardEveryCommandThatWrites) {
     }
     EXPECT_EQ(refused, (std::vector<int>{cmd::kFormat, cmd::kRenameVolume, cmd::kCopyToMac, cmd::kMakeDirectory,
                                          cmd::kDelete, cmd::kRename, cmd::kEditAttributes, cmd::kSwapForks}));
+    EXPECT_TRUE(is_write_guarded(cmd::kUndoLastChange));
 }
 
 // An item, key or button that is offered runs its command: a command this

@@ -39,9 +39,10 @@ TEST(StartupSwitchParsing, DriveAddressResetAndLog) {
 }
 
 TEST(StartupSwitchParsing, OtherLettersAreIgnoredAndPathsAreImages) {
-    ParsedLaunch parsed = parse_launch_arguments({"/X", "HD10_512.hda,ro", "/tmp/MO3_1024.img", "--bus", "images"},
-                                                 FrontEnd::Window);
+    ParsedLaunch parsed = parse_launch_arguments(
+            {"/X", "HD10_512.hda,ro", "/tmp/MO3_1024.img", "--bus", "images", "--no-journal"}, FrontEnd::Window);
     ASSERT_TRUE(parsed.ok()) << parsed.error;
+    EXPECT_TRUE(parsed.arguments.no_journal);
     // Relative paths are made absolute at once: --pc-dir moves the current
     // directory before the images are attached.
     const std::string here = std::filesystem::current_path().string();

@@ -56,7 +56,7 @@ TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
     EXPECT_FALSE(parseImageName("HD1_999.img", other));
 
     ImageDescription options;
-    EXPECT_EQ(parseImageDescription("/a,b/HD2.img,id=4,type=mo,sector=1024,ro,bad=5-9,bad=20,flaky=3", options), "");
+    EXPECT_EQ(parseImageDescription("/a,b/HD2.img,id=4,type=mo,sector=1024,ro,bad=5-9,bad=20,flaky=3,killwrite=2", options), "");
     EXPECT_EQ(options.path, "/a,b/HD2.img");
     EXPECT_EQ(options.id, 4);
     EXPECT_EQ(options.deviceType, kTypeOpticalMemory);
@@ -65,7 +65,9 @@ TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
     ASSERT_EQ(options.bad.size(), 2u);
     EXPECT_EQ(options.bad[0].last, 9u);
     EXPECT_EQ(options.flaky, 3u);
+    EXPECT_EQ(options.killAtWrite, 2u);
     ImageDescription wrong;
+    EXPECT_NE(parseImageDescription("x.img,killwrite=0", wrong), "");
     EXPECT_NE(parseImageDescription("x.img,id=7x", wrong), "");
     EXPECT_NE(parseImageDescription("x.img,colour=red", wrong), "");
 }

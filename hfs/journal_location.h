@@ -1,0 +1,34 @@
+#pragma once
+// Where the undo journal of a medium lies, and whether there is one: next
+// to an image file ("IMAGE.korvane-journal"); for a device, in the user's
+// state folder ($XDG_STATE_HOME/korvane, else ~/.local/state/korvane),
+// named after the device's path.
+
+#include <cstdint>
+#include <string>
+
+namespace korvane {
+
+struct HfsContext;
+
+inline constexpr const char* kJournalSuffix = ".korvane-journal";
+// The journal keeps its newest changes within this many bytes (and always
+// the newest change, however large); see UndoJournal::trimTo.
+inline constexpr std::uint64_t kDefaultJournalLimit = 64ull << 20;
+
+struct JournalSettings {
+    bool enabled = true;  // --no-journal turns it off
+    std::uint64_t limit = kDefaultJournalLimit;
+};
+
+// The journal of the medium at mediumPath (an image file or a device).
+std::string journalPathFor(const std::string& mediumPath);
+
+// The journal of the selected drive's medium; "" when journals are off or
+// the medium's place is not known.
+std::string selectedDriveJournal(HfsContext& ctx);
+
+// Makes the folder that holds a journal when it is missing (the state folder).
+bool makeJournalFolder(const std::string& journalPath);
+
+}  // namespace korvane

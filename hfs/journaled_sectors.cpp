@@ -1,0 +1,133 @@
+#include "hfs/journaled_sectors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "core/notices.h"
+#include "hfs/journal_location.h"
+#include "hfs/undo_put_back.h"
+
+namespace korvane {
+namespace {
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::vector<std::uint64_t> hashesOf(const std::uint8_t* bytes, std::uint16_t count) {
+    std::vector<std::uint64_t> hashes(count);
+    for (std::uint16_t i = 0; i < count; ++i) hashes[i] = sectorHash(bytes + std::size_t{i} * kJournalSectorSize);
+    return hashes;
+}
+
+}  // namespace
+
+JournaledSectors::JournaledSectors(CoreContext& ctx, std::unique_ptr<SectorDevice> medium, std::string journalPath,
+                                   std::uint64_t limit)
+    : ctx_(ctx), medium_(std::move(medium)), path_(std::move(journalPath)), limit_(limit) {}
+
+bool JournaledSectors::read(std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) {
+    return medium_->read(sector, count, buffer);
+}
+
+bool JournaledSectors::write(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
+    if (!coveredAhead(sector, count, buffer) && !journalWrite(sector, count, buffer)) return false;
+    return medium_->write(sector, count, buffer);
+}
+
+bool JournaledSectors::refuse(const std::string& why) {
+    refusal_ = "The undo journal " + quoted(path_) + " " + why +
+               ". The change was refused and the medium is as it was. Start Korvane with --no-journal to change "
+               "this volume without an undo journal.";
+    return false;
+}
+
+// A sector that cannot be read would most likely not take the write either:
+// going on without the journal is no advice here.
+bool JournaledSectors::refuseUnreadable(std::uint32_t sector) {
+    refusal_ = "The sectors the change is to write (from sector " + std::to_string(sector) +
+               " on) cannot all be read, so what they hold cannot be kept for undoing. The change was refused and "
+               "the medium is as it was.";
+    return false;
+}
+
+std::string JournaledSectors::takeRefusal() { return std::exchange(refusal_, {}); }
+
+// A damaged journal is kept for a look (its changes can no longer be
+// undone safely) and a new one begins.
+bool JournaledSectors::openJournal() {
+    if (journal_.isOpen()) return true;
+    if (!makeJournalFolder(path_)) return refuse(std::string("cannot be created: ") + std::strerror(errno));
+    if (!journal_.open(path_, true)) return refuse(journal_.error());
+    if (!journal_.damaged()) return true;
+    const std::string aside = path_ + ".damaged";
+    if (std::rename(path_.c_str(), aside.c_str()) != 0) return refuse("is damaged and cannot be set aside");
+    show_notice(ctx_, "The undo journal " + quoted(path_) + " was damaged: it was set aside as " + quoted(aside) +
+                          " and a new one begun. The changes before this one cannot be undone.");
+    return journal_.open(path_, true) || refuse(journal_.error());
+}
+
+bool JournaledSectors::startRecord() {
+    if (recordOpen_) return true;
+    if (!openJournal()) return false;
+    if (!journal_.beginRecord()) return refuse(journal_.error());
+    recordOpen_ = true;
+    return true;
+}
+
+// The old contents must be known before they are overwritten.
+bool JournaledSectors::journalWrite(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
+    if (!startRecord()) return false;
+    std::vector<std::uint8_t> old(std::size_t{count} * kJournalSectorSize);
+    if (!medium_->read(sector, count, old.data())) return refuseUnreadable(sector);
+    if (!journal_.appendSectors(sector, hashesOf(buffer, count), old)) return refuse(journal_.error());
+    return journal_.sync() || refuse(journal_.error());
+}
+
+bool JournaledSectors::journalAhead(std::span<const SectorWrite> writes) {
+    if (!startRecord()) return false;
+    for (const SectorWrite& w : writes) {
+        std::vector<std::uint8_t> old(std::size_t{w.count} * kJournalSectorSize);
+        if (!medium_->read(w.sector, w.count, old.data())) return refuseUnreadable(w.sector);
+        const std::vector<std::uint64_t> hashes = hashesOf(w.bytes, w.count);
+        if (!journal_.appendSectors(w.sector, hashes, old)) return refuse(journal_.error());
+        for (std::uint16_t i = 0; i < w.count; ++i) ahead_[w.sector + i] = hashes[i];
+    }
+    return journal_.sync() || refuse(journal_.error());
+}
+
+bool JournaledSectors::coveredAhead(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const auto found = ahead_.find(sector + i);
+        if (found == ahead_.end() || found->second != sectorHash(buffer + std::size_t{i} * kJournalSectorSize))
+            return false;
+    }
+    for (std::uint16_t i = 0; i < count; ++i) ahead_.erase(sector + i);
+    return true;
+}
+
+void JournaledSectors::endChange() {
+    ahead_.clear();
+    if (!std::exchange(recordOpen_, false)) return;
+    if (!journal_.endRecord()) {
+        show_notice(ctx_, "The change was written, but the undo journal " + quoted(path_) +
+                              " could not note that it is complete (" + journal_.error() +
+                              "): when the volume is opened next, it is taken for an interrupted change.");
+        return;
+    }
+    if (!journal_.trimTo(limit_))
+        show_notice(ctx_, "The undo journal " + quoted(path_) + " " + journal_.error() + ": it keeps its older changes.");
+}
+
+bool JournaledSectors::dropChange() {
+    ahead_.clear();
+    if (!std::exchange(recordOpen_, false)) return true;
+    const PutBackResult result = putBackLastRecord(journal_, *medium_);
+    if (result.outcome == PutBack::Done) return true;
+    show_notice(ctx_, "What the dropped change had written could not all be put back: the undo journal " +
+                          quoted(path_) + " keeps it as an interrupted change, and UNDO can try again.");
+    return false;
+}
+
+}  // namespace korvane

@@ -1,0 +1,87 @@
+#include "hfs/undo_put_back.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace korvane {
+namespace {
+
+// What a change did to one sector, as far as its entries tell.
+struct SectorHistory {
+    std::set<std::uint64_t> contents;  // the old contents' hash and every hash written
+    std::uint64_t last = 0;            // the hash of what the change wrote last
+};
+
+// Reads each entry's hashes; false when an entry cannot be read back.
+bool readHistories(const UndoJournal& journal, const JournalRecord& record,
+                   std::map<std::uint32_t, SectorHistory>& histories) {
+    EntryContents contents;
+    for (const JournalEntry& entry : record.entries) {
+        if (!journal.readEntry(entry, contents)) return false;
+        for (std::uint32_t i = 0; i < entry.count; ++i) {
+            SectorHistory& history = histories[entry.firstSector + i];
+            if (history.contents.empty())
+                history.contents.insert(sectorHash(contents.oldSectors.data() + std::size_t{i} * kJournalSectorSize));
+            history.contents.insert(contents.newHashes[i]);
+            history.last = contents.newHashes[i];
+        }
+    }
+    return true;
+}
+
+bool expectedContents(const SectorHistory& history, bool completed, const std::uint8_t* sector) {
+    const std::uint64_t now = sectorHash(sector);
+    return completed ? now == history.last : history.contents.count(now) != 0;
+}
+
+// Reads the sectors in runs of consecutive numbers and checks each.
+PutBackResult checkMedium(const std::map<std::uint32_t, SectorHistory>& histories, bool completed,
+                          SectorDevice& medium) {
+    constexpr std::uint16_t kRun = 64;
+    std::vector<std::uint8_t> sectors(kRun * kJournalSectorSize);
+    for (auto first = histories.begin(); first != histories.end();) {
+        auto past = std::next(first);
+        std::uint16_t count = 1;
+        while (past != histories.end() && count < kRun && past->first == first->first + count) {
+            ++past;
+            ++count;
+        }
+        if (!medium.read(first->first, count, sectors.data())) return {PutBack::MediumUnreadable, first->first};
+        std::size_t i = 0;
+        for (auto at = first; at != past; ++at, ++i) {
+            if (!expectedContents(at->second, completed, sectors.data() + i * kJournalSectorSize))
+                return {PutBack::MediumChanged, at->first};
+        }
+        first = past;
+    }
+    return {};
+}
+
+}  // namespace
+
+PutBackResult putBackLastRecord(UndoJournal& journal, SectorDevice& medium) {
+    const JournalRecord record = journal.records().back();
+    std::map<std::uint32_t, SectorHistory> histories;
+    if (!readHistories(journal, record, histories)) return {PutBack::JournalUnreadable};
+    PutBackResult result = checkMedium(histories, !record.interrupted(), medium);
+    if (result.outcome != PutBack::Done) return result;
+    if (!record.undoing && !journal.markUndoing()) return {PutBack::JournalUnwritable};
+    EntryContents contents;
+    for (auto entry = record.entries.rbegin(); entry != record.entries.rend(); ++entry) {
+        if (!journal.readEntry(*entry, contents)) return {PutBack::JournalUnreadable};
+        const std::uint8_t* old = contents.oldSectors.data();
+        for (std::uint32_t done = 0; done < entry->count;) {
+            const auto n = static_cast<std::uint16_t>(std::min<std::uint32_t>(entry->count - done, 0xFFFF));
+            if (!medium.write(entry->firstSector + done, n, old + std::size_t{done} * kJournalSectorSize))
+                return {PutBack::WriteFailed, entry->firstSector + done};
+            done += n;
+        }
+    }
+    if (!journal.dropLastRecord()) return {PutBack::JournalUnwritable};
+    result.sectorsPutBack = static_cast<std::uint32_t>(histories.size());
+    return result;
+}
+
+}  // namespace korvane

@@ -1,0 +1,230 @@
+// The undo journal through korvane-cmd: every modifying command undone byte
+// for byte, UNDO going back over several runs, refused once hfsutils has
+// changed the medium, a write-back killed at each of its write requests and
+// rolled back (or left) at the next opening, and a journal that cannot be
+// written. CHECK and hfsutils read the volume after each.
+#include <sys/mount.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "hfs/journal_location.h"
+#include "tests/e2e/listing_fixture.h"
+#include "tests/hfs/check_fixture.h"
+
+namespace korvane::e2e {
+namespace {
+
+struct CmdRun {
+    int status = -1;
+    std::string said;  // standard error and output
+};
+
+std::string quoted(const std::string& arg) {
+    std::string out = "'";
+    for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// korvane-cmd with the arguments, HOME in the test's folder.
+CmdRun korvane(const ScratchDir& dir, const std::vector<std::string>& args) {
+    std::string command = "exec " + quoted(korvaneCmd());
+    for (const std::string& arg : args) command += " " + quoted(arg);
+    CmdRun run;
+    run.status = runProgram(dir.path(), {"sh", "-c", command + " </dev/null 2>&1"}, &run.said);
+    return run;
+}
+
+bool said(const CmdRun& run, const std::string& text) { return run.said.find(text) != std::string::npos; }
+
+// hfsutils lists the root folder (the volume is readable by another implementation).
+std::string hlsRoot(const ScratchDir& dir, const std::string& image) {
+    std::string out;
+    EXPECT_EQ(runProgram(dir.path(), {"hmount", image}), 0);
+    EXPECT_EQ(runProgram(dir.path(), {"hls", "-a1", ":"}, &out), 0);
+    runProgram(dir.path(), {"humount"});
+    return out;
+}
+
+// A volume with a folder of files, a file with both forks and a text file,
+// and a PC file to copy onto it.
+struct UndoWorld {
+    ScratchDir dir;
+    std::string base;   // the volume as hfsutils made it
+    std::string image = dir / "vol.img";
+    std::string pcDir = dir / "pc";
+
+    UndoWorld() {
+        HfsutilsVolume volume(dir, "base.img", 800, "Undo");
+        volume.addFolder(":Docs");
+        volume.addTextFile(":Docs:Plan", "a plan");
+        volume.addTextFile(":Docs:Notes", std::string(3000, 'n'));
+        volume.addForkedFile(":", "Letter", "TEXT", "ttxt", "data fork", std::string(700, 'r'));
+        volume.unmount();
+        base = read_all(volume.image());
+        std::filesystem::create_directory(pcDir);
+        std::ofstream(pcDir + "/report.txt", std::ios::binary) << std::string(5000, 'x');
+        fresh();
+    }
+
+    void fresh() const {
+        std::ofstream(image, std::ios::binary | std::ios::trunc) << base;
+        std::filesystem::remove(image + kJournalSuffix);
+    }
+    std::string bytes() const { return read_all(image); }
+    CmdRun change(const std::string& line, const std::string& options = "") const {
+        std::vector<std::string> args{"--yes", "--pc-dir", pcDir, image + options, "-c", line};
+        return korvane(dir, args);
+    }
+};
+
+TEST(UndoJournal, EveryModifyingCommandIsUndoneByteForByte) {
+    UndoWorld world;
+    for (const char* line : {"MD New", "DELETE Docs", "RENAME Letter Note", "MCOPY report.txt",
+                             "ATTRIB Letter \"type=APPL,creator=KVRN,created=1990-01-02 03:04\"", "LABEL Renamed",
+                             "SWAP Letter"}) {
+        SCOPED_TRACE(line);
+        world.fresh();
+        const CmdRun made = world.change(line);
+        EXPECT_EQ(made.status, 0) << made.said;
+        EXPECT_NE(world.bytes(), world.base);
+        const CmdRun undone = korvane(world.dir, {world.image, "-c", "UNDO"});
+        EXPECT_EQ(undone.status, 0) << undone.said;
+        EXPECT_TRUE(said(undone, "The last change was undone")) << undone.said;
+        EXPECT_TRUE(world.bytes() == world.base) << "the medium is as before the command";
+        EXPECT_EQ(testing::checkProblems(world.image), "");
+        EXPECT_EQ(hlsRoot(world.dir, world.image), "Docs\nLetter\n");
+    }
+}
+
+TEST(UndoJournal, UndoGoesBackOverRunsAndRefusesWhatHfsutilsChanged) {
+    UndoWorld world;
+    ASSERT_EQ(world.change("MD First").status, 0);
+    const std::string afterFirst = world.bytes();
+    ASSERT_EQ(world.change("MD Second").status, 0);
+    EXPECT_EQ(korvane(world.dir, {world.image, "-c", "UNDO"}).status, 0);
+    EXPECT_TRUE(world.bytes() == afterFirst);
+    const CmdRun second = korvane(world.dir, {world.image, "-c", "UNDO"});
+    EXPECT_EQ(second.status, 0);
+    EXPECT_TRUE(said(second, "The journal holds no earlier change.")) << second.said;
+    EXPECT_TRUE(world.bytes() == world.base);
+    const CmdRun none = korvane(world.dir, {world.image, "-c", "UNDO"});
+    EXPECT_EQ(none.status, 4);
+    EXPECT_TRUE(said(none, "There is no change to undo on this medium.")) << none.said;
+
+    // A change made by another program since: the last change is no longer Korvane's.
+    ASSERT_EQ(world.change("MD Mine").status, 0);
+    ASSERT_EQ(runProgram(world.dir.path(), {"hmount", world.image}), 0);
+    ASSERT_EQ(runProgram(world.dir.path(), {"hmkdir", ":Theirs"}), 0);
+    runProgram(world.dir.path(), {"humount"});
+    const std::string theirs = world.bytes();
+    const CmdRun refused = korvane(world.dir, {world.image, "-c", "UNDO"});
+    EXPECT_EQ(refused.status, 4);
+    EXPECT_TRUE(said(refused, "The last change cannot be undone: the medium no longer holds what that change wrote"))
+        << refused.said;
+    EXPECT_TRUE(world.bytes() == theirs);
+    EXPECT_EQ(testing::checkProblems(world.image), "");
+    EXPECT_EQ(hlsRoot(world.dir, world.image), "Docs\nLetter\nMine\nTheirs\n");
+}
+
+// The process is killed at each write request of a command in turn. The
+// next opening offers to roll the change back: --no leaves the medium as the
+// kill left it, --yes puts it back as before the command.
+TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
+    UndoWorld world;
+    for (const char* line : {"MD New", "MCOPY report.txt", "DELETE Docs"}) {
+        int untouched = 0, interrupted = 0;
+        for (int k = 1;; ++k) {
+            SCOPED_TRACE(std::string(line) + " killed at write " + std::to_string(k));
+            world.fresh();
+            const CmdRun killed = world.change(line, ",killwrite=" + std::to_string(k));
+            if (killed.status == 0) break;  // the command made fewer requests
+            ASSERT_EQ(killed.status, -1) << "killed: " << killed.said;
+            const std::string left = world.bytes();
+            const CmdRun leave = korvane(world.dir, {"--no", world.image, "-c", "DIR"});
+            EXPECT_TRUE(world.bytes() == left);
+            if (left == world.base) {
+                ++untouched;
+            } else {
+                ++interrupted;
+                EXPECT_TRUE(said(leave, "was interrupted before it was completely written")) << leave.said;
+                EXPECT_TRUE(said(leave, "The interrupted change was left as it is")) << leave.said;
+            }
+            const CmdRun rollBack = korvane(world.dir, {"--yes", world.image, "-c", "CHECK"});
+            EXPECT_EQ(rollBack.status, 0) << rollBack.said;
+            EXPECT_TRUE(world.bytes() == world.base) << "as before the command";
+            EXPECT_EQ(hlsRoot(world.dir, world.image), "Docs\nLetter\n");
+        }
+        std::printf("%s: %d kill points left the medium untouched, %d were rolled back\n", line, untouched,
+                    interrupted);
+        EXPECT_GT(interrupted, 0) << line;
+    }
+    // An UNDO killed half-way is finished at the next opening.
+    world.fresh();
+    ASSERT_EQ(world.change("MD New").status, 0);
+    EXPECT_EQ(korvane(world.dir, {world.image + ",killwrite=3", "-c", "UNDO"}).status, -1);
+    const CmdRun asked = korvane(world.dir, {"--no", world.image});
+    EXPECT_TRUE(said(asked, "Undoing the last change Korvane made to this medium was interrupted.")) << asked.said;
+    const CmdRun finished = korvane(world.dir, {"--yes", world.image, "-c", "CHECK"});
+    EXPECT_TRUE(said(finished, "The interrupted undo was finished")) << finished.said;
+    EXPECT_EQ(finished.status, 0) << finished.said;
+    EXPECT_TRUE(world.bytes() == world.base);
+}
+
+TEST(UndoJournal, AJournalThatCannotBeWrittenRefusesTheChange) {
+    UndoWorld world;
+    std::filesystem::create_directory(world.image + kJournalSuffix);  // stands where the journal would be made
+    for (const char* line : {"MD New", "MCOPY report.txt"}) {
+        const CmdRun refused = world.change(line);
+        EXPECT_EQ(refused.status, 4) << line;
+        EXPECT_TRUE(said(refused, "The undo journal \"" + world.image + kJournalSuffix + "\" cannot be opened"))
+            << refused.said;
+        EXPECT_TRUE(said(refused, "Start Korvane with --no-journal")) << refused.said;
+        EXPECT_TRUE(world.bytes() == world.base) << line;
+    }
+    const CmdRun without = korvane(world.dir, {"--no-journal", world.image, "-c", "MD New", "-c", "UNDO"});
+    EXPECT_EQ(without.status, 4);
+    EXPECT_TRUE(said(without, "Korvane runs without an undo journal (--no-journal)")) << without.said;
+    EXPECT_TRUE(std::filesystem::is_directory(world.image + kJournalSuffix));
+    EXPECT_EQ(testing::checkProblems(world.image), "");
+    EXPECT_EQ(hlsRoot(world.dir, world.image), "Docs\nLetter\nNew\n");
+}
+
+// A small file system of its own, where only root may make one.
+class SmallFileSystem {
+public:
+    SmallFileSystem(const std::string& folder, const std::string& size) : folder_(folder) {
+        std::filesystem::create_directory(folder);
+        mounted_ = mount("tmpfs", folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+    }
+    ~SmallFileSystem() {
+        if (mounted_) umount(folder_.c_str());
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
+};
+
+// The journal runs out of room while a second file is copied in: what the
+// first one had written is put back too, and the medium is as before.
+TEST(UndoJournal, AJournalWithoutRoomRefusesTheChangeAndPutsBackWhatItHadWritten) {
+    UndoWorld world;
+    SmallFileSystem small(world.dir / "small", "832k");
+    if (!small.mounted()) GTEST_SKIP() << "a tmpfs cannot be mounted here";
+    const std::string image = world.dir / "small/vol.img";
+    std::ofstream(image, std::ios::binary) << world.base;
+    std::ofstream(world.pcDir + "/zz.txt", std::ios::binary) << std::string(40000, 'b');
+    const CmdRun refused = korvane(world.dir, {"--yes", "--pc-dir", world.pcDir, image, "-c", "MCOPY *.txt"});
+    EXPECT_EQ(refused.status, 4);
+    EXPECT_TRUE(said(refused, "cannot be written: No space left on device. The change was refused")) << refused.said;
+    EXPECT_TRUE(read_all(image) == world.base);
+    EXPECT_EQ(testing::checkProblems(image), "");
+    EXPECT_EQ(hlsRoot(world.dir, image), "Docs\nLetter\n");
+}
+
+}  // namespace
+}  // namespace korvane::e2e
