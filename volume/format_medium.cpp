@@ -20,7 +20,7 @@
 #include "transfer/pc_output.h"
 #include "util/byte_order.h"
 #include "util/char_tables.h"
-#include "util/temp_files.h"
+#include "core/working_files.h"
 #include "volume/desktop_files.h"
 #include "volume/discovery.h"
 #include "volume/format_dialogs.h"
