@@ -120,11 +120,13 @@ bool headerChanged(const HfsContext& ctx) {
 }
 
 bool writeHeader(HfsContext& ctx) {
+    return volumeDevice(ctx).write(ctx.geometry.mdbSector, 1, ctx.mdb.bytes.data());
+}
+
+// The alternate copy lies in the volume's own second-to-last sector.
+bool writeAlternateHeader(HfsContext& ctx) {
     const SectorRange& range = volumeRange(ctx);
-    SectorDevice& device = volumeDevice(ctx);
-    if (!device.write(ctx.geometry.mdbSector, 1, ctx.mdb.bytes.data())) return false;
-    // The alternate copy lies in the volume's own second-to-last sector.
-    if (!device.write(range.first + range.count - 2, 1, ctx.mdb.bytes.data())) return false;
+    if (!volumeDevice(ctx).write(range.first + range.count - 2, 1, ctx.mdb.bytes.data())) return false;
     ctx.volume.mediumHeader = ctx.mdb;
     return true;
 }
@@ -154,9 +156,11 @@ bool writeBack(HfsContext& ctx) {
         return true;
     }
     if (!volumeWritable(ctx)) return refuseChange(ctx, kCannotWrite);
-    if (headerChanged(ctx) && !writeHeader(ctx)) return reportWriteFailure(ctx);
+    const bool header = headerChanged(ctx);
+    if (header && !writeHeader(ctx)) return reportWriteFailure(ctx);
     if (ctx.volume.bitmapLoaded && ctx.volume.bitmapChanged && !storeBitmap(ctx)) return reportWriteFailure(ctx);
     if (!writeTreePlan(ctx, *extents) || !writeTreePlan(ctx, *catalog)) return reportWriteFailure(ctx);
+    if (header && !writeAlternateHeader(ctx)) return reportWriteFailure(ctx);
     releaseBitmap(ctx);
     ctx.volume.modifying = false;
     return true;
