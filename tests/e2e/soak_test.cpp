@@ -323,10 +323,11 @@ TEST(Soak, RandomChangesKeepTheVolumeSoundAndEqualToTheModel) {
     for (int done = 1; done <= operations && !HasFailure(); ++done) {
         soak.step();
         if (done % 100 == 0) soak.checkMedium(done);
+        if (done % 10000 == 0) std::printf("%d operations, %s\n", done, soak.summary().c_str());
     }
     soak.checkMedium(operations);
     soak.compareWithModel();
-    std::printf("%d operations, %s\n", operations, soak.summary().c_str());
+    std::printf("%d operations done, %s\n", operations, soak.summary().c_str());
 }
 
 }  // namespace
