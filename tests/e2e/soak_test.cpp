@@ -146,11 +146,15 @@ private:
         }
     }
 
-    std::string randomFolderPath() {
-        auto at = model_.begin();
-        std::advance(at, below(static_cast<int>(model_.size())));
-        return at->first;
+    // An element of a non-empty map or set, each as likely as the others.
+    template <typename Container>
+    auto randomElement(Container& container) {
+        auto at = container.begin();
+        std::advance(at, below(static_cast<int>(container.size())));
+        return at;
     }
+
+    std::string randomFolderPath() { return randomElement(model_)->first; }
 
     // Runs one line; it must succeed without a word, unless mayRefuse.
     bool run(const std::string& line, bool mayRefuse = false) {
@@ -229,17 +233,14 @@ private:
         const std::string newName = freshName(folder);
         enter(path);
         if (renameFolder) {
-            auto old = folder.folders.begin();
-            std::advance(old, below(static_cast<int>(folder.folders.size())));
-            const std::string oldName = *old;
+            const std::string oldName = *randomElement(folder.folders);
             if (!run("RENAME \"" + oldName + "\" \"" + newName + "\"")) return;
             folder.folders.erase(oldName);
             folder.folders.insert(newName);
             moveFolder(path + ":" + oldName, path + ":" + newName);
             return;
         }
-        auto old = folder.files.begin();
-        std::advance(old, below(static_cast<int>(folder.files.size())));
+        const auto old = randomElement(folder.files);
         if (!run("RENAME \"" + old->first + "\" \"" + newName + "\"")) return;
         folder.files[newName] = old->second;
         folder.files.erase(old);
@@ -261,8 +262,7 @@ private:
             });
             return;
         }
-        auto victim = folder.files.begin();
-        std::advance(victim, below(static_cast<int>(folder.files.size())));
+        const auto victim = randomElement(folder.files);
         if (run("DELETE \"" + victim->first + "\"")) folder.files.erase(victim);
     }
 
@@ -270,8 +270,7 @@ private:
         const std::string path = randomFolderPath();
         ModelFolder& folder = model_[path];
         if (folder.files.empty()) return;
-        auto file = folder.files.begin();
-        std::advance(file, below(static_cast<int>(folder.files.size())));
+        const auto file = randomElement(folder.files);
         const std::string type = text(4, 4, "ABCDEFGH"), creator = text(4, 4, "abcdefgh");
         // The dialog takes the years 1980 to 2039.
         const int year = 1980 + below(60), month = 1 + below(12), day = 1 + below(28), hour = below(24),
@@ -294,8 +293,7 @@ private:
         const std::string path = randomFolderPath();
         ModelFolder& folder = model_[path];
         if (folder.files.empty()) return;
-        auto file = folder.files.begin();
-        std::advance(file, below(static_cast<int>(folder.files.size())));
+        const auto file = randomElement(folder.files);
         enter(path);
         if (run("SWAP \"" + file->first + "\"", true)) std::swap(file->second.data, file->second.resource);
     }
