@@ -3,7 +3,6 @@
 // then CHECK. The input's last 16 bytes are the script, the rest the medium.
 // A crash, a hang, a sanitizer report, or a write outside the volume's
 // partition (the image's write log tells) is a finding.
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -13,9 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "app/command_line.h"
 #include "app/context.h"
