@@ -88,13 +88,14 @@ std::string parseOption(std::string_view option, ImageDescription& description) 
         return {};
     }
     if (key == "bad") return parseBadRange(value, description);
-    if (key == "flaky") {
-        if (!parseNumber(value, description.flaky)) return "flaky needs a number";
+    if (key == "failwrite" || key == "killwrite") {
+        std::uint32_t number = 0;
+        if (!parseNumber(value, number) || number == 0) return std::string(key) + " needs a number from 1";
+        (key == "failwrite" ? description.failWrite : description.killWrite) = number;
         return {};
     }
-    if (key == "killwrite") {
-        if (!parseNumber(value, description.killAtWrite) || description.killAtWrite == 0)
-            return "killwrite needs a number from 1";
+    if (key == "flaky") {
+        if (!parseNumber(value, description.flaky)) return "flaky needs a number";
         return {};
     }
     return "unknown option \"" + std::string(option) + "\"";
@@ -132,7 +133,15 @@ bool parseImageName(std::string_view fileName, ImageDescription& description) {
     return true;
 }
 
-std::string parseImageDescription(const std::string& text, ImageDescription& description) {
+std::string parseImageDescription(const std::string& whole, ImageDescription& description) {
+    // writelog names a file of its own: it comes last and takes the rest.
+    constexpr std::string_view kWriteLog = ",writelog=";
+    const std::size_t log = whole.find(kWriteLog);
+    const std::string text = whole.substr(0, log);
+    if (log != std::string::npos) {
+        description.writeLog = whole.substr(log + kWriteLog.size());
+        if (description.writeLog.empty()) return "writelog needs a file name";
+    }
     // Options follow the first comma after the file name (directories may hold commas).
     std::size_t slash = text.rfind('/');
     std::size_t comma = text.find(',', slash == std::string::npos ? 0 : slash);

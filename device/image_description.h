@@ -27,9 +27,13 @@ struct ImageDescription {
     bool readOnly = false;
     std::vector<BlockRange> bad;
     std::uint32_t flaky = 0;  // failures before each command succeeds
-    // killwrite=K: the process dies (SIGKILL) at the K-th write request,
-    // before carrying it out, as a crash or a power cut would stop it.
-    std::uint32_t killAtWrite = 0;
+    // Write commands are numbered from 1 in the order the target receives
+    // them. failWrite: that one and every later one fail (a drive that stops
+    // writing part-way). killWrite: the process is killed right before that
+    // one is carried out (a crash or a power cut in the middle of a command).
+    std::optional<std::uint32_t> failWrite;
+    std::optional<std::uint32_t> killWrite;
+    std::string writeLog;  // a file that receives "FIRST COUNT" for each write command
 };
 
 // The block size the target answers with: as given, else 2048 for a CD-ROM and 512 otherwise.
@@ -39,7 +43,8 @@ std::uint16_t blockSizeOf(const ImageDescription& description);
 // the convention. False (description untouched) for any other name.
 bool parseImageName(std::string_view fileName, ImageDescription& description);
 
-// Parses "PATH[,options]". Returns an empty string, or what is wrong.
+// Parses "PATH[,options]". The option writelog=FILE comes last: its file
+// name is the rest of the text, commas and slashes included. Returns an empty string, or what is wrong.
 std::string parseImageDescription(const std::string& text, ImageDescription& description);
 
 // What is wrong with an image named on the command line, or "": its options

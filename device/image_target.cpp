@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -67,6 +69,7 @@ std::string findDiskCopyData(int fd, const ImageDescription& description, std::u
 
 ImageTarget::~ImageTarget() {
     if (fd_ >= 0) ::close(fd_);
+    if (writeLogFd_ >= 0) ::close(writeLogFd_);
 }
 
 ImageTarget::ImageTarget(ImageTarget&& other) noexcept { *this = std::move(other); }
@@ -74,6 +77,7 @@ ImageTarget::ImageTarget(ImageTarget&& other) noexcept { *this = std::move(other
 ImageTarget& ImageTarget::operator=(ImageTarget&& other) noexcept {
     if (this != &other) {
         if (fd_ >= 0) ::close(fd_);
+        if (writeLogFd_ >= 0) ::close(writeLogFd_);
         description_ = std::move(other.description_);
         fd_ = std::exchange(other.fd_, -1);
         blockSize_ = other.blockSize_;
@@ -82,7 +86,8 @@ ImageTarget& ImageTarget::operator=(ImageTarget&& other) noexcept {
         readOnly_ = other.readOnly_;
         removalPrevented_ = other.removalPrevented_;
         failuresLeft_ = other.failuresLeft_;
-        writeRequests_ = other.writeRequests_;
+        writeCommands_ = other.writeCommands_;
+        writeLogFd_ = std::exchange(other.writeLogFd_, -1);
     }
     return *this;
 }
@@ -126,6 +131,16 @@ std::string ImageTarget::open(const ImageDescription& description, ImageTarget& 
         }
     }
 
+    int writeLogFd = -1;
+    if (!description.writeLog.empty()) {
+        writeLogFd = ::open(description.writeLog.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (writeLogFd < 0) {
+            const int error = errno;
+            ::close(fd);
+            return description.writeLog + ": " + std::strerror(error);
+        }
+    }
+
     ImageTarget opened;
     opened.description_ = description;
     opened.fd_ = fd;
@@ -134,6 +149,7 @@ std::string ImageTarget::open(const ImageDescription& description, ImageTarget& 
     opened.dataOffset_ = dataOffset;
     opened.readOnly_ = readOnly;
     opened.failuresLeft_ = description.flaky;
+    opened.writeLogFd_ = writeLogFd;
     target = std::move(opened);
     return {};
 }
@@ -148,8 +164,17 @@ bool ImageTarget::failsThisTime() {
     return false;
 }
 
-void ImageTarget::dieAtChosenWrite() {
-    if (description_.killAtWrite != 0 && ++writeRequests_ == description_.killAtWrite) ::kill(::getpid(), SIGKILL);
+// Numbers the write command, logs it, and applies failwrite and killwrite.
+bool ImageTarget::admitWrite(std::uint32_t first, std::uint32_t count) {
+    ++writeCommands_;
+    if (writeLogFd_ >= 0) {
+        // Written before the command is carried out, so that the log of a
+        // process killed by killwrite still counts the command it died on.
+        const std::string line = std::to_string(first) + " " + std::to_string(count) + "\n";
+        if (::write(writeLogFd_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) return false;
+    }
+    if (description_.killWrite && writeCommands_ == *description_.killWrite) ::raise(SIGKILL);
+    return !description_.failWrite || writeCommands_ < *description_.failWrite;
 }
 
 std::uint8_t ImageTarget::execute(const RequestBlock& block) {
@@ -230,9 +255,9 @@ std::uint8_t ImageTarget::transferBlocks(const RequestBlock& block, std::uint32_
     std::uint64_t bytes = std::uint64_t{count} * blockSize_;
     // The drive never moves more than the host's buffer holds.
     if (bytes > block.bufferLength || (bytes > 0 && block.buffer == nullptr)) return kStatusError;
+    if (writing && !admitWrite(first, count)) return kStatusError;
     if (!inRange(first, count) || touchesBadBlock(first, count)) return kStatusError;
     if (writing && readOnly_) return kStatusError;
-    if (writing) dieAtChosenWrite();
     if (!moveBytes(block.buffer, bytes, std::uint64_t{first} * blockSize_, writing)) return kStatusError;
     // A checksum that cannot be brought up to date fails the request, so the caller tries it again.
     if (writing && isDiskCopy() && !refreshDiskCopyChecksum()) return kStatusError;

@@ -4,6 +4,9 @@
 // 4.2 image is a removable medium made of its data part; after every write
 // request its header's data checksum is brought up to date, so that between
 // two requests the image is always one DiskCopy and emulators accept.
+// Write commands can be logged, failed from the k-th on, or end the process
+// right before the k-th, so that tests reproduce a drive or a machine that
+// stops in the middle of a command.
 
 #include <cstdint>
 #include <functional>
@@ -50,7 +53,7 @@ private:
     bool touchesBadBlock(std::uint32_t first, std::uint32_t count) const;
     bool inRange(std::uint32_t first, std::uint32_t count) const;
     bool failsThisTime();
-    void dieAtChosenWrite();
+    bool admitWrite(std::uint32_t first, std::uint32_t count);
     bool moveBytes(std::uint8_t* data, std::uint64_t length, std::uint64_t offset, bool writing);
     bool readInChunks(std::uint64_t offset, std::uint64_t length,
                       const std::function<void(std::span<const std::uint8_t>)>& use);
@@ -64,7 +67,8 @@ private:
     bool readOnly_ = false;
     bool removalPrevented_ = false;
     std::uint32_t failuresLeft_ = 0;
-    std::uint32_t writeRequests_ = 0;
+    std::uint32_t writeCommands_ = 0;  // write commands received so far
+    int writeLogFd_ = -1;
 };
 
 }  // namespace korvane

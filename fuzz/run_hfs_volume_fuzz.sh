@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Runs the volume fuzz target for a bounded time from a seed corpus of
-# volumes made here by hfsutils, media with partition maps, and the images of
-# the shared corpus when it is there (copied into the run's own folder).
+# Runs a fuzz target for a bounded time from a seed corpus made here: volumes
+# made by hfsutils, media with partition maps, and the images of the shared
+# corpus when it is there (copied into the run's own folder); for the targets
+# of other inputs, MacBinary files that hcopy writes from those volumes,
+# a VLCREAT.DAT, command lines, and the volumes followed by a script.
 # Usage: run_hfs_volume_fuzz.sh BUILD_DIR [SECONDS]
-# KORVANE_FUZZ_TARGET names another target to feed the same seeds (hfs_check_fuzz).
+# KORVANE_FUZZ_TARGET names the target (default hfs_volume_fuzz; also
+# hfs_check_fuzz, hfs_write_fuzz, macbinary_fuzz, type_database_fuzz,
+# command_line_fuzz, partition_map_fuzz).
 set -euo pipefail
 build_dir=$1
 seconds=${2:-60}
@@ -80,6 +84,41 @@ corpus=${KORVANE_CORPUS_DIR:-$(dirname "$0")/../../shared/corpus}
 for image in "$corpus"/*.img "$corpus"/*.dsk "$corpus"/*.iso; do
   [ -f "$image" ] && cp "$image" "$seeds/"
 done
+
+# The seeds of the targets that read something else than a medium.
+other=$work/other-seeds
+mkdir -p "$other"
+case $target in
+macbinary_fuzz)
+  hmount "$seeds/tree.img" >/dev/null
+  hcopy -m ':Docs:readme' "$other/readme.bin"
+  hcopy -m ':host name' "$other/host.bin"
+  hmount "$seeds/frag.img" >/dev/null
+  hcopy -m ':spread' "$other/spread.bin"
+  humount >/dev/null 2>&1 || true
+  seeds=$other ;;
+type_database_fuzz)
+  printf '# extension, then type and creator\nTXT "TEXTttxt"\nPCT PICT8BIM\n  doc "WDBNMSWD"\nGIF\n' >"$other/VLCREAT.DAT"
+  seeds=$other ;;
+command_line_fuzz)
+  for line in 'DIR /E *.txt' 'CD "Old letters"' 'COPY a* /B /F' 'RENAME ab* xy*' \
+      'ATTRIB Memo "type=TEXT,creator=ttxt,created=1996-05-04 12:00"' 'CD ..' 'd /s'; do
+    printf '%s' "$line" >"$other/$(printf '%s' "$line" | md5sum | cut -c1-8)"
+  done
+  seeds=$other ;;
+partition_map_fuzz)
+  head -c 65536 "$seeds/apm.hda" >"$other/apm"
+  head -c 65536 "$seeds/ts.hda" >"$other/ts"
+  head -c 65536 "$seeds/tree.img" >"$other/bare"
+  seeds=$other ;;
+hfs_write_fuzz)
+  # The last 16 bytes are the script of changes.
+  for image in "$seeds"/*; do
+    { cat "$image"; printf '\x00\x09\x01\x12\x13\x0c\x0d\x0e\x1a\x23\x2b\x33\x04\x05\x17\x07'; } \
+      >"$other/$(basename "$image")"
+  done
+  seeds=$other ;;
+esac
 
 log=$work/fuzz.log
 # The target's scratch image, fork and copy folder go with the run's folder.

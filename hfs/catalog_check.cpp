@@ -82,6 +82,7 @@ public:
             if (entry.kind == kDirectoryRecord) checkFolder(entry);
         }
         if (!byID_.contains(kRootDirectoryID)) report_.add("The catalog has no record for the root folder.");
+        checkVolumeName();
         checkVolumeCounts();
         return std::move(forks_);
     }
@@ -162,6 +163,15 @@ private:
                         ", but the catalog has it as " + quotedName(entry.name) + " in folder " +
                         std::to_string(entry.parentID) + ".");
         }
+    }
+
+    // The root folder carries the volume's name: a header and a catalog that
+    // disagree are what a renaming stopped half-way leaves.
+    void checkVolumeName() {
+        const CatalogEntry* root = folder(kRootDirectoryID);
+        if (root == nullptr || root->name == mdb_.volumeName()) return;
+        report_.add("The volume header names the volume " + quotedName(mdb_.volumeName()) +
+                    ", the catalog's root folder " + quotedName(root->name) + ".");
     }
 
     void checkVolumeCounts() {

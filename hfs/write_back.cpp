@@ -121,15 +121,14 @@ bool headerChanged(const HfsContext& ctx) {
 }
 
 // Every write of the write-back, in the order they are made: the header,
-// its alternate copy in the volume's own second-to-last sector, the
-// bitmap, the extents file, the catalog file.
+// the bitmap, the extents file, the catalog file, and last the alternate
+// header in the volume's own second-to-last sector (a write-back cut short
+// then leaves the alternate as it was, so more interruptions leave a volume
+// that opens and checks clean).
 std::vector<SectorWrite> plannedWrites(HfsContext& ctx, const TreePlan& extents, const TreePlan& catalog) {
     std::vector<SectorWrite> writes;
-    if (headerChanged(ctx)) {
-        const SectorRange& range = volumeRange(ctx);
-        writes.push_back({ctx.geometry.mdbSector, 1, ctx.mdb.bytes.data()});
-        writes.push_back({range.first + range.count - 2, 1, ctx.mdb.bytes.data()});
-    }
+    const bool header = headerChanged(ctx);
+    if (header) writes.push_back({ctx.geometry.mdbSector, 1, ctx.mdb.bytes.data()});
     const Volume& volume = ctx.volume;
     if (volume.bitmapLoaded && volume.bitmapChanged) {
         const auto sectors = static_cast<std::uint16_t>(volume.bitmap.size() / kSectorSize);
@@ -137,6 +136,10 @@ std::vector<SectorWrite> plannedWrites(HfsContext& ctx, const TreePlan& extents,
     }
     addTreeWrites(writes, extents);
     addTreeWrites(writes, catalog);
+    if (header) {
+        const SectorRange& range = volumeRange(ctx);
+        writes.push_back({range.first + range.count - 2, 1, ctx.mdb.bytes.data()});
+    }
     return writes;
 }
 

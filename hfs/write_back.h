@@ -1,8 +1,10 @@
 #pragma once
 // The one step that carries a modification to the medium, at the end of
-// every modifying command: the volume header (at its place and as the
-// alternate copy in the volume's second-to-last sector), the bitmap, the
-// extents file and the catalog file, in that order. Only what differs from
+// every modifying command: the volume header at its place, the bitmap, the
+// extents file, the catalog file and the alternate copy of the header in
+// the volume's second-to-last sector, in that order. (The alternate copy
+// comes last: a write-back that stops just before it leaves a sound volume,
+// and one that stops earlier leaves no newer alternate header than the rest.) Only what differs from
 // the medium is written: the header when it changed, the bitmap when a
 // block changed, and of each tree file the nodes that changed (a tree file
 // whose medium contents are not known is written whole; the extents file

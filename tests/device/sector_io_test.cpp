@@ -1,6 +1,9 @@
 // Transfers with retries, the 1024-byte conversion, runs to and from PC
 // files, and the write guard, on real image files.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 
 #include "device/sector_io.h"
@@ -65,6 +68,50 @@ TEST(RetryTest, TheRequestIsSentToTheSelectedAdapter) {
     EXPECT_EQ(transfer512(world.ctx, request), 0);
     EXPECT_EQ(request.adapter, 1);
     EXPECT_EQ(request.operation, 0x08);
+}
+
+// --- injected write faults --------------------------------------------------
+
+// failwrite=K fails write command K and every later one (each retry is a
+// command of its own); the log names every command, failed or not.
+TEST(WriteFaultTest, FailwriteStopsTheDriveWritingFromTheKthCommandOn) {
+    ScratchDir dir;
+    makeImage(dir / "disk.img", 64 * 512);
+    DeviceWorld world;
+    world.attachAndSelect(dir / "disk.img,failwrite=3,writelog=" + dir / "writes.log");
+    EXPECT_EQ(writeUnits(world.ctx, 4, Bytes(512, 0x11)), 0);
+    EXPECT_EQ(writeUnits(world.ctx, 5, Bytes(1024, 0x22)), 0);
+    EXPECT_EQ(writeUnits(world.ctx, 8, Bytes(512, 0x33)), kStatusError);
+    EXPECT_EQ(readFile(dir / "disk.img", 4 * 512, 512), Bytes(512, 0x11));
+    EXPECT_EQ(readFile(dir / "disk.img", 5 * 512, 1024), Bytes(1024, 0x22));
+    EXPECT_EQ(readFile(dir / "disk.img", 8 * 512, 512), expectedBytes(8 * 512, 512));
+    std::string expectedLog = "4 1\n5 2\n";
+    for (int attempt = 0; attempt < 20; ++attempt) expectedLog += "8 1\n";
+    EXPECT_EQ(read_all(dir / "writes.log"), expectedLog);
+    Bytes data;
+    EXPECT_EQ(readUnits(world.ctx, 8, 1, data), 0);  // reads go on
+}
+
+// killwrite=K ends the process right before write command K reaches the image.
+TEST(WriteFaultTest, KillwriteEndsTheProcessBeforeTheKthWrite) {
+    ScratchDir dir;
+    makeImage(dir / "disk.img", 64 * 512);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        DeviceWorld world;
+        world.attachAndSelect(dir / "disk.img,killwrite=2,writelog=" + dir / "writes.log");
+        writeUnits(world.ctx, 4, Bytes(512, 0x11));
+        writeUnits(world.ctx, 5, Bytes(512, 0x22));
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    EXPECT_EQ(readFile(dir / "disk.img", 4 * 512, 512), Bytes(512, 0x11));
+    EXPECT_EQ(readFile(dir / "disk.img", 5 * 512, 512), expectedBytes(5 * 512, 512));
+    EXPECT_EQ(read_all(dir / "writes.log"), "4 1\n5 1\n");
 }
 
 // --- 1024-byte media ---------------------------------------------------------

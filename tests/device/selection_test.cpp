@@ -65,9 +65,16 @@ TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
     ASSERT_EQ(options.bad.size(), 2u);
     EXPECT_EQ(options.bad[0].last, 9u);
     EXPECT_EQ(options.flaky, 3u);
-    EXPECT_EQ(options.killAtWrite, 2u);
+    EXPECT_FALSE(options.failWrite);
+    EXPECT_EQ(options.killWrite, 2u);
+    ImageDescription faults;
+    EXPECT_EQ(parseImageDescription("x.img,failwrite=4,killwrite=9,writelog=/tmp/w.log", faults), "");
+    EXPECT_EQ(faults.failWrite, 4u);
+    EXPECT_EQ(faults.killWrite, 9u);
+    EXPECT_EQ(faults.writeLog, "/tmp/w.log");
     ImageDescription wrong;
-    EXPECT_NE(parseImageDescription("x.img,killwrite=0", wrong), "");
+    for (const char* bad : {"x.img,failwrite=0", "x.img,killwrite=", "x.img,writelog="})
+        EXPECT_NE(parseImageDescription(bad, wrong), "") << bad;
     EXPECT_NE(parseImageDescription("x.img,id=7x", wrong), "");
     EXPECT_NE(parseImageDescription("x.img,colour=red", wrong), "");
 }

@@ -211,6 +211,9 @@ const std::vector<DamageCase>& damageCases() {
                           [](std::uint8_t* data) { addToField16(data + dirrec::valence, 1); });
          },
          "Folder \"Letters\" (ID *) counts 4 entries (valence) but holds 3."},
+        {"a volume name that the root folder does not carry",
+         [](Damaged& d) { d.ctx().mdb.field(mdb::drVN)[1] = 'X'; },
+         "The volume header names the volume \"Xest\", the catalog's root folder \"Test\"."},
         {"wrong drNmFls", [](Damaged& d) { addToField16(d.ctx().mdb.field(mdb::drNmFls), 1); },
          "The volume header counts 62 files in the root folder (drNmFls), the catalog holds 61."},
         {"a volume longer than its partition",

@@ -1,0 +1,137 @@
+#pragma once
+// Ground of the tests of interrupted write-backs: one volume made by
+// hfsutils that every modifying command of the table can work on, the
+// commands themselves, korvane-cmd run on a fresh copy with an image option
+// that fails or kills write command k, and what the medium holds afterwards
+// as CHECK, hfsutils and a byte comparison see it.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/image_reading.h"
+
+namespace korvane::e2e {
+
+// A modifying command as a user types it, on the volume of baseVolume().
+struct WriteOperation {
+    const char* name;
+    const char* line;  // one line of the command language
+};
+
+inline const std::vector<WriteOperation>& writeOperations() {
+    static const std::vector<WriteOperation> operations = {
+        {"make folder", "MD \"New folder\""},
+        {"delete a tree of folders", "DELETE Tree"},
+        // The new name lands in the first leaf, which has no room for it.
+        {"rename with a split leaf", "RENAME zz \"A renamed file, long name .....\""},
+        {"copy 50 files in", "MCOPY *"},
+        {"attribute edit", "ATTRIB Memo \"type=PICT,creator=ttxt,created=1996-05-04 12:00\""},
+        {"fork swap", "SWAP Resources"},
+        {"volume label", "LABEL \"New label\""},
+        // {"format", "FORMAT ..."}: to be added with formatting from the command line.
+    };
+    return operations;
+}
+
+// The volume and the PC folder that the operations work on, made once.
+struct BaseVolume {
+    ScratchDir dir;
+    std::string image;
+    std::string pcDir;
+};
+
+inline const BaseVolume& baseVolume() {
+    static const std::unique_ptr<BaseVolume> base = [] {
+        auto made = std::make_unique<BaseVolume>();
+        HfsutilsVolume volume(made->dir, "base.img", 1600, "Base");
+        // Sixty names of 31 characters leave the first leaf without room
+        // for another: hfsutils fills it with the root's records and two files.
+        std::vector<std::pair<std::string, std::string>> files;
+        for (int i = 0; i < 60; ++i) {
+            char name[40];
+            std::snprintf(name, sizeof name, "Long file name number %02d ......", i);
+            files.emplace_back(name, "file " + std::to_string(i));
+        }
+        volume.addFiles(":", files);
+        volume.addTextFile(":Memo", "A note.");
+        volume.addForkedFile(":", "Resources", "APPL", "KRVN", "data fork bytes", std::string(1500, 'r'));
+        volume.addFolder(":Tree");
+        volume.addFolder(":Tree:A");
+        volume.addFolder(":Tree:A:A1");
+        volume.addFolder(":Tree:B");
+        volume.addFile(":Tree:A:A1:deep", std::string(3000, 'd'));
+        volume.addFile(":Tree:B:leaf", "leaf");
+        volume.addFile(":zz", "zz");
+        volume.unmount();
+        made->image = volume.image();
+        made->pcDir = made->dir / "pc";
+        std::filesystem::create_directory(made->pcDir);
+        for (int i = 1; i <= 50; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "pc%03d.txt", i);
+            std::ofstream(made->pcDir + "/" + name, std::ios::binary) << std::string(std::size_t(i) * 97, 'a' + i % 26);
+        }
+        return made;
+    }();
+    return *base;
+}
+
+// How korvane-cmd ended, with what it wrote to standard error.
+struct CommandRun {
+    int status = 0;  // -1: killed
+    std::string errors;
+};
+
+inline CommandRun runOperation(const ScratchDir& dir, const std::string& imageArgument, const WriteOperation& op) {
+    const std::string errors = dir / "errors.txt";
+    CommandRun run;
+    run.status = runProgram(dir.path(),
+                            {"sh", "-c", "exec \"$@\" 2>\"$0\"", errors, korvaneCmd(), "--yes", "--pc-dir",
+                             baseVolume().pcDir, imageArgument, "-c", op.line});
+    run.errors = read_all(errors);
+    return run;
+}
+
+// Korvane's CHECK from the command line: its exit status (0 sound, 3 damage
+// named) and its lines.
+inline CommandRun checkFromCommandLine(const ScratchDir& dir, const std::string& image) {
+    CommandRun run;
+    run.status = runProgram(dir.path(), {korvaneCmd(), image, "-c", "CHECK"}, &run.errors);
+    return run;
+}
+
+// The base volume before and after an operation that ran without faults,
+// and how many write commands it made.
+struct OperationBaseline {
+    std::string before;  // image files
+    std::string after;
+    std::string beforeBytes;
+    std::string afterBytes;
+    std::string beforeListing;
+    std::string afterListing;
+    std::size_t writes = 0;
+};
+
+inline OperationBaseline measureOperation(const ScratchDir& dir, const WriteOperation& op) {
+    OperationBaseline baseline;
+    // hfsutils reads copies: the base volume stays as hformat left it.
+    baseline.before = dir / "before.img";
+    baseline.after = dir / "after.img";
+    copyImage(baseVolume().image, baseline.before);
+    copyImage(baseVolume().image, baseline.after);
+    const std::string log = dir / "writes.log";
+    const CommandRun run = runOperation(dir, baseline.after + ",writelog=" + log, op);
+    EXPECT_EQ(run.status, 0) << op.name << ": " << run.errors;
+    EXPECT_EQ(checkFromCommandLine(dir, baseline.after).status, 0) << op.name;
+    baseline.writes = countLines(read_all(log));
+    baseline.beforeBytes = fileBytes(baseline.before);
+    baseline.afterBytes = fileBytes(baseline.after);
+    baseline.beforeListing = hfsutilsListing(dir, baseline.before);
+    baseline.afterListing = hfsutilsListing(dir, baseline.after);
+    EXPECT_NE(baseline.afterListing, "") << op.name;
+    EXPECT_NE(baseline.beforeListing, baseline.afterListing) << op.name;
+    return baseline;
+}
+
+}  // namespace korvane::e2e

@@ -1,0 +1,332 @@
+// A long run of random changes on one volume through the command language:
+// folders made, files copied in (MacBinary, so that the test chooses both
+// forks, type, creator and dates), entries renamed and deleted, attributes
+// edited, forks swapped. The test keeps its own model of the volume. Every
+// 100 operations CHECK must find nothing and hfsutils must read the volume;
+// at the end hfsutils copies every file out and each one matches the model.
+// KORVANE_SOAK_OPERATIONS sets the length of the run (2000 by default).
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "app/context.h"
+#include "tests/e2e/image_reading.h"
+#include "tests/hfs/check_fixture.h"
+#include "tests/support/scripted_host.h"
+#include "tests/support/single_drive.h"
+#include "util/byte_order.h"
+#include "volume/discovery.h"
+
+namespace korvane::e2e {
+namespace {
+
+struct ModelFile {
+    std::string data, resource, type, creator;
+    std::uint32_t created = 0, modified = 0;
+};
+
+// Folders by path (":a:b"; "" for the root): the files and subfolders in each.
+struct ModelFolder {
+    std::map<std::string, ModelFile> files;
+    std::set<std::string> folders;
+};
+
+// Seconds since 1904-01-01 00:00 of a calendar time, computed apart from
+// Korvane's own date conversion.
+std::uint32_t macSeconds(int year, unsigned month, unsigned day, int hour, int minute) {
+    using namespace std::chrono;
+    const sys_days date{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}};
+    const sys_days epoch{std::chrono::year{1904} / January / 1};
+    return static_cast<std::uint32_t>((date - epoch).count() * 86400 + hour * 3600 + minute * 60);
+}
+
+std::uint32_t big32(const std::string& bytes, std::size_t at) {
+    return loadBE32(reinterpret_cast<const std::uint8_t*>(bytes.data()) + at);
+}
+
+class Soak {
+public:
+    Soak(const ScratchDir& dir, const std::string& image) : dir_(dir), image_(image), random_(20261207) {
+        testing::select_single_image(ctx_, image);
+        EXPECT_GT(analyzeVolume(ctx_), 0);
+        connect_command_handlers(handlers_);
+        model_[""];
+        std::filesystem::create_directory(dir / "pc");
+    }
+
+    void step() {
+        const int pick = std::uniform_int_distribution<int>(0, 99)(random_);
+        if (pick < 30) return copyIn();
+        if (pick < 45) return makeFolder();
+        if (pick < 60) return renameEntry();
+        if (pick < 75) return deleteEntry();
+        if (pick < 90) return editAttributes();
+        swapForks();
+    }
+
+    // CHECK from a fresh reading of the medium, and hfsutils reading it.
+    void checkMedium(int done) {
+        EXPECT_EQ(testing::checkProblems(image_), "") << "after " << done << " operations";
+        EXPECT_NE(hfsutilsListing(dir_, image_), "") << "after " << done << " operations";
+    }
+
+    // Every folder and file of the model through hfsutils, and nothing more.
+    std::string summary() const {
+        std::size_t files = 0;
+        for (const auto& [path, folder] : model_) files += folder.files.size();
+        return std::to_string(model_.size() - 1) + " folders and " + std::to_string(files) + " files at the end";
+    }
+
+    void compareWithModel() {
+        const std::string copy = dir_ / "compared.img";
+        copyImage(image_, copy);
+        ASSERT_EQ(runProgram(dir_.path(), {"hmount", copy}), 0);
+        std::size_t entries = 0;
+        for (const auto& [path, folder] : model_) {
+            entries += folder.files.size() + folder.folders.size();
+            for (const auto& [name, file] : folder.files) compareFile(path + ":" + name, file);
+        }
+        std::string listed;
+        ASSERT_EQ(runProgram(dir_.path(), {"hls", "-1aR", ":"}, &listed), 0);
+        std::size_t names = 0;
+        for (const std::string& line : splitLines(listed))
+            if (!line.empty() && line.front() != ':') ++names;
+        EXPECT_EQ(names, entries);
+    }
+
+private:
+    void compareFile(const std::string& path, const ModelFile& file) {
+        const std::string out = dir_ / "out.bin";
+        ASSERT_EQ(runProgram(dir_.path(), {"hcopy", "-m", path, out}), 0) << path;
+        const std::string bytes = fileBytes(out);
+        ASSERT_GE(bytes.size(), 128u) << path;
+        const std::uint32_t dataLength = big32(bytes, 83), resourceLength = big32(bytes, 87);
+        const std::size_t resourceAt = 128 + (dataLength + 127) / 128 * 128;
+        ASSERT_GE(bytes.size(), resourceAt + resourceLength) << path;
+        EXPECT_EQ(bytes.substr(65, 4), file.type) << path;
+        EXPECT_EQ(bytes.substr(69, 4), file.creator) << path;
+        EXPECT_EQ(big32(bytes, 91), file.created) << path;
+        EXPECT_EQ(big32(bytes, 95), file.modified) << path;
+        EXPECT_TRUE(bytes.compare(128, dataLength, file.data) == 0 && dataLength == file.data.size()) << path;
+        EXPECT_TRUE(bytes.compare(resourceAt, resourceLength, file.resource) == 0 &&
+                    resourceLength == file.resource.size())
+            << path;
+    }
+
+    int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+    std::string text(int shortest, int longest, const char* alphabet) {
+        std::string s(static_cast<std::size_t>(shortest + below(longest - shortest + 1)), ' ');
+        const int letters = static_cast<int>(std::strlen(alphabet));
+        for (char& c : s) c = alphabet[below(letters)];
+        return s;
+    }
+
+    std::string bytes(int longest) {
+        std::string s(static_cast<std::size_t>(below(longest + 1)), '\0');
+        for (char& c : s) c = static_cast<char>(below(256));
+        return s;
+    }
+
+    // A name that no entry of the folder has (names are lower case, so
+    // that equal means equal to HFS too).
+    std::string freshName(const ModelFolder& folder) {
+        for (;;) {
+            std::string name = text(1, 31, "abcdefghijklmnopqrstuvwxyz0123456789 .-");
+            if (name.front() == ' ' || name.back() == ' ') continue;
+            if (!folder.files.contains(name) && !folder.folders.contains(name)) return name;
+        }
+    }
+
+    // An element of a non-empty map or set, each as likely as the others.
+    template <typename Container>
+    auto randomElement(Container& container) {
+        auto at = container.begin();
+        std::advance(at, below(static_cast<int>(container.size())));
+        return at;
+    }
+
+    std::string randomFolderPath() { return randomElement(model_)->first; }
+
+    // Runs one line; it must succeed without a word, unless mayRefuse.
+    bool run(const std::string& line, bool mayRefuse = false) {
+        ctx_.outcome = {};
+        host_.notices.clear();
+        const LineOutcome outcome = run_command_line(ctx_, handlers_, line);
+        host_.answers.clear();
+        const bool refused = ctx_.outcome.failureReported || !host_.notices.empty();
+        EXPECT_EQ(outcome, LineOutcome::Executed) << line;
+        if (!mayRefuse) {
+            EXPECT_FALSE(refused) << line << ": " << (host_.notices.empty() ? "" : host_.notices[0]);
+        }
+        return !refused;
+    }
+
+    void enter(const std::string& path) {
+        run("CD \\");
+        std::size_t at = 1;
+        while (at < path.size() + 1 && !path.empty()) {
+            const std::size_t next = path.find(':', at);
+            run("CD \"" + path.substr(at, next - at) + "\"");
+            if (next == std::string::npos) break;
+            at = next + 1;
+        }
+    }
+
+    void copyIn() {
+        const std::string path = randomFolderPath();
+        ModelFolder& folder = model_[path];
+        if (folder.files.size() > 40) return deleteEntry();
+        ModelFile file{bytes(4000), below(3) == 0 ? std::string() : bytes(2000), text(4, 4, "ABCDEFGH?"),
+                       text(4, 4, "abcdefgh*"), static_cast<std::uint32_t>(random_()),
+                       static_cast<std::uint32_t>(random_())};
+        const std::string name = freshName(folder);
+        std::ofstream(dir_ / "pc/in.bin", std::ios::binary)
+            << testing::macBinaryFile(name, file.type, file.creator, file.data, file.resource, file.created,
+                                      file.modified);
+        enter(path);
+        const std::string back = std::filesystem::current_path();
+        std::filesystem::current_path(dir_ / "pc");
+        if (run("MCOPY in.bin /B")) folder.files[name] = file;
+        std::filesystem::current_path(back);
+    }
+
+    void makeFolder() {
+        const std::string path = randomFolderPath();
+        if (model_.size() > 60) return deleteEntry();
+        ModelFolder& folder = model_[path];
+        const std::string name = freshName(folder);
+        enter(path);
+        if (run("MD \"" + name + "\"")) {
+            model_[path].folders.insert(name);
+            model_[path + ":" + name];
+        }
+    }
+
+    // Moves a folder's subtree in the model to a new path.
+    void moveFolder(const std::string& from, const std::string& to) {
+        std::map<std::string, ModelFolder> moved;
+        for (auto at = model_.begin(); at != model_.end();) {
+            if (at->first == from || at->first.starts_with(from + ":")) {
+                moved[to + at->first.substr(from.size())] = std::move(at->second);
+                at = model_.erase(at);
+            } else {
+                ++at;
+            }
+        }
+        model_.merge(moved);
+    }
+
+    void renameEntry() {
+        const std::string path = randomFolderPath();
+        ModelFolder& folder = model_[path];
+        const bool renameFolder = !folder.folders.empty() && (folder.files.empty() || below(2) == 0);
+        if (!renameFolder && folder.files.empty()) return;
+        const std::string newName = freshName(folder);
+        enter(path);
+        if (renameFolder) {
+            const std::string oldName = *randomElement(folder.folders);
+            if (!run("RENAME \"" + oldName + "\" \"" + newName + "\"")) return;
+            folder.folders.erase(oldName);
+            folder.folders.insert(newName);
+            moveFolder(path + ":" + oldName, path + ":" + newName);
+            return;
+        }
+        const auto old = randomElement(folder.files);
+        if (!run("RENAME \"" + old->first + "\" \"" + newName + "\"")) return;
+        folder.files[newName] = old->second;
+        folder.files.erase(old);
+    }
+
+    void deleteEntry() {
+        const std::string path = randomFolderPath();
+        ModelFolder& folder = model_[path];
+        const bool deleteFolder = !folder.folders.empty() && (folder.files.empty() || below(4) == 0);
+        if (!deleteFolder && folder.files.empty()) return;
+        enter(path);
+        if (deleteFolder) {
+            const std::string name = *folder.folders.begin();
+            host_.answers.assign(64, true);  // "not empty: delete it all?"
+            if (!run("DELETE \"" + name + "\"")) return;
+            folder.folders.erase(name);
+            std::erase_if(model_, [&](const auto& entry) {
+                return entry.first == path + ":" + name || entry.first.starts_with(path + ":" + name + ":");
+            });
+            return;
+        }
+        const auto victim = randomElement(folder.files);
+        if (run("DELETE \"" + victim->first + "\"")) folder.files.erase(victim);
+    }
+
+    void editAttributes() {
+        const std::string path = randomFolderPath();
+        ModelFolder& folder = model_[path];
+        if (folder.files.empty()) return;
+        const auto file = randomElement(folder.files);
+        const std::string type = text(4, 4, "ABCDEFGH"), creator = text(4, 4, "abcdefgh");
+        // The dialog takes the years 1980 to 2039.
+        const int year = 1980 + below(60), month = 1 + below(12), day = 1 + below(28), hour = below(24),
+                  minute = below(60);
+        char date[64];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d", year, month, day, hour, minute);
+        enter(path);
+        const std::string field = below(2) == 0 ? "created" : "modified";
+        if (!run("ATTRIB \"" + file->first + "\" \"type=" + type + ",creator=" + creator + "," + field + "=" + date +
+                 "\""))
+            return;
+        file->second.type = type;
+        file->second.creator = creator;
+        (field == "created" ? file->second.created : file->second.modified) =
+            macSeconds(year, static_cast<unsigned>(month), static_cast<unsigned>(day), hour, minute);
+    }
+
+    // A fork continued in the extents-overflow tree is refused, and said.
+    void swapForks() {
+        const std::string path = randomFolderPath();
+        ModelFolder& folder = model_[path];
+        if (folder.files.empty()) return;
+        const auto file = randomElement(folder.files);
+        enter(path);
+        if (run("SWAP \"" + file->first + "\"", true)) std::swap(file->second.data, file->second.resource);
+    }
+
+    const ScratchDir& dir_;
+    std::string image_;
+    testing::ScriptedHost host_;
+    Context ctx_{host_};
+    CommandHandlers handlers_;
+    std::mt19937 random_;
+    std::map<std::string, ModelFolder> model_;
+};
+
+int soakOperations() {
+    const char* count = std::getenv("KORVANE_SOAK_OPERATIONS");
+    return count != nullptr && std::atoi(count) > 0 ? std::atoi(count) : 2000;
+}
+
+TEST(Soak, RandomChangesKeepTheVolumeSoundAndEqualToTheModel) {
+    ScratchDir dir;
+    HfsutilsVolume volume(dir, "soak.img", 8192, "Soak");
+    volume.unmount();
+    Soak soak(dir, volume.image());
+    const int operations = soakOperations();
+    for (int done = 1; done <= operations && !HasFailure(); ++done) {
+        soak.step();
+        if (done % 100 == 0) soak.checkMedium(done);
+        if (done % 10000 == 0) std::printf("%d operations, %s\n", done, soak.summary().c_str());
+    }
+    soak.checkMedium(operations);
+    soak.compareWithModel();
+    std::printf("%d operations done, %s\n", operations, soak.summary().c_str());
+}
+
+}  // namespace
+}  // namespace korvane::e2e
