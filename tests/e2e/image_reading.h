@@ -10,8 +10,10 @@
 
 namespace korvane::e2e {
 
+// A fresh copy of an image, without the undo journal of an earlier copy.
 inline void copyImage(const std::string& from, const std::string& to) {
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(to + ".korvane-journal");
 }
 
 // What hfsutils reads of the volume: its name and every entry with type,

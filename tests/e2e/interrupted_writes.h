@@ -17,6 +17,9 @@ namespace korvane::e2e {
 struct WriteOperation {
     const char* name;
     const char* line;  // one line of the command language
+    // A format replaces the volume: cut short, it leaves a sound new volume
+    // that is not yet the whole one, or no volume at all.
+    bool replacesVolume = false;
 };
 
 inline const std::vector<WriteOperation>& writeOperations() {
@@ -29,7 +32,7 @@ inline const std::vector<WriteOperation>& writeOperations() {
         {"attribute edit", "ATTRIB Memo \"type=PICT,creator=ttxt,created=1996-05-04 12:00\""},
         {"fork swap", "SWAP Resources"},
         {"volume label", "LABEL \"New label\""},
-        // {"format", "FORMAT ..."}: to be added with formatting from the command line.
+        {"format", "FORMAT \"Fresh volume\"", true},
     };
     return operations;
 }
