@@ -7,7 +7,7 @@
 # Usage: run_hfs_volume_fuzz.sh BUILD_DIR [SECONDS]
 # KORVANE_FUZZ_TARGET names the target (default hfs_volume_fuzz; also
 # hfs_check_fuzz, hfs_write_fuzz, macbinary_fuzz, type_database_fuzz,
-# command_line_fuzz, partition_map_fuzz).
+# command_line_fuzz, partition_map_fuzz, undo_journal_fuzz).
 set -euo pipefail
 build_dir=$1
 seconds=${2:-60}
@@ -110,6 +110,13 @@ partition_map_fuzz)
   head -c 65536 "$seeds/apm.hda" >"$other/apm"
   head -c 65536 "$seeds/ts.hda" >"$other/ts"
   head -c 65536 "$seeds/tree.img" >"$other/bare"
+  seeds=$other ;;
+undo_journal_fuzz)
+  # Journals of real changes, made by korvane-cmd of the plain build.
+  cp "$seeds/tree.img" "$other/volume.img"
+  "${KORVANE_CMD:-build/bin/korvane-cmd}" "$other/volume.img" -c "MD Fresh" -c "RENAME Fresh Renamed" >/dev/null
+  mv "$other/volume.img.korvane-journal" "$other/journal"
+  rm -f "$other/volume.img"
   seeds=$other ;;
 hfs_write_fuzz)
   # The last 16 bytes are the script of changes.
