@@ -26,22 +26,22 @@ void show_changed_listing(Context& ctx) {
 }
 
 void swap_named(Context& ctx, const std::string& mac_name) {
-    if (swapForks(ctx, ctx.state.current_dir_id, mac_name) == SwapResult::Swapped) return;
+    if (swap_forks(ctx, ctx.state.current_dir_id, mac_name) == SwapResult::Swapped) return;
     show_notice(ctx, kSwapFailed);
     ctx.outcome.failureReported = true;
 }
 
 void set_attributes(Context& ctx, const std::string& mac_name, std::string_view settings) {
-    const auto file = readFileRecord(ctx, ctx.state.current_dir_id, mac_name);
+    const auto file = read_file_record(ctx, ctx.state.current_dir_id, mac_name);
     if (!file) return;
-    AttributesDialog dialog = attributesDialogFor(ctx, *file);
+    AttributesDialog dialog = attributes_dialog_for(ctx, *file);
     if (const std::string problem = apply_attribute_settings(dialog, settings); !problem.empty()) {
         show_notice(ctx, problem);
         ctx.outcome.failureReported = true;
         return;
     }
-    const auto attributes = editedAttributes(ctx, dialog, *file);
-    if (attributes && writeFileAttributes(ctx, *file, *attributes)) reload_listing(ctx);
+    const auto attributes = edited_attributes(ctx, dialog, *file);
+    if (attributes && write_file_attributes(ctx, *file, *attributes)) reload_listing(ctx);
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -58,7 +58,7 @@ std::string apply_setting(AttributesDialog& dialog, std::string_view field, std:
     } else if (field == "creator") {
         dialog.creator = std::string(value);
     } else if (field == "created" || field == "modified") {
-        const auto date = parseDateText(trimmed(value));
+        const auto date = parse_date_text(trimmed(value));
         if (!date) return "\"" + std::string(value) + "\" is not a date of the form YYYY-MM-DD HH:MM.";
         (field == "created" ? dialog.created : dialog.modified) = *date;
     } else {
@@ -87,7 +87,7 @@ std::string apply_attribute_settings(AttributesDialog& dialog, std::string_view 
 
 void edit_attributes_command(Context& ctx) {
     const auto name = first_selected_name(ctx.state);
-    if (name && editAttributes(ctx, *name)) show_changed_listing(ctx);
+    if (name && edit_attributes(ctx, *name)) show_changed_listing(ctx);
 }
 
 void swap_forks_command(Context& ctx) {
@@ -97,7 +97,7 @@ void swap_forks_command(Context& ctx) {
 
 void run_attrib_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty()) return post_command(ctx, cmd::kEditAttributes);
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     const auto name = file_named_by(ctx, command.first);
     if (!name) return;
     if (command.second.size() >= kCommandArgumentMax) {
@@ -105,7 +105,7 @@ void run_attrib_command(Context& ctx, const ParsedCommand& command) {
         show_notice(ctx, kSettingsTooLong);
         ctx.outcome.failureReported = true;
     } else if (command.second.empty()) {
-        if (editAttributes(ctx, *name)) show_changed_listing(ctx);
+        if (edit_attributes(ctx, *name)) show_changed_listing(ctx);
     } else {
         set_attributes(ctx, *name, command.second);
     }
@@ -113,7 +113,7 @@ void run_attrib_command(Context& ctx, const ParsedCommand& command) {
 
 void run_swap_command(Context& ctx, const ParsedCommand& command) {
     if (command.first.empty()) return swap_forks_command(ctx);
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     const auto name = file_named_by(ctx, command.first);
     if (!name) return;
     swap_named(ctx, *name);

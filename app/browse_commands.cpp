@@ -35,21 +35,21 @@ void show_new_directory(Context& ctx) {
 void enter_folder(Context& ctx, std::size_t index) {
     const std::string name = entry_name(ctx.state, index);
     deselect_all(ctx.state);
-    changeDirectory(ctx, name);
+    change_directory(ctx, name);
     show_new_directory(ctx);
 }
 
 }  // namespace
 
 bool volume_is_open(const Context& ctx) {
-    return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0 && ctx.catalogTree.isOpen();
+    return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0 && ctx.catalogTree.is_open();
 }
 
 void reload_listing(Context& ctx, std::string_view pc_pattern) {
     ctx.state.first_shown = 0;
     ctx.state.end_shown = 0;
-    if (ctx.catalogTree.isOpen()) {
-        loadListing(ctx, pc_pattern);
+    if (ctx.catalogTree.is_open()) {
+        load_listing(ctx, pc_pattern);
     } else {
         ctx.state.entries.clear();
     }
@@ -73,31 +73,31 @@ void enter_folder_at(Context& ctx, std::size_t index) {
 void return_to_root_command(Context& ctx) {
     if (!volume_is_open(ctx) || ctx.state.current_dir_id <= kRootDirectoryID) return;
     deselect_all(ctx.state);
-    changeToRoot(ctx);
+    change_to_root(ctx);
     show_new_directory(ctx);
 }
 
 void return_to_parent_command(Context& ctx) {
     if (!volume_is_open(ctx) || ctx.state.current_dir_id <= kRootDirectoryID) return;
     deselect_all(ctx.state);
-    changeToParent(ctx);
+    change_to_parent(ctx);
     show_new_directory(ctx);
 }
 
 void brute_force_command(Context& ctx) {
     AppState& state = ctx.state;
-    const int answer = state.target_id != kNoDrive ? sameDriveQuestion(ctx) : kRescanBus;
+    const int answer = state.target_id != kNoDrive ? same_drive_question(ctx) : kRescanBus;
     if (answer == kSameDriveCancel) return;
-    if (answer == kRescanBus) selectDeviceDialog(ctx);
+    if (answer == kRescanBus) select_device_dialog(ctx);
     if (state.target_id == kNoDrive) return;
-    const std::int32_t found = bruteForceSearch(ctx);
+    const std::int32_t found = brute_force_search(ctx);
     state.volume_start = found;
     if (found <= 0) {
         show_notice(ctx, std::string(message(Msg::kNoVolumeHeader)));
         ctx.outcome.failureReported = true;
         return;
     }
-    openFoundVolume(ctx, found);
+    open_found_volume(ctx, found);
     reload_listing(ctx);
     repaint_all(ctx);
     update_menus(ctx);

@@ -30,15 +30,15 @@ void run_check_command(Context& ctx, const ParsedCommand&) {
         ctx.outcome.failureReported = true;
         return;
     }
-    if (ctx.state.volume_start <= 0 || !ctx.catalogTree.isOpen()) {
+    if (ctx.state.volume_start <= 0 || !ctx.catalogTree.is_open()) {
         show_notice(ctx, kNoVolume);
         ctx.outcome.failureReported = true;
         return;
     }
     // The check itself asks nothing of the user: the extents copy, which is
     // made on first need and says so on the status line, is made here.
-    openExtentsTree(ctx);
-    const CheckReport report = checkVolume(ctx);
+    open_extents_tree(ctx);
+    const CheckReport report = check_volume(ctx);
     if (!report.empty()) ctx.outcome.damageFound = true;
     CheckReportDialog dialog;
     dialog.lines = check_report_lines(report);

@@ -38,7 +38,7 @@ CommandHandler post(int command) {
 void connect_command_handlers(CommandHandlers& handlers) {
     // Every keyword whose row in the command table writes to the medium
     // passes the write guard first.
-    handlers.write_guard = [](Context& ctx) { return checkWritable(ctx); };
+    handlers.write_guard = [](Context& ctx) { return check_writable(ctx); };
     handlers.add(CommandCode::Mode, set_reset_mode);
     handlers.add(CommandCode::Help, post(cmd::kHelpIndex));
     handlers.add(CommandCode::Quit, post(cmd::kExit));

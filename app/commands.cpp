@@ -125,7 +125,7 @@ bool is_write_guarded(int command) {
     return row != nullptr && row->writes();
 }
 
-bool write_guard_passes(Context& ctx) { return checkWritable(ctx); }
+bool write_guard_passes(Context& ctx) { return check_writable(ctx); }
 
 CommandOutcome dispatch_command(Context& ctx, int command) {
     if (is_write_guarded(command) && !write_guard_passes(ctx)) {
@@ -175,7 +175,7 @@ CommandOutcome run_menu_command(Context& ctx, int command) {
             run_check_command(ctx, ParsedCommand{});
             return CommandOutcome::Done;
         case cmd::kVolumeInfo:
-            volumeInfoDialog(ctx);
+            volume_info_dialog(ctx);
             return CommandOutcome::Done;
         case cmd::kCommandLine:
             return command_line_command(ctx);

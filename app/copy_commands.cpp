@@ -51,7 +51,7 @@ std::string upper(std::string_view text) {
 
 void copy_selection_to_pc(Context& ctx) {
     AppState& state = ctx.state;
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     if (count_selected(state) == 0) {
         show_notice(ctx, std::string(message(Msg::kNoSelectionToCopy)));
         ctx.outcome.failureReported = true;
@@ -105,7 +105,7 @@ void run_copy_command(Context& ctx, const ParsedCommand& command) {
         post_command(ctx, cmd::kCopyToPc);
         return;
     }
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     prepare_copy(ctx);
     const std::optional<std::string> name = mac_name_of_typed(command.first);
     const bool matched = name && copy_matching(ctx, *name) != kCopyNoEntry;

@@ -19,7 +19,7 @@ constexpr int kRepaintAll = 255;
 }  // namespace
 
 void copy_to_mac_command(Context& ctx) {
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     if (ctx.log.is_open()) ctx.log.write("PC->Mac\n");
     load_type_database(ctx);
     CopyToMacDialog dialog(ctx);
@@ -34,7 +34,7 @@ void run_mcopy_command(Context& ctx, const ParsedCommand& command) {
         post_command(ctx, cmd::kCopyToMac);
         return;
     }
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     if (ctx.log.is_open()) ctx.log.write("PC->Mac\n");
     load_type_database(ctx);
     // Typed in the Windows character set; the copy matches names as the file system spells them.

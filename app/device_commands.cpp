@@ -25,7 +25,7 @@ bool require_selected_drive(Context& ctx) {
 
 // Sends the lock or unlock; a drive that refuses it is named in a notice.
 bool change_lock(Context& ctx, DriveAddress drive, bool lock) {
-    if (setMediumLock(*ctx.transport, ctx.mediumLocks, drive, lock)) return true;
+    if (set_medium_lock(*ctx.transport, ctx.mediumLocks, drive, lock)) return true;
     show_notice(ctx, lock ? kLockFailed : kUnlockFailed);
     ctx.outcome.failureReported = true;
     return false;
@@ -34,23 +34,23 @@ bool change_lock(Context& ctx, DriveAddress drive, bool lock) {
 }  // namespace
 
 int start_image_bus(Context& ctx, const LaunchArguments& launch) {
-    BusSetup setup = makeImageBus(launch.images, launch.bus_dirs);
+    BusSetup setup = make_image_bus(launch.images, launch.bus_dirs);
     ctx.transport = std::move(setup.bus);
     // An image that cannot be used is left out; Korvane still starts.
     for (const std::string& problem : setup.problems) show_notice(ctx, "Image not attached: " + problem);
-    SupportInfo info = ctx.transport->supportInfo();
-    return info.status == kStatusDone ? info.adapterCount : 0;
+    SupportInfo info = ctx.transport->support_info();
+    return info.status == kStatusDone ? info.adapter_count : 0;
 }
 
 std::vector<std::string> bus_scan_lines(Context& ctx) {
     std::vector<std::string> lines;
-    for (const DeviceListEntry& entry : scanBus(*ctx.transport).entries) lines.push_back(scanLine(entry));
+    for (const DeviceListEntry& entry : scan_bus(*ctx.transport).entries) lines.push_back(scan_line(entry));
     return lines;
 }
 
 void select_drive_command(Context& ctx) {
-    if (selectDeviceDialog(ctx) == kDialogOk) {
-        analyzeVolume(ctx);
+    if (select_device_dialog(ctx) == kDialogOk) {
+        analyze_volume(ctx);
         if (ctx.state.target_id != kNoDrive) ctx.host.invalidate_listing(kRepaintAll);
     }
     update_menus(ctx);
@@ -72,7 +72,7 @@ void lock_selected_drive(Context& ctx, bool lock) {
 }
 
 void release_medium_locks(Context& ctx) {
-    if (ctx.transport) releaseMediumLocks(*ctx.transport, ctx.mediumLocks);
+    if (ctx.transport) release_medium_locks(*ctx.transport, ctx.mediumLocks);
 }
 
 void toggle_reset(Context& ctx) {
@@ -83,7 +83,7 @@ void toggle_reset(Context& ctx) {
 void attach_image_command(Context& ctx) {
     AttachImageDialog chooser;
     if (ctx.host.run_dialog(chooser) != kDialogOk || chooser.path.empty()) return;
-    std::string problem = ctx.transport->attachImage(0, chooser.path);
+    std::string problem = ctx.transport->attach_image(0, chooser.path);
     if (!problem.empty()) {
         show_notice(ctx, "Image not attached: " + chooser.path + ": " + problem);
         return;

@@ -34,7 +34,7 @@ std::string entry_line(const ListingEntry& entry) {
 
 void run_dir_command(Context& ctx, const ParsedCommand& command) {
     ctx.menus.set_checked(cmd::kExtendedListing, (ctx.state.option_flags & kListingExtended) != 0);
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     if (command.first.empty()) {
         reload_listing(ctx);
         return;
@@ -51,21 +51,21 @@ void run_cd_command(Context& ctx, const ParsedCommand& command) {
         post_command(ctx, cmd::kChangeDirectory);
         return;
     }
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     const std::optional<std::string> name = mac_name_of_typed(command.first);
-    if (!name || !changeDirectory(ctx, *name)) ctx.unmatched_name = command.first;
+    if (!name || !change_directory(ctx, *name)) ctx.unmatched_name = command.first;
     reload_listing(ctx);
 }
 
 void run_cd_parent_command(Context& ctx, const ParsedCommand&) {
-    if (!requireOpenVolume(ctx)) return;
-    changeToParent(ctx);
+    if (!require_open_volume(ctx)) return;
+    change_to_parent(ctx);
     reload_listing(ctx);
 }
 
 void run_cd_root_command(Context& ctx, const ParsedCommand&) {
-    if (!requireOpenVolume(ctx)) return;
-    changeToRoot(ctx);
+    if (!require_open_volume(ctx)) return;
+    change_to_root(ctx);
     reload_listing(ctx);
 }
 
@@ -82,7 +82,7 @@ void add_browse_command_handlers(CommandHandlers& handlers) {
 std::vector<std::string> listing_text_lines(const Context& ctx) {
     std::vector<std::string> lines;
     if (!volume_is_open(ctx)) return lines;
-    const ListingHeader header = listingHeader(ctx);
+    const ListingHeader header = listing_header(ctx);
     for (const std::string* text : {&header.free, &header.used, &header.volume, &header.directory}) {
         lines.push_back(printable(*text));
     }

@@ -34,7 +34,7 @@ void open_dump_window(Context& ctx, DumpState& dump) {
 // The dump of the first file that the typed name matches; null (the name
 // noted as unmatched) when there is none.
 std::unique_ptr<DumpState> dump_named_by(Context& ctx, const ParsedCommand& command) {
-    if (!requireOpenVolume(ctx)) return nullptr;
+    if (!require_open_volume(ctx)) return nullptr;
     const auto name = file_named_by(ctx, command.first);
     if (!name) return nullptr;
     auto dump = DumpState::open(ctx, *name);

@@ -66,8 +66,8 @@ std::uint32_t dump_scroll_unit(std::uint32_t fork_length) {
     return kLineStep * (fork_length / ((kMaxScrollSteps + 1) * kLineStep) + 1);
 }
 
-std::unique_ptr<DumpState> DumpState::open(Context& ctx, std::string_view macName) {
-    auto record = readFileRecord(ctx, ctx.state.current_dir_id, macName);
+std::unique_ptr<DumpState> DumpState::open(Context& ctx, std::string_view mac_name) {
+    auto record = read_file_record(ctx, ctx.state.current_dir_id, mac_name);
     if (!record) return nullptr;
     return std::make_unique<DumpState>(ctx, std::move(*record));
 }
@@ -157,7 +157,7 @@ void DumpState::read_buffer_from(std::uint32_t start) {
 }
 
 ExtentRecordBytes DumpState::fork_extents() const {
-    return ExtentRecordBytes(file_record_.data.data() + (resource_shown_ ? filrec::resourceExtents : filrec::dataExtents),
+    return ExtentRecordBytes(file_record_.data.data() + (resource_shown_ ? filrec::resource_extents : filrec::data_extents),
                              kExtentRecordSize);
 }
 
@@ -171,7 +171,7 @@ std::uint32_t DumpState::read_fork_blocks(std::uint8_t* into, std::uint32_t coun
     const std::uint8_t fork_type = resource_shown_ ? kResourceFork : kDataFork;
     std::uint32_t end = start;
     for (std::uint32_t i = 0; i < sectors; ++i) {
-        const std::uint32_t sector = physicalSector(ctx_, start / kSectorBytes + i, extents, file_id, fork_type);
+        const std::uint32_t sector = physical_sector(ctx_, start / kSectorBytes + i, extents, file_id, fork_type);
         if (sector == 0) {
             unmapped_sectors_ += sectors - i;
             break;
@@ -216,11 +216,11 @@ bool DumpState::run_command(int command) {
 
 void DumpState::edit_file_parameters() {
     // The same guard as "Edit Attributes" of the main window: the dialog may write.
-    if (!checkWritable(ctx_)) return;
-    const auto written = editFileAttributes(ctx_, file_record_);
+    if (!check_writable(ctx_)) return;
+    const auto written = edit_file_attributes(ctx_, file_record_);
     if (!written) return;
     // The forks stay where they are; the record takes its new name and dates.
-    if (auto renewed = readFileRecord(ctx_, file_record_.parentID, written->name)) file_record_ = std::move(*renewed);
+    if (auto renewed = read_file_record(ctx_, file_record_.parentID, written->name)) file_record_ = std::move(*renewed);
 }
 
 bool DumpState::item_enabled(int command) const {

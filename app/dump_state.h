@@ -61,10 +61,10 @@ inline constexpr std::uint32_t kDumpScreenBytes = kDumpScreenLines * kDumpLineBy
 
 class DumpState {
 public:
-    // The file named exactly macName in the current folder, shown from its
+    // The file named exactly mac_name in the current folder, shown from its
     // data fork, or from its resource fork when the data fork is empty.
     // Null when the current folder holds no such file.
-    static std::unique_ptr<DumpState> open(Context& ctx, std::string_view macName);
+    static std::unique_ptr<DumpState> open(Context& ctx, std::string_view mac_name);
 
     // "Dumping file "name"", the name in the Windows character set.
     std::string title() const;

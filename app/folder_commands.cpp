@@ -23,14 +23,14 @@ namespace {
 // Runs change as one modification of the volume. A change that failed has
 // dropped everything and said so; one that found nothing changed nothing.
 FolderEditEnd modify(Context& ctx, const std::function<FolderEditEnd()>& change) {
-    if (!requireOpenVolume(ctx) || !startModification(ctx)) return FolderEditEnd::Failed;
+    if (!require_open_volume(ctx) || !start_modification(ctx)) return FolderEditEnd::Failed;
     const FolderEditEnd end = change();
     if (end == FolderEditEnd::Failed) {
         ctx.outcome.failureReported = true;
-        if (ctx.volume.modifying) discardChanges(ctx);
+        if (ctx.volume.modifying) discard_changes(ctx);
         return end;
     }
-    if (!writeBack(ctx)) return FolderEditEnd::Failed;
+    if (!write_back(ctx)) return FolderEditEnd::Failed;
     return end;
 }
 
@@ -48,7 +48,7 @@ std::optional<std::string> typed_mac_name(Context& ctx, std::string_view typed) 
     if (!name) {
         // ':' has no Macintosh equivalent in names: say so rather than "a character".
         const bool colon = typed.find(':') != std::string_view::npos;
-        show_notice(ctx, colon ? *nameProblem(typed, kMaxNameLength) : std::string(kUntypeableName));
+        show_notice(ctx, colon ? *name_problem(typed, kMaxNameLength) : std::string(kUntypeableName));
         ctx.outcome.failureReported = true;
     }
     return name;
@@ -66,20 +66,20 @@ bool ask_rename(Context& ctx, Msg title, RenameDialog& dialog, std::string old_n
 }
 
 void label_volume(Context& ctx, const std::string& typed) {
-    modify(ctx, [&] { return done_if(setVolumeLabel(ctx, typed)); });
+    modify(ctx, [&] { return done_if(set_volume_label(ctx, typed)); });
     reload(ctx);
 }
 
-void make_directory(Context& ctx, const std::string& typed) {
-    modify(ctx, [&] { return done_if(makeDirectory(ctx, typed)); });
+void make_folder(Context& ctx, const std::string& typed) {
+    modify(ctx, [&] { return done_if(make_directory(ctx, typed)); });
     reload(ctx);
 }
 
-void run_md_command(Context& ctx, const ParsedCommand& command) { make_directory(ctx, command.first); }
+void run_md_command(Context& ctx, const ParsedCommand& command) { make_folder(ctx, command.first); }
 
 void run_delete_command(Context& ctx, const ParsedCommand& command) {
     const auto pattern = command.first.empty() ? std::optional<std::string>() : typed_mac_name(ctx, command.first);
-    if (pattern) note_unmatched(ctx, modify(ctx, [&] { return deleteEntries(ctx, *pattern); }), command.first);
+    if (pattern) note_unmatched(ctx, modify(ctx, [&] { return delete_entries(ctx, *pattern); }), command.first);
     reload(ctx);
 }
 
@@ -87,7 +87,7 @@ void run_delete_command(Context& ctx, const ParsedCommand& command) {
 // The menu's Cancel ends the loop; the command line's skips the entry.
 void rename_selection(Context& ctx, bool cancel_ends) {
     AppState& state = ctx.state;
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     if (count_selected(state) == 0) {
         show_notice(ctx, std::string(message(Msg::kNoSelectionToCopy)));
         return;
@@ -102,7 +102,7 @@ void rename_selection(Context& ctx, bool cancel_ends) {
             }
             const auto new_name = typed_mac_name(ctx, dialog.new_name);
             if (!new_name) return FolderEditEnd::Failed;
-            if (renameNamedEntry(ctx, name, *new_name) == FolderEditEnd::Failed) return FolderEditEnd::Failed;
+            if (rename_named_entry(ctx, name, *new_name) == FolderEditEnd::Failed) return FolderEditEnd::Failed;
         }
         return FolderEditEnd::Done;
     });
@@ -118,7 +118,7 @@ void run_rename_command(Context& ctx, const ParsedCommand& command) {
     const auto old_pattern = typed_mac_name(ctx, command.first);
     const auto new_pattern = old_pattern ? typed_mac_name(ctx, command.second) : std::nullopt;
     if (new_pattern) {
-        note_unmatched(ctx, modify(ctx, [&] { return renameEntries(ctx, *old_pattern, *new_pattern); }), command.first);
+        note_unmatched(ctx, modify(ctx, [&] { return rename_entries(ctx, *old_pattern, *new_pattern); }), command.first);
     }
     reload(ctx);
 }
@@ -134,29 +134,29 @@ void run_label_command(Context& ctx, const ParsedCommand& command) {
 }  // namespace
 
 void rename_volume_command(Context& ctx) {
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     RenameDialog dialog;
-    if (!ask_rename(ctx, Msg::kRenameVolumeTitle, dialog, translated(ctx.mdb.volumeName(), mac_to_ansi))) return;
+    if (!ask_rename(ctx, Msg::kRenameVolumeTitle, dialog, translated(ctx.mdb.volume_name(), mac_to_ansi))) return;
     label_volume(ctx, dialog.new_name);
 }
 
 void make_directory_command(Context& ctx) {
-    if (!requireOpenVolume(ctx)) return;
+    if (!require_open_volume(ctx)) return;
     NewDirectoryDialog dialog;
     if (ctx.host.run_dialog(dialog) != kDialogOk) return;
-    make_directory(ctx, dialog.folder_name);
+    make_folder(ctx, dialog.folder_name);
 }
 
 void delete_selection_command(Context& ctx) {
     AppState& state = ctx.state;
     const std::size_t selected = count_selected(state);
-    if (selected == 0 || !requireOpenVolume(ctx)) return;
+    if (selected == 0 || !require_open_volume(ctx)) return;
     if (selected > 1 && !ctx.host.ask_ok_cancel(std::string(message(Msg::kDeleteSeveral)))) return;
     modify(ctx, [&] {
         for (int index; (index = take_first_selected(state)) >= 0;) {
             ctx.host.busy_tick();
             const std::string name(state.entries[static_cast<std::size_t>(index)].name());
-            const FolderEditEnd end = deleteNamedEntry(ctx, name);
+            const FolderEditEnd end = delete_named_entry(ctx, name);
             if (end == FolderEditEnd::Failed || end == FolderEditEnd::Cancelled) return end;
         }
         return FolderEditEnd::Done;

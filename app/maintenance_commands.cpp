@@ -30,7 +30,7 @@ bool drive_selected(const Context& ctx) { return ctx.state.target_id != kNoDrive
 // Verify and rescue work on media without a volume, whose drive discovery
 // has deselected: without a drive, the device dialog chooses one.
 bool require_drive(Context& ctx) {
-    if (!drive_selected(ctx)) selectDeviceDialog(ctx);
+    if (!drive_selected(ctx)) select_device_dialog(ctx);
     if (drive_selected(ctx)) return true;
     show_notice(ctx, std::string(message(Msg::kSelectDriveInMenu)));
     ctx.outcome.failureReported = true;
@@ -55,11 +55,11 @@ Drive selected_drive(const Context& ctx) { return {ctx.state.host_adapter, ctx.s
 // write guard too: the one before the dialog was for the drive then selected.
 bool choose_drive_to_format(Context& ctx) {
     const Drive before = selected_drive(ctx);
-    const int answer = drive_selected(ctx) ? sameDriveQuestion(ctx) : kRescanBus;
+    const int answer = drive_selected(ctx) ? same_drive_question(ctx) : kRescanBus;
     if (answer == kSameDriveCancel) return failed(ctx);
-    if (answer == kRescanBus && selectDeviceDialog(ctx) != kDialogOk) return failed(ctx);
+    if (answer == kRescanBus && select_device_dialog(ctx) != kDialogOk) return failed(ctx);
     if (!drive_selected(ctx)) return failed(ctx);
-    return selected_drive(ctx) == before || checkWritable(ctx) || failed(ctx);
+    return selected_drive(ctx) == before || check_writable(ctx) || failed(ctx);
 }
 
 struct FormatDetails {
@@ -72,7 +72,7 @@ struct FormatDetails {
 bool read_chosen_drivers(Context& ctx, const std::string& image, FormatDetails& details) {
     if (image.empty() || details.style == FormatStyle::Bare) return true;
     std::string problem;
-    details.drivers = readDrivers(image, problem);
+    details.drivers = read_drivers(image, problem);
     if (details.drivers) return true;
     char text[512];
     std::snprintf(text, sizeof text, kDriversNotUsable, image.c_str(), problem.c_str());
@@ -83,16 +83,16 @@ bool read_chosen_drivers(Context& ctx, const std::string& image, FormatDetails& 
 // The name and style of the new volume; false when the dialog was cancelled.
 bool ask_format_details(Context& ctx, const FormatRequest& request, FormatDetails& details) {
     FormattingDialog form;
-    form.volumeName = !request.name.empty()            ? request.name
+    form.volume_name = !request.name.empty()            ? request.name
                       : !ctx.last_format_name.empty() ? ctx.last_format_name
                                                        : std::string(message(Msg::kUntitled));
     form.bare = request.bare;
-    form.driverImage = request.driverImage;
+    form.driver_image = request.driver_image;
     if (ctx.host.run_dialog(form) != kDialogOk) return failed(ctx);
-    details.name = form.acceptedName();
+    details.name = form.accepted_name();
     ctx.last_format_name = details.name;
     details.style = form.bare ? FormatStyle::Bare : FormatStyle::Partitioned;
-    return read_chosen_drivers(ctx, form.driverImage, details);
+    return read_chosen_drivers(ctx, form.driver_image, details);
 }
 
 void show_new_state(Context& ctx) {
@@ -126,13 +126,13 @@ void run_rescue_keyword(Context& ctx, const ParsedCommand&) { rescue_selected_dr
 void format_command(Context& ctx, const FormatRequest& request) {
     FormatDetails details;
     if (!ask_format_details(ctx, request, details) || !choose_drive_to_format(ctx)) return;
-    const std::uint32_t capacity = identifyMedium(ctx);
+    const std::uint32_t capacity = identify_medium(ctx);
     if (capacity == 0) {
         show_notice(ctx, std::string(message(Msg::kUnidentifiedMedium)));
         failed(ctx);
         return;
     }
-    const auto params = formatParameters(
+    const auto params = format_parameters(
             capacity, details.drivers ? kDriverPartitionStart + details.drivers->sectors() : kHfsPartitionStart);
     if (!params) {
         show_notice(ctx, kMediumTooSmall);
@@ -141,25 +141,25 @@ void format_command(Context& ctx, const FormatRequest& request) {
     }
     ctx.device.capacity = capacity;
     set_status(ctx, message(Msg::kInitializingVolume).data(), kPleaseWait.data());
-    writeVolume(ctx, *params, details.style, details.name, details.drivers ? &*details.drivers : nullptr);
+    write_volume(ctx, *params, details.style, details.name, details.drivers ? &*details.drivers : nullptr);
     set_status(ctx, nullptr, nullptr);
     show_new_state(ctx);
 }
 
 void verify_command(Context& ctx) {
     const Drive before = selected_drive(ctx);
-    if (selectDeviceDialog(ctx) != kDialogOk) return;
-    report_verify(ctx, verifyMedium(ctx));
+    if (select_device_dialog(ctx) != kDialogOk) return;
+    report_verify(ctx, verify_medium(ctx));
     // The volume of the drive selected before is no longer the one shown.
     if (selected_drive(ctx) != before) {
-        analyzeVolume(ctx);
+        analyze_volume(ctx);
         show_new_state(ctx);
     }
 }
 
 VerifyResult verify_selected_drive(Context& ctx) {
     if (!require_drive(ctx)) return {};
-    VerifyResult result = verifyMedium(ctx);
+    VerifyResult result = verify_medium(ctx);
     report_verify(ctx, result);
     return result;
 }
@@ -170,16 +170,16 @@ void medium_scanning_command(Context& ctx) {
     ctx.host.run_dialog(dialog);
 }
 
-RescueResult rescue_selected_drive(Context& ctx, const std::function<void(const RescueProgress&)>& onFile) {
+RescueResult rescue_selected_drive(Context& ctx, const std::function<void(const RescueProgress&)>& on_file) {
     if (!require_drive(ctx)) return {};
     RescueProgress progress;
     std::uint32_t reported = 0;
     progress.changed = [&](const RescueProgress& now) {
         if (now.files == reported) return;
         reported = now.files;
-        if (onFile) onFile(now);
+        if (on_file) on_file(now);
     };
-    const RescueResult result = rescueScan(ctx, progress);
+    const RescueResult result = rescue_scan(ctx, progress);
     if (result.stopped || result.noGeometry) ctx.outcome.failureReported = true;
     return result;
 }

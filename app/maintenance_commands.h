@@ -16,7 +16,7 @@ namespace korvane {
 struct FormatRequest {
     std::string name;       // preset of the name field; empty: the last one of this run
     bool bare = false;      // preset of "Bare HFS volume"
-    std::string driverImage;  // preset of "Driver from disk image..."
+    std::string driver_image;  // preset of "Driver from disk image..."
 };
 
 // The whole format: "Formatting", "Drive to be used" (or the device
@@ -33,8 +33,8 @@ VerifyResult verify_selected_drive(Context& ctx);
 void medium_scanning_command(Context& ctx);
 // RESCUE: one scan of the selected drive (the device dialog first when none
 // is) into the current PC directory;
-// onFile receives each file's progress as it is written.
-RescueResult rescue_selected_drive(Context& ctx, const std::function<void(const RescueProgress&)>& onFile);
+// on_file receives each file's progress as it is written.
+RescueResult rescue_selected_drive(Context& ctx, const std::function<void(const RescueProgress&)>& on_file);
 
 // FORMAT, VERIFY and RESCUE of the command language.
 void add_maintenance_command_handlers(CommandHandlers& handlers);

@@ -46,7 +46,7 @@ void apply_switches(Context& ctx, const LaunchArguments& launch) {
 void start_transport(Context& ctx, const LaunchArguments& launch) {
     ctx.device.sectorsPerTransfer = 64;
     ctx.device.sectorSize = 512;
-    allocateWorkArea(ctx);
+    allocate_work_area(ctx);
     if (start_image_bus(ctx, launch) <= 0) fatal_notice(ctx, std::string(message(Msg::kErrorInitializingBus)));
 }
 
@@ -54,11 +54,11 @@ void select_drive(Context& ctx) {
     AppState& state = ctx.state;
     if (state.host_adapter == kNoDrive && state.target_id == kNoDrive) {
         // The dialog installs the routine that matches the sector size it read.
-        selectDeviceDialog(ctx);
+        select_device_dialog(ctx);
         if (state.target_id == kNoDrive) ctx.noVolumeReason = kNoDriveChosen;
         return;
     }
-    if (!driveAnswersAsDisk(ctx, state.host_adapter, state.target_id)) {
+    if (!drive_answers_as_disk(ctx, state.host_adapter, state.target_id)) {
         show_notice(ctx, std::string(message(Msg::kDriveNotReady)));
         state.host_adapter = kNoDrive;
         state.target_id = kNoDrive;
@@ -71,7 +71,7 @@ void open_selected_volume(Context& ctx) {
         return;
     }
     ctx.host.busy_tick();
-    const std::int32_t found = analyzeVolume(ctx);
+    const std::int32_t found = analyze_volume(ctx);
     if (found > 0) {
         set_status(ctx, string_resource(StringId::kMenuPrompt).data(), "");
     } else if (found == 0) {
@@ -90,7 +90,7 @@ void init_options_and_device(Context& ctx, const LaunchArguments& launch) {
     if (!launch.console.scan) select_drive(ctx);
     // The routine follows the sector size: 512 after the /A test, whatever
     // READ CAPACITY reported after the device dialog.
-    installTransferRoutine(ctx, ctx.device.sectorSize);
+    install_transfer_routine(ctx, ctx.device.sectorSize);
     ctx.state.access_method = 1;
     write_log_date(ctx, false);
 }

@@ -137,7 +137,7 @@ ParsedLaunch parse_launch_arguments(const std::vector<std::string>& args, FrontE
         }
         if (arg.starts_with("--")) return {launch, "unknown option " + arg};
         if (arg.empty() || apply_switch(arg, launch.switches)) continue;
-        const std::string problem = checkImageArgument(arg);
+        const std::string problem = check_image_argument(arg);
         if (!problem.empty()) return {launch, arg + ": " + problem};
         // Made absolute now: --pc-dir changes the current directory later.
         launch.images.push_back(absolute_path(arg));

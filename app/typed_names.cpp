@@ -15,7 +15,7 @@ std::optional<std::string> mac_name_of_typed(std::string_view typed) {
 
 std::optional<std::string> file_named_by(Context& ctx, const std::string& typed) {
     const auto pattern = mac_name_of_typed(typed);
-    const auto found = pattern ? findEntry(ctx, *pattern, kFileEntry, ctx.state.current_dir_id) : std::nullopt;
+    const auto found = pattern ? find_entry(ctx, *pattern, kFileEntry, ctx.state.current_dir_id) : std::nullopt;
     if (!found) {
         ctx.unmatched_name = typed;
         return std::nullopt;

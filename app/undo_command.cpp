@@ -19,8 +19,8 @@ constexpr const char* kUnfinishedDropped =
 // A change whose write-back failed is still held in memory: undoing it
 // means dropping it, which puts back what it had written.
 void drop_unfinished_change(Context& ctx) {
-    const bool put_back = ctx.volume.journal->dropChange();
-    discardChanges(ctx);
+    const bool put_back = ctx.volume.journal->drop_change();
+    discard_changes(ctx);
     if (put_back) show_notice(ctx, kUnfinishedDropped);
 }
 
@@ -35,11 +35,11 @@ void undo_command(Context& ctx) {
     if (ctx.volume.modifying && ctx.volume.journal != nullptr) {
         drop_unfinished_change(ctx);
     } else {
-        if (ctx.volume.modifying) discardChanges(ctx);
-        undoLastChange(ctx);
+        if (ctx.volume.modifying) discard_changes(ctx);
+        undo_last_change(ctx);
     }
     // Nothing Korvane holds of the volume may be current now: it is read again.
-    analyzeVolume(ctx);
+    analyze_volume(ctx);
     ctx.host.invalidate_listing(kRepaintAll);
     update_menus(ctx);
 }

@@ -23,11 +23,11 @@ constexpr int kRequests = 400;
 constexpr int kRounds = 5;
 
 // 1440K of zeros, raw or behind a DiskCopy 4.2 header (whose checksum of zeros is 0).
-void writeFloppy(const std::string& path, bool diskCopy) {
+void write_floppy(const std::string& path, bool diskCopy) {
     std::vector<std::uint8_t> header(84);
     header[0] = 5;
     std::copy_n("Bench", 5, header.begin() + 1);
-    storeBE32(&header[64], kBlocks * 512);
+    store_be32(&header[64], kBlocks * 512);
     header[80] = 3;
     header[81] = 0x22;
     header[82] = 0x01;
@@ -38,16 +38,16 @@ void writeFloppy(const std::string& path, bool diskCopy) {
 }
 
 // Best time of one WRITE request, in milliseconds.
-double timeWrites(const std::string& path) {
+double time_writes(const std::string& path) {
     ImageBus bus;
-    if (!bus.attachImage(0, path).empty()) return -1;
+    if (!bus.attach_image(0, path).empty()) return -1;
     std::vector<std::uint8_t> data(kRequestBlocks * 512, 0x5A);
     double best = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < kRequests; ++i) {
             std::uint32_t first = (i * 97u) % (kBlocks - kRequestBlocks);
-            if (bus.readWrite(kScsiWrite6, 0, 0, first, kRequestBlocks, data.data(), 512) != kStatusDone) return -1;
+            if (bus.read_write(kScsiWrite6, 0, 0, first, kRequestBlocks, data.data(), 512) != kStatusDone) return -1;
         }
         double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         best = std::min(best, ms / kRequests);
@@ -61,9 +61,9 @@ int main() {
     std::filesystem::path dir = std::filesystem::temp_directory_path() / "korvane-disk-copy-bench";
     std::filesystem::create_directories(dir);
     const std::string raw = (dir / "floppy.hda").string(), image = (dir / "floppy.image").string();
-    writeFloppy(raw, false);
-    writeFloppy(image, true);
-    double rawMs = timeWrites(raw), imageMs = timeWrites(image);
+    write_floppy(raw, false);
+    write_floppy(image, true);
+    double rawMs = time_writes(raw), imageMs = time_writes(image);
     std::filesystem::remove_all(dir);
     std::printf("one WRITE of %u sectors on a 1440K floppy (best of %d rounds of %d):\n", kRequestBlocks, kRounds,
                 kRequests);

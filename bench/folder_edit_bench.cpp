@@ -28,64 +28,64 @@ namespace {
 
 using namespace korvane;
 
-bool openVolume(HfsContext& ctx, const std::string& image) {
+bool open_volume(HfsContext& ctx, const std::string& image) {
     auto bus = std::make_unique<ImageBus>();
-    if (!bus->attachImage(0, image).empty()) return false;
+    if (!bus->attach_image(0, image).empty()) return false;
     ctx.transport = std::move(bus);
     ctx.state.host_adapter = 0;
     ctx.state.target_id = 0;
-    installTransferRoutine(ctx, 512);
+    install_transfer_routine(ctx, 512);
     DeviceRequest request;
     request.sector = 2;
     request.count = 1;
     request.buffer = ctx.mdb.bytes.data();
-    if (transfer(ctx, request) != 0 || !deriveGeometry(ctx.mdb, 0, ctx.geometry)) return false;
-    return openCatalogTree(ctx) == CatalogOpen::Complete;
+    if (transfer(ctx, request) != 0 || !derive_geometry(ctx.mdb, 0, ctx.geometry)) return false;
+    return open_catalog_tree(ctx) == CatalogOpen::Complete;
 }
 
-bool addRootValence(HfsContext& ctx, int n) {
+bool add_root_valence(HfsContext& ctx, int n) {
     TreeFile& tree = ctx.catalogTree;
-    const std::vector<std::uint8_t> key = catalogKey(kRootParentID, std::string(ctx.mdb.volumeName()));
-    if (!findRecord(tree, key)) return false;
-    const auto record = nodeRecord(tree.node, tree.recordIndex);
-    std::vector<std::uint8_t> data(record.begin() + static_cast<std::ptrdiff_t>(recordDataOffset(record[0])), record.end());
-    storeBE16(data.data() + dirrec::valence, static_cast<std::uint16_t>(loadBE16(data.data() + dirrec::valence) + n));
-    return replaceRecordData(ctx, tree, key, data) == EditResult::Done;
+    const std::vector<std::uint8_t> key = catalog_key(kRootParentID, std::string(ctx.mdb.volume_name()));
+    if (!find_record(tree, key)) return false;
+    const auto record = node_record(tree.node, tree.recordIndex);
+    std::vector<std::uint8_t> data(record.begin() + static_cast<std::ptrdiff_t>(record_data_offset(record[0])), record.end());
+    store_be16(data.data() + dirrec::valence, static_cast<std::uint16_t>(load_be16(data.data() + dirrec::valence) + n));
+    return replace_record_data(ctx, tree, key, data) == EditResult::Done;
 }
 
-void addLeafRecords(HfsContext& ctx, int n) {
+void add_leaf_records(HfsContext& ctx, int n) {
     std::uint8_t* field = ctx.catalogTree.header.data() + header::leafRecords;
-    storeBE32(field, loadBE32(field) + n);
+    store_be32(field, load_be32(field) + n);
 }
 
-bool makeFolder(HfsContext& ctx, const std::string& name, std::uint32_t id) {
+bool make_folder(HfsContext& ctx, const std::string& name, std::uint32_t id) {
     std::vector<std::uint8_t> record(kDirectoryRecordSize, 0);
     record[0] = kDirectoryRecord;
-    storeBE32(record.data() + dirrec::dirID, id);
+    store_be32(record.data() + dirrec::dir_id, id);
     std::vector<std::uint8_t> thread(kThreadRecordSize, 0);
     thread[0] = kDirectoryThreadRecord;
-    storeBE32(thread.data() + thdrec::parentID, kRootDirectoryID);
+    store_be32(thread.data() + thdrec::parentID, kRootDirectoryID);
     thread[thdrec::name] = static_cast<std::uint8_t>(name.size());
     std::copy(name.begin(), name.end(), thread.begin() + thdrec::name + 1);
-    if (insertLeafRecord(ctx, catalogKey(kRootDirectoryID, name), record) != EditResult::Done) return false;
-    if (appendThreadRecord(ctx, catalogKey(id, ""), thread) != EditResult::Done) return false;
-    incrementBE32(ctx.mdb.field(mdb::drNxtCNID));
-    incrementBE32(ctx.mdb.field(mdb::drDirCnt));
-    incrementBE16(ctx.mdb.field(mdb::drNmRtDirs));
-    addLeafRecords(ctx, 2);
-    return addRootValence(ctx, 1) && writeBack(ctx);
+    if (insert_leaf_record(ctx, catalog_key(kRootDirectoryID, name), record) != EditResult::Done) return false;
+    if (append_thread_record(ctx, catalog_key(id, ""), thread) != EditResult::Done) return false;
+    increment_be32(ctx.mdb.field(mdb::drNxtCNID));
+    increment_be32(ctx.mdb.field(mdb::drDirCnt));
+    increment_be16(ctx.mdb.field(mdb::drNmRtDirs));
+    add_leaf_records(ctx, 2);
+    return add_root_valence(ctx, 1) && write_back(ctx);
 }
 
-bool removeFolder(HfsContext& ctx, const std::string& name, std::uint32_t id) {
-    if (deleteRecord(ctx, catalogKey(kRootDirectoryID, name)) != EditResult::Done) return false;
-    if (deleteRecord(ctx, catalogKey(id, "")) != EditResult::Done) return false;
-    decrementBE32(ctx.mdb.field(mdb::drDirCnt));
-    decrementBE16(ctx.mdb.field(mdb::drNmRtDirs));
-    addLeafRecords(ctx, -2);
-    return addRootValence(ctx, -1) && writeBack(ctx);
+bool remove_folder(HfsContext& ctx, const std::string& name, std::uint32_t id) {
+    if (delete_record(ctx, catalog_key(kRootDirectoryID, name)) != EditResult::Done) return false;
+    if (delete_record(ctx, catalog_key(id, "")) != EditResult::Done) return false;
+    decrement_be32(ctx.mdb.field(mdb::drDirCnt));
+    decrement_be16(ctx.mdb.field(mdb::drNmRtDirs));
+    add_leaf_records(ctx, -2);
+    return add_root_valence(ctx, -1) && write_back(ctx);
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
+double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -99,21 +99,21 @@ int main(int argc, char** argv) {
     const int count = argc > 2 ? std::atoi(argv[2]) : 1000;
     QuietHost host;
     HfsContext ctx(host);
-    if (!openVolume(ctx, argv[1])) {
+    if (!open_volume(ctx, argv[1])) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);
         return 1;
     }
     std::vector<std::uint32_t> ids;
     const auto makeStart = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
-        ids.push_back(ctx.mdb.nextCatalogID());
-        if (!makeFolder(ctx, "Folder " + std::to_string(i), ids.back())) return 1;
+        ids.push_back(ctx.mdb.next_catalog_id());
+        if (!make_folder(ctx, "Folder " + std::to_string(i), ids.back())) return 1;
     }
-    const double made = secondsSince(makeStart);
+    const double made = seconds_since(makeStart);
     const auto removeStart = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i)
-        if (!removeFolder(ctx, "Folder " + std::to_string(i), ids[i])) return 1;
-    const double removed = secondsSince(removeStart);
+        if (!remove_folder(ctx, "Folder " + std::to_string(i), ids[i])) return 1;
+    const double removed = seconds_since(removeStart);
     std::printf("%.3f %.3f\n", made, removed);
     return 0;
 }

@@ -17,7 +17,7 @@ namespace {
 
 void list_drives(ConsoleHost& host, const DeviceDialog& devices) {
     for (const DeviceListEntry& entry : devices.scan().entries) {
-        if (entry.isHeader()) continue;
+        if (entry.is_header()) continue;
         host.err() << "  " << int{entry.adapter} << ',' << int{entry.target} << "  " << entry.vendor << ' '
                    << entry.product << ' ' << entry.revision << '\n';
     }
@@ -41,7 +41,7 @@ bool parse_choice(const std::string& line, int& adapter, int& target) {
 
 int answer_device_dialog(ConsoleHost& host, Dialog& dialog) {
     auto& devices = static_cast<DeviceDialog&>(dialog);
-    if (devices.chosenTarget() != kNoDrive) return kDialogOk;  // the only drive of the adapter shown
+    if (devices.chosen_target() != kNoDrive) return kDialogOk;  // the only drive of the adapter shown
     if (!host.interactive()) return kDialogCancel;
     host.err() << "Device selection (adapter,target):\n";
     list_drives(host, devices);
@@ -50,10 +50,10 @@ int answer_device_dialog(ConsoleHost& host, Dialog& dialog) {
         int adapter = devices.adapter();
         int target = kNoDrive;
         if (parse_choice(line, adapter, target)) {
-            while (devices.adapter() < adapter && devices.nextHostEnabled()) devices.nextHost();
-            while (devices.adapter() > adapter && devices.precedingHostEnabled()) devices.precedingHost();
-            if (devices.adapter() == adapter) devices.chooseTarget(static_cast<std::uint8_t>(target));
-            if (devices.adapter() == adapter && devices.chosenTarget() == target) return kDialogOk;
+            while (devices.adapter() < adapter && devices.next_host_enabled()) devices.next_host();
+            while (devices.adapter() > adapter && devices.preceding_host_enabled()) devices.preceding_host();
+            if (devices.adapter() == adapter) devices.choose_target(static_cast<std::uint8_t>(target));
+            if (devices.adapter() == adapter && devices.chosen_target() == target) return kDialogOk;
         }
         devices.confirm();  // "Please select a drive on the SCSI bus."
     }
@@ -63,8 +63,8 @@ int answer_device_dialog(ConsoleHost& host, Dialog& dialog) {
 int answer_partition_dialog(ConsoleHost& host, Dialog& dialog) {
     auto& partitions = static_cast<PartitionDialog&>(dialog);
     if (const auto& row = host.options().partition_row) {
-        partitions.chooseRow(*row);
-        return partitions.confirm() ? partitions.chosenRow() : kPartitionCancelled;
+        partitions.choose_row(*row);
+        return partitions.confirm() ? partitions.chosen_row() : kPartitionCancelled;
     }
     if (!host.interactive()) return kPartitionCancelled;
     host.err() << "Select Partition:\n";
@@ -75,10 +75,10 @@ int answer_partition_dialog(ConsoleHost& host, Dialog& dialog) {
     std::string line;
     while (host.ask_line("Partition (empty line cancels): ", line) && !line.empty()) {
         try {
-            partitions.chooseRow(std::stoi(line));
+            partitions.choose_row(std::stoi(line));
         } catch (const std::exception&) {
         }
-        if (partitions.confirm()) return partitions.chosenRow();
+        if (partitions.confirm()) return partitions.chosen_row();
     }
     return kPartitionCancelled;
 }

@@ -26,7 +26,7 @@ std::string shown(const std::string& windows_text) { return pc_name_to_utf8(wind
 
 int answer_formatting(ConsoleHost& host, Dialog& dialog) {
     auto& form = static_cast<FormattingDialog&>(dialog);
-    if (!host.options().driver_from.empty()) form.driverImage = host.options().driver_from;
+    if (!host.options().driver_from.empty()) form.driver_image = host.options().driver_from;
     switch (host.options().answers) {
         case AnswerMode::AlwaysYes:
             return kDialogOk;
@@ -41,12 +41,12 @@ int answer_formatting(ConsoleHost& host, Dialog& dialog) {
     }
     host.err() << FormattingDialog::kTitle << ": Caution !!! All data will be destroyed.\n";
     std::string line;
-    if (!host.ask_line(std::string(FormattingDialog::kNameLabel) + " [" + shown(form.volumeName) +
+    if (!host.ask_line(std::string(FormattingDialog::kNameLabel) + " [" + shown(form.volume_name) +
                                "] (Enter keeps it): ",
                        line))
         return kDialogCancel;
-    if (!line.empty()) form.volumeName = pc_name_from_utf8(line, PcCharset::Windows).name;
-    const std::string question = "Format the medium as \"" + shown(form.acceptedName()) + "\"" +
+    if (!line.empty()) form.volume_name = pc_name_from_utf8(line, PcCharset::Windows).name;
+    const std::string question = "Format the medium as \"" + shown(form.accepted_name()) + "\"" +
                                  (form.bare ? " (bare HFS volume)" : "") + "?";
     return host.ask(question, "yn", 'n') == 'y' ? kDialogOk : kDialogCancel;
 }

@@ -21,24 +21,24 @@ struct DeviceListEntry {
     std::string product;   // INQUIRY bytes 16-31, or the adapter's manager name
     std::string revision;  // INQUIRY bytes 32-35
 
-    bool isHeader() const { return target == kHeaderTarget; }
+    bool is_header() const { return target == kHeaderTarget; }
 };
 
 struct BusScan {
     std::vector<DeviceListEntry> entries;  // as long as the scan found
-    std::uint16_t adapterCount = 0;
-    std::uint16_t driveCount = 0;
+    std::uint16_t adapter_count = 0;
+    std::uint16_t drive_count = 0;
 };
 
 // Scans every adapter for direct-access and optical-memory drives; each
 // drive gets up to five INQUIRY attempts and is listed even when all fail.
-BusScan scanBus(Transport& transport);
+BusScan scan_bus(Transport& transport);
 
 // One entry as `korvane-cmd --scan` prints it: adapter, kind, target,
 // vendor, product, revision, tab-separated (texts without trailing blanks).
-std::string scanLine(const DeviceListEntry& entry);
+std::string scan_line(const DeviceListEntry& entry);
 
 // Whether a peripheral type is a drive Korvane works with.
-bool isUsableDriveType(std::uint16_t type);
+bool is_usable_drive_type(std::uint16_t type);
 
 }  // namespace korvane

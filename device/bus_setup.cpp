@@ -2,14 +2,14 @@
 
 namespace korvane {
 
-BusSetup makeImageBus(const std::vector<std::string>& images, const std::vector<std::string>& busDirs) {
+BusSetup make_image_bus(const std::vector<std::string>& images, const std::vector<std::string>& busDirs) {
     BusSetup setup;
     setup.bus = std::make_unique<ImageBus>();
     std::vector<ImageDescription> withId;
     std::vector<ImageDescription> withoutId;
     for (const std::string& text : images) {
         ImageDescription description;
-        std::string problem = parseImageDescription(text, description);
+        std::string problem = parse_image_description(text, description);
         if (!problem.empty()) {
             setup.problems.push_back(text + ": " + problem);
             continue;
@@ -26,9 +26,9 @@ BusSetup makeImageBus(const std::vector<std::string>& images, const std::vector<
     }
     for (std::size_t i = 0; i < busDirs.size(); ++i) {
         if (i == 0 && images.empty()) {
-            setup.bus->fillFromDirectory(0, busDirs[i], setup.problems);
+            setup.bus->fill_from_directory(0, busDirs[i], setup.problems);
         } else {
-            setup.bus->addDirectory(busDirs[i], setup.problems);
+            setup.bus->add_directory(busDirs[i], setup.problems);
         }
     }
     return setup;

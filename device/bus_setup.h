@@ -18,6 +18,6 @@ struct BusSetup {
 // Images ("PATH[,options]") go to adapter 0: those whose name or id= gives a
 // target id first, then the others at the next free ids. Adapter 0 exists
 // even without images; when there are none, the first folder fills it.
-BusSetup makeImageBus(const std::vector<std::string>& images, const std::vector<std::string>& busDirs);
+BusSetup make_image_bus(const std::vector<std::string>& images, const std::vector<std::string>& busDirs);
 
 }  // namespace korvane

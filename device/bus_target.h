@@ -15,7 +15,7 @@ public:
     // kStatusDone or kStatusError.
     virtual std::uint8_t execute(const RequestBlock& block) = 0;
     virtual void reset() = 0;
-    virtual std::uint8_t deviceType() const = 0;
+    virtual std::uint8_t device_type() const = 0;
     // The image file or device that holds the medium.
     virtual std::string path() const = 0;
 };

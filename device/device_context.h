@@ -48,7 +48,7 @@ struct DeviceContext : CoreContext {
     VolumeGeometry geometry;
     std::array<std::uint8_t, kWorkSlotSize * kWorkSlotCount> workArea{};
 
-    std::uint8_t* workSlot(std::size_t slot) { return workArea.data() + slot * kWorkSlotSize; }
+    std::uint8_t* work_slot(std::size_t slot) { return workArea.data() + slot * kWorkSlotSize; }
 };
 
 }  // namespace korvane

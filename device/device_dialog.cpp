@@ -24,10 +24,10 @@ DeviceDialog::DeviceDialog(DeviceContext& ctx, BusScan scan) : ctx_(ctx), scan_(
     show(0, +1);
 }
 
-int DeviceDialog::driveCount(int adapter) const {
+int DeviceDialog::drive_count(int adapter) const {
     int count = 0;
     for (const DeviceListEntry& entry : scan_.entries)
-        if (entry.adapter == adapter && !entry.isHeader()) ++count;
+        if (entry.adapter == adapter && !entry.is_header()) ++count;
     return count;
 }
 
@@ -35,8 +35,8 @@ void DeviceDialog::show(int adapter, int direction) {
     // An adapter without drives is passed over in the direction of travel;
     // when none lies that way, the requested one is shown as it is.
     int shown = adapter;
-    for (int a = adapter; a >= 0 && a < scan_.adapterCount; a += direction) {
-        if (driveCount(a) > 0) {
+    for (int a = adapter; a >= 0 && a < scan_.adapter_count; a += direction) {
+        if (drive_count(a) > 0) {
             shown = a;
             break;
         }
@@ -53,7 +53,7 @@ void DeviceDialog::fill(std::uint8_t adapter) {
     std::uint8_t onlyTarget = kNoDrive;
     for (const DeviceListEntry& entry : scan_.entries) {
         if (entry.adapter != adapter) continue;
-        if (entry.isHeader()) {
+        if (entry.is_header()) {
             driverName_ = entry.product;
             continue;
         }
@@ -63,19 +63,19 @@ void DeviceDialog::fill(std::uint8_t adapter) {
         ++drives;
     }
     if (drives == 1) chosen_ = onlyTarget;
-    nextEnabled_ = adapter + 1 < scan_.adapterCount;
+    nextEnabled_ = adapter + 1 < scan_.adapter_count;
     precedingEnabled_ = adapter > 0;
 }
 
-void DeviceDialog::chooseTarget(std::uint8_t target) {
+void DeviceDialog::choose_target(std::uint8_t target) {
     if (target < kMaxTargets && rows_[target].enabled) chosen_ = target;
 }
 
-void DeviceDialog::nextHost() {
+void DeviceDialog::next_host() {
     if (nextEnabled_) show(adapter_ + 1, +1);
 }
 
-void DeviceDialog::precedingHost() {
+void DeviceDialog::preceding_host() {
     if (precedingEnabled_) show(adapter_ - 1, -1);
 }
 
@@ -87,48 +87,48 @@ bool DeviceDialog::confirm() {
 
 void DeviceDialog::help() { ctx_.host.show_help(help_key()); }
 
-bool driveAnswersAsDisk(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target) {
-    std::uint16_t type = ctx.transport->deviceType(adapter, target);
-    std::uint8_t status = ctx.transport->inquiry(adapter, target, ctx.workSlot(kSlotSectorBuffer));
+bool drive_answers_as_disk(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target) {
+    std::uint16_t type = ctx.transport->device_type(adapter, target);
+    std::uint8_t status = ctx.transport->inquiry(adapter, target, ctx.work_slot(kSlotSectorBuffer));
     bool answered = status == kStatusDone || status == kStatusError;
-    return answered && isUsableDriveType(type);
+    return answered && is_usable_drive_type(type);
 }
 
-bool readSelectedCapacity(DeviceContext& ctx) {
+bool read_selected_capacity(DeviceContext& ctx) {
     std::array<std::uint8_t, 512> answer{};
     for (int attempt = 0; attempt < kCapacityAttempts; ++attempt) {
-        if (ctx.transport->readCapacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) != kStatusDone)
+        if (ctx.transport->read_capacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) != kStatusDone)
             continue;
-        std::uint32_t lastBlock = loadBE32(answer.data());
-        std::uint32_t blockLength = loadBE32(answer.data() + 4);
+        std::uint32_t lastBlock = load_be32(answer.data());
+        std::uint32_t blockLength = load_be32(answer.data() + 4);
         if (lastBlock != 0) ctx.device.capacity = lastBlock;
         // Only the sizes the transfer routines handle are taken: any other
         // would let a drive return more bytes than a caller's buffer holds.
         if (blockLength == 512 || blockLength == 1024) {
             ctx.device.sectorSize = static_cast<std::uint16_t>(blockLength);
-            installTransferRoutine(ctx, ctx.device.sectorSize);
+            install_transfer_routine(ctx, ctx.device.sectorSize);
         }
         return true;
     }
     return false;
 }
 
-int selectDeviceDialog(DeviceContext& ctx) {
-    BusScan scan = scanBus(*ctx.transport);
-    if (scan.adapterCount == 0 || scan.driveCount == 0) {
+int select_device_dialog(DeviceContext& ctx) {
+    BusScan scan = scan_bus(*ctx.transport);
+    if (scan.adapter_count == 0 || scan.drive_count == 0) {
         deselect(ctx.state);
         show_notice(ctx, std::string(message(Msg::kNoKnownDevice)));
         return kNoDriveFound;
     }
     DeviceDialog dialog(ctx, std::move(scan));
     int answer = ctx.host.run_dialog(dialog);
-    if (answer != kDialogOk || dialog.chosenTarget() == kNoDrive) {
+    if (answer != kDialogOk || dialog.chosen_target() == kNoDrive) {
         deselect(ctx.state);
         return kDialogCancel;
     }
     ctx.state.host_adapter = dialog.adapter();
-    ctx.state.target_id = dialog.chosenTarget();
-    if (!readSelectedCapacity(ctx)) fatal_notice(ctx, std::string(message(Msg::kDriveNotReady)));
+    ctx.state.target_id = dialog.chosen_target();
+    if (!read_selected_capacity(ctx)) fatal_notice(ctx, std::string(message(Msg::kDriveNotReady)));
     return kDialogOk;
 }
 

@@ -29,18 +29,18 @@ public:
     DeviceDialog(DeviceContext& ctx, BusScan scan);
     std::string_view name() const override { return "DLG_DEV"; }
 
-    const std::string& driverName() const { return driverName_; }
+    const std::string& driver_name() const { return driverName_; }
     const std::array<DeviceRow, kMaxTargets>& rows() const { return rows_; }
     std::uint8_t adapter() const { return adapter_; }
-    std::uint8_t chosenTarget() const { return chosen_; }  // kNoDrive when none
-    bool nextHostEnabled() const { return nextEnabled_; }
-    bool precedingHostEnabled() const { return precedingEnabled_; }
+    std::uint8_t chosen_target() const { return chosen_; }  // kNoDrive when none
+    bool next_host_enabled() const { return nextEnabled_; }
+    bool preceding_host_enabled() const { return precedingEnabled_; }
     const BusScan& scan() const { return scan_; }
 
     // A radio button: only an enabled row can be chosen.
-    void chooseTarget(std::uint8_t target);
-    void nextHost();
-    void precedingHost();
+    void choose_target(std::uint8_t target);
+    void next_host();
+    void preceding_host();
     // OK: false (after "Please select a drive on the SCSI bus.") while no drive is chosen.
     bool confirm();
     void help();
@@ -48,7 +48,7 @@ public:
 private:
     void show(int adapter, int direction);
     void fill(std::uint8_t adapter);
-    int driveCount(int adapter) const;
+    int drive_count(int adapter) const;
 
     DeviceContext& ctx_;
     BusScan scan_;
@@ -64,15 +64,15 @@ private:
 // read (sector size and transfer routine set); 0: cancelled (no drive
 // selected); kNoDriveFound when the bus holds no usable drive. A drive that
 // fails READ CAPACITY ten times ends the program.
-int selectDeviceDialog(DeviceContext& ctx);
+int select_device_dialog(DeviceContext& ctx);
 
 // Whether (adapter, target) answers INQUIRY (status 1 or 4) as a
 // direct-access or optical-memory drive: the test of the drive named with /A.
 // Shows nothing.
-bool driveAnswersAsDisk(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target);
+bool drive_answers_as_disk(DeviceContext& ctx, std::uint8_t adapter, std::uint8_t target);
 
 // READ CAPACITY of the selected drive, up to ten attempts; on success the
 // capacity, the sector size and the transfer routine follow the answer.
-bool readSelectedCapacity(DeviceContext& ctx);
+bool read_selected_capacity(DeviceContext& ctx);
 
 }  // namespace korvane

@@ -23,19 +23,19 @@ DiskCopyRecognition refused(std::string problem) {
 
 // The fields a raw medium almost never holds together; Macintosh boot blocks
 // ("LK"), partition maps ("ER") and PC boot sectors all fail the name length.
-bool claimsDiskCopy(std::span<const std::uint8_t> start) {
-    std::uint32_t dataSize = loadBE32(start, kDataSizeOffset);
-    return loadBE16(start, kPrivateWordOffset) == kPrivateWord && loadU8(start, kNameLengthOffset) <= kLongestName &&
+bool claims_disk_copy(std::span<const std::uint8_t> start) {
+    std::uint32_t dataSize = load_be32(start, kDataSizeOffset);
+    return load_be16(start, kPrivateWordOffset) == kPrivateWord && load_u8(start, kNameLengthOffset) <= kLongestName &&
            dataSize > 0 && dataSize % kDiskCopyBlockSize == 0;
 }
 
 }  // namespace
 
-DiskCopyRecognition recogniseDiskCopy(std::span<const std::uint8_t> start, std::uint64_t fileSize) {
-    if (start.size() < kDiskCopyHeaderSize || fileSize < kDiskCopyHeaderSize || !claimsDiskCopy(start)) return {};
-    std::uint32_t dataSize = loadBE32(start, kDataSizeOffset);
-    std::uint32_t tagSize = loadBE32(start, kTagSizeOffset);
-    std::uint8_t diskFormat = loadU8(start, kDiskFormatOffset);
+DiskCopyRecognition recognise_disk_copy(std::span<const std::uint8_t> start, std::uint64_t fileSize) {
+    if (start.size() < kDiskCopyHeaderSize || fileSize < kDiskCopyHeaderSize || !claims_disk_copy(start)) return {};
+    std::uint32_t dataSize = load_be32(start, kDataSizeOffset);
+    std::uint32_t tagSize = load_be32(start, kTagSizeOffset);
+    std::uint8_t diskFormat = load_u8(start, kDiskFormatOffset);
     if (kDiskCopyHeaderSize + std::uint64_t{dataSize} > fileSize)
         return refused("gives " + std::to_string(dataSize) + " bytes of data, beyond the end of the file");
     if (kDiskCopyHeaderSize + std::uint64_t{dataSize} + tagSize > fileSize)
@@ -47,9 +47,9 @@ DiskCopyRecognition recogniseDiskCopy(std::span<const std::uint8_t> start, std::
     return result;
 }
 
-std::uint32_t continueDiskCopyChecksum(std::uint32_t sum, std::span<const std::uint8_t> data) {
+std::uint32_t continue_disk_copy_checksum(std::uint32_t sum, std::span<const std::uint8_t> data) {
     for (std::size_t at = 0; at + 1 < data.size(); at += 2) {
-        sum += loadBE16(&data[at]);
+        sum += load_be16(&data[at]);
         sum = sum >> 1 | sum << 31;
     }
     return sum;

@@ -32,11 +32,11 @@ struct DiskCopyRecognition {
 // at most 63 characters and a data size of whole 512-byte blocks; it is then
 // refused, never guessed around, when its sizes pass the end of the file or
 // its disk format is none of 400K, 800K, 720K and 1440K.
-DiskCopyRecognition recogniseDiskCopy(std::span<const std::uint8_t> start, std::uint64_t fileSize);
+DiskCopyRecognition recognise_disk_copy(std::span<const std::uint8_t> start, std::uint64_t fileSize);
 
 // DiskCopy's checksum carried over one more piece of the data (an even number
 // of bytes): each big-endian 16-bit word is added, then the sum rotates right
 // by one bit. Start from 0.
-std::uint32_t continueDiskCopyChecksum(std::uint32_t sum, std::span<const std::uint8_t> data);
+std::uint32_t continue_disk_copy_checksum(std::uint32_t sum, std::span<const std::uint8_t> data);
 
 }  // namespace korvane

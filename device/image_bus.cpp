@@ -13,29 +13,29 @@ namespace {
 
 constexpr char kManagerName[] = "Korvane ImageBus";  // 16 characters at most
 
-void putManagerId(RequestBlock& block, const std::string& name) {
+void put_manager_id(RequestBlock& block, const std::string& name) {
     block.managerId.fill('\0');
     std::memcpy(block.managerId.data(), name.data(), std::min(name.size(), block.managerId.size()));
 }
 
 }  // namespace
 
-ImageBus::ImageBus() { addAdapter(kManagerName); }
+ImageBus::ImageBus() { add_adapter(kManagerName); }
 
-std::uint8_t ImageBus::addAdapter(std::string managerName) {
+std::uint8_t ImageBus::add_adapter(std::string managerName) {
     Adapter adapter;
     adapter.managerName = std::move(managerName);
     adapters_.push_back(std::move(adapter));
     return static_cast<std::uint8_t>(adapters_.size() - 1);
 }
 
-std::uint8_t ImageBus::addDirectory(const std::string& dir, std::vector<std::string>& problems) {
-    std::uint8_t number = addAdapter(kManagerName);
-    fillFromDirectory(number, dir, problems);
+std::uint8_t ImageBus::add_directory(const std::string& dir, std::vector<std::string>& problems) {
+    std::uint8_t number = add_adapter(kManagerName);
+    fill_from_directory(number, dir, problems);
     return number;
 }
 
-void ImageBus::fillFromDirectory(std::uint8_t number, const std::string& dir, std::vector<std::string>& problems) {
+void ImageBus::fill_from_directory(std::uint8_t number, const std::string& dir, std::vector<std::string>& problems) {
     std::vector<std::filesystem::path> files;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(dir, error)) files.push_back(entry.path());
@@ -44,15 +44,15 @@ void ImageBus::fillFromDirectory(std::uint8_t number, const std::string& dir, st
     for (const auto& file : files) {
         ImageDescription description;
         description.path = file.string();
-        if (!parseImageName(file.filename().string(), description)) continue;  // not an image of the bus
+        if (!parse_image_name(file.filename().string(), description)) continue;  // not an image of the bus
         std::string problem = attach(number, description);
         if (!problem.empty()) problems.push_back(description.path + ": " + problem);
     }
 }
 
-std::string ImageBus::attachImage(std::uint8_t adapter, const std::string& text) {
+std::string ImageBus::attach_image(std::uint8_t adapter, const std::string& text) {
     ImageDescription description;
-    std::string problem = parseImageDescription(text, description);
+    std::string problem = parse_image_description(text, description);
     return problem.empty() ? attach(adapter, description) : problem;
 }
 
@@ -72,7 +72,7 @@ std::string ImageBus::attach(std::uint8_t adapterNumber, const ImageDescription&
     struct stat info {};
     if (::stat(description.path.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) {
         auto device = std::make_unique<SgIoTarget>();
-        std::string problem = SgIoTarget::open(description.path, description.readOnly, *device);
+        std::string problem = SgIoTarget::open(description.path, description.read_only, *device);
         if (!problem.empty()) return problem;
         adapter.targets[id] = std::move(device);
         return {};
@@ -84,18 +84,18 @@ std::string ImageBus::attach(std::uint8_t adapterNumber, const ImageDescription&
     return {};
 }
 
-BusTarget* ImageBus::busTarget(std::uint8_t adapter, std::uint8_t id) {
+BusTarget* ImageBus::bus_target(std::uint8_t adapter, std::uint8_t id) {
     if (adapter >= adapters_.size() || id >= kMaxTargets) return nullptr;
     return adapters_[adapter].targets[id].get();
 }
 
-std::string ImageBus::mediumPath(std::uint8_t adapter, std::uint8_t id) {
-    BusTarget* found = busTarget(adapter, id);
+std::string ImageBus::medium_path(std::uint8_t adapter, std::uint8_t id) {
+    BusTarget* found = bus_target(adapter, id);
     return found != nullptr ? found->path() : std::string();
 }
 
 ImageTarget* ImageBus::target(std::uint8_t adapter, std::uint8_t id) {
-    return dynamic_cast<ImageTarget*>(busTarget(adapter, id));
+    return dynamic_cast<ImageTarget*>(bus_target(adapter, id));
 }
 
 unsigned ImageBus::resets(std::uint8_t adapter, std::uint8_t id) const {
@@ -103,23 +103,23 @@ unsigned ImageBus::resets(std::uint8_t adapter, std::uint8_t id) const {
     return adapters_[adapter].resets[id];
 }
 
-SupportInfo ImageBus::querySupport() {
+SupportInfo ImageBus::query_support() {
     return SupportInfo{kStatusDone, static_cast<std::uint8_t>(std::min<std::size_t>(adapters_.size(), 255))};
 }
 
 void ImageBus::send(RequestBlock& block) {
     if (block.adapter >= adapters_.size()) {
         // Beyond the last adapter: no adapters are reported there, which ends a scan.
-        block.adapterCount = 0;
+        block.adapter_count = 0;
         block.status = kStatusError;
         return;
     }
     Adapter& adapter = adapters_[block.adapter];
-    BusTarget* addressed = busTarget(block.adapter, block.target);
+    BusTarget* addressed = bus_target(block.adapter, block.target);
     switch (block.command) {
     case kRequestAdapterInquiry:
-        block.adapterCount = static_cast<std::uint8_t>(std::min<std::size_t>(adapters_.size(), 255));
-        putManagerId(block, adapter.managerName);
+        block.adapter_count = static_cast<std::uint8_t>(std::min<std::size_t>(adapters_.size(), 255));
+        put_manager_id(block, adapter.managerName);
         block.status = kStatusDone;
         return;
     case kRequestDeviceType:
@@ -127,7 +127,7 @@ void ImageBus::send(RequestBlock& block) {
             block.status = kStatusError;
             return;
         }
-        block.deviceType = addressed->deviceType();
+        block.device_type = addressed->device_type();
         block.status = kStatusDone;
         return;
     case kRequestReset:

@@ -21,21 +21,21 @@ public:
     ImageBus();
 
     // A new adapter with no targets; returns its number.
-    std::uint8_t addAdapter(std::string managerName);
+    std::uint8_t add_adapter(std::string managerName);
     // Adds an adapter whose targets are the files of dir named by the
     // convention; problems (files that cannot be opened, ids taken) are appended.
-    std::uint8_t addDirectory(const std::string& dir, std::vector<std::string>& problems);
+    std::uint8_t add_directory(const std::string& dir, std::vector<std::string>& problems);
     // Attaches the convention-named files of dir to an existing adapter.
-    void fillFromDirectory(std::uint8_t adapter, const std::string& dir, std::vector<std::string>& problems);
+    void fill_from_directory(std::uint8_t adapter, const std::string& dir, std::vector<std::string>& problems);
     // Attaches "PATH[,options]" at the id its name or id= gives, else at the
     // next free one. Returns an empty string or the reason for refusing it.
-    std::string attachImage(std::uint8_t adapter, const std::string& image) override;
+    std::string attach_image(std::uint8_t adapter, const std::string& image) override;
     std::string attach(std::uint8_t adapter, const ImageDescription& description);
-    std::string mediumPath(std::uint8_t adapter, std::uint8_t id) override;
+    std::string medium_path(std::uint8_t adapter, std::uint8_t id) override;
 
-    std::size_t adapterCount() const { return adapters_.size(); }
+    std::size_t adapter_count() const { return adapters_.size(); }
     // The target at (adapter, id), or null.
-    BusTarget* busTarget(std::uint8_t adapter, std::uint8_t id);
+    BusTarget* bus_target(std::uint8_t adapter, std::uint8_t id);
     // The same when it is an image file or block device.
     ImageTarget* target(std::uint8_t adapter, std::uint8_t id);
 
@@ -43,7 +43,7 @@ public:
     unsigned resets(std::uint8_t adapter, std::uint8_t id) const;
 
 protected:
-    SupportInfo querySupport() override;
+    SupportInfo query_support() override;
     void send(RequestBlock& block) override;
 
 private:

@@ -21,10 +21,10 @@ struct ImageDescription {
     std::string path;
     std::optional<std::uint8_t> id;  // from the name or id=
     std::uint8_t lun = 0;
-    std::uint8_t deviceType = 0;     // SCSI peripheral type
-    std::string kindName = "HD";     // shown as the product of the drive
-    std::optional<std::uint16_t> blockSize;  // from the name or sector=; see blockSizeOf
-    bool readOnly = false;
+    std::uint8_t device_type = 0;     // SCSI peripheral type
+    std::string kind_name = "HD";     // shown as the product of the drive
+    std::optional<std::uint16_t> block_size;  // from the name or sector=; see block_size_of
+    bool read_only = false;
     std::vector<BlockRange> bad;
     std::uint32_t flaky = 0;  // failures before each command succeeds
     // Write commands are numbered from 1 in the order the target receives
@@ -33,24 +33,24 @@ struct ImageDescription {
     // one is carried out (a crash or a power cut in the middle of a command).
     std::optional<std::uint32_t> failWrite;
     std::optional<std::uint32_t> killWrite;
-    std::string writeLog;  // a file that receives "FIRST COUNT" for each write command
+    std::string write_log;  // a file that receives "FIRST COUNT" for each write command
 };
 
 // The block size the target answers with: as given, else 2048 for a CD-ROM and 512 otherwise.
-std::uint16_t blockSizeOf(const ImageDescription& description);
+std::uint16_t block_size_of(const ImageDescription& description);
 
 // Reads the kind, target id, LUN and block size from a file name that follows
 // the convention. False (description untouched) for any other name.
-bool parseImageName(std::string_view fileName, ImageDescription& description);
+bool parse_image_name(std::string_view fileName, ImageDescription& description);
 
 // Parses "PATH[,options]". The option writelog=FILE comes last: its file
 // name is the rest of the text, commas and slashes included. Returns an empty string, or what is wrong.
-std::string parseImageDescription(const std::string& text, ImageDescription& description);
+std::string parse_image_description(const std::string& text, ImageDescription& description);
 
 // What is wrong with an image named on the command line, or "": its options
-// (as parseImageDescription), or a path that names a directory, a FIFO or a
+// (as parse_image_description), or a path that names a directory, a FIFO or a
 // socket (a FIFO would stop the first read for good). A path that does not
 // exist passes: attaching it says so, and Korvane starts without it.
-std::string checkImageArgument(const std::string& text);
+std::string check_image_argument(const std::string& text);
 
 }  // namespace korvane

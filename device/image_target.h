@@ -36,28 +36,28 @@ public:
     // The bus device reset: the drive forgets a lock, keeps its faults.
     void reset() override { removalPrevented_ = false; }
 
-    std::uint8_t deviceType() const override { return description_.deviceType; }
-    std::uint16_t blockSize() const { return blockSize_; }
-    std::uint64_t blockCount() const { return blockCount_; }
-    bool readOnly() const { return readOnly_; }
-    bool removalPrevented() const { return removalPrevented_; }
-    bool isDiskCopy() const { return dataOffset_ != 0; }
+    std::uint8_t device_type() const override { return description_.device_type; }
+    std::uint16_t block_size() const { return blockSize_; }
+    std::uint64_t block_count() const { return blockCount_; }
+    bool read_only() const { return readOnly_; }
+    bool removal_prevented() const { return removalPrevented_; }
+    bool is_disk_copy() const { return dataOffset_ != 0; }
     const ImageDescription& description() const { return description_; }
     std::string path() const override { return description_.path; }
 
 private:
     std::uint8_t inquiry(const RequestBlock& block);
-    std::uint8_t readCapacity(const RequestBlock& block);
-    std::uint8_t transferBlocks(const RequestBlock& block, std::uint32_t first, std::uint32_t count, bool writing);
+    std::uint8_t read_capacity(const RequestBlock& block);
+    std::uint8_t transfer_blocks(const RequestBlock& block, std::uint32_t first, std::uint32_t count, bool writing);
     std::uint8_t verify(std::uint32_t first, std::uint32_t count);
-    bool touchesBadBlock(std::uint32_t first, std::uint32_t count) const;
-    bool inRange(std::uint32_t first, std::uint32_t count) const;
-    bool failsThisTime();
-    bool admitWrite(std::uint32_t first, std::uint32_t count);
-    bool moveBytes(std::uint8_t* data, std::uint64_t length, std::uint64_t offset, bool writing);
-    bool readInChunks(std::uint64_t offset, std::uint64_t length,
+    bool touches_bad_block(std::uint32_t first, std::uint32_t count) const;
+    bool in_range(std::uint32_t first, std::uint32_t count) const;
+    bool fails_this_time();
+    bool admit_write(std::uint32_t first, std::uint32_t count);
+    bool move_bytes(std::uint8_t* data, std::uint64_t length, std::uint64_t offset, bool writing);
+    bool read_in_chunks(std::uint64_t offset, std::uint64_t length,
                       const std::function<void(std::span<const std::uint8_t>)>& use);
-    bool refreshDiskCopyChecksum();
+    bool refresh_disk_copy_checksum();
 
     ImageDescription description_;
     int fd_ = -1;

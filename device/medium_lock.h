@@ -31,10 +31,10 @@ inline constexpr const char* kUnlockFailed = "The drive refused to unlock its me
 
 // Sends PREVENT (lock) or ALLOW (unlock) MEDIUM REMOVAL to the drive and, when
 // the drive takes it, records the change. False when the drive refused it.
-bool setMediumLock(Transport& transport, MediumLocks& locks, DriveAddress drive, bool lock);
+bool set_medium_lock(Transport& transport, MediumLocks& locks, DriveAddress drive, bool lock);
 
 // Unlocks every medium this run locked (at exit, also after a fatal error).
 // A drive that refuses is left as it is: nothing more can be done then.
-void releaseMediumLocks(Transport& transport, MediumLocks& locks);
+void release_medium_locks(Transport& transport, MediumLocks& locks);
 
 }  // namespace korvane

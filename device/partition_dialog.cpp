@@ -12,7 +12,7 @@ PartitionDialog::PartitionDialog(DeviceContext& ctx, std::vector<PartitionRow> r
     if (rows_.size() > kPartitionRowsShown) rows_.resize(kPartitionRowsShown);
 }
 
-void PartitionDialog::chooseRow(int row) {
+void PartitionDialog::choose_row(int row) {
     if (row >= 0 && static_cast<std::size_t>(row) < rows_.size()) chosen_ = row;
 }
 
@@ -24,7 +24,7 @@ bool PartitionDialog::confirm() {
 
 void PartitionDialog::help() { ctx_.host.show_help(help_key()); }
 
-int selectPartitionDialog(DeviceContext& ctx, std::vector<PartitionRow> rows) {
+int select_partition_dialog(DeviceContext& ctx, std::vector<PartitionRow> rows) {
     PartitionDialog dialog(ctx, std::move(rows));
     int answer = ctx.host.run_dialog(dialog);
     if (answer == kPartitionWindowClosed) {

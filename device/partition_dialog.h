@@ -31,8 +31,8 @@ public:
 
     // At most eight rows; others are not offered.
     const std::vector<PartitionRow>& rows() const { return rows_; }
-    int chosenRow() const { return chosen_; }  // -1 while none
-    void chooseRow(int row);
+    int chosen_row() const { return chosen_; }  // -1 while none
+    void choose_row(int row);
     // OK: false (after "Please select a partition on the volume.") while no row is chosen.
     bool confirm();
     void help();
@@ -46,6 +46,6 @@ private:
 // Runs the dialog: the chosen row, kPartitionCancelled (discovery then looks
 // for a volume only at the start of the medium) or kPartitionWindowClosed
 // (no drive selected any more).
-int selectPartitionDialog(DeviceContext& ctx, std::vector<PartitionRow> rows);
+int select_partition_dialog(DeviceContext& ctx, std::vector<PartitionRow> rows);
 
 }  // namespace korvane

@@ -2,7 +2,7 @@
 
 namespace korvane {
 
-int sameDriveQuestion(DeviceContext& ctx) {
+int same_drive_question(DeviceContext& ctx) {
     SameDriveDialog dialog(ctx.host);
     int answer = ctx.host.run_dialog(dialog);
     return answer == kUseSameDrive || answer == kRescanBus ? answer : kSameDriveCancel;

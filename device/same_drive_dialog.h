@@ -28,6 +28,6 @@ private:
 };
 
 // kUseSameDrive, kSameDriveCancel (also for a closed window) or kRescanBus.
-int sameDriveQuestion(DeviceContext& ctx);
+int same_drive_question(DeviceContext& ctx);
 
 }  // namespace korvane

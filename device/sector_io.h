@@ -33,7 +33,7 @@ std::uint16_t transfer512(DeviceContext& ctx, DeviceRequest& request);
 
 // One transfer through the current routine to the selected drive: count
 // 512-byte sectors from sector (kOpRead or kOpWrite). 0 on success.
-std::uint16_t transferSelected(DeviceContext& ctx, std::uint16_t operation, std::uint32_t sector, std::uint16_t count,
+std::uint16_t transfer_selected(DeviceContext& ctx, std::uint16_t operation, std::uint32_t sector, std::uint16_t count,
                                std::uint8_t* buffer);
 
 // For media with 1024-byte sectors: sector and count stay in 512-byte units;
@@ -44,10 +44,10 @@ std::uint16_t transfer1024(DeviceContext& ctx, DeviceRequest& request);
 
 // Chooses the transfer routine for a sector size: 512 and 1024 select their
 // routines, any other value leaves the current one.
-void installTransferRoutine(DeviceContext& ctx, std::uint16_t sectorSize);
+void install_transfer_routine(DeviceContext& ctx, std::uint16_t sectorSize);
 
 // Clears the volume work area and makes room for a page of the listing.
-void allocateWorkArea(DeviceContext& ctx);
+void allocate_work_area(DeviceContext& ctx);
 
 struct RunResult {
     bool ok = true;                       // false: the run stopped (PC file or device failure)
@@ -60,22 +60,22 @@ struct RunResult {
 // read beeps once and is read again sector by sector; sectors that still fail
 // are written as zeros and counted. ok is false only when the PC file could
 // not be written (the run stops there); the caller reports it.
-RunResult readRunToFile(DeviceContext& ctx, int fd, std::uint16_t firstBlock, std::uint32_t byteCount);
+RunResult read_run_to_file(DeviceContext& ctx, int fd, std::uint16_t firstBlock, std::uint32_t byteCount);
 
-// Copies blockCount allocation blocks' worth of bytes from fd onto the volume;
+// Copies block_count allocation blocks' worth of bytes from fd onto the volume;
 // bytes beyond the end of the file are written as zeros. Stops at the first
 // request that fails after its retries and returns ok = false.
-RunResult writeRunFromFile(DeviceContext& ctx, int fd, std::uint16_t firstBlock, std::uint16_t blockCount);
+RunResult write_run_from_file(DeviceContext& ctx, int fd, std::uint16_t firstBlock, std::uint16_t block_count);
 
 inline constexpr int kWriteProtected = 3;
 
 // Reads sector 0 of target and writes it back with transfer512: 0 when the
 // medium takes the write (or sector 0 cannot be read), kWriteProtected when not.
-int probeWriteProtect(DeviceContext& ctx, std::uint8_t target);
+int probe_write_protect(DeviceContext& ctx, std::uint8_t target);
 
 // The guard of every modifying command: refuses 1024-byte media with a notice
 // and asks "Write-protected media." (OK / Cancel) before writing to a medium
 // that refuses writes. True when the command may go on.
-bool checkWritable(DeviceContext& ctx);
+bool check_writable(DeviceContext& ctx);
 
 }  // namespace korvane

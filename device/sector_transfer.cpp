@@ -12,13 +12,13 @@ constexpr std::uint8_t kScsiWriteOp = 0x0A;
 constexpr std::size_t kUnit = 512;
 constexpr std::size_t kDeviceSector = 1024;
 
-void toScsiOperation(DeviceRequest& request) {
+void to_scsi_operation(DeviceRequest& request) {
     if (request.operation == kOpRead) request.operation = kScsiReadOp;
     if (request.operation == kOpWrite) request.operation = kScsiWriteOp;
 }
 
 // One device-sector request through the retry engine.
-std::uint16_t deviceSectors(DeviceContext& ctx, const DeviceRequest& model, std::uint8_t operation,
+std::uint16_t device_sectors(DeviceContext& ctx, const DeviceRequest& model, std::uint8_t operation,
                             std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) {
     DeviceRequest request = model;
     request.operation = operation;
@@ -32,15 +32,15 @@ std::uint16_t deviceSectors(DeviceContext& ctx, const DeviceRequest& model, std:
 
 std::uint16_t transfer512(DeviceContext& ctx, DeviceRequest& request) {
     request.adapter = ctx.state.host_adapter;
-    toScsiOperation(request);
+    to_scsi_operation(request);
     if (request.count == 0) return 0;  // nothing to move
     const auto adapter = static_cast<std::uint8_t>(request.adapter);
     const auto target = static_cast<std::uint8_t>(request.target);
     std::uint8_t status = kStatusError;
     for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
         // Some SyQuest drives only answer reliably right after a reset.
-        if (ctx.state.reset_each_access) ctx.transport->resetDevice(adapter, target);
-        status = ctx.transport->readWrite(static_cast<std::uint8_t>(request.operation), adapter, target,
+        if (ctx.state.reset_each_access) ctx.transport->reset_device(adapter, target);
+        status = ctx.transport->read_write(static_cast<std::uint8_t>(request.operation), adapter, target,
                                           request.sector, request.count, request.buffer, ctx.device.sectorSize);
         if (status == kStatusDone) return 0;
     }
@@ -49,7 +49,7 @@ std::uint16_t transfer512(DeviceContext& ctx, DeviceRequest& request) {
 
 std::uint16_t transfer1024(DeviceContext& ctx, DeviceRequest& request) {
     request.adapter = ctx.state.host_adapter;
-    toScsiOperation(request);
+    to_scsi_operation(request);
     if (request.count == 0) return 0;
     const bool writing = request.operation != kScsiReadOp;
     const std::uint32_t firstUnit = request.sector;
@@ -61,7 +61,7 @@ std::uint16_t transfer1024(DeviceContext& ctx, DeviceRequest& request) {
     std::vector<std::uint8_t> whole(std::size_t{deviceCount} * kDeviceSector);
 
     if (!writing) {
-        std::uint16_t status = deviceSectors(ctx, request, kScsiReadOp, firstDevice,
+        std::uint16_t status = device_sectors(ctx, request, kScsiReadOp, firstDevice,
                                              static_cast<std::uint16_t>(deviceCount), whole.data());
         if (status == 0) std::memcpy(request.buffer, whole.data() + offset, bytes);
         return status;
@@ -71,16 +71,16 @@ std::uint16_t transfer1024(DeviceContext& ctx, DeviceRequest& request) {
     const bool headPartial = firstUnit % 2 == 1;
     const bool tailPartial = lastUnit % 2 == 0;
     if (headPartial) {
-        std::uint16_t status = deviceSectors(ctx, request, kScsiReadOp, firstDevice, 1, whole.data());
+        std::uint16_t status = device_sectors(ctx, request, kScsiReadOp, firstDevice, 1, whole.data());
         if (status != 0) return status;
     }
     if (tailPartial && !(headPartial && deviceCount == 1)) {
-        std::uint16_t status = deviceSectors(ctx, request, kScsiReadOp, firstDevice + deviceCount - 1, 1,
+        std::uint16_t status = device_sectors(ctx, request, kScsiReadOp, firstDevice + deviceCount - 1, 1,
                                              whole.data() + whole.size() - kDeviceSector);
         if (status != 0) return status;
     }
     std::memcpy(whole.data() + offset, request.buffer, bytes);
-    return deviceSectors(ctx, request, kScsiWriteOp, firstDevice, static_cast<std::uint16_t>(deviceCount),
+    return device_sectors(ctx, request, kScsiWriteOp, firstDevice, static_cast<std::uint16_t>(deviceCount),
                          whole.data());
 }
 
@@ -89,17 +89,17 @@ std::uint16_t transfer(DeviceContext& ctx, DeviceRequest& request) {
                                                               : transfer512(ctx, request);
 }
 
-void installTransferRoutine(DeviceContext& ctx, std::uint16_t sectorSize) {
+void install_transfer_routine(DeviceContext& ctx, std::uint16_t sectorSize) {
     if (sectorSize == 512) ctx.device.transfer = TransferRoutine::Sector512;
     if (sectorSize == 1024) ctx.device.transfer = TransferRoutine::Sector1024;
 }
 
-void allocateWorkArea(DeviceContext& ctx) {
+void allocate_work_area(DeviceContext& ctx) {
     ctx.workArea.fill(0);
     ctx.state.entries.reserve(ctx.state.entry_capacity);
 }
 
-std::uint16_t transferSelected(DeviceContext& ctx, std::uint16_t operation, std::uint32_t sector, std::uint16_t count,
+std::uint16_t transfer_selected(DeviceContext& ctx, std::uint16_t operation, std::uint32_t sector, std::uint16_t count,
                                std::uint8_t* buffer) {
     DeviceRequest request;
     request.operation = operation;

@@ -11,11 +11,11 @@
 namespace korvane {
 namespace {
 
-bool isWrite(std::uint8_t opcode) { return opcode == kScsiWrite6 || opcode == kScsiWrite10; }
+bool is_write(std::uint8_t opcode) { return opcode == kScsiWrite6 || opcode == kScsiWrite10; }
 
 }  // namespace
 
-void buildSgIoHeader(const RequestBlock& block, sg_io_hdr_t& header, std::array<std::uint8_t, 32>& sense) {
+void build_sg_io_header(const RequestBlock& block, sg_io_hdr_t& header, std::array<std::uint8_t, 32>& sense) {
     std::memset(&header, 0, sizeof header);
     header.interface_id = 'S';
     header.cmdp = const_cast<unsigned char*>(block.cdb.data());
@@ -35,7 +35,7 @@ void buildSgIoHeader(const RequestBlock& block, sg_io_hdr_t& header, std::array<
     header.timeout = kSgTimeoutMs;
 }
 
-bool sgIoSucceeded(const sg_io_hdr_t& header) {
+bool sg_io_succeeded(const sg_io_hdr_t& header) {
     return (header.info & SG_INFO_OK_MASK) == SG_INFO_OK && header.status == 0 && header.host_status == 0 &&
            header.driver_status == 0;
 }
@@ -44,7 +44,7 @@ SgIoTarget::~SgIoTarget() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-std::string SgIoTarget::open(const std::string& path, bool readOnly, SgIoTarget& target) {
+std::string SgIoTarget::open(const std::string& path, bool read_only, SgIoTarget& target) {
     int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::strerror(errno);
     int version = 0;
@@ -57,18 +57,18 @@ std::string SgIoTarget::open(const std::string& path, bool readOnly, SgIoTarget&
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     target.fd_ = fd;
     target.type_ = static_cast<std::uint8_t>(identity.scsi_type);
-    target.readOnly_ = readOnly;
+    target.readOnly_ = read_only;
     target.path_ = path;
     return {};
 }
 
 std::uint8_t SgIoTarget::execute(const RequestBlock& block) {
-    if (readOnly_ && isWrite(block.cdb[0])) return kStatusError;  // the user asked for a protected medium
+    if (readOnly_ && is_write(block.cdb[0])) return kStatusError;  // the user asked for a protected medium
     sg_io_hdr_t header;
     std::array<std::uint8_t, 32> sense{};
-    buildSgIoHeader(block, header, sense);
+    build_sg_io_header(block, header, sense);
     if (ioctl(fd_, SG_IO, &header) != 0) return kStatusError;
-    return sgIoSucceeded(header) ? kStatusDone : kStatusError;
+    return sg_io_succeeded(header) ? kStatusDone : kStatusError;
 }
 
 void SgIoTarget::reset() {

@@ -16,15 +16,15 @@ inline constexpr unsigned kSgTimeoutMs = 60000;
 
 // Fills an SG_IO header for a command block: the same command bytes, data
 // direction and length; sense goes to sense (at most its size).
-void buildSgIoHeader(const RequestBlock& block, sg_io_hdr_t& header, std::array<std::uint8_t, 32>& sense);
+void build_sg_io_header(const RequestBlock& block, sg_io_hdr_t& header, std::array<std::uint8_t, 32>& sense);
 
 // Whether an SG_IO answer means the command completed without error.
-bool sgIoSucceeded(const sg_io_hdr_t& header);
+bool sg_io_succeeded(const sg_io_hdr_t& header);
 
 class SgIoTarget : public BusTarget {
 public:
     // Opens a SCSI generic device; returns an empty string or what went wrong.
-    static std::string open(const std::string& path, bool readOnly, SgIoTarget& target);
+    static std::string open(const std::string& path, bool read_only, SgIoTarget& target);
 
     SgIoTarget() = default;
     ~SgIoTarget() override;
@@ -33,7 +33,7 @@ public:
 
     std::uint8_t execute(const RequestBlock& block) override;
     void reset() override;
-    std::uint8_t deviceType() const override { return type_; }
+    std::uint8_t device_type() const override { return type_; }
     std::string path() const override { return path_; }
 
 private:

@@ -27,33 +27,33 @@ RequestBlock& Transport::cleared(std::uint8_t command, std::uint8_t adapter, std
 
 void Transport::poll(RequestBlock&) {}
 
-void Transport::sendAndWait() {
+void Transport::send_and_wait() {
     send(block_);
     while (block_.status == kStatusPending) poll(block_);
 }
 
 std::uint8_t Transport::execute() {
-    sendAndWait();
+    send_and_wait();
     return block_.status;
 }
 
-AdapterInquiry Transport::hostAdapterInquiry(std::uint8_t adapter) {
+AdapterInquiry Transport::host_adapter_inquiry(std::uint8_t adapter) {
     RequestBlock& block = cleared(kRequestAdapterInquiry, adapter);
-    sendAndWait();
+    send_and_wait();
     AdapterInquiry answer;
-    answer.adapterCount = block.adapterCount;
+    answer.adapter_count = block.adapter_count;
     const auto& id = block.managerId;
     answer.managerId.assign(id.data(), std::find(id.begin(), id.end(), '\0'));
     return answer;
 }
 
-std::uint16_t Transport::deviceType(std::uint8_t adapter, std::uint8_t target) {
+std::uint16_t Transport::device_type(std::uint8_t adapter, std::uint8_t target) {
     RequestBlock& block = cleared(kRequestDeviceType, adapter, target);
-    sendAndWait();
-    return block.status == kStatusDone ? block.deviceType : kNoDeviceType;
+    send_and_wait();
+    return block.status == kStatusDone ? block.device_type : kNoDeviceType;
 }
 
-std::uint8_t Transport::resetDevice(std::uint8_t adapter, std::uint8_t target) {
+std::uint8_t Transport::reset_device(std::uint8_t adapter, std::uint8_t target) {
     cleared(kRequestReset, adapter, target);
     return execute();
 }
@@ -68,7 +68,7 @@ std::uint8_t Transport::inquiry(std::uint8_t adapter, std::uint8_t target, std::
     return execute();
 }
 
-std::uint8_t Transport::readCapacity(std::uint8_t adapter, std::uint8_t target, std::uint8_t* buffer) {
+std::uint8_t Transport::read_capacity(std::uint8_t adapter, std::uint8_t target, std::uint8_t* buffer) {
     RequestBlock& block = cleared(kRequestExecute, adapter, target);
     block.buffer = buffer;
     block.bufferLength = 512;
@@ -78,7 +78,7 @@ std::uint8_t Transport::readCapacity(std::uint8_t adapter, std::uint8_t target, 
     return execute();
 }
 
-std::uint8_t Transport::readWrite(std::uint8_t operation, std::uint8_t adapter, std::uint8_t target,
+std::uint8_t Transport::read_write(std::uint8_t operation, std::uint8_t adapter, std::uint8_t target,
                                   std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer,
                                   std::uint16_t sectorSize) {
     const bool reading = operation == kScsiRead6;
@@ -98,8 +98,8 @@ std::uint8_t Transport::readWrite(std::uint8_t operation, std::uint8_t adapter, 
     } else {
         block.cdbLength = 10;
         block.cdb[0] = reading ? kScsiRead10 : kScsiWrite10;
-        storeBE32(&block.cdb[2], sector);
-        storeBE16(&block.cdb[7], count);
+        store_be32(&block.cdb[2], sector);
+        store_be16(&block.cdb[7], count);
     }
     return execute();
 }
@@ -109,12 +109,12 @@ std::uint8_t Transport::verify(std::uint8_t adapter, std::uint8_t target, std::u
     block.senseLength = kSenseLength;
     block.cdbLength = 10;
     block.cdb[0] = kScsiVerify10;
-    storeBE32(&block.cdb[2], first);
-    storeBE16(&block.cdb[7], count);
+    store_be32(&block.cdb[2], first);
+    store_be16(&block.cdb[7], count);
     return execute();
 }
 
-std::uint8_t Transport::preventRemoval(std::uint8_t adapter, std::uint8_t target, bool prevent) {
+std::uint8_t Transport::prevent_removal(std::uint8_t adapter, std::uint8_t target, bool prevent) {
     RequestBlock& block = cleared(kRequestExecute, adapter, target);
     block.cdbLength = 6;
     block.cdb[0] = kScsiPreventAllow;
@@ -127,8 +127,8 @@ std::uint8_t Transport::preventRemoval(std::uint8_t adapter, std::uint8_t target
     return block_.status;
 }
 
-std::string Transport::attachImage(std::uint8_t, const std::string&) { return "this bus takes no images"; }
+std::string Transport::attach_image(std::uint8_t, const std::string&) { return "this bus takes no images"; }
 
-std::string Transport::mediumPath(std::uint8_t, std::uint8_t) { return {}; }
+std::string Transport::medium_path(std::uint8_t, std::uint8_t) { return {}; }
 
 }  // namespace korvane

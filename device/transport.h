@@ -64,19 +64,19 @@ struct RequestBlock {
     std::array<std::uint8_t, 16> cdb{};
     std::array<std::uint8_t, 32> sense{};
     // Answers of the adapter inquiry and the device-type query.
-    std::uint8_t adapterCount = 0;
+    std::uint8_t adapter_count = 0;
     std::array<char, 16> managerId{};
-    std::uint8_t deviceType = 0;
+    std::uint8_t device_type = 0;
 };
 
 // The backend's answer to the support query: status (1 = ready) and adapters.
 struct SupportInfo {
     std::uint8_t status = kStatusDone;
-    std::uint8_t adapterCount = 0;
+    std::uint8_t adapter_count = 0;
 };
 
 struct AdapterInquiry {
-    std::uint8_t adapterCount = 0;  // 0 for an adapter number beyond the last
+    std::uint8_t adapter_count = 0;  // 0 for an adapter number beyond the last
     std::string managerId;          // up to 16 characters
 };
 
@@ -90,40 +90,40 @@ public:
     Transport& operator=(const Transport&) = delete;
 
     // --- operations ---------------------------------------------------------
-    SupportInfo supportInfo() { return querySupport(); }
-    AdapterInquiry hostAdapterInquiry(std::uint8_t adapter);
+    SupportInfo support_info() { return query_support(); }
+    AdapterInquiry host_adapter_inquiry(std::uint8_t adapter);
     // The peripheral device type, or kNoDeviceType when the query fails.
-    std::uint16_t deviceType(std::uint8_t adapter, std::uint8_t target);
-    std::uint8_t resetDevice(std::uint8_t adapter, std::uint8_t target);
+    std::uint16_t device_type(std::uint8_t adapter, std::uint8_t target);
+    std::uint8_t reset_device(std::uint8_t adapter, std::uint8_t target);
     // INQUIRY with allocation length 100 into buffer (at least 100 bytes).
     std::uint8_t inquiry(std::uint8_t adapter, std::uint8_t target, std::uint8_t* buffer);
     // READ CAPACITY(10) into buffer (512 bytes): last block address, block length.
-    std::uint8_t readCapacity(std::uint8_t adapter, std::uint8_t target, std::uint8_t* buffer);
+    std::uint8_t read_capacity(std::uint8_t adapter, std::uint8_t target, std::uint8_t* buffer);
     // READ/WRITE of count device sectors at sector. operation is kScsiRead6 for
     // a read, anything else writes. The six-byte form is used where it can
     // carry the request (address below 2^21, at most 256 sectors), the
     // ten-byte form otherwise.
-    std::uint8_t readWrite(std::uint8_t operation, std::uint8_t adapter, std::uint8_t target, std::uint32_t sector,
+    std::uint8_t read_write(std::uint8_t operation, std::uint8_t adapter, std::uint8_t target, std::uint32_t sector,
                            std::uint16_t count, std::uint8_t* buffer, std::uint16_t sectorSize);
     std::uint8_t verify(std::uint8_t adapter, std::uint8_t target, std::uint32_t first, std::uint16_t count);
     // PREVENT ALLOW MEDIUM REMOVAL, with a 150 ms pause before and after the wait.
-    std::uint8_t preventRemoval(std::uint8_t adapter, std::uint8_t target, bool prevent);
+    std::uint8_t prevent_removal(std::uint8_t adapter, std::uint8_t target, bool prevent);
 
     // Attaches an image ("PATH[,options]") to an adapter of a bus that takes
     // images; returns an empty string or the reason for refusing it.
-    virtual std::string attachImage(std::uint8_t adapter, const std::string& image);
+    virtual std::string attach_image(std::uint8_t adapter, const std::string& image);
     // The image file or device that holds the medium of a target; "" when
     // the backend does not know one.
-    virtual std::string mediumPath(std::uint8_t adapter, std::uint8_t target);
+    virtual std::string medium_path(std::uint8_t adapter, std::uint8_t target);
 
     // The last request block handed to the backend (for diagnostics and tests).
-    const RequestBlock& lastRequest() const { return block_; }
+    const RequestBlock& last_request() const { return block_; }
 
     // How pauses are taken; tests replace it so that nothing waits on the clock.
     Pause pause;
 
 protected:
-    virtual SupportInfo querySupport() = 0;
+    virtual SupportInfo query_support() = 0;
     // Carries out the request and sets its status (it may leave it pending,
     // then poll() is called until it is not).
     virtual void send(RequestBlock& block) = 0;
@@ -133,7 +133,7 @@ private:
     // The one request block, cleared and addressed.
     RequestBlock& cleared(std::uint8_t command, std::uint8_t adapter, std::uint8_t target = 0);
     std::uint8_t execute();
-    void sendAndWait();
+    void send_and_wait();
 
     RequestBlock block_;
 };

@@ -6,14 +6,14 @@
 
 namespace korvane {
 
-int probeWriteProtect(DeviceContext& ctx, std::uint8_t target) {
+int probe_write_protect(DeviceContext& ctx, std::uint8_t target) {
     // Slots 0-1 hold a whole device sector even on 1024-byte media.
     DeviceRequest request;
     request.operation = kOpRead;
     request.target = target;
     request.sector = 0;
     request.count = 1;
-    request.buffer = ctx.workSlot(kSlotSectorBuffer);
+    request.buffer = ctx.work_slot(kSlotSectorBuffer);
     if (transfer512(ctx, request) != 0) return 0;
     request.operation = kOpWrite;
     request.sector = 0;
@@ -21,12 +21,12 @@ int probeWriteProtect(DeviceContext& ctx, std::uint8_t target) {
     return transfer512(ctx, request) != 0 ? kWriteProtected : 0;
 }
 
-bool checkWritable(DeviceContext& ctx) {
+bool check_writable(DeviceContext& ctx) {
     if (ctx.device.sectorSize == 1024) {
         show_notice(ctx, std::string(message(Msg::kWritesNotValidatedFor1024)));
         return false;
     }
-    if (ctx.state.target_id != kNoDrive && probeWriteProtect(ctx, ctx.state.target_id) != 0)
+    if (ctx.state.target_id != kNoDrive && probe_write_protect(ctx, ctx.state.target_id) != 0)
         return ctx.host.ask_ok_cancel(std::string(message(Msg::kWriteProtected)));
     return true;
 }

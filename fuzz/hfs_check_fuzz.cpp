@@ -24,25 +24,25 @@ namespace {
 // False for what the program refuses before it copies a catalog: no HFS
 // header, an unusable geometry, an empty first catalog extent, or trees
 // larger than the temporary folder could be asked to hold.
-bool openVolume(HfsContext& ctx, const std::string& path, const std::uint8_t* data, std::size_t size) {
+bool open_volume(HfsContext& ctx, const std::string& path, const std::uint8_t* data, std::size_t size) {
     const int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
     if (fd < 0) return false;
     const bool written = write(fd, data, size) == static_cast<ssize_t>(size);
     close(fd);
     auto bus = std::make_unique<ImageBus>();
     bus->pause = [](std::chrono::milliseconds) {};
-    if (!written || !bus->attachImage(0, path + ",ro").empty()) return false;
+    if (!written || !bus->attach_image(0, path + ",ro").empty()) return false;
     ctx.transport = std::move(bus);
     ctx.state.host_adapter = 0;
     ctx.state.target_id = 0;
-    installTransferRoutine(ctx, 512);
+    install_transfer_routine(ctx, 512);
     DeviceRequest header;
     header.sector = 2;
     header.count = 1;
     header.buffer = ctx.mdb.bytes.data();
-    return transfer(ctx, header) == 0 && deriveGeometry(ctx.mdb, 0, ctx.geometry) &&
-           extentDescriptor(ctx.mdb.catalogExtents(), 0).blockCount != 0 &&
-           ctx.mdb.catalogFileSize() <= 2 * size && ctx.mdb.extentsFileSize() <= 2 * size;
+    return transfer(ctx, header) == 0 && derive_geometry(ctx.mdb, 0, ctx.geometry) &&
+           extent_descriptor(ctx.mdb.catalog_extents(), 0).block_count != 0 &&
+           ctx.mdb.catalog_file_size() <= 2 * size && ctx.mdb.extents_file_size() <= 2 * size;
 }
 
 }  // namespace
@@ -58,9 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 3 * 512) return 0;
     QuietHost host;
     HfsContext ctx(host);
-    if (!openVolume(ctx, image, data, size)) return 0;
-    openCatalogTree(ctx);
-    openExtentsTree(ctx);
-    checkVolume(ctx);
+    if (!open_volume(ctx, image, data, size)) return 0;
+    open_catalog_tree(ctx);
+    open_extents_tree(ctx);
+    check_volume(ctx);
     return 0;
 }

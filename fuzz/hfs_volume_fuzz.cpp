@@ -42,12 +42,12 @@ namespace {
 constexpr std::size_t kMaxFolders = 256;
 constexpr std::uint32_t kMaxForkBytes = 256 * 1024;
 
-std::string scratchPath(const char* name) {
+std::string scratch_path(const char* name) {
     const char* dir = std::getenv("TMPDIR");
     return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/" + name + std::to_string(getpid());
 }
 
-bool writeImage(const std::string& path, const std::uint8_t* data, std::size_t size) {
+bool write_image(const std::string& path, const std::uint8_t* data, std::size_t size) {
     const int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
     if (fd < 0) return false;
     const bool written = write(fd, data, size) == static_cast<ssize_t>(size);
@@ -58,21 +58,21 @@ bool writeImage(const std::string& path, const std::uint8_t* data, std::size_t s
 // What the program itself refuses before it reads a catalog: a catalog it
 // would stop on (an empty first extent, or more than the temporary folder
 // could be asked to hold).
-bool catalogCopyable(const HfsContext& ctx, std::size_t imageSize) {
-    if (extentDescriptor(ctx.mdb.catalogExtents(), 0).blockCount == 0) return false;
-    return ctx.mdb.catalogFileSize() <= 2 * imageSize && ctx.mdb.extentsFileSize() <= 2 * imageSize;
+bool catalog_copyable(const HfsContext& ctx, std::size_t imageSize) {
+    if (extent_descriptor(ctx.mdb.catalog_extents(), 0).block_count == 0) return false;
+    return ctx.mdb.catalog_file_size() <= 2 * imageSize && ctx.mdb.extents_file_size() <= 2 * imageSize;
 }
 
 // Discovery up to the opening of the catalog, taking the first partition
 // where a map offers several: the first allocation sector, or 0.
-std::int32_t findVolume(HfsContext& ctx, std::size_t imageSize) {
-    const PartitionMapReading map = readPartitionMap(ctx);
-    const std::int32_t found = readVolumeHeader(ctx, map.result > 0 ? map.volumeStart : 0);
-    return found > 0 && catalogCopyable(ctx, imageSize) ? found : 0;
+std::int32_t find_volume(HfsContext& ctx, std::size_t imageSize) {
+    const PartitionMapReading map = read_partition_map(ctx);
+    const std::int32_t found = read_volume_header(ctx, map.result > 0 ? map.volume_start : 0);
+    return found > 0 && catalog_copyable(ctx, imageSize) ? found : 0;
 }
 
 // Copies the whole volume into an emptied scratch folder, as "COPY *" does.
-void copyVolume(TransferContext& ctx, const std::string& folder, std::uint8_t choice) {
+void copy_volume(TransferContext& ctx, const std::string& folder, std::uint8_t choice) {
     static constexpr std::uint16_t kModes[] = {kCopyDataFork, kCopyResourceFork, kCopyMacBinary};
     ctx.state.option_flags = kModes[choice % 3];
     ctx.state.output_options = (choice / 3) % 2 == 0 ? kNamingLong : kNamingShort;
@@ -84,28 +84,28 @@ void copyVolume(TransferContext& ctx, const std::string& folder, std::uint8_t ch
         if (back >= 0) close(back);
         return;
     }
-    enterRootDirectory(ctx);
+    enter_root_directory(ctx);
     copy_matching(ctx, "*");
     [[maybe_unused]] const int returned = fchdir(back);
     close(back);
 }
 
-void readForks(HfsContext& ctx, std::uint32_t dirID, const std::string& name, int sink) {
-    const auto found = findEntry(ctx, name, kFileEntry, dirID);
+void read_forks(HfsContext& ctx, std::uint32_t dir_id, const std::string& name, int sink) {
+    const auto found = find_entry(ctx, name, kFileEntry, dir_id);
     if (!found) return;
     std::array<std::uint8_t, kFileRecordSize> record{};
     std::copy_n(found->data.begin(), kFileRecordSize, record.begin());
-    const std::uint32_t fileID = loadBE32(record.data() + filrec::fileNumber);
-    const std::uint32_t dataLength = std::min(loadBE32(record.data() + filrec::dataLogicalLength), kMaxForkBytes);
-    const std::uint32_t resourceLength = std::min(loadBE32(record.data() + filrec::resourceLogicalLength), kMaxForkBytes);
-    copyForkToFile(ctx, ExtentRecordBytes(record.data() + filrec::dataExtents, 12), sink, fileID, dataLength, kDataFork);
-    copyForkToFile(ctx, ExtentRecordBytes(record.data() + filrec::resourceExtents, 12), sink, fileID, resourceLength,
+    const std::uint32_t fileID = load_be32(record.data() + filrec::fileNumber);
+    const std::uint32_t data_length = std::min(load_be32(record.data() + filrec::dataLogicalLength), kMaxForkBytes);
+    const std::uint32_t resource_length = std::min(load_be32(record.data() + filrec::resourceLogicalLength), kMaxForkBytes);
+    copy_fork_to_file(ctx, ExtentRecordBytes(record.data() + filrec::data_extents, 12), sink, fileID, data_length, kDataFork);
+    copy_fork_to_file(ctx, ExtentRecordBytes(record.data() + filrec::resource_extents, 12), sink, fileID, resource_length,
                    kResourceFork);
 }
 
 // The dump window on the file: the first, a middle and the last page of
 // both forks, whatever lengths and extents the record claims.
-void dumpFile(Context& ctx, const std::string& name) {
+void dump_file(Context& ctx, const std::string& name) {
     auto dump = DumpState::open(ctx, name);
     if (!dump) return;
     for (int fork : {dump_cmd::kResource, dump_cmd::kData}) {
@@ -119,28 +119,28 @@ void dumpFile(Context& ctx, const std::string& name) {
 
 // Lists every folder reachable from the root, breadth first, reading the
 // forks of every file on the way.
-void walkVolume(Context& ctx, int sink) {
-    enterRootDirectory(ctx);
+void walk_volume(Context& ctx, int sink) {
+    enter_root_directory(ctx);
     std::deque<std::pair<std::uint32_t, std::string>> folders;  // (parent, name) still to enter
     std::set<std::uint32_t> entered = {ctx.state.current_dir_id};
     for (std::size_t visits = 0; visits < kMaxFolders; ++visits) {
-        const std::uint32_t dirID = ctx.state.current_dir_id;
+        const std::uint32_t dir_id = ctx.state.current_dir_id;
         const std::vector<ListingEntry> entries = ctx.state.entries;
         for (const ListingEntry& entry : entries) {
             if (entry.is_folder()) {
-                folders.emplace_back(dirID, std::string(entry.name()));
+                folders.emplace_back(dir_id, std::string(entry.name()));
             } else {
-                readForks(ctx, dirID, std::string(entry.name()), sink);
-                dumpFile(ctx, std::string(entry.name()));
+                read_forks(ctx, dir_id, std::string(entry.name()), sink);
+                dump_file(ctx, std::string(entry.name()));
             }
         }
         for (;;) {
             if (folders.empty()) return;
             const auto [parent, name] = folders.front();
             folders.pop_front();
-            if (enterDirectory(ctx, parent, name) && entered.insert(ctx.state.current_dir_id).second) break;
+            if (enter_directory(ctx, parent, name) && entered.insert(ctx.state.current_dir_id).second) break;
         }
-        loadListing(ctx);
+        load_listing(ctx);
     }
 }
 
@@ -149,9 +149,9 @@ void walkVolume(Context& ctx, int sink) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace korvane;
-    static const std::string image = scratchPath("korvane-fuzz-image-");
-    static const std::string sinkPath = scratchPath("korvane-fuzz-fork-");
-    static const std::string copyFolder = scratchPath("korvane-fuzz-copy-");
+    static const std::string image = scratch_path("korvane-fuzz-image-");
+    static const std::string sinkPath = scratch_path("korvane-fuzz-fork-");
+    static const std::string copyFolder = scratch_path("korvane-fuzz-copy-");
     static const bool bounded = [] {
         // A fork may claim gigabytes: PC files stop growing at 16 MB instead
         // (the copy reports the failed write), which bounds a run's time.
@@ -159,29 +159,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const rlimit limit{16u << 20, 16u << 20};
         return setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }();
-    if (!bounded || size < 3 * 512 || !writeImage(image, data, size)) return 0;
+    if (!bounded || size < 3 * 512 || !write_image(image, data, size)) return 0;
 
     const std::span<const std::uint8_t> bytes(data, size);
-    parsePartitionMap(bytes, 512);
-    parsePartitionMap(bytes, 1024);
+    parse_partition_map(bytes, 512);
+    parse_partition_map(bytes, 1024);
 
     QuietHost host;
     Context ctx(host);
     auto bus = std::make_unique<ImageBus>();
     bus->pause = [](std::chrono::milliseconds) {};
-    if (!bus->attachImage(0, image + ",ro").empty()) return 0;
+    if (!bus->attach_image(0, image + ",ro").empty()) return 0;
     ctx.transport = std::move(bus);
     ctx.state.host_adapter = 0;
     ctx.state.target_id = 0;
-    installTransferRoutine(ctx, 512);
-    const std::int32_t found = findVolume(ctx, size);
+    install_transfer_routine(ctx, 512);
+    const std::int32_t found = find_volume(ctx, size);
     if (found <= 0) return 0;
 
     const int sink = open(sinkPath.c_str(), O_CREAT | O_TRUNC | O_RDWR, 0600);
     if (sink < 0) return 0;
-    openFoundVolume(ctx, found);
-    walkVolume(ctx, sink);
+    open_found_volume(ctx, found);
+    walk_volume(ctx, sink);
     close(sink);
-    copyVolume(ctx, copyFolder, data[size - 1]);
+    copy_volume(ctx, copyFolder, data[size - 1]);
     return 0;
 }

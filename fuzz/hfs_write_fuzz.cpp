@@ -38,27 +38,27 @@ public:
     int run_dialog(Dialog&) override { return 1; }
 };
 
-std::string scratchPath(const char* name) {
+std::string scratch_path(const char* name) {
     const char* dir = std::getenv("TMPDIR");
     return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/" + name + std::to_string(getpid());
 }
 
 // The PC folder MCOPY copies from: a plain file and a MacBinary file.
-std::string makePcFolder() {
-    const std::string folder = scratchPath("korvane-write-fuzz-pc-");
+std::string make_pc_folder() {
+    const std::string folder = scratch_path("korvane-write-fuzz-pc-");
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "/plain.txt", std::ios::binary) << std::string(3000, 'p');
-    std::string macBinary(128, '\0');
-    macBinary[1] = 4;
-    macBinary.replace(2, 4, "Both");
-    macBinary[86] = 1;  // a data fork of 256 bytes
-    macBinary[90] = 1;  // a resource fork of 256 bytes
-    macBinary += std::string(512, 'm');
-    std::ofstream(folder + "/both.bin", std::ios::binary) << macBinary;
+    std::string mac_binary(128, '\0');
+    mac_binary[1] = 4;
+    mac_binary.replace(2, 4, "Both");
+    mac_binary[86] = 1;  // a data fork of 256 bytes
+    mac_binary[90] = 1;  // a resource fork of 256 bytes
+    mac_binary += std::string(512, 'm');
+    std::ofstream(folder + "/both.bin", std::ios::binary) << mac_binary;
     return folder;
 }
 
-bool writeImage(const std::string& path, const std::uint8_t* data, std::size_t size) {
+bool write_image(const std::string& path, const std::uint8_t* data, std::size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     return static_cast<bool>(out);
@@ -66,19 +66,19 @@ bool writeImage(const std::string& path, const std::uint8_t* data, std::size_t s
 
 // Discovery as the program runs it, taking the first partition of a map,
 // and refusing what the program refuses before it copies a catalog.
-bool openVolume(Context& ctx, std::size_t imageSize) {
-    installTransferRoutine(ctx, 512);
-    const PartitionMapReading map = readPartitionMap(ctx);
-    const std::int32_t found = readVolumeHeader(ctx, map.result > 0 ? map.volumeStart : 0);
-    if (found <= 0 || extentDescriptor(ctx.mdb.catalogExtents(), 0).blockCount == 0) return false;
-    if (ctx.mdb.catalogFileSize() > 2 * imageSize || ctx.mdb.extentsFileSize() > 2 * imageSize) return false;
+bool open_volume(Context& ctx, std::size_t imageSize) {
+    install_transfer_routine(ctx, 512);
+    const PartitionMapReading map = read_partition_map(ctx);
+    const std::int32_t found = read_volume_header(ctx, map.result > 0 ? map.volume_start : 0);
+    if (found <= 0 || extent_descriptor(ctx.mdb.catalog_extents(), 0).block_count == 0) return false;
+    if (ctx.mdb.catalog_file_size() > 2 * imageSize || ctx.mdb.extents_file_size() > 2 * imageSize) return false;
     ctx.state.volume_start = found;
-    openFoundVolume(ctx, found);
+    open_found_volume(ctx, found);
     return true;
 }
 
 // A name for the script: one of a few new names, or an entry of the listing.
-std::string nameFor(const Context& ctx, std::uint8_t choice) {
+std::string name_for(const Context& ctx, std::uint8_t choice) {
     const auto& entries = ctx.state.entries;
     if (choice % 2 == 0 || entries.empty()) return "n" + std::to_string(choice % 5);
     return std::string(entries[choice / 2 % entries.size()].name());
@@ -86,12 +86,12 @@ std::string nameFor(const Context& ctx, std::uint8_t choice) {
 
 std::string quoted(const std::string& name) { return "\"" + name + "\""; }
 
-std::string scriptLine(const Context& ctx, std::uint8_t op) {
-    const std::string name = quoted(nameFor(ctx, op >> 3));
+std::string script_line(const Context& ctx, std::uint8_t op) {
+    const std::string name = quoted(name_for(ctx, op >> 3));
     switch (op & 7) {
         case 0: return "MD " + name;
         case 1: return (op & 8) != 0 ? "MCOPY both.bin /B" : "MCOPY plain.txt /D";
-        case 2: return "RENAME " + name + " " + quoted(nameFor(ctx, op >> 2));
+        case 2: return "RENAME " + name + " " + quoted(name_for(ctx, op >> 2));
         case 3: return "DELETE " + name;
         case 4: return "ATTRIB " + name + " \"type=TEXT,creator=ttxt,modified=1999-12-31 23:59\"";
         case 5: return "SWAP " + name;
@@ -103,7 +103,7 @@ std::string scriptLine(const Context& ctx, std::uint8_t op) {
 // Every write of the log lies in [first, first + count) of the volume's
 // range: its partition, or the whole medium; sector 0 is the write guard's
 // probe, which puts back what it read.
-void expectWritesInside(const std::string& log, std::uint64_t first, std::uint64_t count) {
+void expect_writes_inside(const std::string& log, std::uint64_t first, std::uint64_t count) {
     std::ifstream in(log);
     std::uint64_t sector = 0, sectors = 0;
     while (in >> sector >> sectors) {
@@ -117,9 +117,9 @@ void expectWritesInside(const std::string& log, std::uint64_t first, std::uint64
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace korvane;
-    static const std::string image = scratchPath("korvane-write-fuzz-image-");
-    static const std::string log = scratchPath("korvane-write-fuzz-log-");
-    static const std::string pcFolder = makePcFolder();
+    static const std::string image = scratch_path("korvane-write-fuzz-image-");
+    static const std::string log = scratch_path("korvane-write-fuzz-log-");
+    static const std::string pcFolder = make_pc_folder();
     static const bool bounded = [] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{64u << 20, 64u << 20};
@@ -127,25 +127,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     if (!bounded || size < 3 * 512 + kScriptBytes) return 0;
     const std::size_t imageSize = size - kScriptBytes;
-    if (!writeImage(image, data, imageSize)) return 0;
+    if (!write_image(image, data, imageSize)) return 0;
     std::filesystem::remove(log);
 
     AgreeingHost host;
     Context ctx(host);
     auto bus = std::make_unique<ImageBus>();
     bus->pause = [](std::chrono::milliseconds) {};
-    if (!bus->attachImage(0, image + ",writelog=" + log).empty()) return 0;
+    if (!bus->attach_image(0, image + ",writelog=" + log).empty()) return 0;
     ctx.transport = std::move(bus);
     ctx.state.host_adapter = 0;
     ctx.state.target_id = 0;
-    if (!openVolume(ctx, imageSize)) return 0;
+    if (!open_volume(ctx, imageSize)) return 0;
     const std::uint64_t first = ctx.geometry.partitionSectors != 0 ? ctx.geometry.partitionStart : 0;
     const std::uint64_t count = ctx.geometry.partitionSectors != 0 ? ctx.geometry.partitionSectors : imageSize / 512;
 
     CommandHandlers handlers;
     connect_command_handlers(handlers);
-    for (std::size_t i = imageSize; i < size; ++i) run_command_line(ctx, handlers, scriptLine(ctx, data[i]));
+    for (std::size_t i = imageSize; i < size; ++i) run_command_line(ctx, handlers, script_line(ctx, data[i]));
     run_command_line(ctx, handlers, "CHECK");
-    expectWritesInside(log, first, count);
+    expect_writes_inside(log, first, count);
     return 0;
 }

@@ -17,7 +17,7 @@
 
 namespace {
 
-bool enterScratchFolder() {
+bool enter_scratch_folder() {
     const char* dir = std::getenv("TMPDIR");
     const std::filesystem::path folder =
         std::filesystem::path(dir != nullptr && *dir != '\0' ? dir : "/tmp") / ("korvane-vlcreat-" + std::to_string(getpid()));
@@ -30,7 +30,7 @@ bool enterScratchFolder() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace korvane;
-    static const bool entered = enterScratchFolder();
+    static const bool entered = enter_scratch_folder();
     if (!entered) return 0;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::ofstream("VLCREAT.DAT", std::ios::binary | std::ios::trunc).write(text.data(), static_cast<std::streamsize>(size));

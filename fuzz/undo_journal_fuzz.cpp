@@ -58,9 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (written && journal.open(path, false) && !journal.damaged() && !journal.records().empty()) {
         EntryContents contents;
         for (const JournalRecord& record : journal.records())
-            for (const JournalEntry& entry : record.entries) journal.readEntry(entry, contents);
+            for (const JournalEntry& entry : record.entries) journal.read_entry(entry, contents);
         MemorySectors medium;
-        putBackLastRecord(journal, medium);
+        put_back_last_record(journal, medium);
     }
     unlink(path.c_str());
     return 0;

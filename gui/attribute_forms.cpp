@@ -19,7 +19,7 @@ QSpinBox* spin(int low, int high, int value) {
 // One row of date spins under its label; the year shows the year less 1900.
 DateSpins date_row(QGridLayout* grid, int row, const char* label, const DateFields& date) {
     grid->addWidget(new QLabel(label), row, 0);
-    DateSpins spins{spin(1, 31, date.day), spin(1, 12, date.month), spin(0, 199, yearField(date.year)),
+    DateSpins spins{spin(1, 31, date.day), spin(1, 12, date.month), spin(0, 199, year_field(date.year)),
                     spin(0, 23, date.hour), spin(0, 59, date.minute)};
     auto* line = new QHBoxLayout;
     for (QSpinBox* box : {spins.day, spins.month, spins.year, spins.hour, spins.minute}) line->addWidget(box);
@@ -30,7 +30,7 @@ DateSpins date_row(QGridLayout* grid, int row, const char* label, const DateFiel
 // A year field left as shown keeps the year, even one the field cannot show.
 DateFields read_date(const DateSpins& spins, const DateFields& shown) {
     DateFields date{shown.year, spins.month->value(), spins.day->value(), spins.hour->value(), spins.minute->value()};
-    if (spins.year->value() != yearField(shown.year)) date.year = yearOfField(spins.year->value());
+    if (spins.year->value() != year_field(shown.year)) date.year = year_of_field(spins.year->value());
     return date;
 }
 

@@ -48,15 +48,15 @@ void ClientArea::mousePressEvent(QMouseEvent* event) {
     int index = entry_at(event->position().toPoint());
     if (index < 0) return;
     if (event->button() == Qt::RightButton) {
-        emit entryRightClicked(index, event->globalPosition().toPoint());
+        emit entry_right_clicked(index, event->globalPosition().toPoint());
     } else if (event->button() == Qt::LeftButton || event->button() == Qt::MiddleButton) {
-        emit entryPressed(index);
+        emit entry_pressed(index);
     }
 }
 
 void ClientArea::mouseDoubleClickEvent(QMouseEvent* event) {
     int index = entry_at(event->position().toPoint());
-    if (index >= 0) emit entryDoubleClicked(index);
+    if (index >= 0) emit entry_double_clicked(index);
 }
 
 void ClientArea::wheelEvent(QWheelEvent* event) {
@@ -66,11 +66,11 @@ void ClientArea::wheelEvent(QWheelEvent* event) {
     wheel_travel_ += event->angleDelta().y();
     while (wheel_travel_ <= -kNotch) {
         wheel_travel_ += kNotch;
-        emit pageRequested(cmd::kNextScreen);
+        emit page_requested(cmd::kNextScreen);
     }
     while (wheel_travel_ >= kNotch) {
         wheel_travel_ -= kNotch;
-        emit pageRequested(cmd::kPrecedingScreen);
+        emit page_requested(cmd::kPrecedingScreen);
     }
     event->accept();
 }

@@ -40,11 +40,11 @@ public:
     std::function<void()> on_screen_settled;
 
 signals:
-    void entryPressed(int index);
-    void entryDoubleClicked(int index);
-    void entryRightClicked(int index, const QPoint& global_position);
+    void entry_pressed(int index);
+    void entry_double_clicked(int index);
+    void entry_right_clicked(int index, const QPoint& global_position);
     // The wheel turned a notch: the command of "Next Screen" or "Preceding Screen".
-    void pageRequested(int command);
+    void page_requested(int command);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -28,7 +28,7 @@ QPushButton* addButton(QBoxLayout* row, const QString& label, const char* object
     return button;
 }
 
-QLabel* columnHeading(const QString& label) {
+QLabel* column_heading(const QString& label) {
     auto* title = new QLabel(label);
     QFont bold = title->font();
     bold.setBold(true);
@@ -51,9 +51,9 @@ DeviceSelectionForm::DeviceSelectionForm(QWidget* owner, DeviceDialog& dialog) :
     layout->addLayout(driverRow);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(columnHeading("Typ"), 0, 1);
-    grid->addWidget(columnHeading("Model"), 0, 2);
-    grid->addWidget(columnHeading("Release"), 0, 3);
+    grid->addWidget(column_heading("Typ"), 0, 1);
+    grid->addWidget(column_heading("Model"), 0, 2);
+    grid->addWidget(column_heading("Release"), 0, 3);
     targets_ = new QButtonGroup(this);
     for (int target = 0; target < 8; ++target) {
         auto* radio = new QRadioButton(QString::number(target) + " ");
@@ -75,23 +75,23 @@ DeviceSelectionForm::DeviceSelectionForm(QWidget* owner, DeviceDialog& dialog) :
     QPushButton* ok = addButton(buttons, "OK", "ok");
     ok->setDefault(true);
     QPushButton* cancel = addButton(buttons, "Cancel", "cancel");
-    next_ = addButton(buttons, "Next Host", "nextHost");
-    preceding_ = addButton(buttons, "Preceding Host", "precedingHost");
+    next_ = addButton(buttons, "Next Host", "next_host");
+    preceding_ = addButton(buttons, "Preceding Host", "preceding_host");
     QPushButton* help = addButton(buttons, "Help", "help");
     layout->addLayout(buttons);
 
     connect(targets_, &QButtonGroup::idClicked, this, [this](int target) {
-        dialog_.chooseTarget(static_cast<std::uint8_t>(target));
+        dialog_.choose_target(static_cast<std::uint8_t>(target));
         refresh();
     });
-    connect(ok, &QPushButton::clicked, this, &DeviceSelectionForm::pressOk);
+    connect(ok, &QPushButton::clicked, this, &DeviceSelectionForm::press_ok);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(next_, &QPushButton::clicked, this, [this] {
-        dialog_.nextHost();
+        dialog_.next_host();
         refresh();
     });
     connect(preceding_, &QPushButton::clicked, this, [this] {
-        dialog_.precedingHost();
+        dialog_.preceding_host();
         refresh();
     });
     connect(help, &QPushButton::clicked, this, [this] { dialog_.help(); });
@@ -99,23 +99,23 @@ DeviceSelectionForm::DeviceSelectionForm(QWidget* owner, DeviceDialog& dialog) :
 }
 
 void DeviceSelectionForm::refresh() {
-    driver_->setText(text(dialog_.driverName()));
+    driver_->setText(text(dialog_.driver_name()));
     // Unchecking every radio button of a group needs it non-exclusive for a moment.
     targets_->setExclusive(false);
     for (int target = 0; target < 8; ++target) {
         const DeviceRow& row = dialog_.rows()[target];
         radios_[target]->setEnabled(row.enabled);
-        radios_[target]->setChecked(dialog_.chosenTarget() == target);
+        radios_[target]->setChecked(dialog_.chosen_target() == target);
         columns_[target][0]->setText(text(row.vendor));
         columns_[target][1]->setText(text(row.product));
         columns_[target][2]->setText(text(row.revision));
     }
     targets_->setExclusive(true);
-    next_->setEnabled(dialog_.nextHostEnabled());
-    preceding_->setEnabled(dialog_.precedingHostEnabled());
+    next_->setEnabled(dialog_.next_host_enabled());
+    preceding_->setEnabled(dialog_.preceding_host_enabled());
 }
 
-void DeviceSelectionForm::pressOk() {
+void DeviceSelectionForm::press_ok() {
     if (dialog_.confirm()) done(kDialogOk);
 }
 
@@ -144,9 +144,9 @@ PartitionForm::PartitionForm(QWidget* owner, PartitionDialog& dialog) : QDialog(
     setWindowTitle("Select Partition");
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
-    grid->addWidget(columnHeading("Partition"), 0, 1);
-    grid->addWidget(columnHeading("Offset"), 0, 2);
-    grid->addWidget(columnHeading("Nr Sect."), 0, 3);
+    grid->addWidget(column_heading("Partition"), 0, 1);
+    grid->addWidget(column_heading("Offset"), 0, 2);
+    grid->addWidget(column_heading("Nr Sect."), 0, 3);
     auto* rows = new QButtonGroup(this);
     for (int row = 0; row < static_cast<int>(kPartitionRowsShown); ++row) {
         auto* radio = new QRadioButton(QString::number(row));
@@ -168,14 +168,14 @@ PartitionForm::PartitionForm(QWidget* owner, PartitionDialog& dialog) : QDialog(
     QPushButton* cancel = addButton(buttons, "Cancel", "cancel");
     QPushButton* help = addButton(buttons, "Help", "help");
     layout->addLayout(buttons);
-    connect(rows, &QButtonGroup::idClicked, this, [this](int row) { dialog_.chooseRow(row); });
-    connect(ok, &QPushButton::clicked, this, &PartitionForm::pressOk);
+    connect(rows, &QButtonGroup::idClicked, this, [this](int row) { dialog_.choose_row(row); });
+    connect(ok, &QPushButton::clicked, this, &PartitionForm::press_ok);
     connect(cancel, &QPushButton::clicked, this, &PartitionForm::reject);
     connect(help, &QPushButton::clicked, this, [this] { dialog_.help(); });
 }
 
-void PartitionForm::pressOk() {
-    if (dialog_.confirm()) done(dialog_.chosenRow());
+void PartitionForm::press_ok() {
+    if (dialog_.confirm()) done(dialog_.chosen_row());
 }
 
 void PartitionForm::reject() { done(kPartitionCancelled); }
@@ -189,22 +189,22 @@ void PartitionForm::closeEvent(QCloseEvent* event) {
 
 namespace {
 
-int runDeviceDialog(QWidget* owner, Dialog& dialog) {
+int run_device_dialog(QWidget* owner, Dialog& dialog) {
     DeviceSelectionForm form(owner, static_cast<DeviceDialog&>(dialog));
     return form.exec();
 }
 
-int runSameDrive(QWidget* owner, Dialog& dialog) {
+int run_same_drive(QWidget* owner, Dialog& dialog) {
     SameDriveForm form(owner, static_cast<SameDriveDialog&>(dialog));
     return form.exec();
 }
 
-int runPartitionDialog(QWidget* owner, Dialog& dialog) {
+int run_partition_dialog(QWidget* owner, Dialog& dialog) {
     PartitionForm form(owner, static_cast<PartitionDialog&>(dialog));
     return form.exec();
 }
 
-int runAttachImage(QWidget* owner, Dialog& dialog) {
+int run_attach_image(QWidget* owner, Dialog& dialog) {
     auto& chooser = static_cast<AttachImageDialog&>(dialog);
     QString path = QFileDialog::getOpenFileName(
         owner, AttachImageDialog::kTitle, QString(),
@@ -214,10 +214,10 @@ int runAttachImage(QWidget* owner, Dialog& dialog) {
     return kDialogOk;
 }
 
-const RegisterDialog kDeviceRunner("DLG_DEV", runDeviceDialog);
-const RegisterDialog kSameDriveRunner("DLG_SAME", runSameDrive);
-const RegisterDialog kPartitionRunner("DLG_PART", runPartitionDialog);
-const RegisterDialog kAttachRunner("DLG_ATTACH", runAttachImage);
+const RegisterDialog kDeviceRunner("DLG_DEV", run_device_dialog);
+const RegisterDialog kSameDriveRunner("DLG_SAME", run_same_drive);
+const RegisterDialog kPartitionRunner("DLG_PART", run_partition_dialog);
+const RegisterDialog kAttachRunner("DLG_ATTACH", run_attach_image);
 
 }  // namespace
 }  // namespace korvane

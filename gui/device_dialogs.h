@@ -25,7 +25,7 @@ public:
 
 private:
     void refresh();
-    void pressOk();
+    void press_ok();
 
     DeviceDialog& dialog_;
     QLabel* driver_ = nullptr;
@@ -53,7 +53,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void pressOk();
+    void press_ok();
 
     PartitionDialog& dialog_;
 };

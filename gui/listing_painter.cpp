@@ -26,7 +26,7 @@ void paint_panels(QPainter& painter, const ClientGeometry& geometry) {
 }
 
 void paint_header(QPainter& painter, const Context& ctx, const ClientGeometry& geometry) {
-    ListingHeader header = listingHeader(ctx);
+    ListingHeader header = listing_header(ctx);
     int middle = geometry.width / 2 + 9;
     draw_text_at(painter, 10, kHeaderFirstLine, qt_text(header.free));
     draw_text_at(painter, middle, kHeaderFirstLine, qt_text(header.used));

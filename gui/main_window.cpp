@@ -66,11 +66,11 @@ MainWindow::MainWindow(Context& ctx, QtHost& host) : ctx_(ctx), host_(host) {
     client_->on_screen_settled = [this] {
         if (QAction* next = action(cmd::kNextScreen)) next->setEnabled(ctx_.menus.enabled(cmd::kNextScreen));
     };
-    connect(client_, &ClientArea::entryPressed, this, &MainWindow::entry_pressed);
-    connect(client_, &ClientArea::entryDoubleClicked, this, &MainWindow::entry_double_clicked);
-    connect(client_, &ClientArea::entryRightClicked, this, &MainWindow::entry_right_clicked);
+    connect(client_, &ClientArea::entry_pressed, this, &MainWindow::entry_pressed);
+    connect(client_, &ClientArea::entry_double_clicked, this, &MainWindow::entry_double_clicked);
+    connect(client_, &ClientArea::entry_right_clicked, this, &MainWindow::entry_right_clicked);
     // The wheel pages like PgDn and PgUp, and like them does nothing when the item is grayed.
-    connect(client_, &ClientArea::pageRequested, this, &MainWindow::run_accelerator);
+    connect(client_, &ClientArea::page_requested, this, &MainWindow::run_accelerator);
     qApp->installEventFilter(this);
     apply_menu_state();
 }
@@ -172,7 +172,7 @@ void MainWindow::apply_menu_state() {
 
 void MainWindow::update_title() {
     bool volume_open = ctx_.state.target_id != kNoDrive && ctx_.state.volume_start > 0;
-    setWindowTitle(volume_open ? qt_text(korvane::windowTitle(ctx_)) : qt_text(message(Msg::kProgramName)));
+    setWindowTitle(volume_open ? qt_text(korvane::window_title(ctx_)) : qt_text(message(Msg::kProgramName)));
 }
 
 void MainWindow::run_command(int command) {

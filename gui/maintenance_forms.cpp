@@ -25,14 +25,14 @@ FormattingForm::FormattingForm(QWidget* owner, FormattingDialog& dialog)
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(lines_of(FormattingDialog::kCaution)), 0, 0, 1, 2);
     grid->addWidget(new QLabel(FormattingDialog::kNameLabel), 1, 0);
-    name_ = new QLineEdit(qt_text(dialog_.volumeName));
+    name_ = new QLineEdit(qt_text(dialog_.volume_name));
     name_->setMaxLength(static_cast<int>(FormattingDialog::kMaxNameLength));
     grid->addWidget(name_, 1, 1);
     bare_ = new QCheckBox(FormattingDialog::kBareLabel);
     bare_->setChecked(dialog_.bare);
     grid->addWidget(bare_, 2, 0, 1, 2);
     driver_ = new QPushButton(FormattingDialog::kDriverButton);
-    driver_image_ = new QLabel(QString::fromStdString(dialog_.driverImage));
+    driver_image_ = new QLabel(QString::fromStdString(dialog_.driver_image));
     grid->addWidget(driver_, 3, 0);
     grid->addWidget(driver_image_, 3, 1);
     // A bare volume has no driver partition to fill.
@@ -44,9 +44,9 @@ FormattingForm::FormattingForm(QWidget* owner, FormattingDialog& dialog)
     });
     ok_ = add_dialog_buttons(*this, grid, 2, "OK");
     connect(ok_, &QPushButton::clicked, this, [this] {
-        dialog_.volumeName = windows_text(name_->text());
+        dialog_.volume_name = windows_text(name_->text());
         dialog_.bare = bare_->isChecked();
-        dialog_.driverImage = driver_image_->text().toStdString();
+        dialog_.driver_image = driver_image_->text().toStdString();
         confirm();
     });
 }
@@ -95,7 +95,7 @@ RescueForm::RescueForm(QWidget* owner, RescueDialog& dialog) : ModalDialog(owner
     grid->addWidget(mode, 3, 0, 1, 2);
     start_ = add_dialog_buttons(*this, grid, 2, "&Start");
     file_->setMinimumWidth(fontMetrics().horizontalAdvance(QString(31, 'M')));
-    dialog_.onChange([this] { show_counters(); });
+    dialog_.on_change([this] { show_counters(); });
     connect(start_, &QPushButton::clicked, this, [this] {
         setCursor(Qt::BusyCursor);
         dialog_.start();
@@ -106,9 +106,9 @@ RescueForm::RescueForm(QWidget* owner, RescueDialog& dialog) : ModalDialog(owner
 }
 
 void RescueForm::show_counters() {
-    sector_->setText(QString::fromStdString(dialog_.sectorText()));
-    file_->setText(qt_text(dialog_.fileText()));
-    number_->setText(QString::fromStdString(dialog_.numberText()));
+    sector_->setText(QString::fromStdString(dialog_.sector_text()));
+    file_->setText(qt_text(dialog_.file_text()));
+    number_->setText(QString::fromStdString(dialog_.number_text()));
     sector_->repaint();
     file_->repaint();
     number_->repaint();

@@ -21,23 +21,23 @@ constexpr std::uint16_t kVolumeLockBits = 0x8080;
 // their other file system (ISO 9660) in use without any HFS file owning
 // them: blocks that belong to no file are damage only on a volume that
 // can be written.
-bool unownedBlocksMatter(const MdbImage& mdb) {
-    return (loadBE16(mdb.bytes.data() + mdb::drAtrb) & kVolumeLockBits) == 0;
+bool unowned_blocks_matter(const MdbImage& mdb) {
+    return (load_be16(mdb.bytes.data() + mdb::drAtrb) & kVolumeLockBits) == 0;
 }
 
-std::string blockSpan(std::uint32_t first, std::uint32_t last) {
+std::string block_span(std::uint32_t first, std::uint32_t last) {
     if (first == last) return "block " + std::to_string(first);
     return "blocks " + std::to_string(first) + "-" + std::to_string(last);
 }
 
 // Opens a sentence about the blocks first..last.
 std::string blocks(std::uint32_t first, std::uint32_t last) {
-    return capitalised(blockSpan(first, last)) + (first == last ? " is" : " are");
+    return capitalised(block_span(first, last)) + (first == last ? " is" : " are");
 }
 
-std::string forkTypeName(std::uint8_t forkType) { return forkType == kDataFork ? "data fork" : "resource fork"; }
+std::string fork_type_name(std::uint8_t forkType) { return forkType == kDataFork ? "data fork" : "resource fork"; }
 
-ForkInfo treeFileFork(std::uint32_t fileID, const char* description, std::uint32_t size,
+ForkInfo tree_file_fork(std::uint32_t fileID, const char* description, std::uint32_t size,
                       std::span<const std::uint8_t, 12> extents) {
     ForkInfo fork;
     fork.fileID = fileID;
@@ -64,16 +64,16 @@ struct SharedRun {
 class AllocationChecker {
 public:
     AllocationChecker(const HfsContext& ctx, const OverflowRecords& overflow, CheckReport& report)
-        : volumeBlocks_(ctx.mdb.allocationBlocks()),
-          blockSize_(ctx.mdb.allocationBlockSize()),
-          freeBlocks_(ctx.mdb.freeBlocks()),
-          unownedBlocksMatter_(unownedBlocksMatter(ctx.mdb)),
+        : volumeBlocks_(ctx.mdb.allocation_blocks()),
+          blockSize_(ctx.mdb.allocation_block_size()),
+          freeBlocks_(ctx.mdb.free_blocks()),
+          unownedBlocksMatter_(unowned_blocks_matter(ctx.mdb)),
           overflow_(overflow),
           report_(report),
           owners_(volumeBlocks_, kNoOwner) {}
 
-    void walkFork(const ForkInfo& fork) {
-        const int owner = addOwner(fork.description);
+    void walk_fork(const ForkInfo& fork) {
+        const int owner = add_owner(fork.description);
         std::array<std::uint8_t, 12> record = fork.firstExtents;
         const std::uint64_t needed = blockSize_ == 0 ? 0 : (std::uint64_t{fork.physicalLength} + blockSize_ - 1) / blockSize_;
         std::uint32_t total = 0;
@@ -81,7 +81,7 @@ public:
         // Each record must add blocks, so the volume's block count bounds the walk.
         for (std::uint32_t records = 0; records <= volumeBlocks_; ++records) {
             const std::uint32_t before = total;
-            claimRecord(record, owner, fork.description, total);
+            claim_record(record, owner, fork.description, total);
             if (total >= needed) break;
             const OverflowKey key{fork.fileID, fork.forkType, static_cast<std::uint16_t>(total)};
             const auto next = overflow_.find(key);
@@ -108,13 +108,13 @@ public:
     }
 
     // The bad-block file's records and the records that no fork reached.
-    void checkUnusedRecords(const std::vector<ForkInfo>& forks) {
-        const int badBlocks = addOwner("the bad-block file");
+    void check_unused_records(const std::vector<ForkInfo>& forks) {
+        const int badBlocks = add_owner("the bad-block file");
         for (const auto& entry : overflow_) {
             const OverflowKey& key = entry.first;
             if (key.fileID == kBadBlockFileID) {
                 std::uint32_t ignored = 0;
-                claimRecord(entry.second, badBlocks, "the bad-block file", ignored);
+                claim_record(entry.second, badBlocks, "the bad-block file", ignored);
                 continue;
             }
             if (used_.contains(key)) continue;
@@ -126,16 +126,16 @@ public:
                 report_.add("The extents tree holds a record for " + fork->description + where +
                             " that the fork does not need.");
             } else {
-                report_.add("The extents tree holds a record for the " + forkTypeName(key.forkType) + " of file ID " +
+                report_.add("The extents tree holds a record for the " + fork_type_name(key.forkType) + " of file ID " +
                             std::to_string(key.fileID) + where + ", but there is no such file.");
             }
         }
     }
 
-    void checkBitmap(std::span<const std::uint8_t> bitmap) {
+    void check_bitmap(std::span<const std::uint8_t> bitmap) {
         if (bitmap.size() * 8 < volumeBlocks_) return;
         std::uint32_t free = 0;
-        std::uint32_t runStart = 0;
+        std::uint32_t run_start = 0;
         BitmapState runState = BitmapState::Agrees;
         int runOwner = kNoOwner;
         // One step past the last block closes the last run.
@@ -151,10 +151,10 @@ public:
                 }
             }
             if (state == runState && owner == runOwner) continue;
-            reportBitmapRun(runState, runOwner, runStart, b - 1);
+            report_bitmap_run(runState, runOwner, run_start, b - 1);
             runState = state;
             runOwner = owner;
-            runStart = b;
+            run_start = b;
         }
         if (free != freeBlocks_) {
             report_.add("The volume header counts " + std::to_string(freeBlocks_) +
@@ -163,25 +163,25 @@ public:
     }
 
 private:
-    int addOwner(const std::string& description) {
+    int add_owner(const std::string& description) {
         ownerNames_.push_back(description);
         return static_cast<int>(ownerNames_.size() - 1);
     }
 
-    void claimRecord(const std::array<std::uint8_t, 12>& record, int owner, const std::string& description,
+    void claim_record(const std::array<std::uint8_t, 12>& record, int owner, const std::string& description,
                      std::uint32_t& total) {
         for (int i = 0; i < 3; ++i) {
-            const ExtentDescriptor extent = extentDescriptor(ExtentRecordBytes(record), i);
-            if (extent.blockCount == 0) continue;
-            total += extent.blockCount;
-            const std::uint32_t end = std::uint32_t{extent.startBlock} + extent.blockCount;
+            const ExtentDescriptor extent = extent_descriptor(ExtentRecordBytes(record), i);
+            if (extent.block_count == 0) continue;
+            total += extent.block_count;
+            const std::uint32_t end = std::uint32_t{extent.startBlock} + extent.block_count;
             if (end > volumeBlocks_) {
                 report_.add(capitalised(description) + " has blocks beyond the end of the volume (" +
-                            blockSpan(extent.startBlock, end - 1) + " of a volume of " +
+                            block_span(extent.startBlock, end - 1) + " of a volume of " +
                             std::to_string(volumeBlocks_) + " blocks).");
             }
             for (std::uint32_t b = extent.startBlock; b < std::min(end, volumeBlocks_); ++b) claim(b, owner);
-            flushShared();
+            flush_shared();
         }
     }
 
@@ -195,11 +195,11 @@ private:
             shared_.end = b;
             return;
         }
-        flushShared();
+        flush_shared();
         shared_ = {holder, owner, b, b};
     }
 
-    void flushShared() {
+    void flush_shared() {
         if (shared_.first == kNoOwner) return;
         const std::string& first = ownerNames_[static_cast<std::size_t>(shared_.first)];
         const std::string& second = ownerNames_[static_cast<std::size_t>(shared_.second)];
@@ -210,7 +210,7 @@ private:
         shared_ = {};
     }
 
-    void reportBitmapRun(BitmapState state, int owner, std::uint32_t first, std::uint32_t last) {
+    void report_bitmap_run(BitmapState state, int owner, std::uint32_t first, std::uint32_t last) {
         if (state == BitmapState::InUseButFree) {
             report_.add(blocks(first, last) + " used by " + ownerNames_[static_cast<std::size_t>(owner)] +
                         " but marked free in the bitmap.");
@@ -233,9 +233,9 @@ private:
 
 }  // namespace
 
-OverflowRecords checkExtentsTree(const HfsContext& ctx, CheckReport& report) {
+OverflowRecords check_extents_tree(const HfsContext& ctx, CheckReport& report) {
     OverflowRecords records;
-    checkBTree(ctx.extentsTree, TreeKind::Extents, report, [&](const LeafRecord& record) {
+    check_b_tree(ctx.extentsTree, TreeKind::Extents, report, [&](const LeafRecord& record) {
         if (record.data.size() < kExtentRecordSize) {
             report.add("Extents tree node " + std::to_string(record.node) + ": a record is too short.");
             return;
@@ -247,16 +247,16 @@ OverflowRecords checkExtentsTree(const HfsContext& ctx, CheckReport& report) {
     return records;
 }
 
-void checkAllocation(const HfsContext& ctx, const std::vector<ForkInfo>& forks, const OverflowRecords& overflow,
+void check_allocation(const HfsContext& ctx, const std::vector<ForkInfo>& forks, const OverflowRecords& overflow,
                      std::span<const std::uint8_t> bitmap, CheckReport& report) {
     std::vector<ForkInfo> all = {
-            treeFileFork(kExtentsFileID, "the extents file", ctx.mdb.extentsFileSize(), ctx.mdb.extentsExtents()),
-            treeFileFork(kCatalogFileID, "the catalog file", ctx.mdb.catalogFileSize(), ctx.mdb.catalogExtents())};
+            tree_file_fork(kExtentsFileID, "the extents file", ctx.mdb.extents_file_size(), ctx.mdb.extents_extents()),
+            tree_file_fork(kCatalogFileID, "the catalog file", ctx.mdb.catalog_file_size(), ctx.mdb.catalog_extents())};
     all.insert(all.end(), forks.begin(), forks.end());
     AllocationChecker checker(ctx, overflow, report);
-    for (const ForkInfo& fork : all) checker.walkFork(fork);
-    checker.checkUnusedRecords(all);
-    checker.checkBitmap(bitmap);
+    for (const ForkInfo& fork : all) checker.walk_fork(fork);
+    checker.check_unused_records(all);
+    checker.check_bitmap(bitmap);
 }
 
 }  // namespace korvane

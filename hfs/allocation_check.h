@@ -26,12 +26,12 @@ struct OverflowKey {
 using OverflowRecords = std::map<OverflowKey, std::array<std::uint8_t, 12>>;
 
 // Checks ctx.extentsTree's working copy as a B-tree and returns its records.
-OverflowRecords checkExtentsTree(const HfsContext& ctx, CheckReport& report);
+OverflowRecords check_extents_tree(const HfsContext& ctx, CheckReport& report);
 
 // forks: those of the catalog's files; the catalog and extents files are
 // added from the volume header. bitmap: the volume bitmap as read from the
 // medium, or empty when it could not be read (its checks are then skipped).
-void checkAllocation(const HfsContext& ctx, const std::vector<ForkInfo>& forks, const OverflowRecords& overflow,
+void check_allocation(const HfsContext& ctx, const std::vector<ForkInfo>& forks, const OverflowRecords& overflow,
                      std::span<const std::uint8_t> bitmap, CheckReport& report);
 
 }  // namespace korvane

@@ -17,7 +17,7 @@
 namespace korvane {
 
 // A date as the dialog edits it. year is the whole year; the window's year
-// field shows it less 1900 (yearField / yearOfField).
+// field shows it less 1900 (year_field / year_of_field).
 struct DateFields {
     int year = 1970;
     int month = 1;
@@ -29,17 +29,17 @@ struct DateFields {
 
 // The year field of the window holds the year less 1900; below 80 it means
 // the years from 2000 (5 is 2005, 96 is 1996).
-int yearField(int year);
-int yearOfField(int field);
+int year_field(int year);
+int year_of_field(int field);
 
-DateFields dateFieldsOf(std::uint32_t macDate);
+DateFields date_fields_of(std::uint32_t macDate);
 // The Macintosh date of the fields (seconds 0); nothing for a day that does
 // not exist or a date a Macintosh date cannot hold (before 1970 here, after
 // early 2040).
-std::optional<std::uint32_t> macDateOf(const DateFields& fields);
+std::optional<std::uint32_t> mac_date_of(const DateFields& fields);
 // "YYYY-MM-DD HH:MM", and back.
-std::string dateText(const DateFields& fields);
-std::optional<DateFields> parseDateText(std::string_view text);
+std::string date_text(const DateFields& fields);
+std::optional<DateFields> parse_date_text(std::string_view text);
 
 class SpelunkingDialog : public Dialog {
 public:
@@ -75,21 +75,21 @@ public:
 };
 
 // The dialogs filled from a file's record.
-AttributesDialog attributesDialogFor(HfsContext& ctx, const FileRecordCopy& file);
+AttributesDialog attributes_dialog_for(HfsContext& ctx, const FileRecordCopy& file);
 
 // The attributes as edited: nothing, reported (the run is marked as failed),
 // when a field cannot be stored. A date is stored only when its fields
 // changed, so that a date with seconds, or one the fields cannot show, stays
 // as it is.
-std::optional<FileAttributes> editedAttributes(HfsContext& ctx, const AttributesDialog& dialog,
+std::optional<FileAttributes> edited_attributes(HfsContext& ctx, const AttributesDialog& dialog,
                                                const FileRecordCopy& file);
 
-// Runs "File Attributes" on the file named exactly macName in the current
+// Runs "File Attributes" on the file named exactly mac_name in the current
 // folder and, on "Write", asks before writing to a write-protected medium,
 // then writes the change. True when the volume changed.
-bool editAttributes(HfsContext& ctx, std::string_view macName);
+bool edit_attributes(HfsContext& ctx, std::string_view mac_name);
 // The same on a record already read; the attributes written, or nothing
 // when the volume did not change.
-std::optional<FileAttributes> editFileAttributes(HfsContext& ctx, const FileRecordCopy& file);
+std::optional<FileAttributes> edit_file_attributes(HfsContext& ctx, const FileRecordCopy& file);
 
 }  // namespace korvane

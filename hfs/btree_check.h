@@ -34,7 +34,7 @@ struct TreeKey {
     bool operator==(const TreeKey&) const = default;
 };
 
-int compareKeys(const TreeKey& a, const TreeKey& b);
+int compare_keys(const TreeKey& a, const TreeKey& b);
 
 struct LeafRecord {
     TreeKey key;
@@ -46,6 +46,6 @@ using LeafVisitor = std::function<void(const LeafRecord&)>;
 
 // Checks the tree and passes each leaf record whose key could be read to
 // visit, in the order of the leaves.
-void checkBTree(const TreeFile& tree, TreeKind kind, CheckReport& report, const LeafVisitor& visit);
+void check_b_tree(const TreeFile& tree, TreeKind kind, CheckReport& report, const LeafVisitor& visit);
 
 }  // namespace korvane

@@ -24,23 +24,23 @@ inline constexpr std::int8_t kMapNode = 2;
 // The most records whose offsets fit in a node beside the descriptor.
 inline constexpr std::uint16_t kMaxRecordsPerNode = (kNodeSize - kNodeDescriptorSize) / 2 - 1;
 
-std::uint32_t nodeFLink(const NodeBuffer& node);
-std::uint32_t nodeBLink(const NodeBuffer& node);
-std::int8_t nodeKind(const NodeBuffer& node);
-std::uint8_t nodeHeight(const NodeBuffer& node);
-std::uint16_t nodeRecordCount(const NodeBuffer& node);
+std::uint32_t node_f_link(const NodeBuffer& node);
+std::uint32_t node_b_link(const NodeBuffer& node);
+std::int8_t node_kind(const NodeBuffer& node);
+std::uint8_t node_height(const NodeBuffer& node);
+std::uint16_t node_record_count(const NodeBuffer& node);
 
 // Record i's offset as stored (i = record count gives the free-space offset).
-std::uint16_t recordOffset(const NodeBuffer& node, std::uint16_t i);
+std::uint16_t record_offset(const NodeBuffer& node, std::uint16_t i);
 
 // The bytes of record i, from its offset to the start of the offset table,
 // or nothing when i is beyond the node's records or its offset lies outside
 // the record area. Callers check lengths inside the record against its size.
-std::optional<std::span<const std::uint8_t>> recordBytes(const NodeBuffer& node, std::uint16_t i);
+std::optional<std::span<const std::uint8_t>> record_bytes(const NodeBuffer& node, std::uint16_t i);
 
 // Offset of the data after a key that starts at keyOffset: length byte plus
 // keyLength bytes, rounded up to even.
-constexpr std::size_t recordDataOffset(std::uint8_t keyLength) { return (std::size_t{keyLength} + 2) & ~std::size_t{1}; }
+constexpr std::size_t record_data_offset(std::uint8_t keyLength) { return (std::size_t{keyLength} + 2) & ~std::size_t{1}; }
 
 // The header record (node 0, offset 14) and its allocation map (offset 248).
 namespace header {
@@ -51,21 +51,21 @@ inline constexpr std::size_t firstLeaf = 24;
 inline constexpr std::size_t lastLeaf = 28;
 inline constexpr std::size_t nodeSize = 32;
 inline constexpr std::size_t maxKeyLength = 34;
-inline constexpr std::size_t totalNodes = 36;
+inline constexpr std::size_t total_nodes = 36;
 inline constexpr std::size_t freeNodes = 40;
-inline constexpr std::size_t allocationMap = 248;
+inline constexpr std::size_t allocation_map = 248;
 inline constexpr std::size_t allocationMapSize = 256;
 }  // namespace header
 
-std::uint16_t treeDepth(const NodeBuffer& headerNode);
-std::uint32_t treeRootNode(const NodeBuffer& headerNode);
-std::uint32_t treeLeafRecords(const NodeBuffer& headerNode);
-std::uint32_t treeFirstLeaf(const NodeBuffer& headerNode);
-std::uint32_t treeLastLeaf(const NodeBuffer& headerNode);
-std::uint32_t treeTotalNodes(const NodeBuffer& headerNode);
-std::uint32_t treeFreeNodes(const NodeBuffer& headerNode);
+std::uint16_t tree_depth(const NodeBuffer& headerNode);
+std::uint32_t tree_root_node(const NodeBuffer& headerNode);
+std::uint32_t tree_leaf_records(const NodeBuffer& headerNode);
+std::uint32_t tree_first_leaf(const NodeBuffer& headerNode);
+std::uint32_t tree_last_leaf(const NodeBuffer& headerNode);
+std::uint32_t tree_total_nodes(const NodeBuffer& headerNode);
+std::uint32_t tree_free_nodes(const NodeBuffer& headerNode);
 
-// A freeNodes count above totalNodes is damage; it is read as 0.
-void repairFreeNodes(NodeBuffer& headerNode);
+// A freeNodes count above total_nodes is damage; it is read as 0.
+void repair_free_nodes(NodeBuffer& headerNode);
 
 }  // namespace korvane

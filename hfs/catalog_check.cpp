@@ -14,25 +14,25 @@ struct CatalogEntry {
     std::uint32_t parentID = 0;  // of the key
     std::string name;            // of the key
     std::uint8_t kind = 0;
-    std::uint32_t id = 0;        // dirID or fileNumber; a thread's own parent ID field
+    std::uint32_t id = 0;        // dir_id or fileNumber; a thread's own parent ID field
     std::uint16_t valence = 0;   // folders only
-    std::string threadName;      // threads only
+    std::string thread_name;      // threads only
 };
 
-std::string entryName(const CatalogEntry& entry) {
-    return std::string(entry.kind == kDirectoryRecord ? "folder " : "file ") + quotedName(entry.name) + " (ID " +
+std::string entry_name(const CatalogEntry& entry) {
+    return std::string(entry.kind == kDirectoryRecord ? "folder " : "file ") + quoted_name(entry.name) + " (ID " +
            std::to_string(entry.id) + ")";
 }
 
-ForkInfo forkOf(const CatalogEntry& file, std::span<const std::uint8_t> data, std::uint8_t forkType) {
+ForkInfo fork_of(const CatalogEntry& file, std::span<const std::uint8_t> data, std::uint8_t forkType) {
     const bool dataFork = forkType == kDataFork;
     ForkInfo fork;
     fork.fileID = file.id;
     fork.forkType = forkType;
-    fork.description = std::string(dataFork ? "the data fork of " : "the resource fork of ") + entryName(file);
-    fork.logicalLength = loadBE32(data, dataFork ? filrec::dataLogicalLength : filrec::resourceLogicalLength);
-    fork.physicalLength = loadBE32(data, dataFork ? filrec::dataPhysicalLength : filrec::resourcePhysicalLength);
-    const std::size_t extents = dataFork ? filrec::dataExtents : filrec::resourceExtents;
+    fork.description = std::string(dataFork ? "the data fork of " : "the resource fork of ") + entry_name(file);
+    fork.logicalLength = load_be32(data, dataFork ? filrec::dataLogicalLength : filrec::resourceLogicalLength);
+    fork.physicalLength = load_be32(data, dataFork ? filrec::dataPhysicalLength : filrec::resourcePhysicalLength);
+    const std::size_t extents = dataFork ? filrec::data_extents : filrec::resource_extents;
     std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(extents), kExtentRecordSize, fork.firstExtents.begin());
     return fork;
 }
@@ -43,9 +43,9 @@ public:
 
     void take(const LeafRecord& record) {
         const auto& data = record.data;
-        if (!isWholeRecord(data)) {
+        if (!is_whole_record(data)) {
             report_.add("Catalog node " + std::to_string(record.node) + ": the record of " +
-                        quotedName(record.key.name) + " in folder " + std::to_string(record.key.id) +
+                        quoted_name(record.key.name) + " in folder " + std::to_string(record.key.id) +
                         " is damaged or of an unknown kind.");
             return;
         }
@@ -55,40 +55,40 @@ public:
         entry.kind = data[0];
         switch (entry.kind) {
             case kDirectoryRecord:
-                entry.id = loadBE32(data, dirrec::dirID);
-                entry.valence = loadBE16(data, dirrec::valence);
+                entry.id = load_be32(data, dirrec::dir_id);
+                entry.valence = load_be16(data, dirrec::valence);
                 break;
             case kFileRecord:
-                entry.id = loadBE32(data, filrec::fileNumber);
-                forks_.push_back(forkOf(entry, data, kDataFork));
-                forks_.push_back(forkOf(entry, data, kResourceFork));
+                entry.id = load_be32(data, filrec::fileNumber);
+                forks_.push_back(fork_of(entry, data, kDataFork));
+                forks_.push_back(fork_of(entry, data, kResourceFork));
                 break;
             default:
-                entry.id = loadBE32(data, thdrec::parentID);
-                entry.threadName = std::string(threadName(data));
+                entry.id = load_be32(data, thdrec::parentID);
+                entry.thread_name = std::string(thread_name(data));
                 break;
         }
         entries_.push_back(std::move(entry));
     }
 
     std::vector<ForkInfo> finish() {
-        indexEntries();
+        index_entries();
         for (const CatalogEntry& entry : entries_) {
             if (entry.kind == kDirectoryRecord || entry.kind == kFileRecord) {
-                checkPlace(entry);
+                check_place(entry);
             } else {
-                checkThread(entry);
+                check_thread(entry);
             }
-            if (entry.kind == kDirectoryRecord) checkFolder(entry);
+            if (entry.kind == kDirectoryRecord) check_folder(entry);
         }
         if (!byID_.contains(kRootDirectoryID)) report_.add("The catalog has no record for the root folder.");
-        checkVolumeName();
-        checkVolumeCounts();
+        check_volume_name();
+        check_volume_counts();
         return std::move(forks_);
     }
 
 private:
-    void indexEntries() {
+    void index_entries() {
         for (std::size_t i = 0; i < entries_.size(); ++i) {
             const CatalogEntry& entry = entries_[i];
             if (entry.kind == kDirectoryThreadRecord || entry.kind == kFileThreadRecord) {
@@ -98,12 +98,12 @@ private:
             ++children_[entry.parentID];
             const auto [existing, added] = byID_.emplace(entry.id, i);
             if (!added) {
-                report_.add(capitalised(entryName(entries_[existing->second])) + " and " + entryName(entry) +
+                report_.add(capitalised(entry_name(entries_[existing->second])) + " and " + entry_name(entry) +
                             " have the same ID.");
             }
-            if (entry.id >= mdb_.nextCatalogID()) {
-                report_.add(capitalised(entryName(entry)) + " has an ID that is not below the next free ID (drNxtCNID " +
-                            std::to_string(mdb_.nextCatalogID()) + ").");
+            if (entry.id >= mdb_.next_catalog_id()) {
+                report_.add(capitalised(entry_name(entry)) + " has an ID that is not below the next free ID (drNxtCNID " +
+                            std::to_string(mdb_.next_catalog_id()) + ").");
             }
         }
     }
@@ -115,38 +115,38 @@ private:
     }
 
     // Every entry lies in an existing folder; only the root lies in the root's parent.
-    void checkPlace(const CatalogEntry& entry) {
+    void check_place(const CatalogEntry& entry) {
         const bool isRoot = entry.kind == kDirectoryRecord && entry.id == kRootDirectoryID;
         if (isRoot || entry.parentID == kRootParentID) {
             if (isRoot != (entry.parentID == kRootParentID)) {
-                report_.add(capitalised(entryName(entry)) + " lies in folder " + std::to_string(entry.parentID) +
+                report_.add(capitalised(entry_name(entry)) + " lies in folder " + std::to_string(entry.parentID) +
                             (isRoot ? ", but the root folder belongs in folder 1." : ", outside the root folder."));
             }
             return;
         }
         if (folder(entry.parentID) == nullptr) {
-            report_.add(capitalised(entryName(entry)) + " lies in folder " + std::to_string(entry.parentID) +
+            report_.add(capitalised(entry_name(entry)) + " lies in folder " + std::to_string(entry.parentID) +
                         ", which does not exist.");
         }
-        if (entry.name.empty()) report_.add(capitalised(entryName(entry)) + " has no name.");
+        if (entry.name.empty()) report_.add(capitalised(entry_name(entry)) + " has no name.");
     }
 
-    void checkFolder(const CatalogEntry& entry) {
+    void check_folder(const CatalogEntry& entry) {
         const auto thread = threads_.find(entry.id);
         if (thread == threads_.end() || entries_[thread->second].kind != kDirectoryThreadRecord) {
-            report_.add(capitalised(entryName(entry)) + " has no thread record.");
+            report_.add(capitalised(entry_name(entry)) + " has no thread record.");
         }
         const auto held = children_.find(entry.id);
         const std::uint32_t count = held == children_.end() ? 0 : held->second;
         if (entry.valence != count) {
-            report_.add(capitalised(entryName(entry)) + " counts " + std::to_string(entry.valence) +
+            report_.add(capitalised(entry_name(entry)) + " counts " + std::to_string(entry.valence) +
                         " entries (valence) but holds " + std::to_string(count) + ".");
         }
     }
 
     // A thread names the entry it belongs to: its key holds the entry's ID,
     // its data the entry's folder and name.
-    void checkThread(const CatalogEntry& thread) {
+    void check_thread(const CatalogEntry& thread) {
         const bool folderThread = thread.kind == kDirectoryThreadRecord;
         const std::string what = std::string("The thread record of ") + (folderThread ? "folder" : "file") + " ID " +
                                  std::to_string(thread.parentID);
@@ -158,23 +158,23 @@ private:
             return;
         }
         const CatalogEntry& entry = entries_[found->second];
-        if (entry.parentID != thread.id || entry.name != thread.threadName) {
-            report_.add(what + " names " + quotedName(thread.threadName) + " in folder " + std::to_string(thread.id) +
-                        ", but the catalog has it as " + quotedName(entry.name) + " in folder " +
+        if (entry.parentID != thread.id || entry.name != thread.thread_name) {
+            report_.add(what + " names " + quoted_name(thread.thread_name) + " in folder " + std::to_string(thread.id) +
+                        ", but the catalog has it as " + quoted_name(entry.name) + " in folder " +
                         std::to_string(entry.parentID) + ".");
         }
     }
 
     // The root folder carries the volume's name: a header and a catalog that
     // disagree are what a renaming stopped half-way leaves.
-    void checkVolumeName() {
+    void check_volume_name() {
         const CatalogEntry* root = folder(kRootDirectoryID);
-        if (root == nullptr || root->name == mdb_.volumeName()) return;
-        report_.add("The volume header names the volume " + quotedName(mdb_.volumeName()) +
-                    ", the catalog's root folder " + quotedName(root->name) + ".");
+        if (root == nullptr || root->name == mdb_.volume_name()) return;
+        report_.add("The volume header names the volume " + quoted_name(mdb_.volume_name()) +
+                    ", the catalog's root folder " + quoted_name(root->name) + ".");
     }
 
-    void checkVolumeCounts() {
+    void check_volume_counts() {
         std::uint32_t rootFiles = 0, rootFolders = 0, files = 0, folders = 0;
         for (const CatalogEntry& entry : entries_) {
             const bool inRoot = entry.parentID == kRootDirectoryID;
@@ -186,13 +186,13 @@ private:
                 rootFolders += inRoot ? 1 : 0;
             }
         }
-        expectCount("files in the root folder (drNmFls)", mdb_.filesInRoot(), rootFiles);
-        expectCount("folders in the root folder (drNmRtDirs)", mdb_.directoriesInRoot(), rootFolders);
-        expectCount("files on the volume (drFilCnt)", mdb_.fileCount(), files);
-        expectCount("folders on the volume (drDirCnt)", mdb_.directoryCount(), folders);
+        expect_count("files in the root folder (drNmFls)", mdb_.files_in_root(), rootFiles);
+        expect_count("folders in the root folder (drNmRtDirs)", mdb_.directories_in_root(), rootFolders);
+        expect_count("files on the volume (drFilCnt)", mdb_.file_count(), files);
+        expect_count("folders on the volume (drDirCnt)", mdb_.directory_count(), folders);
     }
 
-    void expectCount(const std::string& what, std::uint32_t stored, std::uint32_t counted) {
+    void expect_count(const std::string& what, std::uint32_t stored, std::uint32_t counted) {
         if (stored == counted) return;
         report_.add("The volume header counts " + std::to_string(stored) + " " + what + ", the catalog holds " +
                     std::to_string(counted) + ".");
@@ -209,9 +209,9 @@ private:
 
 }  // namespace
 
-std::vector<ForkInfo> checkCatalog(const HfsContext& ctx, CheckReport& report) {
+std::vector<ForkInfo> check_catalog(const HfsContext& ctx, CheckReport& report) {
     CatalogChecker checker(ctx.mdb, report);
-    checkBTree(ctx.catalogTree, TreeKind::Catalog, report, [&checker](const LeafRecord& record) { checker.take(record); });
+    check_b_tree(ctx.catalogTree, TreeKind::Catalog, report, [&checker](const LeafRecord& record) { checker.take(record); });
     return checker.finish();
 }
 

@@ -29,6 +29,6 @@ struct ForkInfo {
 
 // Checks ctx.catalogTree's working copy against itself and the volume
 // header; returns the forks of the files it holds.
-std::vector<ForkInfo> checkCatalog(const HfsContext& ctx, CheckReport& report);
+std::vector<ForkInfo> check_catalog(const HfsContext& ctx, CheckReport& report);
 
 }  // namespace korvane

@@ -41,19 +41,19 @@ struct CatalogKey {
 // Parses the catalog key at the start of record (a leaf or index record).
 // Nothing when the key length is below 6 or above 37, the name is longer
 // than 31 or longer than the key, or the key does not fit in the record.
-std::optional<CatalogKey> parseCatalogKey(std::span<const std::uint8_t> record);
+std::optional<CatalogKey> parse_catalog_key(std::span<const std::uint8_t> record);
 
 // The data after a catalog key (may be empty when the record ends there).
-std::span<const std::uint8_t> catalogRecordData(std::span<const std::uint8_t> record, const CatalogKey& key);
+std::span<const std::uint8_t> catalog_record_data(std::span<const std::uint8_t> record, const CatalogKey& key);
 
 // The child node of an index record; nothing when the record is too short.
-std::optional<std::uint32_t> indexChildNode(std::span<const std::uint8_t> record, const CatalogKey& key);
+std::optional<std::uint32_t> index_child_node(std::span<const std::uint8_t> record, const CatalogKey& key);
 
 // Field offsets within the record data.
 namespace dirrec {
 inline constexpr std::size_t flags = 2;
 inline constexpr std::size_t valence = 4;
-inline constexpr std::size_t dirID = 6;
+inline constexpr std::size_t dir_id = 6;
 inline constexpr std::size_t created = 10;
 inline constexpr std::size_t modified = 14;
 inline constexpr std::size_t backedUp = 18;
@@ -76,8 +76,8 @@ inline constexpr std::size_t created = 44;
 inline constexpr std::size_t modified = 48;
 inline constexpr std::size_t backedUp = 52;
 inline constexpr std::size_t clumpSize = 72;
-inline constexpr std::size_t dataExtents = 74;
-inline constexpr std::size_t resourceExtents = 86;
+inline constexpr std::size_t data_extents = 74;
+inline constexpr std::size_t resource_extents = 86;
 }  // namespace filrec
 
 namespace thdrec {
@@ -86,10 +86,10 @@ inline constexpr std::size_t name = 14;  // length byte, then the name
 }  // namespace thdrec
 
 // True when data is long enough to be a record of its kind.
-bool isWholeRecord(std::span<const std::uint8_t> data);
+bool is_whole_record(std::span<const std::uint8_t> data);
 
 // The name stored in a thread record; empty when damaged.
-std::string_view threadName(std::span<const std::uint8_t> data);
+std::string_view thread_name(std::span<const std::uint8_t> data);
 
 // --- extents overflow ---
 
@@ -101,12 +101,12 @@ inline constexpr std::size_t kExtentsLeafRecordSize = 20;
 
 struct ExtentDescriptor {
     std::uint16_t startBlock = 0;
-    std::uint16_t blockCount = 0;
+    std::uint16_t block_count = 0;
 };
 
 using ExtentRecordBytes = std::span<const std::uint8_t, kExtentRecordSize>;
 
-ExtentDescriptor extentDescriptor(ExtentRecordBytes record, int i);  // i = 0..2
+ExtentDescriptor extent_descriptor(ExtentRecordBytes record, int i);  // i = 0..2
 
 struct ExtentsKey {
     std::uint8_t forkType = 0;
@@ -116,6 +116,6 @@ struct ExtentsKey {
 
 // Parses an extents-tree leaf record; nothing unless it holds a 7-byte key
 // and a whole extent record.
-std::optional<ExtentsKey> parseExtentsKey(std::span<const std::uint8_t> record);
+std::optional<ExtentsKey> parse_extents_key(std::span<const std::uint8_t> record);
 
 }  // namespace korvane

@@ -13,7 +13,7 @@
 
 namespace korvane {
 
-// Kinds asked of findEntry.
+// Kinds asked of find_entry.
 inline constexpr int kAnyEntry = -1;          // a directory or a file
 inline constexpr int kDirectoryEntry = 1;
 inline constexpr int kFileEntry = 2;
@@ -33,21 +33,21 @@ struct FoundEntry {
 std::optional<std::uint32_t> descend(HfsContext& ctx, std::string_view name, std::uint32_t parentID);
 
 // Finds the first record in parentID whose name matches name (a pattern as
-// in matchName; "*" finds the first entry) and whose kind is the one asked.
+// in match_name; "*" finds the first entry) and whose kind is the one asked.
 // Names are in the Macintosh character set. The found record stays in
 // ctx.catalogTree.node with recordIndex set, until the next read of that tree.
-std::optional<FoundEntry> findEntry(HfsContext& ctx, std::string_view name, int kind, std::uint32_t parentID);
+std::optional<FoundEntry> find_entry(HfsContext& ctx, std::string_view name, int kind, std::uint32_t parentID);
 
 // Record ctx.catalogTree.recordIndex of the node in the buffer, or nothing.
-std::optional<std::span<const std::uint8_t>> currentRecord(const TreeFile& tree);
+std::optional<std::span<const std::uint8_t>> current_record(const TreeFile& tree);
 
-// The number of entries (folders and files) that the folder dirID's own
+// The number of entries (folders and files) that the folder dir_id's own
 // record says it holds, found through its thread; nothing when either record
 // is missing.
-std::optional<std::uint16_t> folderValence(HfsContext& ctx, std::uint32_t dirID);
+std::optional<std::uint16_t> folder_valence(HfsContext& ctx, std::uint32_t dir_id);
 
 // 0, 1 (directory) or 2 (file): what the current directory holds under the
-// PC name pcName (Windows character set, trailing blanks ignored).
-int entryKind(HfsContext& ctx, std::string_view pcName);
+// PC name pc_name (Windows character set, trailing blanks ignored).
+int entry_kind(HfsContext& ctx, std::string_view pc_name);
 
 }  // namespace korvane

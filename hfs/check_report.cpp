@@ -4,9 +4,9 @@
 
 namespace korvane {
 
-std::string quotedName(std::string_view macName) {
+std::string quoted_name(std::string_view mac_name) {
     std::string shown = "\"";
-    for (const char c : macName) {
+    for (const char c : mac_name) {
         const std::uint8_t windows = mac_to_ansi[static_cast<std::uint8_t>(c)];
         shown += windows != 0 ? static_cast<char>(windows) : '?';
     }

@@ -36,7 +36,7 @@ private:
 
 // A Macintosh name as a report shows it: in quotes, in the Windows character
 // set, with "?" for a character that has no equivalent there.
-std::string quotedName(std::string_view macName);
+std::string quoted_name(std::string_view mac_name);
 
 // text with its first letter in upper case, to open a sentence.
 std::string capitalised(std::string text);

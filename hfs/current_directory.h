@@ -12,15 +12,15 @@ namespace korvane {
 // Makes the directory named name (Macintosh character set) in parentID the
 // current one: current_dir_id, current_parent_id, current_path and the room
 // of the listing. False (current_path left blank) when there is none.
-bool enterDirectory(HfsContext& ctx, std::uint32_t parentID, std::string_view name);
+bool enter_directory(HfsContext& ctx, std::uint32_t parentID, std::string_view name);
 
 // Makes the root the current directory and loads its listing. Volume
-// discovery calls it after openCatalogTree.
-bool enterRootDirectory(HfsContext& ctx);
+// discovery calls it after open_catalog_tree.
+bool enter_root_directory(HfsContext& ctx);
 
 // Fills ctx.state.entries with the current directory's entries, in catalog
 // order; a non-empty pattern (PC character set) keeps only matching names.
 // Resets the view's selection and scroll state.
-void loadListing(HfsContext& ctx, std::string_view pcPattern = {});
+void load_listing(HfsContext& ctx, std::string_view pcPattern = {});
 
 }  // namespace korvane

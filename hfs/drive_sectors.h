@@ -26,6 +26,6 @@ private:
 };
 
 // 512-byte sectors of the whole medium, as the drive reports them now.
-std::uint32_t mediumSectors(DeviceContext& ctx);
+std::uint32_t medium_sectors(DeviceContext& ctx);
 
 }  // namespace korvane

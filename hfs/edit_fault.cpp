@@ -4,7 +4,7 @@
 
 namespace korvane {
 
-const char* editFaultText(EditFault fault) {
+const char* edit_fault_text(EditFault fault) {
     switch (fault) {
         case EditFault::Damaged: return "The catalog or extents tree is damaged: nothing was changed.";
         case EditFault::NoCatalogRoom: return message(Msg::kCatalogNotExtended).data();

@@ -1,7 +1,7 @@
 #pragma once
 // Why a change to the trees could not complete. The engine's inner steps
 // return one of these and change nothing further; the operation the command
-// called reports it once (refuseChange, hfs/volume.h) and drops the
+// called reports it once (refuse_change, hfs/volume.h) and drops the
 // command's changes.
 
 namespace korvane {
@@ -15,6 +15,6 @@ enum class EditFault {
 };
 
 // The notice that reports the fault ("" for None and Refused).
-const char* editFaultText(EditFault fault);
+const char* edit_fault_text(EditFault fault);
 
 }  // namespace korvane

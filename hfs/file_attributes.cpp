@@ -26,62 +26,62 @@ constexpr std::uint8_t kFileThreadExists = 0x02;
 bool edited(HfsContext& ctx, EditResult result) {
     switch (result) {
         case EditResult::Done: return true;
-        case EditResult::Exists: return refuseChange(ctx, kNameTaken);
-        case EditResult::NotFound: return refuseChange(ctx, kFileGone);
+        case EditResult::Exists: return refuse_change(ctx, kNameTaken);
+        case EditResult::NotFound: return refuse_change(ctx, kFileGone);
         case EditResult::Failed: return false;
     }
     return false;
 }
 
-std::vector<std::uint8_t> recordWith(const FileRecordCopy& file, const FileAttributes& changed) {
+std::vector<std::uint8_t> record_with(const FileRecordCopy& file, const FileAttributes& changed) {
     std::vector<std::uint8_t> data(file.data.begin(), file.data.end());
     std::copy(changed.type.begin(), changed.type.end(), data.begin() + filrec::fileType);
     std::copy(changed.creator.begin(), changed.creator.end(), data.begin() + filrec::creator);
-    storeBE32(data.data() + filrec::created, changed.created);
-    storeBE32(data.data() + filrec::modified, changed.modified);
+    store_be32(data.data() + filrec::created, changed.created);
+    store_be32(data.data() + filrec::modified, changed.modified);
     return data;
 }
 
 // The file thread names the file: it follows the rename when there is one.
-bool renameFileThread(HfsContext& ctx, const FileRecordCopy& file, std::string_view name) {
+bool rename_file_thread(HfsContext& ctx, const FileRecordCopy& file, std::string_view name) {
     if ((file.data[filrec::flags] & kFileThreadExists) == 0) return true;
-    const auto threadKey = catalogKey(file.field32(filrec::fileNumber), "");
+    const auto threadKey = catalog_key(file.field32(filrec::fileNumber), "");
     TreeFile& tree = ctx.catalogTree;
-    if (!findRecord(tree, threadKey)) return true;  // the flag without its thread: nothing to follow
-    const auto record = nodeRecord(tree.node, tree.recordIndex);
-    const auto key = parseCatalogKey(record);
+    if (!find_record(tree, threadKey)) return true;  // the flag without its thread: nothing to follow
+    const auto record = node_record(tree.node, tree.recordIndex);
+    const auto key = parse_catalog_key(record);
     if (!key) return true;
-    const auto data = catalogRecordData(record, *key);
+    const auto data = catalog_record_data(record, *key);
     if (data.size() < kThreadRecordSize || data[0] != kFileThreadRecord) return true;
     std::vector<std::uint8_t> thread(data.begin(), data.begin() + kThreadRecordSize);
     std::fill(thread.begin() + thdrec::name, thread.begin() + kThreadRecordSize, 0);
     thread[thdrec::name] = static_cast<std::uint8_t>(name.size());
     std::copy(name.begin(), name.end(), thread.begin() + thdrec::name + 1);
-    return edited(ctx, replaceRecordData(ctx, tree, threadKey, thread));
+    return edited(ctx, replace_record_data(ctx, tree, threadKey, thread));
 }
 
-bool moveToNewName(HfsContext& ctx, const FileRecordCopy& file, std::string_view name,
+bool move_to_new_name(HfsContext& ctx, const FileRecordCopy& file, std::string_view name,
                    const std::vector<std::uint8_t>& data) {
-    const auto newKey = catalogKey(file.parentID, name);
+    const auto newKey = catalog_key(file.parentID, name);
     // A change of case alone keeps the key's place: only another entry takes the name.
-    if (compareNames(name, file.name) != 0 && findRecord(ctx.catalogTree, newKey)) return refuseChange(ctx, kNameTaken);
-    if (!edited(ctx, deleteRecord(ctx, catalogKey(file.parentID, file.name)))) return false;
-    if (!edited(ctx, insertLeafRecord(ctx, newKey, data))) return false;
-    return renameFileThread(ctx, file, name);
+    if (compare_names(name, file.name) != 0 && find_record(ctx.catalogTree, newKey)) return refuse_change(ctx, kNameTaken);
+    if (!edited(ctx, delete_record(ctx, catalog_key(file.parentID, file.name)))) return false;
+    if (!edited(ctx, insert_leaf_record(ctx, newKey, data))) return false;
+    return rename_file_thread(ctx, file, name);
 }
 
 }  // namespace
 
-std::uint32_t FileRecordCopy::field32(std::size_t offset) const { return loadBE32(data.data() + offset); }
+std::uint32_t FileRecordCopy::field32(std::size_t offset) const { return load_be32(data.data() + offset); }
 
-std::optional<FileRecordCopy> readFileRecord(HfsContext& ctx, std::uint32_t parentID, std::string_view name) {
+std::optional<FileRecordCopy> read_file_record(HfsContext& ctx, std::uint32_t parentID, std::string_view name) {
     if (name.size() > kMaxNameLength) return std::nullopt;
     TreeFile& tree = ctx.catalogTree;
-    if (!tree.isOpen() || !findRecord(tree, catalogKey(parentID, name))) return std::nullopt;
-    const auto record = nodeRecord(tree.node, tree.recordIndex);
-    const auto key = parseCatalogKey(record);
+    if (!tree.is_open() || !find_record(tree, catalog_key(parentID, name))) return std::nullopt;
+    const auto record = node_record(tree.node, tree.recordIndex);
+    const auto key = parse_catalog_key(record);
     if (!key) return std::nullopt;
-    const auto data = catalogRecordData(record, *key);
+    const auto data = catalog_record_data(record, *key);
     if (data.size() < kFileRecordSize || data[0] != kFileRecord) return std::nullopt;
     FileRecordCopy file;
     file.parentID = parentID;
@@ -90,7 +90,7 @@ std::optional<FileRecordCopy> readFileRecord(HfsContext& ctx, std::uint32_t pare
     return file;
 }
 
-FileAttributes attributesOf(const FileRecordCopy& file) {
+FileAttributes attributes_of(const FileRecordCopy& file) {
     FileAttributes attributes;
     attributes.name = file.name;
     std::copy_n(file.data.begin() + filrec::fileType, 4, attributes.type.begin());
@@ -100,38 +100,38 @@ FileAttributes attributesOf(const FileRecordCopy& file) {
     return attributes;
 }
 
-std::optional<std::array<std::uint8_t, 4>> signatureOf(std::string_view text) {
+std::optional<std::array<std::uint8_t, 4>> signature_of(std::string_view text) {
     if (text.size() > 4) return std::nullopt;
     std::array<std::uint8_t, 4> bytes{};
     std::copy(text.begin(), text.end(), bytes.begin());
     return bytes;
 }
 
-std::string signatureText(const std::array<std::uint8_t, 4>& bytes) {
+std::string signature_text(const std::array<std::uint8_t, 4>& bytes) {
     std::string text(bytes.begin(), bytes.end());
     while (!text.empty() && text.back() == '\0') text.pop_back();
     return text;
 }
 
-const char* fileNameProblem(std::string_view macName) {
-    if (macName.empty()) return kNameEmpty;
-    if (macName.size() > kMaxNameLength) return kNameTooLong;
-    if (macName.find(':') != std::string_view::npos) return kNameWithColon;
+const char* file_name_problem(std::string_view mac_name) {
+    if (mac_name.empty()) return kNameEmpty;
+    if (mac_name.size() > kMaxNameLength) return kNameTooLong;
+    if (mac_name.find(':') != std::string_view::npos) return kNameWithColon;
     return nullptr;
 }
 
-bool writeFileAttributes(HfsContext& ctx, const FileRecordCopy& file, const FileAttributes& changed) {
-    if (const char* problem = fileNameProblem(changed.name)) return refuseChange(ctx, problem);
-    if (!startModification(ctx)) return false;
+bool write_file_attributes(HfsContext& ctx, const FileRecordCopy& file, const FileAttributes& changed) {
+    if (const char* problem = file_name_problem(changed.name)) return refuse_change(ctx, problem);
+    if (!start_modification(ctx)) return false;
     // The record is taken again: the copy may be older than the catalog.
-    const auto current = readFileRecord(ctx, file.parentID, file.name);
+    const auto current = read_file_record(ctx, file.parentID, file.name);
     if (!current || current->field32(filrec::fileNumber) != file.field32(filrec::fileNumber))
-        return refuseChange(ctx, kFileGone);
-    const auto data = recordWith(*current, changed);
+        return refuse_change(ctx, kFileGone);
+    const auto data = record_with(*current, changed);
     const bool renamed = changed.name != current->name;
-    const bool stored = renamed ? moveToNewName(ctx, *current, changed.name, data)
-                                : edited(ctx, replaceRecordData(ctx, ctx.catalogTree, catalogKey(file.parentID, file.name), data));
-    return stored && writeBack(ctx);
+    const bool stored = renamed ? move_to_new_name(ctx, *current, changed.name, data)
+                                : edited(ctx, replace_record_data(ctx, ctx.catalogTree, catalog_key(file.parentID, file.name), data));
+    return stored && write_back(ctx);
 }
 
 }  // namespace korvane

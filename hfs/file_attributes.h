@@ -26,7 +26,7 @@ struct FileRecordCopy {
 
 // The file record named exactly name (never a pattern) in parentID; nothing
 // when there is none or the entry is a folder or damaged.
-std::optional<FileRecordCopy> readFileRecord(HfsContext& ctx, std::uint32_t parentID, std::string_view name);
+std::optional<FileRecordCopy> read_file_record(HfsContext& ctx, std::uint32_t parentID, std::string_view name);
 
 // What the user may change. Type and creator are four bytes each, a shorter
 // text padded with zero bytes; dates are Macintosh dates in host order.
@@ -38,21 +38,21 @@ struct FileAttributes {
     std::uint32_t modified = 0;
 };
 
-FileAttributes attributesOf(const FileRecordCopy& file);
+FileAttributes attributes_of(const FileRecordCopy& file);
 
 // Four bytes from a text of at most four characters, zero-padded.
-std::optional<std::array<std::uint8_t, 4>> signatureOf(std::string_view text);
+std::optional<std::array<std::uint8_t, 4>> signature_of(std::string_view text);
 // The four bytes as a text, trailing zero bytes dropped.
-std::string signatureText(const std::array<std::uint8_t, 4>& bytes);
+std::string signature_text(const std::array<std::uint8_t, 4>& bytes);
 
 // Why a Macintosh file name cannot be used (empty, longer than 31
 // characters, holding ':'); nullptr when it can.
-const char* fileNameProblem(std::string_view macName);
+const char* file_name_problem(std::string_view mac_name);
 
 // Stores the attributes in the file's record and, when the name changed,
 // moves the record to its new key (refused when another entry of the folder
 // has that name), then writes the volume back. Every refusal and failure is
 // reported (the run is marked as failed) and leaves the medium as it was.
-bool writeFileAttributes(HfsContext& ctx, const FileRecordCopy& file, const FileAttributes& changed);
+bool write_file_attributes(HfsContext& ctx, const FileRecordCopy& file, const FileAttributes& changed);
 
 }  // namespace korvane

@@ -31,14 +31,14 @@ constexpr std::size_t kMaxFolderDepth = 256;
 struct Entry {
     std::string name;
     std::vector<std::uint8_t> data;
-    bool isDirectory() const { return !data.empty() && data[0] == kDirectoryRecord; }
+    bool is_directory() const { return !data.empty() && data[0] == kDirectoryRecord; }
     std::uint32_t id() const {
-        return loadBE32(data, isDirectory() ? dirrec::dirID : filrec::fileNumber);
+        return load_be32(data, is_directory() ? dirrec::dir_id : filrec::fileNumber);
     }
 };
 
 // The entry of a record's data, without the bytes a node may hold after it.
-Entry entryOf(std::string_view name, std::span<const std::uint8_t> data) {
+Entry entry_of(std::string_view name, std::span<const std::uint8_t> data) {
     std::size_t size = data.size();
     if (data[0] == kDirectoryRecord) size = kDirectoryRecordSize;
     if (data[0] == kFileRecord) size = kFileRecordSize;
@@ -47,53 +47,53 @@ Entry entryOf(std::string_view name, std::span<const std::uint8_t> data) {
     return Entry{std::string(name), {kept.begin(), kept.end()}};
 }
 
-void writeLog(HfsContext& ctx, const std::string& line) {
+void write_log(HfsContext& ctx, const std::string& line) {
     if (ctx.log.is_open()) ctx.log.write(line + "\r\n");
 }
 
-std::string pcText(std::string_view macName) { return translated(macName, mac_to_ansi); }
+std::string pc_text(std::string_view mac_name) { return translated(mac_name, mac_to_ansi); }
 
-void addHeaderCount(TreeFile& tree, std::size_t offset, int delta) {
-    storeBE32(tree.header.data() + offset, loadBE32(tree.header.data() + offset) + static_cast<std::uint32_t>(delta));
+void add_header_count(TreeFile& tree, std::size_t offset, int delta) {
+    store_be32(tree.header.data() + offset, load_be32(tree.header.data() + offset) + static_cast<std::uint32_t>(delta));
 }
 
-void addMdbCount16(HfsContext& ctx, std::size_t offset, int delta) {
-    storeBE16(ctx.mdb.field(offset), static_cast<std::uint16_t>(loadBE16(ctx.mdb.field(offset)) + delta));
+void add_mdb_count16(HfsContext& ctx, std::size_t offset, int delta) {
+    store_be16(ctx.mdb.field(offset), static_cast<std::uint16_t>(load_be16(ctx.mdb.field(offset)) + delta));
 }
 
-void addMdbCount32(HfsContext& ctx, std::size_t offset, int delta) {
-    storeBE32(ctx.mdb.field(offset), loadBE32(ctx.mdb.field(offset)) + static_cast<std::uint32_t>(delta));
+void add_mdb_count32(HfsContext& ctx, std::size_t offset, int delta) {
+    store_be32(ctx.mdb.field(offset), load_be32(ctx.mdb.field(offset)) + static_cast<std::uint32_t>(delta));
 }
 
 // The record with exactly this key, or nothing.
-std::optional<Entry> exactEntry(HfsContext& ctx, std::uint32_t parentID, std::string_view name) {
+std::optional<Entry> exact_entry(HfsContext& ctx, std::uint32_t parentID, std::string_view name) {
     TreeFile& tree = ctx.catalogTree;
-    const auto key = catalogKey(parentID, name);
-    if (!findRecord(tree, key)) return std::nullopt;
-    const auto record = nodeRecord(tree.node, tree.recordIndex);
-    const auto parsed = parseCatalogKey(record);
+    const auto key = catalog_key(parentID, name);
+    if (!find_record(tree, key)) return std::nullopt;
+    const auto record = node_record(tree.node, tree.recordIndex);
+    const auto parsed = parse_catalog_key(record);
     if (!parsed) return std::nullopt;
-    const auto data = catalogRecordData(record, *parsed);
-    if (!isWholeRecord(data)) return std::nullopt;
-    return entryOf(parsed->name, data);
+    const auto data = catalog_record_data(record, *parsed);
+    if (!is_whole_record(data)) return std::nullopt;
+    return entry_of(parsed->name, data);
 }
 
 // The folder's entries that match pattern, in catalog order; only the first
 // one when the pattern has no '*'.
-std::vector<Entry> matchingEntries(HfsContext& ctx, std::uint32_t dirID, std::string_view pattern) {
+std::vector<Entry> matching_entries(HfsContext& ctx, std::uint32_t dir_id, std::string_view pattern) {
     std::vector<Entry> entries;
     if (pattern.find('*') == std::string_view::npos) {
-        if (auto entry = exactEntry(ctx, dirID, trimTrailingBlanks(pattern))) {
+        if (auto entry = exact_entry(ctx, dir_id, trim_trailing_blanks(pattern))) {
             if (entry->data[0] == kDirectoryRecord || entry->data[0] == kFileRecord) entries.push_back(*entry);
         }
         return entries;
     }
-    const auto first = findEntry(ctx, pattern, kAnyEntry, dirID);
+    const auto first = find_entry(ctx, pattern, kAnyEntry, dir_id);
     if (!first) return entries;
-    FolderWalk walk(ctx, *first, dirID);
+    FolderWalk walk(ctx, *first, dir_id);
     while (const auto entry = walk.next()) {
-        if (matchName(pattern, entry->key.name) == 0)
-            entries.push_back(entryOf(entry->key.name, entry->data));
+        if (match_name(pattern, entry->key.name) == 0)
+            entries.push_back(entry_of(entry->key.name, entry->data));
     }
     return entries;
 }
@@ -102,129 +102,129 @@ bool edited(HfsContext& ctx, EditResult result) {
     if (result == EditResult::Done) return true;
     // Failed was reported and dropped already; anything else means the
     // catalog does not hold what it just said it holds.
-    if (result != EditResult::Failed) refuseChange(ctx, kCatalogDamaged);
+    if (result != EditResult::Failed) refuse_change(ctx, kCatalogDamaged);
     return false;
 }
 
-void fitListingRoom(AppState& state, std::uint32_t valence) {
+void fit_listing_room(AppState& state, std::uint32_t valence) {
     if (state.entry_capacity < valence)
         state.entry_capacity = static_cast<std::uint16_t>(std::min<std::uint32_t>(valence, 0xFFFF));
 }
 
 // --- deleting ------------------------------------------------------------------
 
-std::uint32_t recordBlocks(std::span<const std::uint8_t> record) {
+std::uint32_t record_blocks(std::span<const std::uint8_t> record) {
     std::uint32_t blocks = 0;
-    for (std::size_t i = 0; i < 3; ++i) blocks += loadBE16(record, 4 * i + 2);
+    for (std::size_t i = 0; i < 3; ++i) blocks += load_be16(record, 4 * i + 2);
     return blocks;
 }
 
 // Frees a fork's blocks: those of its first extent record and, when it
 // continues in the extents-overflow tree, those of its records there, which
 // go too.
-bool freeFork(HfsContext& ctx, std::uint32_t fileID, std::uint8_t forkType, std::span<const std::uint8_t, 12> first,
+bool free_fork(HfsContext& ctx, std::uint32_t fileID, std::uint8_t forkType, std::span<const std::uint8_t, 12> first,
               std::uint32_t physicalLength) {
-    freeExtents(ctx, first);
-    std::uint32_t start = recordBlocks(first);
-    const std::uint32_t blockSize = ctx.mdb.allocationBlockSize();
-    if (blockSize == 0 || physicalLength / blockSize <= start) return true;
+    free_extents(ctx, first);
+    std::uint32_t start = record_blocks(first);
+    const std::uint32_t block_size = ctx.mdb.allocation_block_size();
+    if (block_size == 0 || physicalLength / block_size <= start) return true;
     TreeFile& extents = ctx.extentsTree;
-    if (!extents.isOpen() && !openExtentsTree(ctx)) return refuseChange(ctx, kCatalogDamaged);
+    if (!extents.is_open() && !open_extents_tree(ctx)) return refuse_change(ctx, kCatalogDamaged);
     while (start <= 0xFFFF) {
-        const auto key = extentsKey(forkType, fileID, static_cast<std::uint16_t>(start));
-        if (!findRecord(extents, key)) return true;
-        const auto record = nodeRecord(extents.node, extents.recordIndex);
-        if (record.size() < kExtentsLeafRecordSize) return refuseChange(ctx, kCatalogDamaged);
+        const auto key = extents_key(forkType, fileID, static_cast<std::uint16_t>(start));
+        if (!find_record(extents, key)) return true;
+        const auto record = node_record(extents.node, extents.recordIndex);
+        if (record.size() < kExtentsLeafRecordSize) return refuse_change(ctx, kCatalogDamaged);
         const auto descriptors = record.subspan<8, kExtentRecordSize>();
-        const std::uint32_t blocks = recordBlocks(descriptors);
-        freeExtents(ctx, descriptors);
-        if (!edited(ctx, deleteTreeRecord(ctx, extents, key))) return false;
-        addHeaderCount(extents, header::leafRecords, -1);
+        const std::uint32_t blocks = record_blocks(descriptors);
+        free_extents(ctx, descriptors);
+        if (!edited(ctx, delete_tree_record(ctx, extents, key))) return false;
+        add_header_count(extents, header::leafRecords, -1);
         if (blocks == 0) return true;
         start += blocks;
     }
     return true;
 }
 
-bool deleteFile(HfsContext& ctx, std::uint32_t parentID, const Entry& file) {
+bool delete_file(HfsContext& ctx, std::uint32_t parentID, const Entry& file) {
     const std::span<const std::uint8_t> data = file.data;
     const std::uint32_t fileID = file.id();
-    if (!freeFork(ctx, fileID, kDataFork, data.subspan<filrec::dataExtents, kExtentRecordSize>(),
-                  loadBE32(data, filrec::dataPhysicalLength)) ||
-        !freeFork(ctx, fileID, kResourceFork, data.subspan<filrec::resourceExtents, kExtentRecordSize>(),
-                  loadBE32(data, filrec::resourcePhysicalLength)))
+    if (!free_fork(ctx, fileID, kDataFork, data.subspan<filrec::data_extents, kExtentRecordSize>(),
+                  load_be32(data, filrec::dataPhysicalLength)) ||
+        !free_fork(ctx, fileID, kResourceFork, data.subspan<filrec::resource_extents, kExtentRecordSize>(),
+                  load_be32(data, filrec::resourcePhysicalLength)))
         return false;
-    recountFreeBlocks(ctx);
-    if (!edited(ctx, deleteRecord(ctx, catalogKey(parentID, file.name)))) return false;
-    addHeaderCount(ctx.catalogTree, header::leafRecords, -1);
+    recount_free_blocks(ctx);
+    if (!edited(ctx, delete_record(ctx, catalog_key(parentID, file.name)))) return false;
+    add_header_count(ctx.catalogTree, header::leafRecords, -1);
     // A file thread, when the file has one, names a record that is gone.
-    const auto thread = exactEntry(ctx, fileID, "");
+    const auto thread = exact_entry(ctx, fileID, "");
     if (thread && thread->data[0] == kFileThreadRecord) {
-        if (!edited(ctx, deleteRecord(ctx, catalogKey(fileID, "")))) return false;
-        addHeaderCount(ctx.catalogTree, header::leafRecords, -1);
+        if (!edited(ctx, delete_record(ctx, catalog_key(fileID, "")))) return false;
+        add_header_count(ctx.catalogTree, header::leafRecords, -1);
     }
-    addMdbCount32(ctx, mdb::drFilCnt, -1);
-    if (parentID == kRootDirectoryID) addMdbCount16(ctx, mdb::drNmFls, -1);
-    return adjustValence(ctx, parentID, -1);
+    add_mdb_count32(ctx, mdb::drFilCnt, -1);
+    if (parentID == kRootDirectoryID) add_mdb_count16(ctx, mdb::drNmFls, -1);
+    return adjust_valence(ctx, parentID, -1);
 }
 
-// The folders from the root down to dirID (at most kMaxFolderDepth), by
+// The folders from the root down to dir_id (at most kMaxFolderDepth), by
 // their threads: a folder to be deleted must not be one of them, or a
 // damaged catalog would have a delete empty the folders around it.
-std::vector<std::uint32_t> foldersDownTo(HfsContext& ctx, std::uint32_t dirID) {
-    std::vector<std::uint32_t> path{dirID};
+std::vector<std::uint32_t> folders_down_to(HfsContext& ctx, std::uint32_t dir_id) {
+    std::vector<std::uint32_t> path{dir_id};
     while (path.back() != kRootDirectoryID && path.size() < kMaxFolderDepth) {
-        const auto thread = exactEntry(ctx, path.back(), "");
+        const auto thread = exact_entry(ctx, path.back(), "");
         if (!thread || thread->data[0] != kDirectoryThreadRecord) break;
-        path.push_back(loadBE32(thread->data, thdrec::parentID));
+        path.push_back(load_be32(thread->data, thdrec::parentID));
     }
     return path;
 }
 
-bool deleteDirectory(HfsContext& ctx, std::uint32_t parentID, const Entry& folder, std::vector<std::uint32_t>& path);
+bool delete_directory(HfsContext& ctx, std::uint32_t parentID, const Entry& folder, std::vector<std::uint32_t>& path);
 
-bool deleteEntry(HfsContext& ctx, std::uint32_t parentID, const Entry& entry, std::vector<std::uint32_t>& path) {
-    if (entry.isDirectory()) {
-        writeLog(ctx, "*rd " + pcText(entry.name));
-        return deleteDirectory(ctx, parentID, entry, path);
+bool delete_entry(HfsContext& ctx, std::uint32_t parentID, const Entry& entry, std::vector<std::uint32_t>& path) {
+    if (entry.is_directory()) {
+        write_log(ctx, "*rd " + pc_text(entry.name));
+        return delete_directory(ctx, parentID, entry, path);
     }
-    writeLog(ctx, "*del " + pcText(entry.name));
-    return deleteFile(ctx, parentID, entry);
+    write_log(ctx, "*del " + pc_text(entry.name));
+    return delete_file(ctx, parentID, entry);
 }
 
 // Depth first: what the folder holds, its thread, then its record.
-bool deleteDirectory(HfsContext& ctx, std::uint32_t parentID, const Entry& folder, std::vector<std::uint32_t>& path) {
-    const std::uint32_t dirID = folder.id();
-    if (dirID <= kCatalogFileID || path.size() > kMaxFolderDepth ||
-        std::find(path.begin(), path.end(), dirID) != path.end()) {
-        return refuseChange(ctx, kCatalogDamaged);
+bool delete_directory(HfsContext& ctx, std::uint32_t parentID, const Entry& folder, std::vector<std::uint32_t>& path) {
+    const std::uint32_t dir_id = folder.id();
+    if (dir_id <= kCatalogFileID || path.size() > kMaxFolderDepth ||
+        std::find(path.begin(), path.end(), dir_id) != path.end()) {
+        return refuse_change(ctx, kCatalogDamaged);
     }
-    path.push_back(dirID);
-    if (loadBE16(folder.data, dirrec::valence) != 0) writeLog(ctx, "*cd " + folder.name);
-    while (const auto first = findEntry(ctx, "*", kAnyEntry, dirID)) {
-        const auto inside = exactEntry(ctx, dirID, first->key.name);
-        if (!inside) return refuseChange(ctx, kCatalogDamaged);
-        if (!deleteEntry(ctx, dirID, *inside, path)) return false;
+    path.push_back(dir_id);
+    if (load_be16(folder.data, dirrec::valence) != 0) write_log(ctx, "*cd " + folder.name);
+    while (const auto first = find_entry(ctx, "*", kAnyEntry, dir_id)) {
+        const auto inside = exact_entry(ctx, dir_id, first->key.name);
+        if (!inside) return refuse_change(ctx, kCatalogDamaged);
+        if (!delete_entry(ctx, dir_id, *inside, path)) return false;
     }
     path.pop_back();
-    if (!edited(ctx, deleteRecord(ctx, catalogKey(dirID, "")))) return false;
-    if (!edited(ctx, deleteRecord(ctx, catalogKey(parentID, folder.name)))) return false;
-    addHeaderCount(ctx.catalogTree, header::leafRecords, -2);
-    addMdbCount32(ctx, mdb::drDirCnt, -1);
-    if (parentID == kRootDirectoryID) addMdbCount16(ctx, mdb::drNmRtDirs, -1);
-    return adjustValence(ctx, parentID, -1);
+    if (!edited(ctx, delete_record(ctx, catalog_key(dir_id, "")))) return false;
+    if (!edited(ctx, delete_record(ctx, catalog_key(parentID, folder.name)))) return false;
+    add_header_count(ctx.catalogTree, header::leafRecords, -2);
+    add_mdb_count32(ctx, mdb::drDirCnt, -1);
+    if (parentID == kRootDirectoryID) add_mdb_count16(ctx, mdb::drNmRtDirs, -1);
+    return adjust_valence(ctx, parentID, -1);
 }
 
-FolderEditEnd deleteChosen(HfsContext& ctx, const std::vector<Entry>& entries) {
+FolderEditEnd delete_chosen(HfsContext& ctx, const std::vector<Entry>& entries) {
     if (entries.empty()) return FolderEditEnd::NotFound;
-    const std::uint32_t dirID = ctx.state.current_dir_id;
-    std::vector<std::uint32_t> path = foldersDownTo(ctx, dirID);
+    const std::uint32_t dir_id = ctx.state.current_dir_id;
+    std::vector<std::uint32_t> path = folders_down_to(ctx, dir_id);
     for (const Entry& entry : entries) {
-        if (entry.isDirectory() && loadBE16(entry.data, dirrec::valence) != 0 &&
+        if (entry.is_directory() && load_be16(entry.data, dirrec::valence) != 0 &&
             !ctx.host.ask_ok_cancel(std::string(message(Msg::kDirectoryNotEmpty)))) {
             return FolderEditEnd::Cancelled;
         }
-        if (!deleteEntry(ctx, dirID, entry, path)) return FolderEditEnd::Failed;
+        if (!delete_entry(ctx, dir_id, entry, path)) return FolderEditEnd::Failed;
     }
     return FolderEditEnd::Done;
 }
@@ -232,54 +232,54 @@ FolderEditEnd deleteChosen(HfsContext& ctx, const std::vector<Entry>& entries) {
 // --- renaming ------------------------------------------------------------------
 
 // Re-keys one record under its new name; a folder's thread takes the name too.
-bool renameRecord(HfsContext& ctx, std::uint32_t parentID, const Entry& entry, std::string_view newName,
-                  std::size_t maxLength = kMaxNameLength) {
-    if (const auto problem = nameProblem(newName, maxLength)) return refuseChange(ctx, problem->c_str());
-    const auto existing = exactEntry(ctx, parentID, newName);
-    if (existing && compareNames(existing->name, entry.name) != 0) return refuseChange(ctx, kNameTaken);
-    if (!edited(ctx, deleteRecord(ctx, catalogKey(parentID, entry.name)))) return false;
-    if (!edited(ctx, insertLeafRecord(ctx, catalogKey(parentID, newName), entry.data))) return false;
-    if (!entry.isDirectory()) return true;
-    auto thread = exactEntry(ctx, entry.id(), "");
+bool rename_record(HfsContext& ctx, std::uint32_t parentID, const Entry& entry, std::string_view newName,
+                  std::size_t max_length = kMaxNameLength) {
+    if (const auto problem = name_problem(newName, max_length)) return refuse_change(ctx, problem->c_str());
+    const auto existing = exact_entry(ctx, parentID, newName);
+    if (existing && compare_names(existing->name, entry.name) != 0) return refuse_change(ctx, kNameTaken);
+    if (!edited(ctx, delete_record(ctx, catalog_key(parentID, entry.name)))) return false;
+    if (!edited(ctx, insert_leaf_record(ctx, catalog_key(parentID, newName), entry.data))) return false;
+    if (!entry.is_directory()) return true;
+    auto thread = exact_entry(ctx, entry.id(), "");
     if (!thread || thread->data.size() < kThreadRecordSize || thread->data[0] != kDirectoryThreadRecord)
-        return refuseChange(ctx, kCatalogDamaged);
+        return refuse_change(ctx, kCatalogDamaged);
     std::fill(thread->data.begin() + thdrec::name, thread->data.begin() + thdrec::name + 32, 0);
     thread->data[thdrec::name] = static_cast<std::uint8_t>(newName.size());
     std::copy(newName.begin(), newName.end(), thread->data.begin() + thdrec::name + 1);
-    return edited(ctx, replaceRecordData(ctx, ctx.catalogTree, catalogKey(entry.id(), ""), thread->data));
+    return edited(ctx, replace_record_data(ctx, ctx.catalogTree, catalog_key(entry.id(), ""), thread->data));
 }
 
-std::string targetName(std::string_view name, std::string_view oldPattern, std::string_view newPattern) {
+std::string target_name(std::string_view name, std::string_view oldPattern, std::string_view newPattern) {
     const std::size_t newStar = newPattern.find('*');
     if (newStar == std::string_view::npos) return std::string(newPattern);
     const std::size_t oldStar = std::min(oldPattern.find('*'), oldPattern.size());
     return std::string(newPattern.substr(0, newStar)) + std::string(name.substr(std::min(oldStar, name.size())));
 }
 
-FolderEditEnd renameChosen(HfsContext& ctx, const std::vector<Entry>& entries, std::string_view oldPattern,
+FolderEditEnd rename_chosen(HfsContext& ctx, const std::vector<Entry>& entries, std::string_view oldPattern,
                            std::string_view newPattern) {
     if (entries.empty()) return FolderEditEnd::NotFound;
-    const std::uint32_t dirID = ctx.state.current_dir_id;
+    const std::uint32_t dir_id = ctx.state.current_dir_id;
     for (const Entry& entry : entries) {
-        const std::string target = targetName(entry.name, oldPattern, newPattern);
+        const std::string target = target_name(entry.name, oldPattern, newPattern);
         if (target == entry.name) continue;
-        writeLog(ctx, "*ren " + std::string(oldPattern) + "\t" + target);
-        if (!renameRecord(ctx, dirID, entry, target)) return FolderEditEnd::Failed;
+        write_log(ctx, "*ren " + std::string(oldPattern) + "\t" + target);
+        if (!rename_record(ctx, dir_id, entry, target)) return FolderEditEnd::Failed;
     }
     return FolderEditEnd::Done;
 }
 
 // The typed name in the Macintosh character set; reported when it has a
 // character that set does not hold.
-std::optional<std::string> macNameOf(HfsContext& ctx, std::string_view pcName) {
+std::optional<std::string> mac_name_of(HfsContext& ctx, std::string_view pc_name) {
     // ':' has no Macintosh equivalent for names: say why rather than "untypeable".
-    if (pcName.find(':') != std::string_view::npos) {
-        refuseChange(ctx, nameProblem(pcName, kMaxNameLength)->c_str());
+    if (pc_name.find(':') != std::string_view::npos) {
+        refuse_change(ctx, name_problem(pc_name, kMaxNameLength)->c_str());
         return std::nullopt;
     }
-    std::string name = translated(pcName, ansi_to_mac);
-    if (name.size() != pcName.size()) {
-        refuseChange(ctx, kUntypeableName);
+    std::string name = translated(pc_name, ansi_to_mac);
+    if (name.size() != pc_name.size()) {
+        refuse_change(ctx, kUntypeableName);
         return std::nullopt;
     }
     return name;
@@ -287,117 +287,117 @@ std::optional<std::string> macNameOf(HfsContext& ctx, std::string_view pcName) {
 
 }  // namespace
 
-std::optional<std::string> nameProblem(std::string_view macName, std::size_t maxLength) {
-    if (macName.empty()) return "A name cannot be empty.";
-    if (macName.find(':') != std::string_view::npos) return "A Macintosh name cannot hold \":\".";
-    if (macName.size() > maxLength) return "This name is longer than " + std::to_string(maxLength) + " characters.";
+std::optional<std::string> name_problem(std::string_view mac_name, std::size_t max_length) {
+    if (mac_name.empty()) return "A name cannot be empty.";
+    if (mac_name.find(':') != std::string_view::npos) return "A Macintosh name cannot hold \":\".";
+    if (mac_name.size() > max_length) return "This name is longer than " + std::to_string(max_length) + " characters.";
     return std::nullopt;
 }
 
-bool adjustValence(HfsContext& ctx, std::uint32_t dirID, int delta) {
-    const auto thread = exactEntry(ctx, dirID, "");
+bool adjust_valence(HfsContext& ctx, std::uint32_t dir_id, int delta) {
+    const auto thread = exact_entry(ctx, dir_id, "");
     if (!thread || thread->data.size() < kThreadRecordSize) return true;
-    const std::uint32_t parentID = loadBE32(thread->data, thdrec::parentID);
-    const std::string name(threadName(thread->data));
-    auto folder = exactEntry(ctx, parentID, name);
-    if (!folder || !folder->isDirectory()) return true;
-    const auto valence = static_cast<std::uint16_t>(loadBE16(folder->data, dirrec::valence) + delta);
-    storeBE16(folder->data.data() + dirrec::valence, valence);
-    if (!edited(ctx, replaceRecordData(ctx, ctx.catalogTree, catalogKey(parentID, folder->name), folder->data)))
+    const std::uint32_t parentID = load_be32(thread->data, thdrec::parentID);
+    const std::string name(thread_name(thread->data));
+    auto folder = exact_entry(ctx, parentID, name);
+    if (!folder || !folder->is_directory()) return true;
+    const auto valence = static_cast<std::uint16_t>(load_be16(folder->data, dirrec::valence) + delta);
+    store_be16(folder->data.data() + dirrec::valence, valence);
+    if (!edited(ctx, replace_record_data(ctx, ctx.catalogTree, catalog_key(parentID, folder->name), folder->data)))
         return false;
-    if (dirID == ctx.state.current_dir_id) fitListingRoom(ctx.state, valence);
+    if (dir_id == ctx.state.current_dir_id) fit_listing_room(ctx.state, valence);
     return true;
 }
 
-bool makeDirectory(HfsContext& ctx, std::string_view pcName) {
-    std::string name(pcName.empty() ? message(Msg::kNewFolder) : pcName);
+bool make_directory(HfsContext& ctx, std::string_view pc_name) {
+    std::string name(pc_name.empty() ? message(Msg::kNewFolder) : pc_name);
     for (std::size_t i = 1; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (c < 0x80) name[i] = static_cast<char>(std::tolower(c));
     }
-    if (entryKind(ctx, name) != 0) return refuseChange(ctx, std::string(message(Msg::kDirectoryExists)).c_str());
-    const auto macName = macNameOf(ctx, name);
-    if (!macName) return false;
-    if (const auto problem = nameProblem(*macName, kMaxNameLength)) return refuseChange(ctx, problem->c_str());
-    writeLog(ctx, "*md " + name);
-    return createDirectory(ctx, *macName, ctx.state.current_dir_id);
+    if (entry_kind(ctx, name) != 0) return refuse_change(ctx, std::string(message(Msg::kDirectoryExists)).c_str());
+    const auto mac_name = mac_name_of(ctx, name);
+    if (!mac_name) return false;
+    if (const auto problem = name_problem(*mac_name, kMaxNameLength)) return refuse_change(ctx, problem->c_str());
+    write_log(ctx, "*md " + name);
+    return create_directory(ctx, *mac_name, ctx.state.current_dir_id);
 }
 
-bool createDirectory(HfsContext& ctx, std::string_view macName, std::uint32_t parentID) {
-    const std::uint32_t dirID = ctx.mdb.nextCatalogID();
-    const std::uint32_t now = macNow();
+bool create_directory(HfsContext& ctx, std::string_view mac_name, std::uint32_t parentID) {
+    const std::uint32_t dir_id = ctx.mdb.next_catalog_id();
+    const std::uint32_t now = mac_now();
     std::vector<std::uint8_t> record(kDirectoryRecordSize, 0);
     record[0] = kDirectoryRecord;
-    storeBE32(record.data() + dirrec::dirID, dirID);
-    storeBE32(record.data() + dirrec::created, now);
-    storeBE32(record.data() + dirrec::modified, now);
+    store_be32(record.data() + dirrec::dir_id, dir_id);
+    store_be32(record.data() + dirrec::created, now);
+    store_be32(record.data() + dirrec::modified, now);
     // The Finder's window for the folder: its rectangle and view.
     std::uint8_t* finder = record.data() + dirrec::finderInfo;
-    storeBE16(finder + 0, 80);
-    storeBE16(finder + 2, 48);
-    storeBE16(finder + 4, 272);
-    storeBE16(finder + 6, 480);
-    storeBE16(finder + 14, 0x0100);
-    const EditResult inserted = insertLeafRecord(ctx, catalogKey(parentID, macName), record);
-    if (inserted == EditResult::Exists) return refuseChange(ctx, kNameTaken);
+    store_be16(finder + 0, 80);
+    store_be16(finder + 2, 48);
+    store_be16(finder + 4, 272);
+    store_be16(finder + 6, 480);
+    store_be16(finder + 14, 0x0100);
+    const EditResult inserted = insert_leaf_record(ctx, catalog_key(parentID, mac_name), record);
+    if (inserted == EditResult::Exists) return refuse_change(ctx, kNameTaken);
     if (!edited(ctx, inserted)) return false;
 
     std::vector<std::uint8_t> thread(kThreadRecordSize, 0);
     thread[0] = kDirectoryThreadRecord;
-    storeBE32(thread.data() + thdrec::parentID, parentID);
-    thread[thdrec::name] = static_cast<std::uint8_t>(macName.size());
-    std::copy(macName.begin(), macName.end(), thread.begin() + thdrec::name + 1);
-    if (!edited(ctx, appendThreadRecord(ctx, catalogKey(dirID, ""), thread))) return false;
-    addHeaderCount(ctx.catalogTree, header::leafRecords, 2);
-    addMdbCount32(ctx, mdb::drNxtCNID, 1);
-    addMdbCount32(ctx, mdb::drDirCnt, 1);
-    if (parentID == kRootDirectoryID) addMdbCount16(ctx, mdb::drNmRtDirs, 1);
-    return adjustValence(ctx, parentID, 1);
+    store_be32(thread.data() + thdrec::parentID, parentID);
+    thread[thdrec::name] = static_cast<std::uint8_t>(mac_name.size());
+    std::copy(mac_name.begin(), mac_name.end(), thread.begin() + thdrec::name + 1);
+    if (!edited(ctx, append_thread_record(ctx, catalog_key(dir_id, ""), thread))) return false;
+    add_header_count(ctx.catalogTree, header::leafRecords, 2);
+    add_mdb_count32(ctx, mdb::drNxtCNID, 1);
+    add_mdb_count32(ctx, mdb::drDirCnt, 1);
+    if (parentID == kRootDirectoryID) add_mdb_count16(ctx, mdb::drNmRtDirs, 1);
+    return adjust_valence(ctx, parentID, 1);
 }
 
-FolderEditEnd deleteEntries(HfsContext& ctx, std::string_view pattern) {
-    return deleteChosen(ctx, matchingEntries(ctx, ctx.state.current_dir_id, pattern));
+FolderEditEnd delete_entries(HfsContext& ctx, std::string_view pattern) {
+    return delete_chosen(ctx, matching_entries(ctx, ctx.state.current_dir_id, pattern));
 }
 
-FolderEditEnd deleteNamedEntry(HfsContext& ctx, std::string_view macName) {
+FolderEditEnd delete_named_entry(HfsContext& ctx, std::string_view mac_name) {
     std::vector<Entry> entries;
-    if (auto entry = exactEntry(ctx, ctx.state.current_dir_id, macName)) entries.push_back(*entry);
-    return deleteChosen(ctx, entries);
+    if (auto entry = exact_entry(ctx, ctx.state.current_dir_id, mac_name)) entries.push_back(*entry);
+    return delete_chosen(ctx, entries);
 }
 
-FolderEditEnd renameEntries(HfsContext& ctx, std::string_view oldPattern, std::string_view newPattern) {
+FolderEditEnd rename_entries(HfsContext& ctx, std::string_view oldPattern, std::string_view newPattern) {
     const bool oldStar = oldPattern.find('*') != std::string_view::npos;
     const bool newStar = newPattern.find('*') != std::string_view::npos;
     if (oldStar != newStar && !ctx.host.ask_ok_cancel(std::string(message(Msg::kWildcardOnOneSide))))
         return FolderEditEnd::Cancelled;
-    std::vector<Entry> entries = matchingEntries(ctx, ctx.state.current_dir_id, oldPattern);
+    std::vector<Entry> entries = matching_entries(ctx, ctx.state.current_dir_id, oldPattern);
     if (!newStar && entries.size() > 1) entries.resize(1);
-    return renameChosen(ctx, entries, oldPattern, newPattern);
+    return rename_chosen(ctx, entries, oldPattern, newPattern);
 }
 
-FolderEditEnd renameNamedEntry(HfsContext& ctx, std::string_view macName, std::string_view newName) {
+FolderEditEnd rename_named_entry(HfsContext& ctx, std::string_view mac_name, std::string_view newName) {
     std::vector<Entry> entries;
-    if (auto entry = exactEntry(ctx, ctx.state.current_dir_id, macName)) entries.push_back(*entry);
+    if (auto entry = exact_entry(ctx, ctx.state.current_dir_id, mac_name)) entries.push_back(*entry);
     if (entries.empty()) return FolderEditEnd::NotFound;
     if (entries[0].name == newName) return FolderEditEnd::Done;
-    writeLog(ctx, "*ren " + entries[0].name + "\t" + std::string(newName));
-    return renameRecord(ctx, ctx.state.current_dir_id, entries[0], newName) ? FolderEditEnd::Done
+    write_log(ctx, "*ren " + entries[0].name + "\t" + std::string(newName));
+    return rename_record(ctx, ctx.state.current_dir_id, entries[0], newName) ? FolderEditEnd::Done
                                                                             : FolderEditEnd::Failed;
 }
 
-bool setVolumeLabel(HfsContext& ctx, std::string_view pcName) {
-    const auto macName = macNameOf(ctx, pcName);
-    if (!macName) return false;
-    if (const auto problem = nameProblem(*macName, kMaxVolumeNameLength)) return refuseChange(ctx, problem->c_str());
-    writeLog(ctx, "*label " + std::string(pcName));
-    const auto root = findEntry(ctx, "*", kDirectoryEntry, kRootParentID);
-    if (!root) return refuseChange(ctx, kCatalogDamaged);
-    const auto rootEntry = exactEntry(ctx, kRootParentID, root->key.name);
-    if (!rootEntry || !renameRecord(ctx, kRootParentID, *rootEntry, *macName, kMaxVolumeNameLength)) return false;
+bool set_volume_label(HfsContext& ctx, std::string_view pc_name) {
+    const auto mac_name = mac_name_of(ctx, pc_name);
+    if (!mac_name) return false;
+    if (const auto problem = name_problem(*mac_name, kMaxVolumeNameLength)) return refuse_change(ctx, problem->c_str());
+    write_log(ctx, "*label " + std::string(pc_name));
+    const auto root = find_entry(ctx, "*", kDirectoryEntry, kRootParentID);
+    if (!root) return refuse_change(ctx, kCatalogDamaged);
+    const auto rootEntry = exact_entry(ctx, kRootParentID, root->key.name);
+    if (!rootEntry || !rename_record(ctx, kRootParentID, *rootEntry, *mac_name, kMaxVolumeNameLength)) return false;
     std::uint8_t* field = ctx.mdb.field(mdb::drVN);
     std::fill(field, field + 1 + kMaxVolumeNameLength, 0);
-    field[0] = static_cast<std::uint8_t>(macName->size());
-    std::copy(macName->begin(), macName->end(), field + 1);
+    field[0] = static_cast<std::uint8_t>(mac_name->size());
+    std::copy(mac_name->begin(), mac_name->end(), field + 1);
     return true;
 }
 

@@ -22,8 +22,8 @@ struct FolderEntry {
 
 class FolderWalk {
 public:
-    // Starts at the record findEntry found (it need not be the folder's first).
-    FolderWalk(HfsContext& ctx, const FoundEntry& start, std::uint32_t dirID);
+    // Starts at the record find_entry found (it need not be the folder's first).
+    FolderWalk(HfsContext& ctx, const FoundEntry& start, std::uint32_t dir_id);
 
     // The folder's next directory or file; nothing after its last entry or
     // where the walk stops at damage. Thread records are passed over, damaged
@@ -32,15 +32,15 @@ public:
     std::optional<FolderEntry> next();
 
     // Leaves entered so far: a long walk may poll for Esc once per leaf.
-    std::uint32_t leavesEntered() const { return cursor_.leavesEntered(); }
+    std::uint32_t leaves_entered() const { return cursor_.leaves_entered(); }
 
     // Whether the walk met damage, or walked the folder to its end and met
-    // another number of entries than expectedEntries (the folder's valence,
+    // another number of entries than expected_entries (the folder's valence,
     // when the walk started at its first entry).
-    bool noticedDamage(std::optional<std::uint32_t> expectedEntries = std::nullopt) const;
+    bool noticed_damage(std::optional<std::uint32_t> expected_entries = std::nullopt) const;
 
 private:
-    void noteDamagedRecord();
+    void note_damaged_record();
 
     HfsContext& ctx_;
     LeafCursor cursor_;

@@ -31,19 +31,19 @@ enum class EscapePolling { Off, BetweenPieces };
 // The runs are moved in pieces of about one transfer each, with a progress bar
 // over the whole fork; with EscapePolling::BetweenPieces the user may stop a
 // long fork between two pieces (never before the first).
-ForkCopyResult copyForkToFile(HfsContext& ctx, ExtentRecordBytes firstRecord, int fd, std::uint32_t fileID,
+ForkCopyResult copy_fork_to_file(HfsContext& ctx, ExtentRecordBytes firstRecord, int fd, std::uint32_t fileID,
                               std::uint32_t byteCount, std::uint8_t forkType,
                               EscapePolling escape = EscapePolling::Off);
 
 // Whether an extent lies within the volume's allocation blocks and its
 // partition: reads through an extent outside it are never sent.
-bool extentInsideVolume(const HfsContext& ctx, const ExtentDescriptor& extent);
+bool extent_inside_volume(const HfsContext& ctx, const ExtentDescriptor& extent);
 
 // Finds the extents-overflow record of (fileID, forkType) whose fork starts
 // at logical block startBlock, descending through the tree's index.
 // Returns the 12-byte extent record inside ctx.extentsTree.node (valid until
 // the next read of that tree), or nothing. Opens the extents copy if needed.
-const std::uint8_t* findExtentRecord(HfsContext& ctx, std::uint32_t fileID, std::uint16_t startBlock,
+const std::uint8_t* find_extent_record(HfsContext& ctx, std::uint32_t fileID, std::uint16_t startBlock,
                                      std::uint8_t forkType);
 
 }  // namespace korvane

@@ -23,45 +23,45 @@ struct ForkFields {
     std::size_t extents;
 };
 
-constexpr ForkFields kDataForkFields{kDataFork, filrec::dataPhysicalLength, filrec::dataExtents};
-constexpr ForkFields kResourceForkFields{kResourceFork, filrec::resourcePhysicalLength, filrec::resourceExtents};
+constexpr ForkFields kDataForkFields{kDataFork, filrec::dataPhysicalLength, filrec::data_extents};
+constexpr ForkFields kResourceForkFields{kResourceFork, filrec::resourcePhysicalLength, filrec::resource_extents};
 
 // A fork is wholly in the catalog record when its three extents hold its
 // physical length and the extents tree holds nothing that continues it.
-bool wholeInRecord(HfsContext& ctx, const FileRecordCopy& file, const ForkFields& fork) {
+bool whole_in_record(HfsContext& ctx, const FileRecordCopy& file, const ForkFields& fork) {
     const ExtentRecordBytes record(file.data.data() + fork.extents, kExtentRecordSize);
     std::uint32_t blocks = 0;
-    for (int i = 0; i < 3; ++i) blocks += extentDescriptor(record, i).blockCount;
+    for (int i = 0; i < 3; ++i) blocks += extent_descriptor(record, i).block_count;
     if (std::uint64_t{blocks} * ctx.geometry.allocBlockSize != file.field32(fork.physicalLength)) return false;
     // Without a readable extents tree nothing proves the fork has no more extents.
-    if (!openExtentsTree(ctx) || !ctx.extentsTree.complete) return false;
-    return findExtentRecord(ctx, file.field32(filrec::fileNumber), static_cast<std::uint16_t>(blocks),
+    if (!open_extents_tree(ctx) || !ctx.extentsTree.complete) return false;
+    return find_extent_record(ctx, file.field32(filrec::fileNumber), static_cast<std::uint16_t>(blocks),
                             fork.forkType) == nullptr;
 }
 
-std::vector<std::uint8_t> swappedRecord(const FileRecordCopy& file) {
+std::vector<std::uint8_t> swapped_record(const FileRecordCopy& file) {
     std::vector<std::uint8_t> data(file.data.begin(), file.data.end());
     std::swap_ranges(data.begin() + filrec::dataStartBlock, data.begin() + filrec::dataStartBlock + kForkLengthsSize,
                      data.begin() + filrec::resourceStartBlock);
-    std::swap_ranges(data.begin() + filrec::dataExtents, data.begin() + filrec::dataExtents + kExtentRecordSize,
-                     data.begin() + filrec::resourceExtents);
+    std::swap_ranges(data.begin() + filrec::data_extents, data.begin() + filrec::data_extents + kExtentRecordSize,
+                     data.begin() + filrec::resource_extents);
     return data;
 }
 
 }  // namespace
 
-SwapResult swapForks(HfsContext& ctx, std::uint32_t parentID, std::string_view name) {
-    const auto file = readFileRecord(ctx, parentID, name);
+SwapResult swap_forks(HfsContext& ctx, std::uint32_t parentID, std::string_view name) {
+    const auto file = read_file_record(ctx, parentID, name);
     if (!file) return SwapResult::NoSuchFile;
-    if (!wholeInRecord(ctx, *file, kResourceForkFields)) return SwapResult::ResourceForkNotSwappable;
-    if (!wholeInRecord(ctx, *file, kDataForkFields)) return SwapResult::DataForkNotSwappable;
-    if (!startModification(ctx)) return SwapResult::Failed;
-    const EditResult result = replaceRecordData(ctx, ctx.catalogTree, catalogKey(parentID, file->name), swappedRecord(*file));
+    if (!whole_in_record(ctx, *file, kResourceForkFields)) return SwapResult::ResourceForkNotSwappable;
+    if (!whole_in_record(ctx, *file, kDataForkFields)) return SwapResult::DataForkNotSwappable;
+    if (!start_modification(ctx)) return SwapResult::Failed;
+    const EditResult result = replace_record_data(ctx, ctx.catalogTree, catalog_key(parentID, file->name), swapped_record(*file));
     if (result != EditResult::Done) {
-        if (result != EditResult::Failed) discardChanges(ctx);
+        if (result != EditResult::Failed) discard_changes(ctx);
         return SwapResult::Failed;
     }
-    return writeBack(ctx) ? SwapResult::Swapped : SwapResult::Failed;
+    return write_back(ctx) ? SwapResult::Swapped : SwapResult::Failed;
 }
 
 }  // namespace korvane

@@ -23,6 +23,6 @@ enum class SwapResult {
 // Swaps the forks of the file named exactly name (never a pattern) in
 // parentID and writes the volume back. Nothing is changed unless both forks
 // can be swapped.
-SwapResult swapForks(HfsContext& ctx, std::uint32_t parentID, std::string_view name);
+SwapResult swap_forks(HfsContext& ctx, std::uint32_t parentID, std::string_view name);
 
 }  // namespace korvane

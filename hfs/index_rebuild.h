@@ -15,17 +15,17 @@ namespace korvane {
 
 // The leaves from firstLeaf along fLink; nothing when the chain is damaged
 // (a node that is not a leaf, a loop, a broken bLink).
-std::optional<std::vector<std::uint32_t>> leafChain(TreeFile& tree);
+std::optional<std::vector<std::uint32_t>> leaf_chain(TreeFile& tree);
 
 // Index nodes of the present index, counted level by level from the root.
-std::uint32_t indexNodeCount(TreeFile& tree);
+std::uint32_t index_node_count(TreeFile& tree);
 
 // Index nodes a tree of that many leaves needs.
-std::uint32_t indexNodesFor(const TreeFile& tree, std::uint32_t leaves);
+std::uint32_t index_nodes_for(const TreeFile& tree, std::uint32_t leaves);
 
 // Frees every index node, then builds the levels above the leaves and sets
-// rootNode, depth, firstLeaf and lastLeaf. Needs indexNodesFor(leaves) free
+// rootNode, depth, firstLeaf and lastLeaf. Needs index_nodes_for(leaves) free
 // nodes once the old index is freed (the callers make sure of it).
-EditFault rebuildIndex(TreeFile& tree);
+EditFault rebuild_index(TreeFile& tree);
 
 }  // namespace korvane

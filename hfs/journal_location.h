@@ -13,7 +13,7 @@ struct HfsContext;
 
 inline constexpr const char* kJournalSuffix = ".korvane-journal";
 // The journal keeps its newest changes within this many bytes (and always
-// the newest change, however large); see UndoJournal::trimTo.
+// the newest change, however large); see UndoJournal::trim_to.
 inline constexpr std::uint64_t kDefaultJournalLimit = 64ull << 20;
 
 struct JournalSettings {
@@ -21,14 +21,14 @@ struct JournalSettings {
     std::uint64_t limit = kDefaultJournalLimit;
 };
 
-// The journal of the medium at mediumPath (an image file or a device).
-std::string journalPathFor(const std::string& mediumPath);
+// The journal of the medium at medium_path (an image file or a device).
+std::string journal_path_for(const std::string& medium_path);
 
 // The journal of the selected drive's medium; "" when journals are off or
 // the medium's place is not known.
-std::string selectedDriveJournal(HfsContext& ctx);
+std::string selected_drive_journal(HfsContext& ctx);
 
 // Makes the folder that holds a journal when it is missing (the state folder).
-bool makeJournalFolder(const std::string& journalPath);
+bool make_journal_folder(const std::string& journalPath);
 
 }  // namespace korvane

@@ -15,9 +15,9 @@ namespace {
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
-std::vector<std::uint64_t> hashesOf(const std::uint8_t* bytes, std::uint16_t count) {
+std::vector<std::uint64_t> hashes_of(const std::uint8_t* bytes, std::uint16_t count) {
     std::vector<std::uint64_t> hashes(count);
-    for (std::uint16_t i = 0; i < count; ++i) hashes[i] = sectorHash(bytes + std::size_t{i} * kJournalSectorSize);
+    for (std::uint16_t i = 0; i < count; ++i) hashes[i] = sector_hash(bytes + std::size_t{i} * kJournalSectorSize);
     return hashes;
 }
 
@@ -32,7 +32,7 @@ bool JournaledSectors::read(std::uint32_t sector, std::uint16_t count, std::uint
 }
 
 bool JournaledSectors::write(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
-    if (!coveredAhead(sector, count, buffer) && !journalWrite(sector, count, buffer)) return false;
+    if (!covered_ahead(sector, count, buffer) && !journal_write(sector, count, buffer)) return false;
     return medium_->write(sector, count, buffer);
 }
 
@@ -45,20 +45,20 @@ bool JournaledSectors::refuse(const std::string& why) {
 
 // A sector that cannot be read would most likely not take the write either:
 // going on without the journal is no advice here.
-bool JournaledSectors::refuseUnreadable(std::uint32_t sector) {
+bool JournaledSectors::refuse_unreadable(std::uint32_t sector) {
     refusal_ = "The sectors the change is to write (from sector " + std::to_string(sector) +
                " on) cannot all be read, so what they hold cannot be kept for undoing. The change was refused and "
                "the medium is as it was.";
     return false;
 }
 
-std::string JournaledSectors::takeRefusal() { return std::exchange(refusal_, {}); }
+std::string JournaledSectors::take_refusal() { return std::exchange(refusal_, {}); }
 
 // A damaged journal is kept for a look (its changes can no longer be
 // undone safely) and a new one begins.
-bool JournaledSectors::openJournal() {
-    if (journal_.isOpen()) return true;
-    if (!makeJournalFolder(path_)) return refuse(std::string("cannot be created: ") + std::strerror(errno));
+bool JournaledSectors::open_journal() {
+    if (journal_.is_open()) return true;
+    if (!make_journal_folder(path_)) return refuse(std::string("cannot be created: ") + std::strerror(errno));
     if (!journal_.open(path_, true)) return refuse(journal_.error());
     if (!journal_.damaged()) return true;
     const std::string aside = path_ + ".damaged";
@@ -68,62 +68,62 @@ bool JournaledSectors::openJournal() {
     return journal_.open(path_, true) || refuse(journal_.error());
 }
 
-bool JournaledSectors::startRecord() {
+bool JournaledSectors::start_record() {
     if (recordOpen_) return true;
-    if (!openJournal()) return false;
-    if (!journal_.beginRecord()) return refuse(journal_.error());
+    if (!open_journal()) return false;
+    if (!journal_.begin_record()) return refuse(journal_.error());
     recordOpen_ = true;
     return true;
 }
 
 // The old contents must be known before they are overwritten.
-bool JournaledSectors::journalWrite(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
-    if (!startRecord()) return false;
+bool JournaledSectors::journal_write(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
+    if (!start_record()) return false;
     std::vector<std::uint8_t> old(std::size_t{count} * kJournalSectorSize);
-    if (!medium_->read(sector, count, old.data())) return refuseUnreadable(sector);
-    if (!journal_.appendSectors(sector, hashesOf(buffer, count), old)) return refuse(journal_.error());
+    if (!medium_->read(sector, count, old.data())) return refuse_unreadable(sector);
+    if (!journal_.append_sectors(sector, hashes_of(buffer, count), old)) return refuse(journal_.error());
     return journal_.sync() || refuse(journal_.error());
 }
 
-bool JournaledSectors::journalAhead(std::span<const SectorWrite> writes) {
-    if (!startRecord()) return false;
+bool JournaledSectors::journal_ahead(std::span<const SectorWrite> writes) {
+    if (!start_record()) return false;
     for (const SectorWrite& w : writes) {
         std::vector<std::uint8_t> old(std::size_t{w.count} * kJournalSectorSize);
-        if (!medium_->read(w.sector, w.count, old.data())) return refuseUnreadable(w.sector);
-        const std::vector<std::uint64_t> hashes = hashesOf(w.bytes, w.count);
-        if (!journal_.appendSectors(w.sector, hashes, old)) return refuse(journal_.error());
+        if (!medium_->read(w.sector, w.count, old.data())) return refuse_unreadable(w.sector);
+        const std::vector<std::uint64_t> hashes = hashes_of(w.bytes, w.count);
+        if (!journal_.append_sectors(w.sector, hashes, old)) return refuse(journal_.error());
         for (std::uint16_t i = 0; i < w.count; ++i) ahead_[w.sector + i] = hashes[i];
     }
     return journal_.sync() || refuse(journal_.error());
 }
 
-bool JournaledSectors::coveredAhead(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
+bool JournaledSectors::covered_ahead(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
     for (std::uint16_t i = 0; i < count; ++i) {
         const auto found = ahead_.find(sector + i);
-        if (found == ahead_.end() || found->second != sectorHash(buffer + std::size_t{i} * kJournalSectorSize))
+        if (found == ahead_.end() || found->second != sector_hash(buffer + std::size_t{i} * kJournalSectorSize))
             return false;
     }
     for (std::uint16_t i = 0; i < count; ++i) ahead_.erase(sector + i);
     return true;
 }
 
-void JournaledSectors::endChange() {
+void JournaledSectors::end_change() {
     ahead_.clear();
     if (!std::exchange(recordOpen_, false)) return;
-    if (!journal_.endRecord()) {
+    if (!journal_.end_record()) {
         show_notice(ctx_, "The change was written, but the undo journal " + quoted(path_) +
                               " could not note that it is complete (" + journal_.error() +
                               "): when the volume is opened next, it is taken for an interrupted change.");
         return;
     }
-    if (!journal_.trimTo(limit_))
+    if (!journal_.trim_to(limit_))
         show_notice(ctx_, "The undo journal " + quoted(path_) + " " + journal_.error() + ": it keeps its older changes.");
 }
 
-bool JournaledSectors::dropChange() {
+bool JournaledSectors::drop_change() {
     ahead_.clear();
     if (!std::exchange(recordOpen_, false)) return true;
-    const PutBackResult result = putBackLastRecord(journal_, *medium_);
+    const PutBackResult result = put_back_last_record(journal_, *medium_);
     if (result.outcome == PutBack::Done) return true;
     show_notice(ctx_, "What the dropped change had written could not all be put back: the undo journal " +
                           quoted(path_) + " keeps it as an interrupted change, and UNDO can try again.");

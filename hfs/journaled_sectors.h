@@ -2,9 +2,9 @@
 // The volume's sectors with the medium's undo journal in front of them:
 // before a sector is written, its old contents and a hash of the new go to
 // the journal and reach stable storage. A change's record begins with its
-// first write and ends when its write-back completed (endChange); a change
+// first write and ends when its write-back completed (end_change); a change
 // that is dropped has what it wrote put back and leaves the journal
-// (dropChange), so that the medium is exactly as before it. When the
+// (drop_change), so that the medium is exactly as before it. When the
 // journal cannot take a write, the write is refused and the medium is not
 // touched; refusal() says why.
 
@@ -37,24 +37,24 @@ public:
 
     // Journals writes that follow, with one flush: a write-back learns
     // before its first write whether the journal takes all of it.
-    bool journalAhead(std::span<const SectorWrite> writes);
+    bool journal_ahead(std::span<const SectorWrite> writes);
     // The change's write-back completed: its record ends, and the oldest
     // records go when the journal grew beyond its bound.
-    void endChange();
+    void end_change();
     // The change is dropped: what it wrote goes back, its record goes.
     // False (said) when it could not all be put back.
-    bool dropChange();
+    bool drop_change();
     // Why the journal refused a write ("" when it did not), for the notice
     // that reports the refused change; cleared when taken.
-    std::string takeRefusal();
+    std::string take_refusal();
 
 private:
-    bool openJournal();
-    bool startRecord();
-    bool journalWrite(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer);
-    bool coveredAhead(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer);
+    bool open_journal();
+    bool start_record();
+    bool journal_write(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer);
+    bool covered_ahead(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer);
     bool refuse(const std::string& why);
-    bool refuseUnreadable(std::uint32_t sector);
+    bool refuse_unreadable(std::uint32_t sector);
 
     CoreContext& ctx_;
     std::unique_ptr<SectorDevice> medium_;

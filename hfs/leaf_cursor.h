@@ -6,7 +6,7 @@
 //
 // When a record handed out stops being valid: its bytes lie in the cursor's
 // copy of the leaf and stay valid until the next call of next(). The cursor
-// as a whole becomes stale when the tree is written (writeNode): start a new
+// as a whole becomes stale when the tree is written (write_node): start a new
 // one after any change.
 //
 // The walk never loops and never hands out a record twice: it stops when the
@@ -36,9 +36,9 @@ public:
 
     // Places the cursor before record index of leaf n. False (damage) when n
     // cannot be read or is not a leaf; next() then finds nothing.
-    bool startAt(std::uint32_t n, std::uint16_t index = 0);
+    bool start_at(std::uint32_t n, std::uint16_t index = 0);
     // Before the first record of the tree's first leaf (an empty tree has none).
-    bool startAtFirstLeaf();
+    bool start_at_first_leaf();
 
     // The next record in key order, across leaves; nothing at the end of the
     // chain or where the walk stops at damage.
@@ -46,12 +46,12 @@ public:
 
     bool damaged() const { return damaged_; }
     // Leaves entered so far (the first one included).
-    std::uint32_t leavesEntered() const { return leavesEntered_; }
+    std::uint32_t leaves_entered() const { return leavesEntered_; }
 
 private:
     bool enter(std::uint32_t n);
-    bool followLink();
-    void noteDamage();
+    bool follow_link();
+    void note_damage();
 
     HfsContext& ctx_;
     TreeFile& tree_;

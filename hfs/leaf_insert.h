@@ -36,39 +36,39 @@ struct LeafPosition {
 // Descends the index, then follows the leaf chain to the right while the
 // next leaf's first key does not sort after key. Nothing when a node on the
 // way is damaged.
-std::optional<LeafPosition> findInsertPosition(TreeFile& tree, std::span<const std::uint8_t> key);
+std::optional<LeafPosition> find_insert_position(TreeFile& tree, std::span<const std::uint8_t> key);
 
 // The record with that key in a tree, for callers that change a record
 // in place: the leaf it is in (loaded into tree.node) and its index.
-std::optional<LeafPosition> findRecord(TreeFile& tree, std::span<const std::uint8_t> key);
+std::optional<LeafPosition> find_record(TreeFile& tree, std::span<const std::uint8_t> key);
 
 // Inserts a record (key: length byte and keyLength bytes; data: the record
 // data) in key order. Starts the modification when needed.
-EditResult insertTreeRecord(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
+EditResult insert_tree_record(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
                             std::span<const std::uint8_t> data);
 // Removes the record with that key.
-EditResult deleteTreeRecord(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key);
+EditResult delete_tree_record(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key);
 
 // Gives the record with that key new data (a valence, dates, a fork's
 // extents): in place when the record keeps its size, else by removing and
 // inserting it again.
-EditResult replaceRecordData(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
+EditResult replace_record_data(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
                              std::span<const std::uint8_t> data);
 
 // The catalog's forms: a directory or file record; the 46-byte thread record
 // of a new directory, whose ID is above every ID in use, so that it goes after
 // the last record of the last leaf; the removal of any catalog record.
-EditResult insertLeafRecord(HfsContext& ctx, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
-EditResult appendThreadRecord(HfsContext& ctx, std::span<const std::uint8_t> key, std::span<const std::uint8_t> thread);
-EditResult deleteRecord(HfsContext& ctx, std::span<const std::uint8_t> key);
+EditResult insert_leaf_record(HfsContext& ctx, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
+EditResult append_thread_record(HfsContext& ctx, std::span<const std::uint8_t> key, std::span<const std::uint8_t> thread);
+EditResult delete_record(HfsContext& ctx, std::span<const std::uint8_t> key);
 
 // The steps, for the engine itself (nothing reported, nothing undone).
-EditFault insertIntoTree(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
+EditFault insert_into_tree(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
                          std::span<const std::uint8_t> data, bool& existed);
-EditFault removeFromTree(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key, bool& missing);
+EditFault remove_from_tree(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key, bool& missing);
 
 // Splits leaf: its first ceil(n/2) records stay, the others move to a new
 // leaf linked after it. The index is left to the caller's rebuild.
-EditFault splitLeaf(HfsContext& ctx, TreeFile& tree, std::uint32_t leaf);
+EditFault split_leaf(HfsContext& ctx, TreeFile& tree, std::uint32_t leaf);
 
 }  // namespace korvane

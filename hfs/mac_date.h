@@ -20,19 +20,19 @@ struct MacDateFields {
     int second = 0;
 };
 
-// date is the value in host order (loaded with loadBE32). Dates on or before
+// date is the value in host order (loaded with load_be32). Dates on or before
 // 1970-01-01 00:00:00 come out as 1970-01-01 00:00.
-MacDateFields macDateToFields(std::uint32_t date);
+MacDateFields mac_date_to_fields(std::uint32_t date);
 
 // The calendar fields of any date, 1904 on, for file times that reach back
 // before 1970.
-MacDateFields macDateToCalendar(std::uint32_t date);
+MacDateFields mac_date_to_calendar(std::uint32_t date);
 
 // Host-order date for the given wall-clock fields (seconds 0). Fields before
 // 1970 give the 1970 epoch.
-std::uint32_t fieldsToMacDate(int year, int month, int day, int hour, int minute);
+std::uint32_t fields_to_mac_date(int year, int month, int day, int hour, int minute);
 
 // The PC's local wall-clock time as a Macintosh date, host order.
-std::uint32_t macNow();
+std::uint32_t mac_now();
 
 }  // namespace korvane

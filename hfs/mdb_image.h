@@ -47,32 +47,32 @@ struct MdbImage {
     std::array<std::uint8_t, kSectorSize> bytes{};
 
     std::uint16_t signature() const;
-    std::uint16_t filesInRoot() const;
-    std::uint16_t bitmapStart() const;
-    std::uint16_t allocationBlocks() const;
-    std::uint32_t allocationBlockSize() const;
-    std::uint16_t firstAllocationSector() const;  // drAlBlSt, relative to the volume
-    std::uint32_t nextCatalogID() const;
-    std::uint16_t freeBlocks() const;
-    std::uint16_t directoriesInRoot() const;
-    std::uint32_t fileCount() const;
-    std::uint32_t directoryCount() const;
-    std::uint32_t extentsFileSize() const;
-    std::uint32_t catalogFileSize() const;
-    std::span<const std::uint8_t, 12> extentsExtents() const;
-    std::span<const std::uint8_t, 12> catalogExtents() const;
+    std::uint16_t files_in_root() const;
+    std::uint16_t bitmap_start() const;
+    std::uint16_t allocation_blocks() const;
+    std::uint32_t allocation_block_size() const;
+    std::uint16_t first_allocation_sector() const;  // drAlBlSt, relative to the volume
+    std::uint32_t next_catalog_id() const;
+    std::uint16_t free_blocks() const;
+    std::uint16_t directories_in_root() const;
+    std::uint32_t file_count() const;
+    std::uint32_t directory_count() const;
+    std::uint32_t extents_file_size() const;
+    std::uint32_t catalog_file_size() const;
+    std::span<const std::uint8_t, 12> extents_extents() const;
+    std::span<const std::uint8_t, 12> catalog_extents() const;
     // The volume name in the Macintosh character set; the length is cut to 27.
-    std::string_view volumeName() const;
+    std::string_view volume_name() const;
 
-    // Writable view of a field for the in-place helpers (incrementBE16, ...).
+    // Writable view of a field for the in-place helpers (increment_be16, ...).
     std::uint8_t* field(std::size_t offset) { return bytes.data() + offset; }
 };
 
 // Fills geometry from the header of a volume whose first sector is
-// volumeStartSector (512-byte units). False, with geometry untouched, when
+// volume_start_sector (512-byte units). False, with geometry untouched, when
 // the header cannot describe a volume: wrong signature, an allocation block
 // size of 0 or not a multiple of 512, or allocation blocks that begin before
 // the bitmap.
-bool deriveGeometry(const MdbImage& header, std::uint32_t volumeStartSector, VolumeGeometry& geometry);
+bool derive_geometry(const MdbImage& header, std::uint32_t volume_start_sector, VolumeGeometry& geometry);
 
 }  // namespace korvane

@@ -38,12 +38,12 @@ int weight(std::string_view text, std::size_t i) {
 
 }  // namespace
 
-std::string_view trimTrailingBlanks(std::string_view text) {
+std::string_view trim_trailing_blanks(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
 }
 
-int compareNames(std::string_view a, std::string_view b) {
+int compare_names(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
         const int difference = weight(a, i) - weight(b, i);
@@ -53,7 +53,7 @@ int compareNames(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
-int comparePrefix(std::string_view a, std::string_view b, std::size_t n) {
+int compare_prefix(std::string_view a, std::string_view b, std::size_t n) {
     const std::size_t positions = std::min(n, std::max(a.size(), b.size()));
     for (std::size_t i = 0; i < positions; ++i) {
         const int difference = weight(a, i) - weight(b, i);
@@ -62,13 +62,13 @@ int comparePrefix(std::string_view a, std::string_view b, std::size_t n) {
     return 0;
 }
 
-int matchName(std::string_view pattern, std::string_view name) {
-    pattern = trimTrailingBlanks(pattern);
-    name = trimTrailingBlanks(name);
+int match_name(std::string_view pattern, std::string_view name) {
+    pattern = trim_trailing_blanks(pattern);
+    name = trim_trailing_blanks(name);
     const std::size_t star = pattern.find('*');
-    if (star == std::string_view::npos) return compareNames(pattern, name);
+    if (star == std::string_view::npos) return compare_names(pattern, name);
     if (star == 0) return 0;
-    return comparePrefix(pattern, name, star);
+    return compare_prefix(pattern, name, star);
 }
 
 }  // namespace korvane

@@ -21,7 +21,7 @@ struct BitPlace {
     std::uint8_t mask = 0;
 };
 
-std::optional<BitPlace> placeOf(const std::vector<MapPart>& map, std::uint32_t node) {
+std::optional<BitPlace> place_of(const std::vector<MapPart>& map, std::uint32_t node) {
     for (const MapPart& part : map) {
         if (node >= part.firstNode && node - part.firstNode < std::uint32_t{part.length} * 8) {
             const std::uint32_t bit = node - part.firstNode;
@@ -31,33 +31,33 @@ std::optional<BitPlace> placeOf(const std::vector<MapPart>& map, std::uint32_t n
     return std::nullopt;
 }
 
-std::uint32_t totalNodes(const TreeFile& tree) { return treeTotalNodes(tree.header); }
+std::uint32_t total_nodes(const TreeFile& tree) { return tree_total_nodes(tree.header); }
 
-void setFreeNodes(TreeFile& tree, std::uint32_t free) {
-    storeBE32(tree.header.data() + header::freeNodes, std::min(free, totalNodes(tree)));
+void set_free_nodes(TreeFile& tree, std::uint32_t free) {
+    store_be32(tree.header.data() + header::freeNodes, std::min(free, total_nodes(tree)));
 }
 
-bool setNodeBit(TreeFile& tree, const std::vector<MapPart>& map, std::uint32_t node, bool inUse) {
-    const auto place = placeOf(map, node);
+bool set_node_bit(TreeFile& tree, const std::vector<MapPart>& map, std::uint32_t node, bool inUse) {
+    const auto place = place_of(map, node);
     if (!place) return false;
     auto apply = [&](NodeBuffer& buffer) {
         buffer[place->byte] = static_cast<std::uint8_t>(inUse ? buffer[place->byte] | place->mask
                                                                 : buffer[place->byte] & ~place->mask);
     };
-    if (place->part.mapNode == 0) {
+    if (place->part.map_node == 0) {
         apply(tree.header);
         return true;
     }
-    auto mapNode = loadNode(tree, place->part.mapNode);
-    if (!mapNode) return false;
-    apply(*mapNode);
-    return writeNode(tree, place->part.mapNode, *mapNode);
+    auto map_node = load_node(tree, place->part.map_node);
+    if (!map_node) return false;
+    apply(*map_node);
+    return write_node(tree, place->part.map_node, *map_node);
 }
 
 // The first clear bit among nodes 1 .. limit - 1.
-std::optional<std::uint32_t> firstClearBit(TreeFile& tree, const std::vector<MapPart>& map, std::uint32_t limit) {
+std::optional<std::uint32_t> first_clear_bit(TreeFile& tree, const std::vector<MapPart>& map, std::uint32_t limit) {
     for (const MapPart& part : map) {
-        const auto buffer = part.mapNode == 0 ? std::optional<NodeBuffer>(tree.header) : loadNode(tree, part.mapNode);
+        const auto buffer = part.map_node == 0 ? std::optional<NodeBuffer>(tree.header) : load_node(tree, part.map_node);
         if (!buffer) return std::nullopt;
         for (std::uint32_t bit = 0; bit < std::uint32_t{part.length} * 8; ++bit) {
             const std::uint32_t node = part.firstNode + bit;
@@ -76,11 +76,11 @@ std::optional<std::uint32_t> firstClearBit(TreeFile& tree, const std::vector<Map
 
 }  // namespace
 
-std::optional<NodeBuffer> loadNode(TreeFile& tree, std::uint32_t n) {
-    if (!tree.isOpen() || n >= tree.nodeLimit()) return std::nullopt;
+std::optional<NodeBuffer> load_node(TreeFile& tree, std::uint32_t n) {
+    if (!tree.is_open() || n >= tree.node_limit()) return std::nullopt;
     // The engine reads every leaf for each change: it reads them from memory.
     if (tree.memoryCopy.size() != tree.fileSize) {
-        auto contents = readWorkingFile(tree);
+        auto contents = read_working_file(tree);
         if (!contents) return std::nullopt;
         tree.memoryCopy = std::move(*contents);
     }
@@ -90,108 +90,108 @@ std::optional<NodeBuffer> loadNode(TreeFile& tree, std::uint32_t n) {
     return buffer;
 }
 
-bool writeHeaderNode(TreeFile& tree) {
-    if (!tree.isOpen()) return false;
-    if (tree.holdsMemoryCopy()) {
+bool write_header_node(TreeFile& tree) {
+    if (!tree.is_open()) return false;
+    if (tree.holds_memory_copy()) {
         std::copy(tree.header.begin(), tree.header.end(), tree.memoryCopy.begin());
         return true;
     }
     return pwrite(tree.handle, tree.header.data(), kNodeSize, 0) == static_cast<ssize_t>(kNodeSize);
 }
 
-std::optional<std::vector<MapPart>> allocationMap(TreeFile& tree) {
-    std::vector<MapPart> map{{0, header::allocationMap, header::allocationMapSize, 0}};
-    std::uint32_t next = nodeFLink(tree.header);
+std::optional<std::vector<MapPart>> allocation_map(TreeFile& tree) {
+    std::vector<MapPart> map{{0, header::allocation_map, header::allocationMapSize, 0}};
+    std::uint32_t next = node_f_link(tree.header);
     while (next != 0) {
-        const auto node = loadNode(tree, next);
-        if (!node || nodeKind(*node) != kMapNode || map.size() > tree.nodeLimit() || !nodeLayoutSound(*node) ||
-            nodeRecordCount(*node) == 0)
+        const auto node = load_node(tree, next);
+        if (!node || node_kind(*node) != kMapNode || map.size() > tree.node_limit() || !node_layout_sound(*node) ||
+            node_record_count(*node) == 0)
             return std::nullopt;
-        const std::uint16_t start = recordOffset(*node, 0);
-        const std::uint16_t end = recordOffset(*node, 1);
-        map.push_back({next, start, static_cast<std::uint16_t>(end - start), mapCapacity(map)});
-        next = nodeFLink(*node);
+        const std::uint16_t start = record_offset(*node, 0);
+        const std::uint16_t end = record_offset(*node, 1);
+        map.push_back({next, start, static_cast<std::uint16_t>(end - start), map_capacity(map)});
+        next = node_f_link(*node);
     }
     return map;
 }
 
-std::uint32_t mapCapacity(const std::vector<MapPart>& map) {
+std::uint32_t map_capacity(const std::vector<MapPart>& map) {
     return map.empty() ? 0 : map.back().firstNode + std::uint32_t{map.back().length} * 8;
 }
 
-std::optional<bool> nodeInUse(TreeFile& tree, std::uint32_t node) {
-    const auto map = allocationMap(tree);
+std::optional<bool> node_in_use(TreeFile& tree, std::uint32_t node) {
+    const auto map = allocation_map(tree);
     if (!map) return std::nullopt;
-    const auto place = placeOf(*map, node);
+    const auto place = place_of(*map, node);
     if (!place) return std::nullopt;
-    const auto buffer = place->part.mapNode == 0 ? std::optional<NodeBuffer>(tree.header) : loadNode(tree, place->part.mapNode);
+    const auto buffer = place->part.map_node == 0 ? std::optional<NodeBuffer>(tree.header) : load_node(tree, place->part.map_node);
     if (!buffer) return std::nullopt;
     return ((*buffer)[place->byte] & place->mask) != 0;
 }
 
-std::optional<std::uint32_t> countFreeNodes(TreeFile& tree) {
-    const auto map = allocationMap(tree);
+std::optional<std::uint32_t> count_free_nodes(TreeFile& tree) {
+    const auto map = allocation_map(tree);
     if (!map) return std::nullopt;
     std::uint32_t free = 0;
     for (const MapPart& part : *map) {
-        const auto buffer = part.mapNode == 0 ? std::optional<NodeBuffer>(tree.header) : loadNode(tree, part.mapNode);
+        const auto buffer = part.map_node == 0 ? std::optional<NodeBuffer>(tree.header) : load_node(tree, part.map_node);
         if (!buffer) return std::nullopt;
         for (std::uint32_t bit = 0; bit < std::uint32_t{part.length} * 8; ++bit) {
             const std::uint32_t node = part.firstNode + bit;
             if (node == 0) continue;
-            if (node >= totalNodes(tree)) return free;
+            if (node >= total_nodes(tree)) return free;
             if (((*buffer)[part.offset + bit / 8] & (0x80u >> (bit % 8))) == 0) ++free;
         }
     }
     return free;
 }
 
-std::optional<std::uint32_t> allocateTreeNode(TreeFile& tree) {
-    const auto map = allocationMap(tree);
+std::optional<std::uint32_t> allocate_tree_node(TreeFile& tree) {
+    const auto map = allocation_map(tree);
     if (!map) return std::nullopt;
-    const auto node = firstClearBit(tree, *map, std::min(totalNodes(tree), tree.nodeLimit()));
-    if (!node || !setNodeBit(tree, *map, *node, true)) return std::nullopt;
-    const std::uint32_t free = treeFreeNodes(tree.header);
-    setFreeNodes(tree, free == 0 ? 0 : free - 1);
+    const auto node = first_clear_bit(tree, *map, std::min(total_nodes(tree), tree.node_limit()));
+    if (!node || !set_node_bit(tree, *map, *node, true)) return std::nullopt;
+    const std::uint32_t free = tree_free_nodes(tree.header);
+    set_free_nodes(tree, free == 0 ? 0 : free - 1);
     return node;
 }
 
-bool freeTreeNode(TreeFile& tree, std::uint32_t node) {
-    const auto map = allocationMap(tree);
-    if (!map || node == 0 || !setNodeBit(tree, *map, node, false)) return false;
-    setFreeNodes(tree, treeFreeNodes(tree.header) + 1);
+bool free_tree_node(TreeFile& tree, std::uint32_t node) {
+    const auto map = allocation_map(tree);
+    if (!map || node == 0 || !set_node_bit(tree, *map, node, false)) return false;
+    set_free_nodes(tree, tree_free_nodes(tree.header) + 1);
     NodeBuffer zeros{};
-    return writeNode(tree, node, zeros);
+    return write_node(tree, node, zeros);
 }
 
-bool extendAllocationMap(TreeFile& tree) {
+bool extend_allocation_map(TreeFile& tree) {
     for (;;) {
-        auto map = allocationMap(tree);
+        auto map = allocation_map(tree);
         if (!map) return false;
-        const std::uint32_t capacity = mapCapacity(*map);
-        if (capacity >= totalNodes(tree)) return true;
+        const std::uint32_t capacity = map_capacity(*map);
+        if (capacity >= total_nodes(tree)) return true;
         // The new map node describes itself when no node the map already
         // covers is free.
-        auto node = firstClearBit(tree, *map, capacity);
+        auto node = first_clear_bit(tree, *map, capacity);
         if (!node) node = capacity;
-        NodeBuffer mapNode;
-        initNode(mapNode, kMapNode, 0);
-        storeBE16(mapNode.data() + 10, 1);
-        storeBE16(mapNode.data() + kNodeSize - 4, kMapNodeRecordEnd);
+        NodeBuffer map_node;
+        init_node(map_node, kMapNode, 0);
+        store_be16(map_node.data() + 10, 1);
+        store_be16(map_node.data() + kNodeSize - 4, kMapNodeRecordEnd);
         const MapPart& last = map->back();
-        if (last.mapNode == 0) {
-            setNodeFLink(tree.header, *node);
+        if (last.map_node == 0) {
+            set_node_f_link(tree.header, *node);
         } else {
-            auto previous = loadNode(tree, last.mapNode);
+            auto previous = load_node(tree, last.map_node);
             if (!previous) return false;
-            setNodeFLink(*previous, *node);
-            if (!writeNode(tree, last.mapNode, *previous)) return false;
+            set_node_f_link(*previous, *node);
+            if (!write_node(tree, last.map_node, *previous)) return false;
         }
-        if (!writeNode(tree, *node, mapNode)) return false;
+        if (!write_node(tree, *node, map_node)) return false;
         map->push_back({*node, kNodeDescriptorSize, kMapNodeRecordEnd - kNodeDescriptorSize, capacity});
-        if (!setNodeBit(tree, *map, *node, true)) return false;
-        const std::uint32_t free = treeFreeNodes(tree.header);
-        setFreeNodes(tree, free == 0 ? 0 : free - 1);
+        if (!set_node_bit(tree, *map, *node, true)) return false;
+        const std::uint32_t free = tree_free_nodes(tree.header);
+        set_free_nodes(tree, free == 0 ? 0 : free - 1);
     }
 }
 

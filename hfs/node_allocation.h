@@ -14,7 +14,7 @@ namespace korvane {
 
 // One stretch of the map: the bits for nodes firstNode .. firstNode + 8 * length - 1.
 struct MapPart {
-    std::uint32_t mapNode = 0;  // 0: the header node's map record
+    std::uint32_t map_node = 0;  // 0: the header node's map record
     std::uint16_t offset = 0;   // of the bits within that node
     std::uint16_t length = 0;   // bytes
     std::uint32_t firstNode = 0;
@@ -22,32 +22,32 @@ struct MapPart {
 
 // The parts of the map in order; nothing when the chain of map nodes is
 // damaged (a node that is not a map node, a loop).
-std::optional<std::vector<MapPart>> allocationMap(TreeFile& tree);
+std::optional<std::vector<MapPart>> allocation_map(TreeFile& tree);
 
 // Nodes the map can describe.
-std::uint32_t mapCapacity(const std::vector<MapPart>& map);
+std::uint32_t map_capacity(const std::vector<MapPart>& map);
 
-std::optional<bool> nodeInUse(TreeFile& tree, std::uint32_t node);
+std::optional<bool> node_in_use(TreeFile& tree, std::uint32_t node);
 
-// Nodes among 1 .. totalNodes - 1 whose bit is clear.
-std::optional<std::uint32_t> countFreeNodes(TreeFile& tree);
+// Nodes among 1 .. total_nodes - 1 whose bit is clear.
+std::optional<std::uint32_t> count_free_nodes(TreeFile& tree);
 
-// Takes the first free node among 1 .. totalNodes - 1: sets its bit and
+// Takes the first free node among 1 .. total_nodes - 1: sets its bit and
 // lowers freeNodes. Nothing when every node is in use or the map is damaged.
-std::optional<std::uint32_t> allocateTreeNode(TreeFile& tree);
+std::optional<std::uint32_t> allocate_tree_node(TreeFile& tree);
 
 // Gives a node back: clears its bit, raises freeNodes, zero-fills the node.
-bool freeTreeNode(TreeFile& tree, std::uint32_t node);
+bool free_tree_node(TreeFile& tree, std::uint32_t node);
 
 // Adds map nodes, made of free nodes of the tree, until the map describes
-// all totalNodes nodes. False when there is no node to make one of.
-bool extendAllocationMap(TreeFile& tree);
+// all total_nodes nodes. False when there is no node to make one of.
+bool extend_allocation_map(TreeFile& tree);
 
 // Writes the header node (kept in memory) into the working file.
-bool writeHeaderNode(TreeFile& tree);
+bool write_header_node(TreeFile& tree);
 
 // Reads node n into a buffer of the caller's; the tree's node buffer is
 // left as it was.
-std::optional<NodeBuffer> loadNode(TreeFile& tree, std::uint32_t n);
+std::optional<NodeBuffer> load_node(TreeFile& tree, std::uint32_t n);
 
 }  // namespace korvane

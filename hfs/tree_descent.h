@@ -16,16 +16,16 @@ namespace korvane {
 // not sort after it (the first child when every key does). The leaf is left
 // in tree.node. Nothing, counted in ctx.damagedNodes, when the way meets a
 // node that cannot be read or used, or goes deeper than any tree can be.
-std::optional<std::uint32_t> descendFrom(HfsContext& ctx, TreeFile& tree, const KeyOrder& order);
+std::optional<std::uint32_t> descend_from(HfsContext& ctx, TreeFile& tree, const KeyOrder& order);
 
 // The same from the tree's root. Nothing without damage when the tree is
 // empty (no root). A root that is a leaf while the header says the tree has
 // index levels (or the reverse) is damage.
-std::optional<std::uint32_t> descendToLeaf(HfsContext& ctx, TreeFile& tree, const KeyOrder& order);
+std::optional<std::uint32_t> descend_to_leaf(HfsContext& ctx, TreeFile& tree, const KeyOrder& order);
 
 // The leaf that the index puts after leaf n: 0 when n is the last one;
 // nothing when the index does not list n or cannot be read. Worked out once
 // per tree and kept in tree.indexSuccessors until the tree is written.
-std::optional<std::uint32_t> indexSuccessor(HfsContext& ctx, TreeFile& tree, std::uint32_t n);
+std::optional<std::uint32_t> index_successor(HfsContext& ctx, TreeFile& tree, std::uint32_t n);
 
 }  // namespace korvane

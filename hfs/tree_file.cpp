@@ -12,44 +12,44 @@
 namespace korvane {
 namespace {
 
-void closeWorkingFile(HfsContext& ctx, TreeFile& tree) {
-    if (tree.isOpen()) {
+void close_working_file(HfsContext& ctx, TreeFile& tree) {
+    if (tree.is_open()) {
         close(tree.handle);
         remove_working_file(ctx, tree.path);
     }
-    tree = TreeFile{tree.isCatalog};
+    tree = TreeFile{tree.is_catalog};
 }
 
 }  // namespace
 
-HfsContext::~HfsContext() { releaseTrees(*this); }
+HfsContext::~HfsContext() { release_trees(*this); }
 
-void releaseTrees(HfsContext& ctx) {
-    forgetVolume(ctx);
-    closeWorkingFile(ctx, ctx.extentsTree);
-    closeWorkingFile(ctx, ctx.catalogTree);
+void release_trees(HfsContext& ctx) {
+    forget_volume(ctx);
+    close_working_file(ctx, ctx.extentsTree);
+    close_working_file(ctx, ctx.catalogTree);
 }
 
 
-std::uint32_t TreeFile::nodeLimit() const {
-    return std::min<std::uint32_t>(treeTotalNodes(header), fileSize / kNodeSize);
+std::uint32_t TreeFile::node_limit() const {
+    return std::min<std::uint32_t>(tree_total_nodes(header), fileSize / kNodeSize);
 }
 
-bool readNode(TreeFile& tree, std::uint32_t n) {
+bool read_node(TreeFile& tree, std::uint32_t n) {
     tree.nodeNumber = n;
     tree.recordIndex = 0;
     tree.nodeValid = false;
-    const bool inTree = n == 0 || n < treeTotalNodes(tree.header);
-    if (tree.isOpen() && inTree) tree.nodeValid = readTreeNode(tree, n, tree.node);
+    const bool inTree = n == 0 || n < tree_total_nodes(tree.header);
+    if (tree.is_open() && inTree) tree.nodeValid = read_tree_node(tree, n, tree.node);
     if (!tree.nodeValid) tree.node.fill(0);
     return tree.nodeValid;
 }
 
-bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer) {
-    if (!tree.isOpen()) return false;
+bool write_node(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer) {
+    if (!tree.is_open()) return false;
     tree.indexSuccessors.reset();
     const std::size_t at = std::size_t{n} * kNodeSize;
-    if (tree.holdsMemoryCopy()) {
+    if (tree.holds_memory_copy()) {
         if (at + kNodeSize > tree.memoryCopy.size()) return false;
         std::copy(buffer.begin(), buffer.end(), tree.memoryCopy.begin() + static_cast<std::ptrdiff_t>(at));
         std::copy(tree.header.begin(), tree.header.end(), tree.memoryCopy.begin());
@@ -61,10 +61,10 @@ bool writeNode(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer) {
     return nodeWritten && headerWritten;
 }
 
-bool readTreeNode(const TreeFile& tree, std::uint32_t n, NodeBuffer& node) {
-    if (!tree.isOpen()) return false;
+bool read_tree_node(const TreeFile& tree, std::uint32_t n, NodeBuffer& node) {
+    if (!tree.is_open()) return false;
     const std::size_t at = std::size_t{n} * kNodeSize;
-    if (tree.holdsMemoryCopy()) {
+    if (tree.holds_memory_copy()) {
         if (at + kNodeSize > tree.memoryCopy.size()) return false;
         std::copy_n(tree.memoryCopy.begin() + static_cast<std::ptrdiff_t>(at), kNodeSize, node.begin());
         return true;

@@ -21,38 +21,38 @@ namespace korvane {
 using KeyOrder = std::function<std::optional<int>(std::span<const std::uint8_t> record)>;
 
 // Catalog keys: parent ID, then the name in the Macintosh order. name may be
-// a pattern (see matchName); an equal key then counts as sorting after it,
+// a pattern (see match_name); an equal key then counts as sorting after it,
 // because names that match the pattern may come before the equal one.
-KeyOrder catalogKeyOrder(std::uint32_t parentID, std::string_view name);
+KeyOrder catalog_key_order(std::uint32_t parentID, std::string_view name);
 
 // Extents-overflow keys: file ID, then fork type, then the fork's first
 // allocation block.
-KeyOrder extentsKeyOrder(std::uint32_t fileID, std::uint8_t forkType, std::uint16_t startBlock);
+KeyOrder extents_key_order(std::uint32_t fileID, std::uint8_t forkType, std::uint16_t startBlock);
 
 // The child node an index record points to: the 32-bit value behind its key.
 // Nothing when the record is too short to hold it.
-std::optional<std::uint32_t> indexRecordChild(std::span<const std::uint8_t> record);
+std::optional<std::uint32_t> index_record_child(std::span<const std::uint8_t> record);
 
 
 // Negative, 0 or positive as record a's key sorts before, with or after
 // record b's; nothing when either key is damaged. Works on leaf and index
 // records alike (both begin with the key).
-std::optional<int> compareKeys(const TreeFile& tree, std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
+std::optional<int> compare_keys(const TreeFile& tree, std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
 
-std::vector<std::uint8_t> catalogKey(std::uint32_t parentID, std::string_view name);
-std::vector<std::uint8_t> extentsKey(std::uint8_t forkType, std::uint32_t fileID, std::uint16_t startBlock);
+std::vector<std::uint8_t> catalog_key(std::uint32_t parentID, std::string_view name);
+std::vector<std::uint8_t> extents_key(std::uint8_t forkType, std::uint32_t fileID, std::uint16_t startBlock);
 
 // The index record for child, keyed by the key of the child's first record:
 // catalog keys take the fixed length 37 (42 bytes in all), extents keys keep
 // their 7 (12 bytes in all). Nothing when the key is damaged.
-std::optional<std::vector<std::uint8_t>> indexRecordFor(const TreeFile& tree, std::span<const std::uint8_t> firstRecord,
+std::optional<std::vector<std::uint8_t>> index_record_for(const TreeFile& tree, std::span<const std::uint8_t> firstRecord,
                                                         std::uint32_t child);
 
 // The child named by an index record whose key is sound for tree; nothing
 // when damaged.
-std::optional<std::uint32_t> indexRecordChild(const TreeFile& tree, std::span<const std::uint8_t> record);
+std::optional<std::uint32_t> index_record_child(const TreeFile& tree, std::span<const std::uint8_t> record);
 
 // Index records that fit in one node: 11 for the catalog, 35 for the extents tree.
-std::uint16_t indexRecordsPerNode(const TreeFile& tree);
+std::uint16_t index_records_per_node(const TreeFile& tree);
 
 }  // namespace korvane

@@ -28,22 +28,22 @@ constexpr const char* kUndoFinished = "The interrupted undo was finished: the me
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
-std::string sectorText(std::uint32_t sector) { return "sector " + std::to_string(sector); }
+std::string sector_text(std::uint32_t sector) { return "sector " + std::to_string(sector); }
 
 // Why a change could not be put back, as the end of a sentence.
-std::string putBackProblem(const PutBackResult& result, const UndoJournal& journal) {
+std::string put_back_problem(const PutBackResult& result, const UndoJournal& journal) {
     switch (result.outcome) {
         case PutBack::MediumChanged:
-            return "the medium no longer holds what that change wrote (" + sectorText(result.sector) +
+            return "the medium no longer holds what that change wrote (" + sector_text(result.sector) +
                    " was changed since). Nothing was changed.";
         case PutBack::MediumUnreadable:
-            return sectorText(result.sector) + " of the medium cannot be read to check it. Nothing was changed.";
+            return sector_text(result.sector) + " of the medium cannot be read to check it. Nothing was changed.";
         case PutBack::JournalUnreadable:
             return "the undo journal " + quoted(journal.path()) + " cannot be read back whole. Nothing was changed.";
         case PutBack::JournalUnwritable:
             return "the undo journal " + quoted(journal.path()) + " " + journal.error() + ".";
         case PutBack::WriteFailed:
-            return "writing " + sectorText(result.sector) +
+            return "writing " + sector_text(result.sector) +
                    " to the medium failed, so it is only partly put back; UNDO tries it again.";
         case PutBack::Done: break;
     }
@@ -56,14 +56,14 @@ void refuse(HfsContext& ctx, const std::string& text) {
 }
 
 // A change may lie on any volume of the medium: the whole medium is reached.
-PutBackResult putBackOnMedium(HfsContext& ctx, UndoJournal& journal) {
-    DriveSectors medium(ctx, {0, mediumSectors(ctx)});
-    return putBackLastRecord(journal, medium);
+PutBackResult put_back_on_medium(HfsContext& ctx, UndoJournal& journal) {
+    DriveSectors medium(ctx, {0, medium_sectors(ctx)});
+    return put_back_last_record(journal, medium);
 }
 
 // The selected medium's journal, read; false (said) when there is none to use.
-bool openSelectedJournal(HfsContext& ctx, UndoJournal& journal) {
-    const std::string path = selectedDriveJournal(ctx);
+bool open_selected_journal(HfsContext& ctx, UndoJournal& journal) {
+    const std::string path = selected_drive_journal(ctx);
     if (path.empty()) {
         refuse(ctx, ctx.journal.enabled ? kNoJournalPlace : kJournalOff);
         return false;
@@ -85,16 +85,16 @@ bool openSelectedJournal(HfsContext& ctx, UndoJournal& journal) {
 
 }  // namespace
 
-bool undoLastChange(HfsContext& ctx) {
+bool undo_last_change(HfsContext& ctx) {
     UndoJournal journal;
-    if (!openSelectedJournal(ctx, journal)) return false;
+    if (!open_selected_journal(ctx, journal)) return false;
     if (journal.records().empty()) {
         refuse(ctx, kNothingToUndo);
         return false;
     }
-    const PutBackResult result = putBackOnMedium(ctx, journal);
+    const PutBackResult result = put_back_on_medium(ctx, journal);
     if (result.outcome != PutBack::Done) {
-        refuse(ctx, "The last change cannot be undone: " + putBackProblem(result, journal));
+        refuse(ctx, "The last change cannot be undone: " + put_back_problem(result, journal));
         return false;
     }
     const std::size_t left = journal.records().size();
@@ -105,11 +105,11 @@ bool undoLastChange(HfsContext& ctx) {
     return true;
 }
 
-void offerRollback(HfsContext& ctx) {
-    const std::string path = selectedDriveJournal(ctx);
+void offer_rollback(HfsContext& ctx) {
+    const std::string path = selected_drive_journal(ctx);
     if (path.empty() || !std::filesystem::exists(path)) return;
     // What Korvane held of the volume before is of no use now, its device included.
-    forgetVolume(ctx);
+    forget_volume(ctx);
     UndoJournal journal;
     if (!journal.open(path, false)) {
         show_notice(ctx, "The undo journal " + quoted(path) + " " + journal.error() + ".");
@@ -125,12 +125,12 @@ void offerRollback(HfsContext& ctx) {
         show_notice(ctx, kLeftInterrupted);
         return;
     }
-    const PutBackResult result = putBackOnMedium(ctx, journal);
+    const PutBackResult result = put_back_on_medium(ctx, journal);
     if (result.outcome == PutBack::Done) {
         show_notice(ctx, undoing ? kUndoFinished : kRolledBack);
         return;
     }
-    refuse(ctx, "The interrupted change cannot be rolled back: " + putBackProblem(result, journal));
+    refuse(ctx, "The interrupted change cannot be rolled back: " + put_back_problem(result, journal));
 }
 
 }  // namespace korvane

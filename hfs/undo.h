@@ -11,10 +11,10 @@ namespace korvane {
 // that the medium still holds what that change wrote; otherwise refuses
 // and says why. True when a change was undone (the volume must then be
 // read again: nothing Korvane holds of it is current).
-bool undoLastChange(HfsContext& ctx);
+bool undo_last_change(HfsContext& ctx);
 
 // Before a volume is read: when the journal's last change was interrupted,
 // says so and asks whether to roll it back (korvane-cmd: --yes, --no).
-void offerRollback(HfsContext& ctx);
+void offer_rollback(HfsContext& ctx);
 
 }  // namespace korvane

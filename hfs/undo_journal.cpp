@@ -38,16 +38,16 @@ std::uint64_t fnv(std::uint64_t hash, std::span<const std::uint8_t> bytes) {
     return hash;
 }
 
-void storeBE64(std::uint8_t* p, std::uint64_t value) {
-    storeBE32(p, static_cast<std::uint32_t>(value >> 32));
-    storeBE32(p + 4, static_cast<std::uint32_t>(value));
+void store_be64(std::uint8_t* p, std::uint64_t value) {
+    store_be32(p, static_cast<std::uint32_t>(value >> 32));
+    store_be32(p + 4, static_cast<std::uint32_t>(value));
 }
 
-std::uint64_t loadBE64(const std::uint8_t* p) { return (std::uint64_t{loadBE32(p)} << 32) | loadBE32(p + 4); }
+std::uint64_t load_be64(const std::uint8_t* p) { return (std::uint64_t{load_be32(p)} << 32) | load_be32(p + 4); }
 
 // The folder of a file reaches stable storage too, so that a renamed or
 // new journal is found after a crash.
-void syncFolderOf(const std::string& path) {
+void sync_folder_of(const std::string& path) {
     const std::string folder = std::filesystem::path(path).parent_path().string();
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -64,18 +64,18 @@ struct Block {
 
 enum class BlockRead { Good, Bad, Unreadable };
 
-bool knownKind(char kind) { return kind == kBegin || kind == kSectors || kind == kEnd || kind == kUndoing; }
+bool known_kind(char kind) { return kind == kBegin || kind == kSectors || kind == kEnd || kind == kUndoing; }
 
 // Reads and checks the block at offset of a file of size bytes. Only the
 // first bytes of a Sectors payload are kept; the rest is hashed on the way.
-BlockRead readBlock(int fd, std::uint64_t offset, std::uint64_t size, Block& block) {
+BlockRead read_block(int fd, std::uint64_t offset, std::uint64_t size, Block& block) {
     std::array<std::uint8_t, kBlockHeaderSize> header{};
     if (size - offset < kBlockHeaderSize + kBlockHashSize) return BlockRead::Bad;
     if (!read_at(fd, header.data(), header.size(), offset)) return BlockRead::Unreadable;
     if (!std::equal(kMagic.begin(), kMagic.end(), header.begin())) return BlockRead::Bad;
     block.kind = static_cast<char>(header[4]);
-    block.length = loadBE32(header.data() + 8);
-    if (!knownKind(block.kind) || block.length > kMaxPayload) return BlockRead::Bad;
+    block.length = load_be32(header.data() + 8);
+    if (!known_kind(block.kind) || block.length > kMaxPayload) return BlockRead::Bad;
     if (size - offset - kBlockHeaderSize - kBlockHashSize < block.length) return BlockRead::Bad;
     std::uint64_t hash = fnv(kFnvOffset, header);
     std::vector<std::uint8_t> chunk;
@@ -90,17 +90,17 @@ BlockRead readBlock(int fd, std::uint64_t offset, std::uint64_t size, Block& blo
     }
     std::array<std::uint8_t, kBlockHashSize> stored{};
     if (!read_at(fd, stored.data(), stored.size(), at)) return BlockRead::Unreadable;
-    return loadBE64(stored.data()) == hash ? BlockRead::Good : BlockRead::Bad;
+    return load_be64(stored.data()) == hash ? BlockRead::Good : BlockRead::Bad;
 }
 
 // A bad block that reaches the end of the file, or is followed only by
 // zeros, is an append the process did not finish: the journal is not
 // damaged, it just ends before it.
-bool onlyATornEnd(int fd, std::uint64_t offset, std::uint64_t size) {
+bool only_a_torn_end(int fd, std::uint64_t offset, std::uint64_t size) {
     std::array<std::uint8_t, kBlockHeaderSize> header{};
     if (size - offset >= kBlockHeaderSize && read_at(fd, header.data(), header.size(), offset) &&
         std::equal(kMagic.begin(), kMagic.end(), header.begin()) &&
-        offset + kBlockHeaderSize + loadBE32(header.data() + 8) + kBlockHashSize >= size)
+        offset + kBlockHeaderSize + load_be32(header.data() + 8) + kBlockHashSize >= size)
         return true;
     std::vector<std::uint8_t> rest(64 * 1024);
     for (std::uint64_t at = offset + kBlockHeaderSize; at < size; at += rest.size()) {
@@ -113,12 +113,12 @@ bool onlyATornEnd(int fd, std::uint64_t offset, std::uint64_t size) {
 }
 
 // Adds a checked block to the records; false when it does not fit where it stands.
-bool takeBlock(const Block& block, std::uint64_t offset, std::vector<JournalRecord>& records) {
+bool take_block(const Block& block, std::uint64_t offset, std::vector<JournalRecord>& records) {
     const std::uint64_t next = offset + kBlockHeaderSize + block.length + kBlockHashSize;
     if (block.kind == kBegin) {
         if (block.length != 8) return false;
         JournalRecord record;
-        record.number = loadBE64(block.head.data());
+        record.number = load_be64(block.head.data());
         record.start = offset;
         record.end = next;
         records.push_back(record);
@@ -128,11 +128,11 @@ bool takeBlock(const Block& block, std::uint64_t offset, std::vector<JournalReco
     JournalRecord& record = records.back();
     if (block.kind == kSectors) {
         if (block.length < kEntryHeaderSize || record.completed) return false;
-        const std::uint32_t count = loadBE32(block.head.data() + 4);
+        const std::uint32_t count = load_be32(block.head.data() + 4);
         if (count == 0 || block.length != kEntryHeaderSize + std::uint64_t{count} * kPerSector) return false;
-        record.entries.push_back({loadBE32(block.head.data()), count, offset + kBlockHeaderSize + kEntryHeaderSize});
+        record.entries.push_back({load_be32(block.head.data()), count, offset + kBlockHeaderSize + kEntryHeaderSize});
     } else {
-        if (block.length != 8 || loadBE64(block.head.data()) != record.number) return false;
+        if (block.length != 8 || load_be64(block.head.data()) != record.number) return false;
         if (block.kind == kEnd) {
             if (record.completed) return false;
             record.completed = true;
@@ -146,7 +146,7 @@ bool takeBlock(const Block& block, std::uint64_t offset, std::vector<JournalReco
 
 }  // namespace
 
-std::uint64_t sectorHash(const std::uint8_t* sector) {
+std::uint64_t sector_hash(const std::uint8_t* sector) {
     return fnv(kFnvOffset, std::span(sector, kJournalSectorSize));
 }
 
@@ -184,31 +184,31 @@ bool UndoJournal::open(const std::string& path, bool create) {
         errno = error;
         return fail("cannot be opened");
     }
-    if (!readAll()) {
+    if (!read_all()) {
         close();
         return false;
     }
     if (writable && !damaged_ && end_ < static_cast<std::uint64_t>(info.st_size) &&
         (ftruncate(fd_, static_cast<off_t>(end_)) != 0 || fsync(fd_) != 0))
         return fail("cannot be written");
-    if (create && info.st_size == 0) syncFolderOf(path);
+    if (create && info.st_size == 0) sync_folder_of(path);
     return true;
 }
 
-bool UndoJournal::readAll() {
+bool UndoJournal::read_all() {
     struct stat info {};
     if (fstat(fd_, &info) != 0) return fail("cannot be read");
     const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
     std::uint64_t offset = 0;
     while (offset < size) {
         Block block;
-        const BlockRead read = readBlock(fd_, offset, size, block);
+        const BlockRead read = read_block(fd_, offset, size, block);
         if (read == BlockRead::Unreadable) return fail("cannot be read");
         if (read == BlockRead::Bad) {
-            damaged_ = !onlyATornEnd(fd_, offset, size);
+            damaged_ = !only_a_torn_end(fd_, offset, size);
             break;
         }
-        if (!takeBlock(block, offset, records_)) {
+        if (!take_block(block, offset, records_)) {
             damaged_ = true;
             break;
         }
@@ -218,37 +218,37 @@ bool UndoJournal::readAll() {
     return true;
 }
 
-bool UndoJournal::appendBlock(char kind, std::span<const std::uint8_t> payload) {
+bool UndoJournal::append_block(char kind, std::span<const std::uint8_t> payload) {
     std::vector<std::uint8_t> block(kBlockHeaderSize + payload.size() + kBlockHashSize, 0);
     std::copy(kMagic.begin(), kMagic.end(), block.begin());
     block[4] = static_cast<std::uint8_t>(kind);
-    storeBE32(block.data() + 8, static_cast<std::uint32_t>(payload.size()));
+    store_be32(block.data() + 8, static_cast<std::uint32_t>(payload.size()));
     std::copy(payload.begin(), payload.end(), block.begin() + kBlockHeaderSize);
     const std::size_t hashed = kBlockHeaderSize + payload.size();
-    storeBE64(block.data() + hashed, fnv(kFnvOffset, std::span(block.data(), hashed)));
+    store_be64(block.data() + hashed, fnv(kFnvOffset, std::span(block.data(), hashed)));
     if (!write_at(fd_, block.data(), block.size(), end_)) {
         // A block only partly written must not stay in front of the next one.
         if (ftruncate(fd_, static_cast<off_t>(end_)) != 0) {}
         return fail("cannot be written");
     }
     Block taken{kind, payload.size(), {payload.begin(), payload.begin() + std::min<std::size_t>(payload.size(), 16)}};
-    takeBlock(taken, end_, records_);
+    take_block(taken, end_, records_);
     end_ += block.size();
     return true;
 }
 
-bool UndoJournal::appendNumbered(char kind, std::uint64_t number) {
+bool UndoJournal::append_numbered(char kind, std::uint64_t number) {
     std::array<std::uint8_t, 8> payload{};
-    storeBE64(payload.data(), number);
-    return appendBlock(kind, payload);
+    store_be64(payload.data(), number);
+    return append_block(kind, payload);
 }
 
-bool UndoJournal::beginRecord() {
+bool UndoJournal::begin_record() {
     const std::uint64_t number = records_.empty() ? 1 : records_.back().number + 1;
-    return appendNumbered(kBegin, number);
+    return append_numbered(kBegin, number);
 }
 
-bool UndoJournal::appendSectors(std::uint32_t firstSector, std::span<const std::uint64_t> newHashes,
+bool UndoJournal::append_sectors(std::uint32_t firstSector, std::span<const std::uint64_t> newHashes,
                                 std::span<const std::uint8_t> oldSectors) {
     const std::size_t count = newHashes.size();
     if (count == 0 || count > 0xFFFF || oldSectors.size() != count * kJournalSectorSize) {
@@ -256,24 +256,24 @@ bool UndoJournal::appendSectors(std::uint32_t firstSector, std::span<const std::
         return fail("cannot be written");
     }
     std::vector<std::uint8_t> payload(kEntryHeaderSize + count * kPerSector);
-    storeBE32(payload.data(), firstSector);
-    storeBE32(payload.data() + 4, static_cast<std::uint32_t>(count));
-    for (std::size_t i = 0; i < count; ++i) storeBE64(payload.data() + kEntryHeaderSize + 8 * i, newHashes[i]);
+    store_be32(payload.data(), firstSector);
+    store_be32(payload.data() + 4, static_cast<std::uint32_t>(count));
+    for (std::size_t i = 0; i < count; ++i) store_be64(payload.data() + kEntryHeaderSize + 8 * i, newHashes[i]);
     std::copy(oldSectors.begin(), oldSectors.end(), payload.begin() + static_cast<std::ptrdiff_t>(kEntryHeaderSize + 8 * count));
-    return appendBlock(kSectors, payload);
+    return append_block(kSectors, payload);
 }
 
 bool UndoJournal::sync() { return fsync(fd_) == 0 || fail("cannot be written"); }
 
 // Not flushed: the End is as durable as the medium's own writes before it,
 // which reach stable storage with the system's cache too.
-bool UndoJournal::endRecord() { return !records_.empty() && appendNumbered(kEnd, records_.back().number); }
+bool UndoJournal::end_record() { return !records_.empty() && append_numbered(kEnd, records_.back().number); }
 
-bool UndoJournal::markUndoing() {
-    return !records_.empty() && appendNumbered(kUndoing, records_.back().number) && sync();
+bool UndoJournal::mark_undoing() {
+    return !records_.empty() && append_numbered(kUndoing, records_.back().number) && sync();
 }
 
-bool UndoJournal::dropLastRecord() {
+bool UndoJournal::drop_last_record() {
     if (records_.empty()) return true;
     const std::uint64_t start = records_.back().start;
     if (ftruncate(fd_, static_cast<off_t>(start)) != 0 || fsync(fd_) != 0) return fail("cannot be written");
@@ -282,7 +282,7 @@ bool UndoJournal::dropLastRecord() {
     return true;
 }
 
-bool UndoJournal::trimTo(std::uint64_t limit) {
+bool UndoJournal::trim_to(std::uint64_t limit) {
     if (end_ <= limit || records_.size() <= 1 || damaged_) return true;
     // Down to three quarters, so that the file is not copied again at the
     // very next change.
@@ -305,21 +305,21 @@ bool UndoJournal::trimTo(std::uint64_t limit) {
         std::remove(fresh.c_str());
         return fail("cannot be shortened");
     }
-    syncFolderOf(path_);
+    sync_folder_of(path_);
     return open(path_, true);
 }
 
-bool UndoJournal::readEntry(const JournalEntry& entry, EntryContents& contents) const {
+bool UndoJournal::read_entry(const JournalEntry& entry, EntryContents& contents) const {
     const std::uint64_t blockStart = entry.hashesAt - kEntryHeaderSize - kBlockHeaderSize;
     const std::size_t count = entry.count;
     std::vector<std::uint8_t> block(kBlockHeaderSize + kEntryHeaderSize + count * kPerSector + kBlockHashSize);
     if (!read_at(fd_, block.data(), block.size(), blockStart)) return false;
     const std::size_t hashed = block.size() - kBlockHashSize;
-    if (fnv(kFnvOffset, std::span(block.data(), hashed)) != loadBE64(block.data() + hashed)) return false;
+    if (fnv(kFnvOffset, std::span(block.data(), hashed)) != load_be64(block.data() + hashed)) return false;
     const std::uint8_t* payload = block.data() + kBlockHeaderSize;
-    if (loadBE32(payload) != entry.firstSector || loadBE32(payload + 4) != entry.count) return false;
+    if (load_be32(payload) != entry.firstSector || load_be32(payload + 4) != entry.count) return false;
     contents.newHashes.resize(count);
-    for (std::size_t i = 0; i < count; ++i) contents.newHashes[i] = loadBE64(payload + kEntryHeaderSize + 8 * i);
+    for (std::size_t i = 0; i < count; ++i) contents.newHashes[i] = load_be64(payload + kEntryHeaderSize + 8 * i);
     const std::uint8_t* old = payload + kEntryHeaderSize + 8 * count;
     contents.oldSectors.assign(old, old + count * kJournalSectorSize);
     return true;

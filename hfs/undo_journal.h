@@ -17,7 +17,7 @@
 //
 //   UndoJournal journal;
 //   if (!journal.open(path, true)) ... journal.error() ...
-//   journal.beginRecord(); journal.appendSectors(...); journal.sync();
+//   journal.begin_record(); journal.append_sectors(...); journal.sync();
 
 #include <cstdint>
 #include <span>
@@ -29,7 +29,7 @@ namespace korvane {
 inline constexpr std::size_t kJournalSectorSize = 512;
 
 // The hash that stands for a sector's contents in the journal.
-std::uint64_t sectorHash(const std::uint8_t* sector);
+std::uint64_t sector_hash(const std::uint8_t* sector);
 
 // One Sectors block: where its data lies in the file.
 struct JournalEntry {
@@ -65,7 +65,7 @@ public:
     // is created empty. A torn end is cut off (unless the file may only be
     // read). False (why in error()) when it cannot be opened or read.
     bool open(const std::string& path, bool create);
-    bool isOpen() const { return fd_ >= 0; }
+    bool is_open() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
     const std::string& error() const { return error_; }
 
@@ -76,27 +76,27 @@ public:
 
     // Appending. Blocks reach stable storage with sync (Undoing syncs by
     // itself). False, with error(), when the file refuses.
-    bool beginRecord();
-    bool appendSectors(std::uint32_t firstSector, std::span<const std::uint64_t> newHashes,
+    bool begin_record();
+    bool append_sectors(std::uint32_t firstSector, std::span<const std::uint64_t> newHashes,
                        std::span<const std::uint8_t> oldSectors);
     bool sync();
-    bool endRecord();
-    bool markUndoing();
+    bool end_record();
+    bool mark_undoing();
     // Removes the last record (it was put back or never reached the medium).
-    bool dropLastRecord();
+    bool drop_last_record();
     // When the file holds more than limit bytes, drops the oldest records
     // until it holds three quarters of it at most; the newest record
     // always stays.
-    bool trimTo(std::uint64_t limit);
+    bool trim_to(std::uint64_t limit);
 
     // What an entry of this journal holds; false when it cannot be read
     // back whole or no longer matches its block's hash.
-    bool readEntry(const JournalEntry& entry, EntryContents& contents) const;
+    bool read_entry(const JournalEntry& entry, EntryContents& contents) const;
 
 private:
-    bool readAll();
-    bool appendBlock(char kind, std::span<const std::uint8_t> payload);
-    bool appendNumbered(char kind, std::uint64_t number);
+    bool read_all();
+    bool append_block(char kind, std::span<const std::uint8_t> payload);
+    bool append_numbered(char kind, std::uint64_t number);
     bool fail(const char* what);
     void close();
 

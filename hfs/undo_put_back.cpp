@@ -15,15 +15,15 @@ struct SectorHistory {
 };
 
 // Reads each entry's hashes; false when an entry cannot be read back.
-bool readHistories(const UndoJournal& journal, const JournalRecord& record,
+bool read_histories(const UndoJournal& journal, const JournalRecord& record,
                    std::map<std::uint32_t, SectorHistory>& histories) {
     EntryContents contents;
     for (const JournalEntry& entry : record.entries) {
-        if (!journal.readEntry(entry, contents)) return false;
+        if (!journal.read_entry(entry, contents)) return false;
         for (std::uint32_t i = 0; i < entry.count; ++i) {
             SectorHistory& history = histories[entry.firstSector + i];
             if (history.contents.empty())
-                history.contents.insert(sectorHash(contents.oldSectors.data() + std::size_t{i} * kJournalSectorSize));
+                history.contents.insert(sector_hash(contents.oldSectors.data() + std::size_t{i} * kJournalSectorSize));
             history.contents.insert(contents.newHashes[i]);
             history.last = contents.newHashes[i];
         }
@@ -31,13 +31,13 @@ bool readHistories(const UndoJournal& journal, const JournalRecord& record,
     return true;
 }
 
-bool expectedContents(const SectorHistory& history, bool completed, const std::uint8_t* sector) {
-    const std::uint64_t now = sectorHash(sector);
+bool expected_contents(const SectorHistory& history, bool completed, const std::uint8_t* sector) {
+    const std::uint64_t now = sector_hash(sector);
     return completed ? now == history.last : history.contents.count(now) != 0;
 }
 
 // Reads the sectors in runs of consecutive numbers and checks each.
-PutBackResult checkMedium(const std::map<std::uint32_t, SectorHistory>& histories, bool completed,
+PutBackResult check_medium(const std::map<std::uint32_t, SectorHistory>& histories, bool completed,
                           SectorDevice& medium) {
     constexpr std::uint16_t kRun = 64;
     std::vector<std::uint8_t> sectors(kRun * kJournalSectorSize);
@@ -51,7 +51,7 @@ PutBackResult checkMedium(const std::map<std::uint32_t, SectorHistory>& historie
         if (!medium.read(first->first, count, sectors.data())) return {PutBack::MediumUnreadable, first->first};
         std::size_t i = 0;
         for (auto at = first; at != past; ++at, ++i) {
-            if (!expectedContents(at->second, completed, sectors.data() + i * kJournalSectorSize))
+            if (!expected_contents(at->second, completed, sectors.data() + i * kJournalSectorSize))
                 return {PutBack::MediumChanged, at->first};
         }
         first = past;
@@ -61,16 +61,16 @@ PutBackResult checkMedium(const std::map<std::uint32_t, SectorHistory>& historie
 
 }  // namespace
 
-PutBackResult putBackLastRecord(UndoJournal& journal, SectorDevice& medium) {
+PutBackResult put_back_last_record(UndoJournal& journal, SectorDevice& medium) {
     const JournalRecord record = journal.records().back();
     std::map<std::uint32_t, SectorHistory> histories;
-    if (!readHistories(journal, record, histories)) return {PutBack::JournalUnreadable};
-    PutBackResult result = checkMedium(histories, !record.interrupted(), medium);
+    if (!read_histories(journal, record, histories)) return {PutBack::JournalUnreadable};
+    PutBackResult result = check_medium(histories, !record.interrupted(), medium);
     if (result.outcome != PutBack::Done) return result;
-    if (!record.undoing && !journal.markUndoing()) return {PutBack::JournalUnwritable};
+    if (!record.undoing && !journal.mark_undoing()) return {PutBack::JournalUnwritable};
     EntryContents contents;
     for (auto entry = record.entries.rbegin(); entry != record.entries.rend(); ++entry) {
-        if (!journal.readEntry(*entry, contents)) return {PutBack::JournalUnreadable};
+        if (!journal.read_entry(*entry, contents)) return {PutBack::JournalUnreadable};
         const std::uint8_t* old = contents.oldSectors.data();
         for (std::uint32_t done = 0; done < entry->count;) {
             const auto n = static_cast<std::uint16_t>(std::min<std::uint32_t>(entry->count - done, 0xFFFF));
@@ -79,7 +79,7 @@ PutBackResult putBackLastRecord(UndoJournal& journal, SectorDevice& medium) {
             done += n;
         }
     }
-    if (!journal.dropLastRecord()) return {PutBack::JournalUnwritable};
+    if (!journal.drop_last_record()) return {PutBack::JournalUnwritable};
     result.sectorsPutBack = static_cast<std::uint32_t>(histories.size());
     return result;
 }

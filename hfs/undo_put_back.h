@@ -30,6 +30,6 @@ struct PutBackResult {
 };
 
 // Puts back the journal's last record on medium. The journal must hold one.
-PutBackResult putBackLastRecord(UndoJournal& journal, SectorDevice& medium);
+PutBackResult put_back_last_record(UndoJournal& journal, SectorDevice& medium);
 
 }  // namespace korvane

@@ -19,23 +19,23 @@ inline constexpr const char* kCatalogNotWhole = "The catalog could not be read c
 inline constexpr const char* kExtentsNotWhole = "The extents file could not be read completely: nothing was changed.";
 inline constexpr const char* kBitmapNotRead = "The volume bitmap could not be read: nothing was changed.";
 
-SectorRange rangeOfVolume(HfsContext& ctx) {
+SectorRange range_of_volume(HfsContext& ctx) {
     if (ctx.geometry.partitionSectors != 0) return {ctx.geometry.partitionStart, ctx.geometry.partitionSectors};
-    return {0, mediumSectors(ctx)};
+    return {0, medium_sectors(ctx)};
 }
 
 // The header, the allocation blocks and the alternate header (the range's
 // second-to-last sector) must all lie inside the range, in that order.
-bool volumeFitsRange(HfsContext& ctx) {
-    const SectorRange& range = volumeRange(ctx);
+bool volume_fits_range(HfsContext& ctx) {
+    const SectorRange& range = volume_range(ctx);
     if (range.count < 2 || ctx.geometry.mdbSector < range.first + 2) return false;
     const std::uint64_t allocationEnd =
-        ctx.geometry.firstAllocSector + std::uint64_t{ctx.mdb.allocationBlocks()} * ctx.geometry.sectorsPerBlock;
+        ctx.geometry.firstAllocSector + std::uint64_t{ctx.mdb.allocation_blocks()} * ctx.geometry.sectorsPerBlock;
     return allocationEnd <= std::uint64_t{range.first} + range.count - 2;
 }
 
-bool restoreWorkingFile(TreeFile& tree, const MediumTree& medium) {
-    if (!medium.known || !tree.isOpen()) return true;
+bool restore_working_file(TreeFile& tree, const MediumTree& medium) {
+    if (!medium.known || !tree.is_open()) return true;
     const auto size = static_cast<ssize_t>(medium.bytes.size());
     const bool ok = ftruncate(tree.handle, size) == 0 && pwrite(tree.handle, medium.bytes.data(), medium.bytes.size(), 0) == size;
     tree.fileSize = static_cast<std::uint32_t>(medium.bytes.size());
@@ -46,9 +46,9 @@ bool restoreWorkingFile(TreeFile& tree, const MediumTree& medium) {
     return ok;
 }
 
-bool recordMediumTree(const TreeFile& tree, MediumTree& medium) {
+bool record_medium_tree(const TreeFile& tree, MediumTree& medium) {
     if (medium.known) return true;
-    auto bytes = readWorkingFile(tree);
+    auto bytes = read_working_file(tree);
     if (!bytes) return false;
     medium.bytes = std::move(*bytes);
     medium.known = true;
@@ -57,12 +57,12 @@ bool recordMediumTree(const TreeFile& tree, MediumTree& medium) {
 
 }  // namespace
 
-SectorDevice& volumeDevice(HfsContext& ctx) {
+SectorDevice& volume_device(HfsContext& ctx) {
     Volume& volume = ctx.volume;
     if (!volume.device) {
-        volume.range = rangeOfVolume(ctx);
+        volume.range = range_of_volume(ctx);
         auto drive = std::make_unique<DriveSectors>(ctx, volume.range);
-        const std::string journal = selectedDriveJournal(ctx);
+        const std::string journal = selected_drive_journal(ctx);
         if (journal.empty()) {
             volume.device = std::move(drive);
         } else {
@@ -74,60 +74,60 @@ SectorDevice& volumeDevice(HfsContext& ctx) {
     return *volume.device;
 }
 
-const SectorRange& volumeRange(HfsContext& ctx) {
-    volumeDevice(ctx);
+const SectorRange& volume_range(HfsContext& ctx) {
+    volume_device(ctx);
     return ctx.volume.range;
 }
 
 // Discovery marks a volume whose header claims more than its partition holds;
 // the engine checks the header against the range by itself too.
-bool volumeWritable(HfsContext& ctx) { return !ctx.geometry.readOnlyVolume && volumeFitsRange(ctx); }
+bool volume_writable(HfsContext& ctx) { return !ctx.geometry.readOnlyVolume && volume_fits_range(ctx); }
 
-void forgetVolume(HfsContext& ctx) { ctx.volume = Volume{}; }
+void forget_volume(HfsContext& ctx) { ctx.volume = Volume{}; }
 
-std::optional<std::vector<std::uint8_t>> readWorkingFile(const TreeFile& tree) {
-    if (!tree.isOpen()) return std::nullopt;
+std::optional<std::vector<std::uint8_t>> read_working_file(const TreeFile& tree) {
+    if (!tree.is_open()) return std::nullopt;
     if (tree.memoryCopy.size() == tree.fileSize) return tree.memoryCopy;
     std::vector<std::uint8_t> bytes(tree.fileSize);
     if (pread(tree.handle, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) return std::nullopt;
     return bytes;
 }
 
-bool startModification(HfsContext& ctx) {
+bool start_modification(HfsContext& ctx) {
     Volume& volume = ctx.volume;
     if (volume.modifying) return true;
-    if (!volumeWritable(ctx)) return refuseChange(ctx, kReadOnlyVolume);
+    if (!volume_writable(ctx)) return refuse_change(ctx, kReadOnlyVolume);
     const TreeFile& catalog = ctx.catalogTree;
-    if (!catalog.isOpen() || !catalog.complete || !recordMediumTree(catalog, volume.mediumCatalog))
-        return refuseChange(ctx, kCatalogNotWhole);
-    if (!loadBitmap(ctx)) return refuseChange(ctx, kBitmapNotRead);
+    if (!catalog.is_open() || !catalog.complete || !record_medium_tree(catalog, volume.mediumCatalog))
+        return refuse_change(ctx, kCatalogNotWhole);
+    if (!load_bitmap(ctx)) return refuse_change(ctx, kBitmapNotRead);
     if (!volume.mediumHeader) volume.mediumHeader = ctx.mdb;
     volume.modifying = true;
     return true;
 }
 
-bool startExtentsModification(HfsContext& ctx) {
+bool start_extents_modification(HfsContext& ctx) {
     const TreeFile& extents = ctx.extentsTree;
-    if (!extents.complete || !recordMediumTree(extents, ctx.volume.mediumExtents))
-        return refuseChange(ctx, kExtentsNotWhole);
+    if (!extents.complete || !record_medium_tree(extents, ctx.volume.mediumExtents))
+        return refuse_change(ctx, kExtentsNotWhole);
     return true;
 }
 
-void discardChanges(HfsContext& ctx) {
+void discard_changes(HfsContext& ctx) {
     Volume& volume = ctx.volume;
-    if (volume.journal) volume.journal->dropChange();
+    if (volume.journal) volume.journal->drop_change();
     if (volume.mediumHeader) ctx.mdb = *volume.mediumHeader;
-    restoreWorkingFile(ctx.catalogTree, volume.mediumCatalog);
-    restoreWorkingFile(ctx.extentsTree, volume.mediumExtents);
-    releaseBitmap(ctx);
+    restore_working_file(ctx.catalogTree, volume.mediumCatalog);
+    restore_working_file(ctx.extentsTree, volume.mediumExtents);
+    release_bitmap(ctx);
     volume.modifying = false;
 }
 
-bool refuseChange(HfsContext& ctx, const char* text) {
-    const std::string refusal = ctx.volume.journal ? ctx.volume.journal->takeRefusal() : std::string();
+bool refuse_change(HfsContext& ctx, const char* text) {
+    const std::string refusal = ctx.volume.journal ? ctx.volume.journal->take_refusal() : std::string();
     show_notice(ctx, refusal.empty() ? std::string(text) : refusal);
     ctx.outcome.failureReported = true;
-    discardChanges(ctx);
+    discard_changes(ctx);
     return false;
 }
 

@@ -5,10 +5,10 @@
 // tree files), against which the write-back finds what changed and to which
 // a failed modification returns.
 //
-// A modifying command calls startModification, changes the working copies,
-// the header image and the bitmap through the engine, then writeBack
+// A modifying command calls start_modification, changes the working copies,
+// the header image and the bitmap through the engine, then write_back
 // (hfs/write_back.h). When a step cannot complete, the engine reports it,
-// calls discardChanges and the command stops: the medium is untouched and the
+// calls discard_changes and the command stops: the medium is untouched and the
 // working copies are as the medium holds them.
 
 #include <cstdint>
@@ -66,39 +66,39 @@ struct Volume {
 };
 
 // The device of the open volume, made for the selected drive when needed.
-SectorDevice& volumeDevice(HfsContext& ctx);
-const SectorRange& volumeRange(HfsContext& ctx);
+SectorDevice& volume_device(HfsContext& ctx);
+const SectorRange& volume_range(HfsContext& ctx);
 
 // False for a volume marked read-only, and for one whose header, allocation
 // blocks and alternate header do not all lie inside its partition.
-bool volumeWritable(HfsContext& ctx);
+bool volume_writable(HfsContext& ctx);
 
 // Forgets everything about the previous volume (a new one is being opened).
-void forgetVolume(HfsContext& ctx);
+void forget_volume(HfsContext& ctx);
 
 // The guard of every change: refuses, with a notice, a read-only volume, a
 // volume larger than its partition, and a catalog or bitmap that could not be
 // read completely; loads the bitmap and records what the medium holds. True
 // when changes may go on. Calling it again within a modification is free.
-bool startModification(HfsContext& ctx);
+bool start_modification(HfsContext& ctx);
 
 // Records the extents tree's medium contents before its first change (it is
 // copied from the medium lazily, and a change that does not touch it does
 // not depend on it). False, reported, when it was not read whole.
-bool startExtentsModification(HfsContext& ctx);
+bool start_extents_modification(HfsContext& ctx);
 
 // Returns the header image, the bitmap and both working copies to what the
 // medium holds and ends the modification. What the modification already
 // wrote (the forks of copied files) is put back from the undo journal.
-void discardChanges(HfsContext& ctx);
+void discard_changes(HfsContext& ctx);
 
 // Reports a change that cannot complete (the text says why; a refusal of
 // the undo journal says it instead), drops every change of the command and
 // marks the run as failed. Always false, so that
-// callers can `return refuseChange(...)`.
-bool refuseChange(HfsContext& ctx, const char* text);
+// callers can `return refuse_change(...)`.
+bool refuse_change(HfsContext& ctx, const char* text);
 
 // The whole working file of a tree, or nothing when it cannot be read.
-std::optional<std::vector<std::uint8_t>> readWorkingFile(const TreeFile& tree);
+std::optional<std::vector<std::uint8_t>> read_working_file(const TreeFile& tree);
 
 }  // namespace korvane

@@ -29,32 +29,32 @@ inline constexpr std::uint16_t kMinimumRun = 10;
 // Reads the bitmap (the sectors holding the volume's drNmAlBlks bits) when
 // it is not loaded. False when the read failed or the header's bitmap area
 // cannot hold a bit per block; nothing is then loaded.
-bool loadBitmap(HfsContext& ctx);
+bool load_bitmap(HfsContext& ctx);
 // Writes the loaded bitmap to the medium. False when the write failed.
-bool storeBitmap(HfsContext& ctx);
-void releaseBitmap(HfsContext& ctx);
+bool store_bitmap(HfsContext& ctx);
+void release_bitmap(HfsContext& ctx);
 
-bool blockInUse(const HfsContext& ctx, std::uint32_t block);
+bool block_in_use(const HfsContext& ctx, std::uint32_t block);
 // Marks blocks start .. start + count - 1 (those below drNmAlBlks).
-void markBlocks(HfsContext& ctx, std::uint32_t start, std::uint32_t count, bool inUse);
+void mark_blocks(HfsContext& ctx, std::uint32_t start, std::uint32_t count, bool inUse);
 
 // First fit from block 40: n blocks as one run when a free run is long
 // enough, else the first free run of at least 10 blocks (shorter than asked:
 // the caller asks again for the rest). Nothing when no run starts in time
 // for n blocks to end before the last block. Marks nothing.
-std::optional<BlockRun> findFreeRun(const HfsContext& ctx, std::uint16_t n);
+std::optional<BlockRun> find_free_run(const HfsContext& ctx, std::uint16_t n);
 
-// findFreeRun, then marks the run in use. On failure shows "Not enough space
+// find_free_run, then marks the run in use. On failure shows "Not enough space
 // on the volume." and returns kNoRun. drFreeBks is left to the caller (the
 // write-back sets it from the bitmap).
-BlockRun allocateRun(HfsContext& ctx, std::uint16_t n);
+BlockRun allocate_run(HfsContext& ctx, std::uint16_t n);
 
 // Marks the blocks of a record's three descriptors free.
-void freeExtents(HfsContext& ctx, ExtentRecordBytes record);
+void free_extents(HfsContext& ctx, ExtentRecordBytes record);
 
 // Free blocks according to the loaded bitmap.
-std::uint16_t countFreeBlocks(const HfsContext& ctx);
+std::uint16_t count_free_blocks(const HfsContext& ctx);
 // Sets drFreeBks from the loaded bitmap, so that both always agree.
-void recountFreeBlocks(HfsContext& ctx);
+void recount_free_blocks(HfsContext& ctx);
 
 }  // namespace korvane

@@ -12,30 +12,30 @@ namespace {
 constexpr std::uint32_t kBlocksPerBitmapSector = kSectorSize * 8;
 
 // The volume's allocation blocks must end inside the sectors it may occupy.
-void checkVolumeEnd(const HfsContext& ctx, CheckReport& report) {
+void check_volume_end(const HfsContext& ctx, CheckReport& report) {
     const VolumeGeometry& geometry = ctx.geometry;
     if (geometry.partitionSectors == 0) return;
     const std::uint64_t end =
-        std::uint64_t{geometry.firstAllocSector} + std::uint64_t{ctx.mdb.allocationBlocks()} * geometry.sectorsPerBlock;
+        std::uint64_t{geometry.firstAllocSector} + std::uint64_t{ctx.mdb.allocation_blocks()} * geometry.sectorsPerBlock;
     if (end > std::uint64_t{geometry.partitionStart} + geometry.partitionSectors) {
-        report.add("The volume's " + std::to_string(ctx.mdb.allocationBlocks()) +
+        report.add("The volume's " + std::to_string(ctx.mdb.allocation_blocks()) +
                    " allocation blocks (drNmAlBlks) reach past the end of its partition.");
     }
 }
 
 // The bitmap as it is on the medium: drVBMSt sectors from the volume start,
 // one bit per allocation block. Empty when it cannot be read.
-std::vector<std::uint8_t> readVolumeBitmap(HfsContext& ctx, CheckReport& report) {
-    const std::uint32_t blocks = ctx.mdb.allocationBlocks();
+std::vector<std::uint8_t> read_volume_bitmap(HfsContext& ctx, CheckReport& report) {
+    const std::uint32_t blocks = ctx.mdb.allocation_blocks();
     const std::uint32_t sectors = (blocks + kBlocksPerBitmapSector - 1) / kBlocksPerBitmapSector;
-    if (std::uint32_t{ctx.mdb.bitmapStart()} + sectors > ctx.mdb.firstAllocationSector()) {
+    if (std::uint32_t{ctx.mdb.bitmap_start()} + sectors > ctx.mdb.first_allocation_sector()) {
         report.add("The bitmap of " + std::to_string(blocks) +
                    " blocks does not fit between its first sector (drVBMSt) and the first allocation block (drAlBlSt).");
     }
     std::vector<std::uint8_t> bitmap(std::size_t{sectors} * kSectorSize);
-    const std::uint32_t volumeStart = ctx.geometry.mdbSector >= 2 ? ctx.geometry.mdbSector - 2 : 0;
+    const std::uint32_t volume_start = ctx.geometry.mdbSector >= 2 ? ctx.geometry.mdbSector - 2 : 0;
     DeviceRequest request;
-    request.sector = volumeStart + ctx.mdb.bitmapStart();
+    request.sector = volume_start + ctx.mdb.bitmap_start();
     request.count = static_cast<std::uint16_t>(sectors);
     request.buffer = bitmap.data();
     if (sectors > 0 && transfer(ctx, request) != 0) {
@@ -47,22 +47,22 @@ std::vector<std::uint8_t> readVolumeBitmap(HfsContext& ctx, CheckReport& report)
 
 }  // namespace
 
-CheckReport checkVolume(HfsContext& ctx) {
+CheckReport check_volume(HfsContext& ctx) {
     CheckReport report;
-    checkVolumeEnd(ctx, report);
-    if (!ctx.catalogTree.isOpen()) {
+    check_volume_end(ctx, report);
+    if (!ctx.catalogTree.is_open()) {
         report.add("The catalog could not be read.");
         return report;
     }
-    const std::vector<ForkInfo> forks = checkCatalog(ctx, report);
+    const std::vector<ForkInfo> forks = check_catalog(ctx, report);
     OverflowRecords overflow;
-    if (ctx.extentsTree.isOpen()) {
-        overflow = checkExtentsTree(ctx, report);
+    if (ctx.extentsTree.is_open()) {
+        overflow = check_extents_tree(ctx, report);
     } else {
         report.add("The extents tree could not be read.");
     }
-    const std::vector<std::uint8_t> bitmap = readVolumeBitmap(ctx, report);
-    checkAllocation(ctx, forks, overflow, bitmap, report);
+    const std::vector<std::uint8_t> bitmap = read_volume_bitmap(ctx, report);
+    check_allocation(ctx, forks, overflow, bitmap, report);
     return report;
 }
 

@@ -14,9 +14,9 @@
 namespace korvane {
 
 // Checks the volume that ctx describes. The catalog working copy must have
-// been made (openCatalogTree) and the extents copy too (openExtentsTree);
+// been made (open_catalog_tree) and the extents copy too (open_extents_tree);
 // a tree without a working copy is reported as unreadable. The alternate
 // volume header is not looked at: Mac OS itself lets it grow old.
-CheckReport checkVolume(HfsContext& ctx);
+CheckReport check_volume(HfsContext& ctx);
 
 }  // namespace korvane

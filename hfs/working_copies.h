@@ -1,7 +1,7 @@
 #pragma once
 // Making and discarding the working copies of the open volume's trees.
-// Volume discovery fills ctx.geometry and ctx.mdb, then calls openCatalogTree
-// and enterRootDirectory (hfs/current_directory.h).
+// Volume discovery fills ctx.geometry and ctx.mdb, then calls open_catalog_tree
+// and enter_root_directory (hfs/current_directory.h).
 
 #include "hfs/hfs_context.h"
 
@@ -18,13 +18,13 @@ enum class CatalogOpen {
 // line. An empty first catalog extent ("Error reading data. Restart the
 // program.") and a lack of room for the working file are fatal, as the
 // program cannot go on without a catalog.
-CatalogOpen openCatalogTree(HfsContext& ctx);
+CatalogOpen open_catalog_tree(HfsContext& ctx);
 
 // Copies the extents-overflow file into an "EXT" working file. Called on
-// first need by findExtentRecord; false when the copy could not be made.
-bool openExtentsTree(HfsContext& ctx);
+// first need by find_extent_record; false when the copy could not be made.
+bool open_extents_tree(HfsContext& ctx);
 
 // Closes and deletes both working files (at exit, and before a new volume).
-void releaseTrees(HfsContext& ctx);
+void release_trees(HfsContext& ctx);
 
 }  // namespace korvane

@@ -32,18 +32,18 @@ struct TreePlan {
     std::vector<SectorRun> runs;
 };
 
-MediumTree& mediumOf(HfsContext& ctx, const TreeFile& tree) {
-    return tree.isCatalog ? ctx.volume.mediumCatalog : ctx.volume.mediumExtents;
+MediumTree& medium_of(HfsContext& ctx, const TreeFile& tree) {
+    return tree.is_catalog ? ctx.volume.mediumCatalog : ctx.volume.mediumExtents;
 }
 
-bool sectorChanged(const std::vector<std::uint8_t>& contents, const MediumTree& medium, std::size_t sector) {
+bool sector_changed(const std::vector<std::uint8_t>& contents, const MediumTree& medium, std::size_t sector) {
     const std::size_t at = sector * kSectorSize;
     if (!medium.known || at + kSectorSize > medium.bytes.size()) return true;
     return std::memcmp(contents.data() + at, medium.bytes.data() + at, kSectorSize) != 0;
 }
 
 // Adds sector (of the file) at medium sector to the plan, joining the previous run when it continues it.
-void addSector(TreePlan& plan, std::uint32_t fileSector, std::uint32_t mediumSector) {
+void add_sector(TreePlan& plan, std::uint32_t fileSector, std::uint32_t mediumSector) {
     if (!plan.runs.empty()) {
         SectorRun& last = plan.runs.back();
         if (last.firstSectorOfFile + last.count == fileSector && last.sector + last.count == mediumSector &&
@@ -58,49 +58,49 @@ void addSector(TreePlan& plan, std::uint32_t fileSector, std::uint32_t mediumSec
 // The writes that bring one tree file on the medium up to date; nothing when
 // they cannot be made (a copy not read whole, extents that do not cover the
 // file, sectors outside the volume).
-std::optional<TreePlan> planTree(HfsContext& ctx, TreeFile& tree) {
+std::optional<TreePlan> plan_tree(HfsContext& ctx, TreeFile& tree) {
     TreePlan plan{&tree, {}, {}};
-    if (!tree.isOpen()) return plan;
+    if (!tree.is_open()) return plan;
     // The engine records the extents file's medium contents before its first
     // change; a copy made since only for reading has nothing to write.
-    if (!tree.isCatalog && !mediumOf(ctx, tree).known) return plan;
-    if (!writeHeaderNode(tree)) return std::nullopt;
-    auto contents = readWorkingFile(tree);
+    if (!tree.is_catalog && !medium_of(ctx, tree).known) return plan;
+    if (!write_header_node(tree)) return std::nullopt;
+    auto contents = read_working_file(tree);
     if (!contents) return std::nullopt;
     plan.contents = std::move(*contents);
-    const MediumTree& medium = mediumOf(ctx, tree);
+    const MediumTree& medium = medium_of(ctx, tree);
     const std::size_t sectors = plan.contents.size() / kSectorSize;
     std::vector<std::uint32_t> changed;
     for (std::size_t s = 0; s < sectors; ++s)
-        if (sectorChanged(plan.contents, medium, s)) changed.push_back(static_cast<std::uint32_t>(s));
+        if (sector_changed(plan.contents, medium, s)) changed.push_back(static_cast<std::uint32_t>(s));
     if (changed.empty()) return plan;
     // A copy with sectors that could not be read would put zeros over them.
     if (!medium.known && !tree.complete) return std::nullopt;
     const VolumeGeometry& g = ctx.geometry;
     const std::uint32_t blocksNeeded = (tree.fileSize + g.allocBlockSize - 1) / g.allocBlockSize;
-    const auto extents = tree.isCatalog
-                             ? forkExtents(ctx, ctx.mdb.catalogExtents(), kCatalogFileID, kDataFork, blocksNeeded)
-                             : forkExtents(ctx, ctx.mdb.extentsExtents(), kExtentsFileID, kDataFork, blocksNeeded);
+    const auto extents = tree.is_catalog
+                             ? fork_extents(ctx, ctx.mdb.catalog_extents(), kCatalogFileID, kDataFork, blocksNeeded)
+                             : fork_extents(ctx, ctx.mdb.extents_extents(), kExtentsFileID, kDataFork, blocksNeeded);
     if (!extents) return std::nullopt;
     std::size_t extent = 0;
     std::uint32_t extentFirstSector = 0;  // file sector where the current extent begins
     for (std::uint32_t s : changed) {
         while (extent < extents->size() &&
-               s >= extentFirstSector + std::uint32_t{(*extents)[extent].blockCount} * g.sectorsPerBlock) {
-            extentFirstSector += std::uint32_t{(*extents)[extent].blockCount} * g.sectorsPerBlock;
+               s >= extentFirstSector + std::uint32_t{(*extents)[extent].block_count} * g.sectorsPerBlock) {
+            extentFirstSector += std::uint32_t{(*extents)[extent].block_count} * g.sectorsPerBlock;
             ++extent;
         }
         if (extent == extents->size()) return std::nullopt;
         const ExtentDescriptor& e = (*extents)[extent];
-        if (std::uint32_t{e.startBlock} + e.blockCount > ctx.mdb.allocationBlocks()) return std::nullopt;
+        if (std::uint32_t{e.startBlock} + e.block_count > ctx.mdb.allocation_blocks()) return std::nullopt;
         const std::uint32_t sector = g.firstAllocSector + e.startBlock * g.sectorsPerBlock + (s - extentFirstSector);
-        if (!volumeRange(ctx).contains(sector, 1)) return std::nullopt;
-        addSector(plan, s, sector);
+        if (!volume_range(ctx).contains(sector, 1)) return std::nullopt;
+        add_sector(plan, s, sector);
     }
     return plan;
 }
 
-void addTreeWrites(std::vector<SectorWrite>& writes, const TreePlan& plan) {
+void add_tree_writes(std::vector<SectorWrite>& writes, const TreePlan& plan) {
     for (const SectorRun& run : plan.runs) {
         const std::uint8_t* bytes = plan.contents.data() + std::size_t{run.firstSectorOfFile} * kSectorSize;
         writes.push_back({run.sector, run.count, bytes});
@@ -109,14 +109,14 @@ void addTreeWrites(std::vector<SectorWrite>& writes, const TreePlan& plan) {
 
 // An extents copy made only for reading was not planned (no contents):
 // what the medium holds of it is still unknown, not empty.
-void recordMediumTree(HfsContext& ctx, const TreePlan& plan) {
-    if (!plan.tree->isOpen() || plan.contents.empty()) return;
-    MediumTree& medium = mediumOf(ctx, *plan.tree);
+void record_medium_tree(HfsContext& ctx, const TreePlan& plan) {
+    if (!plan.tree->is_open() || plan.contents.empty()) return;
+    MediumTree& medium = medium_of(ctx, *plan.tree);
     medium.bytes = plan.contents;
     medium.known = true;
 }
 
-bool headerChanged(const HfsContext& ctx) {
+bool header_changed(const HfsContext& ctx) {
     return !ctx.volume.mediumHeader || ctx.volume.mediumHeader->bytes != ctx.mdb.bytes;
 }
 
@@ -125,28 +125,28 @@ bool headerChanged(const HfsContext& ctx) {
 // header in the volume's own second-to-last sector (a write-back cut short
 // then leaves the alternate as it was, so more interruptions leave a volume
 // that opens and checks clean).
-std::vector<SectorWrite> plannedWrites(HfsContext& ctx, const TreePlan& extents, const TreePlan& catalog) {
+std::vector<SectorWrite> planned_writes(HfsContext& ctx, const TreePlan& extents, const TreePlan& catalog) {
     std::vector<SectorWrite> writes;
-    const bool header = headerChanged(ctx);
+    const bool header = header_changed(ctx);
     if (header) writes.push_back({ctx.geometry.mdbSector, 1, ctx.mdb.bytes.data()});
     const Volume& volume = ctx.volume;
     if (volume.bitmapLoaded && volume.bitmapChanged) {
         const auto sectors = static_cast<std::uint16_t>(volume.bitmap.size() / kSectorSize);
         writes.push_back({ctx.geometry.mdbSector + 1, sectors, volume.bitmap.data()});
     }
-    addTreeWrites(writes, extents);
-    addTreeWrites(writes, catalog);
+    add_tree_writes(writes, extents);
+    add_tree_writes(writes, catalog);
     if (header) {
-        const SectorRange& range = volumeRange(ctx);
+        const SectorRange& range = volume_range(ctx);
         writes.push_back({range.first + range.count - 2, 1, ctx.mdb.bytes.data()});
     }
     return writes;
 }
 
-bool makeWrites(HfsContext& ctx, const std::vector<SectorWrite>& writes) {
+bool make_writes(HfsContext& ctx, const std::vector<SectorWrite>& writes) {
     for (const SectorWrite& write : writes) {
         ctx.host.busy_tick();
-        if (!volumeDevice(ctx).write(write.sector, write.count, write.bytes)) return false;
+        if (!volume_device(ctx).write(write.sector, write.count, write.bytes)) return false;
     }
     return true;
 }
@@ -155,19 +155,19 @@ bool makeWrites(HfsContext& ctx, const std::vector<SectorWrite>& writes) {
 // it. Only after every write succeeded: a write-back that failed half-way
 // writes all of its sectors again when it is retried, and a change that is
 // then dropped is put back from the journal to what these records hold.
-void recordMediumState(HfsContext& ctx, const TreePlan& extents, const TreePlan& catalog) {
+void record_medium_state(HfsContext& ctx, const TreePlan& extents, const TreePlan& catalog) {
     ctx.volume.mediumHeader = ctx.mdb;
-    recordMediumTree(ctx, extents);
-    recordMediumTree(ctx, catalog);
+    record_medium_tree(ctx, extents);
+    record_medium_tree(ctx, catalog);
 }
 
-void endModification(HfsContext& ctx) {
-    if (ctx.volume.journal) ctx.volume.journal->endChange();
-    releaseBitmap(ctx);
+void end_modification(HfsContext& ctx) {
+    if (ctx.volume.journal) ctx.volume.journal->end_change();
+    release_bitmap(ctx);
     ctx.volume.modifying = false;
 }
 
-bool reportWriteFailure(HfsContext& ctx) {
+bool report_write_failure(HfsContext& ctx) {
     show_notice(ctx, kWriteFailed);
     ctx.outcome.failureReported = true;
     return false;
@@ -175,33 +175,33 @@ bool reportWriteFailure(HfsContext& ctx) {
 
 }  // namespace
 
-bool writeBack(HfsContext& ctx) {
+bool write_back(HfsContext& ctx) {
     set_status(ctx, std::string(message(Msg::kUpdatingStructures)).c_str(), nullptr);
-    recountFreeBlocks(ctx);
-    const auto extents = planTree(ctx, ctx.extentsTree);
-    const auto catalog = planTree(ctx, ctx.catalogTree);
-    if (!extents || !catalog) return refuseChange(ctx, kCannotWrite);
-    const std::vector<SectorWrite> writes = plannedWrites(ctx, *extents, *catalog);
+    recount_free_blocks(ctx);
+    const auto extents = plan_tree(ctx, ctx.extentsTree);
+    const auto catalog = plan_tree(ctx, ctx.catalogTree);
+    if (!extents || !catalog) return refuse_change(ctx, kCannotWrite);
+    const std::vector<SectorWrite> writes = planned_writes(ctx, *extents, *catalog);
     if (writes.empty()) {
-        endModification(ctx);
+        end_modification(ctx);
         return true;
     }
-    if (!volumeWritable(ctx)) return refuseChange(ctx, kCannotWrite);
+    if (!volume_writable(ctx)) return refuse_change(ctx, kCannotWrite);
     // The journal takes every write before the first reaches the medium.
-    if (ctx.volume.journal && !ctx.volume.journal->journalAhead(writes)) return refuseChange(ctx, kCannotWrite);
-    if (!makeWrites(ctx, writes)) return reportWriteFailure(ctx);
-    recordMediumState(ctx, *extents, *catalog);
-    endModification(ctx);
+    if (ctx.volume.journal && !ctx.volume.journal->journal_ahead(writes)) return refuse_change(ctx, kCannotWrite);
+    if (!make_writes(ctx, writes)) return report_write_failure(ctx);
+    record_medium_state(ctx, *extents, *catalog);
+    end_modification(ctx);
     return true;
 }
 
-bool writeTreeFile(HfsContext& ctx, TreeFile& tree) {
-    const auto plan = planTree(ctx, tree);
-    if (!plan) return refuseChange(ctx, kCannotWrite);
+bool write_tree_file(HfsContext& ctx, TreeFile& tree) {
+    const auto plan = plan_tree(ctx, tree);
+    if (!plan) return refuse_change(ctx, kCannotWrite);
     std::vector<SectorWrite> writes;
-    addTreeWrites(writes, *plan);
-    if (!makeWrites(ctx, writes)) return reportWriteFailure(ctx);
-    recordMediumTree(ctx, *plan);
+    add_tree_writes(writes, *plan);
+    if (!make_writes(ctx, writes)) return report_write_failure(ctx);
+    record_medium_tree(ctx, *plan);
     return true;
 }
 

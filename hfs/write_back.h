@@ -22,10 +22,10 @@ namespace korvane {
 // that fails is reported (the medium is then out of date) and the run is
 // marked as failed; the changes stay in memory so that a later write-back
 // can try again. After success the bitmap is released.
-bool writeBack(HfsContext& ctx);
+bool write_back(HfsContext& ctx);
 
 // Writes the changed nodes of one tree file (catalogTree or extentsTree)
 // to the allocation blocks of its fork. False, reported, on failure.
-bool writeTreeFile(HfsContext& ctx, TreeFile& tree);
+bool write_tree_file(HfsContext& ctx, TreeFile& tree);
 
 }  // namespace korvane

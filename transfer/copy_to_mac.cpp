@@ -112,22 +112,22 @@ std::vector<PcEntry> pc_entries(int dir_fd, std::string_view pattern) {
     return entries;
 }
 
-// The kind (kDirectoryRecord, kFileRecord) of the entry named macName in
-// folder dirID, with its record's identifier; kind 0 when there is none.
+// The kind (kDirectoryRecord, kFileRecord) of the entry named mac_name in
+// folder dir_id, with its record's identifier; kind 0 when there is none.
 struct MacEntry {
     std::uint8_t kind = 0;
     std::uint32_t id = 0;
 };
-MacEntry mac_entry(HfsContext& ctx, std::uint32_t dirID, std::string_view macName) {
+MacEntry mac_entry(HfsContext& ctx, std::uint32_t dir_id, std::string_view mac_name) {
     TreeFile& tree = ctx.catalogTree;
-    if (!findRecord(tree, catalogKey(dirID, macName))) return {};
-    const auto record = nodeRecord(tree.node, tree.recordIndex);
-    const auto key = parseCatalogKey(record);
+    if (!find_record(tree, catalog_key(dir_id, mac_name))) return {};
+    const auto record = node_record(tree.node, tree.recordIndex);
+    const auto key = parse_catalog_key(record);
     if (!key) return {};
-    const auto data = catalogRecordData(record, *key);
-    if (!isWholeRecord(data)) return {};
-    if (data[0] == kDirectoryRecord) return {kDirectoryRecord, loadBE32(data, dirrec::dirID)};
-    if (data[0] == kFileRecord) return {kFileRecord, loadBE32(data, filrec::fileNumber)};
+    const auto data = catalog_record_data(record, *key);
+    if (!is_whole_record(data)) return {};
+    if (data[0] == kDirectoryRecord) return {kDirectoryRecord, load_be32(data, dirrec::dir_id)};
+    if (data[0] == kFileRecord) return {kFileRecord, load_be32(data, filrec::fileNumber)};
     return {data[0], 0};
 }
 
@@ -182,27 +182,27 @@ std::optional<Placement> place_file(TransferContext& ctx, const std::string& mac
 std::uint32_t mac_date_of(std::time_t time) {
     std::tm local{};
     localtime_r(&time, &local);
-    return fieldsToMacDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
+    return fields_to_mac_date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
 }
 
 std::vector<std::uint8_t> file_record(const HfsContext& ctx, const NewFile& file, std::uint32_t file_id) {
-    const std::uint32_t block_size = ctx.mdb.allocationBlockSize();
+    const std::uint32_t block_size = ctx.mdb.allocation_block_size();
     std::vector<std::uint8_t> record(kFileRecordSize, 0);
     std::uint8_t* r = record.data();
     r[0] = kFileRecord;
     std::copy(file.type_creator.begin(), file.type_creator.end(), r + filrec::fileType);
-    storeBE16(r + filrec::finderFlags, file.finder_flags);
-    storeBE32(r + filrec::fileNumber, file_id);
-    storeBE32(r + filrec::dataLogicalLength, file.data.length);
-    storeBE32(r + filrec::dataPhysicalLength, file.data.physical_length(block_size));
-    storeBE32(r + filrec::resourceLogicalLength, file.resource.length);
-    storeBE32(r + filrec::resourcePhysicalLength, file.resource.physical_length(block_size));
-    storeBE32(r + filrec::created, file.created);
-    storeBE32(r + filrec::modified, file.modified);
+    store_be16(r + filrec::finderFlags, file.finder_flags);
+    store_be32(r + filrec::fileNumber, file_id);
+    store_be32(r + filrec::dataLogicalLength, file.data.length);
+    store_be32(r + filrec::dataPhysicalLength, file.data.physical_length(block_size));
+    store_be32(r + filrec::resourceLogicalLength, file.resource.length);
+    store_be32(r + filrec::resourcePhysicalLength, file.resource.physical_length(block_size));
+    store_be32(r + filrec::created, file.created);
+    store_be32(r + filrec::modified, file.modified);
     const auto data_extents = file.data.first_extents();
     const auto resource_extents = file.resource.first_extents();
-    std::copy(data_extents.begin(), data_extents.end(), r + filrec::dataExtents);
-    std::copy(resource_extents.begin(), resource_extents.end(), r + filrec::resourceExtents);
+    std::copy(data_extents.begin(), data_extents.end(), r + filrec::data_extents);
+    std::copy(resource_extents.begin(), resource_extents.end(), r + filrec::resource_extents);
     return record;
 }
 
@@ -212,10 +212,10 @@ void release_blocks(TransferContext& ctx, NewFile& file) {
 }
 
 void add_to_counts(TransferContext& ctx, std::uint32_t dir) {
-    incrementBE32(ctx.mdb.field(mdb::drNxtCNID));
-    incrementBE32(ctx.mdb.field(mdb::drFilCnt));
-    if (dir == kRootDirectoryID) incrementBE16(ctx.mdb.field(mdb::drNmFls));
-    incrementBE32(ctx.catalogTree.header.data() + header::leafRecords);
+    increment_be32(ctx.mdb.field(mdb::drNxtCNID));
+    increment_be32(ctx.mdb.field(mdb::drFilCnt));
+    if (dir == kRootDirectoryID) increment_be16(ctx.mdb.field(mdb::drNmFls));
+    increment_be32(ctx.catalogTree.header.data() + header::leafRecords);
 }
 
 // Writes both forks, then (the old file going only now, so that a file that
@@ -231,7 +231,7 @@ CopyEnd make_mac_file(TransferContext& ctx, int fd, NewFile& file, const Placeme
     for (const MacFork* fork : {&file.data, &file.resource}) {
         const ForkWrite written = write_fork_contents(ctx, fd, *fork);
         if (written == ForkWrite::MediumWriteFailed) {
-            refuseChange(ctx, kMediumNotWritten);
+            refuse_change(ctx, kMediumNotWritten);
             return CopyEnd::Stopped;
         }
         if (written == ForkWrite::PcReadFailed) {
@@ -240,9 +240,9 @@ CopyEnd make_mac_file(TransferContext& ctx, int fd, NewFile& file, const Placeme
         }
     }
     const std::uint32_t dir = ctx.state.current_dir_id;
-    if (placement.replace && deleteNamedEntry(ctx, placement.mac_name) != FolderEditEnd::Done) return engine_failed(ctx);
-    const std::uint32_t file_id = ctx.mdb.nextCatalogID();
-    const EditResult inserted = insertLeafRecord(ctx, catalogKey(dir, placement.mac_name), file_record(ctx, file, file_id));
+    if (placement.replace && delete_named_entry(ctx, placement.mac_name) != FolderEditEnd::Done) return engine_failed(ctx);
+    const std::uint32_t file_id = ctx.mdb.next_catalog_id();
+    const EditResult inserted = insert_leaf_record(ctx, catalog_key(dir, placement.mac_name), file_record(ctx, file, file_id));
     if (inserted != EditResult::Done) {
         if (inserted == EditResult::Failed) return engine_failed(ctx);
         release_blocks(ctx, file);
@@ -251,7 +251,7 @@ CopyEnd make_mac_file(TransferContext& ctx, int fd, NewFile& file, const Placeme
     add_to_counts(ctx, dir);
     if (!record_overflow_runs(ctx, file.data, file_id) || !record_overflow_runs(ctx, file.resource, file_id))
         return engine_failed(ctx);
-    recountFreeBlocks(ctx);
+    recount_free_blocks(ctx);
     return CopyEnd::Copied;
 }
 
@@ -357,8 +357,8 @@ std::optional<std::uint32_t> folder_for(TransferContext& ctx, const PcEntry& ent
         return std::nullopt;
     }
     if (ctx.log.is_open()) ctx.log.write("*md " + typed + "\r\n");
-    const std::uint32_t id = ctx.mdb.nextCatalogID();
-    if (!createDirectory(ctx, mac_name, parent)) {
+    const std::uint32_t id = ctx.mdb.next_catalog_id();
+    if (!create_directory(ctx, mac_name, parent)) {
         end = engine_failed(ctx);
         return std::nullopt;
     }
@@ -411,7 +411,7 @@ CopyEnd copy_each_entry(TransferContext& ctx, int dir_fd, const std::vector<PcEn
 CopyEnd copy_entries(TransferContext& ctx, int dir_fd, const std::vector<PcEntry>& entries, bool top_level) {
     int files_copied = 0;
     const CopyEnd end = copy_each_entry(ctx, dir_fd, entries, top_level, files_copied);
-    if (files_copied > 0 && ctx.volume.modifying && !adjustValence(ctx, ctx.state.current_dir_id, files_copied))
+    if (files_copied > 0 && ctx.volume.modifying && !adjust_valence(ctx, ctx.state.current_dir_id, files_copied))
         return engine_failed(ctx);
     return end;
 }
@@ -438,7 +438,7 @@ int copy_pc_matching(TransferContext& ctx, std::string_view pattern) {
         return kNoPcEntry;
     }
     load_type_database(ctx);
-    if (!startModification(ctx)) {
+    if (!start_modification(ctx)) {
         close(dir_fd);
         ctx.outcome.failureReported = true;
         return 1;
@@ -446,7 +446,7 @@ int copy_pc_matching(TransferContext& ctx, std::string_view pattern) {
     const CopyEnd end = copy_entries(ctx, dir_fd, entries, true);
     close(dir_fd);
     // What was copied before a stop stays copied; a failed change has dropped it all.
-    if (ctx.volume.modifying && !writeBack(ctx)) return 1;
+    if (ctx.volume.modifying && !write_back(ctx)) return 1;
     return end == CopyEnd::Copied || end == CopyEnd::Skipped ? 0 : 1;
 }
 

@@ -51,14 +51,14 @@ int walk_folder(TransferContext& ctx, const FoundEntry& start, std::uint32_t par
     FolderWalk walk(ctx, start, parentID);
     std::uint32_t leaves_polled = 0;
     while (const auto entry = walk.next()) {
-        const bool poll_now = poll == EscapePoll::PerRecord || walk.leavesEntered() != leaves_polled;
-        leaves_polled = walk.leavesEntered();
+        const bool poll_now = poll == EscapePoll::PerRecord || walk.leaves_entered() != leaves_polled;
+        leaves_polled = walk.leaves_entered();
         if (poll_now && escape_confirmed(ctx)) return kCopyStop;
         const Walk next = visit(entry->key, entry->data);
         if (next == Walk::Stop) return kCopyStop;
         if (next == Walk::End) break;
     }
-    if (walk.noticedDamage(expected_entries)) {
+    if (walk.noticed_damage(expected_entries)) {
         show_notice(ctx, kCatalogDamaged);
         ctx.outcome.failureReported = true;
     }
@@ -66,7 +66,7 @@ int walk_folder(TransferContext& ctx, const FoundEntry& start, std::uint32_t par
 }
 
 std::uint8_t record_kind(std::span<const std::uint8_t> record) {
-    return isWholeRecord(record) ? record[0] : 0;
+    return is_whole_record(record) ? record[0] : 0;
 }
 
 // Copies one entry of a folder being walked: folders unless skipped, files
@@ -151,10 +151,10 @@ struct ContentsCopy {
 };
 
 ForkCopyResult copy_fork(TransferContext& ctx, int fd, std::span<const std::uint8_t> record, bool resource) {
-    std::uint32_t file_id = loadBE32(record, filrec::fileNumber);
-    std::uint32_t length = loadBE32(record, resource ? filrec::resourceLogicalLength : filrec::dataLogicalLength);
+    std::uint32_t file_id = load_be32(record, filrec::fileNumber);
+    std::uint32_t length = load_be32(record, resource ? filrec::resourceLogicalLength : filrec::dataLogicalLength);
     if (length == 0) return ForkCopyResult{.complete = true};
-    return copyForkToFile(ctx, extent_record(record, resource ? filrec::resourceExtents : filrec::dataExtents), fd,
+    return copy_fork_to_file(ctx, extent_record(record, resource ? filrec::resource_extents : filrec::data_extents), fd,
                           file_id, length, resource ? kResourceFork : kDataFork, EscapePolling::BetweenPieces);
 }
 
@@ -163,13 +163,13 @@ MacBinaryFields macbinary_fields(const CatalogKey& key, std::span<const std::uin
     fields.name = key.name;
     std::copy_n(record.begin() + filrec::fileType, 4, fields.type.begin());
     std::copy_n(record.begin() + filrec::creator, 4, fields.creator.begin());
-    fields.finder_flags = loadBE16(record, filrec::finderFlags);
-    fields.vertical = loadBE16(record, filrec::finderFlags + 2);
-    fields.horizontal = loadBE16(record, filrec::finderFlags + 4);
-    fields.data_length = loadBE32(record, filrec::dataLogicalLength);
-    fields.resource_length = loadBE32(record, filrec::resourceLogicalLength);
-    fields.created = loadBE32(record, filrec::created);
-    fields.modified = loadBE32(record, filrec::modified);
+    fields.finder_flags = load_be16(record, filrec::finderFlags);
+    fields.vertical = load_be16(record, filrec::finderFlags + 2);
+    fields.horizontal = load_be16(record, filrec::finderFlags + 4);
+    fields.data_length = load_be32(record, filrec::dataLogicalLength);
+    fields.resource_length = load_be32(record, filrec::resourceLogicalLength);
+    fields.created = load_be32(record, filrec::created);
+    fields.modified = load_be32(record, filrec::modified);
     return fields;
 }
 
@@ -231,8 +231,8 @@ int report_unfinished_file(TransferContext& ctx, const ContentsCopy& copy, const
 int copy_picked_entries(TransferContext& ctx, std::string_view lookup, const RecordVisitor& visit) {
     const std::uint32_t folder = ctx.state.current_dir_id;
     // Only a walk from the folder's first entry can be held against its count.
-    const auto expected = lookup.starts_with('*') ? folderValence(ctx, folder) : std::nullopt;
-    auto found = findEntry(ctx, lookup, kAnyEntry, folder);
+    const auto expected = lookup.starts_with('*') ? folder_valence(ctx, folder) : std::nullopt;
+    auto found = find_entry(ctx, lookup, kAnyEntry, folder);
     if (!found) return kCopyNoEntry;
     ctx.folders_being_copied.assign(1, folder);
     return walk_folder(ctx, *found, folder, EscapePoll::PerNode, expected,
@@ -251,7 +251,7 @@ int copy_matching(TransferContext& ctx, std::string_view pattern) {
     const bool wildcard = pattern.find('*') != std::string_view::npos;
     const bool skip_folders = files_only(ctx);
     return copy_picked_entries(ctx, pattern, [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
-        if (matchName(pattern, key.name) != 0) return Walk::Next;
+        if (match_name(pattern, key.name) != 0) return Walk::Next;
         Walk next = copy_entry(ctx, key, record, skip_folders);
         return next == Walk::Next && !wildcard ? Walk::End : next;
     });
@@ -265,7 +265,7 @@ int copy_entry_named(TransferContext& ctx, std::string_view name) {
     const bool skip_folders = files_only(ctx);
     int result = kCopyNoEntry;
     const int walked = copy_picked_entries(ctx, lookup, [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
-        const int order = compareNames(key.name, name);
+        const int order = compare_names(key.name, name);
         if (order < 0) return Walk::Next;
         if (order == 0) result = copy_entry(ctx, key, record, skip_folders) == Walk::Stop ? kCopyStop : kCopyDone;
         return Walk::End;
@@ -277,7 +277,7 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
     if (record_kind(record) != kDirectoryRecord) return kCopyDone;
     std::string_view name = without_leading_blanks(key.name);
     std::string shown = shown_mac_name(name);
-    const std::uint32_t dir_id = loadBE32(record, dirrec::dirID);
+    const std::uint32_t dir_id = load_be32(record, dirrec::dir_id);
     if (folder_is_being_copied(ctx, dir_id)) {
         report_copy_failure(ctx, format_text(kFolderSkipped, shown));
         return kCopyDone;
@@ -297,12 +297,12 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
 
     int result = kCopyDone;
     // An empty folder has nothing but its thread record: nothing to find.
-    if (auto first = findEntry(ctx, "*", kAnyEntry, dir_id)) {
-        result = walk_folder(ctx, *first, dir_id, EscapePoll::PerRecord, loadBE16(record, dirrec::valence),
+    if (auto first = find_entry(ctx, "*", kAnyEntry, dir_id)) {
+        result = walk_folder(ctx, *first, dir_id, EscapePoll::PerRecord, load_be16(record, dirrec::valence),
                              [&](const CatalogKey& child, std::span<const std::uint8_t> data) {
                                  return copy_entry(ctx, child, data, false);
                              });
-    } else if (loadBE16(record, dirrec::valence) != 0) {
+    } else if (load_be16(record, dirrec::valence) != 0) {
         show_notice(ctx, kCatalogDamaged);  // the folder's record counts entries that cannot be found
         ctx.outcome.failureReported = true;
     }
@@ -317,8 +317,8 @@ int copy_file(TransferContext& ctx, const CatalogKey& key, std::span<const std::
     if (record_kind(record) != kFileRecord) return kCopyDone;
     const int port = output_port(ctx.state.output_options);
     const std::string shown = shown_mac_name(key.name);
-    const std::uint32_t data_length = loadBE32(record, filrec::dataLogicalLength);
-    const std::uint32_t resource_length = loadBE32(record, filrec::resourceLogicalLength);
+    const std::uint32_t data_length = load_be32(record, filrec::dataLogicalLength);
+    const std::uint32_t resource_length = load_be32(record, filrec::resourceLogicalLength);
     if (port == kPortFile && !has_free_space("", std::uint64_t{data_length} + resource_length)) {
         report_copy_failure(ctx, std::string(message(Msg::kNotEnoughSpace)) + " " + format_text(kFileNotCopied, shown));
         return kCopyNoSpace;
@@ -340,7 +340,7 @@ int copy_file(TransferContext& ctx, const CatalogKey& key, std::span<const std::
         copy = write_macbinary(ctx, output.fd, key, record);
     } else {
         copy.add(copy_fork(ctx, output.fd, record, mode == kCopyResourceFork));
-        if (port == kPortFile && copy.going_on()) set_pc_file_date(output.fd, loadBE32(record, filrec::modified));
+        if (port == kPortFile && copy.going_on()) set_pc_file_date(output.fd, load_be32(record, filrec::modified));
     }
     // Some file systems report a full disk only when the file is closed.
     if (close(output.fd) != 0 && copy.going_on()) copy.write_failed();

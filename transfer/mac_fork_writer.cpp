@@ -24,24 +24,24 @@ std::uint32_t MacFork::blocks() const {
 std::array<std::uint8_t, kExtentRecordSize> MacFork::first_extents() const {
     std::array<std::uint8_t, kExtentRecordSize> record{};
     for (std::size_t i = 0; i < std::min<std::size_t>(3, runs.size()); ++i) {
-        storeBE16(record.data() + 4 * i, runs[i].start);
-        storeBE16(record.data() + 4 * i + 2, runs[i].count);
+        store_be16(record.data() + 4 * i, runs[i].start);
+        store_be16(record.data() + 4 * i + 2, runs[i].count);
     }
     return record;
 }
 
 bool reserve_fork_blocks(HfsContext& ctx, MacFork& fork) {
-    const std::uint32_t block_size = ctx.mdb.allocationBlockSize();
+    const std::uint32_t block_size = ctx.mdb.allocation_block_size();
     if (block_size == 0) return false;
     std::uint64_t needed = (std::uint64_t{fork.length} + block_size - 1) / block_size;
-    if (needed > countFreeBlocks(ctx)) return false;
+    if (needed > count_free_blocks(ctx)) return false;
     while (needed > 0) {
-        const auto run = findFreeRun(ctx, static_cast<std::uint16_t>(needed));
+        const auto run = find_free_run(ctx, static_cast<std::uint16_t>(needed));
         if (!run) {
             release_fork_blocks(ctx, fork);
             return false;
         }
-        markBlocks(ctx, run->start, run->count, true);
+        mark_blocks(ctx, run->start, run->count, true);
         fork.runs.push_back(*run);
         needed -= run->count;
     }
@@ -49,7 +49,7 @@ bool reserve_fork_blocks(HfsContext& ctx, MacFork& fork) {
 }
 
 void release_fork_blocks(HfsContext& ctx, MacFork& fork) {
-    for (const BlockRun& run : fork.runs) markBlocks(ctx, run.start, run.count, false);
+    for (const BlockRun& run : fork.runs) mark_blocks(ctx, run.start, run.count, false);
     fork.runs.clear();
 }
 
@@ -67,7 +67,7 @@ ForkWrite write_fork_contents(HfsContext& ctx, int fd, const MacFork& fork) {
             const std::size_t from_file = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, remaining));
             buffer.assign(bytes, 0);
             if (!read_at(fd, buffer.data(), from_file, position)) return ForkWrite::PcReadFailed;
-            if (!volumeDevice(ctx).write(sector, static_cast<std::uint16_t>(n), buffer.data()))
+            if (!volume_device(ctx).write(sector, static_cast<std::uint16_t>(n), buffer.data()))
                 return ForkWrite::MediumWriteFailed;
             position += from_file;
             remaining -= from_file;
@@ -82,7 +82,7 @@ bool record_overflow_runs(HfsContext& ctx, const MacFork& fork, std::uint32_t fi
     std::uint32_t fork_start = 0;
     for (std::size_t i = 0; i < fork.runs.size(); ++i) {
         const BlockRun& run = fork.runs[i];
-        if (i >= 3 && !addExtentRecord(ctx, {run.start, run.count}, file_id, static_cast<std::uint16_t>(fork_start),
+        if (i >= 3 && !add_extent_record(ctx, {run.start, run.count}, file_id, static_cast<std::uint16_t>(fork_start),
                                        fork.fork_type))
             return false;
         fork_start += run.count;

@@ -20,7 +20,7 @@ constexpr std::uint8_t kMacBinaryII = 129;
 constexpr std::uint64_t padded(std::uint64_t length) { return (length + 127) / 128 * 128; }
 
 bool crc_claimed(std::span<const std::uint8_t, kMacBinaryHeaderSize> bytes) {
-    return bytes[kVersion] >= kMacBinaryII || loadBE16(bytes.data() + kCrc) != 0;
+    return bytes[kVersion] >= kMacBinaryII || load_be16(bytes.data() + kCrc) != 0;
 }
 
 }  // namespace
@@ -45,16 +45,16 @@ std::array<std::uint8_t, kMacBinaryHeaderSize> make_macbinary_header(const MacBi
     std::copy(fields.type.begin(), fields.type.end(), header.begin() + 65);
     std::copy(fields.creator.begin(), fields.creator.end(), header.begin() + 69);
     header[kFlagsHigh] = static_cast<std::uint8_t>(fields.finder_flags >> 8);
-    storeBE16(header.data() + 75, fields.vertical);
-    storeBE16(header.data() + 77, fields.horizontal);
-    storeBE32(header.data() + 83, fields.data_length);
-    storeBE32(header.data() + 87, fields.resource_length);
-    storeBE32(header.data() + 91, fields.created);
-    storeBE32(header.data() + 95, fields.modified);
+    store_be16(header.data() + 75, fields.vertical);
+    store_be16(header.data() + 77, fields.horizontal);
+    store_be32(header.data() + 83, fields.data_length);
+    store_be32(header.data() + 87, fields.resource_length);
+    store_be32(header.data() + 91, fields.created);
+    store_be32(header.data() + 95, fields.modified);
     header[kFlagsLow] = static_cast<std::uint8_t>(fields.finder_flags & 0xFF);
     header[kVersion] = kMacBinaryII;
     header[kMinimumVersion] = kMacBinaryII;
-    storeBE16(header.data() + kCrc, macbinary_crc(std::span(header).first(kCrc)));
+    store_be16(header.data() + kCrc, macbinary_crc(std::span(header).first(kCrc)));
     return header;
 }
 
@@ -63,18 +63,18 @@ std::optional<MacBinaryHeader> read_macbinary_header(std::span<const std::uint8_
     if (bytes[0] != 0 || bytes[kOldVersion] != 0) return std::nullopt;
     const std::size_t name_length = bytes[1];
     if (name_length == 0 || name_length > 63) return std::nullopt;
-    if (crc_claimed(bytes) && macbinary_crc(bytes.first(kCrc)) != loadBE16(bytes.data() + kCrc)) return std::nullopt;
+    if (crc_claimed(bytes) && macbinary_crc(bytes.first(kCrc)) != load_be16(bytes.data() + kCrc)) return std::nullopt;
     MacBinaryHeader header;
     header.name.assign(bytes.begin() + 2, bytes.begin() + 2 + static_cast<std::ptrdiff_t>(name_length));
     std::copy_n(bytes.begin() + 65, 4, header.type.begin());
     std::copy_n(bytes.begin() + 69, 4, header.creator.begin());
     header.finder_flags = static_cast<std::uint16_t>(bytes[kFlagsHigh] << 8 | bytes[kFlagsLow]);
-    header.data_length = loadBE32(bytes.data() + 83);
-    header.resource_length = loadBE32(bytes.data() + 87);
-    header.created = loadBE32(bytes.data() + 91);
-    header.modified = loadBE32(bytes.data() + 95);
+    header.data_length = load_be32(bytes.data() + 83);
+    header.resource_length = load_be32(bytes.data() + 87);
+    header.created = load_be32(bytes.data() + 91);
+    header.modified = load_be32(bytes.data() + 95);
     // A MacBinary II secondary header sits between the header and the data fork.
-    header.data_offset = kMacBinaryHeaderSize + padded(loadBE16(bytes.data() + kSecondaryHeader));
+    header.data_offset = kMacBinaryHeaderSize + padded(load_be16(bytes.data() + kSecondaryHeader));
     header.resource_offset = header.data_offset + padded(header.data_length);
     const std::uint64_t data_end = header.data_offset + header.data_length;
     const std::uint64_t resource_end = header.resource_offset + header.resource_length;

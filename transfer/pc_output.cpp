@@ -53,7 +53,7 @@ bool write_zeros(int fd, std::uint64_t count) {
 }
 
 void set_pc_file_date(int fd, std::uint32_t mac_date) {
-    MacDateFields fields = macDateToCalendar(mac_date);
+    MacDateFields fields = mac_date_to_calendar(mac_date);
     std::tm local{};
     local.tm_year = fields.year - 1900;
     local.tm_mon = fields.month - 1;

@@ -18,20 +18,20 @@ constexpr std::uint32_t swap32(std::uint32_t value) {
 }
 
 // Unchecked loads and stores at a pointer the caller has bounded.
-constexpr std::uint16_t loadBE16(const std::uint8_t* p) {
+constexpr std::uint16_t load_be16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
 
-constexpr std::uint32_t loadBE32(const std::uint8_t* p) {
+constexpr std::uint32_t load_be32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
-constexpr void storeBE16(std::uint8_t* p, std::uint16_t value) {
+constexpr void store_be16(std::uint8_t* p, std::uint16_t value) {
     p[0] = static_cast<std::uint8_t>(value >> 8);
     p[1] = static_cast<std::uint8_t>(value);
 }
 
-constexpr void storeBE32(std::uint8_t* p, std::uint32_t value) {
+constexpr void store_be32(std::uint8_t* p, std::uint32_t value) {
     p[0] = static_cast<std::uint8_t>(value >> 24);
     p[1] = static_cast<std::uint8_t>(value >> 16);
     p[2] = static_cast<std::uint8_t>(value >> 8);
@@ -40,35 +40,35 @@ constexpr void storeBE32(std::uint8_t* p, std::uint32_t value) {
 
 // Bounded loads from bytes read off the medium: an offset whose value would
 // reach past the end yields 0, so damaged structures read as empty fields.
-constexpr std::uint8_t loadU8(std::span<const std::uint8_t> bytes, std::size_t offset) {
+constexpr std::uint8_t load_u8(std::span<const std::uint8_t> bytes, std::size_t offset) {
     return offset < bytes.size() ? bytes[offset] : 0;
 }
 
-constexpr std::uint16_t loadBE16(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return offset <= bytes.size() && bytes.size() - offset >= 2 ? loadBE16(bytes.data() + offset) : 0;
+constexpr std::uint16_t load_be16(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return offset <= bytes.size() && bytes.size() - offset >= 2 ? load_be16(bytes.data() + offset) : 0;
 }
 
-constexpr std::uint32_t loadBE32(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return offset <= bytes.size() && bytes.size() - offset >= 4 ? loadBE32(bytes.data() + offset) : 0;
+constexpr std::uint32_t load_be32(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return offset <= bytes.size() && bytes.size() - offset >= 4 ? load_be32(bytes.data() + offset) : 0;
 }
 
 // Bounded stores: false (and nothing written) when the field does not fit.
-constexpr bool storeBE16(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value) {
+constexpr bool store_be16(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value) {
     if (offset > bytes.size() || bytes.size() - offset < 2) return false;
-    storeBE16(bytes.data() + offset, value);
+    store_be16(bytes.data() + offset, value);
     return true;
 }
 
-constexpr bool storeBE32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t value) {
+constexpr bool store_be32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t value) {
     if (offset > bytes.size() || bytes.size() - offset < 4) return false;
-    storeBE32(bytes.data() + offset, value);
+    store_be32(bytes.data() + offset, value);
     return true;
 }
 
 // In-place arithmetic on big-endian counters; both wrap around.
-constexpr void incrementBE16(std::uint8_t* field) { storeBE16(field, static_cast<std::uint16_t>(loadBE16(field) + 1)); }
-constexpr void decrementBE16(std::uint8_t* field) { storeBE16(field, static_cast<std::uint16_t>(loadBE16(field) - 1)); }
-constexpr void incrementBE32(std::uint8_t* field) { storeBE32(field, loadBE32(field) + 1); }
-constexpr void decrementBE32(std::uint8_t* field) { storeBE32(field, loadBE32(field) - 1); }
+constexpr void increment_be16(std::uint8_t* field) { store_be16(field, static_cast<std::uint16_t>(load_be16(field) + 1)); }
+constexpr void decrement_be16(std::uint8_t* field) { store_be16(field, static_cast<std::uint16_t>(load_be16(field) - 1)); }
+constexpr void increment_be32(std::uint8_t* field) { store_be32(field, load_be32(field) + 1); }
+constexpr void decrement_be32(std::uint8_t* field) { store_be32(field, load_be32(field) - 1); }
 
 }  // namespace korvane

@@ -37,22 +37,22 @@ private:
     int fd_;
 };
 
-bool isDriverType(const SectorBytes& entry) {
+bool is_driver_type(const SectorBytes& entry) {
     const std::string_view type(reinterpret_cast<const char*>(entry.data() + pm::pmParType),
                                 strnlen(reinterpret_cast<const char*>(entry.data() + pm::pmParType), pm::kTypeSize));
     return type.starts_with("Apple_Driver") || type == "Apple_Patches";
 }
 
-bool readPartitions(const ImageFile& image, CopiedDrivers& drivers, std::string& problem) {
+bool read_partitions(const ImageFile& image, CopiedDrivers& drivers, std::string& problem) {
     SectorBytes entry{};
     std::uint32_t entries = 1;
     std::uint32_t total = 0;
     for (std::uint32_t i = 1; i <= entries && i <= kMaxMapEntries; ++i) {
         if (!image.read(i, entry.data(), 1) || entry[0] != 'P' || entry[1] != 'M') break;
-        entries = loadBE32(entry.data() + pm::pmMapBlkCnt);
-        if (!isDriverType(entry)) continue;
-        const std::uint32_t start = loadBE32(entry.data() + pm::pmPyPartStart);
-        const std::uint32_t count = loadBE32(entry.data() + pm::pmPartBlkCnt);
+        entries = load_be32(entry.data() + pm::pmMapBlkCnt);
+        if (!is_driver_type(entry)) continue;
+        const std::uint32_t start = load_be32(entry.data() + pm::pmPyPartStart);
+        const std::uint32_t count = load_be32(entry.data() + pm::pmPartBlkCnt);
         total += std::min(count, kMaxDriverSectors + 1);
         if (count == 0 || total > kMaxDriverSectors) {
             problem = "its driver partitions are empty or larger than 8 MB.";
@@ -70,7 +70,7 @@ bool readPartitions(const ImageFile& image, CopiedDrivers& drivers, std::string&
 }
 
 // The copied partition that held a block on the image.
-std::optional<std::size_t> partitionHolding(const CopiedDrivers& drivers, std::uint32_t block) {
+std::optional<std::size_t> partition_holding(const CopiedDrivers& drivers, std::uint32_t block) {
     for (std::size_t i = 0; i < drivers.partitions.size(); ++i) {
         const DriverPartition& partition = drivers.partitions[i];
         if (block >= partition.oldStart && block - partition.oldStart < partition.contents.size() / kFormatSectorBytes)
@@ -80,17 +80,17 @@ std::optional<std::size_t> partitionHolding(const CopiedDrivers& drivers, std::u
 }
 
 // The descriptor entries that point into a copied partition.
-void readDescriptors(const SectorBytes& block0, CopiedDrivers& drivers) {
-    const std::size_t count = std::min<std::size_t>(loadBE16(block0.data() + ddm::sbDrvrCount), kMaxDescriptors);
+void read_descriptors(const SectorBytes& block0, CopiedDrivers& drivers) {
+    const std::size_t count = std::min<std::size_t>(load_be16(block0.data() + ddm::sbDrvrCount), kMaxDescriptors);
     for (std::size_t i = 0; i < count; ++i) {
         std::array<std::uint8_t, 8> descriptor{};
         std::copy_n(block0.begin() + static_cast<long>(ddm::ddBlock + 8 * i), 8, descriptor.begin());
-        if (partitionHolding(drivers, loadBE32(descriptor.data()))) drivers.descriptors.push_back(descriptor);
+        if (partition_holding(drivers, load_be32(descriptor.data()))) drivers.descriptors.push_back(descriptor);
     }
 }
 
 // Where each copied partition goes: one after the other from sector 129.
-std::vector<std::uint32_t> newStarts(const CopiedDrivers& drivers) {
+std::vector<std::uint32_t> new_starts(const CopiedDrivers& drivers) {
     std::vector<std::uint32_t> starts;
     std::uint32_t next = kDriverPartitionStart;
     for (const DriverPartition& partition : drivers.partitions) {
@@ -108,47 +108,47 @@ std::uint32_t CopiedDrivers::sectors() const {
     return total;
 }
 
-std::optional<CopiedDrivers> readDrivers(const std::string& path, std::string& problem) {
+std::optional<CopiedDrivers> read_drivers(const std::string& path, std::string& problem) {
     const ImageFile image(path);
     SectorBytes block0{};
     if (!image.opened() || !image.read(0, block0.data(), 1)) {
         problem = "it cannot be read.";
         return std::nullopt;
     }
-    if (block0[0] != 'E' || block0[1] != 'R' || loadBE16(block0.data() + ddm::sbBlkSize) != kFormatSectorBytes) {
+    if (block0[0] != 'E' || block0[1] != 'R' || load_be16(block0.data() + ddm::sbBlkSize) != kFormatSectorBytes) {
         problem = "it has no driver descriptor map for 512-byte blocks.";
         return std::nullopt;
     }
     CopiedDrivers drivers;
-    if (!readPartitions(image, drivers, problem)) return std::nullopt;
-    readDescriptors(block0, drivers);
+    if (!read_partitions(image, drivers, problem)) return std::nullopt;
+    read_descriptors(block0, drivers);
     return drivers;
 }
 
-std::vector<SectorImage> partitionMapWithDrivers(const FormatParameters& params, const CopiedDrivers& drivers) {
-    const std::vector<std::uint32_t> starts = newStarts(drivers);
+std::vector<SectorImage> partition_map_with_drivers(const FormatParameters& params, const CopiedDrivers& drivers) {
+    const std::vector<std::uint32_t> starts = new_starts(drivers);
     std::vector<std::array<std::uint8_t, 8>> descriptors = drivers.descriptors;
     for (auto& descriptor : descriptors) {
-        const std::uint32_t block = loadBE32(descriptor.data());
-        if (const auto i = partitionHolding(drivers, block))
-            storeBE32(descriptor.data(), starts[*i] + (block - drivers.partitions[*i].oldStart));
+        const std::uint32_t block = load_be32(descriptor.data());
+        if (const auto i = partition_holding(drivers, block))
+            store_be32(descriptor.data(), starts[*i] + (block - drivers.partitions[*i].oldStart));
     }
     const auto entries = static_cast<std::uint32_t>(drivers.partitions.size() + 2);
     std::vector<SectorImage> sectors{
-            {0, descriptorMap(params, descriptors)},
-            {1, mapEntry(kMapPartitionStart, kMapPartitionSectors, "Apple", "Apple_partition_map", 0x37, 0, entries)}};
+            {0, descriptor_map(params, descriptors)},
+            {1, map_entry(kMapPartitionStart, kMapPartitionSectors, "Apple", "Apple_partition_map", 0x37, 0, entries)}};
     for (std::size_t i = 0; i < drivers.partitions.size(); ++i) {
         SectorImage entry{static_cast<std::uint32_t>(2 + i), drivers.partitions[i].entry};
-        storeBE32(entry.bytes.data() + pm::pmMapBlkCnt, entries);
-        storeBE32(entry.bytes.data() + pm::pmPyPartStart, starts[i]);
+        store_be32(entry.bytes.data() + pm::pmMapBlkCnt, entries);
+        store_be32(entry.bytes.data() + pm::pmPyPartStart, starts[i]);
         sectors.push_back(entry);
     }
-    sectors.push_back({entries, hfsMapEntry(params, entries)});
+    sectors.push_back({entries, hfs_map_entry(params, entries)});
     return sectors;
 }
 
-std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> driverContents(const CopiedDrivers& drivers) {
-    const std::vector<std::uint32_t> starts = newStarts(drivers);
+std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> driver_contents(const CopiedDrivers& drivers) {
+    const std::vector<std::uint32_t> starts = new_starts(drivers);
     std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> contents;
     for (std::size_t i = 0; i < drivers.partitions.size(); ++i) contents.emplace_back(starts[i], drivers.partitions[i].contents);
     return contents;

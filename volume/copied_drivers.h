@@ -36,12 +36,12 @@ struct CopiedDrivers {
 
 // Reads the drivers of a device image (or disk) on the PC. Nothing, with
 // the reason in problem, when it holds none Korvane can copy.
-std::optional<CopiedDrivers> readDrivers(const std::string& path, std::string& problem);
+std::optional<CopiedDrivers> read_drivers(const std::string& path, std::string& problem);
 
 // The descriptor map and partition map of a medium whose driver partitions
 // are the copied ones (params.hfsStart must follow them), and the copied
 // partitions' sectors at their new places.
-std::vector<SectorImage> partitionMapWithDrivers(const FormatParameters& params, const CopiedDrivers& drivers);
-std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> driverContents(const CopiedDrivers& drivers);
+std::vector<SectorImage> partition_map_with_drivers(const FormatParameters& params, const CopiedDrivers& drivers);
+std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> driver_contents(const CopiedDrivers& drivers);
 
 }  // namespace korvane

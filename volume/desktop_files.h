@@ -13,15 +13,15 @@
 namespace korvane {
 
 struct DesktopFile {
-    std::string_view macName;
+    std::string_view mac_name;
     std::array<std::uint8_t, 8> typeCreator{};
-    bool resourceFork = false;
+    bool resource_fork = false;
     std::vector<std::uint8_t> contents;
 };
 
-// The four files, in the order they are created. blockSize is the new
+// The four files, in the order they are created. block_size is the new
 // volume's allocation block size.
-std::vector<DesktopFile> desktopFiles(std::uint32_t blockSize);
+std::vector<DesktopFile> desktop_files(std::uint32_t block_size);
 
 // A resource fork holding the given resources, all of one id and without
 // names, in the layout the Resource Manager reads.
@@ -29,11 +29,11 @@ struct ResourceData {
     std::array<std::uint8_t, 4> type{};
     std::vector<std::uint8_t> data;
 };
-std::vector<std::uint8_t> resourceFork(std::int16_t id, const std::vector<ResourceData>& resources);
+std::vector<std::uint8_t> resource_fork(std::int16_t id, const std::vector<ResourceData>& resources);
 
 // The icon family of the "Icon" file: 'ICN#', 'icl8', 'icl4', 'ics#',
 // 'ics8', 'ics4'.
-std::vector<ResourceData> volumeIconFamily();
+std::vector<ResourceData> volume_icon_family();
 
 inline constexpr std::int16_t kCustomIconID = -16455;
 

@@ -10,12 +10,12 @@
 namespace korvane {
 namespace {
 
-void writeLog(HfsContext& ctx, const std::string& line) {
+void write_log(HfsContext& ctx, const std::string& line) {
     if (ctx.log.is_open()) ctx.log.write(line);
 }
 
 // The current_path text without the blanks that fill its field.
-std::string pathName(const AppState& state) {
+std::string path_name(const AppState& state) {
     std::string name = state.current_path;
     name.erase(name.find_last_not_of(' ') + 1);
     return name;
@@ -23,31 +23,31 @@ std::string pathName(const AppState& state) {
 
 }  // namespace
 
-bool changeDirectory(HfsContext& ctx, std::string_view macName) {
-    const auto found = findEntry(ctx, macName, kDirectoryEntry, ctx.state.current_dir_id);
-    if (!found || found->data.size() < dirrec::dirID + 4) return false;
-    const std::uint32_t dirID = loadBE32(found->data.data() + dirrec::dirID);
+bool change_directory(HfsContext& ctx, std::string_view mac_name) {
+    const auto found = find_entry(ctx, mac_name, kDirectoryEntry, ctx.state.current_dir_id);
+    if (!found || found->data.size() < dirrec::dir_id + 4) return false;
+    const std::uint32_t dir_id = load_be32(found->data.data() + dirrec::dir_id);
     const std::string name(found->key.name);
     // A directory without its thread could not be left again: do not enter it.
-    if (!findEntry(ctx, "*", kDirectoryThread, dirID)) return false;
-    if (!enterDirectory(ctx, ctx.state.current_dir_id, name)) return false;
-    writeLog(ctx, "*cd " + pathName(ctx.state) + "\r\n");
+    if (!find_entry(ctx, "*", kDirectoryThread, dir_id)) return false;
+    if (!enter_directory(ctx, ctx.state.current_dir_id, name)) return false;
+    write_log(ctx, "*cd " + path_name(ctx.state) + "\r\n");
     return true;
 }
 
-bool changeToParent(HfsContext& ctx) {
-    const auto thread = findEntry(ctx, "*", kDirectoryThread, ctx.state.current_parent_id);
+bool change_to_parent(HfsContext& ctx) {
+    const auto thread = find_entry(ctx, "*", kDirectoryThread, ctx.state.current_parent_id);
     if (!thread || thread->data.size() < thdrec::name + 1) return false;
-    const std::uint32_t grandparent = loadBE32(thread->data.data() + thdrec::parentID);
-    const std::string name(threadName(thread->data));
-    if (!enterDirectory(ctx, grandparent, name)) return false;
-    writeLog(ctx, "*cd..\n");
+    const std::uint32_t grandparent = load_be32(thread->data.data() + thdrec::parentID);
+    const std::string name(thread_name(thread->data));
+    if (!enter_directory(ctx, grandparent, name)) return false;
+    write_log(ctx, "*cd..\n");
     return true;
 }
 
-bool changeToRoot(HfsContext& ctx) {
-    if (!enterDirectory(ctx, kRootParentID, "*")) return false;
-    writeLog(ctx, "*cd\\\n");
+bool change_to_root(HfsContext& ctx) {
+    if (!enter_directory(ctx, kRootParentID, "*")) return false;
+    write_log(ctx, "*cd\\\n");
     return true;
 }
 

@@ -8,15 +8,15 @@
 
 namespace korvane {
 
-// Enters the subdirectory macName (Macintosh character set; a pattern enters
+// Enters the subdirectory mac_name (Macintosh character set; a pattern enters
 // the first match) of the current directory. False, with nothing changed,
 // when there is no such directory or it has no thread record.
-bool changeDirectory(HfsContext& ctx, std::string_view macName);
+bool change_directory(HfsContext& ctx, std::string_view mac_name);
 
 // Goes to the parent directory; false (nothing happens) at the root.
-bool changeToParent(HfsContext& ctx);
+bool change_to_parent(HfsContext& ctx);
 
 // Goes to the root directory.
-bool changeToRoot(HfsContext& ctx);
+bool change_to_root(HfsContext& ctx);
 
 }  // namespace korvane

@@ -16,27 +16,27 @@ namespace korvane {
 // opened; 0 when the medium holds none (the drive is then deselected and
 // "Brute force search" offered); a negative value for an MS-DOS medium
 // ("This is a MS-DOS formatted volume." on the status line).
-std::int32_t analyzeVolume(HfsContext& ctx);
+std::int32_t analyze_volume(HfsContext& ctx);
 
 // Reads block 0 and the partition map behind it. The medium's own block size
 // (READ CAPACITY) wins over the one the map states; when they differ the
 // status line says so. Sets sectorSize and capacity.
-PartitionMapReading readPartitionMap(HfsContext& ctx);
+PartitionMapReading read_partition_map(HfsContext& ctx);
 
 // Reads and checks the volume header of the volume that starts at device
-// block volumeStart (up to ten reads). When it is usable: fills ctx.mdb and
+// block volume_start (up to ten reads). When it is usable: fills ctx.mdb and
 // ctx.geometry, installs the transfer routine of the medium and returns the
 // first allocation sector. Otherwise returns the MS-DOS test's result.
-std::int32_t readVolumeHeader(HfsContext& ctx, std::uint32_t volumeStart);
+std::int32_t read_volume_header(HfsContext& ctx, std::uint32_t volume_start);
 
 // The MS-DOS test on device sector 0: negative for an MS-DOS medium, else 0.
-std::int32_t detectDosMedium(HfsContext& ctx);
+std::int32_t detect_dos_medium(HfsContext& ctx);
 
 // Opens the volume whose header is in ctx.mdb and ctx.geometry: the
 // catalog's working copy, the root directory and its listing; clears the
 // status line. A volume whose header claims more than its partition (or
 // medium) holds is opened for reading only, with a notice. Shared by
 // discovery and the brute-force search.
-void openFoundVolume(HfsContext& ctx, std::int32_t firstAllocSector);
+void open_found_volume(HfsContext& ctx, std::int32_t firstAllocSector);
 
 }  // namespace korvane

@@ -2,8 +2,8 @@
 
 namespace korvane {
 
-std::string FormattingDialog::acceptedName() const {
-    std::string accepted = volumeName.substr(0, kMaxNameLength);
+std::string FormattingDialog::accepted_name() const {
+    std::string accepted = volume_name.substr(0, kMaxNameLength);
     while (!accepted.empty() && accepted.back() == ' ') accepted.pop_back();
     return accepted;
 }
@@ -23,7 +23,7 @@ const std::array<MediumSize, 9>& CapacityDialog::sizes() {
     return kSizes;
 }
 
-std::uint32_t CapacityDialog::capacityFor(int endValue) const {
+std::uint32_t CapacityDialog::capacity_for(int endValue) const {
     if (endValue != kDialogOk || !chosen || *chosen >= sizes().size()) return 0;
     return sizes()[*chosen].sectors;
 }

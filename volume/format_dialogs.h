@@ -27,15 +27,15 @@ public:
     std::string help_key() const override { return "dlg_FORM"; }
 
     // The name field (Windows character set), preset by the command.
-    std::string volumeName;
+    std::string volume_name;
     // The volume alone from sector 0, with no partition map or driver partition.
     bool bare = false;
     // A device image (or disk) whose driver partitions the medium gets
     // instead of an empty one; empty for none.
-    std::string driverImage;
+    std::string driver_image;
 
     // The name as OK reads it: at most 26 characters, trailing blanks removed.
-    std::string acceptedName() const;
+    std::string accepted_name() const;
 };
 
 struct MediumSize {
@@ -54,7 +54,7 @@ public:
     // The row of sizes() chosen; OK without a choice gives no size.
     std::optional<std::size_t> chosen;
     // C for OK (kDialogOk) with a size chosen, otherwise 0.
-    std::uint32_t capacityFor(int endValue) const;
+    std::uint32_t capacity_for(int endValue) const;
 };
 
 }  // namespace korvane

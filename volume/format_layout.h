@@ -7,8 +7,8 @@
 // size, the volume name and the time, so that every byte can be tested
 // without a drive.
 //
-//   const auto params = formatParameters(86700);           // c = 2, B = 11
-//   for (const SectorImage& s : volumeStructures(*params, FormatStyle::Partitioned, "Disk", macNow()))
+//   const auto params = format_parameters(86700);           // c = 2, B = 11
+//   for (const SectorImage& s : volume_structures(*params, FormatStyle::Partitioned, "Disk", mac_now()))
 //       write(s.sector, s.bytes);
 
 #include <array>
@@ -38,7 +38,7 @@ inline constexpr std::uint16_t kVolumeAttributesUnmounted = 0x0100;
 struct FormatParameters {
     std::uint32_t capacity = 0;         // C: the last-block address, or the size chosen
     std::uint32_t sectorsPerBlock = 0;  // c: the smallest value >= 2 with C / c < 65535
-    std::uint32_t blockSize = 0;        // 512 x c
+    std::uint32_t block_size = 0;        // 512 x c
     std::uint32_t bitmapSectors = 0;    // B = (C / c) / 4096 + 1
     std::uint32_t hfsStart = 385;       // the HFS partition's first sector (later with copied drivers)
 };
@@ -46,11 +46,11 @@ struct FormatParameters {
 // Nothing when the medium is too small to hold both B-tree files and the
 // desktop files behind an HFS partition that starts at hfsStart, or so large
 // (beyond about 512 GB) that a tree file of 256 blocks outgrows a fork.
-std::optional<FormatParameters> formatParameters(std::uint32_t capacity, std::uint32_t hfsStart = 385);
+std::optional<FormatParameters> format_parameters(std::uint32_t capacity, std::uint32_t hfsStart = 385);
 
 // The sectors the format zeroes first, from sector 0: every structure but
 // the alternate header lies in them.
-std::uint32_t formatZeroedSectors(const FormatParameters& params);
+std::uint32_t format_zeroed_sectors(const FormatParameters& params);
 
 // Partitioned: driver descriptor map, partition map and driver partition,
 // the volume in the third partition. Bare: the volume alone from sector 0,
@@ -64,10 +64,10 @@ struct VolumeSpan {
     std::uint32_t start = 0;
     std::uint32_t sectors = 0;
 };
-VolumeSpan volumeSpan(const FormatParameters& params, FormatStyle style);
+VolumeSpan volume_span(const FormatParameters& params, FormatStyle style);
 
 // drNmAlBlks of the new volume.
-std::uint16_t formatAllocationBlocks(const FormatParameters& params, FormatStyle style);
+std::uint16_t format_allocation_blocks(const FormatParameters& params, FormatStyle style);
 
 struct SectorImage {
     std::uint32_t sector = 0;  // absolute 512-byte sector
@@ -75,29 +75,29 @@ struct SectorImage {
 };
 
 // Sectors 0 to 3: the descriptor map and the three partition map entries.
-std::vector<SectorImage> partitionMapSectors(const FormatParameters& params);
+std::vector<SectorImage> partition_map_sectors(const FormatParameters& params);
 
 // The parts of a partition map: the descriptor map with the given driver
 // descriptor entries (ddBlock, ddSize, ddType), an entry (every field not
 // given is 0), and the HFS partition's entry in a map of mapEntries.
-SectorBytes descriptorMap(const FormatParameters& params, std::span<const std::array<std::uint8_t, 8>> descriptors);
-SectorBytes mapEntry(std::uint32_t start, std::uint32_t sectors, std::string_view name, std::string_view type,
+SectorBytes descriptor_map(const FormatParameters& params, std::span<const std::array<std::uint8_t, 8>> descriptors);
+SectorBytes map_entry(std::uint32_t start, std::uint32_t sectors, std::string_view name, std::string_view type,
                      std::uint32_t status, std::uint32_t bootChecksum, std::uint32_t mapEntries);
-SectorBytes hfsMapEntry(const FormatParameters& params, std::uint32_t mapEntries);
+SectorBytes hfs_map_entry(const FormatParameters& params, std::uint32_t mapEntries);
 
 // The 81 sectors of the driver partition's image: zeros (Korvane carries no
 // Macintosh driver of its own) with the capacity at offset 24.
-std::vector<std::uint8_t> driverImage(const FormatParameters& params);
+std::vector<std::uint8_t> driver_image(const FormatParameters& params);
 
 // The volume header, its alternate copy, the first bitmap sector, both tree
-// files' header nodes and map nodes and the catalog's root leaf. macName is
+// files' header nodes and map nodes and the catalog's root leaf. mac_name is
 // the volume's name in the Macintosh character set (at most 27 characters);
 // now the creation date.
-std::vector<SectorImage> volumeStructures(const FormatParameters& params, FormatStyle style, std::string_view macName,
+std::vector<SectorImage> volume_structures(const FormatParameters& params, FormatStyle style, std::string_view mac_name,
                                           std::uint32_t now);
 
-// The 512-byte header node of an empty B-tree file of totalNodes nodes: only
+// The 512-byte header node of an empty B-tree file of total_nodes nodes: only
 // the header node itself in use (the Finder's "Desktop DB" starts as one).
-SectorBytes emptyTreeHeader(std::uint32_t totalNodes, std::uint16_t maxKeyLength);
+SectorBytes empty_tree_header(std::uint32_t total_nodes, std::uint16_t maxKeyLength);
 
 }  // namespace korvane

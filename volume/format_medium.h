@@ -21,18 +21,18 @@ namespace korvane {
 // reset option is on); then "Drive not ready or no floppy disk." and the
 // capacity dialog. Returns C, or 0 when neither gave a size. Sets the
 // device's sector size from the drive's answer.
-std::uint32_t identifyMedium(TransferContext& ctx);
+std::uint32_t identify_medium(TransferContext& ctx);
 
 // Zeroes sectors 0 .. n - 1 in 64-sector requests, with the progress bar
 // beyond 320 sectors. False, reported, when a write fails or Esc stops it.
-bool resetFirstSectors(TransferContext& ctx, std::uint32_t n);
+bool reset_first_sectors(TransferContext& ctx, std::uint32_t n);
 
 // Writes the whole layout for the medium of params with the volume name
 // (Windows character set; empty means "Untitled"), opens the new volume and
 // creates the desktop files. The driver partitions are the copied ones when
 // drivers is given (params.hfsStart then follows them), else one empty one.
 // False, reported, when it could not complete; no volume is then open.
-bool writeVolume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pcName,
+bool write_volume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pc_name,
                  const CopiedDrivers* drivers = nullptr);
 
 }  // namespace korvane

@@ -12,13 +12,13 @@
 namespace korvane {
 
 // Free space: free allocation blocks x block size / 1024, plus one.
-std::uint32_t kilobytesFree(const MdbImage& header);
+std::uint32_t kilobytes_free(const MdbImage& header);
 // Used space: the allocated blocks minus the catalog and extents files, in
 // kilobytes; 0 when a damaged header claims more for the trees than is used.
-std::uint32_t kilobytesUsed(const MdbImage& header);
+std::uint32_t kilobytes_used(const MdbImage& header);
 
 // An 8-character field holding the value right-aligned, followed by "k".
-std::string kilobyteField(std::uint32_t kilobytes);
+std::string kilobyte_field(std::uint32_t kilobytes);
 
 struct ListingHeader {
     std::string free;       // "KB free : " + field
@@ -27,9 +27,9 @@ struct ListingHeader {
     std::string directory;  // " Dir: " + current_path
 };
 
-ListingHeader listingHeader(const HfsContext& ctx);
+ListingHeader listing_header(const HfsContext& ctx);
 
 // "Korvane : " followed by the volume name.
-std::string windowTitle(const HfsContext& ctx);
+std::string window_title(const HfsContext& ctx);
 
 }  // namespace korvane

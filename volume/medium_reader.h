@@ -17,7 +17,7 @@ struct DeviceSectors {
 
 // Reads count sectors of the medium (in its own sector size) starting at
 // sector, with the retries of the sector layer. A failed read leaves zeros.
-DeviceSectors readDeviceSectors(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count);
+DeviceSectors read_device_sectors(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count);
 
 struct DriveCapacity {
     std::uint32_t lastBlock = 0;
@@ -27,10 +27,10 @@ struct DriveCapacity {
 };
 
 // The drive's READ CAPACITY answer, whatever block length it gives.
-std::optional<DriveCapacity> readDriveCapacity(DeviceContext& ctx);
+std::optional<DriveCapacity> read_drive_capacity(DeviceContext& ctx);
 
 // The block length the drive reports with READ CAPACITY, when it answers
 // with one that Korvane can address (512 or 1024 bytes).
-std::optional<std::uint16_t> driveBlockLength(DeviceContext& ctx);
+std::optional<std::uint16_t> drive_block_length(DeviceContext& ctx);
 
 }  // namespace korvane

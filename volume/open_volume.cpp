@@ -5,9 +5,9 @@
 
 namespace korvane {
 
-bool volumeIsOpen(const HfsContext& ctx) { return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0; }
+bool volume_is_open(const HfsContext& ctx) { return ctx.state.target_id != kNoDrive && ctx.state.volume_start > 0; }
 
-std::string noVolumeText(const HfsContext& ctx) {
+std::string no_volume_text(const HfsContext& ctx) {
     std::string reason = ctx.noVolumeReason;
     if (ctx.state.volume_start < 0) reason = message(Msg::kDosVolume);
     // Without a drive and without a known cause, the plain request says it all.
@@ -16,9 +16,9 @@ std::string noVolumeText(const HfsContext& ctx) {
     return "No Macintosh volume is open. " + reason;
 }
 
-bool requireOpenVolume(HfsContext& ctx) {
-    if (volumeIsOpen(ctx)) return true;
-    show_notice(ctx, noVolumeText(ctx));
+bool require_open_volume(HfsContext& ctx) {
+    if (volume_is_open(ctx)) return true;
+    show_notice(ctx, no_volume_text(ctx));
     ctx.outcome.failureReported = true;
     return false;
 }

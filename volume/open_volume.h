@@ -10,13 +10,13 @@ namespace korvane {
 
 // A drive is selected and discovery (or the brute-force search) opened a
 // volume on it.
-bool volumeIsOpen(const HfsContext& ctx);
+bool volume_is_open(const HfsContext& ctx);
 
 // Why no volume is open, as a sentence for the user.
-std::string noVolumeText(const HfsContext& ctx);
+std::string no_volume_text(const HfsContext& ctx);
 
 // For the commands that need a volume: true when one is open; otherwise says
 // why (a notice) and records that the command failed.
-bool requireOpenVolume(HfsContext& ctx);
+bool require_open_volume(HfsContext& ctx);
 
 }  // namespace korvane

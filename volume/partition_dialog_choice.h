@@ -12,6 +12,6 @@ namespace korvane {
 
 // Runs the "Select Partition" dialog with the partitions found; the chosen
 // partition's first block, or nothing when the dialog was cancelled.
-std::optional<std::uint32_t> choosePartition(HfsContext& ctx, const std::vector<MapPartition>& partitions);
+std::optional<std::uint32_t> choose_partition(HfsContext& ctx, const std::vector<MapPartition>& partitions);
 
 }  // namespace korvane

@@ -70,9 +70,9 @@ struct PartitionMapReading {
     // The number of HFS partitions recorded; 1 for the "TS" map and for a
     // volume right behind the descriptor map; or kMapNotRecognised / kNoDescriptorMap.
     int result = kNoDescriptorMap;
-    std::uint32_t volumeStart = 0;  // the first (or only) volume's first block
-    std::uint16_t blockSize = 0;    // sbBlkSize as the map states it
-    std::uint32_t blockCount = 0;   // sbBlkCount
+    std::uint32_t volume_start = 0;  // the first (or only) volume's first block
+    std::uint16_t block_size = 0;    // sbBlkSize as the map states it
+    std::uint32_t block_count = 0;   // sbBlkCount
     std::vector<MapPartition> partitions;  // at most twelve
 };
 
@@ -81,6 +81,6 @@ struct PartitionMapReading {
 // that do not lie wholly in the bytes given, or lack the "PM" signature, end
 // the map. Only "Apple_HFS" entries (a longer type with that prefix too) of
 // non-zero size are recorded.
-PartitionMapReading parsePartitionMap(std::span<const std::uint8_t> firstBlocks, std::size_t entrySpacing);
+PartitionMapReading parse_partition_map(std::span<const std::uint8_t> firstBlocks, std::size_t entrySpacing);
 
 }  // namespace korvane

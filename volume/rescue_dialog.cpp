@@ -4,13 +4,13 @@
 
 namespace korvane {
 
-std::string RescueDialog::sectorText() const {
+std::string RescueDialog::sector_text() const {
     char text[16];
     std::snprintf(text, sizeof text, "%05lu", static_cast<unsigned long>(progress_.sector));
     return text;
 }
 
-void RescueDialog::onChange(std::function<void()> repaint) {
+void RescueDialog::on_change(std::function<void()> repaint) {
     progress_.changed = [repaint = std::move(repaint)](const RescueProgress&) { repaint(); };
 }
 
@@ -18,7 +18,7 @@ RescueResult RescueDialog::start() {
     auto changed = progress_.changed;
     progress_ = RescueProgress{};
     progress_.changed = std::move(changed);
-    return rescueScan(ctx_, progress_);
+    return rescue_scan(ctx_, progress_);
 }
 
 }  // namespace korvane

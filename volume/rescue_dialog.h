@@ -24,14 +24,14 @@ public:
     std::string help_key() const override { return "dlg_RECUP"; }
 
     // The fields as the form shows them: "%05lu", the name, decimal.
-    std::string sectorText() const;
-    const std::string& fileText() const { return progress_.file; }
-    std::string numberText() const { return std::to_string(progress_.files); }
+    std::string sector_text() const;
+    const std::string& file_text() const { return progress_.file; }
+    std::string number_text() const { return std::to_string(progress_.files); }
 
     CopyMode copyMode = CopyMode::Data;
 
     // The form's repaint of the three fields while a scan runs.
-    void onChange(std::function<void()> repaint);
+    void on_change(std::function<void()> repaint);
     // "&Start": one whole scan.
     RescueResult start();
 

@@ -39,6 +39,6 @@ struct RescueGeometry {
 };
 
 // The most likely volume, or nothing when the scan met no usable header.
-std::optional<RescueGeometry> inferGeometry(const ScanFindings& findings);
+std::optional<RescueGeometry> infer_geometry(const ScanFindings& findings);
 
 }  // namespace korvane

@@ -11,14 +11,14 @@ namespace {
 constexpr std::uint8_t kLeafKind = 0xFF;
 constexpr std::uint8_t kHeaderKind = 0x01;
 
-std::uint16_t recordCount(std::span<const std::uint8_t> block) { return loadBE16(block, 10); }
+std::uint16_t record_count(std::span<const std::uint8_t> block) { return load_be16(block, 10); }
 
 // Offset of record k as stored at the end of the node.
-std::uint16_t offsetOf(std::span<const std::uint8_t> block, std::uint16_t k) {
-    return loadBE16(block, kNodeSize - 2 * (std::size_t{k} + 1));
+std::uint16_t offset_of(std::span<const std::uint8_t> block, std::uint16_t k) {
+    return load_be16(block, kNodeSize - 2 * (std::size_t{k} + 1));
 }
 
-std::size_t recordSizeOf(std::uint8_t kind) {
+std::size_t record_size_of(std::uint8_t kind) {
     switch (kind) {
         case kDirectoryRecord:
             return kDirectoryRecordSize;
@@ -38,12 +38,12 @@ struct RecordShape {
     std::span<const std::uint8_t> data;
 };
 
-std::optional<RecordShape> recordShape(std::span<const std::uint8_t> record) {
-    const auto key = parseCatalogKey(record);
+std::optional<RecordShape> record_shape(std::span<const std::uint8_t> record) {
+    const auto key = parse_catalog_key(record);
     if (!key) return std::nullopt;
-    const auto data = catalogRecordData(record, *key);
+    const auto data = catalog_record_data(record, *key);
     if (data.empty()) return std::nullopt;
-    const std::size_t size = recordSizeOf(data[0]);
+    const std::size_t size = record_size_of(data[0]);
     if (size == 0 || data.size() < size) return std::nullopt;
     // Folders and files have names; only threads are keyed by an empty one.
     const bool thread = data[0] == kDirectoryThreadRecord || data[0] == kFileThreadRecord;
@@ -51,24 +51,24 @@ std::optional<RecordShape> recordShape(std::span<const std::uint8_t> record) {
     return RecordShape{*key, data.first(size)};
 }
 
-bool hasLeafDescriptor(std::span<const std::uint8_t> block) {
+bool has_leaf_descriptor(std::span<const std::uint8_t> block) {
     if (block.size() != kNodeSize) return false;
-    const std::uint16_t count = recordCount(block);
+    const std::uint16_t count = record_count(block);
     return block[8] == kLeafKind && block[9] == 1 && count != 0 && count <= kMaxRescueLeafRecords &&
-           offsetOf(block, 0) == kNodeDescriptorSize;
+           offset_of(block, 0) == kNodeDescriptorSize;
 }
 
 // Each record lies between its own offset and the next one's.
-std::vector<RecordShape> recordShapes(std::span<const std::uint8_t> block) {
-    if (!hasLeafDescriptor(block)) return {};
-    const std::uint16_t count = recordCount(block);
-    const std::size_t tableStart = kNodeSize - 2 * (std::size_t{count} + 1);
+std::vector<RecordShape> record_shapes(std::span<const std::uint8_t> block) {
+    if (!has_leaf_descriptor(block)) return {};
+    const std::uint16_t count = record_count(block);
+    const std::size_t table_start = kNodeSize - 2 * (std::size_t{count} + 1);
     std::vector<RecordShape> shapes;
     for (std::uint16_t k = 0; k < count; ++k) {
-        const std::size_t start = offsetOf(block, k);
-        const std::size_t end = offsetOf(block, static_cast<std::uint16_t>(k + 1));
-        if (start < kNodeDescriptorSize || end <= start || end > tableStart || start % 2 != 0) return {};
-        const auto shape = recordShape(block.subspan(start, end - start));
+        const std::size_t start = offset_of(block, k);
+        const std::size_t end = offset_of(block, static_cast<std::uint16_t>(k + 1));
+        if (start < kNodeDescriptorSize || end <= start || end > table_start || start % 2 != 0) return {};
+        const auto shape = record_shape(block.subspan(start, end - start));
         if (!shape) return {};
         shapes.push_back(*shape);
     }
@@ -77,30 +77,30 @@ std::vector<RecordShape> recordShapes(std::span<const std::uint8_t> block) {
 
 }  // namespace
 
-std::uint32_t RescuedRecord::dataLength() const { return loadBE32(record, filrec::dataLogicalLength); }
-std::uint32_t RescuedRecord::resourceLength() const { return loadBE32(record, filrec::resourceLogicalLength); }
-std::uint32_t RescuedRecord::modified() const { return loadBE32(record, filrec::modified); }
-ExtentRecordBytes RescuedRecord::dataExtents() const {
-    return ExtentRecordBytes(record.data() + filrec::dataExtents, kExtentRecordSize);
+std::uint32_t RescuedRecord::data_length() const { return load_be32(record, filrec::dataLogicalLength); }
+std::uint32_t RescuedRecord::resource_length() const { return load_be32(record, filrec::resourceLogicalLength); }
+std::uint32_t RescuedRecord::modified() const { return load_be32(record, filrec::modified); }
+ExtentRecordBytes RescuedRecord::data_extents() const {
+    return ExtentRecordBytes(record.data() + filrec::data_extents, kExtentRecordSize);
 }
-ExtentRecordBytes RescuedRecord::resourceExtents() const {
-    return ExtentRecordBytes(record.data() + filrec::resourceExtents, kExtentRecordSize);
+ExtentRecordBytes RescuedRecord::resource_extents() const {
+    return ExtentRecordBytes(record.data() + filrec::resource_extents, kExtentRecordSize);
 }
 
-bool isCatalogLeaf(std::span<const std::uint8_t> block) { return !recordShapes(block).empty(); }
+bool is_catalog_leaf(std::span<const std::uint8_t> block) { return !record_shapes(block).empty(); }
 
-std::vector<RescuedRecord> leafFileRecords(std::span<const std::uint8_t> block) {
+std::vector<RescuedRecord> leaf_file_records(std::span<const std::uint8_t> block) {
     std::vector<RescuedRecord> files;
-    for (const RecordShape& shape : recordShapes(block)) {
+    for (const RecordShape& shape : record_shapes(block)) {
         if (shape.data[0] != kFileRecord) continue;
         files.push_back({shape.key.parentID, std::string(shape.key.name), {shape.data.begin(), shape.data.end()}});
     }
     return files;
 }
 
-bool isTreeHeaderNode(std::span<const std::uint8_t> block) {
-    return block.size() == kNodeSize && block[8] == kHeaderKind && block[9] == 0 && recordCount(block) == 3 &&
-           loadBE16(block, header::nodeSize) == kNodeSize && offsetOf(block, 0) == kNodeDescriptorSize;
+bool is_tree_header_node(std::span<const std::uint8_t> block) {
+    return block.size() == kNodeSize && block[8] == kHeaderKind && block[9] == 0 && record_count(block) == 3 &&
+           load_be16(block, header::nodeSize) == kNodeSize && offset_of(block, 0) == kNodeDescriptorSize;
 }
 
 }  // namespace korvane

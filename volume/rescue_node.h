@@ -26,23 +26,23 @@ inline constexpr std::uint16_t kMaxRescueLeafRecords = 8;
 // A file record found in a leaf node: what the rescue needs of it.
 struct RescuedRecord {
     std::uint32_t parentID = 0;
-    std::string macName;
+    std::string mac_name;
     std::vector<std::uint8_t> record;  // the file record's 102 bytes
 
-    std::uint32_t dataLength() const;
-    std::uint32_t resourceLength() const;
+    std::uint32_t data_length() const;
+    std::uint32_t resource_length() const;
     std::uint32_t modified() const;
-    ExtentRecordBytes dataExtents() const;
-    ExtentRecordBytes resourceExtents() const;
+    ExtentRecordBytes data_extents() const;
+    ExtentRecordBytes resource_extents() const;
 };
 
 // Whether the 512-byte block is a catalog leaf node by the tests above.
-bool isCatalogLeaf(std::span<const std::uint8_t> block);
+bool is_catalog_leaf(std::span<const std::uint8_t> block);
 
-// The file records of a block that passes isCatalogLeaf; none otherwise.
-std::vector<RescuedRecord> leafFileRecords(std::span<const std::uint8_t> block);
+// The file records of a block that passes is_catalog_leaf; none otherwise.
+std::vector<RescuedRecord> leaf_file_records(std::span<const std::uint8_t> block);
 
 // Whether the 512-byte block is the header node of a B-tree of 512-byte nodes.
-bool isTreeHeaderNode(std::span<const std::uint8_t> block);
+bool is_tree_header_node(std::span<const std::uint8_t> block);
 
 }  // namespace korvane

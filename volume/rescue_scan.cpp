@@ -26,7 +26,7 @@ constexpr const char* kFilesRescued = "%lu files rescued.";
 constexpr const char* kNothingPlaced =
         "Catalog nodes were found, but no volume header tells where the files' blocks lie: nothing was rescued.";
 
-void reportRescue(TransferContext& ctx, const RescueResult& result) {
+void report_rescue(TransferContext& ctx, const RescueResult& result) {
     if (result.noGeometry) show_notice(ctx, kNothingPlaced);
     char text[64];
     std::snprintf(text, sizeof text, kFilesRescued, static_cast<unsigned long>(result.files));
@@ -35,27 +35,27 @@ void reportRescue(TransferContext& ctx, const RescueResult& result) {
 
 // The medium's size in 512-byte sectors: the drive's answer, else what
 // discovery recorded.
-std::uint32_t mediumSectors(TransferContext& ctx) {
-    if (const auto capacity = readDriveCapacity(ctx)) {
+std::uint32_t medium_sectors(TransferContext& ctx) {
+    if (const auto capacity = read_drive_capacity(ctx)) {
         if (capacity->blockLength == 512 || capacity->blockLength == 1024)
             return static_cast<std::uint32_t>(std::min<std::uint64_t>(capacity->sectors512(), UINT32_MAX));
     }
     return ctx.device.capacity * std::max<std::uint32_t>(1, ctx.device.sectorSize / 512u);
 }
 
-bool readSectors(TransferContext& ctx, std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) {
-    return transferSelected(ctx, kOpRead, sector, count, buffer) == 0;
+bool read_sectors(TransferContext& ctx, std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) {
+    return transfer_selected(ctx, kOpRead, sector, count, buffer) == 0;
 }
 
 void examine(ScanFindings& findings, std::uint32_t sector, const std::uint8_t* bytes) {
     const std::span<const std::uint8_t> block(bytes, kBlockBytes);
-    if (isCatalogLeaf(block)) {
+    if (is_catalog_leaf(block)) {
         NodeBuffer& node = findings.leaves[sector];
         std::copy(block.begin(), block.end(), node.begin());
-    } else if (isTreeHeaderNode(block)) {
+    } else if (is_tree_header_node(block)) {
         findings.treeHeaders.insert(sector);
     } else if (block[0] == 'B' && block[1] == 'D' && findings.headers.size() < kMaxRescueHeaders &&
-               acceptsVolumeHeader(block)) {
+               accepts_volume_header(block)) {
         // The signature first: the full test costs far more than the scan's own work.
         MdbImage header;
         std::copy(block.begin(), block.end(), header.bytes.begin());
@@ -65,16 +65,16 @@ void examine(ScanFindings& findings, std::uint32_t sector, const std::uint8_t* b
 
 // One request of the scan; a request that fails is read again sector by
 // sector, and what still fails is skipped.
-void scanRequest(TransferContext& ctx, std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& buffer,
+void scan_request(TransferContext& ctx, std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& buffer,
                  ScanFindings& findings, RescueResult& result) {
     ctx.host.busy_tick();
-    if (readSectors(ctx, first, count, buffer.data())) {
+    if (read_sectors(ctx, first, count, buffer.data())) {
         for (std::uint16_t i = 0; i < count; ++i) examine(findings, first + i, buffer.data() + i * kBlockBytes);
         return;
     }
     for (std::uint16_t i = 0; i < count; ++i) {
         ctx.host.busy_tick();
-        if (readSectors(ctx, first + i, 1, buffer.data())) {
+        if (read_sectors(ctx, first + i, 1, buffer.data())) {
             examine(findings, first + i, buffer.data());
         } else {
             ++result.unreadable;
@@ -82,9 +82,9 @@ void scanRequest(TransferContext& ctx, std::uint32_t first, std::uint16_t count,
     }
 }
 
-ScanFindings scanMedium(TransferContext& ctx, RescueProgress& progress, RescueResult& result) {
+ScanFindings scan_medium(TransferContext& ctx, RescueProgress& progress, RescueResult& result) {
     ScanFindings findings;
-    const std::uint32_t total = mediumSectors(ctx);
+    const std::uint32_t total = medium_sectors(ctx);
     const std::uint16_t perRequest = ctx.device.sectorsPerTransfer;
     std::vector<std::uint8_t> buffer(std::size_t{perRequest} * kBlockBytes);
     for (std::uint32_t sector = 0; sector < total; sector += perRequest) {
@@ -93,7 +93,7 @@ ScanFindings scanMedium(TransferContext& ctx, RescueProgress& progress, RescueRe
             break;
         }
         const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(perRequest, total - sector));
-        scanRequest(ctx, sector, count, buffer, findings, result);
+        scan_request(ctx, sector, count, buffer, findings, result);
         progress.sector = sector + count - 1;
         if (progress.changed) progress.changed(progress);
     }
@@ -123,30 +123,30 @@ private:
 };
 
 // The data fork, or the resource fork of a file without a data fork.
-bool rescueFile(TransferContext& ctx, const RescuedRecord& file, RescueProgress& progress) {
-    const CopyOutput output = make_dos_name(ctx, file.macName, file.record);
+bool rescue_file(TransferContext& ctx, const RescuedRecord& file, RescueProgress& progress) {
+    const CopyOutput output = make_dos_name(ctx, file.mac_name, file.record);
     if (!output.opened()) return false;
     progress.pcFile = output.pc_name;
-    const bool data = file.dataLength() > 0 || file.resourceLength() == 0;
+    const bool data = file.data_length() > 0 || file.resource_length() == 0;
     // Passing the extents file's own ID keeps the copy to the three extents
     // of the record: the extents tree of a damaged volume is not trusted.
-    copyForkToFile(ctx, data ? file.dataExtents() : file.resourceExtents(), output.fd, kExtentsFileID,
-                   data ? file.dataLength() : file.resourceLength(), data ? kDataFork : kResourceFork);
+    copy_fork_to_file(ctx, data ? file.data_extents() : file.resource_extents(), output.fd, kExtentsFileID,
+                   data ? file.data_length() : file.resource_length(), data ? kDataFork : kResourceFork);
     set_pc_file_date(output.fd, file.modified());
     close(output.fd);
     return true;
 }
 
-void rescueFiles(TransferContext& ctx, const ScanFindings& findings, RescueProgress& progress, RescueResult& result) {
-    const std::map<std::uint32_t, NodeBuffer> inOrder(findings.leaves.begin(), findings.leaves.end());
-    for (const auto& [sector, node] : inOrder) {
-        for (const RescuedRecord& file : leafFileRecords(node)) {
+void rescue_files(TransferContext& ctx, const ScanFindings& findings, RescueProgress& progress, RescueResult& result) {
+    const std::map<std::uint32_t, NodeBuffer> in_order(findings.leaves.begin(), findings.leaves.end());
+    for (const auto& [sector, node] : in_order) {
+        for (const RescuedRecord& file : leaf_file_records(node)) {
             if (ctx.host.escape_requested()) {
                 result.stopped = true;
                 return;
             }
-            progress.file = shown_mac_name(file.macName);
-            if (rescueFile(ctx, file, progress)) progress.files = ++result.files;
+            progress.file = shown_mac_name(file.mac_name);
+            if (rescue_file(ctx, file, progress)) progress.files = ++result.files;
             if (progress.changed) progress.changed(progress);
         }
     }
@@ -154,27 +154,27 @@ void rescueFiles(TransferContext& ctx, const ScanFindings& findings, RescueProgr
 
 }  // namespace
 
-RescueResult rescueScan(TransferContext& ctx, RescueProgress& progress) {
+RescueResult rescue_scan(TransferContext& ctx, RescueProgress& progress) {
     RescueResult result;
     if (ctx.state.target_id == kNoDrive || !ctx.transport) return result;
     const std::uint16_t routineSize = ctx.device.sectorSize;
-    if (const auto blockLength = driveBlockLength(ctx)) installTransferRoutine(ctx, *blockLength);
-    const ScanFindings findings = scanMedium(ctx, progress, result);
+    if (const auto blockLength = drive_block_length(ctx)) install_transfer_routine(ctx, *blockLength);
+    const ScanFindings findings = scan_medium(ctx, progress, result);
     result.leaves = static_cast<std::uint32_t>(findings.leaves.size());
     std::optional<RescueGeometry> found;
-    if (volumeIsOpen(ctx)) {
+    if (volume_is_open(ctx)) {
         found = RescueGeometry{ctx.mdb, ctx.geometry};
     } else {
-        found = inferGeometry(findings);
+        found = infer_geometry(findings);
     }
     if (!found) {
         result.noGeometry = result.leaves > 0;
     } else if (!result.stopped) {
         BorrowedGeometry borrowed(ctx, *found);
-        rescueFiles(ctx, findings, progress, result);
+        rescue_files(ctx, findings, progress, result);
     }
-    installTransferRoutine(ctx, routineSize);
-    reportRescue(ctx, result);
+    install_transfer_routine(ctx, routineSize);
+    report_rescue(ctx, result);
     return result;
 }
 

@@ -40,6 +40,6 @@ struct RescueResult {
 // announced on the status line and in the log, as a copy to the PC is; the
 // status line ends with the count, and leaves that no volume header could
 // place are reported in a notice.
-RescueResult rescueScan(TransferContext& ctx, RescueProgress& progress);
+RescueResult rescue_scan(TransferContext& ctx, RescueProgress& progress);
 
 }  // namespace korvane

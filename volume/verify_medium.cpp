@@ -12,15 +12,15 @@
 namespace korvane {
 namespace {
 
-std::uint32_t lastBlockAddress(DeviceContext& ctx) {
+std::uint32_t last_block_address(DeviceContext& ctx) {
     std::array<std::uint8_t, 512> answer{};
-    if (ctx.transport->readCapacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) != kStatusDone)
+    if (ctx.transport->read_capacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) != kStatusDone)
         return 0;
-    return loadBE32(answer.data());
+    return load_be32(answer.data());
 }
 
 // "Error in block of ... Do you want to continue?": true for Yes.
-bool goOnAfterError(DeviceContext& ctx, const VerifiedBlock& block) {
+bool go_on_after_error(DeviceContext& ctx, const VerifiedBlock& block) {
     char text[160];
     std::snprintf(text, sizeof text, message(Msg::kBlockError).data(), static_cast<int>(block.count),
                   static_cast<unsigned long>(block.first));
@@ -29,10 +29,10 @@ bool goOnAfterError(DeviceContext& ctx, const VerifiedBlock& block) {
 
 }  // namespace
 
-VerifyResult verifyMedium(DeviceContext& ctx) {
+VerifyResult verify_medium(DeviceContext& ctx) {
     VerifyResult result;
     if (ctx.state.target_id == kNoDrive || !ctx.transport) return result;
-    const std::uint32_t last = lastBlockAddress(ctx);
+    const std::uint32_t last = last_block_address(ctx);
     // A medium smaller than one block is verified in one shorter block.
     std::uint32_t remaining = last;
     std::uint32_t first = 1;
@@ -47,7 +47,7 @@ VerifyResult verifyMedium(DeviceContext& ctx) {
                                                           static_cast<std::uint16_t>(block.count));
         if (status == kStatusError) {
             result.errors.push_back(block);
-            if (!goOnAfterError(ctx, block)) {
+            if (!go_on_after_error(ctx, block)) {
                 result.ended = true;
                 break;
             }

@@ -24,6 +24,6 @@ struct VerifyResult {
 };
 
 // Verifies the selected drive's medium.
-VerifyResult verifyMedium(DeviceContext& ctx);
+VerifyResult verify_medium(DeviceContext& ctx);
 
 }  // namespace korvane

@@ -20,7 +20,7 @@ struct VolumeFigure {
 
 // Every figure of the open volume, each computed from the header as it is
 // now (sizes in bytes can exceed 32 bits: a u16 block count times a u32 size).
-std::vector<VolumeFigure> volumeFigures(const HfsContext& ctx);
+std::vector<VolumeFigure> volume_figures(const HfsContext& ctx);
 
 // The dialog: the figures, OK and the help button (key dlg_INFO).
 class VolumeInfoDialog : public Dialog {
@@ -31,6 +31,6 @@ public:
 };
 
 // 104: shows the figures of the open volume; without one, says why.
-void volumeInfoDialog(HfsContext& ctx);
+void volume_info_dialog(HfsContext& ctx);
 
 }  // namespace korvane

@@ -33,15 +33,15 @@ struct Session {
             if (ctx.state.entries[i].name() == name) return static_cast<int>(i);
         return -1;
     }
-    std::string dirLine() const { return listing_text_lines(ctx).at(3); }
+    std::string dir_line() const { return listing_text_lines(ctx).at(3); }
 };
 
 class BrowseCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         volume = std::make_unique<HfsutilsVolume>(dir, "browse.img", 800, "Browse");
-        volume->addFolder(":Outer");
-        volume->addFolder(":Outer:Inner");
+        volume->add_folder(":Outer");
+        volume->add_folder(":Outer:Inner");
         volume->addFile(":Outer:Inner:Leaf", "leaf");
         volume->addFile(":Top file", "top");
         volume->unmount();
@@ -55,7 +55,7 @@ TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
     Session s(volume->image());
     const std::string logPath = dir / "browse.log";
     ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
-    ASSERT_GT(analyzeVolume(s.ctx), 0);
+    ASSERT_GT(analyze_volume(s.ctx), 0);
 
     // Nothing selected: the status line asks for a selection.
     change_directory_command(s.ctx);
@@ -66,25 +66,25 @@ TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
     select_entry(s.ctx.state, static_cast<std::size_t>(s.indexOf("Top file")));
     select_entry(s.ctx.state, static_cast<std::size_t>(s.indexOf("Outer")));
     change_directory_command(s.ctx);
-    EXPECT_EQ(s.dirLine(), " Dir: Outer");
+    EXPECT_EQ(s.dir_line(), " Dir: Outer");
     EXPECT_EQ(count_selected(s.ctx.state), 0u);
 
     enter_folder_at(s.ctx, static_cast<std::size_t>(s.indexOf("Inner")));
-    EXPECT_EQ(s.dirLine(), " Dir: Inner");
+    EXPECT_EQ(s.dir_line(), " Dir: Inner");
     ASSERT_EQ(s.ctx.state.entries.size(), 1u);
     EXPECT_EQ(s.ctx.state.entries[0].name(), "Leaf");
     enter_folder_at(s.ctx, 0);  // a file: nothing happens
-    EXPECT_EQ(s.dirLine(), " Dir: Inner");
+    EXPECT_EQ(s.dir_line(), " Dir: Inner");
 
     return_to_parent_command(s.ctx);
-    EXPECT_EQ(s.dirLine(), " Dir: Outer");
+    EXPECT_EQ(s.dir_line(), " Dir: Outer");
     return_to_root_command(s.ctx);
-    EXPECT_EQ(s.dirLine(), " Dir: Root");
+    EXPECT_EQ(s.dir_line(), " Dir: Root");
     EXPECT_EQ(s.ctx.state.current_parent_id, 1u);
     // At the root both do nothing, and log nothing.
     return_to_root_command(s.ctx);
     return_to_parent_command(s.ctx);
-    EXPECT_EQ(s.dirLine(), " Dir: Root");
+    EXPECT_EQ(s.dir_line(), " Dir: Root");
 
     s.ctx.log.close_file();
     EXPECT_EQ(read_all(logPath), "*log Browse\n*cd Outer\r\n*cd Inner\r\n*cd..\n*cd\\\n");
@@ -92,15 +92,15 @@ TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
 
 TEST_F(BrowseCommands, CommandLineKeywordsMoveAndFilter) {
     Session s(volume->image());
-    ASSERT_GT(analyzeVolume(s.ctx), 0);
+    ASSERT_GT(analyze_volume(s.ctx), 0);
     CommandHandlers handlers;
     add_browse_command_handlers(handlers);
     run_command_line(s.ctx, handlers, "cd outer");  // names ignore case
-    EXPECT_EQ(s.dirLine(), " Dir: Outer");
+    EXPECT_EQ(s.dir_line(), " Dir: Outer");
     run_command_line(s.ctx, handlers, "CD \"No such\"");
-    EXPECT_EQ(s.dirLine(), " Dir: Outer");
+    EXPECT_EQ(s.dir_line(), " Dir: Outer");
     run_command_line(s.ctx, handlers, "CD\\");
-    EXPECT_EQ(s.dirLine(), " Dir: Root");
+    EXPECT_EQ(s.dir_line(), " Dir: Root");
     run_command_line(s.ctx, handlers, "DIR /E T*");
     EXPECT_TRUE(s.ctx.menus.checked(cmd::kExtendedListing));
     ASSERT_EQ(s.ctx.state.entries.size(), 1u);
@@ -112,9 +112,9 @@ TEST_F(BrowseCommands, CommandLineKeywordsMoveAndFilter) {
 
 TEST_F(BrowseCommands, BruteForceCommandOpensTheVolumeItFinds) {
     const std::string medium = dir / "lost.img";
-    writeVolumeAt(medium, 4u << 20, 300, volume->image());
+    write_volume_at(medium, 4u << 20, 300, volume->image());
     Session s(medium);
-    ASSERT_EQ(analyzeVolume(s.ctx), 0);
+    ASSERT_EQ(analyze_volume(s.ctx), 0);
     EXPECT_EQ(s.ctx.state.target_id, kNoDrive);
 
     // Discovery gave the drive up; select it again as the device dialog would.
@@ -130,7 +130,7 @@ TEST_F(BrowseCommands, BruteForceCommandOpensTheVolumeItFinds) {
 
 TEST_F(BrowseCommands, BruteForceCommandReportsAMediumWithoutHeader) {
     const std::string medium = dir / "blank.img";
-    makeBlankMedium(medium, 2u << 20);
+    make_blank_medium(medium, 2u << 20);
     Session s(medium);
     s.host.dialog_answers.push_back([](Dialog&) { return kUseSameDrive; });
     brute_force_command(s.ctx);

@@ -77,7 +77,7 @@ TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
     volume.addFile(":one", "1");
     volume.unmount();
     testing::select_single_image(ctx, volume.image());
-    ASSERT_GT(analyzeVolume(ctx), 0);
+    ASSERT_GT(analyze_volume(ctx), 0);
     std::vector<std::string> shown;
     const auto keep_lines = [&shown](Dialog& dialog) {
         shown = dynamic_cast<CheckReportDialog&>(dialog).lines;
@@ -88,7 +88,7 @@ TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
     EXPECT_EQ(shown, std::vector<std::string>{"No problems found."});
     EXPECT_FALSE(ctx.outcome.damageFound);
 
-    storeBE16(ctx.mdb.field(mdb::drFilCnt + 2), 3);
+    store_be16(ctx.mdb.field(mdb::drFilCnt + 2), 3);
     host.dialog_answers.push_back(keep_lines);
     run(cmd::kCheckVolume);
     EXPECT_EQ(shown, (std::vector<std::string>{"The volume header counts 3 files on the volume (drFilCnt), the catalog holds 1.",
@@ -106,7 +106,7 @@ TEST_F(CommandsTest, SelectedEntriesAreNamesNotPatterns) {
     volume.addFile(":B*", "starred");
     volume.tool({"humount"});
     testing::select_single_image(ctx, volume.image());
-    ASSERT_GT(analyzeVolume(ctx), 0);
+    ASSERT_GT(analyze_volume(ctx), 0);
     ASSERT_EQ(ctx.state.entries.size(), 2u);
     ASSERT_EQ(entry_name(ctx.state, 1), "B*");
     select_entry(ctx.state, 1);
@@ -130,7 +130,7 @@ TEST_F(CommandsTest, SelectedEntriesAreNamesNotPatterns) {
     EXPECT_NE(listed[1].find("STAR/UNIX         7         0"), std::string::npos) << listed[1];
     EXPECT_EQ(volume.tool({"hcopy", "-r", ":B", dir / "b.out"}), 0);
     EXPECT_EQ(testing::read_all(dir / "b.out"), "plain B");
-    EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    EXPECT_EQ(testing::check_problems(volume.image()), "");
 }
 
 // "PC->Mac" (107) and MCOPY without a name: the log line, the type
@@ -141,7 +141,7 @@ TEST_F(CommandsTest, CopyToMacRunsItsDialogAndReloadsOnlyAfterACopy) {
     volume.addFile(":one", "1");
     volume.unmount();
     testing::select_single_image(ctx, volume.image());
-    ASSERT_GT(analyzeVolume(ctx), 0);
+    ASSERT_GT(analyze_volume(ctx), 0);
     ASSERT_TRUE(ctx.log.open(dir / "transfer.log", LogOpenMode::Truncate));
     CommandHandlers handlers;
     connect_command_handlers(handlers);

@@ -20,8 +20,8 @@ protected:
     Context ctx{host};
 
     void SetUp() override {
-        makeImage(dir / "a.img", 64 * 512);
-        makeImage(dir / "b.img", 64 * 512);
+        make_image(dir / "a.img", 64 * 512);
+        make_image(dir / "b.img", 64 * 512);
     }
     void start(std::vector<std::string> args) { ASSERT_TRUE(init_application(ctx, args, FrontEnd::Console)); }
     // Start-up with /A, then the drive chosen again after discovery dropped it.
@@ -48,7 +48,7 @@ TEST_F(DeviceCommandsTest, StartupWithOneImageOffersItAndLooksForAVolume) {
 TEST_F(DeviceCommandsTest, StartupWithNoImageStillHasABus) {
     start({});
     ASSERT_TRUE(ctx.transport);
-    EXPECT_EQ(ctx.transport->supportInfo().adapterCount, 1);
+    EXPECT_EQ(ctx.transport->support_info().adapter_count, 1);
     EXPECT_EQ(host.notices, (std::vector<std::string>{"The program can't detect a kwown SCSI device."}));
     EXPECT_EQ(ctx.state.status_text, "Select drive in the 'Mac Drive' menu");
 }
@@ -63,7 +63,7 @@ TEST_F(DeviceCommandsTest, AnImageThatCannotBeOpenedIsReportedAndLeftOut) {
 // The menu's unlock goes to the drive its lock went to, whichever drive is
 // selected meanwhile; a drive that refuses leaves the item as it was.
 TEST_F(DeviceCommandsTest, TheMenuUnlocksTheDriveItLocked) {
-    makeImage(dir / "c.img", 64 * 512);
+    make_image(dir / "c.img", 64 * 512);
     start_on(0, {"/A00", dir / "a.img", dir / "b.img", dir / "c.img,flaky=1"});
     std::vector<long> pauses;
     ctx.transport->pause = [&pauses](std::chrono::milliseconds span) { pauses.push_back(span.count()); };
@@ -74,12 +74,12 @@ TEST_F(DeviceCommandsTest, TheMenuUnlocksTheDriveItLocked) {
     toggle_lock(ctx);
     EXPECT_TRUE(ctx.state.volume_locked);
     EXPECT_EQ(lock_item_text(ctx.state.volume_locked), "Unlock volume");
-    EXPECT_TRUE(bus().target(0, 0)->removalPrevented());
+    EXPECT_TRUE(bus().target(0, 0)->removal_prevented());
     ctx.state.target_id = 1;  // another drive selected meanwhile
     toggle_lock(ctx);
     EXPECT_FALSE(ctx.state.volume_locked);
-    EXPECT_FALSE(bus().target(0, 0)->removalPrevented());
-    EXPECT_TRUE(bus().target(0, 1)->removalPrevented()) << "the unlock never reached drive 1";
+    EXPECT_FALSE(bus().target(0, 0)->removal_prevented());
+    EXPECT_TRUE(bus().target(0, 1)->removal_prevented()) << "the unlock never reached drive 1";
     EXPECT_EQ(pauses, std::vector<long>(6, 150));
     EXPECT_TRUE(host.notices.empty());
 
@@ -89,7 +89,7 @@ TEST_F(DeviceCommandsTest, TheMenuUnlocksTheDriveItLocked) {
     EXPECT_EQ(host.notices, (std::vector<std::string>{"The drive refused to lock its medium."}));
     toggle_lock(ctx);
     EXPECT_TRUE(ctx.state.volume_locked);
-    EXPECT_TRUE(bus().target(0, 2)->removalPrevented());
+    EXPECT_TRUE(bus().target(0, 2)->removal_prevented());
 
     ctx.state.volume_locked = false;
     ctx.state.target_id = kNoDrive;
@@ -112,14 +112,14 @@ TEST_F(DeviceCommandsTest, TheMediaLockedByTheRunAreUnlockedAtExit) {
         toggle_lock(run);
         run.state.target_id = 1;
         lock_selected_drive(run, true);
-        ASSERT_TRUE(run_bus.target(0, 1)->removalPrevented());
+        ASSERT_TRUE(run_bus.target(0, 1)->removal_prevented());
         if (fatal) {
             shutdown_after_fatal_error(run, FatalError("Not enough memory."));
         } else {
             shutdown_application(run);
         }
-        EXPECT_FALSE(run_bus.target(0, 0)->removalPrevented()) << fatal;
-        EXPECT_FALSE(run_bus.target(0, 1)->removalPrevented()) << fatal;
+        EXPECT_FALSE(run_bus.target(0, 0)->removal_prevented()) << fatal;
+        EXPECT_FALSE(run_bus.target(0, 1)->removal_prevented()) << fatal;
         EXPECT_TRUE(run.mediumLocks.locked.empty());
     }
 }
@@ -127,14 +127,14 @@ TEST_F(DeviceCommandsTest, TheMediaLockedByTheRunAreUnlockedAtExit) {
 TEST_F(DeviceCommandsTest, AttachImageJoinsAdapterZeroAndOpensTheDeviceDialog) {
     start_on(0, {"/A00", dir / "a.img"});
     std::string added = dir / "MO3_1024.img";
-    makeImage(added, 32 * 1024);
+    make_image(added, 32 * 1024);
     host.dialog_answers.push_back([&added](Dialog& dialog) {
         dynamic_cast<AttachImageDialog&>(dialog).path = added;
         return kDialogOk;
     });
     host.dialog_answers.push_back([](Dialog& dialog) {
         auto& devices = dynamic_cast<DeviceDialog&>(dialog);
-        devices.chooseTarget(3);
+        devices.choose_target(3);
         return devices.confirm() ? kDialogOk : kDialogCancel;
     });
     attach_image_command(ctx);

@@ -77,7 +77,7 @@ struct DumpTest : ::testing::Test {
 
     void open_volume(const std::string& image) {
         testing::select_single_image(ctx, image);
-        ASSERT_GT(analyzeVolume(ctx), 0);
+        ASSERT_GT(analyze_volume(ctx), 0);
     }
     // The dump's screen as the bytes it shows, taken back from the hex columns.
     static std::string shown_bytes(const DumpState& dump) {
@@ -96,11 +96,11 @@ struct DumpTest : ::testing::Test {
 TEST_F(DumpTest, ScrollsByLinesAndPagesAndSwitchesForksAtOnce) {
     testing::HfsutilsVolume volume(dir, "dump.img", 800);
     const std::string data = testing::patterned(1024, 3), resource = testing::patterned(512, 4);
-    volume.addForkedFile(":both", "both", "TEXT", "ttxt", data, resource);
-    volume.addForkedFile(":rsrc only", "rsrc only", "rsrc", "RSED", "", resource);
+    volume.add_forked_file(":both", "both", "TEXT", "ttxt", data, resource);
+    volume.add_forked_file(":rsrc only", "rsrc only", "rsrc", "RSED", "", resource);
     volume.unmount();
     open_volume(volume.image());
-    ASSERT_EQ(testing::blockSizeOf(volume.image()), 512u);
+    ASSERT_EQ(testing::block_size_of(volume.image()), 512u);
 
     auto dump = DumpState::open(ctx, "both");
     ASSERT_TRUE(dump);
@@ -164,9 +164,9 @@ TEST_F(DumpTest, ScrollsByLinesAndPagesAndSwitchesForksAtOnce) {
 // tree, both forks, exactly as the window would show them.
 TEST_F(DumpTest, DumpPrintsForksReadThroughTheOverflowTree) {
     testing::HfsutilsVolume volume(dir, "frag.img", 800);
-    volume.fragmentFreeSpace(160);
+    volume.fragment_free_space(160);
     const std::string data = testing::patterned(40 * 512, 5), resource = testing::patterned(30 * 512, 6);
-    volume.addForkedFile(":both", "both", "TEXT", "ttxt", data, resource);
+    volume.add_forked_file(":both", "both", "TEXT", "ttxt", data, resource);
     volume.unmount();
     open_volume(volume.image());
     CommandHandlers handlers;
@@ -197,10 +197,10 @@ TEST_F(DumpTest, ADamagedExtentShowsZerosAndNothingOutsideTheVolumeIsRead) {
     volume.addFile(":f", testing::patterned(2048, 7));
     volume.unmount();
     open_volume(volume.image());
-    auto record = readFileRecord(ctx, kRootDirectoryID, "f");
+    auto record = read_file_record(ctx, kRootDirectoryID, "f");
     ASSERT_TRUE(record);
-    storeBE16(record->data.data() + filrec::dataExtents, 0xFFF0);  // the first extent starts past the volume
-    storeBE32(record->data.data() + filrec::dataPhysicalLength, 0xFFFFFFFF);
+    store_be16(record->data.data() + filrec::data_extents, 0xFFF0);  // the first extent starts past the volume
+    store_be32(record->data.data() + filrec::dataPhysicalLength, 0xFFFFFFFF);
     DumpState dump(ctx, *record);
     dump.run_command(dump_cmd::kHexadecimal);  // eight digits for every offset
     for (DumpScroll request : {DumpScroll::Top, DumpScroll::Bottom, DumpScroll::LineDown, DumpScroll::PageUp}) {
@@ -213,13 +213,13 @@ TEST_F(DumpTest, ADamagedExtentShowsZerosAndNothingOutsideTheVolumeIsRead) {
     EXPECT_EQ(dump.unreadable_sectors(), 0u);
 
     // The same damage in the catalog: DUMP prints one page of zeros, stops and says why.
-    const auto found = findEntry(ctx, "f", kFileEntry, kRootDirectoryID);
+    const auto found = find_entry(ctx, "f", kFileEntry, kRootDirectoryID);
     ASSERT_TRUE(found);
     TreeFile& tree = ctx.catalogTree;
     NodeBuffer changed = tree.node;
     const std::size_t at = static_cast<std::size_t>(found->data.data() - tree.node.data());
     std::copy(record->data.begin(), record->data.end(), changed.begin() + static_cast<std::ptrdiff_t>(at));
-    ASSERT_TRUE(writeNode(tree, found->node, changed));
+    ASSERT_TRUE(write_node(tree, found->node, changed));
     std::vector<std::string> printed;
     ParsedCommand command;
     command.first = "f";
@@ -234,7 +234,7 @@ TEST_F(DumpTest, ADamagedExtentShowsZerosAndNothingOutsideTheVolumeIsRead) {
 // the file's attributes; then the listing is reloaded. A folder opens nothing.
 TEST_F(DumpTest, DumpContentRunsTheWindowOnTheSelectedFile) {
     testing::HfsutilsVolume volume(dir, "menu.img", 800);
-    volume.addFolder(":folder");
+    volume.add_folder(":folder");
     volume.addFile(":text", "some text");
     volume.unmount();
     open_volume(volume.image());
@@ -281,7 +281,7 @@ TEST_F(DumpTest, DumpContentRunsTheWindowOnTheSelectedFile) {
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_NE(listed[0].find("TEXT/UNIX"), std::string::npos) << listed[0];
     volume.unmount();
-    EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    EXPECT_EQ(testing::check_problems(volume.image()), "");
 }
 
 }  // namespace

@@ -112,8 +112,8 @@ TEST(KorvaneCmd, RunsLinesAndSaysWhatHappenedOnStandardError) {
 TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "info.hda", 43150, "Info");
-    volume.addFolder(":Letters");
-    volume.addTextFile(":Letters:Note", "note\r");
+    volume.add_folder(":Letters");
+    volume.add_text_file(":Letters:Note", "note\r");
     std::string free_bytes;
     for (const std::string& line : volume.lines({"hvol"})) {
         if (line.starts_with("Volume has ")) free_bytes = line.substr(11, line.find(' ', 11) - 11);
@@ -142,7 +142,7 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, figures(0, 337));
     const std::string partitioned = dir / "apm.hda";
-    korvane::testing::writePartitionedMedium(partitioned, 44u << 20, 512, 512,
+    korvane::testing::write_partitioned_medium(partitioned, 44u << 20, 512, 512,
                                              {{"MacOS", "Apple_HFS", 64, 86300, volume.image()}});
     run = korvane_cmd({partitioned, "-c", "INFO"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -194,8 +194,8 @@ TEST(KorvaneCmd, ARelativeImagePathSurvivesPcDir) {
 TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "volume.hda", 800, "Status");
-    volume.addFolder(":Docs");
-    volume.addTextFile(":Docs:Old", "old\r");
+    volume.add_folder(":Docs");
+    volume.add_text_file(":Docs:Old", "old\r");
     volume.unmount();
     const std::string& image = volume.image();
     struct Case {

@@ -20,7 +20,7 @@ std::string korvane_cmd() { return std::string(KORVANE_BIN_DIR) + "/korvane-cmd"
 // standard output in out.
 int run(const ScratchDir& home, std::vector<std::string> args, std::string* out = nullptr) {
     args.insert(args.begin(), korvane_cmd());
-    return testing::runProgram(home.path(), args, out, "/dev/null");
+    return testing::run_program(home.path(), args, out, "/dev/null");
 }
 
 std::string blank_image(const ScratchDir& dir, std::uint64_t sectors) {
@@ -47,25 +47,25 @@ TEST(MaintenanceCmd, FormatWritesOnlyWithYesWhenNoTerminalCanConfirm) {
     ASSERT_EQ(run(dir, {image, "--yes", "-c", "FORMAT \"Work Disk\"", "-c", "DIR"}, &listing), 0);
     EXPECT_NE(listing.find(" Vol: Work Disk"), std::string::npos) << listing;
     EXPECT_NE(listing.find("Desktop DB\t"), std::string::npos) << listing;
-    EXPECT_EQ(testing::checkProblems(image, 385), "");
+    EXPECT_EQ(testing::check_problems(image, 385), "");
     std::string volume;
-    ASSERT_EQ(testing::runProgram(dir.path(), {"hmount", image}, &volume), 0);
+    ASSERT_EQ(testing::run_program(dir.path(), {"hmount", image}, &volume), 0);
     EXPECT_NE(volume.find("Volume name is \"Work Disk\""), std::string::npos) << volume;
-    testing::runProgram(dir.path(), {"humount"});
+    testing::run_program(dir.path(), {"humount"});
 }
 
 TEST(MaintenanceCmd, FormatSlashVMakesABareVolumeThatHfsutilsMountsWhole) {
     ScratchDir dir;
     const std::string image = blank_image(dir, 20000);
     ASSERT_EQ(run(dir, {image, "--yes", "-c", "FORMAT Emulator /V"}), 0);
-    EXPECT_EQ(testing::checkProblems(image, 0), "");
+    EXPECT_EQ(testing::check_problems(image, 0), "");
     std::string text;
-    ASSERT_EQ(testing::runProgram(dir.path(), {"hmount", image}, &text), 0);
+    ASSERT_EQ(testing::run_program(dir.path(), {"hmount", image}, &text), 0);
     EXPECT_NE(text.find("Volume name is \"Emulator\""), std::string::npos) << text;
     EXPECT_EQ(text.find("partition"), std::string::npos) << "no partition map: " << text;
-    testing::runProgram(dir.path(), {"hls", "-a"}, &text);
+    testing::run_program(dir.path(), {"hls", "-a"}, &text);
     EXPECT_NE(text.find("Desktop DF"), std::string::npos) << text;
-    testing::runProgram(dir.path(), {"humount"});
+    testing::run_program(dir.path(), {"humount"});
 }
 
 // A device image as a disk utility leaves it: its own driver partition at
@@ -126,11 +126,11 @@ TEST(MaintenanceCmd, DriverFromCopiesTheDriverPartitionsOfAnotherImage) {
     EXPECT_EQ(start.substr(3 * 512 + 48, 9), "Apple_HFS");
     EXPECT_EQ(start[3 * 512 + 11], '\xA1') << "the HFS partition follows the driver at 161";
     EXPECT_EQ(start.substr(4 * 512, 2), std::string(2, '\0')) << "the partition of another type is not copied";
-    EXPECT_EQ(testing::checkProblems(image, 161), "");
+    EXPECT_EQ(testing::check_problems(image, 161), "");
     std::string volume;
-    ASSERT_EQ(testing::runProgram(dir.path(), {"hmount", image}, &volume), 0);
+    ASSERT_EQ(testing::run_program(dir.path(), {"hmount", image}, &volume), 0);
     EXPECT_NE(volume.find("Volume name is \"Driven\""), std::string::npos) << volume;
-    testing::runProgram(dir.path(), {"humount"});
+    testing::run_program(dir.path(), {"humount"});
 
     const std::string blank = blank_image(dir, 86701);
     EXPECT_EQ(run(dir, {blank, "--yes", "--driver-from", blank, "-c", "FORMAT Driven"}), 4)

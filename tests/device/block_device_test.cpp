@@ -19,10 +19,10 @@ namespace {
 // lock file keeps one loop device of these tests in use at a time.
 class LoopDevice {
 public:
-    LoopDevice(const std::string& image, bool readOnly) {
+    LoopDevice(const std::string& image, bool read_only) {
         lock_ = open("/tmp/korvane-loop-test.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0600);
         if (lock_ >= 0) flock(lock_, LOCK_EX);
-        std::string command = "losetup -f --show " + std::string(readOnly ? "-r " : "") + "'" + image + "' 2>/dev/null";
+        std::string command = "losetup -f --show " + std::string(read_only ? "-r " : "") + "'" + image + "' 2>/dev/null";
         FILE* pipe = popen(command.c_str(), "r");
         if (pipe == nullptr) return;
         char line[256] = {};
@@ -44,38 +44,38 @@ private:
 
 TEST(BlockDeviceTest, SizedByIoctlAndProtectedWhenReadOnly) {
     ScratchDir dir;
-    makeImage(dir / "disk.img", 2048 * 512);
+    make_image(dir / "disk.img", 2048 * 512);
     LoopDevice loop(dir / "disk.img", true);
     if (loop.path().empty()) GTEST_SKIP() << "no loop device available";
 
     DeviceWorld world;
-    world.attachAndSelect(loop.path());
+    world.attach_and_select(loop.path());
     ImageTarget* target = world.bus->target(0, 0);
     ASSERT_NE(target, nullptr);
-    EXPECT_EQ(target->blockCount(), 2048u);
-    EXPECT_TRUE(target->readOnly());
-    EXPECT_EQ(probeWriteProtect(world.ctx, 0), kWriteProtected);
+    EXPECT_EQ(target->block_count(), 2048u);
+    EXPECT_TRUE(target->read_only());
+    EXPECT_EQ(probe_write_protect(world.ctx, 0), kWriteProtected);
 
     std::vector<std::uint8_t> data;
-    EXPECT_EQ(readUnits(world.ctx, 2047, 1, data), 0);
-    EXPECT_EQ(data, expectedBytes(2047 * 512, 512));
+    EXPECT_EQ(read_units(world.ctx, 2047, 1, data), 0);
+    EXPECT_EQ(data, expected_bytes(2047 * 512, 512));
     EXPECT_EQ(world.ctx.transport->verify(0, 0, 0, 2048), kStatusDone);
 }
 
 TEST(BlockDeviceTest, WritableDeviceTakesWrites) {
     ScratchDir dir;
-    makeImage(dir / "disk.img", 256 * 512);
+    make_image(dir / "disk.img", 256 * 512);
     std::string written = dir / "disk.img";
     {
         LoopDevice loop(written, false);
         if (loop.path().empty()) GTEST_SKIP() << "no loop device available";
         DeviceWorld world;
-        world.attachAndSelect(loop.path());
-        EXPECT_FALSE(world.bus->target(0, 0)->readOnly());
-        EXPECT_EQ(writeUnits(world.ctx, 10, std::vector<std::uint8_t>(1024, 0x5A)), 0);
+        world.attach_and_select(loop.path());
+        EXPECT_FALSE(world.bus->target(0, 0)->read_only());
+        EXPECT_EQ(write_units(world.ctx, 10, std::vector<std::uint8_t>(1024, 0x5A)), 0);
         world.ctx.transport.reset();  // closes the device, which flushes it
     }
-    EXPECT_EQ(readFile(written, 10 * 512, 1024), std::vector<std::uint8_t>(1024, 0x5A));
+    EXPECT_EQ(read_file(written, 10 * 512, 1024), std::vector<std::uint8_t>(1024, 0x5A));
 }
 
 }  // namespace

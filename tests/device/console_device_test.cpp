@@ -13,7 +13,7 @@ struct CommandRun {
     std::string output;
 };
 
-CommandRun korvaneCmd(const std::string& arguments) {
+CommandRun korvane_cmd(const std::string& arguments) {
     CommandRun run;
     std::string command = std::string(KORVANE_BIN_DIR) + "/korvane-cmd " + arguments + " </dev/null 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
@@ -34,10 +34,10 @@ protected:
 
 TEST_F(ConsoleDeviceTest, ScanPrintsOneLinePerEntry) {
     std::filesystem::create_directory(dir / "bus");
-    makeImage(dir / "bus/HD1_512.hda", 16 * 512);
-    makeImage(dir / "bus/CD2.iso", 4 * 2048);
-    makeImage(dir / "bus/MO4_1024.img", 8 * 1024);
-    CommandRun run = korvaneCmd("--scan --bus '" + dir / "bus" + "' --bus '" + dir / "bus" + "'");
+    make_image(dir / "bus/HD1_512.hda", 16 * 512);
+    make_image(dir / "bus/CD2.iso", 4 * 2048);
+    make_image(dir / "bus/MO4_1024.img", 8 * 1024);
+    CommandRun run = korvane_cmd("--scan --bus '" + dir / "bus" + "' --bus '" + dir / "bus" + "'");
     // The first --bus fills adapter 0 when no image is named; the second gets adapter 1.
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output,
@@ -50,11 +50,11 @@ TEST_F(ConsoleDeviceTest, ScanPrintsOneLinePerEntry) {
 }
 
 TEST_F(ConsoleDeviceTest, OneDriveIsTakenSeveralNeedAPerson) {
-    makeImage(dir / "a.img", 64 * 512);
-    makeImage(dir / "b.img", 64 * 512);
-    CommandRun one = korvaneCmd("-v '" + dir / "a.img" + "' -c ''");
+    make_image(dir / "a.img", 64 * 512);
+    make_image(dir / "b.img", 64 * 512);
+    CommandRun one = korvane_cmd("-v '" + dir / "a.img" + "' -c ''");
     EXPECT_EQ(one.output.find("Select drive in the 'Mac Drive' menu"), std::string::npos) << one.output;
-    CommandRun two = korvaneCmd("-v '" + dir / "a.img" + "' '" + dir / "b.img" + "' -c ''");
+    CommandRun two = korvane_cmd("-v '" + dir / "a.img" + "' '" + dir / "b.img" + "' -c ''");
     EXPECT_NE(two.output.find("Select drive in the 'Mac Drive' menu"), std::string::npos) << two.output;
 }
 

@@ -24,7 +24,7 @@ namespace korvane::testing {
 
 // Reads or writes 512-byte units of the selected drive through the transfer
 // routine, as the engine does.
-inline std::uint16_t readUnits(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count, std::vector<std::uint8_t>& into) {
+inline std::uint16_t read_units(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count, std::vector<std::uint8_t>& into) {
     into.assign(std::size_t{count} * 512, 0);
     DeviceRequest request;
     request.operation = kOpRead;
@@ -35,7 +35,7 @@ inline std::uint16_t readUnits(DeviceContext& ctx, std::uint32_t sector, std::ui
     return transfer(ctx, request);
 }
 
-inline std::uint16_t writeUnits(DeviceContext& ctx, std::uint32_t sector, std::vector<std::uint8_t> data) {
+inline std::uint16_t write_units(DeviceContext& ctx, std::uint32_t sector, std::vector<std::uint8_t> data) {
     DeviceRequest request;
     request.operation = kOpWrite;
     request.target = ctx.state.target_id;
@@ -55,13 +55,13 @@ public:
         pause = [this](std::chrono::milliseconds span) { events.push_back("pause " + std::to_string(span.count())); };
     }
     // Commands of one SCSI operation code sent so far.
-    int countOf(std::uint8_t opcode) const {
+    int count_of(std::uint8_t opcode) const {
         int n = 0;
         for (const RequestBlock& block : requests)
             if (block.command == kRequestExecute && block.cdb[0] == opcode) ++n;
         return n;
     }
-    int resetsSent() const {
+    int resets_sent() const {
         int n = 0;
         for (const RequestBlock& block : requests) n += block.command == kRequestReset;
         return n;
@@ -77,20 +77,20 @@ protected:
 
 // Each 512-byte unit u of the image is filled with the byte (u * 7 + offset % 251) & 0xFF,
 // so that any misplaced unit shows.
-inline std::uint8_t patternByte(std::uint64_t offset) {
+inline std::uint8_t pattern_byte(std::uint64_t offset) {
     return static_cast<std::uint8_t>((offset / 512) * 7 + (offset % 512) % 251);
 }
 
-inline void makeImage(const std::string& path, std::uint64_t bytes) {
+inline void make_image(const std::string& path, std::uint64_t bytes) {
     std::vector<std::uint8_t> data(bytes);
-    for (std::uint64_t i = 0; i < bytes; ++i) data[i] = patternByte(i);
+    for (std::uint64_t i = 0; i < bytes; ++i) data[i] = pattern_byte(i);
     int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
     ::close(fd);
 }
 
-inline std::vector<std::uint8_t> readFile(const std::string& path, std::uint64_t offset, std::size_t length) {
+inline std::vector<std::uint8_t> read_file(const std::string& path, std::uint64_t offset, std::size_t length) {
     std::vector<std::uint8_t> data(length);
     int fd = ::open(path.c_str(), O_RDONLY);
     EXPECT_EQ(::pread(fd, data.data(), length, static_cast<off_t>(offset)), static_cast<ssize_t>(length));
@@ -98,9 +98,9 @@ inline std::vector<std::uint8_t> readFile(const std::string& path, std::uint64_t
     return data;
 }
 
-inline std::vector<std::uint8_t> expectedBytes(std::uint64_t offset, std::size_t length) {
+inline std::vector<std::uint8_t> expected_bytes(std::uint64_t offset, std::size_t length) {
     std::vector<std::uint8_t> data(length);
-    for (std::size_t i = 0; i < length; ++i) data[i] = patternByte(offset + i);
+    for (std::size_t i = 0; i < length; ++i) data[i] = pattern_byte(offset + i);
     return data;
 }
 
@@ -115,8 +115,8 @@ struct DeviceWorld {
         ctx.transport = std::move(recording);
     }
     // Attaches an image to adapter 0 and selects it.
-    void attachAndSelect(const std::string& image, std::uint8_t target = 0) {
-        ASSERT_EQ(bus->attachImage(0, image), "");
+    void attach_and_select(const std::string& image, std::uint8_t target = 0) {
+        ASSERT_EQ(bus->attach_image(0, image), "");
         ctx.state.host_adapter = 0;
         ctx.state.target_id = target;
     }

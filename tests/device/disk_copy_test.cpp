@@ -14,16 +14,16 @@
 namespace korvane::testing {
 namespace {
 
-std::string patternData(std::uint32_t blocks) {
+std::string pattern_data(std::uint32_t blocks) {
     std::string data(std::size_t{blocks} * 512, '\0');
-    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(patternByte(i));
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(pattern_byte(i));
     return data;
 }
 
-void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+void write_file(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // The id of the one image on adapter 0, or kMaxTargets.
-std::uint8_t onlyTargetId(ImageBus& bus) {
+std::uint8_t only_target_id(ImageBus& bus) {
     std::uint8_t id = 0;
     while (id < kMaxTargets && bus.target(0, id) == nullptr) ++id;
     return id;
@@ -42,39 +42,39 @@ struct HeaderCase {
     const char* problem;  // after "PATH: " when refused
 };
 
-void leaveAlone(std::string&) {}
+void leave_alone(std::string&) {}
 
 TEST(DiskCopyImageTest, HeadersAreTakenLeftRawOrRefused) {
     const HeaderCase cases[] = {
-        {"800K with tags", "Floppy.image", 1600, true, leaveAlone, "", Taken::AsDiskCopy, ""},
+        {"800K with tags", "Floppy.image", 1600, true, leave_alone, "", Taken::AsDiskCopy, ""},
         {"1440K, a name of 63", "HD3_512.hda", 2880, false, [](std::string& i) { i[0] = 63; }, "", Taken::AsDiskCopy, ""},
         {"no private word", "raw.img", 1600, true, [](std::string& i) { i[82] = 0; }, "", Taken::AsRawImage, ""},
         {"0x0100 at 82 behind Macintosh boot blocks", "boot.dsk", 1600, true,
          [](std::string& i) { i[0] = 'L', i[1] = 'K'; }, "", Taken::AsRawImage, ""},
-        {"0x0100 at 82, data not whole blocks", "odd.dc42", 1600, true, [](std::string& i) { putBE32(i, 64, 819202); },
+        {"0x0100 at 82, data not whole blocks", "odd.dc42", 1600, true, [](std::string& i) { put_be32(i, 64, 819202); },
          "", Taken::AsRawImage, ""},
-        {"data beyond the file", "long.image", 1600, true, [](std::string& i) { putBE32(i, 64, 1638400); }, "",
+        {"data beyond the file", "long.image", 1600, true, [](std::string& i) { put_be32(i, 64, 1638400); }, "",
          Taken::Refused, "DiskCopy 4.2 header gives 1638400 bytes of data, beyond the end of the file"},
-        {"tags beyond the file", "tags.image", 1600, true, [](std::string& i) { putBE32(i, 68, 19712); }, "",
+        {"tags beyond the file", "tags.image", 1600, true, [](std::string& i) { put_be32(i, 68, 19712); }, "",
          Taken::Refused, "DiskCopy 4.2 header gives 19712 tag bytes, beyond the end of the file"},
         {"impossible disk format", "format.image", 1600, false, [](std::string& i) { i[80] = 4; }, "", Taken::Refused,
          "DiskCopy 4.2 header gives the unknown disk format 4"},
-        {"1024-byte sectors asked for", "big.image", 1600, false, leaveAlone, ",sector=1024", Taken::Refused,
+        {"1024-byte sectors asked for", "big.image", 1600, false, leave_alone, ",sector=1024", Taken::Refused,
          "a DiskCopy 4.2 image has 512-byte blocks"},
     };
     for (const HeaderCase& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchDir dir;
-        const std::string data = patternData(c.blocks);
+        const std::string data = pattern_data(c.blocks);
         DiskCopyFields fields;
-        if (c.tags) fields.tags = diskCopyTags(c.blocks);
-        std::string image = diskCopyImage(data, fields);
+        if (c.tags) fields.tags = disk_copy_tags(c.blocks);
+        std::string image = disk_copy_image(data, fields);
         c.edit(image);
         const std::string path = dir / c.fileName;
-        writeFile(path, image);
+        write_file(path, image);
 
-        BusSetup setup = makeImageBus({path + c.options}, {});
-        const std::uint8_t id = onlyTargetId(*setup.bus);
+        BusSetup setup = make_image_bus({path + c.options}, {});
+        const std::uint8_t id = only_target_id(*setup.bus);
         if (c.taken == Taken::Refused) {
             EXPECT_EQ(setup.problems, std::vector<std::string>{path + ": " + c.problem});
             EXPECT_EQ(id, kMaxTargets);
@@ -84,11 +84,11 @@ TEST(DiskCopyImageTest, HeadersAreTakenLeftRawOrRefused) {
         ASSERT_LT(id, kMaxTargets);
         const ImageTarget* target = setup.bus->target(0, id);
         const bool diskCopy = c.taken == Taken::AsDiskCopy;
-        EXPECT_EQ(target->isDiskCopy(), diskCopy);
-        EXPECT_EQ(target->blockCount(), diskCopy ? c.blocks : image.size() / 512);
+        EXPECT_EQ(target->is_disk_copy(), diskCopy);
+        EXPECT_EQ(target->block_count(), diskCopy ? c.blocks : image.size() / 512);
         // Block 1 through the bus: the data's second block, or the file's.
         std::vector<std::uint8_t> block(512);
-        ASSERT_EQ(setup.bus->readWrite(kScsiRead6, 0, id, 1, 1, block.data(), 512), kStatusDone);
+        ASSERT_EQ(setup.bus->read_write(kScsiRead6, 0, id, 1, 1, block.data(), 512), kStatusDone);
         const std::string& source = diskCopy ? data : image;
         EXPECT_EQ(std::string(block.begin(), block.end()), source.substr(512, 512));
     }
@@ -98,11 +98,11 @@ TEST(DiskCopyImageTest, AFloppyWhoseWritesKeepTheChecksumTagsAndHeader) {
     ScratchDir dir;
     const std::string path = dir / "Floppy.image";
     DiskCopyFields fields;
-    fields.tags = diskCopyTags(1600);
-    const std::string before = diskCopyImage(patternData(1600), fields);
-    writeFile(path, before);
+    fields.tags = disk_copy_tags(1600);
+    const std::string before = disk_copy_image(pattern_data(1600), fields);
+    write_file(path, before);
     DeviceWorld world;
-    world.attachAndSelect(path);
+    world.attach_and_select(path);
     Transport& transport = *world.ctx.transport;
 
     std::array<std::uint8_t, 512> answer{};
@@ -110,24 +110,24 @@ TEST(DiskCopyImageTest, AFloppyWhoseWritesKeepTheChecksumTagsAndHeader) {
     EXPECT_EQ(answer[0], kTypeDirectAccess);
     EXPECT_EQ(answer[1], 0x80);  // removable, as a floppy drive is
     EXPECT_EQ(std::string(reinterpret_cast<char*>(&answer[16]), 16), "Floppy.image    ");
-    ASSERT_EQ(transport.readCapacity(0, 0, answer.data()), kStatusDone);
-    EXPECT_EQ(loadBE32(answer.data()), 1599u);
-    EXPECT_EQ(loadBE32(answer.data() + 4), 512u);
+    ASSERT_EQ(transport.read_capacity(0, 0, answer.data()), kStatusDone);
+    EXPECT_EQ(load_be32(answer.data()), 1599u);
+    EXPECT_EQ(load_be32(answer.data() + 4), 512u);
 
     // Two blocks at 5 and the last block, the one next to the tags.
     std::vector<std::uint8_t> written(2 * 512, 0xC3);
-    ASSERT_EQ(transport.readWrite(kScsiWrite6, 0, 0, 5, 2, written.data(), 512), kStatusDone);
-    ASSERT_EQ(transport.readWrite(kScsiWrite6, 0, 0, 1599, 1, written.data(), 512), kStatusDone);
-    EXPECT_EQ(transport.readWrite(kScsiWrite6, 0, 0, 1599, 2, written.data(), 512), kStatusError);
+    ASSERT_EQ(transport.read_write(kScsiWrite6, 0, 0, 5, 2, written.data(), 512), kStatusDone);
+    ASSERT_EQ(transport.read_write(kScsiWrite6, 0, 0, 1599, 1, written.data(), 512), kStatusDone);
+    EXPECT_EQ(transport.read_write(kScsiWrite6, 0, 0, 1599, 2, written.data(), 512), kStatusError);
 
     std::string expected = before;
     expected.replace(84 + 5 * 512, 1024, 1024, '\xC3');
     expected.replace(84 + 1599 * 512, 512, 512, '\xC3');
-    putBE32(expected, 72, diskCopySum(expected.substr(84, 1600 * 512)));
+    put_be32(expected, 72, disk_copy_sum(expected.substr(84, 1600 * 512)));
     const std::string after = read_all(path);
     ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(getBE32(after, 72), getBE32(expected, 72));
-    EXPECT_NE(getBE32(after, 72), getBE32(before, 72));
+    EXPECT_EQ(get_be32(after, 72), get_be32(expected, 72));
+    EXPECT_NE(get_be32(after, 72), get_be32(before, 72));
     EXPECT_EQ(after.substr(0, 72), before.substr(0, 72));   // name and sizes
     EXPECT_EQ(after.substr(76, 8), before.substr(76, 8));   // tag checksum, formats, private word
     EXPECT_EQ(after.substr(84 + 1600 * 512), fields.tags);  // the tags

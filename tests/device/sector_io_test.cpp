@@ -18,7 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 TEST(RetryTest, TwentyAttemptsAtMostEachAfterAResetWhenAsked) {
     ScratchDir dir;
-    makeImage(dir / "disk.img", 64 * 512);
+    make_image(dir / "disk.img", 64 * 512);
     struct Case {
         const char* options;
         bool reset;
@@ -34,16 +34,16 @@ TEST(RetryTest, TwentyAttemptsAtMostEachAfterAResetWhenAsked) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.options) + (c.reset ? " reset" : ""));
         DeviceWorld world;
-        world.attachAndSelect(dir / ("disk.img" + std::string(c.options)));
+        world.attach_and_select(dir / ("disk.img" + std::string(c.options)));
         world.ctx.state.reset_each_access = c.reset;
         Bytes data;
-        EXPECT_EQ(readUnits(world.ctx, 3, 1, data), c.status);
+        EXPECT_EQ(read_units(world.ctx, 3, 1, data), c.status);
         if (c.status == 0) {
-            EXPECT_EQ(data, expectedBytes(3 * 512, 512));
+            EXPECT_EQ(data, expected_bytes(3 * 512, 512));
         }
         if (c.events.empty()) {
-            EXPECT_EQ(world.bus->countOf(kScsiRead6), 20);
-            EXPECT_EQ(world.bus->resetsSent(), 0);
+            EXPECT_EQ(world.bus->count_of(kScsiRead6), 20);
+            EXPECT_EQ(world.bus->resets_sent(), 0);
         } else {
             EXPECT_EQ(world.bus->events, c.events);
         }
@@ -52,10 +52,10 @@ TEST(RetryTest, TwentyAttemptsAtMostEachAfterAResetWhenAsked) {
 
 TEST(RetryTest, TheRequestIsSentToTheSelectedAdapter) {
     ScratchDir dir;
-    makeImage(dir / "disk.img", 64 * 512);
+    make_image(dir / "disk.img", 64 * 512);
     DeviceWorld world;
-    world.bus->addAdapter("second");
-    ASSERT_EQ(world.bus->attachImage(1, dir / "disk.img,id=2"), "");
+    world.bus->add_adapter("second");
+    ASSERT_EQ(world.bus->attach_image(1, dir / "disk.img,id=2"), "");
     world.ctx.state.host_adapter = 1;
     world.ctx.state.target_id = 2;
     Bytes data(512);
@@ -76,41 +76,41 @@ TEST(RetryTest, TheRequestIsSentToTheSelectedAdapter) {
 // command of its own); the log names every command, failed or not.
 TEST(WriteFaultTest, FailwriteStopsTheDriveWritingFromTheKthCommandOn) {
     ScratchDir dir;
-    makeImage(dir / "disk.img", 64 * 512);
+    make_image(dir / "disk.img", 64 * 512);
     DeviceWorld world;
-    world.attachAndSelect(dir / "disk.img,failwrite=3,writelog=" + dir / "writes.log");
-    EXPECT_EQ(writeUnits(world.ctx, 4, Bytes(512, 0x11)), 0);
-    EXPECT_EQ(writeUnits(world.ctx, 5, Bytes(1024, 0x22)), 0);
-    EXPECT_EQ(writeUnits(world.ctx, 8, Bytes(512, 0x33)), kStatusError);
-    EXPECT_EQ(readFile(dir / "disk.img", 4 * 512, 512), Bytes(512, 0x11));
-    EXPECT_EQ(readFile(dir / "disk.img", 5 * 512, 1024), Bytes(1024, 0x22));
-    EXPECT_EQ(readFile(dir / "disk.img", 8 * 512, 512), expectedBytes(8 * 512, 512));
+    world.attach_and_select(dir / "disk.img,failwrite=3,writelog=" + dir / "writes.log");
+    EXPECT_EQ(write_units(world.ctx, 4, Bytes(512, 0x11)), 0);
+    EXPECT_EQ(write_units(world.ctx, 5, Bytes(1024, 0x22)), 0);
+    EXPECT_EQ(write_units(world.ctx, 8, Bytes(512, 0x33)), kStatusError);
+    EXPECT_EQ(read_file(dir / "disk.img", 4 * 512, 512), Bytes(512, 0x11));
+    EXPECT_EQ(read_file(dir / "disk.img", 5 * 512, 1024), Bytes(1024, 0x22));
+    EXPECT_EQ(read_file(dir / "disk.img", 8 * 512, 512), expected_bytes(8 * 512, 512));
     std::string expectedLog = "4 1\n5 2\n";
     for (int attempt = 0; attempt < 20; ++attempt) expectedLog += "8 1\n";
     EXPECT_EQ(read_all(dir / "writes.log"), expectedLog);
     Bytes data;
-    EXPECT_EQ(readUnits(world.ctx, 8, 1, data), 0);  // reads go on
+    EXPECT_EQ(read_units(world.ctx, 8, 1, data), 0);  // reads go on
 }
 
 // killwrite=K ends the process right before write command K reaches the image.
 TEST(WriteFaultTest, KillwriteEndsTheProcessBeforeTheKthWrite) {
     ScratchDir dir;
-    makeImage(dir / "disk.img", 64 * 512);
+    make_image(dir / "disk.img", 64 * 512);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         DeviceWorld world;
-        world.attachAndSelect(dir / "disk.img,killwrite=2,writelog=" + dir / "writes.log");
-        writeUnits(world.ctx, 4, Bytes(512, 0x11));
-        writeUnits(world.ctx, 5, Bytes(512, 0x22));
+        world.attach_and_select(dir / "disk.img,killwrite=2,writelog=" + dir / "writes.log");
+        write_units(world.ctx, 4, Bytes(512, 0x11));
+        write_units(world.ctx, 5, Bytes(512, 0x22));
         _exit(0);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGKILL);
-    EXPECT_EQ(readFile(dir / "disk.img", 4 * 512, 512), Bytes(512, 0x11));
-    EXPECT_EQ(readFile(dir / "disk.img", 5 * 512, 512), expectedBytes(5 * 512, 512));
+    EXPECT_EQ(read_file(dir / "disk.img", 4 * 512, 512), Bytes(512, 0x11));
+    EXPECT_EQ(read_file(dir / "disk.img", 5 * 512, 512), expected_bytes(5 * 512, 512));
     EXPECT_EQ(read_all(dir / "writes.log"), "4 1\n5 1\n");
 }
 
@@ -124,10 +124,10 @@ protected:
 
     void SetUp() override {
         path = dir / "MO3_1024.img";
-        makeImage(path, 32 * 1024);
-        world.attachAndSelect(path, 3);
+        make_image(path, 32 * 1024);
+        world.attach_and_select(path, 3);
         world.ctx.device.sectorSize = 1024;
-        installTransferRoutine(world.ctx, 1024);
+        install_transfer_routine(world.ctx, 1024);
     }
 };
 
@@ -136,8 +136,8 @@ TEST_F(Media1024Test, ReadsAtEvenAndOddAddressesAndCounts) {
     for (const auto& [unit, count] : cases) {
         SCOPED_TRACE(std::to_string(unit) + "+" + std::to_string(count));
         Bytes data;
-        ASSERT_EQ(readUnits(world.ctx, unit, count, data), 0);
-        EXPECT_EQ(data, expectedBytes(unit * 512, count * 512u));
+        ASSERT_EQ(read_units(world.ctx, unit, count, data), 0);
+        EXPECT_EQ(data, expected_bytes(unit * 512, count * 512u));
         EXPECT_EQ(world.bus->requests.back().cdb[3], unit / 2);  // one request of whole device sectors
         EXPECT_EQ(world.bus->requests.back().cdb[4], (unit + count + 1) / 2 - unit / 2);
     }
@@ -147,10 +147,10 @@ TEST_F(Media1024Test, WritesKeepTheOtherHalfOfTheirFirstAndLastSectors) {
     const std::pair<std::uint32_t, std::uint16_t> cases[] = {{7, 2}, {10, 3}, {21, 1}, {24, 1}};
     for (const auto& [unit, count] : cases) {
         SCOPED_TRACE(std::to_string(unit) + "+" + std::to_string(count));
-        ASSERT_EQ(writeUnits(world.ctx, unit, Bytes(count * 512u, 0xE0 + unit)), 0);
-        EXPECT_EQ(readFile(path, unit * 512, count * 512u), Bytes(count * 512u, 0xE0 + unit));
-        EXPECT_EQ(readFile(path, (unit - 1) * 512, 512), expectedBytes((unit - 1) * 512, 512));
-        EXPECT_EQ(readFile(path, (unit + count) * 512, 512), expectedBytes((unit + count) * 512, 512));
+        ASSERT_EQ(write_units(world.ctx, unit, Bytes(count * 512u, 0xE0 + unit)), 0);
+        EXPECT_EQ(read_file(path, unit * 512, count * 512u), Bytes(count * 512u, 0xE0 + unit));
+        EXPECT_EQ(read_file(path, (unit - 1) * 512, 512), expected_bytes((unit - 1) * 512, 512));
+        EXPECT_EQ(read_file(path, (unit + count) * 512, 512), expected_bytes((unit + count) * 512, 512));
     }
     for (const RequestBlock& block : world.bus->requests) {
         if (block.cdb[0] == kScsiWrite6) {
@@ -161,12 +161,12 @@ TEST_F(Media1024Test, WritesKeepTheOtherHalfOfTheirFirstAndLastSectors) {
 
 TEST_F(Media1024Test, AWriteWhoseNeighbourCannotBeReadIsNotMade) {
     DeviceWorld faulty;
-    faulty.attachAndSelect(path + ",id=3,bad=4", 3);
+    faulty.attach_and_select(path + ",id=3,bad=4", 3);
     faulty.ctx.device.sectorSize = 1024;
-    installTransferRoutine(faulty.ctx, 1024);
-    EXPECT_NE(writeUnits(faulty.ctx, 9, Bytes(512, 0x11)), 0);  // unit 9 shares device sector 4 with unit 8
-    EXPECT_EQ(faulty.bus->countOf(kScsiWrite6), 0);
-    EXPECT_EQ(readFile(path, 9 * 512, 512), expectedBytes(9 * 512, 512));
+    install_transfer_routine(faulty.ctx, 1024);
+    EXPECT_NE(write_units(faulty.ctx, 9, Bytes(512, 0x11)), 0);  // unit 9 shares device sector 4 with unit 8
+    EXPECT_EQ(faulty.bus->count_of(kScsiWrite6), 0);
+    EXPECT_EQ(read_file(path, 9 * 512, 512), expected_bytes(9 * 512, 512));
 }
 
 // --- runs --------------------------------------------------------------------
@@ -179,23 +179,23 @@ protected:
 
     void attach(const std::string& options) {
         image = dir / "disk.img";
-        makeImage(image, 2048 * 512);
-        world.attachAndSelect(image + options);
+        make_image(image, 2048 * 512);
+        world.attach_and_select(image + options);
         world.ctx.geometry.firstAllocSector = 16;
         world.ctx.geometry.sectorsPerBlock = 4;
         world.ctx.geometry.allocBlockSize = 2048;
     }
-    RunResult readRun(std::uint16_t block, std::uint32_t bytes) {
+    RunResult read_run(std::uint16_t block, std::uint32_t bytes) {
         const int fd = ::open((dir / "out").c_str(), O_CREAT | O_TRUNC | O_RDWR, 0644);
-        const RunResult result = readRunToFile(world.ctx, fd, block, bytes);
+        const RunResult result = read_run_to_file(world.ctx, fd, block, bytes);
         ::close(fd);
         return result;
     }
-    RunResult writeRun(const Bytes& content, std::uint16_t block, std::uint16_t blocks) {
+    RunResult write_run(const Bytes& content, std::uint16_t block, std::uint16_t blocks) {
         const int fd = ::open((dir / "in").c_str(), O_CREAT | O_TRUNC | O_RDWR, 0644);
         EXPECT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
         ::lseek(fd, 0, SEEK_SET);
-        const RunResult result = writeRunFromFile(world.ctx, fd, block, blocks);
+        const RunResult result = write_run_from_file(world.ctx, fd, block, blocks);
         ::close(fd);
         return result;
     }
@@ -203,20 +203,20 @@ protected:
 
 TEST_F(RunTest, ReadRunWritesExactlyTheByteCount) {
     attach("");
-    const RunResult result = readRun(2, 1000);  // block 2 = sector 24
+    const RunResult result = read_run(2, 1000);  // block 2 = sector 24
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.unreadableSectors, 0u);
     EXPECT_EQ(std::filesystem::file_size(dir / "out"), 1000u);
-    EXPECT_EQ(readFile(dir / "out", 0, 1000), expectedBytes(24 * 512, 1000));
+    EXPECT_EQ(read_file(dir / "out", 0, 1000), expected_bytes(24 * 512, 1000));
     EXPECT_TRUE(world.host.progress.empty());  // two sectors: no progress bar
     EXPECT_EQ(world.host.busy_ticks, 1);
 }
 
 TEST_F(RunTest, LongRunsMoveInRequestsOf64SectorsWithProgress) {
     attach("");
-    EXPECT_TRUE(readRun(0, 400 * 512).ok);
-    EXPECT_EQ(readFile(dir / "out", 0, 400 * 512), expectedBytes(16 * 512, 400 * 512));
-    EXPECT_EQ(world.bus->countOf(kScsiRead6), 7);  // six of 64 and one of 16
+    EXPECT_TRUE(read_run(0, 400 * 512).ok);
+    EXPECT_EQ(read_file(dir / "out", 0, 400 * 512), expected_bytes(16 * 512, 400 * 512));
+    EXPECT_EQ(world.bus->count_of(kScsiRead6), 7);  // six of 64 and one of 16
     EXPECT_EQ(world.bus->requests.back().cdb[4], 16);
     ASSERT_EQ(world.host.progress.size(), 7u);
     EXPECT_EQ(world.host.progress.front(), std::make_pair(400u, 400u));
@@ -225,66 +225,66 @@ TEST_F(RunTest, LongRunsMoveInRequestsOf64SectorsWithProgress) {
 
 TEST_F(RunTest, UnreadableSectorsBecomeZerosAndAreCounted) {
     attach(",bad=30-31");
-    const RunResult result = readRun(0, 64 * 512);  // sectors 16-79
+    const RunResult result = read_run(0, 64 * 512);  // sectors 16-79
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.unreadableSectors, 2u);
     EXPECT_EQ(world.host.beeps, 1);
-    Bytes written = readFile(dir / "out", 0, 64 * 512);
-    EXPECT_EQ(Bytes(written.begin(), written.begin() + 14 * 512), expectedBytes(16 * 512, 14 * 512));
+    Bytes written = read_file(dir / "out", 0, 64 * 512);
+    EXPECT_EQ(Bytes(written.begin(), written.begin() + 14 * 512), expected_bytes(16 * 512, 14 * 512));
     EXPECT_EQ(Bytes(written.begin() + 14 * 512, written.begin() + 16 * 512), Bytes(1024, 0));
-    EXPECT_EQ(Bytes(written.begin() + 16 * 512, written.end()), expectedBytes(32 * 512, 48 * 512));
+    EXPECT_EQ(Bytes(written.begin() + 16 * 512, written.end()), expected_bytes(32 * 512, 48 * 512));
 }
 
 TEST_F(RunTest, WriteRunCopiesTheFileAndPadsWithZeros) {
     attach("");
     const Bytes content(3000, 0x3C);
-    EXPECT_TRUE(writeRun(content, 1, 2).ok);  // sectors 20-27
-    EXPECT_EQ(readFile(image, 20 * 512, 3000), content);
-    EXPECT_EQ(readFile(image, 20 * 512 + 3000, 8 * 512 - 3000), Bytes(8 * 512 - 3000, 0));
-    EXPECT_EQ(readFile(image, 28 * 512, 512), expectedBytes(28 * 512, 512));
+    EXPECT_TRUE(write_run(content, 1, 2).ok);  // sectors 20-27
+    EXPECT_EQ(read_file(image, 20 * 512, 3000), content);
+    EXPECT_EQ(read_file(image, 20 * 512 + 3000, 8 * 512 - 3000), Bytes(8 * 512 - 3000, 0));
+    EXPECT_EQ(read_file(image, 28 * 512, 512), expected_bytes(28 * 512, 512));
     ASSERT_FALSE(world.host.statuses.empty());
     EXPECT_EQ(world.host.statuses.back(), "");
 }
 
 TEST_F(RunTest, AWriteRunThatFailsSaysSo) {
     attach(",bad=100");
-    EXPECT_FALSE(writeRun(Bytes(200 * 512, 0x77), 0, 50).ok);  // sectors 16-215, 100 is bad
-    EXPECT_EQ(world.bus->countOf(kScsiWrite6), 1 + 20);  // the first request, then twenty on the bad one
+    EXPECT_FALSE(write_run(Bytes(200 * 512, 0x77), 0, 50).ok);  // sectors 16-215, 100 is bad
+    EXPECT_EQ(world.bus->count_of(kScsiWrite6), 1 + 20);  // the first request, then twenty on the bad one
 }
 
 // --- the write guard -----------------------------------------------------------
 
 TEST(WriteGuardTest, ProbeFindsProtectedMediaAndCheckWritableAsks) {
     ScratchDir dir;
-    makeImage(dir / "disk.img", 64 * 512);
+    make_image(dir / "disk.img", 64 * 512);
     DeviceWorld world;
-    world.attachAndSelect(dir / "disk.img,ro");
-    EXPECT_EQ(probeWriteProtect(world.ctx, 0), kWriteProtected);
+    world.attach_and_select(dir / "disk.img,ro");
+    EXPECT_EQ(probe_write_protect(world.ctx, 0), kWriteProtected);
     world.host.answers = {false, true};
-    EXPECT_FALSE(checkWritable(world.ctx));
-    EXPECT_TRUE(checkWritable(world.ctx));
+    EXPECT_FALSE(check_writable(world.ctx));
+    EXPECT_TRUE(check_writable(world.ctx));
     EXPECT_EQ(world.host.questions, (std::vector<std::string>{"Write-protected media.", "Write-protected media."}));
 
     DeviceWorld writable;
-    writable.attachAndSelect(dir / "disk.img");
-    EXPECT_EQ(probeWriteProtect(writable.ctx, 0), 0);
-    EXPECT_EQ(readFile(dir / "disk.img", 0, 512), expectedBytes(0, 512));  // written back unchanged
-    EXPECT_TRUE(checkWritable(writable.ctx));
+    writable.attach_and_select(dir / "disk.img");
+    EXPECT_EQ(probe_write_protect(writable.ctx, 0), 0);
+    EXPECT_EQ(read_file(dir / "disk.img", 0, 512), expected_bytes(0, 512));  // written back unchanged
+    EXPECT_TRUE(check_writable(writable.ctx));
     EXPECT_TRUE(writable.host.questions.empty());
 
     DeviceWorld unreadable;
-    unreadable.attachAndSelect(dir / "disk.img,ro,bad=0");
-    EXPECT_EQ(probeWriteProtect(unreadable.ctx, 0), 0);
-    EXPECT_EQ(unreadable.bus->countOf(kScsiWrite6), 0);
+    unreadable.attach_and_select(dir / "disk.img,ro,bad=0");
+    EXPECT_EQ(probe_write_protect(unreadable.ctx, 0), 0);
+    EXPECT_EQ(unreadable.bus->count_of(kScsiWrite6), 0);
 }
 
 TEST(WriteGuardTest, CheckWritableRefusesMediaWith1024ByteSectorsWithoutTouchingTheDrive) {
     ScratchDir dir;
-    makeImage(dir / "MO0_1024.img", 64 * 1024);
+    make_image(dir / "MO0_1024.img", 64 * 1024);
     DeviceWorld world;
-    world.attachAndSelect(dir / "MO0_1024.img");
+    world.attach_and_select(dir / "MO0_1024.img");
     world.ctx.device.sectorSize = 1024;
-    EXPECT_FALSE(checkWritable(world.ctx));
+    EXPECT_FALSE(check_writable(world.ctx));
     EXPECT_EQ(world.host.notices,
               (std::vector<std::string>{"Write functions are not yet validated for media with 1024 bytes/sector."}));
     EXPECT_TRUE(world.bus->requests.empty());

@@ -26,7 +26,7 @@ struct BusWorld {
     std::vector<std::string> problems;
 
     void build(const std::vector<std::string>& images, const std::vector<std::string>& dirs) {
-        BusSetup setup = makeImageBus(images, dirs);
+        BusSetup setup = make_image_bus(images, dirs);
         problems = setup.problems;
         ctx.transport = std::move(setup.bus);
     }
@@ -40,43 +40,43 @@ protected:
 
 TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
     ImageDescription description;
-    ASSERT_TRUE(parseImageName("HD10_512.hda", description));
+    ASSERT_TRUE(parse_image_name("HD10_512.hda", description));
     EXPECT_EQ(description.id, 1);
     EXPECT_EQ(description.lun, 0);
-    EXPECT_EQ(blockSizeOf(description), 512);
-    ASSERT_TRUE(parseImageName("MO3_1024.img", description));
-    EXPECT_EQ(description.deviceType, kTypeOpticalMemory);
-    EXPECT_EQ(blockSizeOf(description), 1024);
+    EXPECT_EQ(block_size_of(description), 512);
+    ASSERT_TRUE(parse_image_name("MO3_1024.img", description));
+    EXPECT_EQ(description.device_type, kTypeOpticalMemory);
+    EXPECT_EQ(block_size_of(description), 1024);
     ImageDescription cd;
-    ASSERT_TRUE(parseImageName("cd5.iso", cd));
-    EXPECT_EQ(blockSizeOf(cd), 2048);
+    ASSERT_TRUE(parse_image_name("cd5.iso", cd));
+    EXPECT_EQ(block_size_of(cd), 2048);
     ImageDescription other;
-    EXPECT_FALSE(parseImageName("disk.img", other));
-    EXPECT_FALSE(parseImageName("HDX.img", other));
-    EXPECT_FALSE(parseImageName("HD1_999.img", other));
+    EXPECT_FALSE(parse_image_name("disk.img", other));
+    EXPECT_FALSE(parse_image_name("HDX.img", other));
+    EXPECT_FALSE(parse_image_name("HD1_999.img", other));
 
     ImageDescription options;
-    EXPECT_EQ(parseImageDescription("/a,b/HD2.img,id=4,type=mo,sector=1024,ro,bad=5-9,bad=20,flaky=3,killwrite=2", options), "");
+    EXPECT_EQ(parse_image_description("/a,b/HD2.img,id=4,type=mo,sector=1024,ro,bad=5-9,bad=20,flaky=3,killwrite=2", options), "");
     EXPECT_EQ(options.path, "/a,b/HD2.img");
     EXPECT_EQ(options.id, 4);
-    EXPECT_EQ(options.deviceType, kTypeOpticalMemory);
-    EXPECT_EQ(blockSizeOf(options), 1024);
-    EXPECT_TRUE(options.readOnly);
+    EXPECT_EQ(options.device_type, kTypeOpticalMemory);
+    EXPECT_EQ(block_size_of(options), 1024);
+    EXPECT_TRUE(options.read_only);
     ASSERT_EQ(options.bad.size(), 2u);
     EXPECT_EQ(options.bad[0].last, 9u);
     EXPECT_EQ(options.flaky, 3u);
     EXPECT_FALSE(options.failWrite);
     EXPECT_EQ(options.killWrite, 2u);
     ImageDescription faults;
-    EXPECT_EQ(parseImageDescription("x.img,failwrite=4,killwrite=9,writelog=/tmp/w.log", faults), "");
+    EXPECT_EQ(parse_image_description("x.img,failwrite=4,killwrite=9,writelog=/tmp/w.log", faults), "");
     EXPECT_EQ(faults.failWrite, 4u);
     EXPECT_EQ(faults.killWrite, 9u);
-    EXPECT_EQ(faults.writeLog, "/tmp/w.log");
+    EXPECT_EQ(faults.write_log, "/tmp/w.log");
     ImageDescription wrong;
     for (const char* bad : {"x.img,failwrite=0", "x.img,killwrite=", "x.img,writelog="})
-        EXPECT_NE(parseImageDescription(bad, wrong), "") << bad;
-    EXPECT_NE(parseImageDescription("x.img,id=7x", wrong), "");
-    EXPECT_NE(parseImageDescription("x.img,colour=red", wrong), "");
+        EXPECT_NE(parse_image_description(bad, wrong), "") << bad;
+    EXPECT_NE(parse_image_description("x.img,id=7x", wrong), "");
+    EXPECT_NE(parse_image_description("x.img,colour=red", wrong), "");
 }
 
 TEST_F(SelectionTest, ScanListsHeadersAndDisksOfTwoAdaptersButNoCdOrTape) {
@@ -91,11 +91,11 @@ TEST_F(SelectionTest, ScanListsHeadersAndDisksOfTwoAdaptersButNoCdOrTape) {
     world.build({dir / "first.img"}, {dir / "bus"});
     EXPECT_EQ(world.problems.size(), 1u);  // the LUN 1 image
 
-    BusScan scan = scanBus(*world.ctx.transport);
-    EXPECT_EQ(scan.adapterCount, 2);
-    EXPECT_EQ(scan.driveCount, 3);
+    BusScan scan = scan_bus(*world.ctx.transport);
+    EXPECT_EQ(scan.adapter_count, 2);
+    EXPECT_EQ(scan.drive_count, 3);
     std::vector<std::string> lines;
-    for (const DeviceListEntry& entry : scan.entries) lines.push_back(scanLine(entry));
+    for (const DeviceListEntry& entry : scan.entries) lines.push_back(scan_line(entry));
     EXPECT_EQ(lines, (std::vector<std::string>{
                          "0\t2\t255\t\tKorvane ImageBus\t",
                          "0\t0\t0\tKORVANE\tfirst.img\t1.0",
@@ -116,9 +116,9 @@ TEST_F(SelectionTest, ScanListIsSizedFromWhatItFinds) {
         dirs.push_back(bus);
     }
     world.build({}, dirs);
-    BusScan scan = scanBus(*world.ctx.transport);
+    BusScan scan = scan_bus(*world.ctx.transport);
     EXPECT_EQ(scan.entries.size(), 32u);
-    EXPECT_EQ(scan.driveCount, 28);
+    EXPECT_EQ(scan.drive_count, 28);
     EXPECT_EQ(scan.entries.back().adapter, 3);
     EXPECT_EQ(scan.entries.back().target, 6);
 }
@@ -127,7 +127,7 @@ TEST_F(SelectionTest, FlakyInquiryIsTriedFiveTimes) {
     touch(dir / "a.img", 8 * 512);
     touch(dir / "b.img", 8 * 512);
     world.build({dir / "a.img,flaky=4", dir / "b.img,flaky=5"}, {});
-    BusScan scan = scanBus(*world.ctx.transport);
+    BusScan scan = scan_bus(*world.ctx.transport);
     ASSERT_EQ(scan.entries.size(), 3u);
     EXPECT_EQ(scan.entries[1].product, "a.img           ");
     EXPECT_EQ(scan.entries[2].product, "");  // listed, but its strings stay empty
@@ -138,13 +138,13 @@ TEST_F(SelectionTest, CancelDeselectsAndAnEmptyBusSaysSo) {
     world.build({dir / "a.img"}, {});
     world.ctx.state.host_adapter = 0;
     world.ctx.state.target_id = 0;
-    EXPECT_EQ(selectDeviceDialog(world.ctx), 0);  // the scripted host cancels
+    EXPECT_EQ(select_device_dialog(world.ctx), 0);  // the scripted host cancels
     EXPECT_EQ(world.ctx.state.host_adapter, kNoDrive);
     EXPECT_EQ(world.ctx.state.target_id, kNoDrive);
 
     BusWorld empty;
     empty.build({}, {});
-    EXPECT_EQ(selectDeviceDialog(empty.ctx), kNoDriveFound);
+    EXPECT_EQ(select_device_dialog(empty.ctx), kNoDriveFound);
     EXPECT_EQ(empty.host.notices, (std::vector<std::string>{"The program can't detect a kwown SCSI device."}));
     EXPECT_TRUE(empty.host.dialogs.empty());
 }
@@ -154,14 +154,14 @@ TEST_F(SelectionTest, ReadCapacityIsTriedTenTimes) {
     world.build({dir / "a.img,flaky=9"}, {});
     world.ctx.state.host_adapter = 0;
     world.ctx.state.target_id = 0;
-    EXPECT_TRUE(readSelectedCapacity(world.ctx));
+    EXPECT_TRUE(read_selected_capacity(world.ctx));
     EXPECT_EQ(world.ctx.device.capacity, 7u);
 
     BusWorld hopeless;
     hopeless.build({dir / "a.img,flaky=10"}, {});
     hopeless.ctx.state.host_adapter = 0;
     hopeless.ctx.state.target_id = 0;
-    EXPECT_FALSE(readSelectedCapacity(hopeless.ctx));
+    EXPECT_FALSE(read_selected_capacity(hopeless.ctx));
 }
 
 TEST_F(SelectionTest, ADriveThatNeverReportsItsCapacityEndsTheProgram) {
@@ -169,7 +169,7 @@ TEST_F(SelectionTest, ADriveThatNeverReportsItsCapacityEndsTheProgram) {
     BusWorld doomed;
     doomed.build({dir / "a.img,flaky=50"}, {});  // the scan takes five failures first
     doomed.host.dialog_answers.push_back([](Dialog&) { return kDialogOk; });
-    EXPECT_EQ(korvane::testing::fatal_text_of([&] { selectDeviceDialog(doomed.ctx); }),
+    EXPECT_EQ(korvane::testing::fatal_text_of([&] { select_device_dialog(doomed.ctx); }),
               "Drive not ready or no floppy disk.");
 }
 
@@ -192,7 +192,7 @@ TEST_F(SelectionTest, ReadOnlyFilesAreWriteProtectedMedia) {
     world.build({dir / "locked.img"}, {});
     auto& bus = dynamic_cast<ImageBus&>(*world.ctx.transport);
     ASSERT_NE(bus.target(0, 0), nullptr);
-    EXPECT_TRUE(bus.target(0, 0)->readOnly());
+    EXPECT_TRUE(bus.target(0, 0)->read_only());
 }
 
 TEST_F(SelectionTest, PartitionDialogAnswers) {
@@ -204,14 +204,14 @@ TEST_F(SelectionTest, PartitionDialogAnswers) {
         EXPECT_EQ(partitions.rows().size(), 8u);  // the form's rows; choosing one is driven in gui_device_dialogs_test
         return 3;
     });
-    EXPECT_EQ(selectPartitionDialog(world.ctx, rows), 3);
+    EXPECT_EQ(select_partition_dialog(world.ctx, rows), 3);
     world.host.dialog_answers.push_back([](Dialog&) { return kPartitionCancelled; });
-    EXPECT_EQ(selectPartitionDialog(world.ctx, rows), kPartitionCancelled);
+    EXPECT_EQ(select_partition_dialog(world.ctx, rows), kPartitionCancelled);
     world.host.dialog_answers.push_back([](Dialog&) { return 9; });  // beyond the rows shown
-    EXPECT_EQ(selectPartitionDialog(world.ctx, rows), kPartitionCancelled);
+    EXPECT_EQ(select_partition_dialog(world.ctx, rows), kPartitionCancelled);
     EXPECT_EQ(world.ctx.state.target_id, 2);
     world.host.dialog_answers.push_back([](Dialog&) { return kPartitionWindowClosed; });
-    EXPECT_EQ(selectPartitionDialog(world.ctx, rows), kPartitionWindowClosed);
+    EXPECT_EQ(select_partition_dialog(world.ctx, rows), kPartitionWindowClosed);
     EXPECT_EQ(world.ctx.state.target_id, kNoDrive);
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes cdbOf(const RequestBlock& block) { return Bytes(block.cdb.begin(), block.cdb.begin() + block.cdbLength); }
+Bytes cdb_of(const RequestBlock& block) { return Bytes(block.cdb.begin(), block.cdb.begin() + block.cdbLength); }
 
 class TransportTest : public ::testing::Test {
 protected:
@@ -22,8 +22,8 @@ protected:
     std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(300 * 512);
 
     void SetUp() override {
-        makeImage(dir / "disk.img", 75000 * 512ull);
-        world.attachAndSelect(dir / "disk.img");
+        make_image(dir / "disk.img", 75000 * 512ull);
+        world.attach_and_select(dir / "disk.img");
     }
     const RequestBlock& last() const { return world.bus->requests.back(); }
 };
@@ -47,13 +47,13 @@ TEST_F(TransportTest, ReadAndWriteTakeTheSixByteFormWhereItFitsAndTheTenByteForm
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.sector) + "+" + std::to_string(c.count));
         const bool inside = c.sector + c.count <= 75000;
-        EXPECT_EQ(world.ctx.transport->readWrite(c.op, 0, 0, c.sector, c.count, buffer.data(), 512) == kStatusDone, inside);
-        EXPECT_EQ(cdbOf(last()), c.cdb);
+        EXPECT_EQ(world.ctx.transport->read_write(c.op, 0, 0, c.sector, c.count, buffer.data(), 512) == kStatusDone, inside);
+        EXPECT_EQ(cdb_of(last()), c.cdb);
         EXPECT_EQ(last().flags, c.op == kScsiRead6 ? kDirectionIn : kDirectionOut);
         EXPECT_EQ(last().bufferLength, c.count * 512u);
         EXPECT_EQ(last().senseLength, 20);
         if (c.op == kScsiRead6 && inside) {
-            EXPECT_EQ(buffer[(c.count - 1) * 512u], patternByte((c.sector + c.count - 1) * 512ull));
+            EXPECT_EQ(buffer[(c.count - 1) * 512u], pattern_byte((c.sector + c.count - 1) * 512ull));
         }
     }
 }
@@ -62,7 +62,7 @@ TEST_F(TransportTest, InquiryReadCapacityVerifyAndPreventAllow) {
     Transport& transport = *world.ctx.transport;
     std::array<std::uint8_t, 512> answer{};
     EXPECT_EQ(transport.inquiry(0, 0, answer.data()), kStatusDone);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x12, 0x00, 0x00, 0x00, 0x64, 0x00}));
+    EXPECT_EQ(cdb_of(last()), (Bytes{0x12, 0x00, 0x00, 0x00, 0x64, 0x00}));
     EXPECT_EQ(last().bufferLength, 100u);
     EXPECT_EQ(last().flags, 0);
     EXPECT_EQ(last().senseLength, 0);
@@ -71,26 +71,26 @@ TEST_F(TransportTest, InquiryReadCapacityVerifyAndPreventAllow) {
     EXPECT_EQ(std::string(reinterpret_cast<char*>(&answer[16]), 16), "disk.img        ");
     EXPECT_EQ(std::string(reinterpret_cast<char*>(&answer[32]), 4), "1.0 ");
 
-    EXPECT_EQ(transport.readCapacity(0, 0, answer.data()), kStatusDone);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(transport.read_capacity(0, 0, answer.data()), kStatusDone);
+    EXPECT_EQ(cdb_of(last()), (Bytes{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(last().bufferLength, 512u);
     EXPECT_EQ(last().senseLength, 20);
     // Last block address 74999 and 512-byte blocks, big-endian.
     EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 8), (Bytes{0x00, 0x01, 0x24, 0xF7, 0x00, 0x00, 0x02, 0x00}));
 
     EXPECT_EQ(transport.verify(0, 0, 74565, 8), kStatusDone);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x2F, 0x00, 0x00, 0x01, 0x23, 0x45, 0x00, 0x00, 0x08, 0x00}));
+    EXPECT_EQ(cdb_of(last()), (Bytes{0x2F, 0x00, 0x00, 0x01, 0x23, 0x45, 0x00, 0x00, 0x08, 0x00}));
     EXPECT_EQ(last().bufferLength, 0u);
     EXPECT_EQ(transport.verify(0, 0, 74999, 2), kStatusError);  // beyond the end
 
     world.bus->events.clear();
-    EXPECT_EQ(transport.preventRemoval(0, 0, true), kStatusDone);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x1E, 0x00, 0x00, 0x00, 0x01, 0x00}));
+    EXPECT_EQ(transport.prevent_removal(0, 0, true), kStatusDone);
+    EXPECT_EQ(cdb_of(last()), (Bytes{0x1E, 0x00, 0x00, 0x00, 0x01, 0x00}));
     EXPECT_EQ(world.bus->events, (std::vector<std::string>{"send", "pause 150", "pause 150"}));
-    EXPECT_TRUE(world.bus->target(0, 0)->removalPrevented());
-    transport.preventRemoval(0, 0, false);
-    EXPECT_EQ(cdbOf(last()), (Bytes{0x1E, 0x00, 0x00, 0x00, 0x00, 0x00}));
-    EXPECT_FALSE(world.bus->target(0, 0)->removalPrevented());
+    EXPECT_TRUE(world.bus->target(0, 0)->removal_prevented());
+    transport.prevent_removal(0, 0, false);
+    EXPECT_EQ(cdb_of(last()), (Bytes{0x1E, 0x00, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_FALSE(world.bus->target(0, 0)->removal_prevented());
 }
 
 TEST(ImageBusTest, SectorsBeyondTwoToTheTwentyOneLandWhereTheyBelong) {
@@ -101,32 +101,32 @@ TEST(ImageBusTest, SectorsBeyondTwoToTheTwentyOneLandWhereTheyBelong) {
     ASSERT_EQ(::ftruncate(fd, (0x200000ull + 128) * 512), 0);
     ::close(fd);
     DeviceWorld world;
-    world.attachAndSelect(path);
+    world.attach_and_select(path);
     const std::vector<std::uint8_t> data(2 * 512, 0xA5);
-    ASSERT_EQ(writeUnits(world.ctx, 0x200005, data), 0);
-    EXPECT_EQ(readFile(path, 0x200005ull * 512, 1024), data);
-    EXPECT_EQ(readFile(path, 5 * 512, 1024), Bytes(1024, 0));
+    ASSERT_EQ(write_units(world.ctx, 0x200005, data), 0);
+    EXPECT_EQ(read_file(path, 0x200005ull * 512, 1024), data);
+    EXPECT_EQ(read_file(path, 5 * 512, 1024), Bytes(1024, 0));
 }
 
 TEST(ImageBusTest, TheDriveNeverMovesMoreThanTheBufferHolds) {
     ScratchDir dir;
-    makeImage(dir / "disk.img", 64 * 512);
+    make_image(dir / "disk.img", 64 * 512);
     DeviceWorld world;
-    world.attachAndSelect(dir / "disk.img");
+    world.attach_and_select(dir / "disk.img");
     std::vector<std::uint8_t> small(512);
     // A count of 4 sectors announced with a one-sector buffer length is refused.
-    EXPECT_EQ(world.ctx.transport->readWrite(kScsiRead6, 0, 0, 0, 4, small.data(), 128), kStatusError);
+    EXPECT_EQ(world.ctx.transport->read_write(kScsiRead6, 0, 0, 0, 4, small.data(), 128), kStatusError);
 }
 
 TEST(ImageBusTest, AnswersOnlyWhereATargetIs) {
     DeviceWorld world;
     Transport& transport = *world.ctx.transport;
-    EXPECT_EQ(transport.supportInfo().adapterCount, 1);  // the bus exists with no image
-    EXPECT_EQ(transport.deviceType(0, 0), kNoDeviceType);
+    EXPECT_EQ(transport.support_info().adapter_count, 1);  // the bus exists with no image
+    EXPECT_EQ(transport.device_type(0, 0), kNoDeviceType);
     std::array<std::uint8_t, 100> answer{};
     EXPECT_EQ(transport.inquiry(0, 3, answer.data()), kStatusError);
-    EXPECT_EQ(transport.hostAdapterInquiry(1).adapterCount, 0);
-    EXPECT_EQ(transport.hostAdapterInquiry(0).managerId, "Korvane ImageBus");
+    EXPECT_EQ(transport.host_adapter_inquiry(1).adapter_count, 0);
+    EXPECT_EQ(transport.host_adapter_inquiry(0).managerId, "Korvane ImageBus");
 }
 
 // A FIFO in a bus folder, named as an image (a CD-ROM is opened to read
@@ -136,7 +136,7 @@ TEST(ImageBusTest, AFifoIsRefusedWithoutWaitingForAWriter) {
     ASSERT_EQ(mkfifo((dir / "CD3.iso").c_str(), 0644), 0);
     ImageBus bus;
     std::vector<std::string> problems;
-    bus.addDirectory(dir.path(), problems);
+    bus.add_directory(dir.path(), problems);
     EXPECT_EQ(problems, std::vector<std::string>{dir / "CD3.iso" + ": not an image file or block device"});
 }
 

@@ -17,12 +17,12 @@ constexpr int kCommandFailed = 4;
 
 // korvane-cmd on the image with one -c per line; standard error joins the output.
 int korvane(const ScratchDir& dir, const std::string& image, const std::vector<std::string>& lines, std::string* out) {
-    std::vector<std::string> args = {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", korvaneCmd(), image};
+    std::vector<std::string> args = {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", korvane_cmd(), image};
     for (const std::string& line : lines) {
         args.push_back("-c");
         args.push_back(line);
     }
-    return runProgram(dir.path(), args, out);
+    return run_program(dir.path(), args, out);
 }
 
 // One file as hcopy -m extracts it.
@@ -39,9 +39,9 @@ struct Extracted {
 };
 
 Extracted extract(const ScratchDir& dir, const std::string& image, const std::string& hfsPath) {
-    EXPECT_EQ(runProgram(dir.path(), {"hmount", image}), 0);
-    EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-m", hfsPath, dir / "out.bin"}), 0) << hfsPath;
-    runProgram(dir.path(), {"humount"});
+    EXPECT_EQ(run_program(dir.path(), {"hmount", image}), 0);
+    EXPECT_EQ(run_program(dir.path(), {"hcopy", "-m", hfsPath, dir / "out.bin"}), 0) << hfsPath;
+    run_program(dir.path(), {"humount"});
     return {read_all(dir / "out.bin")};
 }
 
@@ -49,7 +49,7 @@ class AttributesVolume : public ::testing::Test {
 protected:
     void SetUp() override {
         HfsutilsVolume volume(dir, "attributes.img", 1440, "Attributes");
-        volume.addForkedFile(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
+        volume.add_forked_file(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
         volume.addFile(":Plain", "plain text\n", "\xF0TXT", "ttxt");  // the Apple logo: none in Windows
         // Gaps of 8 KB: a 40 KB file needs extents-overflow records.
         const std::string local = dir / "gap";
@@ -58,8 +58,8 @@ protected:
         int files = 0;
         while (volume.tool({"hcopy", "-r", local, ":g" + std::to_string(files)}) == 0) ++files;
         for (int i = 0; i < files; i += 2) volume.tool({"hdel", ":g" + std::to_string(i)});
-        volume.addTextFile(":Big", std::string(40000, 'B'));
-        volume.addForkedFile(":", "Big rsrc", "rsrc", "RSED", "data", std::string(40000, 'R'));
+        volume.add_text_file(":Big", std::string(40000, 'B'));
+        volume.add_forked_file(":", "Big rsrc", "rsrc", "RSED", "data", std::string(40000, 'R'));
         volume.unmount();
         image = volume.image();
     }
@@ -71,7 +71,7 @@ protected:
 TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
     std::string out;
     ASSERT_EQ(korvane(dir, image, {"ATTRIB Both*"}, &out), 0);
-    const auto lines = splitLines(out);
+    const auto lines = split_lines(out);
     ASSERT_EQ(lines.size(), 7u) << out;
     EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 3),
               (std::vector<std::string>{"Filename: Both forks", "Creator: Korv", "Filetype: APPL"}));
@@ -91,14 +91,14 @@ TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
 
     const Extracted renamed = extract(dir, image, ":R\x8Esum\x8E");
     EXPECT_EQ(renamed.signature(), std::string("TEX\0ab\0\0", 8));
-    EXPECT_EQ(renamed.field32(91), fieldsToMacDate(2005, 3, 4, 10, 20));
-    EXPECT_EQ(renamed.field32(95), fieldsToMacDate(1996, 12, 31, 23, 59));
+    EXPECT_EQ(renamed.field32(91), fields_to_mac_date(2005, 3, 4, 10, 20));
+    EXPECT_EQ(renamed.field32(95), fields_to_mac_date(1996, 12, 31, 23, 59));
     EXPECT_EQ(renamed.data(), "RESOURCE10");
     EXPECT_EQ(renamed.resource(), std::string(129, 'd'));
     const Extracted plain = extract(dir, image, ":Plain");
     EXPECT_EQ(plain.data(), "plain text\n");
     EXPECT_EQ(plain.signature(), "\xF0TXTabcd") << "a type left as shown stays as stored";
-    EXPECT_EQ(testing::checkProblems(image), "");
+    EXPECT_EQ(testing::check_problems(image), "");
 }
 
 TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
@@ -127,9 +127,9 @@ TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
     // Which fork stands in the way, as the engine tells it.
     testing::OpenedVolume opened(image);
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big"), SwapResult::DataForkNotSwappable);
-    EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big rsrc"), SwapResult::ResourceForkNotSwappable);
-    EXPECT_EQ(swapForks(opened.ctx, kRootDirectoryID, "Big*"), SwapResult::NoSuchFile);
+    EXPECT_EQ(swap_forks(opened.ctx, kRootDirectoryID, "Big"), SwapResult::DataForkNotSwappable);
+    EXPECT_EQ(swap_forks(opened.ctx, kRootDirectoryID, "Big rsrc"), SwapResult::ResourceForkNotSwappable);
+    EXPECT_EQ(swap_forks(opened.ctx, kRootDirectoryID, "Big*"), SwapResult::NoSuchFile);
     EXPECT_EQ(read_all(image), before);
 }
 
@@ -137,7 +137,7 @@ TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
 // and back, with a new type and creator.
 TEST(AttributesCorpus, SwapTwiceAndRetypeAMacOsFile) {
     ScratchDir dir;
-    const std::string image = testing::corpusCopy(dir, "macos1995-floppy1440-19docs.img");
+    const std::string image = testing::corpus_copy(dir, "macos1995-floppy1440-19docs.img");
     if (image.empty()) GTEST_SKIP() << "corpus not present";
     const Extracted before = extract(dir, image, ":JOHN1.DOC 2");
     ASSERT_EQ(before.resource(), "");
@@ -149,11 +149,11 @@ TEST(AttributesCorpus, SwapTwiceAndRetypeAMacOsFile) {
     EXPECT_EQ(swapped.data(), "");
     EXPECT_EQ(swapped.signature(), "TEXTttxt");
     EXPECT_EQ(swapped.field32(91), before.field32(91));
-    EXPECT_EQ(testing::checkProblems(image), "");
+    EXPECT_EQ(testing::check_problems(image), "");
 
     ASSERT_EQ(korvane(dir, image, {"SWAP JOHN1.DOC*"}, &out), 0) << out;
     EXPECT_EQ(extract(dir, image, ":JOHN1.DOC 2").data(), before.data());
-    EXPECT_EQ(testing::checkProblems(image), "");
+    EXPECT_EQ(testing::check_problems(image), "");
 }
 
 }  // namespace

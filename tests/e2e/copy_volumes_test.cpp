@@ -16,15 +16,15 @@ class CopyVolumes : public ::testing::Test {
 protected:
     void SetUp() override {
         HfsutilsVolume volume(dir, "copies.img", 4096, "Copies");
-        volume.addTextFile(":Plain text", "one line\n");
+        volume.add_text_file(":Plain text", "one line\n");
         volume.addFile(":R\x8Esum\x8E", "accented\n", "WDBN", "MSWD");
-        volume.addForkedFile(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
-        volume.addForkedFile(":", "Only resources", "rsrc", "RSED", "", std::string(300, 'r'));
-        volume.addTextFile(":Empty", "");
-        volume.addFolder(":Letters");
-        volume.addTextFile(":Letters:Mum.txt", "dear mum");
-        volume.addFolder(":Letters:Old");
-        volume.addForkedFile(":Letters:Old:", "Gran", "TEXT", "ttxt", "dear gran", "gran's resources");
+        volume.add_forked_file(":", "Both forks", "APPL", "Korv", std::string(129, 'd'), "RESOURCE10");
+        volume.add_forked_file(":", "Only resources", "rsrc", "RSED", "", std::string(300, 'r'));
+        volume.add_text_file(":Empty", "");
+        volume.add_folder(":Letters");
+        volume.add_text_file(":Letters:Mum.txt", "dear mum");
+        volume.add_folder(":Letters:Old");
+        volume.add_forked_file(":Letters:Old:", "Gran", "TEXT", "ttxt", "dear gran", "gran's resources");
         // Big enough for several runs of 64 sectors and an odd tail.
         std::string big(300 * 1024 + 77, '\0');
         for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 511);
@@ -52,7 +52,7 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     const std::string out = dir / "pc";
     std::filesystem::create_directories(out);
     const std::string log = dir / "copies.log";
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "/L:" + log, "--pc-dir", out, "-c", "COPY /D L*", "-c",
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "/L:" + log, "--pc-dir", out, "-c", "COPY /D L*", "-c",
                                       "OPTIONS SHORT", "-c", "COPY /F *"}),
               0);
     EXPECT_EQ(read_all(out + "/Letters/Mum.txt"), "dear mum");        // the pattern took the folder
@@ -73,7 +73,7 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     };
     const std::size_t first_disk = files_in();
     for (int disk = 0; disk < 2; ++disk)
-        ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--pc-dir", out, "-c", "OPTIONS SHORT", "-c", "COPY /F *"}),
+        ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--pc-dir", out, "-c", "OPTIONS SHORT", "-c", "COPY /F *"}),
                   0);
     EXPECT_EQ(files_in(), 3 * first_disk);
     EXPECT_EQ(read_all(out + "/PLAINTEX.txt"), "one line\n");
@@ -82,12 +82,12 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
 // CHECK prints one line per problem on standard output, then its verdict.
 TEST_F(CopyVolumes, CheckFindsNothingThenNamesAWrongFileCount) {
     std::string output;
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "-c", "CHECK"}, &output), 0);
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "-c", "CHECK"}, &output), 0);
     EXPECT_EQ(output, "No problems found.\n");
     std::string bytes = read_all(image);
     bytes[1024 + 0x0D] = static_cast<char>(bytes[1024 + 0x0D] + 2);  // drNmFls, low byte
     std::ofstream(image, std::ios::binary) << bytes;
-    runProgram(dir.path(), {korvaneCmd(), image, "-c", "CH"}, &output);
+    run_program(dir.path(), {korvane_cmd(), image, "-c", "CH"}, &output);
     EXPECT_EQ(output,
               "The volume header counts 7 files in the root folder (drNmFls), the catalog holds 5.\n"
               "1 problem found.\n");
@@ -100,11 +100,11 @@ TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
     const std::string accepted = dir / "accepted", skipped = dir / "skipped";
     std::filesystem::create_directories(accepted);
     std::filesystem::create_directories(skipped);
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--yes", "--pc-dir", accepted, "-c", "OPTIONS ASK", "-c",
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--yes", "--pc-dir", accepted, "-c", "OPTIONS ASK", "-c",
                                       "COPY /D \"Plain text\""}),
               0);
     EXPECT_EQ(read_all(accepted + "/Plain text"), "one line\n");
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--pc-dir", skipped, "-c", "OPTIONS ASK", "-c", "COPY /D *"}),
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--pc-dir", skipped, "-c", "OPTIONS ASK", "-c", "COPY /D *"}),
               0);
     EXPECT_TRUE(std::filesystem::is_directory(skipped + "/Letters"));
     EXPECT_FALSE(std::filesystem::exists(skipped + "/Letters/Mum.txt"));
@@ -125,9 +125,9 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         SCOPED_TRACE(floppy.kilobytes);
         ScratchDir dir;
         HfsutilsVolume volume(dir, "raw.hda", floppy.kilobytes, "Floppy");
-        volume.addTextFile(":Read me", "on a floppy\r");
-        volume.addFolder(":Letters");
-        volume.addForkedFile(":Letters:", "Both forks", "APPL", "Korv", std::string(5000, 'd'), std::string(700, 'r'));
+        volume.add_text_file(":Read me", "on a floppy\r");
+        volume.add_folder(":Letters");
+        volume.add_forked_file(":Letters:", "Both forks", "APPL", "Korv", std::string(5000, 'd'), std::string(700, 'r'));
         std::string big(200 * 1024 + 3, '\0');
         for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 11 + i / 509);
         volume.addFile(":Letters:Big", big, "BINA", "????");
@@ -136,24 +136,24 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         korvane::testing::DiskCopyFields fields;
         fields.diskFormat = floppy.diskFormat;
         fields.formatByte = floppy.formatByte;
-        if (floppy.tags) fields.tags = korvane::testing::diskCopyTags(floppy.kilobytes * 2);
+        if (floppy.tags) fields.tags = korvane::testing::disk_copy_tags(floppy.kilobytes * 2);
         const std::string image = dir / "Floppy disk.image";
-        std::ofstream(image, std::ios::binary) << korvane::testing::diskCopyImage(read_all(raw), fields);
+        std::ofstream(image, std::ios::binary) << korvane::testing::disk_copy_image(read_all(raw), fields);
 
         std::string scan;
-        ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--scan"}, &scan), 0);
+        ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--scan"}, &scan), 0);
         EXPECT_NE(scan.find("0\t0\t0\tKORVANE\tFloppy disk.imag\t1.0\n"), std::string::npos) << scan;
 
         std::vector<FolderListing> folders;
-        ASSERT_EQ(runProgram(dir.path(), {"hmount", raw}), 0);
-        walkWithHls(dir.path(), {":", {}, {}}, folders);
-        runProgram(dir.path(), {"humount"});
+        ASSERT_EQ(run_program(dir.path(), {"hmount", raw}), 0);
+        walk_with_hls(dir.path(), {":", {}, {}}, folders);
+        run_program(dir.path(), {"humount"});
         const std::string script = dir / "walk.txt";
-        std::ofstream(script, std::ios::binary) << walkingScript(folders);
+        std::ofstream(script, std::ios::binary) << walking_script(folders);
         std::string fromRaw, fromImage;
-        ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), raw}, &fromRaw, script), 0);
-        ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image}, &fromImage, script), 0);
-        EXPECT_EQ(splitListings(fromImage).size(), 2u);
+        ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), raw}, &fromRaw, script), 0);
+        ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image}, &fromImage, script), 0);
+        EXPECT_EQ(split_listings(fromImage).size(), 2u);
         EXPECT_EQ(fromImage, fromRaw);
 
         const std::vector<MacFile> files = extract_with_hcopy(dir, raw, 0);
@@ -187,7 +187,7 @@ void expect_same_file(const MacFile& copied, const MacFile& original) {
 TEST_F(CopyVolumes, MacBinaryBothWays) {
     const std::string out = dir / "bin";
     std::filesystem::create_directories(out);
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "--pc-dir", out, "-c", "COPY /B /F *", "-c",
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--pc-dir", out, "-c", "COPY /B /F *", "-c",
                                       "CD Letters", "-c", "COPY /B /F *", "-c", "CD Old", "-c", "COPY /B *"}),
               0);
 
@@ -196,11 +196,11 @@ TEST_F(CopyVolumes, MacBinaryBothWays) {
         EXPECT_EQ(theirs.tool({"hcopy", "-m", entry.path().string(), ":"}), 0) << entry.path();
     theirs.unmount();
     HfsutilsVolume ours(dir, "ours.img", 2048, "Ours");
-    ours.addFolder(":In");
+    ours.add_folder(":In");
     ours.unmount();
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), ours.image(), "--pc-dir", out, "-c", "CD In", "-c", "MCOPY /B *"}),
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), ours.image(), "--pc-dir", out, "-c", "CD In", "-c", "MCOPY /B *"}),
               0);
-    EXPECT_EQ(testing::checkProblems(ours.image()), "");
+    EXPECT_EQ(testing::check_problems(ours.image()), "");
 
     // And the MacBinary files that hcopy -m wrote.
     const std::string hcopied = dir / "hcopied";
@@ -209,8 +209,8 @@ TEST_F(CopyVolumes, MacBinaryBothWays) {
         std::ofstream(hcopied + "/" + std::to_string(i) + ".bin", std::ios::binary) << files[i].macbinary;
     HfsutilsVolume from_hcopy(dir, "from_hcopy.img", 2048, "Hcopy");
     from_hcopy.unmount();
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), from_hcopy.image(), "--pc-dir", hcopied, "-c", "MCOPY /B *.BIN"}), 0);
-    EXPECT_EQ(testing::checkProblems(from_hcopy.image()), "");
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), from_hcopy.image(), "--pc-dir", hcopied, "-c", "MCOPY /B *.BIN"}), 0);
+    EXPECT_EQ(testing::check_problems(from_hcopy.image()), "");
 
     for (const std::string& image_back : {theirs.image(), ours.image(), from_hcopy.image()}) {
         const std::vector<MacFile> back = extract_with_hcopy(dir, image_back, 0);
@@ -251,11 +251,11 @@ TEST(CopyToMacVolumes, PcTreeComesBackFromHcopy) {
 
     HfsutilsVolume volume(dir, "tree.img", 4096, "Tree");
     volume.unmount();
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), volume.image(), "--pc-dir", pc, "-c", "MCOPY *"}), 0);
-    EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), volume.image(), "--pc-dir", pc, "-c", "MCOPY *"}), 0);
+    EXPECT_EQ(testing::check_problems(volume.image()), "");
     const std::vector<MacFile> back = extract_with_hcopy(dir, volume.image(), 0);
     ASSERT_EQ(back.size(), expected.size());
-    const std::uint32_t created = fieldsToMacDate(2001, 2, 3, 4, 5);
+    const std::uint32_t created = fields_to_mac_date(2001, 2, 3, 4, 5);
     for (const MacFile& file : back) {
         ASSERT_TRUE(expected.count(file.hfs_path())) << file.hfs_path();
         EXPECT_EQ(file.data, expected[file.hfs_path()]) << file.hfs_path();

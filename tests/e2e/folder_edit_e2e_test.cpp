@@ -24,27 +24,27 @@ std::string numbered(const std::string& prefix, int n) {
 }
 
 // Runs a script through korvane-cmd's standard input, answering --yes.
-int runScript(const ScratchDir& dir, const std::string& image, const std::vector<std::string>& lines) {
+int run_script(const ScratchDir& dir, const std::string& image, const std::vector<std::string>& lines) {
     const std::string script = dir / "script.txt";
     std::ofstream out(script, std::ios::binary);
     for (const std::string& line : lines) out << line << "\n";
     out.close();
-    return runProgram(dir.path(), {korvaneCmd(), "--yes", image}, nullptr, script);
+    return run_program(dir.path(), {korvane_cmd(), "--yes", image}, nullptr, script);
 }
 
 // The names hls lists in a folder, in UTF-8.
-std::set<std::string> hlsNames(const ScratchDir& dir, const std::string& image, const std::string& path) {
+std::set<std::string> hls_names(const ScratchDir& dir, const std::string& image, const std::string& path) {
     std::string out;
-    EXPECT_EQ(runProgram(dir.path(), {"hmount", image}), 0);
-    EXPECT_EQ(runProgram(dir.path(), {"hls", "-1a", path}, &out), 0) << path;
+    EXPECT_EQ(run_program(dir.path(), {"hmount", image}), 0);
+    EXPECT_EQ(run_program(dir.path(), {"hls", "-1a", path}, &out), 0) << path;
     std::set<std::string> names;
-    for (const std::string& line : splitLines(out)) names.insert(macRomanToUtf8(line));
+    for (const std::string& line : split_lines(out)) names.insert(mac_roman_to_utf8(line));
     return names;
 }
 
 // What differs between the names hls lists and those expected: "+name" for
 // one too many, "-name" for one missing.
-std::vector<std::string> nameDifferences(const std::set<std::string>& listed, const std::set<std::string>& expected) {
+std::vector<std::string> name_differences(const std::set<std::string>& listed, const std::set<std::string>& expected) {
     std::vector<std::string> differences;
     for (const std::string& name : listed) if (!expected.count(name)) differences.push_back("+" + name);
     for (const std::string& name : expected) if (!listed.count(name)) differences.push_back("-" + name);
@@ -58,7 +58,7 @@ TEST(FolderEditScripts, HundredsOfFoldersAndRenamesOnAnHfsutilsVolume) {
     std::vector<std::string> script;
     std::set<std::string> root;
     for (int i = 0; i < 400; ++i) {
-        volume.addTextFile(":" + numbered("file", i), "contents of " + std::to_string(i));
+        volume.add_text_file(":" + numbered("file", i), "contents of " + std::to_string(i));
         root.insert(numbered("renamed", i));
     }
     for (int i = 0; i < 300; ++i) {
@@ -77,28 +77,28 @@ TEST(FolderEditScripts, HundredsOfFoldersAndRenamesOnAnHfsutilsVolume) {
     root.insert("Already");
 
     volume.unmount();
-    EXPECT_EQ(runScript(dir, volume.image(), script), 0);
-    EXPECT_EQ(testing::checkProblems(volume.image()), "");
-    EXPECT_EQ(nameDifferences(hlsNames(dir, volume.image(), ":"), root), std::vector<std::string>{});
-    EXPECT_EQ(runProgram(dir.path(), {"hls", "-R", ":"}), 0);
+    EXPECT_EQ(run_script(dir, volume.image(), script), 0);
+    EXPECT_EQ(testing::check_problems(volume.image()), "");
+    EXPECT_EQ(name_differences(hls_names(dir, volume.image(), ":"), root), std::vector<std::string>{});
+    EXPECT_EQ(run_program(dir.path(), {"hls", "-R", ":"}), 0);
     std::string volumeLine;
-    runProgram(dir.path(), {"hmount", volume.image()}, &volumeLine);
-    EXPECT_NE(macRomanToUtf8(volumeLine).find("\"Éditions été\""), std::string::npos) << volumeLine;
-    EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-r", ":renamed321", dir / "copied"}), 0);
+    run_program(dir.path(), {"hmount", volume.image()}, &volumeLine);
+    EXPECT_NE(mac_roman_to_utf8(volumeLine).find("\"Éditions été\""), std::string::npos) << volumeLine;
+    EXPECT_EQ(run_program(dir.path(), {"hcopy", "-r", ":renamed321", dir / "copied"}), 0);
     EXPECT_EQ(read_all(dir / "copied"), "contents of 321");
 
     testing::OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    EXPECT_GE(treeDepth(opened.ctx.catalogTree.header), 3);
+    EXPECT_GE(tree_depth(opened.ctx.catalogTree.header), 3);
 }
 
 TEST(FolderEditScripts, QuestionsFollowYesAndNoAndFailuresGiveStatusFour) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "questions.img", 800, "Questions");
     volume.tool({"hmount", volume.image()});
-    volume.addFolder(":Full");
-    volume.addTextFile(":Full:inside", "x");
-    volume.addTextFile(":abc", "x");
+    volume.add_folder(":Full");
+    volume.add_text_file(":Full:inside", "x");
+    volume.add_text_file(":abc", "x");
     volume.unmount();
     struct Case {
         std::vector<std::string> args;
@@ -112,11 +112,11 @@ TEST(FolderEditScripts, QuestionsFollowYesAndNoAndFailuresGiveStatusFour) {
             {{"-c", "RENAME nothing y"}, 4, {"x"}},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args{korvaneCmd(), volume.image()};
+        std::vector<std::string> args{korvane_cmd(), volume.image()};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        EXPECT_EQ(runProgram(dir.path(), args), c.status) << c.args[1];
-        EXPECT_EQ(hlsNames(dir, volume.image(), ":"), c.names) << c.args[1];
-        EXPECT_EQ(testing::checkProblems(volume.image()), "");
+        EXPECT_EQ(run_program(dir.path(), args), c.status) << c.args[1];
+        EXPECT_EQ(hls_names(dir, volume.image(), ":"), c.names) << c.args[1];
+        EXPECT_EQ(testing::check_problems(volume.image()), "");
     }
 }
 
@@ -125,9 +125,9 @@ TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
                              "macos-blank800k.dsk"}) {
         SCOPED_TRACE(name);
         ScratchDir dir;
-        const std::string image = testing::corpusCopy(dir, name);
+        const std::string image = testing::corpus_copy(dir, name);
         if (image.empty()) GTEST_SKIP() << "corpus not present";
-        std::set<std::string> expected = hlsNames(dir, image, ":");
+        std::set<std::string> expected = hls_names(dir, image, ":");
         std::vector<std::string> script;
         for (int i = 0; i < 120; ++i) {
             script.push_back("MD " + numbered("neu", i));
@@ -139,14 +139,14 @@ TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
         // Folders that are not empty go after the question, answered by --yes.
         script.insert(script.end(), {"RENAME neu* alt*", "DELETE alt0*"});
         for (int i = 101; i < 120; i += 2) script.push_back("DELETE " + numbered("alt", i));
-        EXPECT_EQ(runScript(dir, image, script), 0);
-        EXPECT_EQ(testing::checkProblems(image), "");
-        EXPECT_EQ(nameDifferences(hlsNames(dir, image, ":"), expected), std::vector<std::string>{});
-        EXPECT_EQ(runProgram(dir.path(), {"hls", "-R", ":"}), 0);
+        EXPECT_EQ(run_script(dir, image, script), 0);
+        EXPECT_EQ(testing::check_problems(image), "");
+        EXPECT_EQ(name_differences(hls_names(dir, image, ":"), expected), std::vector<std::string>{});
+        EXPECT_EQ(run_program(dir.path(), {"hls", "-R", ":"}), 0);
         // The volume's own files and folders go too, both forks of each.
-        EXPECT_EQ(runScript(dir, image, {"DELETE *"}), 0);
-        EXPECT_EQ(testing::checkProblems(image), "");
-        EXPECT_EQ(hlsNames(dir, image, ":"), std::set<std::string>{});
+        EXPECT_EQ(run_script(dir, image, {"DELETE *"}), 0);
+        EXPECT_EQ(testing::check_problems(image), "");
+        EXPECT_EQ(hls_names(dir, image, ":"), std::set<std::string>{});
     }
 }
 

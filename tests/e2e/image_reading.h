@@ -11,7 +11,7 @@
 namespace korvane::e2e {
 
 // A fresh copy of an image, without the undo journal of an earlier copy.
-inline void copyImage(const std::string& from, const std::string& to) {
+inline void copy_image(const std::string& from, const std::string& to) {
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::remove(to + ".korvane-journal");
 }
@@ -19,20 +19,20 @@ inline void copyImage(const std::string& from, const std::string& to) {
 // What hfsutils reads of the volume: its name and every entry with type,
 // creator and fork lengths, dates left out. Empty when it cannot read it.
 // It reads a copy, so that the image stays as Korvane left it.
-inline std::string hfsutilsListing(const ScratchDir& dir, const std::string& image) {
+inline std::string hfsutils_listing(const ScratchDir& dir, const std::string& image) {
     const std::string copy = dir / "listed.img";
-    copyImage(image, copy);
+    copy_image(image, copy);
     std::string mounted, listed;
-    if (runProgram(dir.path(), {"hmount", copy}, &mounted) != 0) return {};
-    if (runProgram(dir.path(), {"hls", "-laR"}, &listed) != 0) return {};
+    if (run_program(dir.path(), {"hmount", copy}, &mounted) != 0) return {};
+    if (run_program(dir.path(), {"hls", "-laR"}, &listed) != 0) return {};
     static const std::regex date(R"([A-Z][a-z]{2} [ 0-9]\d ( \d{4}|\d\d:\d\d) )");
-    static const std::regex volumeDates(R"(Volume (was|has).*\n)");
-    return std::regex_replace(std::regex_replace(mounted, volumeDates, ""), date, "") +
+    static const std::regex volume_dates(R"(Volume (was|has).*\n)");
+    return std::regex_replace(std::regex_replace(mounted, volume_dates, ""), date, "") +
            std::regex_replace(listed, date, "");
 }
 
 // A whole file at once (an image is read hundreds of times per test).
-inline std::string fileBytes(const std::string& path) {
+inline std::string file_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     std::string bytes(static_cast<std::size_t>(std::max<std::streamoff>(0, in.tellg())), '\0');
     in.seekg(0);
@@ -40,6 +40,6 @@ inline std::string fileBytes(const std::string& path) {
     return bytes;
 }
 
-inline std::size_t countLines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
+inline std::size_t count_lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 
 }  // namespace korvane::e2e

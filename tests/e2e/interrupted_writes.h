@@ -13,7 +13,7 @@
 
 namespace korvane::e2e {
 
-// A modifying command as a user types it, on the volume of baseVolume().
+// A modifying command as a user types it, on the volume of base_volume().
 struct WriteOperation {
     const char* name;
     const char* line;  // one line of the command language
@@ -22,7 +22,7 @@ struct WriteOperation {
     bool replacesVolume = false;
 };
 
-inline const std::vector<WriteOperation>& writeOperations() {
+inline const std::vector<WriteOperation>& write_operations() {
     static const std::vector<WriteOperation> operations = {
         {"make folder", "MD \"New folder\""},
         {"delete a tree of folders", "DELETE Tree"},
@@ -44,7 +44,7 @@ struct BaseVolume {
     std::string pcDir;
 };
 
-inline const BaseVolume& baseVolume() {
+inline const BaseVolume& base_volume() {
     static const std::unique_ptr<BaseVolume> base = [] {
         auto made = std::make_unique<BaseVolume>();
         HfsutilsVolume volume(made->dir, "base.img", 1600, "Base");
@@ -56,13 +56,13 @@ inline const BaseVolume& baseVolume() {
             std::snprintf(name, sizeof name, "Long file name number %02d ......", i);
             files.emplace_back(name, "file " + std::to_string(i));
         }
-        volume.addFiles(":", files);
-        volume.addTextFile(":Memo", "A note.");
-        volume.addForkedFile(":", "Resources", "APPL", "KRVN", "data fork bytes", std::string(1500, 'r'));
-        volume.addFolder(":Tree");
-        volume.addFolder(":Tree:A");
-        volume.addFolder(":Tree:A:A1");
-        volume.addFolder(":Tree:B");
+        volume.add_files(":", files);
+        volume.add_text_file(":Memo", "A note.");
+        volume.add_forked_file(":", "Resources", "APPL", "KRVN", "data fork bytes", std::string(1500, 'r'));
+        volume.add_folder(":Tree");
+        volume.add_folder(":Tree:A");
+        volume.add_folder(":Tree:A:A1");
+        volume.add_folder(":Tree:B");
         volume.addFile(":Tree:A:A1:deep", std::string(3000, 'd'));
         volume.addFile(":Tree:B:leaf", "leaf");
         volume.addFile(":zz", "zz");
@@ -86,21 +86,21 @@ struct CommandRun {
     std::string errors;
 };
 
-inline CommandRun runOperation(const ScratchDir& dir, const std::string& imageArgument, const WriteOperation& op) {
+inline CommandRun run_operation(const ScratchDir& dir, const std::string& imageArgument, const WriteOperation& op) {
     const std::string errors = dir / "errors.txt";
     CommandRun run;
-    run.status = runProgram(dir.path(),
-                            {"sh", "-c", "exec \"$@\" 2>\"$0\"", errors, korvaneCmd(), "--yes", "--pc-dir",
-                             baseVolume().pcDir, imageArgument, "-c", op.line});
+    run.status = run_program(dir.path(),
+                            {"sh", "-c", "exec \"$@\" 2>\"$0\"", errors, korvane_cmd(), "--yes", "--pc-dir",
+                             base_volume().pcDir, imageArgument, "-c", op.line});
     run.errors = read_all(errors);
     return run;
 }
 
 // Korvane's CHECK from the command line: its exit status (0 sound, 3 damage
 // named) and its lines.
-inline CommandRun checkFromCommandLine(const ScratchDir& dir, const std::string& image) {
+inline CommandRun check_from_command_line(const ScratchDir& dir, const std::string& image) {
     CommandRun run;
-    run.status = runProgram(dir.path(), {korvaneCmd(), image, "-c", "CHECK"}, &run.errors);
+    run.status = run_program(dir.path(), {korvane_cmd(), image, "-c", "CHECK"}, &run.errors);
     return run;
 }
 
@@ -116,22 +116,22 @@ struct OperationBaseline {
     std::size_t writes = 0;
 };
 
-inline OperationBaseline measureOperation(const ScratchDir& dir, const WriteOperation& op) {
+inline OperationBaseline measure_operation(const ScratchDir& dir, const WriteOperation& op) {
     OperationBaseline baseline;
     // hfsutils reads copies: the base volume stays as hformat left it.
     baseline.before = dir / "before.img";
     baseline.after = dir / "after.img";
-    copyImage(baseVolume().image, baseline.before);
-    copyImage(baseVolume().image, baseline.after);
+    copy_image(base_volume().image, baseline.before);
+    copy_image(base_volume().image, baseline.after);
     const std::string log = dir / "writes.log";
-    const CommandRun run = runOperation(dir, baseline.after + ",writelog=" + log, op);
+    const CommandRun run = run_operation(dir, baseline.after + ",writelog=" + log, op);
     EXPECT_EQ(run.status, 0) << op.name << ": " << run.errors;
-    EXPECT_EQ(checkFromCommandLine(dir, baseline.after).status, 0) << op.name;
-    baseline.writes = countLines(read_all(log));
-    baseline.beforeBytes = fileBytes(baseline.before);
-    baseline.afterBytes = fileBytes(baseline.after);
-    baseline.beforeListing = hfsutilsListing(dir, baseline.before);
-    baseline.afterListing = hfsutilsListing(dir, baseline.after);
+    EXPECT_EQ(check_from_command_line(dir, baseline.after).status, 0) << op.name;
+    baseline.writes = count_lines(read_all(log));
+    baseline.beforeBytes = file_bytes(baseline.before);
+    baseline.afterBytes = file_bytes(baseline.after);
+    baseline.beforeListing = hfsutils_listing(dir, baseline.before);
+    baseline.afterListing = hfsutils_listing(dir, baseline.after);
     EXPECT_NE(baseline.afterListing, "") << op.name;
     EXPECT_NE(baseline.beforeListing, baseline.afterListing) << op.name;
     return baseline;

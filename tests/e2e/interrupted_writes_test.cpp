@@ -31,14 +31,14 @@ constexpr const char* kFormatIncomplete = "The format did not complete";
 // Consistent: the volume reads as before or as after the command, CHECK
 // finds nothing. Reported damage: Korvane said the medium may be damaged
 // and CHECK names what is wrong.
-FaultOutcome judgeFailedWrite(const ScratchDir& dir, const WriteOperation& op, const OperationBaseline& baseline,
+FaultOutcome judge_failed_write(const ScratchDir& dir, const WriteOperation& op, const OperationBaseline& baseline,
                               const CommandRun& run, const std::string& image, std::string& why) {
     if (run.status == 0 || run.errors.find("Korvane: ") == std::string::npos) {
         why = "reported success";
         return FaultOutcome::Silent;
     }
-    const CommandRun check = checkFromCommandLine(dir, image);
-    const std::string listing = hfsutilsListing(dir, image);
+    const CommandRun check = check_from_command_line(dir, image);
+    const std::string listing = hfsutils_listing(dir, image);
     const bool asBeforeOrAfter = listing == baseline.beforeListing || listing == baseline.afterListing;
     if (check.status == 0 && !listing.empty() && (asBeforeOrAfter || op.replacesVolume))
         return FaultOutcome::Consistent;
@@ -51,17 +51,17 @@ FaultOutcome judgeFailedWrite(const ScratchDir& dir, const WriteOperation& op, c
 
 TEST(InterruptedWrites, AFailedWriteIsToldAndLeavesASoundVolumeOrNamedDamage) {
     std::printf("%-26s %7s %11s %16s %7s\n", "operation", "writes", "consistent", "reported damage", "silent");
-    for (const WriteOperation& op : writeOperations()) {
+    for (const WriteOperation& op : write_operations()) {
         ScratchDir dir;
-        const OperationBaseline baseline = measureOperation(dir, op);
+        const OperationBaseline baseline = measure_operation(dir, op);
         ASSERT_GT(baseline.writes, 0u) << op.name;
         std::map<FaultOutcome, int> counts;
         for (std::size_t k = 1; k <= baseline.writes; ++k) {
             const std::string image = dir / "faulty.img";
-            copyImage(baseVolume().image, image);
-            const CommandRun run = runOperation(dir, image + ",failwrite=" + std::to_string(k), op);
+            copy_image(base_volume().image, image);
+            const CommandRun run = run_operation(dir, image + ",failwrite=" + std::to_string(k), op);
             std::string why;
-            const FaultOutcome outcome = judgeFailedWrite(dir, op, baseline, run, image, why);
+            const FaultOutcome outcome = judge_failed_write(dir, op, baseline, run, image, why);
             ++counts[outcome];
             EXPECT_NE(outcome, FaultOutcome::Silent) << op.name << ", write " << k << ": " << why;
         }
@@ -85,17 +85,17 @@ struct Layout {
     std::uint32_t blocks = 0;
 };
 
-Layout layoutOf(const std::string& bytes) {
+Layout layout_of(const std::string& bytes) {
     const auto* mdb = reinterpret_cast<const std::uint8_t*>(bytes.data()) + 2 * 512;
     Layout layout;
-    layout.bitmapSector = loadBE16(mdb + 0x0E);
-    layout.firstAllocSector = loadBE16(mdb + 0x1C);
-    layout.sectorsPerBlock = std::max<std::uint32_t>(1, loadBE32(mdb + 0x14) / 512);
-    layout.blocks = loadBE16(mdb + 0x12);
+    layout.bitmapSector = load_be16(mdb + 0x0E);
+    layout.firstAllocSector = load_be16(mdb + 0x1C);
+    layout.sectorsPerBlock = std::max<std::uint32_t>(1, load_be32(mdb + 0x14) / 512);
+    layout.blocks = load_be16(mdb + 0x12);
     return layout;
 }
 
-bool sectorInFreeBlock(const std::string& bytes, const Layout& layout, std::size_t sector) {
+bool sector_in_free_block(const std::string& bytes, const Layout& layout, std::size_t sector) {
     if (sector < layout.firstAllocSector) return false;
     const std::size_t block = (sector - layout.firstAllocSector) / layout.sectorsPerBlock;
     if (block >= layout.blocks) return false;
@@ -106,12 +106,12 @@ bool sectorInFreeBlock(const std::string& bytes, const Layout& layout, std::size
 // Byte for byte the same medium, but for the contents of the blocks that
 // the result's bitmap calls free and for the alternate volume header (Mac
 // OS lets it grow old; CHECK does not read it).
-bool sameMedium(const std::string& result, const std::string& expected) {
+bool same_medium(const std::string& result, const std::string& expected) {
     if (result.size() != expected.size() || result.size() < 3 * 512) return false;
-    const Layout layout = layoutOf(result);
+    const Layout layout = layout_of(result);
     const std::size_t sectors = result.size() / 512;
     for (std::size_t s = 0; s < sectors; ++s) {
-        if (s == sectors - 2 || sectorInFreeBlock(result, layout, s)) continue;
+        if (s == sectors - 2 || sector_in_free_block(result, layout, s)) continue;
         if (result.compare(s * 512, 512, expected, s * 512, 512) != 0) return false;
     }
     return true;
@@ -119,22 +119,22 @@ bool sameMedium(const std::string& result, const std::string& expected) {
 
 // The next opening finds the interrupted change in the undo journal and,
 // told yes, rolls it back.
-void recoverAfterCrash(const ScratchDir& dir, const std::string& image) {
-    runProgram(dir.path(), {korvaneCmd(), "--yes", image, "-c", "QUIT"});
+void recover_after_crash(const ScratchDir& dir, const std::string& image) {
+    run_program(dir.path(), {korvane_cmd(), "--yes", image, "-c", "QUIT"});
 }
 
-// Before and after: byte for byte (see sameMedium). Same content: CHECK
+// Before and after: byte for byte (see same_medium). Same content: CHECK
 // finds nothing and hfsutils reads the volume exactly as before or after,
 // though some bytes differ (a leftover that no reader can tell).
-CrashOutcome judgeCrash(const ScratchDir& dir, const WriteOperation& op, const OperationBaseline& baseline,
+CrashOutcome judge_crash(const ScratchDir& dir, const WriteOperation& op, const OperationBaseline& baseline,
                         const std::string& image) {
-    recoverAfterCrash(dir, image);
-    const std::string result = fileBytes(image);
-    if (sameMedium(result, baseline.beforeBytes)) return CrashOutcome::Before;
-    if (sameMedium(result, baseline.afterBytes)) return CrashOutcome::After;
-    const int check = checkFromCommandLine(dir, image).status;
+    recover_after_crash(dir, image);
+    const std::string result = file_bytes(image);
+    if (same_medium(result, baseline.beforeBytes)) return CrashOutcome::Before;
+    if (same_medium(result, baseline.afterBytes)) return CrashOutcome::After;
+    const int check = check_from_command_line(dir, image).status;
     if (check == 3) return CrashOutcome::DamageNamed;
-    const std::string listing = hfsutilsListing(dir, image);
+    const std::string listing = hfsutils_listing(dir, image);
     if (check == 0 && (listing == baseline.beforeListing || listing == baseline.afterListing))
         return CrashOutcome::SameContent;
     if (op.replacesVolume && check == kNoVolumeStatus && listing.empty()) return CrashOutcome::NoVolume;
@@ -144,16 +144,16 @@ CrashOutcome judgeCrash(const ScratchDir& dir, const WriteOperation& op, const O
 TEST(InterruptedWrites, AProcessKilledAtAnyWriteLeavesTheMediumBeforeAfterOrWithNamedDamage) {
     std::printf("%-26s %7s %7s %7s %13s %13s %10s %7s\n", "operation", "writes", "before", "after", "same content",
                 "damage named", "no volume", "silent");
-    for (const WriteOperation& op : writeOperations()) {
+    for (const WriteOperation& op : write_operations()) {
         ScratchDir dir;
-        const OperationBaseline baseline = measureOperation(dir, op);
+        const OperationBaseline baseline = measure_operation(dir, op);
         std::map<CrashOutcome, int> counts;
         for (std::size_t k = 1; k <= baseline.writes; ++k) {
             const std::string image = dir / "killed.img";
-            copyImage(baseVolume().image, image);
-            const CommandRun run = runOperation(dir, image + ",killwrite=" + std::to_string(k), op);
+            copy_image(base_volume().image, image);
+            const CommandRun run = run_operation(dir, image + ",killwrite=" + std::to_string(k), op);
             EXPECT_EQ(run.status, -1) << op.name << ", write " << k << ": not killed";
-            const CrashOutcome outcome = judgeCrash(dir, op, baseline, image);
+            const CrashOutcome outcome = judge_crash(dir, op, baseline, image);
             ++counts[outcome];
             EXPECT_NE(outcome, CrashOutcome::Silent) << op.name << ", killed before write " << k;
             // The undo journal rolls an interrupted change back at the next opening.

@@ -19,7 +19,7 @@ protected:
 
 // A private copy of a corpus image; skips the test when the corpus is absent.
 #define CORPUS_IMAGE(var, name)                                  \
-    const std::string var = testing::corpusCopy(dir, name);      \
+    const std::string var = testing::corpus_copy(dir, name);      \
     if (var.empty()) GTEST_SKIP() << "corpus image absent: " << name
 
 // The volumes hfsutils reads: every folder lists as hls lists it.
@@ -33,7 +33,7 @@ class ListingLikeHls : public ListingCorpus, public ::testing::WithParamInterfac
 
 TEST_P(ListingLikeHls, EveryFolderListsAsHlsListsIt) {
     CORPUS_IMAGE(image, GetParam().file);
-    const std::size_t folders = expectSameListings(dir, image, GetParam().hfsPartition);
+    const std::size_t folders = expect_same_listings(dir, image, GetParam().hfsPartition);
     EXPECT_TRUE(GetParam().onlyTheRoot ? folders == 1 : folders >= 1) << folders << " folders";
 }
 
@@ -52,9 +52,9 @@ TEST_F(ListingCorpus, HybridCdWhoseMapStatesTheWrongBlockSize) {
     CORPUS_IMAGE(image, "mkisofs-hybrid-apm-ddr2048.iso");
     CORPUS_IMAGE(reference, "mkisofs-hybrid-apm.iso");
     std::string output, expected;
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "-c", "DIR"}, &output), 0);
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), reference, "-c", "DIR"}, &expected), 0);
-    EXPECT_FALSE(splitListings(output).empty());
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "-c", "DIR"}, &output), 0);
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), reference, "-c", "DIR"}, &expected), 0);
+    EXPECT_FALSE(split_listings(output).empty());
     EXPECT_EQ(output, expected);
 }
 
@@ -62,11 +62,11 @@ TEST_F(ListingCorpus, HybridCdWhoseMapStatesTheWrongBlockSize) {
 TEST_F(ListingCorpus, MacOs400kFloppyWithCatalogInTwoExtents) {
     CORPUS_IMAGE(image, "macos-blank400k.dsk");
     std::string output;
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "-c", "DIR"}, &output), 0);
-    const auto listed = splitListings(output);
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "-c", "DIR"}, &output), 0);
+    const auto listed = split_listings(output);
     ASSERT_EQ(listed.size(), 1u);
     ASSERT_EQ(listed[0].entries.size(), 1u);
-    const ListedEntry desktop = parseKorvaneLine(listed[0].entries[0], true);
+    const ListedEntry desktop = parse_korvane_line(listed[0].entries[0], true);
     EXPECT_EQ(desktop.name, "Desktop");
     EXPECT_EQ(desktop.signature, "FNDRERIK");
     EXPECT_EQ(desktop.size, "0");
@@ -81,7 +81,7 @@ TEST_F(ListingCorpus, CheckFindsNothingOnAnyVolume) {
         if (file.path().extension() == ".md") continue;
         SCOPED_TRACE(file.path().filename().string());
         std::string output;
-        EXPECT_EQ(runProgram(dir.path(), {korvaneCmd(), file.path().string() + ",ro", "-c", "CHECK"}, &output), 0);
+        EXPECT_EQ(run_program(dir.path(), {korvane_cmd(), file.path().string() + ",ro", "-c", "CHECK"}, &output), 0);
         EXPECT_EQ(output, "No problems found.\n");
         ++checked;
     }
@@ -91,8 +91,8 @@ TEST_F(ListingCorpus, CheckFindsNothingOnAnyVolume) {
 TEST_F(ListingCorpus, EmptyNewfsHfsVolumeWith2048ByteBlocks) {
     CORPUS_IMAGE(image, "newfs_hfs-600k-alloc2048-empty.img");
     std::string output;
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), image, "-c", "DIR"}, &output), 0);
-    const auto listed = splitListings(output);
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "-c", "DIR"}, &output), 0);
+    const auto listed = split_listings(output);
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_TRUE(listed[0].entries.empty());
     EXPECT_NE(output.find("[No file]"), std::string::npos);

@@ -24,21 +24,21 @@ namespace korvane::e2e {
 
 using korvane::testing::HfsutilsVolume;
 using korvane::testing::read_all;
-using korvane::testing::runProgram;
+using korvane::testing::run_program;
 using korvane::testing::ScratchDir;
 
-inline std::vector<std::string> splitLines(const std::string& text) {
+inline std::vector<std::string> split_lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
-inline std::string korvaneCmd() { return std::string(KORVANE_BIN_DIR) + "/korvane-cmd"; }
+inline std::string korvane_cmd() { return std::string(KORVANE_BIN_DIR) + "/korvane-cmd"; }
 
 // Mac Roman to UTF-8 with the C library's own tables: an oracle independent
 // of Korvane's character tables.
-inline std::string macRomanToUtf8(const std::string& mac) {
+inline std::string mac_roman_to_utf8(const std::string& mac) {
     iconv_t cd = iconv_open("UTF-8", "MACINTOSH");
     if (cd == reinterpret_cast<iconv_t>(-1)) return mac;
     std::string in = mac, out(mac.size() * 4 + 4, '\0');
@@ -70,7 +70,7 @@ inline std::ostream& operator<<(std::ostream& out, const ListedEntry& e) {
 }
 
 // A length as the listing column shows it: "k" or "M" above 9,999,999.
-inline std::string listedLength(std::uint64_t n) {
+inline std::string listed_length(std::uint64_t n) {
     if (n <= 9999999) return std::to_string(n);
     n /= 1024;
     if (n <= 9999999) return std::to_string(n) + "k";
@@ -86,7 +86,7 @@ inline std::string trimmed(std::string s) {
 // Parses one line of "hls -alUN": "f  TYPE/CREA  rsrc  data Mon DD HH:MM name"
 // or "d   N items  Mon DD  YYYY name".
 // rawName receives the name as stored (Mac Roman).
-inline ListedEntry parseHlsLine(const std::string& line, std::string* rawName = nullptr) {
+inline ListedEntry parse_hls_line(const std::string& line, std::string* rawName = nullptr) {
     static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     ListedEntry e;
     e.folder = line[0] == 'd';
@@ -105,8 +105,8 @@ inline ListedEntry parseHlsLine(const std::string& line, std::string* rawName = 
     } else {
         e.signature = line.substr(3, 4) + line.substr(8, 4);
         pos = 12;
-        e.rsrc = listedLength(std::stoull(token()));
-        e.size = listedLength(std::stoull(token()));
+        e.rsrc = listed_length(std::stoull(token()));
+        e.size = listed_length(std::stoull(token()));
     }
     const std::string month = token();
     for (int m = 0; m < 12; ++m)
@@ -116,13 +116,13 @@ inline ListedEntry parseHlsLine(const std::string& line, std::string* rawName = 
     e.timeOrYear = when.find(':') != std::string::npos ? when : when.substr(2);
     const std::string raw = pos < line.size() ? line.substr(pos + 1) : std::string();
     if (rawName) *rawName = raw;
-    e.name = macRomanToUtf8(raw);
+    e.name = mac_roman_to_utf8(raw);
     return e;
 }
 
 // Parses one entry line of korvane-cmd's DIR: name, TAB, display text.
 // recentTime says which form hls used for the date, so the two compare.
-inline ListedEntry parseKorvaneLine(const std::string& line, bool recentTime) {
+inline ListedEntry parse_korvane_line(const std::string& line, bool recentTime) {
     ListedEntry e;
     const std::size_t tab = line.find('\t');
     e.name = line.substr(0, tab);
@@ -147,21 +147,21 @@ struct FolderListing {
 };
 
 // Every folder of the mounted volume, depth first, with hls's lines for it.
-inline void walkWithHls(const std::string& home, const FolderListing& folder, std::vector<FolderListing>& out) {
+inline void walk_with_hls(const std::string& home, const FolderListing& folder, std::vector<FolderListing>& out) {
     FolderListing listed = folder;
     std::string text;
-    EXPECT_EQ(runProgram(home, {"hls", "-alUN", folder.path}, &text), 0) << folder.path;
-    listed.hlsLines = splitLines(text);
+    EXPECT_EQ(run_program(home, {"hls", "-alUN", folder.path}, &text), 0) << folder.path;
+    listed.hlsLines = split_lines(text);
     out.push_back(listed);
     for (const std::string& line : listed.hlsLines) {
         if (line.empty() || line[0] != 'd') continue;
         FolderListing child;
         std::string raw;
-        parseHlsLine(line, &raw);
+        parse_hls_line(line, &raw);
         child.components = folder.components;
         child.components.push_back(raw);
         child.path = folder.path + raw + ":";
-        walkWithHls(home, child, out);
+        walk_with_hls(home, child, out);
     }
 }
 
@@ -171,9 +171,9 @@ struct KorvaneFolder {
 };
 
 // Splits korvane-cmd's output into one listing per DIR.
-inline std::vector<KorvaneFolder> splitListings(const std::string& output) {
+inline std::vector<KorvaneFolder> split_listings(const std::string& output) {
     std::vector<KorvaneFolder> folders;
-    for (const std::string& line : splitLines(output)) {
+    for (const std::string& line : split_lines(output)) {
         if (line.rfind("KB free : ", 0) == 0) folders.emplace_back();
         if (folders.empty()) continue;
         KorvaneFolder& folder = folders.back();
@@ -188,11 +188,11 @@ inline std::vector<KorvaneFolder> splitListings(const std::string& output) {
 
 // Lines that walk korvane-cmd through every folder: back to the root, down
 // the path, DIR.
-inline std::string walkingScript(const std::vector<FolderListing>& folders) {
+inline std::string walking_script(const std::vector<FolderListing>& folders) {
     std::string script;
     for (const FolderListing& folder : folders) {
         script += "CD \\\n";
-        for (const std::string& name : folder.components) script += "CD \"" + macRomanToUtf8(name) + "\"\n";
+        for (const std::string& name : folder.components) script += "CD \"" + mac_roman_to_utf8(name) + "\"\n";
         script += "DIR\n";
     }
     return script;
@@ -201,38 +201,38 @@ inline std::string walkingScript(const std::vector<FolderListing>& folders) {
 // Mounts the image (hfsutils partition number, 0 for none), lists every folder
 // with hls and with korvane-cmd (extra arguments such as --partition), and
 // expects the same entries. Returns the folders compared.
-inline std::size_t expectSameListings(const ScratchDir& dir, const std::string& image, int hfsPartition,
+inline std::size_t expect_same_listings(const ScratchDir& dir, const std::string& image, int hfsPartition,
                                       const std::vector<std::string>& korvaneArgs = {}) {
     std::vector<std::string> mount = {"hmount", image};
     if (hfsPartition > 0) mount.push_back(std::to_string(hfsPartition));
-    EXPECT_EQ(runProgram(dir.path(), mount), 0) << image;
+    EXPECT_EQ(run_program(dir.path(), mount), 0) << image;
     std::vector<FolderListing> folders;
-    walkWithHls(dir.path(), {":", {}, {}}, folders);
-    runProgram(dir.path(), {"humount"});
+    walk_with_hls(dir.path(), {":", {}, {}}, folders);
+    run_program(dir.path(), {"humount"});
 
     const std::string scriptPath = dir / "walk.txt";
-    std::ofstream(scriptPath, std::ios::binary) << walkingScript(folders);
-    std::vector<std::string> args = {korvaneCmd(), image};
+    std::ofstream(scriptPath, std::ios::binary) << walking_script(folders);
+    std::vector<std::string> args = {korvane_cmd(), image};
     args.insert(args.end(), korvaneArgs.begin(), korvaneArgs.end());
     std::string output;
-    EXPECT_EQ(runProgram(dir.path(), args, &output, scriptPath), 0);
-    const std::vector<KorvaneFolder> listed = splitListings(output);
+    EXPECT_EQ(run_program(dir.path(), args, &output, scriptPath), 0);
+    const std::vector<KorvaneFolder> listed = split_listings(output);
     EXPECT_EQ(listed.size(), folders.size()) << output;
 
     for (std::size_t f = 0; f < folders.size() && f < listed.size(); ++f) {
         const std::string where = folders[f].path;
-        const std::string dirLine = folders[f].components.empty()
+        const std::string dir_line = folders[f].components.empty()
                                         ? " Dir: Root"
-                                        : " Dir: " + macRomanToUtf8(folders[f].components.back());
-        EXPECT_EQ(listed[f].header[3], dirLine) << where;
+                                        : " Dir: " + mac_roman_to_utf8(folders[f].components.back());
+        EXPECT_EQ(listed[f].header[3], dir_line) << where;
         std::vector<ListedEntry> expected, actual;
         for (const std::string& line : folders[f].hlsLines) {
             if (line.empty()) continue;
-            expected.push_back(parseHlsLine(line));
+            expected.push_back(parse_hls_line(line));
         }
         for (std::size_t i = 0; i < listed[f].entries.size(); ++i) {
             const bool recent = i < expected.size() && expected[i].timeOrYear.find(':') != std::string::npos;
-            actual.push_back(parseKorvaneLine(listed[f].entries[i], recent));
+            actual.push_back(parse_korvane_line(listed[f].entries[i], recent));
         }
         // hls lists in an order of its own, not the catalog's: compare by name.
         auto byName = [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; };

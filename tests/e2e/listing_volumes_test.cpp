@@ -13,25 +13,25 @@ namespace {
 
 // Folders, files with both forks, types and creators, Mac Roman accented
 // names and the characters whose order Mac OS fixes in its own way.
-void fillMixedVolume(HfsutilsVolume& volume) {
-    volume.addFolder(":Letters");
-    volume.addFolder(":Projects");
-    volume.addFolder(":Projects:Archive");
-    volume.addFolder(":Projects:Archive:Deep");
-    volume.addFolder(":Empty");
-    volume.addFolder(std::string(":Sc\x8fnes"));
-    volume.addTextFile(":ReadMe", "Welcome\r");
+void fill_mixed_volume(HfsutilsVolume& volume) {
+    volume.add_folder(":Letters");
+    volume.add_folder(":Projects");
+    volume.add_folder(":Projects:Archive");
+    volume.add_folder(":Projects:Archive:Deep");
+    volume.add_folder(":Empty");
+    volume.add_folder(std::string(":Sc\x8fnes"));
+    volume.add_text_file(":ReadMe", "Welcome\r");
     volume.addFile(":Letters:Lettre \x88 Fran\x8doise", "Dear Fran\x8doise\r", "TEXT", "MSWD");
-    volume.addTextFile(":Letters:R\x8esum\x8e", "CV\r");
-    volume.addTextFile(":Letters:resume", "cv\r");
-    volume.addTextFile(":Letters:RESUME 2", "CV 2\r");
-    volume.addForkedFile(":", "Caf\x8e Men\x9f", "TEXT", "ttxt", "Coffee 2.00\r", std::string(700, 'R'));
-    volume.addForkedFile(":Projects:", "Tool", "APPL", "KRVN", "", std::string(3000, 'C'));
-    volume.addForkedFile(std::string(":Sc\x8fnes:"), "Fa\x8d" "ade", "PICT", "8BIM", std::string(12000, 'P'), "preview");
+    volume.add_text_file(":Letters:R\x8esum\x8e", "CV\r");
+    volume.add_text_file(":Letters:resume", "cv\r");
+    volume.add_text_file(":Letters:RESUME 2", "CV 2\r");
+    volume.add_forked_file(":", "Caf\x8e Men\x9f", "TEXT", "ttxt", "Coffee 2.00\r", std::string(700, 'R'));
+    volume.add_forked_file(":Projects:", "Tool", "APPL", "KRVN", "", std::string(3000, 'C'));
+    volume.add_forked_file(std::string(":Sc\x8fnes:"), "Fa\x8d" "ade", "PICT", "8BIM", std::string(12000, 'P'), "preview");
     // Characters whose weights differ from plain code order.
     for (const char* name : {"Stra\xa7" "e", "Strasse", "Stz", "[bracket]", "x]y", "Zebra", "\xe5gal", "Agal",
                              "no\xca" "break", "no break", "\x80rger", "Arger", "Brot"}) {
-        volume.addTextFile(std::string(":Projects:Archive:") + name, name);
+        volume.add_text_file(std::string(":Projects:Archive:") + name, name);
     }
     volume.addFile(":Projects:Archive:Deep:Bottom", std::string(5000, 'b'), "BINA", "????");
 }
@@ -43,14 +43,14 @@ protected:
 
 TEST_F(ListingVolumes, BareVolumeListsLikeHls) {
     HfsutilsVolume volume(dir, "bare.hda", 2048, "Korvane D\x8emo");
-    fillMixedVolume(volume);
+    fill_mixed_volume(volume);
     volume.unmount();
-    EXPECT_EQ(expectSameListings(dir, volume.image(), 0), 7u);
+    EXPECT_EQ(expect_same_listings(dir, volume.image(), 0), 7u);
 
     // The header names the volume, converted to UTF-8.
     std::string output;
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), volume.image(), "-c", "DIR"}, &output), 0);
-    const auto listed = splitListings(output);
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), volume.image(), "-c", "DIR"}, &output), 0);
+    const auto listed = split_listings(output);
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].header[2], " Vol: Korvane D\xc3\xa9mo");
     EXPECT_EQ(listed[0].header[0].rfind("KB free : ", 0), 0u);
@@ -60,42 +60,42 @@ TEST_F(ListingVolumes, BareVolumeListsLikeHls) {
 
 TEST_F(ListingVolumes, VolumeInsideAnApplePartitionMap) {
     HfsutilsVolume volume(dir, "inner.img", 1600, "Inside");
-    fillMixedVolume(volume);
+    fill_mixed_volume(volume);
     volume.unmount();
     const std::string medium = dir / "HD0_512.hda";
-    korvane::testing::writePartitionedMedium(
+    korvane::testing::write_partitioned_medium(
         medium, 4u << 20, 512, 512,
         {{"Macintosh", "Apple_Driver43", 64, 64, {}}, {"Inside", "Apple_HFS", 128, 3200, volume.image()}});
-    EXPECT_EQ(expectSameListings(dir, medium, 1), 7u);
+    EXPECT_EQ(expect_same_listings(dir, medium, 1), 7u);
 }
 
 TEST_F(ListingVolumes, SecondOfTwoPartitionsChosenOnTheCommandLine) {
     HfsutilsVolume first(dir, "first.img", 800, "First");
-    first.addTextFile(":Only in first", "1");
+    first.add_text_file(":Only in first", "1");
     first.unmount();
     HfsutilsVolume second(dir, "second.img", 1600, "Second");
-    fillMixedVolume(second);
+    fill_mixed_volume(second);
     second.unmount();
     const std::string medium = dir / "two.hda";
-    korvane::testing::writePartitionedMedium(medium, 4u << 20, 512, 512,
+    korvane::testing::write_partitioned_medium(medium, 4u << 20, 512, 512,
                                              {{"First", "Apple_HFS", 64, 1600, first.image()},
                                               {"Second", "Apple_HFS", 1664, 3200, second.image()}});
-    EXPECT_EQ(expectSameListings(dir, medium, 2, {"--partition", "1"}), 7u);
-    EXPECT_EQ(expectSameListings(dir, medium, 1, {"--partition", "0"}), 1u);
+    EXPECT_EQ(expect_same_listings(dir, medium, 2, {"--partition", "1"}), 7u);
+    EXPECT_EQ(expect_same_listings(dir, medium, 1, {"--partition", "0"}), 1u);
 }
 
 TEST_F(ListingVolumes, CatalogWithIndexNodesAndHundredsOfFiles) {
     HfsutilsVolume volume(dir, "many.hda", 4096, "Many");
-    volume.addFolder(":Crowd");
-    volume.addFolder(":Crowd:Inner");
+    volume.add_folder(":Crowd");
+    volume.add_folder(":Crowd:Inner");
     // Names in an order that is not the catalog's, so the leaves split unevenly.
     for (int i = 0; i < 420; ++i) {
         const int n = (i * 37) % 420;
-        volume.addTextFile(":Crowd:File " + std::to_string(n) + (n % 3 ? "" : " \x8e"), std::string(n, 'x'));
+        volume.add_text_file(":Crowd:File " + std::to_string(n) + (n % 3 ? "" : " \x8e"), std::string(n, 'x'));
     }
-    for (int i = 0; i < 40; ++i) volume.addTextFile(":Crowd:Inner:Item " + std::to_string(i), "i");
+    for (int i = 0; i < 40; ++i) volume.add_text_file(":Crowd:Inner:Item " + std::to_string(i), "i");
     volume.unmount();
-    EXPECT_EQ(expectSameListings(dir, volume.image(), 0), 3u);
+    EXPECT_EQ(expect_same_listings(dir, volume.image(), 0), 3u);
 }
 
 // A catalog of more than 2048 nodes (the most its header's map record can
@@ -120,8 +120,8 @@ TEST_F(ListingVolumes, CatalogBeyondTwoThousandFortyEightNodes) {
     ASSERT_GT(catalogBytes / 512, 2048u);
 
     std::string output;
-    ASSERT_EQ(runProgram(dir.path(), {korvaneCmd(), volume.image(), "-c", "DIR"}, &output), 0);
-    const auto listed = splitListings(output);
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), volume.image(), "-c", "DIR"}, &output), 0);
+    const auto listed = split_listings(output);
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].entries.size(), 9000u);
 }

@@ -13,8 +13,8 @@ namespace korvane::e2e {
 namespace {
 
 // Standard error of korvane-cmd run with args and no terminal.
-std::string errorsOf(const ScratchDir& dir, const std::vector<std::string>& args) {
-    std::string command = korvaneCmd();
+std::string errors_of(const ScratchDir& dir, const std::vector<std::string>& args) {
+    std::string command = korvane_cmd();
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " </dev/null >/dev/null 2>'" + dir / "err" + "'";
     [[maybe_unused]] const int status = std::system(command.c_str());
@@ -26,26 +26,26 @@ TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {
     HfsutilsVolume volume(dir, "good.img", 800, "Good");
     volume.unmount();
     const std::string& image = volume.image();
-    const std::vector<std::uint8_t> good = testing::fileBytes(image);
-    auto withBlockSize = [&](std::uint32_t size) {
+    const std::vector<std::uint8_t> good = testing::file_bytes(image);
+    auto with_block_size = [&](std::uint32_t size) {
         std::vector<std::uint8_t> bytes = good;
-        storeBE32(bytes.data() + 1024 + 0x14, size);
+        store_be32(bytes.data() + 1024 + 0x14, size);
         const std::string path = dir / ("block" + std::to_string(size) + ".img");
-        testing::writeAt(path, 0, bytes);
+        testing::write_at(path, 0, bytes);
         return path;
     };
     const std::string twoPartitions = dir / "two.hda";
-    testing::writePartitionedMedium(twoPartitions, 4 << 20, 512, 512,
+    testing::write_partitioned_medium(twoPartitions, 4 << 20, 512, 512,
                                     {{"One", "Apple_HFS", 64, 1600, image}, {"Two", "Apple_HFS", 1664, 1600, image}});
 
     struct Case { const char* name; std::vector<std::string> args; const char* reason; };
     const std::vector<Case> cases = {
         {"header unreadable", {image + ",bad=2"}, "The volume header cannot be read"},
-        {"block size 0", {withBlockSize(0)}, "allocation blocks of 0 bytes"},
-        {"block size 513", {withBlockSize(513)}, "allocation blocks of 513 bytes"},
-        {"block size 1000", {withBlockSize(1000)}, "allocation blocks of 1000 bytes"},
+        {"block size 0", {with_block_size(0)}, "allocation blocks of 0 bytes"},
+        {"block size 513", {with_block_size(513)}, "allocation blocks of 513 bytes"},
+        {"block size 1000", {with_block_size(1000)}, "allocation blocks of 1000 bytes"},
         {"2048-byte sectors", {image + ",sector=2048"}, "sectors of 2048 bytes are not supported"},
-        {"two images", {image, withBlockSize(512)}, "No drive was chosen"},
+        {"two images", {image, with_block_size(512)}, "No drive was chosen"},
         {"two partitions", {twoPartitions}, "--partition N"},
     };
     for (const Case& c : cases) {
@@ -53,12 +53,12 @@ TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {
         for (const char* line : {"DIR", "COPY *"}) {
             args.insert(args.end(), {"-c", line});
         }
-        const std::string errors = errorsOf(dir, args);
+        const std::string errors = errors_of(dir, args);
         EXPECT_NE(errors.find(std::string("No Macintosh volume is open. ")), std::string::npos) << c.name << ": " << errors;
         EXPECT_NE(errors.find(c.reason), std::string::npos) << c.name << ": " << errors;
     }
     // With -v the status line gives the same reason, not "not a Macintosh volume".
-    const std::string verbose = errorsOf(dir, {twoPartitions, "-v", "-c", "DIR"});
+    const std::string verbose = errors_of(dir, {twoPartitions, "-v", "-c", "DIR"});
     EXPECT_EQ(verbose.find("This is not a Macintosh volume."), std::string::npos) << verbose;
 }
 

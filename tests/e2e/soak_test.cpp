@@ -41,7 +41,7 @@ struct ModelFolder {
 
 // Seconds since 1904-01-01 00:00 of a calendar time, computed apart from
 // Korvane's own date conversion.
-std::uint32_t macSeconds(int year, unsigned month, unsigned day, int hour, int minute) {
+std::uint32_t mac_seconds(int year, unsigned month, unsigned day, int hour, int minute) {
     using namespace std::chrono;
     const sys_days date{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}};
     const sys_days epoch{std::chrono::year{1904} / January / 1};
@@ -49,14 +49,14 @@ std::uint32_t macSeconds(int year, unsigned month, unsigned day, int hour, int m
 }
 
 std::uint32_t big32(const std::string& bytes, std::size_t at) {
-    return loadBE32(reinterpret_cast<const std::uint8_t*>(bytes.data()) + at);
+    return load_be32(reinterpret_cast<const std::uint8_t*>(bytes.data()) + at);
 }
 
 class Soak {
 public:
     Soak(const ScratchDir& dir, const std::string& image) : dir_(dir), image_(image), random_(20261207) {
         testing::select_single_image(ctx_, image);
-        EXPECT_GT(analyzeVolume(ctx_), 0);
+        EXPECT_GT(analyze_volume(ctx_), 0);
         connect_command_handlers(handlers_);
         model_[""];
         std::filesystem::create_directory(dir / "pc");
@@ -64,18 +64,18 @@ public:
 
     void step() {
         const int pick = std::uniform_int_distribution<int>(0, 99)(random_);
-        if (pick < 30) return copyIn();
-        if (pick < 45) return makeFolder();
-        if (pick < 60) return renameEntry();
-        if (pick < 75) return deleteEntry();
-        if (pick < 90) return editAttributes();
-        swapForks();
+        if (pick < 30) return copy_in();
+        if (pick < 45) return make_folder();
+        if (pick < 60) return rename_entry();
+        if (pick < 75) return delete_entry();
+        if (pick < 90) return edit_attributes();
+        swap_forks();
     }
 
     // CHECK from a fresh reading of the medium, and hfsutils reading it.
-    void checkMedium(int done) {
-        EXPECT_EQ(testing::checkProblems(image_), "") << "after " << done << " operations";
-        EXPECT_NE(hfsutilsListing(dir_, image_), "") << "after " << done << " operations";
+    void check_medium(int done) {
+        EXPECT_EQ(testing::check_problems(image_), "") << "after " << done << " operations";
+        EXPECT_NE(hfsutils_listing(dir_, image_), "") << "after " << done << " operations";
     }
 
     // Every folder and file of the model through hfsutils, and nothing more.
@@ -85,39 +85,39 @@ public:
         return std::to_string(model_.size() - 1) + " folders and " + std::to_string(files) + " files at the end";
     }
 
-    void compareWithModel() {
+    void compare_with_model() {
         const std::string copy = dir_ / "compared.img";
-        copyImage(image_, copy);
-        ASSERT_EQ(runProgram(dir_.path(), {"hmount", copy}), 0);
+        copy_image(image_, copy);
+        ASSERT_EQ(run_program(dir_.path(), {"hmount", copy}), 0);
         std::size_t entries = 0;
         for (const auto& [path, folder] : model_) {
             entries += folder.files.size() + folder.folders.size();
-            for (const auto& [name, file] : folder.files) compareFile(path + ":" + name, file);
+            for (const auto& [name, file] : folder.files) compare_file(path + ":" + name, file);
         }
         std::string listed;
-        ASSERT_EQ(runProgram(dir_.path(), {"hls", "-1aR", ":"}, &listed), 0);
+        ASSERT_EQ(run_program(dir_.path(), {"hls", "-1aR", ":"}, &listed), 0);
         std::size_t names = 0;
-        for (const std::string& line : splitLines(listed))
+        for (const std::string& line : split_lines(listed))
             if (!line.empty() && line.front() != ':') ++names;
         EXPECT_EQ(names, entries);
     }
 
 private:
-    void compareFile(const std::string& path, const ModelFile& file) {
+    void compare_file(const std::string& path, const ModelFile& file) {
         const std::string out = dir_ / "out.bin";
-        ASSERT_EQ(runProgram(dir_.path(), {"hcopy", "-m", path, out}), 0) << path;
-        const std::string bytes = fileBytes(out);
+        ASSERT_EQ(run_program(dir_.path(), {"hcopy", "-m", path, out}), 0) << path;
+        const std::string bytes = file_bytes(out);
         ASSERT_GE(bytes.size(), 128u) << path;
-        const std::uint32_t dataLength = big32(bytes, 83), resourceLength = big32(bytes, 87);
-        const std::size_t resourceAt = 128 + (dataLength + 127) / 128 * 128;
-        ASSERT_GE(bytes.size(), resourceAt + resourceLength) << path;
+        const std::uint32_t data_length = big32(bytes, 83), resource_length = big32(bytes, 87);
+        const std::size_t resourceAt = 128 + (data_length + 127) / 128 * 128;
+        ASSERT_GE(bytes.size(), resourceAt + resource_length) << path;
         EXPECT_EQ(bytes.substr(65, 4), file.type) << path;
         EXPECT_EQ(bytes.substr(69, 4), file.creator) << path;
         EXPECT_EQ(big32(bytes, 91), file.created) << path;
         EXPECT_EQ(big32(bytes, 95), file.modified) << path;
-        EXPECT_TRUE(bytes.compare(128, dataLength, file.data) == 0 && dataLength == file.data.size()) << path;
-        EXPECT_TRUE(bytes.compare(resourceAt, resourceLength, file.resource) == 0 &&
-                    resourceLength == file.resource.size())
+        EXPECT_TRUE(bytes.compare(128, data_length, file.data) == 0 && data_length == file.data.size()) << path;
+        EXPECT_TRUE(bytes.compare(resourceAt, resource_length, file.resource) == 0 &&
+                    resource_length == file.resource.size())
             << path;
     }
 
@@ -138,7 +138,7 @@ private:
 
     // A name that no entry of the folder has (names are lower case, so
     // that equal means equal to HFS too).
-    std::string freshName(const ModelFolder& folder) {
+    std::string fresh_name(const ModelFolder& folder) {
         for (;;) {
             std::string name = text(1, 31, "abcdefghijklmnopqrstuvwxyz0123456789 .-");
             if (name.front() == ' ' || name.back() == ' ') continue;
@@ -148,13 +148,13 @@ private:
 
     // An element of a non-empty map or set, each as likely as the others.
     template <typename Container>
-    auto randomElement(Container& container) {
+    auto random_element(Container& container) {
         auto at = container.begin();
         std::advance(at, below(static_cast<int>(container.size())));
         return at;
     }
 
-    std::string randomFolderPath() { return randomElement(model_)->first; }
+    std::string random_folder_path() { return random_element(model_)->first; }
 
     // Runs one line; it must succeed without a word, unless mayRefuse.
     bool run(const std::string& line, bool mayRefuse = false) {
@@ -181,16 +181,16 @@ private:
         }
     }
 
-    void copyIn() {
-        const std::string path = randomFolderPath();
+    void copy_in() {
+        const std::string path = random_folder_path();
         ModelFolder& folder = model_[path];
-        if (folder.files.size() > 40) return deleteEntry();
+        if (folder.files.size() > 40) return delete_entry();
         ModelFile file{bytes(4000), below(3) == 0 ? std::string() : bytes(2000), text(4, 4, "ABCDEFGH?"),
                        text(4, 4, "abcdefgh*"), static_cast<std::uint32_t>(random_()),
                        static_cast<std::uint32_t>(random_())};
-        const std::string name = freshName(folder);
+        const std::string name = fresh_name(folder);
         std::ofstream(dir_ / "pc/in.bin", std::ios::binary)
-            << testing::macBinaryFile(name, file.type, file.creator, file.data, file.resource, file.created,
+            << testing::mac_binary_file(name, file.type, file.creator, file.data, file.resource, file.created,
                                       file.modified);
         enter(path);
         const std::string back = std::filesystem::current_path();
@@ -199,11 +199,11 @@ private:
         std::filesystem::current_path(back);
     }
 
-    void makeFolder() {
-        const std::string path = randomFolderPath();
-        if (model_.size() > 60) return deleteEntry();
+    void make_folder() {
+        const std::string path = random_folder_path();
+        if (model_.size() > 60) return delete_entry();
         ModelFolder& folder = model_[path];
-        const std::string name = freshName(folder);
+        const std::string name = fresh_name(folder);
         enter(path);
         if (run("MD \"" + name + "\"")) {
             model_[path].folders.insert(name);
@@ -212,7 +212,7 @@ private:
     }
 
     // Moves a folder's subtree in the model to a new path.
-    void moveFolder(const std::string& from, const std::string& to) {
+    void move_folder(const std::string& from, const std::string& to) {
         std::map<std::string, ModelFolder> moved;
         for (auto at = model_.begin(); at != model_.end();) {
             if (at->first == from || at->first.starts_with(from + ":")) {
@@ -225,29 +225,29 @@ private:
         model_.merge(moved);
     }
 
-    void renameEntry() {
-        const std::string path = randomFolderPath();
+    void rename_entry() {
+        const std::string path = random_folder_path();
         ModelFolder& folder = model_[path];
         const bool renameFolder = !folder.folders.empty() && (folder.files.empty() || below(2) == 0);
         if (!renameFolder && folder.files.empty()) return;
-        const std::string newName = freshName(folder);
+        const std::string newName = fresh_name(folder);
         enter(path);
         if (renameFolder) {
-            const std::string oldName = *randomElement(folder.folders);
+            const std::string oldName = *random_element(folder.folders);
             if (!run("RENAME \"" + oldName + "\" \"" + newName + "\"")) return;
             folder.folders.erase(oldName);
             folder.folders.insert(newName);
-            moveFolder(path + ":" + oldName, path + ":" + newName);
+            move_folder(path + ":" + oldName, path + ":" + newName);
             return;
         }
-        const auto old = randomElement(folder.files);
+        const auto old = random_element(folder.files);
         if (!run("RENAME \"" + old->first + "\" \"" + newName + "\"")) return;
         folder.files[newName] = old->second;
         folder.files.erase(old);
     }
 
-    void deleteEntry() {
-        const std::string path = randomFolderPath();
+    void delete_entry() {
+        const std::string path = random_folder_path();
         ModelFolder& folder = model_[path];
         const bool deleteFolder = !folder.folders.empty() && (folder.files.empty() || below(4) == 0);
         if (!deleteFolder && folder.files.empty()) return;
@@ -262,15 +262,15 @@ private:
             });
             return;
         }
-        const auto victim = randomElement(folder.files);
+        const auto victim = random_element(folder.files);
         if (run("DELETE \"" + victim->first + "\"")) folder.files.erase(victim);
     }
 
-    void editAttributes() {
-        const std::string path = randomFolderPath();
+    void edit_attributes() {
+        const std::string path = random_folder_path();
         ModelFolder& folder = model_[path];
         if (folder.files.empty()) return;
-        const auto file = randomElement(folder.files);
+        const auto file = random_element(folder.files);
         const std::string type = text(4, 4, "ABCDEFGH"), creator = text(4, 4, "abcdefgh");
         // The dialog takes the years 1980 to 2039.
         const int year = 1980 + below(60), month = 1 + below(12), day = 1 + below(28), hour = below(24),
@@ -285,15 +285,15 @@ private:
         file->second.type = type;
         file->second.creator = creator;
         (field == "created" ? file->second.created : file->second.modified) =
-            macSeconds(year, static_cast<unsigned>(month), static_cast<unsigned>(day), hour, minute);
+            mac_seconds(year, static_cast<unsigned>(month), static_cast<unsigned>(day), hour, minute);
     }
 
     // A fork continued in the extents-overflow tree is refused, and said.
-    void swapForks() {
-        const std::string path = randomFolderPath();
+    void swap_forks() {
+        const std::string path = random_folder_path();
         ModelFolder& folder = model_[path];
         if (folder.files.empty()) return;
-        const auto file = randomElement(folder.files);
+        const auto file = random_element(folder.files);
         enter(path);
         if (run("SWAP \"" + file->first + "\"", true)) std::swap(file->second.data, file->second.resource);
     }
@@ -307,7 +307,7 @@ private:
     std::map<std::string, ModelFolder> model_;
 };
 
-int soakOperations() {
+int soak_operations() {
     const char* count = std::getenv("KORVANE_SOAK_OPERATIONS");
     return count != nullptr && std::atoi(count) > 0 ? std::atoi(count) : 2000;
 }
@@ -317,14 +317,14 @@ TEST(Soak, RandomChangesKeepTheVolumeSoundAndEqualToTheModel) {
     HfsutilsVolume volume(dir, "soak.img", 8192, "Soak");
     volume.unmount();
     Soak soak(dir, volume.image());
-    const int operations = soakOperations();
+    const int operations = soak_operations();
     for (int done = 1; done <= operations && !HasFailure(); ++done) {
         soak.step();
-        if (done % 100 == 0) soak.checkMedium(done);
+        if (done % 100 == 0) soak.check_medium(done);
         if (done % 10000 == 0) std::printf("%d operations, %s\n", done, soak.summary().c_str());
     }
-    soak.checkMedium(operations);
-    soak.compareWithModel();
+    soak.check_medium(operations);
+    soak.compare_with_model();
     std::printf("%d operations done, %s\n", operations, soak.summary().c_str());
 }
 

@@ -30,21 +30,21 @@ std::string quoted(const std::string& arg) {
 
 // korvane-cmd with the arguments, HOME in the test's folder.
 CmdRun korvane(const ScratchDir& dir, const std::vector<std::string>& args) {
-    std::string command = "exec " + quoted(korvaneCmd());
+    std::string command = "exec " + quoted(korvane_cmd());
     for (const std::string& arg : args) command += " " + quoted(arg);
     CmdRun run;
-    run.status = runProgram(dir.path(), {"sh", "-c", command + " </dev/null 2>&1"}, &run.said);
+    run.status = run_program(dir.path(), {"sh", "-c", command + " </dev/null 2>&1"}, &run.said);
     return run;
 }
 
 bool said(const CmdRun& run, const std::string& text) { return run.said.find(text) != std::string::npos; }
 
 // hfsutils lists the root folder (the volume is readable by another implementation).
-std::string hlsRoot(const ScratchDir& dir, const std::string& image) {
+std::string hls_root(const ScratchDir& dir, const std::string& image) {
     std::string out;
-    EXPECT_EQ(runProgram(dir.path(), {"hmount", image}), 0);
-    EXPECT_EQ(runProgram(dir.path(), {"hls", "-a1", ":"}, &out), 0);
-    runProgram(dir.path(), {"humount"});
+    EXPECT_EQ(run_program(dir.path(), {"hmount", image}), 0);
+    EXPECT_EQ(run_program(dir.path(), {"hls", "-a1", ":"}, &out), 0);
+    run_program(dir.path(), {"humount"});
     return out;
 }
 
@@ -58,10 +58,10 @@ struct UndoWorld {
 
     UndoWorld() {
         HfsutilsVolume volume(dir, "base.img", 800, "Undo");
-        volume.addFolder(":Docs");
-        volume.addTextFile(":Docs:Plan", "a plan");
-        volume.addTextFile(":Docs:Notes", std::string(3000, 'n'));
-        volume.addForkedFile(":", "Letter", "TEXT", "ttxt", "data fork", std::string(700, 'r'));
+        volume.add_folder(":Docs");
+        volume.add_text_file(":Docs:Plan", "a plan");
+        volume.add_text_file(":Docs:Notes", std::string(3000, 'n'));
+        volume.add_forked_file(":", "Letter", "TEXT", "ttxt", "data fork", std::string(700, 'r'));
         volume.unmount();
         base = read_all(volume.image());
         std::filesystem::create_directory(pcDir);
@@ -94,8 +94,8 @@ TEST(UndoJournal, EveryModifyingCommandIsUndoneByteForByte) {
         EXPECT_EQ(undone.status, 0) << undone.said;
         EXPECT_TRUE(said(undone, "The last change was undone")) << undone.said;
         EXPECT_TRUE(world.bytes() == world.base) << "the medium is as before the command";
-        EXPECT_EQ(testing::checkProblems(world.image), "");
-        EXPECT_EQ(hlsRoot(world.dir, world.image), "Docs\nLetter\n");
+        EXPECT_EQ(testing::check_problems(world.image), "");
+        EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\n");
     }
 }
 
@@ -116,17 +116,17 @@ TEST(UndoJournal, UndoGoesBackOverRunsAndRefusesWhatHfsutilsChanged) {
 
     // A change made by another program since: the last change is no longer Korvane's.
     ASSERT_EQ(world.change("MD Mine").status, 0);
-    ASSERT_EQ(runProgram(world.dir.path(), {"hmount", world.image}), 0);
-    ASSERT_EQ(runProgram(world.dir.path(), {"hmkdir", ":Theirs"}), 0);
-    runProgram(world.dir.path(), {"humount"});
+    ASSERT_EQ(run_program(world.dir.path(), {"hmount", world.image}), 0);
+    ASSERT_EQ(run_program(world.dir.path(), {"hmkdir", ":Theirs"}), 0);
+    run_program(world.dir.path(), {"humount"});
     const std::string theirs = world.bytes();
     const CmdRun refused = korvane(world.dir, {world.image, "-c", "UNDO"});
     EXPECT_EQ(refused.status, 4);
     EXPECT_TRUE(said(refused, "The last change cannot be undone: the medium no longer holds what that change wrote"))
         << refused.said;
     EXPECT_TRUE(world.bytes() == theirs);
-    EXPECT_EQ(testing::checkProblems(world.image), "");
-    EXPECT_EQ(hlsRoot(world.dir, world.image), "Docs\nLetter\nMine\nTheirs\n");
+    EXPECT_EQ(testing::check_problems(world.image), "");
+    EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\nMine\nTheirs\n");
 }
 
 // The process is killed at each write request of a command in turn. The
@@ -155,7 +155,7 @@ TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
             const CmdRun rollBack = korvane(world.dir, {"--yes", world.image, "-c", "CHECK"});
             EXPECT_EQ(rollBack.status, 0) << rollBack.said;
             EXPECT_TRUE(world.bytes() == world.base) << "as before the command";
-            EXPECT_EQ(hlsRoot(world.dir, world.image), "Docs\nLetter\n");
+            EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\n");
         }
         std::printf("%s: %d kill points left the medium untouched, %d were rolled back\n", line, untouched,
                     interrupted);
@@ -188,8 +188,8 @@ TEST(UndoJournal, AJournalThatCannotBeWrittenRefusesTheChange) {
     EXPECT_EQ(without.status, 4);
     EXPECT_TRUE(said(without, "Korvane runs without an undo journal (--no-journal)")) << without.said;
     EXPECT_TRUE(std::filesystem::is_directory(world.image + kJournalSuffix));
-    EXPECT_EQ(testing::checkProblems(world.image), "");
-    EXPECT_EQ(hlsRoot(world.dir, world.image), "Docs\nLetter\nNew\n");
+    EXPECT_EQ(testing::check_problems(world.image), "");
+    EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\nNew\n");
 }
 
 // A small file system of its own, where only root may make one.
@@ -222,8 +222,8 @@ TEST(UndoJournal, AJournalWithoutRoomRefusesTheChangeAndPutsBackWhatItHadWritten
     EXPECT_EQ(refused.status, 4);
     EXPECT_TRUE(said(refused, "cannot be written: No space left on device. The change was refused")) << refused.said;
     EXPECT_TRUE(read_all(image) == world.base);
-    EXPECT_EQ(testing::checkProblems(image), "");
-    EXPECT_EQ(hlsRoot(world.dir, image), "Docs\nLetter\n");
+    EXPECT_EQ(testing::check_problems(image), "");
+    EXPECT_EQ(hls_root(world.dir, image), "Docs\nLetter\n");
 }
 
 }  // namespace

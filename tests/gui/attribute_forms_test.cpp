@@ -23,7 +23,7 @@ private:
     }
 
 private slots:
-    void writeHandsBackTheFieldsWithTheYearLess1900() {
+    void write_hands_back_the_fields_with_the_year_less1900() {
         AttributesDialog dialog = filled();
         AttributesForm form(nullptr, dialog);
         QCOMPARE(form.file_name()->text(), QString::fromUtf8("Caf\xC3\xA9"));
@@ -40,7 +40,7 @@ private slots:
         QVERIFY(dialog.created == (DateFields{1956, 6, 1, 8, 30}));
     }
 
-    void quitHandsBackNothing() {
+    void quit_hands_back_nothing() {
         AttributesDialog dialog = filled();
         AttributesForm form(nullptr, dialog);
         form.file_type()->setText("XXXX");

@@ -32,9 +32,9 @@ class BrowseVolumeTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
+    void init_test_case() {
         korvane::testing::HfsutilsVolume volume(scratch, "browse.hda", 40 * 1024, "Browse Vol");
-        volume.addFolder(":Inner");
+        volume.add_folder(":Inner");
         volume.addFile(":Inner:Note", "hello\n");
         QCOMPARE(volume.lines({"hls", "-1", ":Inner"}), std::vector<std::string>{"Note"});
         volume.unmount();
@@ -93,7 +93,7 @@ private slots:
             info->ok_button()->click();
         });
         type_command_line(gui, "INFO", true);
-        QCOMPARE(volume_size.toStdString(), std::to_string(gui.ctx.mdb.allocationBlocks() * std::uint64_t{gui.ctx.geometry.allocBlockSize}));
+        QCOMPARE(volume_size.toStdString(), std::to_string(gui.ctx.mdb.allocation_blocks() * std::uint64_t{gui.ctx.geometry.allocBlockSize}));
         shutdown_application(gui.ctx);
     }
 

@@ -38,12 +38,12 @@ Widget* child(QWidget& parent, const char* name) {
 }
 
 // Clicks a radio button on its indicator (a stretched row is wider than its hit area).
-void clickRadio(QRadioButton* radio) {
+void click_radio(QRadioButton* radio) {
     QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(6, radio->height() / 2));
 }
 
 // Clicks a button of whatever modal dialog is open once the event loop runs.
-void clickInModal(const char* name) {
+void click_in_modal(const char* name) {
     QTimer::singleShot(0, [name] {
         QWidget* modal = QApplication::activeModalWidget();
         QVERIFY(modal != nullptr);
@@ -60,23 +60,23 @@ class DeviceDialogsTest : public QObject {
     testing::ScriptedHost host;
     DeviceContext ctx{host};
 
-    void buildBus() {
+    void build_bus() {
         QDir(dir.path()).mkdir("empty");
         QDir(dir.path()).mkdir("full");
         touch(dir.path() + "/full/HD2_512.hda", 100 * 512);
         touch(dir.path() + "/full/HD5_512.hda", 100 * 512);
         QDir(dir.path()).mkdir("last");
         touch(dir.path() + "/last/MO4_1024.img", 50 * 1024);
-        BusSetup setup = makeImageBus({}, {(dir.path() + "/empty").toStdString(), (dir.path() + "/full").toStdString(),
+        BusSetup setup = make_image_bus({}, {(dir.path() + "/empty").toStdString(), (dir.path() + "/full").toStdString(),
                                            (dir.path() + "/last").toStdString()});
         ctx.transport = std::move(setup.bus);
     }
 
 private slots:
-    void initTestCase() { buildBus(); }
+    void init_test_case() { build_bus(); }
 
-    void formShowsTheFirstAdapterWithDrives() {
-        DeviceDialog dialog(ctx, scanBus(*ctx.transport));
+    void form_shows_the_first_adapter_with_drives() {
+        DeviceDialog dialog(ctx, scan_bus(*ctx.transport));
         DeviceSelectionForm form(nullptr, dialog);
         QCOMPARE(child<QLabel>(form, "driver")->text(), QString("Korvane ImageBus"));
         QVERIFY(child<QRadioButton>(form, "target2")->isEnabled());
@@ -86,40 +86,40 @@ private slots:
         QCOMPARE(child<QLabel>(form, "model2")->text(), QString("HD2_512.hda     "));
         QCOMPARE(child<QLabel>(form, "typ5")->text(), QString("KORVANE "));
         QCOMPARE(child<QLabel>(form, "release5")->text(), QString("1.0 "));
-        QVERIFY(child<QPushButton>(form, "precedingHost")->isEnabled());
-        QVERIFY(child<QPushButton>(form, "nextHost")->isEnabled());
+        QVERIFY(child<QPushButton>(form, "preceding_host")->isEnabled());
+        QVERIFY(child<QPushButton>(form, "next_host")->isEnabled());
     }
 
-    void okWithoutAChoiceStaysAndSays() {
+    void ok_without_a_choice_stays_and_says() {
         host.notices.clear();
-        DeviceDialog dialog(ctx, scanBus(*ctx.transport));
+        DeviceDialog dialog(ctx, scan_bus(*ctx.transport));
         DeviceSelectionForm form(nullptr, dialog);
         form.show();
         QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
         QVERIFY(form.isVisible());
         QCOMPARE(host.notices, std::vector<std::string>{"Please select a drive on the SCSI bus."});
-        clickRadio(child<QRadioButton>(form, "target5"));
-        QCOMPARE(dialog.chosenTarget(), std::uint8_t{5});
+        click_radio(child<QRadioButton>(form, "target5"));
+        QCOMPARE(dialog.chosen_target(), std::uint8_t{5});
         QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
         QVERIFY(!form.isVisible());
         QCOMPARE(form.result(), kDialogOk);
     }
 
-    void nextHostPrechecksTheOnlyDriveAndClearsOldRows() {
-        DeviceDialog dialog(ctx, scanBus(*ctx.transport));
+    void next_host_prechecks_the_only_drive_and_clears_old_rows() {
+        DeviceDialog dialog(ctx, scan_bus(*ctx.transport));
         DeviceSelectionForm form(nullptr, dialog);
-        QTest::mouseClick(child<QPushButton>(form, "nextHost"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(form, "next_host"), Qt::LeftButton);
         QCOMPARE(dialog.adapter(), std::uint8_t{2});
         QVERIFY(child<QRadioButton>(form, "target4")->isChecked());
         QVERIFY(!child<QRadioButton>(form, "target2")->isEnabled());
         QCOMPARE(child<QLabel>(form, "model2")->text(), QString());
-        QVERIFY(!child<QPushButton>(form, "nextHost")->isEnabled());
+        QVERIFY(!child<QPushButton>(form, "next_host")->isEnabled());
         QTest::mouseClick(child<QPushButton>(form, "help"), Qt::LeftButton);
         QCOMPARE(host.help_keys.back(), std::string("dlg_DEV"));
     }
 
-    void registeredRunnerSelectsTheDriveWithItsSectorSize() {
-        // The Qt host's path: selectDeviceDialog -> run_dialog -> the registered form.
+    void registered_runner_selects_the_drive_with_its_sector_size() {
+        // The Qt host's path: select_device_dialog -> run_dialog -> the registered form.
         struct QtLikeHost : testing::ScriptedHost {
             int run_dialog(Dialog& dialog) override {
                 const QtDialogs::Runner* runner = QtDialogs::instance().find(dialog.name());
@@ -131,30 +131,30 @@ private slots:
         QTimer::singleShot(0, [] {
             QWidget* modal = QApplication::activeModalWidget();
             QVERIFY(modal != nullptr);
-            QTest::mouseClick(child<QPushButton>(*modal, "nextHost"), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(*modal, "next_host"), Qt::LeftButton);
             QTest::mouseClick(child<QPushButton>(*modal, "ok"), Qt::LeftButton);
         });
-        QCOMPARE(selectDeviceDialog(selecting), 1);
+        QCOMPARE(select_device_dialog(selecting), 1);
         QCOMPARE(selecting.state.host_adapter, std::uint8_t{2});
         QCOMPARE(selecting.state.target_id, std::uint8_t{4});
         QCOMPARE(selecting.device.sectorSize, std::uint16_t{1024});
         QCOMPARE(selecting.device.capacity, 49u);
         QVERIFY(selecting.device.transfer == TransferRoutine::Sector1024);
 
-        clickInModal("cancel");
-        QCOMPARE(selectDeviceDialog(selecting), 0);
+        click_in_modal("cancel");
+        QCOMPARE(select_device_dialog(selecting), 0);
         QCOMPARE(selecting.state.target_id, kNoDrive);
         ctx.transport = std::move(selecting.transport);
     }
 
-    void sameDriveButtonsGiveTheirAnswers() {
+    void same_drive_buttons_give_their_answers() {
         SameDriveDialog dialog(host);
         const QtDialogs::Runner* runner = QtDialogs::instance().find("DLG_SAME");
         QVERIFY(runner != nullptr);
         const std::pair<const char*, int> cases[] = {{"useSame", kUseSameDrive}, {"cancel", kSameDriveCancel},
                                                       {"rescan", kRescanBus}};
         for (const auto& [button, answer] : cases) {
-            clickInModal(button);
+            click_in_modal(button);
             QCOMPARE((*runner)(nullptr, dialog), answer);
         }
         SameDriveForm form(nullptr, dialog);
@@ -162,7 +162,7 @@ private slots:
         QCOMPARE(host.help_keys.back(), std::string("dlg_CAPA"));
     }
 
-    void partitionFormRowsAndEnds() {
+    void partition_form_rows_and_ends() {
         host.notices.clear();
         PartitionDialog dialog(ctx, {{"MacOS", 96, 40000}, {"Extra", 40096, 2000}});
         PartitionForm form(nullptr, dialog);
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(!child<QRadioButton>(form, "row2")->isEnabled());
         QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
         QCOMPARE(host.notices, std::vector<std::string>{"Please select a partition on the volume."});
-        clickRadio(child<QRadioButton>(form, "row1"));
+        click_radio(child<QRadioButton>(form, "row1"));
         QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
         QCOMPARE(form.result(), 1);
 

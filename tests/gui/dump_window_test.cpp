@@ -27,16 +27,16 @@ class DumpWindowTest : public QObject {
     std::unique_ptr<korvane::testing::HfsutilsVolume> volume;
 
 private slots:
-    void initTestCase() {
+    void init_test_case() {
         volume = std::make_unique<korvane::testing::HfsutilsVolume>(dir, "dump.img", 800);
         volume->addFile(":text", std::string(2048, 'x'));
         volume->unmount();
         ctx = std::make_unique<Context>(host);
         korvane::testing::select_single_image(*ctx, volume->image());
-        QVERIFY(analyzeVolume(*ctx) > 0);
+        QVERIFY(analyze_volume(*ctx) > 0);
     }
 
-    void showsTheForkInFourBlocksAndScrolls() {
+    void shows_the_fork_in_four_blocks_and_scrolls() {
         auto state = DumpState::open(*ctx, "text");
         QVERIFY(state);
         DumpWindow window(nullptr, *state);
@@ -88,7 +88,7 @@ private slots:
     }
 
     // The Qt host runs the window for the engine's "filedump".
-    void theHostRunsTheWindowUntilBackToMainScreen() {
+    void the_host_runs_the_window_until_back_to_main_screen() {
         auto state = DumpState::open(*ctx, "text");
         QVERIFY(state);
         DumpWindowDialog dialog(*state);

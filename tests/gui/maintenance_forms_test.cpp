@@ -20,9 +20,9 @@ namespace korvane::gui {
 class MaintenanceFormsTest : public QObject {
     Q_OBJECT
 private slots:
-    void formattingReadsTheNameAndTheBareChoice() {
+    void formatting_reads_the_name_and_the_bare_choice() {
         FormattingDialog dialog;
-        dialog.volumeName = "Untitled";
+        dialog.volume_name = "Untitled";
         FormattingForm form(nullptr, dialog);
         QCOMPARE(form.windowTitle(), QString("Formatting"));
         QCOMPARE(form.help_key(), std::string("dlg_FORM"));
@@ -33,11 +33,11 @@ private slots:
         form.name_field()->setText(QString::fromUtf8("Caf\xC3\xA9 Disk  "));
         form.bare_box()->setChecked(true);
         form.ok_button()->click();
-        QCOMPARE(dialog.acceptedName(), std::string("Caf\xE9 Disk"));
+        QCOMPARE(dialog.accepted_name(), std::string("Caf\xE9 Disk"));
         QVERIFY(dialog.bare);
     }
 
-    void capacityGivesTheSizeOfTheButtonChosen() {
+    void capacity_gives_the_size_of_the_button_chosen() {
         CapacityDialog dialog;
         CapacityForm form(nullptr, dialog);
         QCOMPARE(form.windowTitle(), QString("Data medium to format"));
@@ -45,15 +45,15 @@ private slots:
         QCOMPARE(form.size_buttons()[4]->text(), QString("270 MB"));
         form.size_buttons()[4]->setChecked(true);
         form.ok_button()->click();
-        QCOMPARE(dialog.capacityFor(kDialogOk), 524288u);
+        QCOMPARE(dialog.capacity_for(kDialogOk), 524288u);
         CapacityDialog none;
-        QCOMPARE(none.capacityFor(kDialogOk), 0u);
+        QCOMPARE(none.capacity_for(kDialogOk), 0u);
     }
 
-    void startRescuesIntoTheCurrentDirectoryAndShowsTheCounters() {
+    void start_rescues_into_the_current_directory_and_shows_the_counters() {
         testing::ScratchDir dir;
         testing::HfsutilsVolume volume(dir, "mac.img", 800);
-        volume.addTextFile(":Read Me", "hello");
+        volume.add_text_file(":Read Me", "hello");
         volume.unmount();
         std::filesystem::create_directory(dir / "pc");
         const auto saved = std::filesystem::current_path();

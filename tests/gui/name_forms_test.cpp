@@ -11,7 +11,7 @@ namespace korvane::gui {
 class NameFormsTest : public QObject {
     Q_OBJECT
 private slots:
-    void renameShowsTheOldNameAndReadsAtMostThirtyCharacters() {
+    void rename_shows_the_old_name_and_reads_at_most_thirty_characters() {
         RenameDialog dialog;
         dialog.title = "Rename file or folder";
         dialog.old_name = "R\xE9sum\xE9";
@@ -26,7 +26,7 @@ private slots:
         QCOMPARE(dialog.new_name, std::string("\xE9t\xE9"));
     }
 
-    void newDirectoryOffersNewFolder() {
+    void new_directory_offers_new_folder() {
         NewDirectoryDialog dialog;
         NewDirectoryForm form(nullptr, dialog);
         QCOMPARE(form.folder_name()->text(), QString("New folder"));

@@ -72,7 +72,7 @@ private slots:
         fs::remove_all(root);
     }
 
-    void destinationListsDirectoriesInBracketsAndSteps() {
+    void destination_lists_directories_in_brackets_and_steps() {
         DestinationDialog dialog(ctx, false);
         ScriptedDestinationForm form(nullptr, dialog);
         QCOMPARE(texts(form.directories()), (QStringList{"[..]", "[alpha]", "[beta]"}));
@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(form.path_label()->text().left(1), QString("/"));
     }
 
-    void namingOptionsSetAtOnceAndCancelRestores() {
+    void naming_options_set_at_once_and_cancel_restores() {
         ctx.state.output_options = with_output_port(0, 2);  // LPT2 stays whatever happens
         NamingOptionsDialog dialog(ctx);
         NamingOptionsForm form(nullptr, dialog);
@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(ctx.state.output_options, 0x201u);
     }
 
-    void portsSetAtOnceAndEveryCloseKeepsTheChoice() {
+    void ports_set_at_once_and_every_close_keeps_the_choice() {
         ctx.state.output_options = kNamingShort;
         OutputPortsDialog dialog(ctx);
         OutputPortsForm form(nullptr, dialog);
@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(ctx.state.output_options, 0x601u);
     }
 
-    void nameOnTheFlyReadsAtMostThirtyCharacters() {
+    void name_on_the_fly_reads_at_most_thirty_characters() {
         DosNameDialog dialog;
         dialog.title = "File name on the DOS volume";
         dialog.old_name = "R\xE9sum\xE9";
@@ -141,7 +141,7 @@ private slots:
         QCOMPARE(dialog.new_name, std::string("caf\xE9.txt"));
     }
 
-    void copyToMacListsThroughTheCharacterSetsAndCopiesTheSelectedNames() {
+    void copy_to_mac_lists_through_the_character_sets_and_copies_the_selected_names() {
         std::ofstream(root / "r\xC3\xA9sum\xC3\xA9.txt") << "12345";
         std::ofstream(root / "a*") << "12";
         std::vector<std::string> patterns;
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(form.result(), 1);
     }
 
-    void copyToMacMaskTakesEnterAndCancelCopiesNothing() {
+    void copy_to_mac_mask_takes_enter_and_cancel_copies_nothing() {
         std::ofstream(root / "one.txt") << "1";
         std::ofstream(root / "two.doc") << "22";
         int copies = 0;

@@ -16,10 +16,10 @@ using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 using testing::ScratchDir;
 
-FileRecordCopy fileRecord(const std::string& image, const std::string& name) {
+FileRecordCopy file_record(const std::string& image, const std::string& name) {
     OpenedVolume opened(image);
     EXPECT_EQ(opened.open(), CatalogOpen::Complete);
-    const auto file = readFileRecord(opened.ctx, kRootDirectoryID, name);
+    const auto file = read_file_record(opened.ctx, kRootDirectoryID, name);
     EXPECT_TRUE(file) << name;
     return file.value_or(FileRecordCopy{});
 }
@@ -34,7 +34,7 @@ TEST(AttributeEdit, TheDialogShowsTheRecordAndWriteStoresTheEditedFields) {
         HfsutilsVolume volume(dir, "attributes.img", kilobytes);
         volume.addFile(":Plain", std::string(5000, 'p'));
         ASSERT_EQ(volume.tool({"hattrib", "-t", "TEXT", "-c", "ttxt", ":Plain"}), 0);
-        const FileRecordCopy before = fileRecord(volume.image(), "Plain");
+        const FileRecordCopy before = file_record(volume.image(), "Plain");
 
         OpenedVolume opened(volume.image());
         ASSERT_EQ(opened.open(), CatalogOpen::Complete);
@@ -49,29 +49,29 @@ TEST(AttributeEdit, TheDialogShowsTheRecordAndWriteStoresTheEditedFields) {
             attributes.file_name = "R\xE9sum\xE9";  // Windows é
             attributes.file_type = "TEX";
             attributes.creator = "ab";
-            attributes.created = {yearOfField(5), 3, 4, 10, 20};
-            attributes.modified = {yearOfField(96), 12, 31, 23, 59};
+            attributes.created = {year_of_field(5), 3, 4, 10, 20};
+            attributes.modified = {year_of_field(96), 12, 31, 23, 59};
             return kDialogOk;
         });
-        ASSERT_TRUE(editAttributes(ctx, "Plain"));
+        ASSERT_TRUE(edit_attributes(ctx, "Plain"));
         EXPECT_FALSE(ctx.outcome.failureReported);
 
         EXPECT_EQ(shown.lines()[0], "Filename: Plain");
         EXPECT_EQ(shown.creator, "ttxt");
         EXPECT_EQ(shown.file_type, "TEXT");
         EXPECT_EQ(shown.data_length, 5000u);
-        EXPECT_EQ(shown.created, dateFieldsOf(before.field32(filrec::created)));
-        const ExtentDescriptor first = extentDescriptor(ExtentRecordBytes(before.data.data() + filrec::dataExtents, 12), 0);
+        EXPECT_EQ(shown.created, date_fields_of(before.field32(filrec::created)));
+        const ExtentDescriptor first = extent_descriptor(ExtentRecordBytes(before.data.data() + filrec::data_extents, 12), 0);
         EXPECT_EQ(shown.advanced.data_extents, std::to_string(first.startBlock * perBlock) + "/" +
-                                                       std::to_string(first.blockCount * perBlock) + ", 0/0, 0/0");
+                                                       std::to_string(first.block_count * perBlock) + ", 0/0, 0/0");
         EXPECT_EQ(shown.advanced.resource_extents, "0/0, 0/0, 0/0");
         EXPECT_EQ(shown.advanced.file_number, std::to_string(before.field32(filrec::fileNumber)));
 
-        const FileRecordCopy after = fileRecord(volume.image(), "R\x8Esum\x8E");  // Macintosh é
+        const FileRecordCopy after = file_record(volume.image(), "R\x8Esum\x8E");  // Macintosh é
         EXPECT_EQ(std::string(after.data.begin() + filrec::fileType, after.data.begin() + filrec::fileType + 8),
                   std::string("TEX\0ab\0\0", 8));
-        EXPECT_EQ(after.field32(filrec::created), fieldsToMacDate(2005, 3, 4, 10, 20));
-        EXPECT_EQ(after.field32(filrec::modified), fieldsToMacDate(1996, 12, 31, 23, 59));
+        EXPECT_EQ(after.field32(filrec::created), fields_to_mac_date(2005, 3, 4, 10, 20));
+        EXPECT_EQ(after.field32(filrec::modified), fields_to_mac_date(1996, 12, 31, 23, 59));
         EXPECT_EQ(std::vector(after.data.begin() + filrec::dataStartBlock, after.data.begin() + filrec::created),
                   std::vector(before.data.begin() + filrec::dataStartBlock, before.data.begin() + filrec::created));
         const auto listed = volume.lines({"hls", "-l", ":"});
@@ -80,7 +80,7 @@ TEST(AttributeEdit, TheDialogShowsTheRecordAndWriteStoresTheEditedFields) {
         EXPECT_NE(listed[0].find("R\x8Esum\x8E"), std::string::npos) << listed[0];
         EXPECT_EQ(volume.tool({"hcopy", "-r", "R\x8Esum\x8E", dir / "back"}), 0);
         EXPECT_EQ(testing::read_all(dir / "back"), std::string(5000, 'p'));
-        EXPECT_EQ(testing::checkProblems(volume.image()), "");
+        EXPECT_EQ(testing::check_problems(volume.image()), "");
     }
 }
 
@@ -100,7 +100,7 @@ TEST(AttributeEdit, QuitAndTheWriteProtectionQuestionLeaveTheRecord) {
             static_cast<AttributesDialog&>(dialog).file_type = "XXXX";
             return writeProtected ? kDialogOk : kDialogCancel;
         });
-        EXPECT_FALSE(editAttributes(opened.ctx, "Kept"));
+        EXPECT_FALSE(edit_attributes(opened.ctx, "Kept"));
         EXPECT_EQ(opened.host.showed("Write-protected media."), writeProtected);
         EXPECT_EQ(testing::read_all(volume.image()), bytes);
     }
@@ -109,7 +109,7 @@ TEST(AttributeEdit, QuitAndTheWriteProtectionQuestionLeaveTheRecord) {
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     opened.ctx.state.current_dir_id = kRootDirectoryID;
     opened.host.dialog_answers.push_back([](Dialog&) { return kDialogOk; });
-    EXPECT_TRUE(editAttributes(opened.ctx, "Kept"));
+    EXPECT_TRUE(edit_attributes(opened.ctx, "Kept"));
     EXPECT_EQ(testing::read_all(volume.image()), bytes);
 }
 
@@ -123,26 +123,26 @@ TEST(AttributeEdit, ARenameCarriesTheFileThreadAlong) {
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     HfsContext& ctx = opened.ctx;
     ctx.state.current_dir_id = kRootDirectoryID;
-    FileRecordCopy file = *readFileRecord(ctx, kRootDirectoryID, "Threaded");
+    FileRecordCopy file = *read_file_record(ctx, kRootDirectoryID, "Threaded");
     file.data[filrec::flags] |= 0x02;
-    ASSERT_EQ(replaceRecordData(ctx, ctx.catalogTree, catalogKey(kRootDirectoryID, "Threaded"), file.data),
+    ASSERT_EQ(replace_record_data(ctx, ctx.catalogTree, catalog_key(kRootDirectoryID, "Threaded"), file.data),
               EditResult::Done);
     std::vector<std::uint8_t> thread(kThreadRecordSize, 0);
     thread[0] = kFileThreadRecord;
-    storeBE32(thread.data() + thdrec::parentID, kRootDirectoryID);
+    store_be32(thread.data() + thdrec::parentID, kRootDirectoryID);
     thread[thdrec::name] = 8;
     std::copy_n("Threaded", 8, thread.begin() + thdrec::name + 1);
-    ASSERT_EQ(insertLeafRecord(ctx, catalogKey(file.field32(filrec::fileNumber), ""), thread), EditResult::Done);
-    testing::addHeaderCount(ctx, header::leafRecords, 1);
-    ASSERT_TRUE(writeBack(ctx));
-    ASSERT_EQ(testing::checkProblems(volume.image()), "");
+    ASSERT_EQ(insert_leaf_record(ctx, catalog_key(file.field32(filrec::fileNumber), ""), thread), EditResult::Done);
+    testing::add_header_count(ctx, header::leafRecords, 1);
+    ASSERT_TRUE(write_back(ctx));
+    ASSERT_EQ(testing::check_problems(volume.image()), "");
 
     opened.host.dialog_answers.push_back([](Dialog& dialog) {
         static_cast<AttributesDialog&>(dialog).file_name = "Moved";
         return kDialogOk;
     });
-    ASSERT_TRUE(editAttributes(ctx, "Threaded"));
-    EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    ASSERT_TRUE(edit_attributes(ctx, "Threaded"));
+    EXPECT_EQ(testing::check_problems(volume.image()), "");
     EXPECT_EQ(volume.lines({"hls", "-1", ":"}), std::vector<std::string>{"Moved"});
 }
 

@@ -23,52 +23,52 @@ struct LeafKey {
 };
 
 // Every leaf key in the order the catalog holds them, walking the leaf chain.
-std::vector<LeafKey> leafKeys(HfsContext& ctx) {
+std::vector<LeafKey> leaf_keys(HfsContext& ctx) {
     std::vector<LeafKey> keys;
     TreeFile& tree = ctx.catalogTree;
-    std::uint32_t node = treeFirstLeaf(tree.header);
-    for (std::uint32_t steps = 0; node != 0 && steps < tree.nodeLimit(); ++steps) {
-        EXPECT_TRUE(readNode(tree, node));
-        EXPECT_EQ(nodeKind(tree.node), kLeafNode);
-        for (std::uint16_t i = 0; i < nodeRecordCount(tree.node); ++i) {
-            const auto key = parseCatalogKey(*recordBytes(tree.node, i));
+    std::uint32_t node = tree_first_leaf(tree.header);
+    for (std::uint32_t steps = 0; node != 0 && steps < tree.node_limit(); ++steps) {
+        EXPECT_TRUE(read_node(tree, node));
+        EXPECT_EQ(node_kind(tree.node), kLeafNode);
+        for (std::uint16_t i = 0; i < node_record_count(tree.node); ++i) {
+            const auto key = parse_catalog_key(*record_bytes(tree.node, i));
             keys.push_back({key->parentID, std::string(key->name)});
         }
-        node = nodeFLink(tree.node);
+        node = node_f_link(tree.node);
     }
     return keys;
 }
 
-std::vector<std::string> listedNames(const HfsContext& ctx) {
+std::vector<std::string> listed_names(const HfsContext& ctx) {
     std::vector<std::string> names;
     for (const ListingEntry& entry : ctx.state.entries) names.emplace_back(entry.name());
     return names;
 }
 
 TEST(NameOrder, CaseFoldedAccentsKept) {
-    EXPECT_EQ(compareNames("readme", "ReadMe"), 0);
-    EXPECT_GT(compareNames("\x80", "A"), 0);  // Ä after A
-    EXPECT_LT(compareNames("\x80", "B"), 0);  // ... and before B
-    EXPECT_NE(compareNames("r\x8Esum\x8E", "RESUME"), 0);
-    EXPECT_LT(compareNames("ab", "abc"), 0);
-    EXPECT_EQ(compareNames("", ""), 0);
+    EXPECT_EQ(compare_names("readme", "ReadMe"), 0);
+    EXPECT_GT(compare_names("\x80", "A"), 0);  // Ä after A
+    EXPECT_LT(compare_names("\x80", "B"), 0);  // ... and before B
+    EXPECT_NE(compare_names("r\x8Esum\x8E", "RESUME"), 0);
+    EXPECT_LT(compare_names("ab", "abc"), 0);
+    EXPECT_EQ(compare_names("", ""), 0);
     // Mac OS's own order for these: after Z, ß after every S, no-break space = blank.
-    EXPECT_GT(compareNames("[", "z"), 0);
-    EXPECT_LT(compareNames("[", "\\"), 0);
-    EXPECT_LT(compareNames("\\", "]"), 0);
-    EXPECT_GT(compareNames("\xA7", "sz"), 0);
-    EXPECT_LT(compareNames("\xA7", "t"), 0);
-    EXPECT_EQ(compareNames("a\xCA" "b", "a b"), 0);
-    EXPECT_GT(compareNames("\xE5", "\xE4"), 0);  // Â unfolded, in code order
+    EXPECT_GT(compare_names("[", "z"), 0);
+    EXPECT_LT(compare_names("[", "\\"), 0);
+    EXPECT_LT(compare_names("\\", "]"), 0);
+    EXPECT_GT(compare_names("\xA7", "sz"), 0);
+    EXPECT_LT(compare_names("\xA7", "t"), 0);
+    EXPECT_EQ(compare_names("a\xCA" "b", "a b"), 0);
+    EXPECT_GT(compare_names("\xE5", "\xE4"), 0);  // Â unfolded, in code order
 }
 
 TEST(NameOrder, Wildcards) {
-    EXPECT_EQ(matchName("ab*", "abc"), 0);
-    EXPECT_NE(matchName("ab*", "a"), 0);
-    EXPECT_EQ(matchName("*", "anything"), 0);
-    EXPECT_EQ(matchName("name  ", "name"), 0);
-    EXPECT_EQ(matchName("name", "name "), 0);
-    EXPECT_EQ(matchName("AB*xyz", "abc"), 0);  // after the '*' nothing counts
+    EXPECT_EQ(match_name("ab*", "abc"), 0);
+    EXPECT_NE(match_name("ab*", "a"), 0);
+    EXPECT_EQ(match_name("*", "anything"), 0);
+    EXPECT_EQ(match_name("name  ", "name"), 0);
+    EXPECT_EQ(match_name("name", "name "), 0);
+    EXPECT_EQ(match_name("AB*xyz", "abc"), 0);  // after the '*' nothing counts
 }
 
 // The catalog is read into a working copy that a second opening replaces;
@@ -81,16 +81,16 @@ TEST(Catalog, WorkingCopiesAndTheRootOfAFreshVolume) {
     HfsContext& ctx = opened.ctx;
     EXPECT_TRUE(ctx.working_files.count(ctx.catalogTree.path));
     EXPECT_EQ(std::filesystem::path(ctx.catalogTree.path).filename().string().substr(0, 3), "CAT");
-    EXPECT_EQ(treeTotalNodes(ctx.catalogTree.header) * 512, ctx.mdb.catalogFileSize());
-    const auto root = findEntry(ctx, "*", kDirectoryEntry, kRootParentID);
+    EXPECT_EQ(tree_total_nodes(ctx.catalogTree.header) * 512, ctx.mdb.catalog_file_size());
+    const auto root = find_entry(ctx, "*", kDirectoryEntry, kRootParentID);
     ASSERT_TRUE(root);
     EXPECT_EQ(root->key.name, "Fresh Disk");
-    const auto thread = findEntry(ctx, "", kDirectoryThread, kRootDirectoryID);
+    const auto thread = find_entry(ctx, "", kDirectoryThread, kRootDirectoryID);
     ASSERT_TRUE(thread);
-    EXPECT_EQ(threadName(thread->data), "Fresh Disk");
-    EXPECT_TRUE(enterRootDirectory(ctx));
+    EXPECT_EQ(thread_name(thread->data), "Fresh Disk");
+    EXPECT_TRUE(enter_root_directory(ctx));
     EXPECT_EQ(ctx.state.current_path, "Root" + std::string(35, ' '));
-    EXPECT_FALSE(ctx.extentsTree.isOpen());  // no overflow extents, no EXT copy
+    EXPECT_FALSE(ctx.extentsTree.is_open());  // no overflow extents, no EXT copy
 
     const std::string firstPath = ctx.catalogTree.path;
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
@@ -100,7 +100,7 @@ TEST(Catalog, WorkingCopiesAndTheRootOfAFreshVolume) {
 
 // Names built from the characters whose order Mac OS keeps differently from
 // a plain case-folded table.
-std::vector<std::string> orderingNames() {
+std::vector<std::string> ordering_names() {
     const std::string special = "[\\]\xA7\xCA\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF1\xF2\xF3\xF4";
     std::vector<std::string> names;
     for (char c : special) {
@@ -117,8 +117,8 @@ std::vector<std::string> orderingNames() {
 TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "order.img", 1440);
-    const std::vector<std::string> names = orderingNames();
-    volume.addFolder(":Folder \xE5");
+    const std::vector<std::string> names = ordering_names();
+    volume.add_folder(":Folder \xE5");
     for (const std::string& name : names) volume.addFile(":" + name, name);
     for (const std::string& name : names) volume.addFile(":Folder \xE5:" + name, "");
 
@@ -126,44 +126,44 @@ TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     HfsContext& ctx = opened.ctx;
 
-    const std::vector<LeafKey> keys = leafKeys(ctx);
-    ASSERT_EQ(keys.size(), treeLeafRecords(ctx.catalogTree.header));
+    const std::vector<LeafKey> keys = leaf_keys(ctx);
+    ASSERT_EQ(keys.size(), tree_leaf_records(ctx.catalogTree.header));
     for (std::size_t i = 1; i < keys.size(); ++i) {
         if (keys[i].parentID != keys[i - 1].parentID) {
             EXPECT_LT(keys[i - 1].parentID, keys[i].parentID);
             continue;
         }
-        EXPECT_LT(compareNames(keys[i - 1].name, keys[i].name), 0)
+        EXPECT_LT(compare_names(keys[i - 1].name, keys[i].name), 0)
             << "'" << keys[i - 1].name << "' before '" << keys[i].name << "'";
     }
 
-    const auto folder = findEntry(ctx, "folder \xE5", kDirectoryEntry, kRootDirectoryID);
+    const auto folder = find_entry(ctx, "folder \xE5", kDirectoryEntry, kRootDirectoryID);
     ASSERT_TRUE(folder);
-    const std::uint32_t folderID = loadBE32(folder->data.data() + dirrec::dirID);
+    const std::uint32_t folder_id = load_be32(folder->data.data() + dirrec::dir_id);
     for (const std::string& name : names) {
-        const auto inRoot = findEntry(ctx, name, kFileEntry, kRootDirectoryID);
+        const auto inRoot = find_entry(ctx, name, kFileEntry, kRootDirectoryID);
         ASSERT_TRUE(inRoot) << name;
         EXPECT_EQ(inRoot->key.name, name);
-        EXPECT_EQ(loadBE32(inRoot->data.data() + filrec::dataLogicalLength), name.size());
-        EXPECT_TRUE(findEntry(ctx, name, kAnyEntry, folderID)) << name;
-        EXPECT_FALSE(findEntry(ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
+        EXPECT_EQ(load_be32(inRoot->data.data() + filrec::dataLogicalLength), name.size());
+        EXPECT_TRUE(find_entry(ctx, name, kAnyEntry, folder_id)) << name;
+        EXPECT_FALSE(find_entry(ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
     }
 
     // The listing keeps the catalog's order.
-    ASSERT_TRUE(enterDirectory(ctx, kRootDirectoryID, "FOLDER \xE5"));
+    ASSERT_TRUE(enter_directory(ctx, kRootDirectoryID, "FOLDER \xE5"));
     EXPECT_EQ(ctx.state.current_path.substr(0, 9), "Folder \xE5 ");
-    loadListing(ctx);
+    load_listing(ctx);
     std::vector<std::string> expected = names;
     std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
-        return compareNames(a, b) < 0;
+        return compare_names(a, b) < 0;
     });
-    EXPECT_EQ(listedNames(ctx), expected);
+    EXPECT_EQ(listed_names(ctx), expected);
 }
 
 TEST(Catalog, IndexNodesOfHundredsOfFiles) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "many.img", 1440);
-    volume.addFolder(":Many");
+    volume.add_folder(":Many");
     std::vector<std::string> names;
     std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < 400; ++i) {
@@ -172,35 +172,35 @@ TEST(Catalog, IndexNodesOfHundredsOfFiles) {
         names.emplace_back(name);
         files.emplace_back(name, name);
     }
-    volume.addFiles(":Many:", files);
+    volume.add_files(":Many:", files);
     volume.addFile(":After", "x");
 
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     HfsContext& ctx = opened.ctx;
-    ASSERT_GE(treeDepth(ctx.catalogTree.header), 2);
+    ASSERT_GE(tree_depth(ctx.catalogTree.header), 2);
 
-    const auto many = findEntry(ctx, "many", kDirectoryEntry, kRootDirectoryID);
+    const auto many = find_entry(ctx, "many", kDirectoryEntry, kRootDirectoryID);
     ASSERT_TRUE(many);
-    const std::uint32_t manyID = loadBE32(many->data.data() + dirrec::dirID);
-    for (const std::string& name : names) EXPECT_TRUE(findEntry(ctx, name, kFileEntry, manyID)) << name;
-    EXPECT_FALSE(findEntry(ctx, "file 400", kFileEntry, manyID));
-    const auto prefix = findEntry(ctx, "FILE 2*", kFileEntry, manyID);
+    const std::uint32_t manyID = load_be32(many->data.data() + dirrec::dir_id);
+    for (const std::string& name : names) EXPECT_TRUE(find_entry(ctx, name, kFileEntry, manyID)) << name;
+    EXPECT_FALSE(find_entry(ctx, "file 400", kFileEntry, manyID));
+    const auto prefix = find_entry(ctx, "FILE 2*", kFileEntry, manyID);
     ASSERT_TRUE(prefix);
     EXPECT_EQ(prefix->key.name, "file 200");  // the first match, not one of a later leaf
 
-    ASSERT_TRUE(enterDirectory(ctx, kRootDirectoryID, "Many"));
+    ASSERT_TRUE(enter_directory(ctx, kRootDirectoryID, "Many"));
     EXPECT_EQ(ctx.state.entry_capacity, 400);
-    loadListing(ctx);
+    load_listing(ctx);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(listedNames(ctx), names);
-    loadListing(ctx, "FILE 39*");
-    EXPECT_EQ(listedNames(ctx), std::vector<std::string>(names.end() - 10, names.end()));
+    EXPECT_EQ(listed_names(ctx), names);
+    load_listing(ctx, "FILE 39*");
+    EXPECT_EQ(listed_names(ctx), std::vector<std::string>(names.end() - 10, names.end()));
 
     // The root holds few entries: the listing's room goes back to a screen.
-    ASSERT_TRUE(enterRootDirectory(ctx));
+    ASSERT_TRUE(enter_root_directory(ctx));
     EXPECT_EQ(ctx.state.entry_capacity, 36);
-    EXPECT_EQ(listedNames(ctx), (std::vector<std::string>{"After", "Many"}));
+    EXPECT_EQ(listed_names(ctx), (std::vector<std::string>{"After", "Many"}));
     EXPECT_EQ(ctx.state.entries[1].signature_column(), "   [400]");
     EXPECT_EQ(ctx.damagedNodes, 0u);
     EXPECT_TRUE(opened.host.notices.empty());

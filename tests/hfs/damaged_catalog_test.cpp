@@ -20,7 +20,7 @@ using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 
 // Files f1000, f1001, ... holding their index, as hcopy names them in the root.
-std::vector<std::pair<std::string, std::string>> numberedFiles(int count) {
+std::vector<std::pair<std::string, std::string>> numbered_files(int count) {
     std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < count; ++i) files.emplace_back("f" + std::to_string(1000 + i), std::to_string(i));
     return files;
@@ -35,7 +35,7 @@ public:
     // files: how many files the root holds (enough for index nodes at 200).
     void make(int files) {
         volume = std::make_unique<HfsutilsVolume>(dir, "damaged" + std::to_string(++made_) + ".img", 1440);
-        volume->addFiles(":", numberedFiles(files));
+        volume->add_files(":", numbered_files(files));
         opened = std::make_unique<OpenedVolume>(volume->image());
         ASSERT_EQ(opened->open(), CatalogOpen::Complete);
     }
@@ -47,26 +47,26 @@ public:
     // Changes node n of the catalog working copy.
     template <typename Change>
     void damage(std::uint32_t n, Change change) {
-        ASSERT_TRUE(readNode(tree(), n));
+        ASSERT_TRUE(read_node(tree(), n));
         NodeBuffer node = tree().node;
         change(node);
-        ASSERT_TRUE(writeNode(tree(), n, node));
+        ASSERT_TRUE(write_node(tree(), n, node));
     }
 
-    std::size_t listRoot() {
-        enterRootDirectory(ctx());
+    std::size_t list_root() {
+        enter_root_directory(ctx());
         return ctx().state.entries.size();
     }
 };
 
 TEST_F(DamagedCatalog, AFailedReadNeverLeavesThePreviousNode) {
     make(3);
-    ASSERT_TRUE(readNode(tree(), treeRootNode(tree().header)));
-    EXPECT_FALSE(readNode(tree(), treeTotalNodes(tree().header)));
+    ASSERT_TRUE(read_node(tree(), tree_root_node(tree().header)));
+    EXPECT_FALSE(read_node(tree(), tree_total_nodes(tree().header)));
     EXPECT_FALSE(tree().nodeValid);
     EXPECT_EQ(tree().node, NodeBuffer{});
-    EXPECT_FALSE(readNode(tree(), 0xFFFFFFFF));
-    EXPECT_FALSE(currentRecord(tree()));
+    EXPECT_FALSE(read_node(tree(), 0xFFFFFFFF));
+    EXPECT_FALSE(current_record(tree()));
 }
 
 // Links that loop or lead out of the tree: a search ends, the listing shows
@@ -81,26 +81,26 @@ TEST_F(DamagedCatalog, LinksThatLoopOrLeadOutOfTheTreeEndTheScan) {
     } cases[] = {
         {"a leaf linked to itself", 3,
          [](DamagedCatalog& t) {
-             const std::uint32_t leaf = treeRootNode(t.tree().header);
-             t.damage(leaf, [&](NodeBuffer& node) { storeBE32(node.data(), leaf); });
+             const std::uint32_t leaf = tree_root_node(t.tree().header);
+             t.damage(leaf, [&](NodeBuffer& node) { store_be32(node.data(), leaf); });
          },
          3, 3},
         {"the last leaf linked to the first", 200,
          [](DamagedCatalog& t) {
-             const std::uint32_t first = treeFirstLeaf(t.tree().header);
-             t.damage(treeLastLeaf(t.tree().header), [&](NodeBuffer& node) { storeBE32(node.data(), first); });
+             const std::uint32_t first = tree_first_leaf(t.tree().header);
+             t.damage(tree_last_leaf(t.tree().header), [&](NodeBuffer& node) { store_be32(node.data(), first); });
          },
          200, 200, false},
         {"a link beyond the tree", 200,
          [](DamagedCatalog& t) {
-             t.damage(treeFirstLeaf(t.tree().header), [](NodeBuffer& node) { storeBE32(node.data(), 0x00FFFFFF); });
+             t.damage(tree_first_leaf(t.tree().header), [](NodeBuffer& node) { store_be32(node.data(), 0x00FFFFFF); });
          },
          1, 199},
         {"an index pointing at itself", 200,
          [](DamagedCatalog& t) {
-             const std::uint32_t root = treeRootNode(t.tree().header);
+             const std::uint32_t root = tree_root_node(t.tree().header);
              t.damage(root, [&](NodeBuffer& node) {
-                 for (std::uint16_t i = 0; i < nodeRecordCount(node); ++i) storeBE32(node.data() + recordOffset(node, i) + 38, root);
+                 for (std::uint16_t i = 0; i < node_record_count(node); ++i) store_be32(node.data() + record_offset(node, i) + 38, root);
              });
          },
          0, 0},
@@ -109,8 +109,8 @@ TEST_F(DamagedCatalog, LinksThatLoopOrLeadOutOfTheTreeEndTheScan) {
         SCOPED_TRACE(c.what);
         make(c.files);
         c.damage(*this);
-        EXPECT_FALSE(findEntry(ctx(), "zzz", kFileEntry, kRootDirectoryID));
-        const std::size_t listed = listRoot();
+        EXPECT_FALSE(find_entry(ctx(), "zzz", kFileEntry, kRootDirectoryID));
+        const std::size_t listed = list_root();
         EXPECT_GE(listed, c.leastListed);
         EXPECT_LE(listed, c.mostListed);
         if (c.counted) {
@@ -120,35 +120,35 @@ TEST_F(DamagedCatalog, LinksThatLoopOrLeadOutOfTheTreeEndTheScan) {
     // A root node beyond the tree: nothing is found until the header is right again.
     make(3);
     NodeBuffer header = tree().header;
-    storeBE32(tree().header.data() + header::rootNode, 5000);
-    EXPECT_FALSE(findEntry(ctx(), "f1000", kFileEntry, kRootDirectoryID));
+    store_be32(tree().header.data() + header::rootNode, 5000);
+    EXPECT_FALSE(find_entry(ctx(), "f1000", kFileEntry, kRootDirectoryID));
     tree().header = header;
-    EXPECT_TRUE(findEntry(ctx(), "f1000", kFileEntry, kRootDirectoryID));
+    EXPECT_TRUE(find_entry(ctx(), "f1000", kFileEntry, kRootDirectoryID));
 }
 
 TEST_F(DamagedCatalog, RecordsOutsideTheNodeOrWithImpossibleKeysAreSkipped) {
     make(6);
     // Damages the record of one file where it lies.
-    auto damageRecord = [&](const char* name, auto change) {
-        const auto found = findEntry(ctx(), name, kFileEntry, kRootDirectoryID);
+    auto damage_record = [&](const char* name, auto change) {
+        const auto found = find_entry(ctx(), name, kFileEntry, kRootDirectoryID);
         ASSERT_TRUE(found) << name;
         const std::size_t i = found->index;
         damage(found->node, [&](NodeBuffer& node) { change(node, i); });
     };
-    damageRecord("f1001", [](NodeBuffer& node, std::size_t i) { storeBE16(node.data() + 510 - 2 * i, 611); });
-    damageRecord("f1002", [](NodeBuffer& node, std::size_t i) { node[recordOffset(node, i)] = 200; });
-    damageRecord("f1003", [](NodeBuffer& node, std::size_t i) { node[recordOffset(node, i) + 6] = 31; });
-    damageRecord("f1004", [](NodeBuffer& node, std::size_t i) { storeBE16(node.data() + 510 - 2 * i, 509); });
-    const std::uint32_t leaf = findEntry(ctx(), "f1005", kFileEntry, kRootDirectoryID)->node;
+    damage_record("f1001", [](NodeBuffer& node, std::size_t i) { store_be16(node.data() + 510 - 2 * i, 611); });
+    damage_record("f1002", [](NodeBuffer& node, std::size_t i) { node[record_offset(node, i)] = 200; });
+    damage_record("f1003", [](NodeBuffer& node, std::size_t i) { node[record_offset(node, i) + 6] = 31; });
+    damage_record("f1004", [](NodeBuffer& node, std::size_t i) { store_be16(node.data() + 510 - 2 * i, 509); });
+    const std::uint32_t leaf = find_entry(ctx(), "f1005", kFileEntry, kRootDirectoryID)->node;
     ctx().damagedNodes = 0;
-    ASSERT_EQ(listRoot(), 2u);
+    ASSERT_EQ(list_root(), 2u);
     EXPECT_EQ(ctx().state.entries[0].name(), "f1000");
     EXPECT_EQ(ctx().state.entries[1].name(), "f1005");
     EXPECT_EQ(ctx().damagedNodes, 4u);
-    EXPECT_TRUE(findEntry(ctx(), "f1005", kFileEntry, kRootDirectoryID));
+    EXPECT_TRUE(find_entry(ctx(), "f1005", kFileEntry, kRootDirectoryID));
 
-    damage(leaf, [](NodeBuffer& node) { storeBE16(node.data() + 10, 0xFFFF); });  // record count
-    EXPECT_LE(listRoot(), 1u);  // the records of that leaf are lost, the rest remain
+    damage(leaf, [](NodeBuffer& node) { store_be16(node.data() + 10, 0xFFFF); });  // record count
+    EXPECT_LE(list_root(), 1u);  // the records of that leaf are lost, the rest remain
 }
 
 // A leaf whose link skips the next leaf, or leads back to an earlier one:
@@ -157,7 +157,7 @@ TEST_F(DamagedCatalog, RecordsOutsideTheNodeOrWithImpossibleKeysAreSkipped) {
 TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "chain.img", 1440);
-    volume.addFiles(":", numberedFiles(300));
+    volume.add_files(":", numbered_files(300));
     volume.unmount();
 
     struct Break { const char* name; std::size_t from, to; };
@@ -167,14 +167,14 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
         ASSERT_TRUE(drive.opened);
         TreeFile& tree = drive.ctx.catalogTree;
         std::vector<std::uint32_t> leaves;
-        for (std::uint32_t n = treeFirstLeaf(tree.header); n != 0 && readNode(tree, n); n = nodeFLink(tree.node)) leaves.push_back(n);
+        for (std::uint32_t n = tree_first_leaf(tree.header); n != 0 && read_node(tree, n); n = node_f_link(tree.node)) leaves.push_back(n);
         ASSERT_GT(leaves.size(), 31u);
-        ASSERT_TRUE(readNode(tree, leaves[broken.from]));
+        ASSERT_TRUE(read_node(tree, leaves[broken.from]));
         NodeBuffer node = tree.node;
-        storeBE32(node.data(), leaves[broken.to]);
-        ASSERT_TRUE(writeNode(tree, leaves[broken.from], node));
+        store_be32(node.data(), leaves[broken.to]);
+        ASSERT_TRUE(write_node(tree, leaves[broken.from], node));
 
-        loadListing(drive.ctx);
+        load_listing(drive.ctx);
         std::set<std::string> listed;
         for (const ListingEntry& entry : drive.ctx.state.entries) EXPECT_TRUE(listed.insert(std::string(entry.name())).second);
         EXPECT_LT(listed.size(), 300u);
@@ -197,20 +197,20 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
 TEST(BrokenLeafChain, AFolderNamedTwiceIsCopiedOnce) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "twice.img", 800);
-    volume.addFolder(":A");
+    volume.add_folder(":A");
     volume.addFile(":A:inside", "once");
-    volume.addFolder(":B");
+    volume.add_folder(":B");
     volume.unmount();
     testing::OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
-    const auto a = findEntry(drive.ctx, "A", kDirectoryEntry, kRootDirectoryID);
+    const auto a = find_entry(drive.ctx, "A", kDirectoryEntry, kRootDirectoryID);
     ASSERT_TRUE(a);
-    const std::uint32_t aID = loadBE32(a->data.data() + dirrec::dirID);
-    const auto b = findEntry(drive.ctx, "B", kDirectoryEntry, kRootDirectoryID);
+    const std::uint32_t aID = load_be32(a->data.data() + dirrec::dir_id);
+    const auto b = find_entry(drive.ctx, "B", kDirectoryEntry, kRootDirectoryID);
     ASSERT_TRUE(b);
     NodeBuffer node = drive.ctx.catalogTree.node;
-    storeBE32(node.data() + (b->data.data() - drive.ctx.catalogTree.node.data()) + dirrec::dirID, aID);
-    ASSERT_TRUE(writeNode(drive.ctx.catalogTree, b->node, node));
+    store_be32(node.data() + (b->data.data() - drive.ctx.catalogTree.node.data()) + dirrec::dir_id, aID);
+    ASSERT_TRUE(write_node(drive.ctx.catalogTree, b->node, node));
 
     testing::PcDestination pc;
     EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);

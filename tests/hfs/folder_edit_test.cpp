@@ -27,7 +27,7 @@ using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 using testing::ScratchDir;
 
-std::multiset<std::string> hlsNames(const HfsutilsVolume& volume, const std::string& path) {
+std::multiset<std::string> hls_names(const HfsutilsVolume& volume, const std::string& path) {
     const auto lines = volume.lines({"hls", "-1a", path});
     return {lines.begin(), lines.end()};
 }
@@ -42,20 +42,20 @@ struct EditedVolume {
     HfsContext& open() {
         opened = std::make_unique<OpenedVolume>(volume.image());
         EXPECT_EQ(opened->open(), CatalogOpen::Complete);
-        EXPECT_TRUE(enterRootDirectory(opened->ctx));
-        EXPECT_TRUE(startModification(opened->ctx));
+        EXPECT_TRUE(enter_root_directory(opened->ctx));
+        EXPECT_TRUE(start_modification(opened->ctx));
         return opened->ctx;
     }
     std::vector<std::string>& notices() { return opened->host.notices; }
     // The changes so far reach the medium; a refusal drops only what follows.
     void commit() {
-        ASSERT_TRUE(writeBack(opened->ctx));
-        ASSERT_TRUE(startModification(opened->ctx));
+        ASSERT_TRUE(write_back(opened->ctx));
+        ASSERT_TRUE(start_modification(opened->ctx));
     }
     // Writes the changes, then CHECK and hfsutils read the volume.
     void finish() {
-        ASSERT_TRUE(writeBack(opened->ctx));
-        EXPECT_EQ(testing::checkProblems(volume.image()), "");
+        ASSERT_TRUE(write_back(opened->ctx));
+        EXPECT_EQ(testing::check_problems(volume.image()), "");
         // Mounted again: hfsutils looks for the volume under the name it had.
         EXPECT_EQ(volume.tool({"hmount", volume.image()}), 0);
         EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
@@ -71,7 +71,7 @@ TEST(FolderEdit, MakeDirectoryNamesAndRefusals) {
         bool made;
         const char* notice;
     };
-    const std::string tooLong(32, 'n');
+    const std::string too_long(32, 'n');
     const Case cases[] = {
             {"PROJECTS", true, ""},
             {"", true, ""},  // "New folder"
@@ -79,23 +79,23 @@ TEST(FolderEdit, MakeDirectoryNamesAndRefusals) {
             {"tAKEN", false, "A directory exists already with this name."},
             {"projects", false, "A directory exists already with this name."},
             {"a:b", false, "A Macintosh name cannot hold \":\"."},
-            {tooLong.c_str(), false, "This name is longer than 31 characters."},
+            {too_long.c_str(), false, "This name is longer than 31 characters."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         edited.notices().clear();
-        EXPECT_EQ(makeDirectory(ctx, c.typed), c.made);
+        EXPECT_EQ(make_directory(ctx, c.typed), c.made);
         if (!c.made) {
             EXPECT_EQ(edited.notices(), std::vector<std::string>{c.notice});
         }
-        ASSERT_TRUE(startModification(ctx));
+        ASSERT_TRUE(start_modification(ctx));
         edited.commit();
     }
     edited.finish();
     // hls shows Macintosh names; "\xDF\xC0" (Windows) became "\xA7\xCB".
-    EXPECT_EQ(hlsNames(edited.volume, ":"),
+    EXPECT_EQ(hls_names(edited.volume, ":"),
               (std::multiset<std::string>{"Projects", "New folder", "Taken", "[mac] \\ \xA7\xCB"}));
-    EXPECT_EQ(ctx.mdb.directoriesInRoot(), 3);
+    EXPECT_EQ(ctx.mdb.directories_in_root(), 3);
 }
 
 TEST(FolderEdit, DeletesFoldersDepthFirstAndFreesEveryBlockOfAFile) {
@@ -108,9 +108,9 @@ TEST(FolderEdit, DeletesFoldersDepthFirstAndFreesEveryBlockOfAFile) {
     for (; files < 95; ++files) volume.addFile(":s" + std::to_string(files), hole);
     for (int i = 0; i < files; i += 2) volume.remove(":s" + std::to_string(i));
     volume.addFile(":big", std::string(40000, 'b'));
-    volume.addFolder(":A");
-    volume.addFolder(":A:B");
-    volume.addFolder(":A:C");
+    volume.add_folder(":A");
+    volume.add_folder(":A:B");
+    volume.add_folder(":A:C");
     volume.addFile(":A:B:f1", "one");
     volume.addFile(":A:f2", std::string(3000, '2'));
 
@@ -126,66 +126,66 @@ TEST(FolderEdit, DeletesFoldersDepthFirstAndFreesEveryBlockOfAFile) {
     const std::uint32_t extentRecords = [&] {
         OpenedVolume before(volume.image());
         EXPECT_EQ(before.open(), CatalogOpen::Complete);
-        EXPECT_TRUE(openExtentsTree(before.ctx));
-        return treeLeafRecords(before.ctx.extentsTree.header);
+        EXPECT_TRUE(open_extents_tree(before.ctx));
+        return tree_leaf_records(before.ctx.extentsTree.header);
     }();
     ASSERT_GE(extentRecords, 2u) << "big's and the grown catalog's overflow records";
     // The extents tree is left closed: the delete opens it when a fork needs it.
     HfsContext& ctx = edited.open();
     // Cancel on "The directory is not empty." keeps everything.
-    EXPECT_EQ(deleteEntries(ctx, "A"), FolderEditEnd::Cancelled);
+    EXPECT_EQ(delete_entries(ctx, "A"), FolderEditEnd::Cancelled);
     EXPECT_EQ(edited.opened->host.questions, std::vector<std::string>{"The directory is not empty."});
     edited.opened->host.answers = {true};
-    EXPECT_EQ(deleteEntries(ctx, "a"), FolderEditEnd::Done);
-    EXPECT_EQ(deleteEntries(ctx, "BIG"), FolderEditEnd::Done);
-    EXPECT_EQ(deleteEntries(ctx, "s*"), FolderEditEnd::Done);
-    EXPECT_EQ(deleteEntries(ctx, "s*"), FolderEditEnd::NotFound);
-    EXPECT_EQ(treeLeafRecords(ctx.extentsTree.header), extentRecords - 1) << "big's overflow record is gone";
+    EXPECT_EQ(delete_entries(ctx, "a"), FolderEditEnd::Done);
+    EXPECT_EQ(delete_entries(ctx, "BIG"), FolderEditEnd::Done);
+    EXPECT_EQ(delete_entries(ctx, "s*"), FolderEditEnd::Done);
+    EXPECT_EQ(delete_entries(ctx, "s*"), FolderEditEnd::NotFound);
+    EXPECT_EQ(tree_leaf_records(ctx.extentsTree.header), extentRecords - 1) << "big's overflow record is gone";
     edited.finish();
-    EXPECT_EQ(hlsNames(volume, ":"), std::multiset<std::string>{});
+    EXPECT_EQ(hls_names(volume, ":"), std::multiset<std::string>{});
     OpenedVolume again(volume.image());
-    EXPECT_EQ(again.ctx.mdb.freeBlocks(), OpenedVolume(oracle.image()).ctx.mdb.freeBlocks());
-    EXPECT_EQ(again.ctx.mdb.fileCount(), 0u);
-    EXPECT_EQ(again.ctx.mdb.directoryCount(), 0u);
+    EXPECT_EQ(again.ctx.mdb.free_blocks(), OpenedVolume(oracle.image()).ctx.mdb.free_blocks());
+    EXPECT_EQ(again.ctx.mdb.file_count(), 0u);
+    EXPECT_EQ(again.ctx.mdb.directory_count(), 0u);
 }
 
 TEST(FolderEdit, RenamesWithWildcardsOnceEachAndRefusesTakenNames) {
     EditedVolume edited;
     for (const char* name : {":abc", ":ab", ":zab", ":abd"}) edited.volume.addFile(name, "x");
-    edited.volume.addFolder(":abFolder");
+    edited.volume.add_folder(":abFolder");
     HfsContext& ctx = edited.open();
     auto& host = edited.opened->host;
 
-    EXPECT_EQ(renameEntries(ctx, "ab*", "xy*"), FolderEditEnd::Done);
+    EXPECT_EQ(rename_entries(ctx, "ab*", "xy*"), FolderEditEnd::Done);
     edited.commit();
     // A taken name, and two entries given one name, change nothing.
-    EXPECT_EQ(renameEntries(ctx, "xyc", "XYD"), FolderEditEnd::Failed);
+    EXPECT_EQ(rename_entries(ctx, "xyc", "XYD"), FolderEditEnd::Failed);
     EXPECT_EQ(host.notices.back(), "An entry of that name exists already.");
-    ASSERT_TRUE(startModification(ctx));
-    EXPECT_EQ(renameEntries(ctx, "xy*", "q"), FolderEditEnd::Cancelled);
+    ASSERT_TRUE(start_modification(ctx));
+    EXPECT_EQ(rename_entries(ctx, "xy*", "q"), FolderEditEnd::Cancelled);
     host.answers = {true};
-    EXPECT_EQ(renameEntries(ctx, "xy*", "same"), FolderEditEnd::Done) << "only the first is renamed";
+    EXPECT_EQ(rename_entries(ctx, "xy*", "same"), FolderEditEnd::Done) << "only the first is renamed";
     EXPECT_EQ(host.questions.back(), "Renaming with a wildcard on one side only?");
-    EXPECT_EQ(renameEntries(ctx, "x*", "q*"), FolderEditEnd::Done);
+    EXPECT_EQ(rename_entries(ctx, "x*", "q*"), FolderEditEnd::Done);
     edited.commit();
-    EXPECT_EQ(renameEntries(ctx, "q*", "a-very-long-prefix-that-overflows-*"), FolderEditEnd::Failed);
-    ASSERT_TRUE(startModification(ctx));
-    EXPECT_EQ(renameEntries(ctx, "qyc", "Qyc"), FolderEditEnd::Done) << "a new case of the same name";
+    EXPECT_EQ(rename_entries(ctx, "q*", "a-very-long-prefix-that-overflows-*"), FolderEditEnd::Failed);
+    ASSERT_TRUE(start_modification(ctx));
+    EXPECT_EQ(rename_entries(ctx, "qyc", "Qyc"), FolderEditEnd::Done) << "a new case of the same name";
     edited.finish();
-    EXPECT_EQ(hlsNames(edited.volume, ":"), (std::multiset<std::string>{"same", "Qyc", "qyd", "qyFolder", "zab"}));
+    EXPECT_EQ(hls_names(edited.volume, ":"), (std::multiset<std::string>{"same", "Qyc", "qyd", "qyFolder", "zab"}));
     // The folder's thread carries its new name: hfsutils finds it by path.
     EXPECT_EQ(edited.volume.tool({"hls", ":qyFolder"}), 0);
 }
 
 TEST(FolderEdit, LabelRenamesTheHeaderTheRootAndItsThread) {
     EditedVolume edited;
-    edited.volume.addFolder(":Inner");
+    edited.volume.add_folder(":Inner");
     HfsContext& ctx = edited.open();
-    const std::string tooLong(28, 'v');
-    EXPECT_FALSE(setVolumeLabel(ctx, tooLong));
+    const std::string too_long(28, 'v');
+    EXPECT_FALSE(set_volume_label(ctx, too_long));
     EXPECT_EQ(edited.notices().back(), "This name is longer than 27 characters.");
-    ASSERT_TRUE(startModification(ctx));
-    EXPECT_TRUE(setVolumeLabel(ctx, "Archiv \xE9t\xE9 [1]"));
+    ASSERT_TRUE(start_modification(ctx));
+    EXPECT_TRUE(set_volume_label(ctx, "Archiv \xE9t\xE9 [1]"));
     edited.finish();
     const auto vol = edited.volume.lines({"hmount", edited.volume.image()});
     ASSERT_FALSE(vol.empty());
@@ -197,23 +197,23 @@ TEST(FolderEdit, LabelRenamesTheHeaderTheRootAndItsThread) {
 // empty the root. The delete is refused and the medium left as it was.
 TEST(FolderEdit, AFolderThatContainsItsOwnParentIsNotDeleted) {
     EditedVolume edited;
-    edited.volume.addFolder(":Loop");
+    edited.volume.add_folder(":Loop");
     edited.volume.addFile(":Kept", "k");
     HfsContext& ctx = edited.open();
-    auto loop = findEntry(ctx, "Loop", kDirectoryEntry, kRootDirectoryID);
+    auto loop = find_entry(ctx, "Loop", kDirectoryEntry, kRootDirectoryID);
     ASSERT_TRUE(loop);
     std::vector<std::uint8_t> record(loop->data.begin(), loop->data.begin() + kDirectoryRecordSize);
-    storeBE32(record.data() + dirrec::dirID, kRootDirectoryID);
-    ASSERT_EQ(replaceRecordData(ctx, ctx.catalogTree, catalogKey(kRootDirectoryID, "Loop"), record), EditResult::Done);
+    store_be32(record.data() + dirrec::dir_id, kRootDirectoryID);
+    ASSERT_EQ(replace_record_data(ctx, ctx.catalogTree, catalog_key(kRootDirectoryID, "Loop"), record), EditResult::Done);
     edited.commit();
     const std::string before = testing::read_all(edited.volume.image());
 
-    EXPECT_EQ(deleteEntries(ctx, "Loop"), FolderEditEnd::Failed);
+    EXPECT_EQ(delete_entries(ctx, "Loop"), FolderEditEnd::Failed);
     EXPECT_EQ(edited.notices().back(), kCatalogDamaged);
     EXPECT_TRUE(ctx.outcome.failureReported);
     EXPECT_FALSE(ctx.volume.modifying) << "the changes were dropped";
     EXPECT_EQ(testing::read_all(edited.volume.image()), before);
-    EXPECT_TRUE(findEntry(ctx, "Kept", kFileEntry, kRootDirectoryID));
+    EXPECT_TRUE(find_entry(ctx, "Kept", kFileEntry, kRootDirectoryID));
 }
 
 }  // namespace

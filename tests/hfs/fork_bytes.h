@@ -10,9 +10,9 @@
 
 namespace korvane::testing {
 
-inline std::uint32_t blockSizeOf(const std::string& image) {
+inline std::uint32_t block_size_of(const std::string& image) {
     const std::string head = read_all(image).substr(1024, 512);
-    return loadBE32(reinterpret_cast<const std::uint8_t*>(head.data()) + mdb::drAlBlkSiz);
+    return load_be32(reinterpret_cast<const std::uint8_t*>(head.data()) + mdb::drAlBlkSiz);
 }
 
 // Bytes that differ from sector to sector, so that a sector read from the

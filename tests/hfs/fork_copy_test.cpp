@@ -25,28 +25,28 @@ protected:
     ScratchDir dir;
     HfsutilsVolume volume{dir, "frag.img", 800};
     std::string dataFork = patterned(40 * 512 + 100, 1);
-    std::string resourceFork = patterned(30 * 512 + 7, 2);
+    std::string resource_fork = patterned(30 * 512 + 7, 2);
 
     void SetUp() override {
-        volume.fragmentFreeSpace(160);
-        volume.addForkedFile(":both", "both", "TEXT", "ttxt", dataFork, resourceFork);
+        volume.fragment_free_space(160);
+        volume.add_forked_file(":both", "both", "TEXT", "ttxt", dataFork, resource_fork);
         volume.unmount();
     }
 
     // Copies one fork of "both" into a PC file; returns what was written.
-    std::string copyFork(OpenedVolume& opened, std::uint8_t forkType, ForkCopyResult& result) {
+    std::string copy_fork(OpenedVolume& opened, std::uint8_t forkType, ForkCopyResult& result) {
         HfsContext& ctx = opened.ctx;
-        const auto found = findEntry(ctx, "both", kFileEntry, kRootDirectoryID);
+        const auto found = find_entry(ctx, "both", kFileEntry, kRootDirectoryID);
         EXPECT_TRUE(found);
         if (!found) return {};
         std::array<std::uint8_t, kFileRecordSize> record{};
         std::copy_n(found->data.begin(), kFileRecordSize, record.begin());
         const bool data = forkType == kDataFork;
-        const std::uint32_t length = loadBE32(record.data() + (data ? filrec::dataLogicalLength : filrec::resourceLogicalLength));
+        const std::uint32_t length = load_be32(record.data() + (data ? filrec::dataLogicalLength : filrec::resourceLogicalLength));
         const std::string out = dir / (data ? "data.out" : "rsrc.out");
         const int fd = open(out.c_str(), O_CREAT | O_TRUNC | O_RDWR, 0644);
-        result = copyForkToFile(ctx, ExtentRecordBytes(record.data() + (data ? filrec::dataExtents : filrec::resourceExtents), 12),
-                                fd, loadBE32(record.data() + filrec::fileNumber), length, forkType);
+        result = copy_fork_to_file(ctx, ExtentRecordBytes(record.data() + (data ? filrec::data_extents : filrec::resource_extents), 12),
+                                fd, load_be32(record.data() + filrec::fileNumber), length, forkType);
         close(fd);
         return read_all(out);
     }
@@ -56,11 +56,11 @@ TEST_F(FragmentedVolume, ACatalogBeyondItsThreeExtentsIsReadWhole) {
     OpenedVolume opened(volume.image());
     HfsContext& ctx = opened.ctx;
     std::uint32_t describedBlocks = 0;
-    for (int i = 0; i < 3; ++i) describedBlocks += extentDescriptor(ctx.mdb.catalogExtents(), i).blockCount;
-    ASSERT_LT(describedBlocks * ctx.geometry.allocBlockSize, ctx.mdb.catalogFileSize());
+    for (int i = 0; i < 3; ++i) describedBlocks += extent_descriptor(ctx.mdb.catalog_extents(), i).block_count;
+    ASSERT_LT(describedBlocks * ctx.geometry.allocBlockSize, ctx.mdb.catalog_file_size());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    EXPECT_TRUE(ctx.extentsTree.isOpen());
-    ASSERT_TRUE(enterRootDirectory(ctx));
+    EXPECT_TRUE(ctx.extentsTree.is_open());
+    ASSERT_TRUE(enter_root_directory(ctx));
     EXPECT_EQ(ctx.state.entries.size(), 82u);  // 80 small files, the filler and "both"
     EXPECT_EQ(ctx.damagedNodes, 0u);
 }
@@ -69,24 +69,24 @@ TEST_F(FragmentedVolume, BothForksComeThroughTheOverflowTree) {
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     ForkCopyResult result;
-    EXPECT_EQ(copyFork(opened, kDataFork, result), dataFork);
+    EXPECT_EQ(copy_fork(opened, kDataFork, result), dataFork);
     EXPECT_TRUE(result.complete);
     EXPECT_EQ(result.copied, dataFork.size());
-    ASSERT_TRUE(opened.ctx.extentsTree.isOpen());
+    ASSERT_TRUE(opened.ctx.extentsTree.is_open());
     EXPECT_EQ(std::filesystem::path(opened.ctx.extentsTree.path).filename().string().substr(0, 3), "EXT");
-    EXPECT_EQ(copyFork(opened, kResourceFork, result), resourceFork);
+    EXPECT_EQ(copy_fork(opened, kResourceFork, result), resource_fork);
     EXPECT_TRUE(result.complete);
 
-    const auto found = findEntry(opened.ctx, "both", kFileEntry, kRootDirectoryID);
+    const auto found = find_entry(opened.ctx, "both", kFileEntry, kRootDirectoryID);
     ASSERT_TRUE(found);
-    const std::uint32_t fileID = loadBE32(found->data.data() + filrec::fileNumber);
+    const std::uint32_t fileID = load_be32(found->data.data() + filrec::fileNumber);
     std::uint32_t firstBlocks = 0;
-    ExtentRecordBytes resourceExtents(found->data.data() + filrec::resourceExtents, 12);
-    for (int i = 0; i < 3; ++i) firstBlocks += extentDescriptor(resourceExtents, i).blockCount;
-    const std::uint8_t* overflow = findExtentRecord(opened.ctx, fileID, static_cast<std::uint16_t>(firstBlocks), kResourceFork);
+    ExtentRecordBytes resource_extents(found->data.data() + filrec::resource_extents, 12);
+    for (int i = 0; i < 3; ++i) firstBlocks += extent_descriptor(resource_extents, i).block_count;
+    const std::uint8_t* overflow = find_extent_record(opened.ctx, fileID, static_cast<std::uint16_t>(firstBlocks), kResourceFork);
     ASSERT_NE(overflow, nullptr);
-    EXPECT_NE(loadBE16(overflow + 2), 0);  // a first descriptor with blocks
-    EXPECT_EQ(findExtentRecord(opened.ctx, fileID, static_cast<std::uint16_t>(firstBlocks + 1), kResourceFork), nullptr);
+    EXPECT_NE(load_be16(overflow + 2), 0);  // a first descriptor with blocks
+    EXPECT_EQ(find_extent_record(opened.ctx, fileID, static_cast<std::uint16_t>(firstBlocks + 1), kResourceFork), nullptr);
 
     // A new volume gets a fresh extents copy on first need.
     const std::string oldExtents = opened.ctx.extentsTree.path;
@@ -98,19 +98,19 @@ TEST_F(FragmentedVolume, BothForksComeThroughTheOverflowTree) {
 TEST_F(FragmentedVolume, TheOverflowSearchDescendsThroughTheIndex) {
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    ASSERT_TRUE(openExtentsTree(opened.ctx));
+    ASSERT_TRUE(open_extents_tree(opened.ctx));
     TreeFile& tree = opened.ctx.extentsTree;
-    ASSERT_GE(treeDepth(tree.header), 2);
+    ASSERT_GE(tree_depth(tree.header), 2);
     // With the first leaf's link cut, only the index leads to the others.
-    const std::uint32_t first = treeFirstLeaf(tree.header);
-    ASSERT_TRUE(readNode(tree, first));
+    const std::uint32_t first = tree_first_leaf(tree.header);
+    ASSERT_TRUE(read_node(tree, first));
     NodeBuffer cut = tree.node;
-    ASSERT_NE(nodeFLink(cut), 0u);
-    storeBE32(cut.data(), 0);
-    ASSERT_TRUE(writeNode(tree, first, cut));
+    ASSERT_NE(node_f_link(cut), 0u);
+    store_be32(cut.data(), 0);
+    ASSERT_TRUE(write_node(tree, first, cut));
     ForkCopyResult result;
-    EXPECT_EQ(copyFork(opened, kDataFork, result), dataFork);
-    EXPECT_EQ(copyFork(opened, kResourceFork, result), resourceFork);
+    EXPECT_EQ(copy_fork(opened, kDataFork, result), dataFork);
+    EXPECT_EQ(copy_fork(opened, kResourceFork, result), resource_fork);
     EXPECT_TRUE(result.complete);
 }
 
@@ -118,27 +118,27 @@ TEST_F(FragmentedVolume, AMissingOverflowRecordStopsTheCopyAtWhatTheExtentsDescr
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     HfsContext& ctx = opened.ctx;
-    ASSERT_TRUE(openExtentsTree(ctx));
+    ASSERT_TRUE(open_extents_tree(ctx));
     // Damage every overflow record's file ID in the working copy.
     TreeFile& tree = ctx.extentsTree;
-    for (std::uint32_t node = treeFirstLeaf(tree.header); node != 0;) {
-        ASSERT_TRUE(readNode(tree, node));
+    for (std::uint32_t node = tree_first_leaf(tree.header); node != 0;) {
+        ASSERT_TRUE(read_node(tree, node));
         NodeBuffer changed = tree.node;
-        for (std::uint16_t i = 0; i < nodeRecordCount(changed); ++i) {
-            const std::size_t offset = recordOffset(changed, i);
-            storeBE32(changed.data() + offset + 2, 0x7FFFFFFF);
+        for (std::uint16_t i = 0; i < node_record_count(changed); ++i) {
+            const std::size_t offset = record_offset(changed, i);
+            store_be32(changed.data() + offset + 2, 0x7FFFFFFF);
         }
-        ASSERT_TRUE(writeNode(tree, node, changed));
-        node = nodeFLink(changed);
+        ASSERT_TRUE(write_node(tree, node, changed));
+        node = node_f_link(changed);
     }
-    const auto found = findEntry(ctx, "both", kFileEntry, kRootDirectoryID);
+    const auto found = find_entry(ctx, "both", kFileEntry, kRootDirectoryID);
     ASSERT_TRUE(found);
     std::uint32_t describedBlocks = 0;
-    ExtentRecordBytes dataExtents(found->data.data() + filrec::dataExtents, 12);
-    for (int i = 0; i < 3; ++i) describedBlocks += extentDescriptor(dataExtents, i).blockCount;
+    ExtentRecordBytes data_extents(found->data.data() + filrec::data_extents, 12);
+    for (int i = 0; i < 3; ++i) describedBlocks += extent_descriptor(data_extents, i).block_count;
 
     ForkCopyResult result;
-    const std::string copied = copyFork(opened, kDataFork, result);
+    const std::string copied = copy_fork(opened, kDataFork, result);
     EXPECT_FALSE(result.complete);
     EXPECT_TRUE(result.extentsMissing);
     EXPECT_EQ(result.copied, describedBlocks * ctx.geometry.allocBlockSize);

@@ -27,18 +27,18 @@ struct OpenedVolume {
     HfsContext ctx{host};
     ImageBus* bus = nullptr;
 
-    explicit OpenedVolume(const std::string& image, std::uint32_t volumeStart = 0) {
+    explicit OpenedVolume(const std::string& image, std::uint32_t volume_start = 0) {
         bus = select_single_image(ctx, image);
-        installTransferRoutine(ctx, 512);
+        install_transfer_routine(ctx, 512);
         DeviceRequest request;
-        request.sector = volumeStart + 2;
+        request.sector = volume_start + 2;
         request.count = 1;
         request.buffer = ctx.mdb.bytes.data();
         EXPECT_EQ(transfer(ctx, request), 0);
-        EXPECT_TRUE(deriveGeometry(ctx.mdb, volumeStart, ctx.geometry));
+        EXPECT_TRUE(derive_geometry(ctx.mdb, volume_start, ctx.geometry));
     }
 
-    CatalogOpen open() { return openCatalogTree(ctx); }
+    CatalogOpen open() { return open_catalog_tree(ctx); }
 };
 
 }  // namespace korvane::testing

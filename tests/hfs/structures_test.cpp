@@ -12,31 +12,31 @@ namespace korvane {
 namespace {
 
 TEST(MacDate, SplitsWithoutTimeZoneShiftAndClampsToTheEpochs) {
-    const MacDateFields f = macDateToFields(fieldsToMacDate(2004, 2, 29, 23, 59));
+    const MacDateFields f = mac_date_to_fields(fields_to_mac_date(2004, 2, 29, 23, 59));
     EXPECT_EQ(std::vector<int>({f.year, f.month, f.day, f.hour, f.minute}), std::vector<int>({2004, 2, 29, 23, 59}));
-    EXPECT_EQ(fieldsToMacDate(1970, 1, 2, 0, 0), kMacEpochOffset + 86400);
+    EXPECT_EQ(fields_to_mac_date(1970, 1, 2, 0, 0), kMacEpochOffset + 86400);
     // Dates before 1970 show as the 1970 epoch; the largest date is in 2040.
-    EXPECT_EQ(macDateToFields(1000).year, 1970);
-    EXPECT_EQ(macDateToFields(0xFFFFFFFFu).year, 2040);
+    EXPECT_EQ(mac_date_to_fields(1000).year, 1970);
+    EXPECT_EQ(mac_date_to_fields(0xFFFFFFFFu).year, 2040);
 }
 
 TEST(ListingFormat, LengthsAndDates) {
-    EXPECT_EQ(formatLength(0), "0");
-    EXPECT_EQ(formatLength(9999999), "9999999");
-    EXPECT_EQ(formatLength(12345678), "12056k");
-    EXPECT_EQ(formatLength(0xFFFFFFFFu), "4194303k");
-    EXPECT_EQ(formatMacDate(fieldsToMacDate(2005, 3, 4, 5, 6)), "03/04/05 05:06");
-    EXPECT_EQ(formatMacDate(0), "01/01/70 00:00");
+    EXPECT_EQ(format_length(0), "0");
+    EXPECT_EQ(format_length(9999999), "9999999");
+    EXPECT_EQ(format_length(12345678), "12056k");
+    EXPECT_EQ(format_length(0xFFFFFFFFu), "4194303k");
+    EXPECT_EQ(format_mac_date(fields_to_mac_date(2005, 3, 4, 5, 6)), "03/04/05 05:06");
+    EXPECT_EQ(format_mac_date(0), "01/01/70 00:00");
 }
 
 TEST(ListingFormat, FileAndFolderColumns) {
     std::uint8_t file[kFileRecordSize] = {kFileRecord};
     std::memcpy(file + filrec::fileType, "TEXTttxt", 8);
-    storeBE32(file + filrec::dataLogicalLength, 12345678);
-    storeBE32(file + filrec::resourceLogicalLength, 286);
-    storeBE32(file + filrec::created, fieldsToMacDate(1996, 12, 31, 23, 5));
-    storeBE32(file + filrec::modified, fieldsToMacDate(2005, 1, 2, 3, 4));
-    const ListingEntry entry = makeListingEntry("Budget 1996", file);
+    store_be32(file + filrec::dataLogicalLength, 12345678);
+    store_be32(file + filrec::resourceLogicalLength, 286);
+    store_be32(file + filrec::created, fields_to_mac_date(1996, 12, 31, 23, 5));
+    store_be32(file + filrec::modified, fields_to_mac_date(2005, 1, 2, 3, 4));
+    const ListingEntry entry = make_listing_entry("Budget 1996", file);
     EXPECT_FALSE(entry.selected());
     EXPECT_EQ(entry.record_type(), 2);
     EXPECT_EQ(entry.name(), "Budget 1996");
@@ -49,17 +49,17 @@ TEST(ListingFormat, FileAndFolderColumns) {
 
     // The largest kilobyte figures fill their columns; the name and the
     // separators keep their places.
-    storeBE32(file + filrec::dataLogicalLength, 1024000000);
-    storeBE32(file + filrec::resourceLogicalLength, 2147482624);
-    const ListingEntry large = makeListingEntry("Budget 1996", file);
+    store_be32(file + filrec::dataLogicalLength, 1024000000);
+    store_be32(file + filrec::resourceLogicalLength, 2147482624);
+    const ListingEntry large = make_listing_entry("Budget 1996", file);
     EXPECT_EQ(large.name(), "Budget 1996");
     EXPECT_EQ(large.size_column(), "1000000k");
     EXPECT_EQ(large.resource_column(), "2097151k");
     for (std::size_t nul : {34, 43, 52, 61}) EXPECT_EQ(large.bytes[nul], 0) << nul;
 
     std::uint8_t folder[kDirectoryRecordSize] = {kDirectoryRecord};
-    storeBE16(folder + dirrec::valence, 40);
-    const ListingEntry dir = makeListingEntry("Letters", folder);
+    store_be16(folder + dirrec::valence, 40);
+    const ListingEntry dir = make_listing_entry("Letters", folder);
     EXPECT_TRUE(dir.is_folder());
     EXPECT_EQ(dir.size_column(), "  <DIR> ");
     EXPECT_EQ(dir.resource_column(), "        ");
@@ -67,41 +67,41 @@ TEST(ListingFormat, FileAndFolderColumns) {
 }
 
 TEST(CatalogKey, LengthsDecideWhereTheDataStarts) {
-    EXPECT_EQ(recordDataOffset(6), 8u);   // empty name: 7 bytes + pad
-    EXPECT_EQ(recordDataOffset(7), 8u);   // one character
-    EXPECT_EQ(recordDataOffset(8), 10u);  // two characters
+    EXPECT_EQ(record_data_offset(6), 8u);   // empty name: 7 bytes + pad
+    EXPECT_EQ(record_data_offset(7), 8u);   // one character
+    EXPECT_EQ(record_data_offset(8), 10u);  // two characters
     const std::uint8_t tooLongName[12] = {7, 0, 0, 0, 0, 2, 5, 'a', 0, 1, 0, 0};
-    EXPECT_FALSE(parseCatalogKey(tooLongName));
+    EXPECT_FALSE(parse_catalog_key(tooLongName));
     const std::uint8_t keyBeyondRecord[8] = {20, 0, 0, 0, 0, 2, 1, 'a'};
-    EXPECT_FALSE(parseCatalogKey(keyBeyondRecord));
+    EXPECT_FALSE(parse_catalog_key(keyBeyondRecord));
     const std::uint8_t good[10] = {7, 0, 0, 0, 0, 2, 1, 'a', 0, kFileRecord};
-    const auto key = parseCatalogKey(good);
+    const auto key = parse_catalog_key(good);
     ASSERT_TRUE(key);
     EXPECT_EQ(key->parentID, 2u);
     EXPECT_EQ(key->name, "a");
-    EXPECT_EQ(catalogRecordData(good, *key).size(), 2u);
+    EXPECT_EQ(catalog_record_data(good, *key).size(), 2u);
 }
 
 TEST(BTreeNode, RecordsOutsideTheNodeAreMissing) {
     NodeBuffer node{};
     node[8] = 0xFF;
-    storeBE16(node.data() + 10, 2);
-    storeBE16(node.data() + 510, 14);
-    storeBE16(node.data() + 508, 600);  // beyond the node
-    storeBE16(node.data() + 506, 40);
-    ASSERT_TRUE(recordBytes(node, 0));
-    EXPECT_EQ(recordBytes(node, 0)->size(), 506u - 14u);
-    EXPECT_FALSE(recordBytes(node, 1));
-    EXPECT_FALSE(recordBytes(node, 2));
-    storeBE16(node.data() + 10, 400);  // more records than a node can hold
-    EXPECT_FALSE(recordBytes(node, 0));
+    store_be16(node.data() + 10, 2);
+    store_be16(node.data() + 510, 14);
+    store_be16(node.data() + 508, 600);  // beyond the node
+    store_be16(node.data() + 506, 40);
+    ASSERT_TRUE(record_bytes(node, 0));
+    EXPECT_EQ(record_bytes(node, 0)->size(), 506u - 14u);
+    EXPECT_FALSE(record_bytes(node, 1));
+    EXPECT_FALSE(record_bytes(node, 2));
+    store_be16(node.data() + 10, 400);  // more records than a node can hold
+    EXPECT_FALSE(record_bytes(node, 0));
 }
 
 // Geometry is checked through discovery on real media; here a damaged name length.
 TEST(VolumeHeader, ADamagedNameLengthStopsAt27) {
     MdbImage header;
     header.bytes[mdb::drVN] = 40;
-    EXPECT_EQ(header.volumeName().size(), 27u);
+    EXPECT_EQ(header.volume_name().size(), 27u);
 }
 
 }  // namespace

@@ -22,27 +22,27 @@ using testing::OpenedVolume;
 using testing::read_all;
 using testing::ScratchDir;
 
-void writeFile(const std::string& path, const std::string& bytes) {
+void write_file(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // One folder made and written back per name; the image after each.
-std::vector<std::string> makeFolders(const std::string& image, const std::vector<std::string>& names,
+std::vector<std::string> make_folders(const std::string& image, const std::vector<std::string>& names,
                                      std::uint64_t journalLimit = kDefaultJournalLimit) {
     OpenedVolume volume(image);
     EXPECT_EQ(volume.open(), CatalogOpen::Complete);
     volume.ctx.journal.limit = journalLimit;
     std::vector<std::string> states;
     for (const std::string& name : names) {
-        EXPECT_NE(testing::makeFolder(volume.ctx, testing::rootFolder(volume.ctx), name), 0u) << name;
-        EXPECT_TRUE(writeBack(volume.ctx));
+        EXPECT_NE(testing::make_folder(volume.ctx, testing::root_folder(volume.ctx), name), 0u) << name;
+        EXPECT_TRUE(write_back(volume.ctx));
         states.push_back(read_all(image));
     }
     return states;
 }
 
 // Every sector of now is that sector in one of the states.
-bool sectorsFromStates(const std::string& now, const std::vector<std::string>& states) {
+bool sectors_from_states(const std::string& now, const std::vector<std::string>& states) {
     for (std::size_t at = 0; at < now.size(); at += 512) {
         bool known = false;
         for (const std::string& state : states) known |= now.compare(at, 512, state, at, 512) == 0;
@@ -58,7 +58,7 @@ TEST(UndoJournalFile, CutOrSpoiledItNeverPutsBackWhatItCannotVouchFor) {
     const std::string image = made.image();
     const std::string journalPath = image + kJournalSuffix;
     const std::string before = read_all(image);
-    const std::vector<std::string> after = makeFolders(image, {"One", "Two"});
+    const std::vector<std::string> after = make_folders(image, {"One", "Two"});
     const std::string journal = read_all(journalPath);
     UndoJournal whole;
     ASSERT_TRUE(whole.open(journalPath, false));
@@ -81,12 +81,12 @@ TEST(UndoJournalFile, CutOrSpoiledItNeverPutsBackWhatItCannotVouchFor) {
     }
     for (const Spoiled& spoiled : cases) {
         SCOPED_TRACE(spoiled.name);
-        writeFile(image, after[1]);
-        writeFile(journalPath, spoiled.bytes);
+        write_file(image, after[1]);
+        write_file(journalPath, spoiled.bytes);
         OpenedVolume volume(image);
-        undoLastChange(volume.ctx);
+        undo_last_change(volume.ctx);
         const std::string now = read_all(image);
-        EXPECT_TRUE(sectorsFromStates(now, {before, after[0], after[1]}));
+        EXPECT_TRUE(sectors_from_states(now, {before, after[0], after[1]}));
         if (spoiled.beforeSecond) {
             EXPECT_TRUE(now == after[1]) << "a damaged journal puts nothing back";
         }
@@ -101,7 +101,7 @@ TEST(UndoJournalFile, KeepsItsNewestChangesWithinItsBound) {
     std::vector<std::string> names;
     for (int i = 0; i < 12; ++i) names.push_back("Folder " + std::to_string(i));
     constexpr std::uint64_t kLimit = 12000;
-    const std::vector<std::string> states = makeFolders(image, names, kLimit);
+    const std::vector<std::string> states = make_folders(image, names, kLimit);
 
     UndoJournal journal;
     ASSERT_TRUE(journal.open(image + kJournalSuffix, false));
@@ -111,21 +111,21 @@ TEST(UndoJournalFile, KeepsItsNewestChangesWithinItsBound) {
     EXPECT_LT(kept, names.size()) << "the oldest changes were dropped";
     OpenedVolume volume(image);
     for (std::size_t undone = 1; undone <= kept; ++undone) {
-        ASSERT_TRUE(undoLastChange(volume.ctx));
+        ASSERT_TRUE(undo_last_change(volume.ctx));
         EXPECT_TRUE(read_all(image) == states[names.size() - 1 - undone]) << undone;
     }
-    EXPECT_FALSE(undoLastChange(volume.ctx)) << "nothing older is kept";
+    EXPECT_FALSE(undo_last_change(volume.ctx)) << "nothing older is kept";
     EXPECT_EQ(volume.host.notices.back(), "There is no change to undo on this medium.");
-    EXPECT_EQ(testing::checkProblems(image), "");
+    EXPECT_EQ(testing::check_problems(image), "");
     EXPECT_EQ(made.tool({"hmount", image}), 0);
 }
 
 TEST(UndoJournalFile, ADeviceKeepsItsJournalInTheStateFolder) {
     ScratchDir dir;
     ASSERT_EQ(setenv("XDG_STATE_HOME", dir.path().c_str(), 1), 0);
-    EXPECT_EQ(journalPathFor("/dev/null"), dir / "korvane/dev_null.korvane-journal");
+    EXPECT_EQ(journal_path_for("/dev/null"), dir / "korvane/dev_null.korvane-journal");
     unsetenv("XDG_STATE_HOME");
-    EXPECT_EQ(journalPathFor(dir / "disk.img"), dir / "disk.img.korvane-journal");
+    EXPECT_EQ(journal_path_for(dir / "disk.img"), dir / "disk.img.korvane-journal");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 namespace korvane {
 namespace {
 
-using testing::checkProblems;
+using testing::check_problems;
 using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 using testing::read_all;
@@ -33,13 +33,13 @@ class SoundVolume : public ::testing::Test {
 protected:
     void SetUp() override {
         HfsutilsVolume volume(dir, "sound.img", 800);
-        volume.addFolder(":Letters");
-        volume.addFolder(":Letters:Old");
-        volume.addFolder(":Letters:Old:Older");
-        volume.addFolder(":Empty");
+        volume.add_folder(":Letters");
+        volume.add_folder(":Letters:Old");
+        volume.add_folder(":Letters:Old:Older");
+        volume.add_folder(":Empty");
         for (int i = 0; i < 30; ++i) volume.addFile(":Letters:Old:note " + std::to_string(i), std::string(i * 300, 'n'));
-        volume.addForkedFile(":Letters:", "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
-        volume.fragmentFreeSpace(120);
+        volume.add_forked_file(":Letters:", "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
+        volume.fragment_free_space(120);
         volume.addFile(":Letters:Big", std::string(40 * 512, 'b'));
         volume.unmount();
         image = volume.image();
@@ -50,11 +50,11 @@ protected:
 };
 
 TEST_F(SoundVolume, NothingIsFound) {
-    EXPECT_EQ(checkProblems(image), "");
+    EXPECT_EQ(check_problems(image), "");
     OpenedVolume volume(image);
     volume.open();
-    ASSERT_TRUE(openExtentsTree(volume.ctx));
-    EXPECT_GE(treeLeafRecords(volume.ctx.extentsTree.header), 10u);  // "Big" lies in 40 one-block holes
+    ASSERT_TRUE(open_extents_tree(volume.ctx));
+    EXPECT_GE(tree_leaf_records(volume.ctx.extentsTree.header), 10u);  // "Big" lies in 40 one-block holes
 }
 
 // --- damage ----------------------------------------------------------------
@@ -69,54 +69,54 @@ struct Damaged {
 };
 
 FoundEntry find(HfsContext& ctx, std::string_view name, int kind, std::uint32_t parent) {
-    const auto found = findEntry(ctx, name, kind, parent);
+    const auto found = find_entry(ctx, name, kind, parent);
     EXPECT_TRUE(found) << name;
     return found.value_or(FoundEntry{});
 }
 
-std::uint32_t folderID(HfsContext& ctx, std::string_view name) {
-    return loadBE32(find(ctx, name, kDirectoryEntry, kRootDirectoryID).data, dirrec::dirID);
+std::uint32_t folder_id(HfsContext& ctx, std::string_view name) {
+    return load_be32(find(ctx, name, kDirectoryEntry, kRootDirectoryID).data, dirrec::dir_id);
 }
 
 // Changes the bytes of a found record's data in the catalog working copy.
-void changeRecord(HfsContext& ctx, const FoundEntry& found, const std::function<void(std::uint8_t*)>& change) {
+void change_record(HfsContext& ctx, const FoundEntry& found, const std::function<void(std::uint8_t*)>& change) {
     NodeBuffer node = ctx.catalogTree.node;
     change(node.data() + (found.data.data() - ctx.catalogTree.node.data()));
-    ASSERT_TRUE(writeNode(ctx.catalogTree, found.node, node));
+    ASSERT_TRUE(write_node(ctx.catalogTree, found.node, node));
 }
 
-void changeNode(TreeFile& tree, std::uint32_t n, const std::function<void(NodeBuffer&)>& change) {
-    ASSERT_TRUE(readNode(tree, n));
+void change_node(TreeFile& tree, std::uint32_t n, const std::function<void(NodeBuffer&)>& change) {
+    ASSERT_TRUE(read_node(tree, n));
     NodeBuffer node = tree.node;
     change(node);
-    ASSERT_TRUE(writeNode(tree, n, node));
+    ASSERT_TRUE(write_node(tree, n, node));
 }
 
 void setOffset(NodeBuffer& node, std::uint16_t i, std::uint16_t offset) {
-    storeBE16(node.data() + kNodeSize - 2 - 2 * i, offset);
+    store_be16(node.data() + kNodeSize - 2 - 2 * i, offset);
 }
 
 // Takes record i out of a node, closing the gap.
-void removeRecord(NodeBuffer& node, std::uint16_t i) {
-    const std::uint16_t count = nodeRecordCount(node);
-    const std::uint16_t start = recordOffset(node, i);
-    const std::uint16_t end = recordOffset(node, static_cast<std::uint16_t>(i + 1));
-    std::memmove(node.data() + start, node.data() + end, recordOffset(node, count) - end);
+void remove_record(NodeBuffer& node, std::uint16_t i) {
+    const std::uint16_t count = node_record_count(node);
+    const std::uint16_t start = record_offset(node, i);
+    const std::uint16_t end = record_offset(node, static_cast<std::uint16_t>(i + 1));
+    std::memmove(node.data() + start, node.data() + end, record_offset(node, count) - end);
     for (std::uint16_t j = i; j < count; ++j) {
-        setOffset(node, j, static_cast<std::uint16_t>(recordOffset(node, static_cast<std::uint16_t>(j + 1)) - (end - start)));
+        setOffset(node, j, static_cast<std::uint16_t>(record_offset(node, static_cast<std::uint16_t>(j + 1)) - (end - start)));
     }
     setOffset(node, count, 0);
-    storeBE16(node.data() + 10, static_cast<std::uint16_t>(count - 1));
+    store_be16(node.data() + 10, static_cast<std::uint16_t>(count - 1));
 }
 
-void addToField32(std::uint8_t* field, std::int32_t delta) { storeBE32(field, loadBE32(field) + delta); }
-void addToField16(std::uint8_t* field, std::int16_t delta) {
-    storeBE16(field, static_cast<std::uint16_t>(loadBE16(field) + delta));
+void add_to_field32(std::uint8_t* field, std::int32_t delta) { store_be32(field, load_be32(field) + delta); }
+void add_to_field16(std::uint8_t* field, std::int16_t delta) {
+    store_be16(field, static_cast<std::uint16_t>(load_be16(field) + delta));
 }
 
-std::uint16_t firstBlockOf(HfsContext& ctx, std::string_view rootFile) {
-    return extentDescriptor(ExtentRecordBytes(find(ctx, rootFile, kFileEntry, kRootDirectoryID).data.data() +
-                                              filrec::dataExtents, 12), 0).startBlock;
+std::uint16_t first_block_of(HfsContext& ctx, std::string_view rootFile) {
+    return extent_descriptor(ExtentRecordBytes(find(ctx, rootFile, kFileEntry, kRootDirectoryID).data.data() +
+                                              filrec::data_extents, 12), 0).startBlock;
 }
 
 struct DamageCase {
@@ -125,15 +125,15 @@ struct DamageCase {
     const char* expected;  // a problem the report must hold, as it stands
 };
 
-const std::vector<DamageCase>& damageCases() {
+const std::vector<DamageCase>& damage_cases() {
     static const std::vector<DamageCase> cases = {
-        {"wrong drFreeBks", [](Damaged& d) { addToField16(d.ctx().mdb.field(mdb::drFreeBks), -3); },
+        {"wrong drFreeBks", [](Damaged& d) { add_to_field16(d.ctx().mdb.field(mdb::drFreeBks), -3); },
          "The volume header counts * free blocks (drFreeBks), the bitmap *."},
         {"a bitmap bit cleared under a file",
          [](Damaged& d) {
-             const std::uint16_t block = firstBlockOf(d.ctx(), "s1");
+             const std::uint16_t block = first_block_of(d.ctx(), "s1");
              std::fstream image(d.image, std::ios::in | std::ios::out | std::ios::binary);
-             const std::streamoff at = d.ctx().mdb.bitmapStart() * 512 + block / 8;
+             const std::streamoff at = d.ctx().mdb.bitmap_start() * 512 + block / 8;
              image.seekg(at);
              char byte = 0;
              image.get(byte);
@@ -143,24 +143,24 @@ const std::vector<DamageCase>& damageCases() {
          "Block * is used by the data fork of file \"s1\" (ID *) but marked free in the bitmap."},
         {"two files sharing a block",
          [](Damaged& d) {
-             const std::uint16_t block = firstBlockOf(d.ctx(), "s1");
-             changeRecord(d.ctx(), find(d.ctx(), "s3", kFileEntry, kRootDirectoryID),
-                          [block](std::uint8_t* data) { storeBE16(data + filrec::dataExtents, block); });
+             const std::uint16_t block = first_block_of(d.ctx(), "s1");
+             change_record(d.ctx(), find(d.ctx(), "s3", kFileEntry, kRootDirectoryID),
+                          [block](std::uint8_t* data) { store_be16(data + filrec::data_extents, block); });
          },
          "Block * is used by both the data fork of file \"s1\" (ID *) and the data fork of file \"s3\" (ID *)."},
         {"an extent beyond the volume",
          [](Damaged& d) {
-             const std::uint16_t end = d.ctx().mdb.allocationBlocks();
-             changeRecord(d.ctx(), find(d.ctx(), "s5", kFileEntry, kRootDirectoryID),
-                          [end](std::uint8_t* data) { storeBE16(data + filrec::dataExtents, end); });
+             const std::uint16_t end = d.ctx().mdb.allocation_blocks();
+             change_record(d.ctx(), find(d.ctx(), "s5", kFileEntry, kRootDirectoryID),
+                          [end](std::uint8_t* data) { store_be16(data + filrec::data_extents, end); });
          },
          "The data fork of file \"s5\" (ID *) has blocks beyond the end of the volume (block * of a volume of * blocks)."},
         {"two leaf records swapped",
          [](Damaged& d) {
              TreeFile& tree = d.ctx().catalogTree;
-             changeNode(tree, treeFirstLeaf(tree.header), [](NodeBuffer& node) {
-                 const std::uint16_t second = recordOffset(node, 1);
-                 setOffset(node, 1, recordOffset(node, 2));
+             change_node(tree, tree_first_leaf(tree.header), [](NodeBuffer& node) {
+                 const std::uint16_t second = record_offset(node, 1);
+                 setOffset(node, 1, record_offset(node, 2));
                  setOffset(node, 2, second);
              });
          },
@@ -168,18 +168,18 @@ const std::vector<DamageCase>& damageCases() {
         {"a broken bLink",
          [](Damaged& d) {
              TreeFile& tree = d.ctx().catalogTree;
-             ASSERT_TRUE(readNode(tree, treeFirstLeaf(tree.header)));
-             changeNode(tree, nodeFLink(tree.node), [](NodeBuffer& node) { storeBE32(node.data() + 4, 0); });
+             ASSERT_TRUE(read_node(tree, tree_first_leaf(tree.header)));
+             change_node(tree, node_f_link(tree.node), [](NodeBuffer& node) { store_be32(node.data() + 4, 0); });
          },
          "Catalog node *: its backward link (bLink) points to nothing instead of node *."},
         {"an index key that differs from its child's first key",
          [](Damaged& d) {
              TreeFile& tree = d.ctx().catalogTree;
-             changeNode(tree, treeRootNode(tree.header), [](NodeBuffer& node) {
-                 ASSERT_EQ(nodeKind(node), kIndexNode);
+             change_node(tree, tree_root_node(tree.header), [](NodeBuffer& node) {
+                 ASSERT_EQ(node_kind(node), kIndexNode);
                  // The last record's key: one letter later sorts still before nothing.
-                 const std::uint16_t last = static_cast<std::uint16_t>(nodeRecordCount(node) - 1);
-                 std::uint8_t* key = node.data() + recordOffset(node, last);
+                 const std::uint16_t last = static_cast<std::uint16_t>(node_record_count(node) - 1);
+                 std::uint8_t* key = node.data() + record_offset(node, last);
                  ASSERT_GT(key[6], 0);
                  ++key[6 + key[6]];
              });
@@ -188,33 +188,33 @@ const std::vector<DamageCase>& damageCases() {
         {"wrong leafRecords",
          [](Damaged& d) {
              TreeFile& tree = d.ctx().catalogTree;
-             addToField32(tree.header.data() + header::leafRecords, 1);
-             ASSERT_TRUE(writeNode(tree, 0, tree.header));
+             add_to_field32(tree.header.data() + header::leafRecords, 1);
+             ASSERT_TRUE(write_node(tree, 0, tree.header));
          },
          "Catalog header: leafRecords is *, the leaves hold *."},
         {"wrong freeNodes",
          [](Damaged& d) {
              TreeFile& tree = d.ctx().catalogTree;
-             addToField32(tree.header.data() + header::freeNodes, -1);
-             ASSERT_TRUE(writeNode(tree, 0, tree.header));
+             add_to_field32(tree.header.data() + header::freeNodes, -1);
+             ASSERT_TRUE(write_node(tree, 0, tree.header));
          },
          "Catalog header: freeNodes is *, the node map leaves * nodes free."},
         {"a missing thread",
          [](Damaged& d) {
-             const FoundEntry thread = find(d.ctx(), "", kDirectoryThread, folderID(d.ctx(), "Empty"));
-             changeNode(d.ctx().catalogTree, thread.node, [&](NodeBuffer& node) { removeRecord(node, thread.index); });
+             const FoundEntry thread = find(d.ctx(), "", kDirectoryThread, folder_id(d.ctx(), "Empty"));
+             change_node(d.ctx().catalogTree, thread.node, [&](NodeBuffer& node) { remove_record(node, thread.index); });
          },
          "Folder \"Empty\" (ID *) has no thread record."},
         {"a wrong valence",
          [](Damaged& d) {
-             changeRecord(d.ctx(), find(d.ctx(), "Letters", kDirectoryEntry, kRootDirectoryID),
-                          [](std::uint8_t* data) { addToField16(data + dirrec::valence, 1); });
+             change_record(d.ctx(), find(d.ctx(), "Letters", kDirectoryEntry, kRootDirectoryID),
+                          [](std::uint8_t* data) { add_to_field16(data + dirrec::valence, 1); });
          },
          "Folder \"Letters\" (ID *) counts 4 entries (valence) but holds 3."},
         {"a volume name that the root folder does not carry",
          [](Damaged& d) { d.ctx().mdb.field(mdb::drVN)[1] = 'X'; },
          "The volume header names the volume \"Xest\", the catalog's root folder \"Test\"."},
-        {"wrong drNmFls", [](Damaged& d) { addToField16(d.ctx().mdb.field(mdb::drNmFls), 1); },
+        {"wrong drNmFls", [](Damaged& d) { add_to_field16(d.ctx().mdb.field(mdb::drNmFls), 1); },
          "The volume header counts 62 files in the root folder (drNmFls), the catalog holds 61."},
         {"a volume longer than its partition",
          [](Damaged& d) {
@@ -224,12 +224,12 @@ const std::vector<DamageCase>& damageCases() {
          "The volume's 1594 allocation blocks (drNmAlBlks) reach past the end of its partition."},
         {"an overflow record that its fork does not need",
          [](Damaged& d) {
-             changeRecord(d.ctx(), find(d.ctx(), "Big", kFileEntry, folderID(d.ctx(), "Letters")), [](std::uint8_t* data) {
+             change_record(d.ctx(), find(d.ctx(), "Big", kFileEntry, folder_id(d.ctx(), "Letters")), [](std::uint8_t* data) {
                  std::uint32_t blocks = 0;
                  for (int i = 0; i < 3; ++i) {
-                     blocks += extentDescriptor(ExtentRecordBytes(data + filrec::dataExtents, 12), i).blockCount;
+                     blocks += extent_descriptor(ExtentRecordBytes(data + filrec::data_extents, 12), i).block_count;
                  }
-                 storeBE32(data + filrec::dataPhysicalLength, blocks * 512);
+                 store_be32(data + filrec::dataPhysicalLength, blocks * 512);
              });
          },
          "The extents tree holds a record for the data fork of file \"Big\" (ID *) from its block 3 on that the fork "
@@ -237,9 +237,9 @@ const std::vector<DamageCase>& damageCases() {
         {"an extents record that lost its fork",
          [](Damaged& d) {
              TreeFile& tree = d.ctx().extentsTree;
-             changeNode(tree, treeLastLeaf(tree.header), [](NodeBuffer& node) {
-                 const std::uint16_t last = static_cast<std::uint16_t>(nodeRecordCount(node) - 1);
-                 addToField32(node.data() + recordOffset(node, last) + 2, 1000);
+             change_node(tree, tree_last_leaf(tree.header), [](NodeBuffer& node) {
+                 const std::uint16_t last = static_cast<std::uint16_t>(node_record_count(node) - 1);
+                 add_to_field32(node.data() + record_offset(node, last) + 2, 1000);
              });
          },
          "The extents tree holds a record for the data fork of file ID * from its block * on, but there is no such file."},
@@ -259,16 +259,16 @@ bool matches(std::string_view pattern, std::string_view line) {
 }
 
 TEST_F(SoundVolume, EachFaultIsNamed) {
-    for (const DamageCase& damage : damageCases()) {
+    for (const DamageCase& damage : damage_cases()) {
         SCOPED_TRACE(damage.fault);
         const std::string copy = dir / "damaged.img";
         std::filesystem::copy_file(image, copy, std::filesystem::copy_options::overwrite_existing);
         OpenedVolume volume(copy);
         ASSERT_EQ(volume.open(), CatalogOpen::Complete);
-        ASSERT_TRUE(openExtentsTree(volume.ctx));
+        ASSERT_TRUE(open_extents_tree(volume.ctx));
         Damaged damaged{volume, copy};
         damage.poke(damaged);
-        const CheckReport report = checkVolume(volume.ctx);
+        const CheckReport report = check_volume(volume.ctx);
         const auto& problems = report.problems();
         EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
                                 [&](const std::string& line) { return matches(damage.expected, line); }))
@@ -278,7 +278,7 @@ TEST_F(SoundVolume, EachFaultIsNamed) {
 
 // A bitmap that cannot be read is said once; the rest is still checked.
 TEST_F(SoundVolume, AnUnreadableBitmapIsSaid) {
-    EXPECT_EQ(checkProblems(image + ",bad=3"), "The volume bitmap could not be read.\n");
+    EXPECT_EQ(check_problems(image + ",bad=3"), "The volume bitmap could not be read.\n");
 }
 
 }  // namespace

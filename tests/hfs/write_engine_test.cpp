@@ -29,20 +29,20 @@ using testing::FolderKeys;
 using testing::HfsutilsVolume;
 using testing::OpenedVolume;
 using testing::ScratchDir;
-using testing::makeFolder;
-using testing::removeFolder;
-using testing::rootFolder;
-using testing::treeShapeProblems;
+using testing::make_folder;
+using testing::remove_folder;
+using testing::root_folder;
+using testing::tree_shape_problems;
 
 struct NameLess {
-    bool operator()(const std::string& a, const std::string& b) const { return compareNames(a, b) < 0; }
+    bool operator()(const std::string& a, const std::string& b) const { return compare_names(a, b) < 0; }
 };
 using FolderSet = std::map<std::string, std::uint32_t, NameLess>;
 
 // Names in the Macintosh character set with the characters whose order is
 // easy to get wrong: accents, "[", "]", "\", "ß", the no-break space and
 // the capitals 0xE5-0xF4.
-std::string randomName(std::mt19937& random) {
+std::string random_name(std::mt19937& random) {
     static const std::string pool = std::string("abcXYZ019 -_[]\\\x8E\x9F\x80\x81\xA7\xCA") +
                                     "\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF0\xF1\xF2\xF3\xF4";
     std::string name(1 + random() % 31, ' ');
@@ -52,27 +52,27 @@ std::string randomName(std::mt19937& random) {
 }
 
 // The names hls lists in an HFS folder path.
-std::multiset<std::string> hlsNames(const HfsutilsVolume& volume, const std::string& path) {
+std::multiset<std::string> hls_names(const HfsutilsVolume& volume, const std::string& path) {
     const auto lines = volume.lines({"hls", "-1a", path});
     return {lines.begin(), lines.end()};
 }
 
-std::multiset<std::string> modelNames(const FolderSet& folders) {
+std::multiset<std::string> model_names(const FolderSet& folders) {
     std::multiset<std::string> names;
     for (const auto& [name, id] : folders) names.insert(name);
     return names;
 }
 
-std::vector<std::uint32_t> recordCounts(TreeFile& tree, const std::vector<std::uint32_t>& nodes) {
+std::vector<std::uint32_t> record_counts(TreeFile& tree, const std::vector<std::uint32_t>& nodes) {
     std::vector<std::uint32_t> counts;
-    for (std::uint32_t n : nodes) counts.push_back(nodeRecordCount(*loadNode(tree, n)));
+    for (std::uint32_t n : nodes) counts.push_back(node_record_count(*load_node(tree, n)));
     return counts;
 }
 
-std::vector<std::uint32_t> childrenOf(TreeFile& tree, std::uint32_t n) {
+std::vector<std::uint32_t> children_of(TreeFile& tree, std::uint32_t n) {
     std::vector<std::uint32_t> children;
-    const NodeBuffer node = *loadNode(tree, n);
-    for (std::uint16_t i = 0; i < nodeRecordCount(node); ++i) children.push_back(*indexRecordChild(tree, nodeRecord(node, i)));
+    const NodeBuffer node = *load_node(tree, n);
+    for (std::uint16_t i = 0; i < node_record_count(node); ++i) children.push_back(*index_record_child(tree, node_record(node, i)));
     return children;
 }
 
@@ -96,17 +96,17 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
     OpenedVolume opened(volume.image());
     HfsContext& ctx = opened.ctx;
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    const std::uint32_t firstCatalogSize = ctx.mdb.catalogFileSize();
+    const std::uint32_t firstCatalogSize = ctx.mdb.catalog_file_size();
     std::set<std::uint32_t> catalogSizes{firstCatalogSize};
 
     // The root and two folders inside it hold the random folders.
-    std::vector<FolderKeys> parents{rootFolder(ctx)};
+    std::vector<FolderKeys> parents{root_folder(ctx)};
     std::vector<FolderSet> contents(3);
     for (const std::string name : {"P1", "P2"}) {
-        const std::uint32_t id = makeFolder(ctx, parents[0], name);
+        const std::uint32_t id = make_folder(ctx, parents[0], name);
         ASSERT_NE(id, 0u);
         contents[0][name] = id;
-        parents.push_back({catalogKey(kRootDirectoryID, name), id});
+        parents.push_back({catalog_key(kRootDirectoryID, name), id});
     }
 
     std::mt19937 random(1996);
@@ -116,14 +116,14 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
             FolderSet& folders = contents[p];
             const bool insert = folders.size() < 3 || random() % 100 < (batch < 7 ? 75u : 30u);
             if (insert) {
-                const std::string name = randomName(random);
+                const std::string name = random_name(random);
                 const bool taken = folders.count(name) != 0;
-                const std::uint32_t id = makeFolder(ctx, parents[p], name);
+                const std::uint32_t id = make_folder(ctx, parents[p], name);
                 ASSERT_EQ(id == 0, taken) << name;
                 if (!taken) folders[name] = id;
                 // A new thread goes after the last record of the last leaf.
-                const NodeBuffer last = *loadNode(ctx.catalogTree, treeLastLeaf(ctx.catalogTree.header));
-                const auto key = parseCatalogKey(nodeRecord(last, nodeRecordCount(last) - 1));
+                const NodeBuffer last = *load_node(ctx.catalogTree, tree_last_leaf(ctx.catalogTree.header));
+                const auto key = parse_catalog_key(node_record(last, node_record_count(last) - 1));
                 if (!taken) {
                     ASSERT_EQ(key->parentID, id);
                 }
@@ -131,21 +131,21 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
                 auto victim = folders.begin();
                 std::advance(victim, random() % folders.size());
                 if (p == 0 && (victim->first == "P1" || victim->first == "P2")) continue;
-                ASSERT_TRUE(removeFolder(ctx, parents[p], victim->first, victim->second));
+                ASSERT_TRUE(remove_folder(ctx, parents[p], victim->first, victim->second));
                 folders.erase(victim);
             }
-            catalogSizes.insert(ctx.mdb.catalogFileSize());
+            catalogSizes.insert(ctx.mdb.catalog_file_size());
         }
-        ASSERT_TRUE(writeBack(ctx));
+        ASSERT_TRUE(write_back(ctx));
         EXPECT_FALSE(ctx.volume.bitmapLoaded);
-        const auto problems = treeShapeProblems(ctx.catalogTree);
+        const auto problems = tree_shape_problems(ctx.catalogTree);
         ASSERT_TRUE(problems.empty()) << problems.front();
-        std::multiset<std::string> inRoot = modelNames(contents[0]);
+        std::multiset<std::string> inRoot = model_names(contents[0]);
         inRoot.insert("Kept");
-        EXPECT_EQ(hlsNames(volume, ":"), inRoot);
-        EXPECT_EQ(hlsNames(volume, ":P1:"), modelNames(contents[1]));
-        EXPECT_EQ(hlsNames(volume, ":P2:"), modelNames(contents[2]));
-        EXPECT_EQ(testing::checkProblems(volume.image()), "") << "after batch " << batch;
+        EXPECT_EQ(hls_names(volume, ":"), inRoot);
+        EXPECT_EQ(hls_names(volume, ":P1:"), model_names(contents[1]));
+        EXPECT_EQ(hls_names(volume, ":P2:"), model_names(contents[2]));
+        EXPECT_EQ(testing::check_problems(volume.image()), "") << "after batch " << batch;
     }
     EXPECT_GE(catalogSizes.size(), 4u) << "the catalog grew " << catalogSizes.size() - 1 << " times";
     EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
@@ -155,7 +155,7 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
 
     // What hfsutils says of free space is what the bitmap says.
     const auto info = volume.lines({"hvol"});
-    const std::string free = std::to_string(std::uint64_t{ctx.mdb.freeBlocks()} * ctx.geometry.allocBlockSize);
+    const std::string free = std::to_string(std::uint64_t{ctx.mdb.free_blocks()} * ctx.geometry.allocBlockSize);
     EXPECT_TRUE(std::any_of(info.begin(), info.end(), [&](const std::string& l) { return l.find(free) != std::string::npos; }));
 }
 
@@ -163,40 +163,40 @@ TEST(WriteEngine, SplitsKeepTheFirstHalfAndTheIndexFollowsTheLeaves) {
     FreshVolume fresh;
     HfsContext& ctx = fresh.ctx;
     TreeFile& catalog = ctx.catalogTree;
-    const FolderKeys root = rootFolder(ctx);
+    const FolderKeys root = root_folder(ctx);
 
     // The root's two records and five more fill the one leaf with 7 records;
     // the eighth splits it 4 / 3 and goes to the new leaf on the right.
-    ASSERT_NE(makeFolder(ctx, root, "A"), 0u);
-    ASSERT_NE(makeFolder(ctx, root, "B"), 0u);
+    ASSERT_NE(make_folder(ctx, root, "A"), 0u);
+    ASSERT_NE(make_folder(ctx, root, "B"), 0u);
     std::vector<std::uint8_t> c(kDirectoryRecordSize, 0);
     c[0] = kDirectoryRecord;
-    storeBE32(c.data() + dirrec::dirID, ctx.mdb.nextCatalogID());
-    ASSERT_EQ(insertLeafRecord(ctx, catalogKey(kRootDirectoryID, "C"), c), EditResult::Done);
-    const std::uint32_t left = treeFirstLeaf(catalog.header);
-    ASSERT_EQ(treeDepth(catalog.header), 1);
-    ASSERT_EQ(nodeRecordCount(*loadNode(catalog, left)), 7);
-    ASSERT_EQ(deleteRecord(ctx, catalogKey(kRootDirectoryID, "C")), EditResult::Done);
-    ASSERT_NE(makeFolder(ctx, root, "C"), 0u);
-    const std::uint32_t right = treeLastLeaf(catalog.header);
-    EXPECT_EQ(treeFirstLeaf(catalog.header), left);
-    EXPECT_EQ(nodeFLink(*loadNode(catalog, left)), right);
-    EXPECT_EQ(recordCounts(catalog, {left, right}), (std::vector<std::uint32_t>{4, 4}));
-    EXPECT_EQ(treeDepth(catalog.header), 2);
+    store_be32(c.data() + dirrec::dir_id, ctx.mdb.next_catalog_id());
+    ASSERT_EQ(insert_leaf_record(ctx, catalog_key(kRootDirectoryID, "C"), c), EditResult::Done);
+    const std::uint32_t left = tree_first_leaf(catalog.header);
+    ASSERT_EQ(tree_depth(catalog.header), 1);
+    ASSERT_EQ(node_record_count(*load_node(catalog, left)), 7);
+    ASSERT_EQ(delete_record(ctx, catalog_key(kRootDirectoryID, "C")), EditResult::Done);
+    ASSERT_NE(make_folder(ctx, root, "C"), 0u);
+    const std::uint32_t right = tree_last_leaf(catalog.header);
+    EXPECT_EQ(tree_first_leaf(catalog.header), left);
+    EXPECT_EQ(node_f_link(*load_node(catalog, left)), right);
+    EXPECT_EQ(record_counts(catalog, {left, right}), (std::vector<std::uint32_t>{4, 4}));
+    EXPECT_EQ(tree_depth(catalog.header), 2);
 
     // 12 leaves: two index nodes of 11 and 1 records under a root of 2.
     std::size_t folders = 3;
-    for (; leafChain(catalog)->size() < 12; ++folders)
-        ASSERT_NE(makeFolder(ctx, root, "F" + std::to_string(1000 + folders)), 0u);
-    ASSERT_EQ(leafChain(catalog)->size(), 12u);
-    EXPECT_EQ(treeDepth(catalog.header), 3);
-    const auto top = childrenOf(catalog, treeRootNode(catalog.header));
-    EXPECT_EQ(recordCounts(catalog, top), (std::vector<std::uint32_t>{11, 1}));
-    const auto problems = treeShapeProblems(catalog);
+    for (; leaf_chain(catalog)->size() < 12; ++folders)
+        ASSERT_NE(make_folder(ctx, root, "F" + std::to_string(1000 + folders)), 0u);
+    ASSERT_EQ(leaf_chain(catalog)->size(), 12u);
+    EXPECT_EQ(tree_depth(catalog.header), 3);
+    const auto top = children_of(catalog, tree_root_node(catalog.header));
+    EXPECT_EQ(record_counts(catalog, top), (std::vector<std::uint32_t>{11, 1}));
+    const auto problems = tree_shape_problems(catalog);
     EXPECT_TRUE(problems.empty()) << problems.front();
-    ASSERT_TRUE(writeBack(ctx));
+    ASSERT_TRUE(write_back(ctx));
     EXPECT_EQ(fresh.volume.lines({"hls", "-1a", ":"}).size(), folders);
-    EXPECT_EQ(testing::checkProblems(fresh.volume.image()), "");
+    EXPECT_EQ(testing::check_problems(fresh.volume.image()), "");
 }
 
 TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
@@ -205,49 +205,49 @@ TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
     TreeFile& extents = ctx.extentsTree;
 
     // An extent that continues a fork's last record joins it.
-    ASSERT_TRUE(addExtentRecord(ctx, {100, 5}, 5000, 3, kDataFork));
-    ASSERT_TRUE(addExtentRecord(ctx, {200, 4}, 5000, 8, kDataFork));
-    ASSERT_TRUE(addExtentRecord(ctx, {204, 2}, 5000, 12, kDataFork));
-    const std::uint8_t* record = findExtentRecord(ctx, 5000, 3, kDataFork);
+    ASSERT_TRUE(add_extent_record(ctx, {100, 5}, 5000, 3, kDataFork));
+    ASSERT_TRUE(add_extent_record(ctx, {200, 4}, 5000, 8, kDataFork));
+    ASSERT_TRUE(add_extent_record(ctx, {204, 2}, 5000, 12, kDataFork));
+    const std::uint8_t* record = find_extent_record(ctx, 5000, 3, kDataFork);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(std::vector<std::uint8_t>(record, record + 12),
               (std::vector<std::uint8_t>{0, 100, 0, 5, 0, 200, 0, 6, 0, 0, 0, 0}));
-    EXPECT_EQ(treeLeafRecords(extents.header), 1u);
+    EXPECT_EQ(tree_leaf_records(extents.header), 1u);
 
     // 31 records of 20 bytes need two leaves; records past index 11 are found.
     std::array<std::uint8_t, 12> data{0, 50, 0, 1};
     for (std::uint32_t id = 1000; id < 1030; ++id)
-        ASSERT_EQ(insertTreeRecord(ctx, extents, extentsKey(kResourceFork, id, 0), data), EditResult::Done);
-    ASSERT_EQ(leafChain(extents)->size(), 2u);
-    const std::uint32_t first = treeFirstLeaf(extents.header);
-    const std::uint32_t second = treeLastLeaf(extents.header);
-    EXPECT_EQ(recordCounts(extents, {first, second}), (std::vector<std::uint32_t>{11, 20}));
+        ASSERT_EQ(insert_tree_record(ctx, extents, extents_key(kResourceFork, id, 0), data), EditResult::Done);
+    ASSERT_EQ(leaf_chain(extents)->size(), 2u);
+    const std::uint32_t first = tree_first_leaf(extents.header);
+    const std::uint32_t second = tree_last_leaf(extents.header);
+    EXPECT_EQ(record_counts(extents, {first, second}), (std::vector<std::uint32_t>{11, 20}));
     // New data of another size: the record is taken out and put in again.
     const std::array<std::uint8_t, 16> longer{0, 60, 0, 2};
-    ASSERT_EQ(replaceRecordData(ctx, extents, extentsKey(kResourceFork, 1015, 0), longer), EditResult::Done);
-    ASSERT_TRUE(findRecord(extents, extentsKey(kResourceFork, 1015, 0)));
-    EXPECT_EQ(nodeRecord(extents.node, extents.recordIndex).size(), 24u);
-    EXPECT_EQ(nodeRecord(extents.node, extents.recordIndex)[9], 60);
+    ASSERT_EQ(replace_record_data(ctx, extents, extents_key(kResourceFork, 1015, 0), longer), EditResult::Done);
+    ASSERT_TRUE(find_record(extents, extents_key(kResourceFork, 1015, 0)));
+    EXPECT_EQ(node_record(extents.node, extents.recordIndex).size(), 24u);
+    EXPECT_EQ(node_record(extents.node, extents.recordIndex)[9], 60);
 
     // Emptying the first leaf makes the second the first, with no bLink.
     for (std::uint32_t id = 1000; id < 1011; ++id)
-        ASSERT_EQ(deleteTreeRecord(ctx, extents, extentsKey(kResourceFork, id, 0)), EditResult::Done);
-    EXPECT_EQ(treeFirstLeaf(extents.header), second);
-    EXPECT_EQ(nodeBLink(*loadNode(extents, second)), 0u);
-    EXPECT_EQ(nodeInUse(extents, first), false);
-    EXPECT_EQ(treeDepth(extents.header), 1);
-    EXPECT_EQ(deleteTreeRecord(ctx, extents, extentsKey(kResourceFork, 1000, 0)), EditResult::NotFound);
+        ASSERT_EQ(delete_tree_record(ctx, extents, extents_key(kResourceFork, id, 0)), EditResult::Done);
+    EXPECT_EQ(tree_first_leaf(extents.header), second);
+    EXPECT_EQ(node_b_link(*load_node(extents, second)), 0u);
+    EXPECT_EQ(node_in_use(extents, first), false);
+    EXPECT_EQ(tree_depth(extents.header), 1);
+    EXPECT_EQ(delete_tree_record(ctx, extents, extents_key(kResourceFork, 1000, 0)), EditResult::NotFound);
     for (std::uint32_t id = 1029; id >= 1011; --id)
-        ASSERT_EQ(deleteTreeRecord(ctx, extents, extentsKey(kResourceFork, id, 0)), EditResult::Done);
-    ASSERT_EQ(deleteTreeRecord(ctx, extents, extentsKey(kDataFork, 5000, 3)), EditResult::Done);
-    // addExtentRecord counted its record; whoever removes one counts it out.
-    storeBE32(extents.header.data() + header::leafRecords, treeLeafRecords(extents.header) - 1);
-    EXPECT_EQ(treeRootNode(extents.header), 0u);
-    EXPECT_EQ(treeDepth(extents.header), 0);
-    EXPECT_EQ(treeFirstLeaf(extents.header), 0u);
-    ASSERT_TRUE(writeBack(ctx));
+        ASSERT_EQ(delete_tree_record(ctx, extents, extents_key(kResourceFork, id, 0)), EditResult::Done);
+    ASSERT_EQ(delete_tree_record(ctx, extents, extents_key(kDataFork, 5000, 3)), EditResult::Done);
+    // add_extent_record counted its record; whoever removes one counts it out.
+    store_be32(extents.header.data() + header::leafRecords, tree_leaf_records(extents.header) - 1);
+    EXPECT_EQ(tree_root_node(extents.header), 0u);
+    EXPECT_EQ(tree_depth(extents.header), 0);
+    EXPECT_EQ(tree_first_leaf(extents.header), 0u);
+    ASSERT_TRUE(write_back(ctx));
     EXPECT_EQ(fresh.volume.tool({"hls", "-R", ":"}), 0);
-    EXPECT_EQ(testing::checkProblems(fresh.volume.image()), "");
+    EXPECT_EQ(testing::check_problems(fresh.volume.image()), "");
 }
 
 
@@ -255,41 +255,41 @@ TEST(WriteEngine, CatalogGrowsPastTheHeaderMapThroughMapNodes) {
     FreshVolume fresh(100 * 1024);
     HfsContext& ctx = fresh.ctx;
     TreeFile& catalog = ctx.catalogTree;
-    ASSERT_EQ(nodeFLink(catalog.header), 0u);  // no map node yet
-    const std::uint32_t size = ctx.mdb.catalogFileSize();
-    const std::uint32_t nodes = treeTotalNodes(catalog.header);
-    const std::uint16_t freeBlocks = ctx.mdb.freeBlocks();
+    ASSERT_EQ(node_f_link(catalog.header), 0u);  // no map node yet
+    const std::uint32_t size = ctx.mdb.catalog_file_size();
+    const std::uint32_t nodes = tree_total_nodes(catalog.header);
+    const std::uint16_t free_blocks = ctx.mdb.free_blocks();
 
     // Take every free node; the next one makes the catalog grow.
     std::vector<std::uint32_t> taken;
-    while (treeFreeNodes(catalog.header) > 0) taken.push_back(*allocateCatalogNode(ctx));
-    taken.push_back(*allocateCatalogNode(ctx));
-    EXPECT_EQ(ctx.mdb.catalogFileSize(), 3 * size);
-    EXPECT_EQ(treeTotalNodes(catalog.header), 3 * nodes);
-    EXPECT_EQ(ctx.mdb.freeBlocks(), freeBlocks - 2 * size / ctx.geometry.allocBlockSize);
-    EXPECT_EQ(countFreeBlocks(ctx), ctx.mdb.freeBlocks());
-    const std::uint32_t mapNode = nodeFLink(catalog.header);
-    ASSERT_NE(mapNode, 0u);
-    EXPECT_EQ(nodeKind(*loadNode(catalog, mapNode)), kMapNode);
-    EXPECT_EQ(nodeInUse(catalog, mapNode), true);
+    while (tree_free_nodes(catalog.header) > 0) taken.push_back(*allocate_catalog_node(ctx));
+    taken.push_back(*allocate_catalog_node(ctx));
+    EXPECT_EQ(ctx.mdb.catalog_file_size(), 3 * size);
+    EXPECT_EQ(tree_total_nodes(catalog.header), 3 * nodes);
+    EXPECT_EQ(ctx.mdb.free_blocks(), free_blocks - 2 * size / ctx.geometry.allocBlockSize);
+    EXPECT_EQ(count_free_blocks(ctx), ctx.mdb.free_blocks());
+    const std::uint32_t map_node = node_f_link(catalog.header);
+    ASSERT_NE(map_node, 0u);
+    EXPECT_EQ(node_kind(*load_node(catalog, map_node)), kMapNode);
+    EXPECT_EQ(node_in_use(catalog, map_node), true);
 
     // Nodes past 2048 are handed out and given back through the map node.
-    while (taken.back() < 2100) taken.push_back(*allocateCatalogNode(ctx));
-    EXPECT_EQ(nodeInUse(catalog, 2099), true);
-    for (std::uint32_t node : taken) freeCatalogNode(ctx, node);
-    EXPECT_EQ(nodeInUse(catalog, 2099), false);
-    const auto problems = treeShapeProblems(catalog);
+    while (taken.back() < 2100) taken.push_back(*allocate_catalog_node(ctx));
+    EXPECT_EQ(node_in_use(catalog, 2099), true);
+    for (std::uint32_t node : taken) free_catalog_node(ctx, node);
+    EXPECT_EQ(node_in_use(catalog, 2099), false);
+    const auto problems = tree_shape_problems(catalog);
     ASSERT_TRUE(problems.empty()) << problems.front();
-    ASSERT_NE(makeFolder(ctx, rootFolder(ctx), "After growth"), 0u);
-    ASSERT_TRUE(writeBack(ctx));
+    ASSERT_NE(make_folder(ctx, root_folder(ctx), "After growth"), 0u);
+    ASSERT_TRUE(write_back(ctx));
 
     EXPECT_EQ(fresh.volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"After growth"});
     OpenedVolume again(fresh.volume.image());
     ASSERT_EQ(again.open(), CatalogOpen::Complete);
-    EXPECT_EQ(treeTotalNodes(again.ctx.catalogTree.header), 3 * nodes);
-    EXPECT_EQ(allocationMap(again.ctx.catalogTree)->size(), 2u);
-    EXPECT_TRUE(treeShapeProblems(again.ctx.catalogTree).empty());
-    EXPECT_EQ(testing::checkProblems(fresh.volume.image()), "");
+    EXPECT_EQ(tree_total_nodes(again.ctx.catalogTree.header), 3 * nodes);
+    EXPECT_EQ(allocation_map(again.ctx.catalogTree)->size(), 2u);
+    EXPECT_TRUE(tree_shape_problems(again.ctx.catalogTree).empty());
+    EXPECT_EQ(testing::check_problems(fresh.volume.image()), "");
 }
 
 TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
@@ -297,36 +297,36 @@ TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
     HfsutilsVolume volume(dir, "full.img", 1440);
     OpenedVolume probe(volume.image());
     // Leave 30 free blocks at most: fewer than the 44 the catalog needs to grow.
-    volume.addFile(":Filler", std::string((probe.ctx.mdb.freeBlocks() - 30u) * 512u, 'f'));
+    volume.addFile(":Filler", std::string((probe.ctx.mdb.free_blocks() - 30u) * 512u, 'f'));
     OpenedVolume opened(volume.image());
     HfsContext& ctx = opened.ctx;
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    const FolderKeys root = rootFolder(ctx);
+    const FolderKeys root = root_folder(ctx);
 
     std::vector<std::pair<std::string, std::uint32_t>> made;
     for (int i = 0;; ++i) {
         const std::string before = testing::read_all(volume.image());
         const std::string name = "Folder " + std::to_string(i);
-        const std::uint32_t id = makeFolder(ctx, root, name);
+        const std::uint32_t id = make_folder(ctx, root, name);
         if (id == 0) {
             EXPECT_EQ(testing::read_all(volume.image()), before);
             break;
         }
         made.emplace_back(name, id);
-        ASSERT_TRUE(writeBack(ctx));
+        ASSERT_TRUE(write_back(ctx));
     }
     EXPECT_TRUE(opened.host.showed("Error trying to extend catalog."));
     EXPECT_TRUE(ctx.outcome.failureReported);
-    EXPECT_EQ(ctx.mdb.catalogFileSize(), 11264u);
+    EXPECT_EQ(ctx.mdb.catalog_file_size(), 11264u);
     EXPECT_FALSE(ctx.volume.bitmapLoaded);
 
     // The program goes on: the next command works from the medium's state.
-    ASSERT_TRUE(removeFolder(ctx, root, made.front().first, made.front().second));
-    ASSERT_TRUE(writeBack(ctx));
-    const auto problems = treeShapeProblems(ctx.catalogTree);
+    ASSERT_TRUE(remove_folder(ctx, root, made.front().first, made.front().second));
+    ASSERT_TRUE(write_back(ctx));
+    const auto problems = tree_shape_problems(ctx.catalogTree);
     EXPECT_TRUE(problems.empty()) << problems.front();
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size());  // Filler in, the first folder out
-    EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    EXPECT_EQ(testing::check_problems(volume.image()), "");
 }
 
 TEST(WriteEngine, CatalogGrowingIntoScatteredSpaceContinuesInTheExtentsTree) {
@@ -340,27 +340,27 @@ TEST(WriteEngine, CatalogGrowingIntoScatteredSpaceContinuesInTheExtentsTree) {
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
 
     std::vector<std::string> made;
-    while (ctx.mdb.catalogFileSize() < 9 * 11264u) {
+    while (ctx.mdb.catalog_file_size() < 9 * 11264u) {
         made.push_back("Folder " + std::to_string(made.size()));
-        ASSERT_NE(makeFolder(ctx, rootFolder(ctx), made.back()), 0u);
+        ASSERT_NE(make_folder(ctx, root_folder(ctx), made.back()), 0u);
     }
-    ASSERT_TRUE(writeBack(ctx));
-    EXPECT_EQ(extentDescriptor(ctx.mdb.catalogExtents(), 2).blockCount != 0, true);
-    EXPECT_NE(findExtentRecord(ctx, kCatalogFileID, static_cast<std::uint16_t>(
-                                                        extentDescriptor(ctx.mdb.catalogExtents(), 0).blockCount +
-                                                        extentDescriptor(ctx.mdb.catalogExtents(), 1).blockCount +
-                                                        extentDescriptor(ctx.mdb.catalogExtents(), 2).blockCount),
+    ASSERT_TRUE(write_back(ctx));
+    EXPECT_EQ(extent_descriptor(ctx.mdb.catalog_extents(), 2).block_count != 0, true);
+    EXPECT_NE(find_extent_record(ctx, kCatalogFileID, static_cast<std::uint16_t>(
+                                                        extent_descriptor(ctx.mdb.catalog_extents(), 0).block_count +
+                                                        extent_descriptor(ctx.mdb.catalog_extents(), 1).block_count +
+                                                        extent_descriptor(ctx.mdb.catalog_extents(), 2).block_count),
                                 kDataFork),
               nullptr);
 
     OpenedVolume again(volume.image());
     ASSERT_EQ(again.open(), CatalogOpen::Complete);
-    EXPECT_TRUE(treeShapeProblems(again.ctx.catalogTree).empty());
-    for (const std::string& name : made) EXPECT_TRUE(findEntry(again.ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
+    EXPECT_TRUE(tree_shape_problems(again.ctx.catalogTree).empty());
+    for (const std::string& name : made) EXPECT_TRUE(find_entry(again.ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size() + 30);
     EXPECT_EQ(volume.tool({"hcopy", "-r", ":h31", dir / "h31"}), 0);
     EXPECT_EQ(testing::read_all(dir / "h31"), std::string(12 * 512, char('a' + 31 % 26)));
-    EXPECT_EQ(testing::checkProblems(volume.image()), "");
+    EXPECT_EQ(testing::check_problems(volume.image()), "");
 }
 
 struct RefusalCase {
@@ -371,8 +371,8 @@ struct RefusalCase {
     const char* notice;
 };
 
-std::uint32_t catalogSector(HfsContext& ctx) {
-    return ctx.geometry.firstAllocSector + extentDescriptor(ctx.mdb.catalogExtents(), 0).startBlock * ctx.geometry.sectorsPerBlock;
+std::uint32_t catalog_sector(HfsContext& ctx) {
+    return ctx.geometry.firstAllocSector + extent_descriptor(ctx.mdb.catalog_extents(), 0).startBlock * ctx.geometry.sectorsPerBlock;
 }
 
 TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
@@ -394,17 +394,17 @@ TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
         std::string options = c.imageOptions;
         if (options == ",bad=CATALOG") {
             OpenedVolume probe(volume.image());
-            options = ",bad=" + std::to_string(catalogSector(probe.ctx) + 3);
+            options = ",bad=" + std::to_string(catalog_sector(probe.ctx) + 3);
         }
         const std::string before = testing::read_all(volume.image());
         OpenedVolume opened(volume.image() + options);
         HfsContext& ctx = opened.ctx;
         opened.open();
         if (c.prepare) c.prepare(ctx);
-        const bool made = makeFolder(ctx, rootFolder(ctx), "Refused") != 0;
+        const bool made = make_folder(ctx, root_folder(ctx), "Refused") != 0;
         EXPECT_EQ(made, c.folderMade);
         if (made) {
-            EXPECT_FALSE(writeBack(ctx));
+            EXPECT_FALSE(write_back(ctx));
         }
         EXPECT_TRUE(opened.host.showed(c.notice));
         EXPECT_TRUE(ctx.outcome.failureReported);
@@ -424,10 +424,10 @@ TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
     ctx.geometry.partitionStart = 0;
     ctx.geometry.partitionSectors = 2880;
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    ASSERT_NE(makeFolder(ctx, rootFolder(ctx), "Parted"), 0u);
-    ASSERT_TRUE(writeBack(ctx));
+    ASSERT_NE(make_folder(ctx, root_folder(ctx), "Parted"), 0u);
+    ASSERT_TRUE(write_back(ctx));
     const std::array<std::uint8_t, 512> zeros{};
-    EXPECT_FALSE(volumeDevice(ctx).write(2880, 1, zeros.data()));  // refused, never sent
+    EXPECT_FALSE(volume_device(ctx).write(2880, 1, zeros.data()));  // refused, never sent
 
     const std::string image = testing::read_all(volume.image());
     EXPECT_EQ(image.substr(2878 * 512, 512), image.substr(2 * 512, 512));
@@ -438,8 +438,8 @@ TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
 TEST(WriteEngine, RunsAreFirstFitFromBlock40AndForksMapToSectors) {
     FreshVolume fresh;
     HfsContext& ctx = fresh.ctx;
-    ASSERT_TRUE(startModification(ctx));
-    const std::uint16_t blocks = ctx.mdb.allocationBlocks();
+    ASSERT_TRUE(start_modification(ctx));
+    const std::uint16_t blocks = ctx.mdb.allocation_blocks();
     struct RunCase {
         std::vector<std::pair<std::uint32_t, std::uint32_t>> freeRuns;  // all else in use
         std::uint16_t asked;
@@ -453,44 +453,44 @@ TEST(WriteEngine, RunsAreFirstFitFromBlock40AndForksMapToSectors) {
         {{{std::uint32_t(blocks - 20), 20}}, 30, kNoRun},  // would pass the last block
     };
     for (const RunCase& c : cases) {
-        markBlocks(ctx, 0, blocks, true);
-        for (const auto& [start, count] : c.freeRuns) markBlocks(ctx, start, count, false);
-        const BlockRun run = allocateRun(ctx, c.asked);
+        mark_blocks(ctx, 0, blocks, true);
+        for (const auto& [start, count] : c.freeRuns) mark_blocks(ctx, start, count, false);
+        const BlockRun run = allocate_run(ctx, c.asked);
         EXPECT_EQ(run.start, c.expected.start);
         EXPECT_EQ(run.count, c.expected.count);
     }
     EXPECT_TRUE(fresh.opened.host.showed("Not enough space on the volume."));
-    discardChanges(ctx);
+    discard_changes(ctx);
 
     // A fork of (100, 4), (300, 2) with 512-byte blocks.
     const std::array<std::uint8_t, 12> record{0, 100, 0, 4, 1, 44, 0, 2, 0, 0, 0, 0};
     const std::uint32_t first = ctx.geometry.firstAllocSector;
-    EXPECT_EQ(physicalSector(ctx, 0, record, 5000), first + 100);
-    EXPECT_EQ(physicalSector(ctx, 3, record, 5000), first + 103);
-    EXPECT_EQ(physicalSector(ctx, 4, record, 5000), first + 300);
-    EXPECT_EQ(physicalSector(ctx, 6, record, 5000), 0u);
+    EXPECT_EQ(physical_sector(ctx, 0, record, 5000), first + 100);
+    EXPECT_EQ(physical_sector(ctx, 3, record, 5000), first + 103);
+    EXPECT_EQ(physical_sector(ctx, 4, record, 5000), first + 300);
+    EXPECT_EQ(physical_sector(ctx, 6, record, 5000), 0u);
     // An extent past the volume's last block maps nothing.
     const std::array<std::uint8_t, 12> outside{0, 1, 0, 2, 0xFF, 0xF0, 0, 4, 0, 0, 0, 0};
-    EXPECT_EQ(physicalSector(ctx, 1, outside, 5000), first + 2);
-    EXPECT_EQ(physicalSector(ctx, 2, outside, 5000), 0u);
+    EXPECT_EQ(physical_sector(ctx, 1, outside, 5000), first + 2);
+    EXPECT_EQ(physical_sector(ctx, 2, outside, 5000), 0u);
 }
 
 // Allocation blocks in use before the change, outside the catalog and
 // extents files, whose bytes differ after it: the files' forks must not move.
-std::uint32_t changedBlocksOutsideTheTrees(const std::string& before, const std::string& after) {
+std::uint32_t changed_blocks_outside_the_trees(const std::string& before, const std::string& after) {
     MdbImage header;
     std::copy_n(before.begin() + 1024, 512, header.bytes.begin());
-    const std::uint32_t blockSize = header.allocationBlockSize();
-    const std::size_t first = std::size_t{header.firstAllocationSector()} * 512;
-    std::vector<bool> tree(header.allocationBlocks());
-    for (const auto record : {header.catalogExtents(), header.extentsExtents()})
+    const std::uint32_t block_size = header.allocation_block_size();
+    const std::size_t first = std::size_t{header.first_allocation_sector()} * 512;
+    std::vector<bool> tree(header.allocation_blocks());
+    for (const auto record : {header.catalog_extents(), header.extents_extents()})
         for (int i = 0; i < 3; ++i)
-            for (std::uint32_t b = 0; b < extentDescriptor(record, i).blockCount; ++b) tree[extentDescriptor(record, i).startBlock + b] = true;
+            for (std::uint32_t b = 0; b < extent_descriptor(record, i).block_count; ++b) tree[extent_descriptor(record, i).startBlock + b] = true;
     std::uint32_t changed = 0;
-    for (std::uint32_t b = 0; b < header.allocationBlocks(); ++b) {
-        const bool used = (static_cast<std::uint8_t>(before[header.bitmapStart() * 512 + b / 8]) & (0x80 >> (b % 8))) != 0;
-        const std::size_t at = first + std::size_t{b} * blockSize;
-        if (used && !tree[b] && before.compare(at, blockSize, after, at, blockSize) != 0) ++changed;
+    for (std::uint32_t b = 0; b < header.allocation_blocks(); ++b) {
+        const bool used = (static_cast<std::uint8_t>(before[header.bitmap_start() * 512 + b / 8]) & (0x80 >> (b % 8))) != 0;
+        const std::size_t at = first + std::size_t{b} * block_size;
+        if (used && !tree[b] && before.compare(at, block_size, after, at, block_size) != 0) ++changed;
     }
     return changed;
 }
@@ -509,13 +509,13 @@ TEST(WriteEngine, CorpusVolumesTakeFoldersAndKeepTheirFiles) {
     for (const CorpusCase& c : cases) {
         SCOPED_TRACE(c.image);
         ScratchDir dir;
-        const std::string image = testing::corpusCopy(dir, c.image);
+        const std::string image = testing::corpus_copy(dir, c.image);
         if (image.empty()) GTEST_SKIP() << "corpus not present";
         const auto hls = [&] {
             std::vector<std::string> lines;
-            if (testing::runProgram(dir.path(), {"hmount", image}) != 0) return lines;
+            if (testing::run_program(dir.path(), {"hmount", image}) != 0) return lines;
             std::string out;
-            testing::runProgram(dir.path(), {"hls", "-1a", ":"}, &out);
+            testing::run_program(dir.path(), {"hls", "-1a", ":"}, &out);
             std::istringstream in(out);
             for (std::string line; std::getline(in, line);) lines.push_back(line);
             return lines;
@@ -526,29 +526,29 @@ TEST(WriteEngine, CorpusVolumesTakeFoldersAndKeepTheirFiles) {
         OpenedVolume opened(image);
         HfsContext& ctx = opened.ctx;
         ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-        const FolderKeys root = rootFolder(ctx);
+        const FolderKeys root = root_folder(ctx);
         std::vector<std::pair<std::string, std::uint32_t>> made;
         for (int i = 0; i < 120; ++i) {
             const std::string name = "Neu \xA7" + std::to_string(i * 7919 % 1000);
-            made.emplace_back(name, makeFolder(ctx, root, name));
+            made.emplace_back(name, make_folder(ctx, root, name));
             ASSERT_NE(made.back().second, 0u) << name;
         }
-        for (int i = 0; i < 120; i += 2) ASSERT_TRUE(removeFolder(ctx, root, made[i].first, made[i].second));
-        ASSERT_TRUE(writeBack(ctx));
-        const auto problems = treeShapeProblems(ctx.catalogTree);
+        for (int i = 0; i < 120; i += 2) ASSERT_TRUE(remove_folder(ctx, root, made[i].first, made[i].second));
+        ASSERT_TRUE(write_back(ctx));
+        const auto problems = tree_shape_problems(ctx.catalogTree);
         ASSERT_TRUE(problems.empty()) << problems.front();
 
-        EXPECT_EQ(changedBlocksOutsideTheTrees(testing::read_all(dir / "pristine.img"), testing::read_all(image)), 0u);
+        EXPECT_EQ(changed_blocks_outside_the_trees(testing::read_all(dir / "pristine.img"), testing::read_all(image)), 0u);
         OpenedVolume again(image);
         ASSERT_EQ(again.open(), CatalogOpen::Complete);
-        for (int i = 1; i < 120; i += 2) EXPECT_TRUE(findEntry(again.ctx, made[i].first, kDirectoryEntry, kRootDirectoryID));
-        EXPECT_EQ(testing::checkProblems(image), "") << image;
+        for (int i = 1; i < 120; i += 2) EXPECT_TRUE(find_entry(again.ctx, made[i].first, kDirectoryEntry, kRootDirectoryID));
+        EXPECT_EQ(testing::check_problems(image), "") << image;
         if (!c.hfsutilsReads) continue;
         std::multiset<std::string> expected(before.begin(), before.end());
         for (int i = 1; i < 120; i += 2) expected.insert(made[i].first);
         const auto after = hls();
         EXPECT_EQ(std::multiset<std::string>(after.begin(), after.end()), expected);
-        EXPECT_EQ(testing::runProgram(dir.path(), {"hls", "-R", ":"}), 0);
+        EXPECT_EQ(testing::run_program(dir.path(), {"hls", "-R", ":"}), 0);
     }
 }
 

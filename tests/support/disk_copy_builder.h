@@ -15,7 +15,7 @@ struct DiskCopyFields {
 };
 
 // For each big-endian 16-bit word from `from` on: add, then rotate right by one bit.
-inline std::uint32_t diskCopySum(const std::string& bytes, std::size_t from = 0) {
+inline std::uint32_t disk_copy_sum(const std::string& bytes, std::size_t from = 0) {
     std::uint32_t sum = 0;
     for (std::size_t i = from; i + 1 < bytes.size(); i += 2) {
         sum += static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]) << 8 | static_cast<std::uint8_t>(bytes[i + 1]));
@@ -24,32 +24,32 @@ inline std::uint32_t diskCopySum(const std::string& bytes, std::size_t from = 0)
     return sum;
 }
 
-inline void putBE32(std::string& bytes, std::size_t at, std::uint32_t value) {
+inline void put_be32(std::string& bytes, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (24 - 8 * i));
 }
 
-inline std::uint32_t getBE32(const std::string& bytes, std::size_t at) {
+inline std::uint32_t get_be32(const std::string& bytes, std::size_t at) {
     std::uint32_t value = 0;
     for (int i = 0; i < 4; ++i) value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
     return value;
 }
 
 // Tags as DiskCopy keeps them: 12 bytes a block, here a pattern that shows any change.
-inline std::string diskCopyTags(std::size_t blocks) {
+inline std::string disk_copy_tags(std::size_t blocks) {
     std::string tags(blocks * 12, '\0');
     for (std::size_t i = 0; i < tags.size(); ++i) tags[i] = static_cast<char>(i * 13 + 5);
     return tags;
 }
 
-inline std::string diskCopyImage(const std::string& data, const DiskCopyFields& fields = {}) {
+inline std::string disk_copy_image(const std::string& data, const DiskCopyFields& fields = {}) {
     std::string header(84, '\0');
     header[0] = static_cast<char>(fields.name.size());
     header.replace(1, fields.name.size(), fields.name);
-    putBE32(header, 64, static_cast<std::uint32_t>(data.size()));
-    putBE32(header, 68, static_cast<std::uint32_t>(fields.tags.size()));
-    putBE32(header, 72, diskCopySum(data));
+    put_be32(header, 64, static_cast<std::uint32_t>(data.size()));
+    put_be32(header, 68, static_cast<std::uint32_t>(fields.tags.size()));
+    put_be32(header, 72, disk_copy_sum(data));
     // The tag checksum leaves out the first 12 tag bytes.
-    putBE32(header, 76, fields.tags.size() > 12 ? diskCopySum(fields.tags, 12) : 0);
+    put_be32(header, 76, fields.tags.size() > 12 ? disk_copy_sum(fields.tags, 12) : 0);
     header[80] = static_cast<char>(fields.diskFormat);
     header[81] = static_cast<char>(fields.formatByte);
     header[82] = 0x01;

@@ -12,7 +12,7 @@
 
 namespace korvane::testing {
 
-int runProgram(const std::string& home, const std::vector<std::string>& args, std::string* out,
+int run_program(const std::string& home, const std::vector<std::string>& args, std::string* out,
                const std::string& inputPath) {
     const std::string outPath = home + "/program.out";
     const pid_t child = fork();
@@ -37,12 +37,12 @@ int runProgram(const std::string& home, const std::vector<std::string>& args, st
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string macBinaryFile(const std::string& macName, const std::string& type, const std::string& creator,
+std::string mac_binary_file(const std::string& mac_name, const std::string& type, const std::string& creator,
                           const std::string& data, const std::string& resource, std::uint32_t created,
                           std::uint32_t modified) {
     std::string header(128, '\0');
-    header[1] = static_cast<char>(macName.size());
-    header.replace(2, macName.size(), macName);
+    header[1] = static_cast<char>(mac_name.size());
+    header.replace(2, mac_name.size(), mac_name);
     header.replace(65, 4, type);
     header.replace(69, 4, creator);
     auto put32 = [&header](std::size_t at, std::uint32_t v) {
@@ -72,7 +72,7 @@ HfsutilsVolume::HfsutilsVolume(const ScratchDir& dir, const std::string& file, s
     EXPECT_EQ(tool({"hformat", "-l", label, image_}), 0);
 }
 
-void HfsutilsVolume::addFolder(const std::string& hfsPath) { EXPECT_EQ(tool({"hmkdir", hfsPath}), 0) << hfsPath; }
+void HfsutilsVolume::add_folder(const std::string& hfsPath) { EXPECT_EQ(tool({"hmkdir", hfsPath}), 0) << hfsPath; }
 
 void HfsutilsVolume::addFile(const std::string& hfsPath, const std::string& contents) {
     const std::string local = home_ + "/payload";
@@ -86,7 +86,7 @@ void HfsutilsVolume::addFile(const std::string& hfsPath, const std::string& cont
     EXPECT_EQ(tool({"hattrib", "-t", type, "-c", creator, hfsPath}), 0) << hfsPath;
 }
 
-void HfsutilsVolume::addFiles(const std::string& folderPath,
+void HfsutilsVolume::add_files(const std::string& folderPath,
                               const std::vector<std::pair<std::string, std::string>>& files) {
     const std::filesystem::path staging = home_ + "/payload-files";
     std::filesystem::remove_all(staging);
@@ -101,11 +101,11 @@ void HfsutilsVolume::addFiles(const std::string& folderPath,
     std::filesystem::remove_all(staging);
 }
 
-void HfsutilsVolume::addForkedFile(const std::string& hfsPath, const std::string& macName, const std::string& type,
+void HfsutilsVolume::add_forked_file(const std::string& hfsPath, const std::string& mac_name, const std::string& type,
                                    const std::string& creator, const std::string& data, const std::string& resource,
                                    std::uint32_t modified) {
     const std::string local = home_ + "/payload.bin";
-    std::ofstream(local, std::ios::binary) << macBinaryFile(macName, type, creator, data, resource, 0xB3A1C2D0, modified);
+    std::ofstream(local, std::ios::binary) << mac_binary_file(mac_name, type, creator, data, resource, 0xB3A1C2D0, modified);
     EXPECT_EQ(tool({"hcopy", "-m", local, hfsPath}), 0) << hfsPath;
 }
 
@@ -120,17 +120,17 @@ std::vector<std::string> HfsutilsVolume::lines(const std::vector<std::string>& a
     return result;
 }
 
-void HfsutilsVolume::fragmentFreeSpace(int smallFiles) {
+void HfsutilsVolume::fragment_free_space(int smallFiles) {
     std::vector<std::pair<std::string, std::string>> smalls;
     for (int i = 0; i < smallFiles; ++i) smalls.emplace_back("s" + std::to_string(i), "s");
-    addFiles(":", smalls);
+    add_files(":", smalls);
     unmount();
     const std::string header = read_all(image_).substr(1024, 512);
     const auto byte = [&header](std::size_t at) { return std::uint32_t{static_cast<std::uint8_t>(header[at])}; };
-    const std::uint32_t freeBlocks = byte(0x22) << 8 | byte(0x23);                                  // drFreeBks
-    const std::uint32_t blockSize = byte(0x14) << 24 | byte(0x15) << 16 | byte(0x16) << 8 | byte(0x17);  // drAlBlkSiz
+    const std::uint32_t free_blocks = byte(0x22) << 8 | byte(0x23);                                  // drFreeBks
+    const std::uint32_t block_size = byte(0x14) << 24 | byte(0x15) << 16 | byte(0x16) << 8 | byte(0x17);  // drAlBlkSiz
     mount();
-    addFile(":filler", std::string(freeBlocks * blockSize, 'f'));
+    addFile(":filler", std::string(free_blocks * block_size, 'f'));
     for (int i = 0; i < smallFiles; i += 2) remove(":s" + std::to_string(i));
 }
 

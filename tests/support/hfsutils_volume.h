@@ -17,13 +17,13 @@ namespace korvane::testing {
 // hmount never meets another's) and TZ=UTC, standard input from inputPath
 // when given. Returns the exit status; standard output in *out when given;
 // standard error is dropped.
-int runProgram(const std::string& home, const std::vector<std::string>& args, std::string* out = nullptr,
+int run_program(const std::string& home, const std::vector<std::string>& args, std::string* out = nullptr,
                const std::string& inputPath = {});
 
 // A MacBinary II file holding both forks, a type, a creator and dates, as
 // hcopy -m reads it onto a volume. Built here byte by byte, independently of
 // Korvane's own MacBinary writer.
-std::string macBinaryFile(const std::string& macName, const std::string& type, const std::string& creator,
+std::string mac_binary_file(const std::string& mac_name, const std::string& type, const std::string& creator,
                           const std::string& data, const std::string& resource, std::uint32_t created = 0xB3A1C2D0,
                           std::uint32_t modified = 0xB6F0A410);
 
@@ -36,31 +36,31 @@ public:
 
     const std::string& image() const { return image_; }
     int tool(const std::vector<std::string>& args, std::string* out = nullptr) const {
-        return runProgram(home_, args, out);
+        return run_program(home_, args, out);
     }
 
-    void addFolder(const std::string& hfsPath);
+    void add_folder(const std::string& hfsPath);
     // The bytes as the data fork of a new file (hcopy -r: type "????", creator "UNIX").
     void addFile(const std::string& hfsPath, const std::string& contents);
     void addFile(const std::string& hfsPath, const std::string& contents, const std::string& type,
                  const std::string& creator);
     // Many files of the given names and contents into one folder (its path
     // ends with ':') with a single hcopy, which is much faster than one each.
-    void addFiles(const std::string& folderPath, const std::vector<std::pair<std::string, std::string>>& files);
+    void add_files(const std::string& folderPath, const std::vector<std::pair<std::string, std::string>>& files);
     // A text file as a Macintosh text editor saves it: type "TEXT", creator "ttxt".
-    void addTextFile(const std::string& hfsPath, const std::string& contents) {
+    void add_text_file(const std::string& hfsPath, const std::string& contents) {
         addFile(hfsPath, contents, "TEXT", "ttxt");
     }
     // A file with both forks through MacBinary; hfsPath is the new file's
     // path, or the folder to hold it when it ends with ':'.
-    void addForkedFile(const std::string& hfsPath, const std::string& macName, const std::string& type,
+    void add_forked_file(const std::string& hfsPath, const std::string& mac_name, const std::string& type,
                        const std::string& creator, const std::string& data, const std::string& resource,
                        std::uint32_t modified = 0xB6F0A410);
     void remove(const std::string& hfsPath);
     // Scatters the free space in one-block holes: small files "s0", "s1", ...
     // in the root, a file ":filler" taking the rest, then every even small
     // file deleted. A file added next needs many extents.
-    void fragmentFreeSpace(int smallFiles);
+    void fragment_free_space(int smallFiles);
 
     // The lines a command (hls, hvol, ...) prints.
     std::vector<std::string> lines(const std::vector<std::string>& args) const;

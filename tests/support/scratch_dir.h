@@ -43,7 +43,7 @@ inline std::string read_all(const std::string& path) {
 
 // A writable copy, in the test's folder, of an image of the shared corpus of
 // volumes made by other software; "" when the corpus does not hold it.
-inline std::string corpusCopy(const ScratchDir& dir, const std::string& name) {
+inline std::string corpus_copy(const ScratchDir& dir, const std::string& name) {
     const std::filesystem::path source = std::filesystem::path(KORVANE_CORPUS_DIR) / name;
     if (!std::filesystem::exists(source)) return {};
     const std::string copy = dir / name;

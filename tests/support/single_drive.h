@@ -15,7 +15,7 @@ namespace korvane::testing {
 inline ImageBus* select_single_image(DeviceContext& ctx, const std::string& image) {
     auto bus = std::make_unique<ImageBus>();
     ImageBus* attached = bus.get();
-    EXPECT_EQ(bus->attachImage(0, image), "") << image;
+    EXPECT_EQ(bus->attach_image(0, image), "") << image;
     ctx.transport = std::move(bus);
     ctx.state.host_adapter = 0;
     ctx.state.target_id = 0;

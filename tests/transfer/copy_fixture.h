@@ -25,7 +25,7 @@ struct OpenedDrive {
 
     explicit OpenedDrive(const std::string& image) {
         select_single_image(ctx, image);
-        opened = analyzeVolume(ctx) > 0;
+        opened = analyze_volume(ctx) > 0;
     }
     bool opened = false;
 };

@@ -52,27 +52,27 @@ struct MacFile {
 inline std::vector<MacFile> extract_with_hcopy(const ScratchDir& dir, const std::string& image, int partition) {
     std::vector<std::string> mount = {"hmount", image};
     if (partition > 0) mount.push_back(std::to_string(partition));
-    EXPECT_EQ(runProgram(dir.path(), mount), 0) << image;
+    EXPECT_EQ(run_program(dir.path(), mount), 0) << image;
     std::vector<FolderListing> folders;
-    walkWithHls(dir.path(), {":", {}, {}}, folders);
+    walk_with_hls(dir.path(), {":", {}, {}}, folders);
     std::vector<MacFile> files;
     for (const FolderListing& folder : folders) {
         for (const std::string& line : folder.hlsLines) {
             if (line.empty() || line[0] != 'f') continue;
             MacFile file;
-            parseHlsLine(line, &file.name);
+            parse_hls_line(line, &file.name);
             file.folders = folder.components;
             const std::string raw = dir / "hcopy.raw", bin = dir / "hcopy.bin";
             std::filesystem::remove(raw);
             std::filesystem::remove(bin);
-            EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-r", file.hfs_path(), raw}), 0) << file.hfs_path();
-            EXPECT_EQ(runProgram(dir.path(), {"hcopy", "-m", file.hfs_path(), bin}), 0) << file.hfs_path();
+            EXPECT_EQ(run_program(dir.path(), {"hcopy", "-r", file.hfs_path(), raw}), 0) << file.hfs_path();
+            EXPECT_EQ(run_program(dir.path(), {"hcopy", "-m", file.hfs_path(), bin}), 0) << file.hfs_path();
             file.data = read_all(raw);
             file.macbinary = read_all(bin);
             if (file.macbinary.size() >= 128) files.push_back(file);
         }
     }
-    runProgram(dir.path(), {"humount"});
+    run_program(dir.path(), {"humount"});
     return files;
 }
 
@@ -105,10 +105,10 @@ inline std::size_t expect_same_copies(const ScratchDir& dir, const std::string& 
                                       const std::vector<std::string>& korvane_args = {}) {
     const std::string out = dir / (std::string("out") + copy_switch(mode)[1]);
     std::filesystem::create_directories(out);
-    std::vector<std::string> args = {korvaneCmd(), image};
+    std::vector<std::string> args = {korvane_cmd(), image};
     args.insert(args.end(), korvane_args.begin(), korvane_args.end());
     args.insert(args.end(), {"--pc-dir", out, "-c", "OPTIONS LONG", "-c", std::string("COPY ") + copy_switch(mode) + " *"});
-    EXPECT_EQ(runProgram(dir.path(), args), 0);
+    EXPECT_EQ(run_program(dir.path(), args), 0);
 
     PcNames names;
     std::map<std::string, int> uses;
@@ -131,7 +131,7 @@ inline std::size_t expect_same_copies(const ScratchDir& dir, const std::string& 
         if (mode == CopyMode::Data) {
             EXPECT_EQ(copied, file.data) << where;
             // The PC file carries the Macintosh modification date (the child ran with TZ=UTC).
-            MacDateFields mac = macDateToFields(file.field32(95));
+            MacDateFields mac = mac_date_to_fields(file.field32(95));
             std::tm fields{};
             fields.tm_year = mac.year - 1900;
             fields.tm_mon = mac.month - 1;

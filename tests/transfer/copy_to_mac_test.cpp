@@ -23,7 +23,7 @@ protected:
     void make_volume(std::uint32_t kilobytes, const std::function<void(HfsutilsVolume&)>& fill = {}) {
         volume = std::make_unique<HfsutilsVolume>(dir, "vol.img", kilobytes, "Target");
         volume->addFile(":Readme.txt", "old");
-        volume->addFolder(":Letters");
+        volume->add_folder(":Letters");
         if (fill) fill(*volume);
         volume->unmount();
         drive = std::make_unique<OpenedDrive>(volume->image());
@@ -48,7 +48,7 @@ protected:
     }
     std::string data_fork(const std::string& hfs_path) {
         const std::string bin = macbinary(hfs_path);
-        return bin.size() < 128 ? "" : bin.substr(128, loadBE32(reinterpret_cast<const std::uint8_t*>(bin.data()) + 83));
+        return bin.size() < 128 ? "" : bin.substr(128, load_be32(reinterpret_cast<const std::uint8_t*>(bin.data()) + 83));
     }
     bool shown_status(const std::string& text) {
         return std::find(host().statuses.begin(), host().statuses.end(), text) != host().statuses.end();
@@ -84,7 +84,7 @@ TEST_F(CopyToMac, ModesNamesTypesAndCounts) {
     ASSERT_NE(std::fgets(line, sizeof line, log), nullptr);
     EXPECT_STREQ(line, "ARCHIVE.HQX\tArchive.hqx\r\n");
     EXPECT_FALSE(ctx().outcome.failureReported);
-    EXPECT_EQ(checkProblems(volume->image()), "");  // counts and valences agree
+    EXPECT_EQ(check_problems(volume->image()), "");  // counts and valences agree
 }
 
 struct ReplaceCase {
@@ -135,7 +135,7 @@ TEST(CopyToMacReplace, TheQuestionsAnswers) {
         }
         volume.unmount();
         EXPECT_EQ(drive.host.showed("The file it was to replace is kept."), c.pc_bytes > 3);
-        EXPECT_EQ(checkProblems(volume.image()), "");
+        EXPECT_EQ(check_problems(volume.image()), "");
     }
 }
 
@@ -145,7 +145,7 @@ TEST_F(CopyToMac, YesNeverReplacesAFolder) {
     EXPECT_EQ(copy_pc_matching(ctx(), "LETTERS"), 0);
     EXPECT_TRUE(host().showed("Letters is a folder on the Macintosh volume and a file cannot replace it"));
     EXPECT_TRUE(ctx().outcome.failureReported);
-    EXPECT_EQ(checkProblems(volume->image()), "");
+    EXPECT_EQ(check_problems(volume->image()), "");
 }
 
 // Holes of 10 blocks between files: a fork of 60 blocks takes six runs, three
@@ -160,13 +160,13 @@ TEST_F(CopyToMac, ForksOfMoreThanThreeRunsContinueInTheExtentsTree) {
     for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 13 + i / 512);
     pc_file("BIG.BIN", big);
     ASSERT_EQ(copy_pc_matching(ctx(), "BIG.BIN"), 0);
-    const auto found = findEntry(ctx(), "Big.bin", kFileEntry, kRootDirectoryID);
+    const auto found = find_entry(ctx(), "Big.bin", kFileEntry, kRootDirectoryID);
     ASSERT_TRUE(found);
     std::uint32_t in_record = 0;
-    for (std::size_t i = 0; i < 3; ++i) in_record += loadBE16(found->data, filrec::dataExtents + 4 * i + 2);
+    for (std::size_t i = 0; i < 3; ++i) in_record += load_be16(found->data, filrec::data_extents + 4 * i + 2);
     EXPECT_LT(in_record, 60u);
     EXPECT_EQ(data_fork(":Big.bin"), big);
-    EXPECT_EQ(checkProblems(volume->image()), "");
+    EXPECT_EQ(check_problems(volume->image()), "");
 }
 
 TEST_F(CopyToMac, MacBinaryNamesAndRefusals) {
@@ -194,7 +194,7 @@ TEST_F(CopyToMac, MacBinaryNamesAndRefusals) {
     EXPECT_TRUE(shown_status("Not a MacBinary file."));
     EXPECT_TRUE(host().showed("Not a MacBinary file. File C.BIN was not copied."));
     EXPECT_TRUE(ctx().outcome.failureReported);
-    EXPECT_EQ(checkProblems(volume->image()), "");
+    EXPECT_EQ(check_problems(volume->image()), "");
 }
 
 TEST_F(CopyToMac, UnreadableFilesAreNamedAndAnyNameCopies) {
@@ -206,7 +206,7 @@ TEST_F(CopyToMac, UnreadableFilesAreNamedAndAnyNameCopies) {
     EXPECT_TRUE(ctx().outcome.failureReported);
     EXPECT_EQ(data_fork(":R\x8Esum\x8E.txt"), "accented");
     EXPECT_EQ(data_fork(":_.txt"), "not in the PC character set");
-    EXPECT_EQ(checkProblems(volume->image()), "");
+    EXPECT_EQ(check_problems(volume->image()), "");
 }
 
 TEST_F(CopyToMac, FoldersEscAndWhatWasCopiedStays) {
@@ -218,7 +218,7 @@ TEST_F(CopyToMac, FoldersEscAndWhatWasCopiedStays) {
     EXPECT_EQ(copy_pc_matching(ctx(), "TREE"), 1);
     EXPECT_EQ(data_fork(":Tree:Deep:Two.txt"), "two");
     EXPECT_EQ(data_fork(":Tree:One.txt"), "");
-    EXPECT_EQ(checkProblems(volume->image()), "");
+    EXPECT_EQ(check_problems(volume->image()), "");
 }
 
 }  // namespace

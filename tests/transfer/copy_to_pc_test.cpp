@@ -33,7 +33,7 @@ const std::uint32_t kMarch1955 = 0x60000000u;
 
 // The PC file carries the Macintosh date as local time, even seconds.
 void expect_mac_date(const std::string& path, std::uint32_t mac_date) {
-    MacDateFields mac = macDateToCalendar(mac_date);
+    MacDateFields mac = mac_date_to_calendar(mac_date);
     struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
     std::tm local{};
@@ -51,13 +51,13 @@ protected:
     void SetUp() override {
         volume = std::make_unique<HfsutilsVolume>(dir, "vol.img", 1440, "Copies");
         volume->addFile(":Read Me", "hello world\n");
-        volume->addForkedFile(":Both", "Both", "APPL", "Korv", kData129, kResource10);
-        volume->addForkedFile(":Spreadsheet", "Spreadsheet", "XLS5", "XCEL", "cells", "");
-        volume->addFolder(":Letters");
+        volume->add_forked_file(":Both", "Both", "APPL", "Korv", kData129, kResource10);
+        volume->add_forked_file(":Spreadsheet", "Spreadsheet", "XLS5", "XCEL", "cells", "");
+        volume->add_folder(":Letters");
         volume->addFile(":Letters:Mum", "dear mum");
-        volume->addFolder(":Letters:Old");
+        volume->add_folder(":Letters:Old");
         volume->addFile(":Letters:Old:Gran", "dear gran");
-        volume->addForkedFile(":Old", "Old", "TEXT", "ttxt", "old", "", kMarch1955);
+        volume->add_forked_file(":Old", "Old", "TEXT", "ttxt", "old", "", kMarch1955);
         // Long enough to be copied in several pieces; last in key order.
         volume->addFile(":Zebra", std::string(100 * 1024, 'Z'));
         volume->unmount();
@@ -91,9 +91,9 @@ TEST_F(CopyToPc, DataForkGetsTheMacDateTheLogLineAndTheStatus) {
     ASSERT_NE(std::fgets(line, sizeof line, log), nullptr);
     EXPECT_STREQ(line, "Read Me\tRead Me.txt\r\n");
 
-    auto found = findEntry(ctx(), "Read Me", kFileEntry, kRootDirectoryID);
+    auto found = find_entry(ctx(), "Read Me", kFileEntry, kRootDirectoryID);
     ASSERT_TRUE(found);
-    expect_mac_date(dest / "Read Me.txt", loadBE32(found->data, filrec::modified));
+    expect_mac_date(dest / "Read Me.txt", load_be32(found->data, filrec::modified));
     // A date before 1970 is kept as it is.
     EXPECT_EQ(copy_matching(ctx(), "Old"), kCopyDone);
     expect_mac_date(dest / "Old.txt", kMarch1955);
@@ -263,7 +263,7 @@ TEST_F(CopyToPc, SelectionCommandCopiesTheMarkedEntriesAfterTheDestination) {
     copy_selection_to_pc(ctx());
     EXPECT_TRUE(host().showed("No selected file or folder. Please select an item to copy toward the PC"));
 
-    loadListing(ctx());
+    load_listing(ctx());
     for (std::size_t i = 0; i < ctx().state.entries.size(); ++i)
         if (ctx().state.entries[i].name() == "Read Me" || ctx().state.entries[i].name() == "Letters")
             ctx().state.entries[i].set_selected(true);
@@ -288,7 +288,7 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
     Context& ctx = world.open();
     const PcDestination& dest = world.dest;
     ctx.menus.set_checked(cmd::kUseCurrentDirectory, true);
-    loadListing(ctx);
+    load_listing(ctx);
     auto select = [&ctx](std::initializer_list<std::string> names) {
         for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
             for (const std::string& name : names)
@@ -345,7 +345,7 @@ TEST(CopyToPcNumbering, NumberedNamesAreAlwaysFree) {
 // "." and "..", a folder of two blanks, files "/" and "../../evil".
 TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
     SmallVolumeCopy world("Crafted");
-    for (const char* folder : {":..", ":.", ":  "}) world.volume.addFolder(folder);
+    for (const char* folder : {":..", ":.", ":  "}) world.volume.add_folder(folder);
     for (const auto& [path, text] : std::map<std::string, std::string>{
                  {":..:x", "in dot dot"}, {":.:y", "in dot"}, {":../../evil", "evil"}, {":/", "slash"}, {":  :z", "in blanks"}})
         world.volume.addFile(path, text);
@@ -381,10 +381,10 @@ TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
     SmallVolumeCopy world("Damaged");
     world.volume.addFile(":Fragile", std::string(3000, 'F'));
     Context& probe = world.open();
-    auto found = findEntry(probe, "Fragile", kFileEntry, kRootDirectoryID);
+    auto found = find_entry(probe, "Fragile", kFileEntry, kRootDirectoryID);
     ASSERT_TRUE(found);
     const std::uint32_t sector = probe.geometry.firstAllocSector +
-                                 loadBE16(found->data.data() + filrec::dataExtents) * probe.geometry.sectorsPerBlock;
+                                 load_be16(found->data.data() + filrec::data_extents) * probe.geometry.sectorsPerBlock;
     Context& ctx = world.open(",bad=" + std::to_string(sector + 1));
     const PcDestination& dest = world.dest;
     ASSERT_EQ(copy_matching(ctx, "Fragile"), kCopyDone);
@@ -409,7 +409,7 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
     // MacBinary adds a header and padding that the free-space test does not
     // count: with 8 KB free the 8,000 bytes of its forks pass the test, and
     // the file system fills up in the middle of the copy.
-    volume.addForkedFile(":Tight", "Tight", "TEXT", "ttxt", std::string(4000, 'd'), std::string(4000, 'r'));
+    volume.add_forked_file(":Tight", "Tight", "TEXT", "ttxt", std::string(4000, 'd'), std::string(4000, 'r'));
     volume.unmount();
     OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
@@ -439,7 +439,7 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
 // copy reports the folder instead of copying the volume into itself for ever.
 TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
     SmallVolumeCopy world("Damaged");
-    world.volume.addFolder(":Loop");
+    world.volume.add_folder(":Loop");
     world.volume.addFile(":Loop:inside", "in");
     world.volume.addFile(":Top", "top");
     world.volume.unmount();
@@ -450,7 +450,7 @@ TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
     const std::size_t at = bytes.find(key);
     ASSERT_NE(at, std::string::npos);
     ASSERT_EQ(bytes[at + 12], 1);  // a directory record
-    bytes.replace(at + 12 + 6, 4, std::string("\x00\x00\x00\x02", 4));  // dirID := the root
+    bytes.replace(at + 12 + 6, 4, std::string("\x00\x00\x00\x02", 4));  // dir_id := the root
     std::ofstream(world.volume.image(), std::ios::binary) << bytes;
 
     EXPECT_EQ(copy_matching(world.open(), "*"), kCopyDone);

@@ -10,13 +10,13 @@ namespace {
 TEST(ByteOrder, BoundedLoadsStayInsideTheBuffer) {
     const std::uint8_t bytes[5] = {1, 2, 3, 4, 5};
     const std::span<const std::uint8_t> view(bytes);
-    EXPECT_EQ(loadBE32(view, 1), 0x02030405u);
-    EXPECT_EQ(loadBE32(view, 2), 0u);
-    EXPECT_EQ(loadBE16(view, 4), 0u);
-    EXPECT_EQ(loadBE16(view, static_cast<std::size_t>(-1)), 0u);
+    EXPECT_EQ(load_be32(view, 1), 0x02030405u);
+    EXPECT_EQ(load_be32(view, 2), 0u);
+    EXPECT_EQ(load_be16(view, 4), 0u);
+    EXPECT_EQ(load_be16(view, static_cast<std::size_t>(-1)), 0u);
     std::uint8_t target[3] = {};
-    EXPECT_FALSE(storeBE32(std::span<std::uint8_t>(target), 0, 7));
-    EXPECT_TRUE(storeBE16(std::span<std::uint8_t>(target), 1, 0xABCD));
+    EXPECT_FALSE(store_be32(std::span<std::uint8_t>(target), 0, 7));
+    EXPECT_TRUE(store_be16(std::span<std::uint8_t>(target), 1, 0xABCD));
     EXPECT_EQ(target[1], 0xAB);
 }
 

@@ -42,7 +42,7 @@ protected:
     void SetUp() override {
         first = std::make_unique<HfsutilsVolume>(dir, "first.img", 800, "First");
         first->addFile(":In first", "1");
-        first->addFolder(":Folder");
+        first->add_folder(":Folder");
         first->unmount();
         second = std::make_unique<HfsutilsVolume>(dir, "second.img", 1024, "Second");
         second->addFile(":In second", "22");
@@ -55,12 +55,12 @@ protected:
 
 TEST_F(DiscoveryTest, BareVolumeOpensAtBlockZeroWithoutAnyDialog) {
     Drive drive(first->image());
-    const std::int32_t found = analyzeVolume(drive.ctx);
+    const std::int32_t found = analyze_volume(drive.ctx);
     ASSERT_GT(found, 0);
     EXPECT_EQ(drive.ctx.state.volume_start, found);
     EXPECT_EQ(drive.ctx.geometry.mdbSector, 2u);
     EXPECT_EQ(static_cast<std::int32_t>(drive.ctx.geometry.firstAllocSector), found);
-    EXPECT_EQ(drive.ctx.mdb.volumeName(), "First");
+    EXPECT_EQ(drive.ctx.mdb.volume_name(), "First");
     EXPECT_TRUE(drive.host.dialogs.empty());
     EXPECT_EQ(drive.names(), (std::vector<std::string>{"Folder", "In first"}));
     EXPECT_EQ(drive.ctx.state.current_dir_id, 2u);
@@ -72,21 +72,21 @@ TEST_F(DiscoveryTest, BareVolumeOpensAtBlockZeroWithoutAnyDialog) {
 
 TEST_F(DiscoveryTest, OneHfsPartitionOpensWithoutTheDialog) {
     const std::string medium = dir / "one.hda";
-    writePartitionedMedium(medium, 3 << 20, 512, 512,
+    write_partitioned_medium(medium, 3 << 20, 512, 512,
                            {{"Driver", "Apple_Driver43", 64, 32, {}}, {"Untitled", "Apple_HFS", 96, 1600, first->image()}});
     Drive drive(medium);
-    const std::int32_t found = analyzeVolume(drive.ctx);
+    const std::int32_t found = analyze_volume(drive.ctx);
     ASSERT_GT(found, 0);
     EXPECT_TRUE(drive.host.dialogs.empty());
     EXPECT_EQ(drive.ctx.geometry.mdbSector, 98u);
-    EXPECT_EQ(drive.ctx.geometry.firstAllocSector, 96u + drive.ctx.mdb.firstAllocationSector());
+    EXPECT_EQ(drive.ctx.geometry.firstAllocSector, 96u + drive.ctx.mdb.first_allocation_sector());
     EXPECT_EQ(drive.ctx.device.capacity, (3u << 20) / 512);
     EXPECT_EQ(drive.names(), (std::vector<std::string>{"Folder", "In first"}));
 }
 
 TEST_F(DiscoveryTest, SeveralPartitionsAskWhichOneAndOpenTheChosen) {
     const std::string medium = dir / "two.hda";
-    writePartitionedMedium(medium, 4 << 20, 512, 512,
+    write_partitioned_medium(medium, 4 << 20, 512, 512,
                            {{"First", "Apple_HFS", 64, 1600, first->image()},
                             {"Second", "Apple_HFS", 1664, 2048, second->image()}});
     Drive drive(medium);
@@ -95,24 +95,24 @@ TEST_F(DiscoveryTest, SeveralPartitionsAskWhichOneAndOpenTheChosen) {
         shown = static_cast<PartitionDialog&>(dialog).rows();
         return 1;
     });
-    ASSERT_GT(analyzeVolume(drive.ctx), 0);
+    ASSERT_GT(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.host.dialogs, (std::vector<std::string>{"DLG_PART"}));
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].name, "First");
     EXPECT_EQ(shown[1].start, 1664u);
     EXPECT_EQ(shown[1].size, 2048u);
-    EXPECT_EQ(drive.ctx.mdb.volumeName(), "Second");
+    EXPECT_EQ(drive.ctx.mdb.volume_name(), "Second");
     EXPECT_EQ(drive.names(), (std::vector<std::string>{"In second"}));
 }
 
 TEST_F(DiscoveryTest, CancellingThePartitionChoiceLooksOnlyAtTheStart) {
     const std::string medium = dir / "two.hda";
-    writePartitionedMedium(medium, 4 << 20, 512, 512,
+    write_partitioned_medium(medium, 4 << 20, 512, 512,
                            {{"First", "Apple_HFS", 64, 1600, first->image()},
                             {"Second", "Apple_HFS", 1664, 2048, second->image()}});
     Drive drive(medium);
     drive.host.dialog_answers.push_back([](Dialog&) { return kPartitionCancelled; });
-    EXPECT_EQ(analyzeVolume(drive.ctx), 0);
+    EXPECT_EQ(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.state.target_id, kNoDrive);
     EXPECT_TRUE(drive.ctx.state.brute_force_enabled);
     EXPECT_EQ(drive.ctx.state.volume_start, 0);
@@ -120,18 +120,18 @@ TEST_F(DiscoveryTest, CancellingThePartitionChoiceLooksOnlyAtTheStart) {
 
 TEST_F(DiscoveryTest, OlderMapNamesTheVolumeStart) {
     const std::string medium = dir / "ts.hda";
-    writeTsMedium(medium, 2 << 20, 40, first->image());
+    write_ts_medium(medium, 2 << 20, 40, first->image());
     Drive drive(medium);
-    ASSERT_GT(analyzeVolume(drive.ctx), 0);
+    ASSERT_GT(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.geometry.mdbSector, 42u);
-    EXPECT_EQ(drive.ctx.mdb.volumeName(), "First");
+    EXPECT_EQ(drive.ctx.mdb.volume_name(), "First");
 }
 
 TEST_F(DiscoveryTest, MediumWith1024ByteSectorsIsAddressedIn512ByteUnitsAfterwards) {
     const std::string medium = dir / "MO0_1024.img";
-    writePartitionedMedium(medium, 4 << 20, 1024, 1024, {{"Big", "Apple_HFS", 32, 1024, second->image()}});
+    write_partitioned_medium(medium, 4 << 20, 1024, 1024, {{"Big", "Apple_HFS", 32, 1024, second->image()}});
     Drive drive(medium);
-    ASSERT_GT(analyzeVolume(drive.ctx), 0);
+    ASSERT_GT(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.device.sectorSize, 1024);
     EXPECT_EQ(drive.ctx.device.transfer, TransferRoutine::Sector1024);
     EXPECT_EQ(drive.ctx.geometry.mdbSector, 66u);  // block 32 of 1024 bytes, then 1024 bytes in
@@ -141,9 +141,9 @@ TEST_F(DiscoveryTest, MediumWith1024ByteSectorsIsAddressedIn512ByteUnitsAfterwar
 TEST_F(DiscoveryTest, TheDrivesSectorSizeWinsOverTheMapsAndTheStatusLineSaysSo) {
     // Block 0 claims 2048-byte blocks; the image answers READ CAPACITY with 512.
     const std::string medium = dir / "cd.img";
-    writePartitionedMedium(medium, 3 << 20, 512, 2048, {{"CD", "Apple_HFS", 16, 1600, first->image()}});
+    write_partitioned_medium(medium, 3 << 20, 512, 2048, {{"CD", "Apple_HFS", 16, 1600, first->image()}});
     Drive drive(medium);
-    ASSERT_GT(analyzeVolume(drive.ctx), 0);
+    ASSERT_GT(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.device.sectorSize, 512);
     EXPECT_EQ(drive.ctx.geometry.mdbSector, 18u);
     bool said = false;
@@ -160,9 +160,9 @@ TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
                           Case{"one block", 1, false, nullptr}}) {
         SCOPED_TRACE(c.name);
         const std::string medium = dir / "confined.hda";
-        writePartitionedMedium(medium, 4 << 20, 512, 512, {{"First", "Apple_HFS", 64, c.blocks, first->image()}});
+        write_partitioned_medium(medium, 4 << 20, 512, 512, {{"First", "Apple_HFS", 64, c.blocks, first->image()}});
         Drive drive(medium);
-        EXPECT_EQ(analyzeVolume(drive.ctx) > 0, c.opens);
+        EXPECT_EQ(analyze_volume(drive.ctx) > 0, c.opens);
         if (!c.opens) {
             EXPECT_EQ(drive.ctx.noVolumeReason, "The partition is too small to hold a volume.");
             continue;
@@ -175,7 +175,7 @@ TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
         }
     }
     Drive bare(first->image());
-    ASSERT_GT(analyzeVolume(bare.ctx), 0);
+    ASSERT_GT(analyze_volume(bare.ctx), 0);
     EXPECT_EQ(bare.ctx.geometry.partitionStart, 0u);
     EXPECT_EQ(bare.ctx.geometry.partitionSectors, 1600u);
     EXPECT_FALSE(bare.ctx.geometry.readOnlyVolume);
@@ -183,20 +183,20 @@ TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
 
 // A catalog that cannot be read is said to be so, not shown as an empty disk.
 TEST_F(DiscoveryTest, AnUnreadableCatalogIsSaidToBeSo) {
-    const std::vector<std::uint8_t> image = fileBytes(first->image());
+    const std::vector<std::uint8_t> image = file_bytes(first->image());
     const std::uint8_t* header = image.data() + 1024;
-    const std::uint64_t catalog = loadBE16(header + 0x1C) * 512ull +
-                                  std::uint64_t{loadBE16(header + 0x96)} * loadBE32(header + 0x14);
-    const std::uint32_t catalogBytes = loadBE32(header + 0x92);
-    const std::uint64_t catalogSector = catalog / 512;
-    const std::uint32_t rootNode = loadBE32(image.data() + catalog + 14 + 2);
+    const std::uint64_t catalog = load_be16(header + 0x1C) * 512ull +
+                                  std::uint64_t{load_be16(header + 0x96)} * load_be32(header + 0x14);
+    const std::uint32_t catalogBytes = load_be32(header + 0x92);
+    const std::uint64_t catalog_sector = catalog / 512;
+    const std::uint32_t rootNode = load_be32(image.data() + catalog + 14 + 2);
     struct Case { const char* name; std::string options; std::function<void(std::vector<std::uint8_t>&)> change; };
     const std::vector<Case> cases = {
-        {"header node unreadable", ",bad=" + std::to_string(catalogSector), {}},
-        {"catalog unreadable", ",bad=" + std::to_string(catalogSector) + "-" + std::to_string(catalogSector + catalogBytes / 512 - 1), {}},
+        {"header node unreadable", ",bad=" + std::to_string(catalog_sector), {}},
+        {"catalog unreadable", ",bad=" + std::to_string(catalog_sector) + "-" + std::to_string(catalog_sector + catalogBytes / 512 - 1), {}},
         {"root kind byte", "", [&](auto& bytes) { bytes[catalog + rootNode * 512 + 8] ^= 0xFF; }},
-        {"drAlBlSt 0xFFFF", "", [](auto& bytes) { storeBE16(bytes.data() + 1024 + 0x1C, 0xFFFF); }},
-        {"drCTFlSize 0", "", [](auto& bytes) { storeBE32(bytes.data() + 1024 + 0x92, 0); }},
+        {"drAlBlSt 0xFFFF", "", [](auto& bytes) { store_be16(bytes.data() + 1024 + 0x1C, 0xFFFF); }},
+        {"drCTFlSize 0", "", [](auto& bytes) { store_be32(bytes.data() + 1024 + 0x92, 0); }},
         {"zeroed", "", [&](auto& bytes) { std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(catalog), catalogBytes, 0); }},
     };
     for (const Case& c : cases) {
@@ -205,71 +205,71 @@ TEST_F(DiscoveryTest, AnUnreadableCatalogIsSaidToBeSo) {
         if (c.change) c.change(bytes);
         const std::string damaged = dir / "catalog.img";
         std::filesystem::remove(damaged);
-        writeAt(damaged, 0, bytes);
+        write_at(damaged, 0, bytes);
         Drive drive(damaged + c.options);
-        ASSERT_GT(analyzeVolume(drive.ctx), 0);
+        ASSERT_GT(analyze_volume(drive.ctx), 0);
         EXPECT_TRUE(drive.names().empty());
         EXPECT_TRUE(drive.host.showed("The catalog of this volume cannot be read"));
         EXPECT_TRUE(drive.ctx.outcome.failureReported);
         drive.host.notices.clear();
-        loadListing(drive.ctx);
+        load_listing(drive.ctx);
         EXPECT_TRUE(drive.host.showed("The catalog of this volume cannot be read"));  // every time
     }
 }
 
 TEST_F(DiscoveryTest, HeaderWithAnEmptyCatalogExtentIsNoVolume) {
-    std::vector<std::uint8_t> image = fileBytes(first->image());
-    storeBE16(image.data() + 1024 + 0x96 + 2, 0);
+    std::vector<std::uint8_t> image = file_bytes(first->image());
+    store_be16(image.data() + 1024 + 0x96 + 2, 0);
     const std::string broken = dir / "broken.img";
-    writeAt(broken, 0, image);
+    write_at(broken, 0, image);
     Drive drive(broken);
-    EXPECT_EQ(analyzeVolume(drive.ctx), 0);
+    EXPECT_EQ(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.state.target_id, kNoDrive);
-    EXPECT_FALSE(drive.ctx.catalogTree.isOpen());
+    EXPECT_FALSE(drive.ctx.catalogTree.is_open());
 }
 
 TEST_F(DiscoveryTest, MsDosMediaAreReported) {
     const std::string medium = dir / "dos.img";
-    makeBlankMedium(medium, 1 << 20);
+    make_blank_medium(medium, 1 << 20);
     std::vector<std::uint8_t> boot(512, 0);
     boot[0] = 0xEB;
     boot[510] = 0x55;
     boot[511] = 0xAA;  // byte 29 stays 0: still an MS-DOS medium
-    writeAt(medium, 0, boot);
+    write_at(medium, 0, boot);
     Drive drive(medium);
-    EXPECT_LT(analyzeVolume(drive.ctx), 0);
+    EXPECT_LT(analyze_volume(drive.ctx), 0);
     EXPECT_LT(drive.ctx.state.volume_start, 0);
     EXPECT_EQ(drive.ctx.state.status_text, "This is a MS-DOS formatted volume.");
 
     boot[0] = 0x33;
-    writeAt(medium, 0, boot);
+    write_at(medium, 0, boot);
     Drive other(medium);
-    EXPECT_EQ(analyzeVolume(other.ctx), -2);
+    EXPECT_EQ(analyze_volume(other.ctx), -2);
 }
 
 TEST_F(DiscoveryTest, BruteForceSearchEndsWithTheFirstMegabyte) {
     const std::string at2047 = dir / "at2047.img";
-    writeVolumeAt(at2047, 4 << 20, 2045, first->image());  // header in block 2047
+    write_volume_at(at2047, 4 << 20, 2045, first->image());  // header in block 2047
     Drive found(at2047);
-    EXPECT_GT(bruteForceSearch(found.ctx), 0);
+    EXPECT_GT(brute_force_search(found.ctx), 0);
     EXPECT_EQ(found.ctx.geometry.mdbSector, 2047u);
 
     const std::string at2048 = dir / "at2048.img";
-    writeVolumeAt(at2048, 4 << 20, 2046, first->image());  // header in block 2048
+    write_volume_at(at2048, 4 << 20, 2046, first->image());  // header in block 2048
     Drive missed(at2048);
-    EXPECT_EQ(bruteForceSearch(missed.ctx), 0);
+    EXPECT_EQ(brute_force_search(missed.ctx), 0);
 }
 
 TEST_F(DiscoveryTest, BruteForceReadsTheLastPartialChunkOfASmallMedium) {
     // 2000 sectors: the chunk at 1984 reaches past the end of the medium.
     const std::string medium = dir / "small.img";
-    std::vector<std::uint8_t> image = fileBytes(first->image());
+    std::vector<std::uint8_t> image = file_bytes(first->image());
     image.resize(12 * 512);  // the header and a little behind it
-    makeBlankMedium(medium, 2000 * 512);
-    writeAt(medium, 1990 * 512, image);
+    make_blank_medium(medium, 2000 * 512);
+    write_at(medium, 1990 * 512, image);
     std::filesystem::resize_file(medium, 2000 * 512);
     Drive drive(medium);
-    EXPECT_GT(bruteForceSearch(drive.ctx), 0);
+    EXPECT_GT(brute_force_search(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.geometry.mdbSector, 1992u);
 }
 

@@ -24,7 +24,7 @@ struct Session {
 
     explicit Session(const std::string& image) {
         select_single_image(ctx, image);
-        EXPECT_GT(analyzeVolume(ctx), 0);
+        EXPECT_GT(analyze_volume(ctx), 0);
     }
     void select(const std::string& name) {
         for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
@@ -36,7 +36,7 @@ struct Session {
         return listed;
     }
     // The answer of the next DLG_REN or DLG_NOUV: OK with that name.
-    void answerName(const std::string& name) {
+    void answer_name(const std::string& name) {
         host.dialog_answers.push_back([name](Dialog& dialog) {
             if (auto* rename = dynamic_cast<RenameDialog*>(&dialog)) rename->new_name = name;
             if (auto* folder = dynamic_cast<NewDirectoryDialog*>(&dialog)) folder->folder_name = name;
@@ -50,12 +50,12 @@ protected:
     void SetUp() override {
         volume = std::make_unique<HfsutilsVolume>(dir, "folders.img", 800, "Folders");
         for (const char* name : {":a*", ":abc", ":ab"}) volume->addFile(name, "x");
-        volume->addFolder(":Full");
+        volume->add_folder(":Full");
         volume->addFile(":Full:inside", "y");
         volume->tool({"humount"});
     }
-    void expectSound() {
-        EXPECT_EQ(checkProblems(volume->image()), "");
+    void expect_sound() {
+        EXPECT_EQ(check_problems(volume->image()), "");
         EXPECT_EQ(volume->tool({"hmount", volume->image()}), 0);
         EXPECT_EQ(volume->tool({"hls", "-R", ":"}), 0);
     }
@@ -85,7 +85,7 @@ TEST_F(FolderCommands, DeleteTakesTheSelectedEntriesByNameAfterTheQuestions) {
     s.ctx.log.close_file();
     EXPECT_NE(read_all(logPath).find("*del a*\r\n*rd Full\r\n*cd Full\r\n*del inside\r\n"), std::string::npos)
             << read_all(logPath);
-    expectSound();
+    expect_sound();
 }
 
 TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) {
@@ -93,7 +93,7 @@ TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) 
     const std::string logPath = dir / "rename.log";
     ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
     s.select("ab");
-    s.answerName("abc");
+    s.answer_name("abc");
     dispatch_command(s.ctx, cmd::kRename);
     EXPECT_EQ(s.host.notices.back(), "An entry of that name exists already.");
     EXPECT_TRUE(s.ctx.outcome.failureReported);
@@ -101,19 +101,19 @@ TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) 
     s.ctx.outcome.failureReported = false;
     s.select("ab");
     s.select("a*");
-    s.answerName("first");
-    s.answerName("second*");
+    s.answer_name("first");
+    s.answer_name("second*");
     dispatch_command(s.ctx, cmd::kRename);
-    s.answerName("NEW FOLDER");
+    s.answer_name("NEW FOLDER");
     dispatch_command(s.ctx, cmd::kMakeDirectory);
-    s.answerName("Renamed volume");
+    s.answer_name("Renamed volume");
     dispatch_command(s.ctx, cmd::kRenameVolume);
     EXPECT_EQ(s.host.dialogs, (std::vector<std::string>{"DLG_REN", "DLG_REN", "DLG_REN", "DLG_NOUV", "DLG_REN"}));
     EXPECT_EQ(s.names(), (std::vector<std::string>{"abc", "first", "Full", "New folder", "second*"}));
-    EXPECT_EQ(s.ctx.mdb.volumeName(), "Renamed volume");
+    EXPECT_EQ(s.ctx.mdb.volume_name(), "Renamed volume");
     EXPECT_FALSE(s.ctx.outcome.failureReported);
 
-    s.answerName("new folder");
+    s.answer_name("new folder");
     dispatch_command(s.ctx, cmd::kMakeDirectory);
     EXPECT_EQ(s.host.notices.back(), "A directory exists already with this name.");
     EXPECT_TRUE(s.ctx.outcome.failureReported);
@@ -122,7 +122,7 @@ TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) 
                                       "*label Renamed volume\r\n"),
               std::string::npos)
             << read_all(logPath);
-    expectSound();
+    expect_sound();
 }
 
 }  // namespace

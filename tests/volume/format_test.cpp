@@ -35,14 +35,14 @@ const SectorImage& at(const std::vector<SectorImage>& sectors, std::uint32_t sec
     return none;
 }
 
-std::uint16_t be16(const SectorBytes& b, std::size_t at) { return loadBE16(b.data() + at); }
-std::uint32_t be32(const SectorBytes& b, std::size_t at) { return loadBE32(b.data() + at); }
+std::uint16_t be16(const SectorBytes& b, std::size_t at) { return load_be16(b.data() + at); }
+std::uint32_t be32(const SectorBytes& b, std::size_t at) { return load_be32(b.data() + at); }
 
 struct LayoutCase {
     std::uint32_t capacity;
     std::uint32_t c;
     std::uint32_t bitmapSectors;
-    std::uint16_t allocationBlocks;
+    std::uint16_t allocation_blocks;
     std::uint32_t mapNodes;
 };
 
@@ -50,13 +50,13 @@ TEST(FormatLayout, TheEdgeCasesOfTheMediumSizeHoldByteForByte) {
     for (const LayoutCase& test : {LayoutCase{86700, 2, 11, 43142, 0}, LayoutCase{524288, 9, 15, 58207, 1},
                                    LayoutCase{4194303, 65, 16, 64521, 4}}) {
         SCOPED_TRACE(test.capacity);
-        const auto params = formatParameters(test.capacity);
+        const auto params = format_parameters(test.capacity);
         ASSERT_TRUE(params);
         EXPECT_EQ(params->sectorsPerBlock, test.c);
-        EXPECT_EQ(params->blockSize, 512 * test.c);
+        EXPECT_EQ(params->block_size, 512 * test.c);
         EXPECT_EQ(params->bitmapSectors, test.bitmapSectors);
         const std::uint32_t now = 0xB0000000;
-        const auto sectors = volumeStructures(*params, FormatStyle::Partitioned, "Disk", now);
+        const auto sectors = volume_structures(*params, FormatStyle::Partitioned, "Disk", now);
         const SectorBytes& mdb = at(sectors, 387).bytes;
         EXPECT_EQ(at(sectors, test.capacity - 2).bytes, mdb) << "the alternate header";
         EXPECT_EQ(be16(mdb, mdb::drSigWord), 0x4244);
@@ -65,12 +65,12 @@ TEST(FormatLayout, TheEdgeCasesOfTheMediumSizeHoldByteForByte) {
         EXPECT_EQ(be32(mdb, mdb::drVolBkUp), now + 2);
         EXPECT_EQ(be16(mdb, mdb::drAtrb), 0x0100) << "unmounted cleanly";
         EXPECT_EQ(be16(mdb, mdb::drVBMSt), 3);
-        EXPECT_EQ(be16(mdb, mdb::drNmAlBlks), test.allocationBlocks);
+        EXPECT_EQ(be16(mdb, mdb::drNmAlBlks), test.allocation_blocks);
         EXPECT_EQ(be32(mdb, mdb::drAlBlkSiz), 512 * test.c);
         EXPECT_EQ(be32(mdb, mdb::drClpSiz), 4 * 512 * test.c);
         EXPECT_EQ(be16(mdb, mdb::drAlBlSt), test.bitmapSectors + 3);
         EXPECT_EQ(be32(mdb, mdb::drNxtCNID), 17u);
-        EXPECT_EQ(be16(mdb, mdb::drFreeBks), test.allocationBlocks - 512);
+        EXPECT_EQ(be16(mdb, mdb::drFreeBks), test.allocation_blocks - 512);
         EXPECT_EQ(std::string(mdb.begin() + mdb::drVN, mdb.begin() + mdb::drVN + 5), "\x04"
                                                                                        "Disk");
         for (std::size_t field : {mdb::drXTClpSiz, mdb::drCTClpSiz, mdb::drXTFlSize, mdb::drCTFlSize})
@@ -91,7 +91,7 @@ TEST(FormatLayout, TheEdgeCasesOfTheMediumSizeHoldByteForByte) {
             EXPECT_EQ(be16(header, 10), 3);
             EXPECT_EQ(be16(header, header::nodeSize), 512);
             EXPECT_EQ(be16(header, header::maxKeyLength), maxKey);
-            EXPECT_EQ(be32(header, header::totalNodes), 256 * test.c);
+            EXPECT_EQ(be32(header, header::total_nodes), 256 * test.c);
             EXPECT_EQ(be32(header, header::freeNodes), 256 * test.c - fixed - test.mapNodes);
             EXPECT_EQ(be32(header, 0), test.mapNodes ? fixed : 0) << "the first map node";
             EXPECT_EQ(be16(header, 504), 0x01F8);
@@ -140,9 +140,9 @@ TEST(FormatLayout, TheEdgeCasesOfTheMediumSizeHoldByteForByte) {
 }
 
 TEST(FormatLayout, ThePartitionMapAndTheDriverImage) {
-    const auto params = formatParameters(86700);
+    const auto params = format_parameters(86700);
     ASSERT_TRUE(params);
-    const auto map = partitionMapSectors(*params);
+    const auto map = partition_map_sectors(*params);
     ASSERT_EQ(map.size(), 4u);
     const SectorBytes& ddm = map[0].bytes;
     EXPECT_EQ(std::string(ddm.begin(), ddm.begin() + 2), "ER");
@@ -174,18 +174,18 @@ TEST(FormatLayout, ThePartitionMapAndTheDriverImage) {
         EXPECT_EQ(be32(e, pm::pmPartStatus), entries[i].status);
         EXPECT_EQ(be32(e, pm::pmBootCksum), entries[i].checksum);
     }
-    const auto driver = driverImage(*params);
+    const auto driver = driver_image(*params);
     ASSERT_EQ(driver.size(), 81u * 512);
-    EXPECT_EQ(loadBE32(driver.data() + 24), 86700u);
+    EXPECT_EQ(load_be32(driver.data() + 24), 86700u);
     EXPECT_EQ(std::count(driver.begin(), driver.end(), 0), static_cast<long>(driver.size()) - 3) << "zeros besides";
-    EXPECT_FALSE(formatParameters(1400)) << "too small for both tree files";
-    EXPECT_TRUE(formatParameters(1073659904));
-    EXPECT_FALSE(formatParameters(1073659904 + 1));
-    EXPECT_FALSE(formatParameters(0xFFFFFFFF)) << "tree files beyond the length of a fork";
+    EXPECT_FALSE(format_parameters(1400)) << "too small for both tree files";
+    EXPECT_TRUE(format_parameters(1073659904));
+    EXPECT_FALSE(format_parameters(1073659904 + 1));
+    EXPECT_FALSE(format_parameters(0xFFFFFFFF)) << "tree files beyond the length of a fork";
 }
 
 TEST(FormatLayout, TheDesktopFilesHoldTheirResources) {
-    const auto files = desktopFiles(1024);
+    const auto files = desktop_files(1024);
     ASSERT_EQ(files.size(), 4u);
     EXPECT_EQ(files[0].contents.size(), 321u);
     EXPECT_EQ(files[3].contents.size(), 2670u);
@@ -194,16 +194,16 @@ TEST(FormatLayout, TheDesktopFilesHoldTheirResources) {
     const auto& desktop = files[0].contents;
     EXPECT_EQ(std::string(desktop.begin() + 256 + 4, desktop.begin() + 256 + 15), "\x0A"
                                                                                 "Finder 1.0");
-    const std::uint32_t map = loadBE32(desktop.data() + 4);
+    const std::uint32_t map = load_be32(desktop.data() + 4);
     EXPECT_EQ(std::string(desktop.begin() + map + 30, desktop.begin() + map + 34), "STR ");
     // "Icon": six types, each one resource of id -16455.
     const auto& icon = files[3].contents;
-    const std::uint32_t iconMap = loadBE32(icon.data() + 4);
-    EXPECT_EQ(loadBE16(icon.data() + iconMap + 28), 5) << "six types";
+    const std::uint32_t iconMap = load_be32(icon.data() + 4);
+    EXPECT_EQ(load_be16(icon.data() + iconMap + 28), 5) << "six types";
     const std::uint32_t references = iconMap + 28 + 2 + 6 * 8;
-    EXPECT_EQ(static_cast<std::int16_t>(loadBE16(icon.data() + references)), -16455);
-    EXPECT_EQ(loadBE16(files[1].contents.data() + 10), 3) << "Desktop DB is a B-tree header node";
-    EXPECT_EQ(loadBE32(files[1].contents.data() + header::totalNodes), 8u * 1024);
+    EXPECT_EQ(static_cast<std::int16_t>(load_be16(icon.data() + references)), -16455);
+    EXPECT_EQ(load_be16(files[1].contents.data() + 10), 3) << "Desktop DB is a B-tree header node";
+    EXPECT_EQ(load_be32(files[1].contents.data() + header::total_nodes), 8u * 1024);
 }
 
 // --- whole media ----------------------------------------------------------------
@@ -218,9 +218,9 @@ struct FormattedMedium {
         // C is the last-block address: the medium has C + 1 sectors.
         std::filesystem::resize_file((std::ofstream(image), image), (std::uint64_t{capacity} + 1) * 512);
         testing::select_single_image(ctx, image);
-        const auto params = formatParameters(capacity);
+        const auto params = format_parameters(capacity);
         EXPECT_TRUE(params);
-        written = params && writeVolume(ctx, *params, style, name);
+        written = params && write_volume(ctx, *params, style, name);
     }
     std::string bytes(std::uint32_t sector, std::size_t count) const {
         std::ifstream in(image, std::ios::binary);
@@ -255,29 +255,29 @@ TEST(FormatMedium, NewVolumesAreReadByHfsutilsAndCheckClean) {
         EXPECT_EQ(medium.ctx.state.volume_start, static_cast<std::int32_t>(medium.ctx.geometry.firstAllocSector));
         const std::string mdb = medium.bytes(start + 2, 512);
         EXPECT_EQ(medium.bytes(test.capacity - (bare ? 1 : 2), 512), mdb) << "the alternate header is written back too";
-        EXPECT_EQ(loadBE16(reinterpret_cast<const std::uint8_t*>(mdb.data()) + mdb::drAtrb), 0x0100);
-        EXPECT_EQ(loadBE32(reinterpret_cast<const std::uint8_t*>(mdb.data()) + mdb::drFilCnt), 4u);
+        EXPECT_EQ(load_be16(reinterpret_cast<const std::uint8_t*>(mdb.data()) + mdb::drAtrb), 0x0100);
+        EXPECT_EQ(load_be32(reinterpret_cast<const std::uint8_t*>(mdb.data()) + mdb::drFilCnt), 4u);
         EXPECT_EQ(medium.bytes(0, 2), bare ? std::string(2, '\0') : "ER");
         if (!bare) {
             const std::string driver = medium.bytes(129, 81 * 512);
-            EXPECT_EQ(loadBE32(reinterpret_cast<const std::uint8_t*>(driver.data()) + 24), test.capacity);
+            EXPECT_EQ(load_be32(reinterpret_cast<const std::uint8_t*>(driver.data()) + 24), test.capacity);
         }
-        EXPECT_EQ(testing::checkProblems(medium.image, start), "");
+        EXPECT_EQ(testing::check_problems(medium.image, start), "");
 
         // hfsutils reads the volume back.
         testing::ScratchDir home;
-        ASSERT_EQ(testing::runProgram(home.path(), {"hmount", medium.image}), 0);
+        ASSERT_EQ(testing::run_program(home.path(), {"hmount", medium.image}), 0);
         std::string listing, volume;
-        testing::runProgram(home.path(), {"hls", "-la"}, &listing);
-        testing::runProgram(home.path(), {"hvol"}, &volume);
+        testing::run_program(home.path(), {"hls", "-la"}, &listing);
+        testing::run_program(home.path(), {"hvol"}, &volume);
         EXPECT_NE(volume.find("Volume name is \"" + test.expectedName + "\""), std::string::npos) << volume;
         for (const char* line : {"FNDR/ERIK       321         0", "BTFL/DMGR         0       512",
                                  "DTFL/DMGR         0       512", "/          2670         0"})
             EXPECT_NE(listing.find(line), std::string::npos) << line << "\n" << listing;
-        ASSERT_EQ(testing::runProgram(home.path(), {"hcopy", "-r", ":Desktop DB", home / "db"}), 0);
-        const SectorBytes header = emptyTreeHeader(8 * 512 * formatParameters(test.capacity)->sectorsPerBlock, 37);
+        ASSERT_EQ(testing::run_program(home.path(), {"hcopy", "-r", ":Desktop DB", home / "db"}), 0);
+        const SectorBytes header = empty_tree_header(8 * 512 * format_parameters(test.capacity)->sectorsPerBlock, 37);
         EXPECT_EQ(testing::read_all(home / "db"), std::string(header.begin(), header.end()));
-        testing::runProgram(home.path(), {"humount"});
+        testing::run_program(home.path(), {"humount"});
     }
 }
 
@@ -288,7 +288,7 @@ TEST(FormatMedium, AWriteThatFailsStopsTheFormatAndOpensNothing) {
     testing::ScriptedHost host;
     TransferContext ctx{host};
     testing::select_single_image(ctx, image + ",bad=86698");
-    EXPECT_FALSE(writeVolume(ctx, *formatParameters(86700), FormatStyle::Partitioned, "Disk"));
+    EXPECT_FALSE(write_volume(ctx, *format_parameters(86700), FormatStyle::Partitioned, "Disk"));
     EXPECT_TRUE(host.showed("The medium could not be written at sector 86698."));
     EXPECT_TRUE(host.showed("The format did not complete: the medium holds no usable volume.")) << host.notices.back();
     EXPECT_EQ(ctx.state.volume_start, 0);

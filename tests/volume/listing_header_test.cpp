@@ -10,27 +10,27 @@
 namespace korvane {
 namespace {
 
-MdbImage header(std::uint16_t blocks, std::uint16_t freeBlocks, std::uint32_t blockSize, std::uint32_t catalogBytes,
+MdbImage header(std::uint16_t blocks, std::uint16_t free_blocks, std::uint32_t block_size, std::uint32_t catalogBytes,
                 std::uint32_t extentsBytes) {
     MdbImage mdb;
-    storeBE16(mdb.field(mdb::drNmAlBlks), blocks);
-    storeBE16(mdb.field(mdb::drFreeBks), freeBlocks);
-    storeBE32(mdb.field(mdb::drAlBlkSiz), blockSize);
-    storeBE32(mdb.field(mdb::drCTFlSize), catalogBytes);
-    storeBE32(mdb.field(mdb::drXTFlSize), extentsBytes);
+    store_be16(mdb.field(mdb::drNmAlBlks), blocks);
+    store_be16(mdb.field(mdb::drFreeBks), free_blocks);
+    store_be32(mdb.field(mdb::drAlBlkSiz), block_size);
+    store_be32(mdb.field(mdb::drCTFlSize), catalogBytes);
+    store_be32(mdb.field(mdb::drXTFlSize), extentsBytes);
     return mdb;
 }
 
 TEST(ListingHeader, LargeVolumesDoNotWrapAround) {
     // 65535 free blocks of 64 KB: more than 32 bits of bytes.
     MdbImage mdb = header(65535, 65535, 65536, 0, 0);
-    EXPECT_EQ(kilobytesFree(mdb), 65535u * 64 + 1);
-    EXPECT_EQ(kilobytesUsed(mdb), 0u);
+    EXPECT_EQ(kilobytes_free(mdb), 65535u * 64 + 1);
+    EXPECT_EQ(kilobytes_used(mdb), 0u);
 }
 
 TEST(ListingHeader, DamagedCountsShowNothingUsedRatherThanAHugeFigure) {
-    EXPECT_EQ(kilobytesUsed(header(100, 200, 512, 0, 0)), 0u);       // more free than there are blocks
-    EXPECT_EQ(kilobytesUsed(header(100, 90, 512, 65536, 0)), 0u);    // trees larger than what is used
+    EXPECT_EQ(kilobytes_used(header(100, 200, 512, 0, 0)), 0u);       // more free than there are blocks
+    EXPECT_EQ(kilobytes_used(header(100, 90, 512, 65536, 0)), 0u);    // trees larger than what is used
 }
 
 TEST(ListingHeader, TextsAndTitleInTheWindowsCharacterSet) {
@@ -42,13 +42,13 @@ TEST(ListingHeader, TextsAndTitleInTheWindowsCharacterSet) {
     std::copy(name.begin(), name.end(), ctx.mdb.bytes.begin() + mdb::drVN + 1);
     ctx.state.current_path = "Root  ";
     ctx.state.current_path.resize(39, ' ');
-    const ListingHeader texts = listingHeader(ctx);
+    const ListingHeader texts = listing_header(ctx);
     EXPECT_EQ(texts.free, "KB free :      501k");
     EXPECT_EQ(texts.used, "KB used :      288k");
     EXPECT_EQ(texts.volume, " Vol: Caf\xe9");
     EXPECT_EQ(texts.directory.substr(0, 12), " Dir: Root  ");
-    EXPECT_EQ(windowTitle(ctx), "Korvane : Caf\xe9");
-    EXPECT_EQ(kilobyteField(12345678), "12345678k");
+    EXPECT_EQ(window_title(ctx), "Korvane : Caf\xe9");
+    EXPECT_EQ(kilobyte_field(12345678), "12345678k");
 }
 
 }  // namespace

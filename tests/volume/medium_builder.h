@@ -19,7 +19,7 @@
 
 namespace korvane::testing {
 
-inline std::vector<std::uint8_t> fileBytes(const std::string& path) {
+inline std::vector<std::uint8_t> file_bytes(const std::string& path) {
     std::vector<std::uint8_t> bytes(std::filesystem::file_size(path));
     const int fd = ::open(path.c_str(), O_RDONLY);
     EXPECT_EQ(::read(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
@@ -28,7 +28,7 @@ inline std::vector<std::uint8_t> fileBytes(const std::string& path) {
 }
 
 // Writes bytes at offset, growing the file as needed.
-inline void writeAt(const std::string& path, std::uint64_t offset, const std::vector<std::uint8_t>& bytes) {
+inline void write_at(const std::string& path, std::uint64_t offset, const std::vector<std::uint8_t>& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)),
@@ -37,9 +37,9 @@ inline void writeAt(const std::string& path, std::uint64_t offset, const std::ve
 }
 
 // A blank medium of the given size.
-inline void makeBlankMedium(const std::string& path, std::uint64_t bytes) {
+inline void make_blank_medium(const std::string& path, std::uint64_t bytes) {
     std::filesystem::remove(path);
-    writeAt(path, 0, {});
+    write_at(path, 0, {});
     std::filesystem::resize_file(path, bytes);
 }
 
@@ -52,55 +52,55 @@ struct PartitionDef {
 };
 
 // Block 0 with "ER", the stated block size and count, and one map entry per
-// partition from block 1 (each entry blockSize bytes from the previous),
+// partition from block 1 (each entry block_size bytes from the previous),
 // the map's own entry first.
-inline void writePartitionedMedium(const std::string& path, std::uint64_t mediumBytes, std::uint16_t blockSize,
+inline void write_partitioned_medium(const std::string& path, std::uint64_t mediumBytes, std::uint16_t block_size,
                                    std::uint16_t statedBlockSize, std::vector<PartitionDef> partitions) {
-    makeBlankMedium(path, mediumBytes);
+    make_blank_medium(path, mediumBytes);
     partitions.insert(partitions.begin(), {"Apple", "Apple_partition_map", 1, 63, {}});
-    std::vector<std::uint8_t> block0(blockSize, 0);
+    std::vector<std::uint8_t> block0(block_size, 0);
     block0[0] = 'E';
     block0[1] = 'R';
-    storeBE16(block0.data() + ddm::sbBlkSize, statedBlockSize);
-    storeBE32(block0.data() + ddm::sbBlkCount, static_cast<std::uint32_t>(mediumBytes / statedBlockSize));
-    writeAt(path, 0, block0);
+    store_be16(block0.data() + ddm::sbBlkSize, statedBlockSize);
+    store_be32(block0.data() + ddm::sbBlkCount, static_cast<std::uint32_t>(mediumBytes / statedBlockSize));
+    write_at(path, 0, block0);
     for (std::size_t k = 0; k < partitions.size(); ++k) {
         const PartitionDef& p = partitions[k];
-        std::vector<std::uint8_t> entry(blockSize, 0);
+        std::vector<std::uint8_t> entry(block_size, 0);
         entry[0] = 'P';
         entry[1] = 'M';
-        storeBE32(entry.data() + pm::pmMapBlkCnt, static_cast<std::uint32_t>(partitions.size()));
-        storeBE32(entry.data() + pm::pmPyPartStart, p.start);
-        storeBE32(entry.data() + pm::pmPartBlkCnt, p.blocks);
+        store_be32(entry.data() + pm::pmMapBlkCnt, static_cast<std::uint32_t>(partitions.size()));
+        store_be32(entry.data() + pm::pmPyPartStart, p.start);
+        store_be32(entry.data() + pm::pmPartBlkCnt, p.blocks);
         std::memcpy(entry.data() + pm::pmPartName, p.name.data(), std::min<std::size_t>(p.name.size(), 31));
         std::memcpy(entry.data() + pm::pmParType, p.type.data(), std::min<std::size_t>(p.type.size(), 31));
-        writeAt(path, (k + 1) * blockSize, entry);
-        if (!p.volumeImage.empty()) writeAt(path, std::uint64_t{p.start} * blockSize, fileBytes(p.volumeImage));
+        write_at(path, (k + 1) * block_size, entry);
+        if (!p.volumeImage.empty()) write_at(path, std::uint64_t{p.start} * block_size, file_bytes(p.volumeImage));
     }
 }
 
 // A medium with the older map: "ER" in block 0, "TS" and the volume's first block in block 1.
-inline void writeTsMedium(const std::string& path, std::uint64_t mediumBytes, std::uint32_t start,
+inline void write_ts_medium(const std::string& path, std::uint64_t mediumBytes, std::uint32_t start,
                           const std::string& volumeImage) {
-    makeBlankMedium(path, mediumBytes);
+    make_blank_medium(path, mediumBytes);
     std::vector<std::uint8_t> block0(512, 0), block1(512, 0);
     block0[0] = 'E';
     block0[1] = 'R';
-    storeBE16(block0.data() + ddm::sbBlkSize, 512);
-    storeBE32(block0.data() + ddm::sbBlkCount, static_cast<std::uint32_t>(mediumBytes / 512));
+    store_be16(block0.data() + ddm::sbBlkSize, 512);
+    store_be32(block0.data() + ddm::sbBlkCount, static_cast<std::uint32_t>(mediumBytes / 512));
     block1[0] = 'T';
     block1[1] = 'S';
-    storeBE32(block1.data() + 2, start);
-    writeAt(path, 0, block0);
-    writeAt(path, 512, block1);
-    writeAt(path, std::uint64_t{start} * 512, fileBytes(volumeImage));
+    store_be32(block1.data() + 2, start);
+    write_at(path, 0, block0);
+    write_at(path, 512, block1);
+    write_at(path, std::uint64_t{start} * 512, file_bytes(volumeImage));
 }
 
 // A volume placed at a 512-byte block of an otherwise blank medium (no map).
-inline void writeVolumeAt(const std::string& path, std::uint64_t mediumBytes, std::uint32_t block,
+inline void write_volume_at(const std::string& path, std::uint64_t mediumBytes, std::uint32_t block,
                           const std::string& volumeImage) {
-    makeBlankMedium(path, mediumBytes);
-    writeAt(path, std::uint64_t{block} * 512, fileBytes(volumeImage));
+    make_blank_medium(path, mediumBytes);
+    write_at(path, std::uint64_t{block} * 512, file_bytes(volumeImage));
 }
 
 }  // namespace korvane::testing

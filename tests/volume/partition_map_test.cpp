@@ -21,23 +21,23 @@ struct Entry {
 };
 
 // Block 0 with "ER" and the stated block size, then one "PM" entry per block.
-std::vector<std::uint8_t> mapImage(std::size_t blockSize, std::uint16_t stated, const std::vector<Entry>& entries) {
-    std::vector<std::uint8_t> bytes(64 * blockSize, 0);
+std::vector<std::uint8_t> map_image(std::size_t block_size, std::uint16_t stated, const std::vector<Entry>& entries) {
+    std::vector<std::uint8_t> bytes(64 * block_size, 0);
     bytes[0] = 'E';
     bytes[1] = 'R';
-    storeBE16(bytes.data() + ddm::sbBlkSize, stated);
-    storeBE32(bytes.data() + ddm::sbBlkCount, 40000);
+    store_be16(bytes.data() + ddm::sbBlkSize, stated);
+    store_be32(bytes.data() + ddm::sbBlkCount, 40000);
     for (std::size_t k = 0; k < entries.size(); ++k) {
-        std::uint8_t* p = bytes.data() + (k + 1) * blockSize;
+        std::uint8_t* p = bytes.data() + (k + 1) * block_size;
         const Entry& e = entries[k];
         p[0] = 'P';
         p[1] = 'M';
-        storeBE32(p + pm::pmMapBlkCnt, static_cast<std::uint32_t>(entries.size()));
-        storeBE32(p + pm::pmPyPartStart, e.start);
-        storeBE32(p + pm::pmPartBlkCnt, e.blocks);
+        store_be32(p + pm::pmMapBlkCnt, static_cast<std::uint32_t>(entries.size()));
+        store_be32(p + pm::pmPyPartStart, e.start);
+        store_be32(p + pm::pmPartBlkCnt, e.blocks);
         std::memcpy(p + pm::pmPartName, e.name.data(), e.name.size());
         std::memcpy(p + pm::pmParType, e.type.data(), e.type.size());
-        storeBE32(p + pm::pmDataCnt, e.dataBlocks);
+        store_be32(p + pm::pmDataCnt, e.dataBlocks);
     }
     return bytes;
 }
@@ -49,12 +49,12 @@ TEST(PartitionMap, Variants) {
     for (std::uint32_t i = 0; i < 15; ++i) fifteen.push_back({"Part" + std::to_string(i), "Apple_HFS", 100 + 1000 * i, 1000, 0});
     struct Case {
         const char* what;
-        std::size_t blockSize;
+        std::size_t block_size;
         std::uint16_t stated;
         std::vector<Entry> entries;
         std::function<void(std::vector<std::uint8_t>&)> change;
         int result;
-        std::uint32_t volumeStart;
+        std::uint32_t volume_start;
         std::vector<std::pair<std::string, std::uint32_t>> partitions;  // name, size
     } cases[] = {
         {"one HFS among others", 512, 512,
@@ -73,7 +73,7 @@ TEST(PartitionMap, Variants) {
         {"count beyond the blocks read, an entry without signature", 512, 512,
          {kMapEntry, {"First", "Apple_HFS", 64, 1000, 0}, {"Second", "Apple_HFS", 2064, 1000, 0}},
          [](auto& bytes) {
-             storeBE32(bytes.data() + 512 + pm::pmMapBlkCnt, 100000);
+             store_be32(bytes.data() + 512 + pm::pmMapBlkCnt, 100000);
              bytes[3 * 512] = 'X';
          },
          1, 64, {{"First", 1000}}},
@@ -81,7 +81,7 @@ TEST(PartitionMap, Variants) {
          [](auto& bytes) {
              bytes[512] = 'T';
              bytes[513] = 'S';
-             storeBE32(bytes.data() + 514, 77);
+             store_be32(bytes.data() + 514, 77);
          },
          1, 77, {}},
         {"volume right behind the descriptor map", 512, 512, {},
@@ -95,15 +95,15 @@ TEST(PartitionMap, Variants) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<std::uint8_t> bytes = mapImage(c.blockSize, c.stated, c.entries);
+        std::vector<std::uint8_t> bytes = map_image(c.block_size, c.stated, c.entries);
         if (c.change) c.change(bytes);
-        const PartitionMapReading reading = parsePartitionMap(bytes, static_cast<std::uint16_t>(c.blockSize));
+        const PartitionMapReading reading = parse_partition_map(bytes, static_cast<std::uint16_t>(c.block_size));
         EXPECT_EQ(reading.result, c.result);
         if (c.result <= 0) continue;
-        EXPECT_EQ(reading.volumeStart, c.volumeStart);
+        EXPECT_EQ(reading.volume_start, c.volume_start);
         if (!c.entries.empty()) {
-            EXPECT_EQ(reading.blockSize, c.stated);
-            EXPECT_EQ(reading.blockCount, 40000u);
+            EXPECT_EQ(reading.block_size, c.stated);
+            EXPECT_EQ(reading.block_count, 40000u);
         }
         if (c.partitions.empty()) continue;
         ASSERT_EQ(reading.partitions.size(), c.partitions.size());
@@ -112,10 +112,10 @@ TEST(PartitionMap, Variants) {
             EXPECT_EQ(reading.partitions[i].size, c.partitions[i].second);
         }
     }
-    EXPECT_EQ(parsePartitionMap({}, 512).result, kNoDescriptorMap);
+    EXPECT_EQ(parse_partition_map({}, 512).result, kNoDescriptorMap);
     // Fewer bytes than the map claims: nothing is read past them.
-    const auto two = mapImage(512, 512, {kMapEntry, {"First", "Apple_HFS", 64, 1000, 0}, {"Second", "Apple_HFS", 2064, 1000, 0}});
-    EXPECT_EQ(parsePartitionMap(std::span<const std::uint8_t>(two.data(), 2 * 512 + 100), 512).result, 0);
+    const auto two = map_image(512, 512, {kMapEntry, {"First", "Apple_HFS", 64, 1000, 0}, {"Second", "Apple_HFS", 2064, 1000, 0}});
+    EXPECT_EQ(parse_partition_map(std::span<const std::uint8_t>(two.data(), 2 * 512 + 100), 512).result, 0);
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST(Verify, BlocksOf4096SectorsFromSectorOneAskOnEachError) {
         DeviceContext ctx{host};
         testing::select_single_image(ctx, empty_image(dir, test.sectors) + test.bad);
         host.choices.assign(test.answers.begin(), test.answers.end());
-        const VerifyResult result = verifyMedium(ctx);
+        const VerifyResult result = verify_medium(ctx);
         std::vector<std::pair<std::uint32_t, std::uint32_t>> errors;
         for (const VerifiedBlock& block : result.errors) errors.emplace_back(block.first, block.count);
         EXPECT_EQ(errors, test.errors);
@@ -76,7 +76,7 @@ TEST(Verify, TheQuestionNamesTheBlockAndEscStopsTheRun) {
     testing::select_single_image(ctx, empty_image(dir, 10001) + ",bad=4096");
     host.choices = {Choice::Yes};
     host.escapes = {false, true};
-    const VerifyResult result = verifyMedium(ctx);
+    const VerifyResult result = verify_medium(ctx);
     EXPECT_TRUE(host.showed("Error in block of 4096 sectors beginning at 1. Do you want to continue?"));
     EXPECT_TRUE(result.ended);
     EXPECT_EQ(result.errors.size(), 1u);
@@ -91,24 +91,24 @@ struct LeafRecord {
     std::uint8_t keyLength = 0;  // 0: as the name asks
 };
 
-NodeBuffer leafNode(const std::vector<LeafRecord>& records) {
+NodeBuffer leaf_node(const std::vector<LeafRecord>& records) {
     NodeBuffer node{};
     node[8] = 0xFF;
     node[9] = 1;
-    storeBE16(node.data() + 10, static_cast<std::uint16_t>(records.size()));
+    store_be16(node.data() + 10, static_cast<std::uint16_t>(records.size()));
     std::size_t at = kNodeDescriptorSize;
     for (std::size_t k = 0; k < records.size(); ++k) {
         const LeafRecord& r = records[k];
-        storeBE16(node.data() + kNodeSize - 2 * (k + 1), static_cast<std::uint16_t>(at));
+        store_be16(node.data() + kNodeSize - 2 * (k + 1), static_cast<std::uint16_t>(at));
         node[at] = r.keyLength ? r.keyLength : static_cast<std::uint8_t>(6 + r.name.size());
-        storeBE32(node.data() + at + 2, r.parent);
+        store_be32(node.data() + at + 2, r.parent);
         node[at + 6] = static_cast<std::uint8_t>(r.name.size());
         std::copy(r.name.begin(), r.name.end(), node.begin() + static_cast<long>(at) + 7);
         at += (6 + r.name.size() + 2) & ~std::size_t{1};
         node[at] = r.kind;
         at += r.kind == kFileRecord ? kFileRecordSize : r.kind == kDirectoryRecord ? kDirectoryRecordSize : kThreadRecordSize;
     }
-    storeBE16(node.data() + kNodeSize - 2 * (records.size() + 1), static_cast<std::uint16_t>(at));
+    store_be16(node.data() + kNodeSize - 2 * (records.size() + 1), static_cast<std::uint16_t>(at));
     return node;
 }
 
@@ -120,36 +120,36 @@ TEST(RescueNode, LeavesAreKnownByTheShapeOfEveryRecord) {
         std::size_t files;
     };
     const std::vector<LeafRecord> threads(6, LeafRecord{kDirectoryThreadRecord, 20, ""});
-    NodeBuffer descending = leafNode({{kFileRecord, 2, "a"}, {kFileRecord, 2, "b"}});
-    storeBE16(descending.data() + 508, 12);
-    NodeBuffer beyond = leafNode({{kFileRecord, 2, "a"}});
-    storeBE16(beyond.data() + 508, 510);
-    NodeBuffer index = leafNode({{kFileRecord, 2, "a"}});
+    NodeBuffer descending = leaf_node({{kFileRecord, 2, "a"}, {kFileRecord, 2, "b"}});
+    store_be16(descending.data() + 508, 12);
+    NodeBuffer beyond = leaf_node({{kFileRecord, 2, "a"}});
+    store_be16(beyond.data() + 508, 510);
+    NodeBuffer index = leaf_node({{kFileRecord, 2, "a"}});
     index[8] = 0;
     const std::vector<Case> cases{
-            {"a folder and two files", leafNode({{kDirectoryRecord, 1, "Disk"}, {kFileRecord, 2, "Read Me"}, {kFileRecord, 2, "x"}}), true, 2},
-            {"six threads, as a leaf of short records holds", leafNode(threads), true, 0},
-            {"four files and four threads", leafNode({{kFileRecord, 2, "f1"}, {kFileRecord, 2, "f2"}, {kFileThreadRecord, 30, ""}, {kFileThreadRecord, 31, ""}}), true, 2},
-            {"a record kind of 5", leafNode({{kFileRecord, 2, "a"}, {5, 2, "b"}}), false, 0},
-            {"a key too long", leafNode({{kFileRecord, 2, "a", 40}}), false, 0},
-            {"a file without a name", leafNode({{kFileRecord, 2, ""}}), false, 0},
+            {"a folder and two files", leaf_node({{kDirectoryRecord, 1, "Disk"}, {kFileRecord, 2, "Read Me"}, {kFileRecord, 2, "x"}}), true, 2},
+            {"six threads, as a leaf of short records holds", leaf_node(threads), true, 0},
+            {"four files and four threads", leaf_node({{kFileRecord, 2, "f1"}, {kFileRecord, 2, "f2"}, {kFileThreadRecord, 30, ""}, {kFileThreadRecord, 31, ""}}), true, 2},
+            {"a record kind of 5", leaf_node({{kFileRecord, 2, "a"}, {5, 2, "b"}}), false, 0},
+            {"a key too long", leaf_node({{kFileRecord, 2, "a", 40}}), false, 0},
+            {"a file without a name", leaf_node({{kFileRecord, 2, ""}}), false, 0},
             {"offsets descending", descending, false, 0},
             {"free space inside the offset table", beyond, false, 0},
             {"an index node", index, false, 0},
             {"zeros", NodeBuffer{}, false, 0},
     };
     for (const Case& test : cases) {
-        EXPECT_EQ(isCatalogLeaf(test.node), test.leaf) << test.what;
-        EXPECT_EQ(leafFileRecords(test.node).size(), test.files) << test.what;
+        EXPECT_EQ(is_catalog_leaf(test.node), test.leaf) << test.what;
+        EXPECT_EQ(leaf_file_records(test.node).size(), test.files) << test.what;
     }
-    const auto files = leafFileRecords(cases[0].node);
-    EXPECT_EQ(files[0].macName, "Read Me");
+    const auto files = leaf_file_records(cases[0].node);
+    EXPECT_EQ(files[0].mac_name, "Read Me");
     EXPECT_EQ(files[0].parentID, 2u);
 }
 
 // --- rescue end to end -----------------------------------------------------------------
 
-std::string sectorBytes(const std::string& image, std::uint64_t sector, std::size_t count) {
+std::string sector_bytes(const std::string& image, std::uint64_t sector, std::size_t count) {
     std::ifstream in(image, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(sector * 512));
     std::string bytes(count, '\0');
@@ -157,7 +157,7 @@ std::string sectorBytes(const std::string& image, std::uint64_t sector, std::siz
     return bytes;
 }
 
-void zeroSector(const std::string& image, std::uint64_t sector) {
+void zero_sector(const std::string& image, std::uint64_t sector) {
     std::fstream io(image, std::ios::binary | std::ios::in | std::ios::out);
     io.seekp(static_cast<std::streamoff>(sector * 512));
     io.write(std::string(512, '\0').data(), 512);
@@ -166,30 +166,30 @@ void zeroSector(const std::string& image, std::uint64_t sector) {
 // Wipes the volume header, the catalog's header node and every index node
 // of a bare volume (hformat without a partition), as a failing drive or a
 // stray write might; returns how many index nodes there were.
-int wipeHeaderAndCatalogIndex(const std::string& image) {
-    const std::string mdb = sectorBytes(image, 2, 512);
+int wipe_header_and_catalog_index(const std::string& image) {
+    const std::string mdb = sector_bytes(image, 2, 512);
     const auto* m = reinterpret_cast<const std::uint8_t*>(mdb.data());
-    const std::uint32_t sectorsPerBlock = loadBE32(m + 0x14) / 512;
-    const std::uint32_t catalogStart = loadBE16(m + 0x1C) + loadBE16(m + 0x96) * sectorsPerBlock;
-    const std::uint32_t catalogSectors = loadBE16(m + 0x98) * sectorsPerBlock;
+    const std::uint32_t sectorsPerBlock = load_be32(m + 0x14) / 512;
+    const std::uint32_t catalogStart = load_be16(m + 0x1C) + load_be16(m + 0x96) * sectorsPerBlock;
+    const std::uint32_t catalogSectors = load_be16(m + 0x98) * sectorsPerBlock;
     int indexNodes = 0;
     for (std::uint32_t n = 1; n < catalogSectors; ++n) {
-        const std::string node = sectorBytes(image, catalogStart + n, 512);
+        const std::string node = sector_bytes(image, catalogStart + n, 512);
         if (node[8] == 0 && node[9] != 0) {
-            zeroSector(image, catalogStart + n);
+            zero_sector(image, catalogStart + n);
             ++indexNodes;
         }
     }
-    zeroSector(image, catalogStart);
-    zeroSector(image, 2);
+    zero_sector(image, catalogStart);
+    zero_sector(image, 2);
     return indexNodes;
 }
 
 TEST(Rescue, GivesBackEveryFileOfAVolumeWhoseHeaderAndCatalogIndexAreWiped) {
     ScratchDir dir;
     testing::HfsutilsVolume volume(dir, "rescue.img", 4096);
-    volume.addFolder(":Letters");
-    volume.addFolder(":Photos");
+    volume.add_folder(":Letters");
+    volume.add_folder(":Photos");
     std::map<std::string, std::string> expected;  // contents -> Macintosh name
     std::vector<std::pair<std::string, std::string>> letters, photos;
     for (int i = 0; i < 40; ++i) {
@@ -200,8 +200,8 @@ TEST(Rescue, GivesBackEveryFileOfAVolumeWhoseHeaderAndCatalogIndexAreWiped) {
         photos.emplace_back("Photo " + std::to_string(i), "photo " + std::to_string(i) + std::string(3000u + i, 'p'));
         expected[photos.back().second] = photos.back().first;
     }
-    volume.addFiles(":Letters:", letters);
-    volume.addFiles(":Photos:", photos);
+    volume.add_files(":Letters:", letters);
+    volume.add_files(":Photos:", photos);
     // The same name in two folders, names that would leave a PC directory,
     // and a file of a resource fork only.
     for (const auto& [path, contents] : std::vector<std::pair<std::string, std::string>>{
@@ -210,10 +210,10 @@ TEST(Rescue, GivesBackEveryFileOfAVolumeWhoseHeaderAndCatalogIndexAreWiped) {
         volume.addFile(path, contents);
         expected[contents] = path.substr(path.rfind(':') + 1);
     }
-    volume.addForkedFile(":Letters:", "Fonts", "FFIL", "DMOV", "", "resource fork only");
+    volume.add_forked_file(":Letters:", "Fonts", "FFIL", "DMOV", "", "resource fork only");
     expected["resource fork only"] = "Fonts";
     volume.unmount();
-    ASSERT_GT(wipeHeaderAndCatalogIndex(volume.image()), 0) << "the catalog has an index to wipe";
+    ASSERT_GT(wipe_header_and_catalog_index(volume.image()), 0) << "the catalog has an index to wipe";
 
     testing::PcDestination destination;
     testing::ScriptedHost host;
@@ -222,7 +222,7 @@ TEST(Rescue, GivesBackEveryFileOfAVolumeWhoseHeaderAndCatalogIndexAreWiped) {
     RescueProgress progress;
     int shown = 0;
     progress.changed = [&](const RescueProgress&) { ++shown; };
-    const RescueResult result = rescueScan(ctx, progress);
+    const RescueResult result = rescue_scan(ctx, progress);
     EXPECT_FALSE(result.noGeometry);
     EXPECT_EQ(result.files, expected.size());
     EXPECT_GT(shown, 0);
@@ -237,7 +237,7 @@ TEST(Rescue, GivesBackEveryFileOfAVolumeWhoseHeaderAndCatalogIndexAreWiped) {
         EXPECT_TRUE(rescued.contains(contents)) << name << " was not given back whole";
     EXPECT_EQ(rescued.size(), expected.size());
     // Dated from the record's modification date, a Macintosh wall-clock time.
-    const MacDateFields date = macDateToCalendar(0xB6F0A410);
+    const MacDateFields date = mac_date_to_calendar(0xB6F0A410);
     std::tm fields{};
     fields.tm_year = date.year - 1900;
     fields.tm_mon = date.month - 1;
@@ -265,7 +265,7 @@ TEST(Rescue, AMediumWithoutCatalogNodesGivesNothingAndUnreadableSectorsAreSkippe
     TransferContext ctx{host};
     testing::select_single_image(ctx, empty_image(dir, 300) + ",bad=70-75");
     RescueProgress progress;
-    const RescueResult result = rescueScan(ctx, progress);
+    const RescueResult result = rescue_scan(ctx, progress);
     EXPECT_EQ(result.files, 0u);
     EXPECT_EQ(result.unreadable, 6u);
     EXPECT_EQ(progress.sector, 299u);
