@@ -77,7 +77,8 @@ std::string apply_attribute_settings(AttributesDialog& dialog, std::string_view 
         const std::string_view setting = settings.substr(start, end - start);
         const std::size_t equals = setting.find('=');
         if (equals == std::string_view::npos) return "\"" + std::string(setting) + "\" is not of the form field=value.";
-        const std::string problem = apply_setting(edited, trimmed(setting.substr(0, equals)), setting.substr(equals + 1));
+        const std::string problem =
+                apply_setting(edited, trimmed(setting.substr(0, equals)), setting.substr(equals + 1));
         if (!problem.empty()) return problem;
         start = end + 1;
     }

@@ -7,8 +7,8 @@
 #include "app/dir_command.h"
 #include "app/dump_command.h"
 #include "app/folder_commands.h"
-#include "app/menu_state.h"
 #include "app/maintenance_commands.h"
+#include "app/menu_state.h"
 #include "app/undo_command.h"
 #include "device/sector_io.h"
 

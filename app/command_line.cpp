@@ -12,14 +12,29 @@ namespace {
 
 void apply_command_switch(char letter, std::uint16_t& flags) {
     switch (std::toupper(static_cast<unsigned char>(letter))) {
-        case 'A': flags |= kListingExtended | kListingSignature; break;
-        case 'B': flags = (flags & ~kCopyModeMask) | kCopyMacBinary; break;
-        case 'D': flags = (flags & ~kCopyModeMask) | kCopyDataFork; break;
-        case 'E': flags = (flags & ~kListingSignature) | kListingExtended; break;
-        case 'F': flags |= kFilesOnly; break;
-        case 'R': flags = (flags & ~kCopyModeMask) | kCopyResourceFork; break;
-        case 'S': flags &= ~(kListingExtended | kListingSignature); break;
-        default: break;
+        case 'A':
+            flags |= kListingExtended | kListingSignature;
+            break;
+        case 'B':
+            flags = (flags & ~kCopyModeMask) | kCopyMacBinary;
+            break;
+        case 'D':
+            flags = (flags & ~kCopyModeMask) | kCopyDataFork;
+            break;
+        case 'E':
+            flags = (flags & ~kListingSignature) | kListingExtended;
+            break;
+        case 'F':
+            flags |= kFilesOnly;
+            break;
+        case 'R':
+            flags = (flags & ~kCopyModeMask) | kCopyResourceFork;
+            break;
+        case 'S':
+            flags &= ~(kListingExtended | kListingSignature);
+            break;
+        default:
+            break;
     }
 }
 
@@ -60,7 +75,8 @@ ParsedCommand parse_command(std::string_view line, std::uint16_t& option_flags) 
             ++pos;
         } else if (c == '"') {
             const std::size_t close = line.find('"', pos + 1);
-            take_argument(line.substr(pos + 1, close == std::string_view::npos ? std::string_view::npos : close - pos - 1));
+            take_argument(
+                    line.substr(pos + 1, close == std::string_view::npos ? std::string_view::npos : close - pos - 1));
             if (close == std::string_view::npos) break;
             pos = close + 1;
         } else if (c == '/' || c == '-') {

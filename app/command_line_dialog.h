@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/context.h"
 #include "app/commands.h"
+#include "app/context.h"
 #include "core/dialog.h"
 
 namespace korvane {

@@ -48,9 +48,9 @@ enum class CommandCode : int {
 
 // What a row's command is like.
 namespace command_trait {
-inline constexpr unsigned kWrites = 1;         // writes to the medium: the write guard runs first
-inline constexpr unsigned kNeedsVolume = 2;    // has nothing to work on without an open volume
-inline constexpr unsigned kDoesNothing = 4;    // accepted so that old scripts keep running
+inline constexpr unsigned kWrites = 1;       // writes to the medium: the write guard runs first
+inline constexpr unsigned kNeedsVolume = 2;  // has nothing to work on without an open volume
+inline constexpr unsigned kDoesNothing = 4;  // accepted so that old scripts keep running
 }  // namespace command_trait
 
 struct CommandRow {

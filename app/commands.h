@@ -8,9 +8,9 @@
 namespace korvane {
 
 enum class CommandOutcome {
-    Done,           // the command ran (or had nothing to do)
-    CloseWindow,    // "Exit": the front end closes its window (with its question)
-    NotAvailable,   // the number is unknown or its engine is not in this build
+    Done,          // the command ran (or had nothing to do)
+    CloseWindow,   // "Exit": the front end closes its window (with its question)
+    NotAvailable,  // the number is unknown or its engine is not in this build
 };
 
 // Runs a menu command: the write guard first when the command writes to the

@@ -35,9 +35,12 @@ bool destination_chosen(Context& ctx) {
 
 int copy_mode_command(std::uint16_t option_flags) {
     switch (option_flags & kCopyModeMask) {
-        case kCopyMacBinary: return cmd::kBinaryCopy;
-        case kCopyResourceFork: return cmd::kResourcesCopy;
-        default: return cmd::kNormalCopy;
+        case kCopyMacBinary:
+            return cmd::kBinaryCopy;
+        case kCopyResourceFork:
+            return cmd::kResourcesCopy;
+        default:
+            return cmd::kNormalCopy;
     }
 }
 

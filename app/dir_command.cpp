@@ -17,7 +17,6 @@
 namespace korvane {
 namespace {
 
-
 // A text in the Windows character set as a printable UTF-8 line without trailing blanks.
 std::string printable(std::string text) {
     std::replace(text.begin(), text.end(), '\0', ' ');

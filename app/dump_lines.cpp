@@ -14,9 +14,12 @@ constexpr std::size_t kGroupBytes = 8;
 
 std::uint8_t character_of(std::uint8_t byte, DumpCharacters characters) {
     switch (characters) {
-        case DumpCharacters::Macintosh: return mac_to_ansi[byte];
-        case DumpCharacters::Dos: return oem_to_ansi[byte];
-        case DumpCharacters::Windows: break;
+        case DumpCharacters::Macintosh:
+            return mac_to_ansi[byte];
+        case DumpCharacters::Dos:
+            return oem_to_ansi[byte];
+        case DumpCharacters::Windows:
+            break;
     }
     return byte;
 }

@@ -51,12 +51,16 @@ std::span<const DumpMenu> dump_menu_layout() { return kMenus; }
 
 DumpScroll scroll_for_key(DumpKey key) {
     switch (key) {
-        case DumpKey::Home: return DumpScroll::Top;
-        case DumpKey::End: return DumpScroll::Bottom;
+        case DumpKey::Home:
+            return DumpScroll::Top;
+        case DumpKey::End:
+            return DumpScroll::Bottom;
         case DumpKey::PageUp:
-        case DumpKey::Up: return DumpScroll::PageUp;
+        case DumpKey::Up:
+            return DumpScroll::PageUp;
         case DumpKey::PageDown:
-        case DumpKey::Down: break;
+        case DumpKey::Down:
+            break;
     }
     return DumpScroll::PageDown;
 }
@@ -76,9 +80,7 @@ DumpState::DumpState(Context& ctx, FileRecordCopy record) : ctx_(ctx), file_reco
     show_fork(physical_length(false) == 0);
 }
 
-std::string DumpState::title() const {
-    return "Dumping file \"" + translated(file_record_.name, mac_to_ansi) + "\"";
-}
+std::string DumpState::title() const { return "Dumping file \"" + translated(file_record_.name, mac_to_ansi) + "\""; }
 
 std::uint32_t DumpState::physical_length(bool resource) const {
     return file_record_.field32(resource ? filrec::resourcePhysicalLength : filrec::dataPhysicalLength);
@@ -98,8 +100,9 @@ std::vector<std::string> DumpState::screen_lines() const {
     lines.reserve(kDumpScreenLines);
     for (std::uint32_t i = 0; i < kDumpScreenLines; ++i) {
         const std::uint8_t* bytes = buffer_.data() + offset_in_buffer_ + kDumpLineBytes * i;
-        lines.push_back(dump_line(position_ + kDumpLineBytes * i, std::span<const std::uint8_t, kDumpLineBytes>(bytes, kDumpLineBytes),
-                                  number_base_, character_set_));
+        lines.push_back(dump_line(position_ + kDumpLineBytes * i,
+                                  std::span<const std::uint8_t, kDumpLineBytes>(bytes, kDumpLineBytes), number_base_,
+                                  character_set_));
     }
     return lines;
 }
@@ -128,8 +131,12 @@ void DumpState::scroll(DumpScroll request, std::uint32_t thumb) {
             const std::uint64_t wanted = std::uint64_t{thumb} * scroll_unit_;
             return move_to(static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, fork_length_)));
         }
-        case DumpScroll::Top: position_ = 0; break;
-        case DumpScroll::Bottom: position_ = bottom_position(); break;
+        case DumpScroll::Top:
+            position_ = 0;
+            break;
+        case DumpScroll::Bottom:
+            position_ = bottom_position();
+            break;
     }
     refill_dump_buffer();
 }
@@ -157,8 +164,9 @@ void DumpState::read_buffer_from(std::uint32_t start) {
 }
 
 ExtentRecordBytes DumpState::fork_extents() const {
-    return ExtentRecordBytes(file_record_.data.data() + (resource_shown_ ? filrec::resource_extents : filrec::data_extents),
-                             kExtentRecordSize);
+    return ExtentRecordBytes(
+            file_record_.data.data() + (resource_shown_ ? filrec::resource_extents : filrec::data_extents),
+            kExtentRecordSize);
 }
 
 std::uint32_t DumpState::read_fork_blocks(std::uint8_t* into, std::uint32_t count, std::uint32_t start) {
@@ -203,14 +211,24 @@ bool DumpState::run_command(int command) {
             if (resource != resource_shown_ && item_enabled(command)) show_fork(resource);
             return true;
         }
-        case dump_cmd::kFileParameter: edit_file_parameters(); return true;
-        case dump_cmd::kBackToMainScreen: return false;
+        case dump_cmd::kFileParameter:
+            edit_file_parameters();
+            return true;
+        case dump_cmd::kBackToMainScreen:
+            return false;
         case dump_cmd::kMacintosh:
         case dump_cmd::kWindows:
-        case dump_cmd::kDos: character_set_ = static_cast<DumpCharacters>(command); return true;
-        case dump_cmd::kDecimal: number_base_ = 10; return true;
-        case dump_cmd::kHexadecimal: number_base_ = 16; return true;
-        default: return true;
+        case dump_cmd::kDos:
+            character_set_ = static_cast<DumpCharacters>(command);
+            return true;
+        case dump_cmd::kDecimal:
+            number_base_ = 10;
+            return true;
+        case dump_cmd::kHexadecimal:
+            number_base_ = 16;
+            return true;
+        default:
+            return true;
     }
 }
 
@@ -231,14 +249,20 @@ bool DumpState::item_enabled(int command) const {
 
 bool DumpState::item_checked(int command) const {
     switch (command) {
-        case dump_cmd::kData: return !resource_shown_;
-        case dump_cmd::kResource: return resource_shown_;
+        case dump_cmd::kData:
+            return !resource_shown_;
+        case dump_cmd::kResource:
+            return resource_shown_;
         case dump_cmd::kMacintosh:
         case dump_cmd::kWindows:
-        case dump_cmd::kDos: return static_cast<int>(character_set_) == command;
-        case dump_cmd::kDecimal: return number_base_ == 10;
-        case dump_cmd::kHexadecimal: return number_base_ == 16;
-        default: return false;
+        case dump_cmd::kDos:
+            return static_cast<int>(character_set_) == command;
+        case dump_cmd::kDecimal:
+            return number_base_ == 10;
+        case dump_cmd::kHexadecimal:
+            return number_base_ == 16;
+        default:
+            return false;
     }
 }
 

@@ -19,7 +19,6 @@
 namespace korvane {
 namespace {
 
-
 // Runs change as one modification of the volume. A change that failed has
 // dropped everything and said so; one that found nothing changed nothing.
 FolderEditEnd modify(Context& ctx, const std::function<FolderEditEnd()>& change) {
@@ -118,7 +117,8 @@ void run_rename_command(Context& ctx, const ParsedCommand& command) {
     const auto old_pattern = typed_mac_name(ctx, command.first);
     const auto new_pattern = old_pattern ? typed_mac_name(ctx, command.second) : std::nullopt;
     if (new_pattern) {
-        note_unmatched(ctx, modify(ctx, [&] { return rename_entries(ctx, *old_pattern, *new_pattern); }), command.first);
+        note_unmatched(ctx, modify(ctx, [&] { return rename_entries(ctx, *old_pattern, *new_pattern); }),
+                       command.first);
     }
     reload(ctx);
 }

@@ -83,8 +83,8 @@ bool read_chosen_drivers(Context& ctx, const std::string& image, FormatDetails& 
 // The name and style of the new volume; false when the dialog was cancelled.
 bool ask_format_details(Context& ctx, const FormatRequest& request, FormatDetails& details) {
     FormattingDialog form;
-    form.volume_name = !request.name.empty()            ? request.name
-                      : !ctx.last_format_name.empty() ? ctx.last_format_name
+    form.volume_name = !request.name.empty()           ? request.name
+                       : !ctx.last_format_name.empty() ? ctx.last_format_name
                                                        : std::string(message(Msg::kUntitled));
     form.bare = request.bare;
     form.driver_image = request.driver_image;

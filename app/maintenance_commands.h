@@ -14,8 +14,8 @@
 namespace korvane {
 
 struct FormatRequest {
-    std::string name;       // preset of the name field; empty: the last one of this run
-    bool bare = false;      // preset of "Bare HFS volume"
+    std::string name;          // preset of the name field; empty: the last one of this run
+    bool bare = false;         // preset of "Bare HFS volume"
     std::string driver_image;  // preset of "Driver from disk image..."
 };
 

@@ -127,11 +127,10 @@ constexpr std::array<FunctionButtonDef, kFunctionButtonCount> kButtons{{
         {"Root", cmd::kRoot, ButtonClass::B},
 }};
 
-constexpr auto kSelectionCommands = std::to_array<int>({cmd::kCopyToPc, cmd::kRename, cmd::kDelete,
-                                                        cmd::kChangeDirectory, cmd::kDump, cmd::kEditAttributes});
+constexpr auto kSelectionCommands = std::to_array<int>(
+        {cmd::kCopyToPc, cmd::kRename, cmd::kDelete, cmd::kChangeDirectory, cmd::kDump, cmd::kEditAttributes});
 constexpr auto kVolumeCommands =
         std::to_array<int>({cmd::kRenameVolume, cmd::kVolumeInfo, cmd::kMediumScanning, cmd::kCheckVolume});
-
 
 // The menu (by position) that holds a command, or -1 for none.
 int menu_of(int command) {
@@ -210,7 +209,9 @@ void MenuState::check_only(std::initializer_list<int> group, int command) {
     for (int member : group) set_checked(member, member == command);
 }
 
-std::string_view lock_item_text(bool volume_locked) { return message(volume_locked ? Msg::kUnlockVolume : Msg::kLockVolume); }
+std::string_view lock_item_text(bool volume_locked) {
+    return message(volume_locked ? Msg::kUnlockVolume : Msg::kLockVolume);
+}
 
 bool command_available(const MenuState& menus, int command) {
     int menu = menu_of(command);
@@ -219,8 +220,6 @@ bool command_available(const MenuState& menus, int command) {
     return menus.enabled(command);
 }
 
-void update_menus(Context& ctx) {
-    enable_by_state(ctx);
-}
+void update_menus(Context& ctx) { enable_by_state(ctx); }
 
 }  // namespace korvane

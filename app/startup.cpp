@@ -15,8 +15,8 @@ namespace korvane {
 namespace {
 
 constexpr const char* kNoDriveChosen =
-    "No drive was chosen: choose one from the 'Mac Drive' menu (korvane-cmd: /A followed by the adapter and "
-    "target digits).";
+        "No drive was chosen: choose one from the 'Mac Drive' menu (korvane-cmd: /A followed by the adapter and "
+        "target digits).";
 
 void reset_options(Context& ctx) {
     AppState& state = ctx.state;
@@ -76,7 +76,8 @@ void open_selected_volume(Context& ctx) {
         set_status(ctx, string_resource(StringId::kMenuPrompt).data(), "");
     } else if (found == 0) {
         // Discovery knows better than "This is not a Macintosh volume." why it found none.
-        const std::string reason = ctx.noVolumeReason.empty() ? std::string(message(Msg::kNotMacintoshVolume)) : ctx.noVolumeReason;
+        const std::string reason =
+                ctx.noVolumeReason.empty() ? std::string(message(Msg::kNotMacintoshVolume)) : ctx.noVolumeReason;
         set_status(ctx, reason.c_str(), "");
     }
 }

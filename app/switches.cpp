@@ -21,10 +21,14 @@ enum class ConsoleOption { Line, Yes, No, Partition, PcDir, Scan, Port, Verbose,
 
 const std::map<std::string_view, ConsoleOption>& console_options() {
     static const std::map<std::string_view, ConsoleOption> table = {
-            {"-c", ConsoleOption::Line},          {"--yes", ConsoleOption::Yes},
-            {"--no", ConsoleOption::No},          {"--partition", ConsoleOption::Partition},
-            {"--pc-dir", ConsoleOption::PcDir},   {"--scan", ConsoleOption::Scan},
-            {"--port", ConsoleOption::Port},      {"-v", ConsoleOption::Verbose},
+            {"-c", ConsoleOption::Line},
+            {"--yes", ConsoleOption::Yes},
+            {"--no", ConsoleOption::No},
+            {"--partition", ConsoleOption::Partition},
+            {"--pc-dir", ConsoleOption::PcDir},
+            {"--scan", ConsoleOption::Scan},
+            {"--port", ConsoleOption::Port},
+            {"-v", ConsoleOption::Verbose},
             {"--driver-from", ConsoleOption::DriverFrom},
     };
     return table;
@@ -38,17 +42,29 @@ bool takes_value(ConsoleOption option) {
 // Applies a korvane-cmd option; returns an error text or "".
 std::string apply_console_option(ConsoleOption option, const std::string& value, ConsoleOptions& console) {
     switch (option) {
-        case ConsoleOption::Line: console.lines.push_back(value); break;
-        case ConsoleOption::Yes: console.answers = AnswerMode::AlwaysYes; break;
-        case ConsoleOption::No: console.answers = AnswerMode::AlwaysNo; break;
-        case ConsoleOption::Scan: console.scan = true; break;
+        case ConsoleOption::Line:
+            console.lines.push_back(value);
+            break;
+        case ConsoleOption::Yes:
+            console.answers = AnswerMode::AlwaysYes;
+            break;
+        case ConsoleOption::No:
+            console.answers = AnswerMode::AlwaysNo;
+            break;
+        case ConsoleOption::Scan:
+            console.scan = true;
+            break;
         case ConsoleOption::Port:
             if (!port_from_name(value)) return "--port needs FILE, LPT1-LPT3 or COM1-COM4, not \"" + value + "\"";
             console.port = value;
             break;
-        case ConsoleOption::Verbose: console.verbose = true; break;
+        case ConsoleOption::Verbose:
+            console.verbose = true;
+            break;
         // Made absolute now: --pc-dir changes the current directory later.
-        case ConsoleOption::DriverFrom: console.driver_from = std::filesystem::absolute(value).string(); break;
+        case ConsoleOption::DriverFrom:
+            console.driver_from = std::filesystem::absolute(value).string();
+            break;
         case ConsoleOption::PcDir: {
             struct stat info {};
             if (stat(value.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return "--pc-dir: not a directory: " + value;
@@ -79,9 +95,8 @@ static std::string absolute_path(const std::string& path) {
 
 bool looks_like_absolute_path(std::string_view token) {
     if (token.size() < 2 || token[0] != '/') return false;
-    const std::string_view first_component = token.substr(1, token.find('/', 1) == std::string_view::npos
-                                                                      ? std::string_view::npos
-                                                                      : token.find('/', 1) - 1);
+    const std::string_view first_component = token.substr(
+            1, token.find('/', 1) == std::string_view::npos ? std::string_view::npos : token.find('/', 1) - 1);
     struct stat info {};
     return lstat(("/" + std::string(first_component)).c_str(), &info) == 0;
 }
@@ -99,9 +114,14 @@ bool apply_switch(std::string_view token, StartupSwitches& switches) {
                 if (rest.size() > 1 && is_digit(rest[1])) switches.target_id = static_cast<std::uint8_t>(rest[1] - '0');
             }
             break;
-        case 'L': switches.log_option = std::string(rest); break;
-        case 'R': switches.reset_each_access = true; break;
-        default: break;  // other letters have never meant anything
+        case 'L':
+            switches.log_option = std::string(rest);
+            break;
+        case 'R':
+            switches.reset_each_access = true;
+            break;
+        default:
+            break;  // other letters have never meant anything
     }
     return true;
 }

@@ -27,14 +27,14 @@ struct StartupSwitches {
 enum class AnswerMode { AskTerminal, AlwaysYes, AlwaysNo };
 
 struct ConsoleOptions {
-    std::vector<std::string> lines;        // -c LINE, in order
+    std::vector<std::string> lines;  // -c LINE, in order
     AnswerMode answers = AnswerMode::AskTerminal;
-    std::optional<int> partition_row;      // --partition N
-    std::string pc_dir;                    // --pc-dir DIR (empty: stay where started)
-    bool scan = false;                     // --scan
-    std::string port;                      // --port NAME (empty: none given)
-    bool verbose = false;                  // -v: status texts go to standard error too
-    std::string driver_from;               // --driver-from IMAGE: FORMAT copies its drivers
+    std::optional<int> partition_row;  // --partition N
+    std::string pc_dir;                // --pc-dir DIR (empty: stay where started)
+    bool scan = false;                 // --scan
+    std::string port;                  // --port NAME (empty: none given)
+    bool verbose = false;              // -v: status texts go to standard error too
+    std::string driver_from;           // --driver-from IMAGE: FORMAT copies its drivers
 };
 
 struct LaunchArguments {

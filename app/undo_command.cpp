@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kRepaintAll = 255;
 constexpr const char* kUnfinishedDropped =
-    "The unfinished change was dropped: what it had written was put back, the medium is as it was before it.";
+        "The unfinished change was dropped: what it had written was put back, the medium is as it was before it.";
 
 // A change whose write-back failed is still held in memory: undoing it
 // means dropping it, which puts back what it had written.

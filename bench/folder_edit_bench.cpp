@@ -48,7 +48,8 @@ bool add_root_valence(HfsContext& ctx, int n) {
     const std::vector<std::uint8_t> key = catalog_key(kRootParentID, std::string(ctx.mdb.volume_name()));
     if (!find_record(tree, key)) return false;
     const auto record = node_record(tree.node, tree.recordIndex);
-    std::vector<std::uint8_t> data(record.begin() + static_cast<std::ptrdiff_t>(record_data_offset(record[0])), record.end());
+    std::vector<std::uint8_t> data(record.begin() + static_cast<std::ptrdiff_t>(record_data_offset(record[0])),
+                                   record.end());
     store_be16(data.data() + dirrec::valence, static_cast<std::uint16_t>(load_be16(data.data() + dirrec::valence) + n));
     return replace_record_data(ctx, tree, key, data) == EditResult::Done;
 }

@@ -60,9 +60,12 @@ bool ConsoleHost::ask_yes_no(const std::string& text) { return ask(text, "yn", '
 
 Choice ConsoleHost::ask_yes_no_cancel(const std::string& text) {
     switch (ask(text, "ync", 'c')) {
-        case 'y': return Choice::Yes;
-        case 'n': return Choice::No;
-        default: return Choice::Cancel;
+        case 'y':
+            return Choice::Yes;
+        case 'n':
+            return Choice::No;
+        default:
+            return Choice::Cancel;
     }
 }
 

@@ -10,7 +10,8 @@ namespace korvane {
 namespace {
 
 constexpr const char* kCommandSummary =
-        "COPY [name]          copy from the Macintosh volume to the PC (/D data, /R resources, /B MacBinary, /F files only)\n"
+        "COPY [name]          copy from the Macintosh volume to the PC (/D data, /R resources, /B MacBinary, /F files "
+        "only)\n"
         "CD name | CD .. | CD \\  enter a folder, go to the parent, go to the root\n"
         "DIR [pattern]        list the current folder (/S short, /E extended, /A with type and creator)\n"
         "LOG                  select the drive\n"

@@ -30,11 +30,14 @@ void report_line(Context& ctx, ConsoleHost& host, const std::string& line, const
             if (blank) return;
             host.say("not a command: " + line);
             break;
-        case LineOutcome::UnknownKeyword: host.say("unknown command \"" + parsed.keyword + "\""); break;
+        case LineOutcome::UnknownKeyword:
+            host.say("unknown command \"" + parsed.keyword + "\"");
+            break;
         case LineOutcome::NotAvailable:
             host.say(std::string(keyword_of(parsed.code)) + " is not available in this version of Korvane");
             break;
-        case LineOutcome::Dropped: return;  // the guard has said why and counted it
+        case LineOutcome::Dropped:
+            return;  // the guard has said why and counted it
         case LineOutcome::Executed:
             if (ctx.unmatched_name.empty()) return;
             host.say("No entry matches \"" + pc_name_to_utf8(ctx.unmatched_name, PcCharset::Windows) + "\"");

@@ -13,11 +13,11 @@ namespace korvane {
 
 // The exit statuses of korvane-cmd. When several apply, fatal wins over
 // damage found, and damage found over a failed command.
-inline constexpr int kExitOk = 0;               // every command did what it was asked
+inline constexpr int kExitOk = 0;  // every command did what it was asked
 // kExitFatal (1, core/fatal_error.h): a fatal error ended the run
-inline constexpr int kExitBadCommandLine = 2;   // the command line (an image option included) is bad
-inline constexpr int kExitDamageFound = 3;      // a consistency check of the run found damage
-inline constexpr int kExitCommandFailed = 4;    // a command of the run reported a failure
+inline constexpr int kExitBadCommandLine = 2;  // the command line (an image option included) is bad
+inline constexpr int kExitDamageFound = 3;     // a consistency check of the run found damage
+inline constexpr int kExitCommandFailed = 4;   // a command of the run reported a failure
 
 struct ConsoleStreams {
     std::istream& in;

@@ -85,16 +85,16 @@ int answer_partition_dialog(ConsoleHost& host, Dialog& dialog) {
 
 int answer_same_drive(ConsoleHost& host, Dialog&) {
     switch (host.options().answers) {
-    case AnswerMode::AlwaysYes:
-        return kUseSameDrive;
-    case AnswerMode::AlwaysNo:
-        return kSameDriveCancel;
-    case AnswerMode::AskTerminal:
-        break;
+        case AnswerMode::AlwaysYes:
+            return kUseSameDrive;
+        case AnswerMode::AlwaysNo:
+            return kSameDriveCancel;
+        case AnswerMode::AskTerminal:
+            break;
     }
-    char choice = host.ask(std::string(SameDriveDialog::kTitle) +
-                               ": u = Use the same drive, c = Cancel, r = Rescan the bus",
-                           "ucr", 'c');
+    char choice =
+            host.ask(std::string(SameDriveDialog::kTitle) + ": u = Use the same drive, c = Cancel, r = Rescan the bus",
+                     "ucr", 'c');
     return choice == 'u' ? kUseSameDrive : choice == 'r' ? kRescanBus : kSameDriveCancel;
 }
 

@@ -20,7 +20,8 @@
 namespace korvane {
 namespace {
 
-constexpr const char* kFormatNeedsConsent = "FORMAT destroys the medium: give --yes, or answer on a terminal. Nothing was written.";
+constexpr const char* kFormatNeedsConsent =
+        "FORMAT destroys the medium: give --yes, or answer on a terminal. Nothing was written.";
 
 std::string shown(const std::string& windows_text) { return pc_name_to_utf8(windows_text, PcCharset::Windows); }
 
@@ -41,9 +42,9 @@ int answer_formatting(ConsoleHost& host, Dialog& dialog) {
     }
     host.err() << FormattingDialog::kTitle << ": Caution !!! All data will be destroyed.\n";
     std::string line;
-    if (!host.ask_line(std::string(FormattingDialog::kNameLabel) + " [" + shown(form.volume_name) +
-                               "] (Enter keeps it): ",
-                       line))
+    if (!host.ask_line(
+                std::string(FormattingDialog::kNameLabel) + " [" + shown(form.volume_name) + "] (Enter keeps it): ",
+                line))
         return kDialogCancel;
     if (!line.empty()) form.volume_name = pc_name_from_utf8(line, PcCharset::Windows).name;
     const std::string question = "Format the medium as \"" + shown(form.accepted_name()) + "\"" +

@@ -30,7 +30,10 @@ public:
     void write(std::string_view bytes);
     void close_file();
     // Takes over an already opened stream (positioned where writing goes on).
-    void adopt(std::FILE* file) { close_file(); file_ = file; }
+    void adopt(std::FILE* file) {
+        close_file();
+        file_ = file;
+    }
 
 private:
     std::FILE* file_ = nullptr;

@@ -59,8 +59,8 @@ BusScan scan_bus(Transport& transport) {
         for (std::uint8_t target = 0; target < kMaxTargets; ++target) {
             std::uint16_t type = transport.device_type(static_cast<std::uint8_t>(adapter), target);
             if (!is_usable_drive_type(type)) continue;
-            scan.entries.push_back(
-                drive_entry(transport, static_cast<std::uint8_t>(adapter), target, static_cast<std::uint8_t>(type)));
+            scan.entries.push_back(drive_entry(transport, static_cast<std::uint8_t>(adapter), target,
+                                               static_cast<std::uint8_t>(type)));
             ++drives;
         }
         scan.entries[header].kind = static_cast<std::uint8_t>(1 + drives);

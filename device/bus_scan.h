@@ -17,9 +17,9 @@ struct DeviceListEntry {
     // Header: 1 + the drive entries that follow. Drive: the peripheral type.
     std::uint8_t kind = 0;
     std::uint8_t target = kHeaderTarget;  // 0xFF for a header entry
-    std::string vendor;    // INQUIRY bytes 8-15 (empty for a header)
-    std::string product;   // INQUIRY bytes 16-31, or the adapter's manager name
-    std::string revision;  // INQUIRY bytes 32-35
+    std::string vendor;                   // INQUIRY bytes 8-15 (empty for a header)
+    std::string product;                  // INQUIRY bytes 16-31, or the adapter's manager name
+    std::string revision;                 // INQUIRY bytes 32-35
 
     bool is_header() const { return target == kHeaderTarget; }
 };

@@ -5,8 +5,8 @@
 
 #include "core/messages.h"
 #include "core/notices.h"
-#include "util/byte_order.h"
 #include "device/sector_io.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {
@@ -20,9 +20,7 @@ void deselect(AppState& state) {
 
 }  // namespace
 
-DeviceDialog::DeviceDialog(DeviceContext& ctx, BusScan scan) : ctx_(ctx), scan_(std::move(scan)) {
-    show(0, +1);
-}
+DeviceDialog::DeviceDialog(DeviceContext& ctx, BusScan scan) : ctx_(ctx), scan_(std::move(scan)) { show(0, +1); }
 
 int DeviceDialog::drive_count(int adapter) const {
     int count = 0;

@@ -18,7 +18,7 @@ inline constexpr std::uint16_t kDiskCopyBlockSize = 512;
 enum class DiskCopyVerdict {
     NotDiskCopy,  // no DiskCopy 4.2 header: the file is a raw image
     DiskCopy,
-    Refused,      // the header says DiskCopy 4.2 but does not fit the file
+    Refused,  // the header says DiskCopy 4.2 but does not fit the file
 };
 
 struct DiskCopyRecognition {

@@ -117,29 +117,29 @@ void ImageBus::send(RequestBlock& block) {
     Adapter& adapter = adapters_[block.adapter];
     BusTarget* addressed = bus_target(block.adapter, block.target);
     switch (block.command) {
-    case kRequestAdapterInquiry:
-        block.adapter_count = static_cast<std::uint8_t>(std::min<std::size_t>(adapters_.size(), 255));
-        put_manager_id(block, adapter.managerName);
-        block.status = kStatusDone;
-        return;
-    case kRequestDeviceType:
-        if (addressed == nullptr || block.lun != 0) {
-            block.status = kStatusError;
+        case kRequestAdapterInquiry:
+            block.adapter_count = static_cast<std::uint8_t>(std::min<std::size_t>(adapters_.size(), 255));
+            put_manager_id(block, adapter.managerName);
+            block.status = kStatusDone;
             return;
-        }
-        block.device_type = addressed->device_type();
-        block.status = kStatusDone;
-        return;
-    case kRequestReset:
-        if (block.target < kMaxTargets) ++adapter.resets[block.target];
-        if (addressed != nullptr) addressed->reset();
-        block.status = addressed != nullptr ? kStatusDone : kStatusError;
-        return;
-    case kRequestExecute:
-        block.status = addressed != nullptr && block.lun == 0 ? addressed->execute(block) : kStatusError;
-        return;
-    default:
-        block.status = kStatusError;
+        case kRequestDeviceType:
+            if (addressed == nullptr || block.lun != 0) {
+                block.status = kStatusError;
+                return;
+            }
+            block.device_type = addressed->device_type();
+            block.status = kStatusDone;
+            return;
+        case kRequestReset:
+            if (block.target < kMaxTargets) ++adapter.resets[block.target];
+            if (addressed != nullptr) addressed->reset();
+            block.status = addressed != nullptr ? kStatusDone : kStatusError;
+            return;
+        case kRequestExecute:
+            block.status = addressed != nullptr && block.lun == 0 ? addressed->execute(block) : kStatusError;
+            return;
+        default:
+            block.status = kStatusError;
     }
 }
 

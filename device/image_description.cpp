@@ -16,8 +16,8 @@ struct KindInfo {
 };
 
 constexpr KindInfo kKinds[] = {
-    {"HD", kTypeDirectAccess}, {"RE", kTypeDirectAccess}, {"MO", kTypeOpticalMemory},
-    {"CD", kTypeCdRom},        {"TP", kTypeTape},
+        {"HD", kTypeDirectAccess}, {"RE", kTypeDirectAccess}, {"MO", kTypeOpticalMemory},
+        {"CD", kTypeCdRom},        {"TP", kTypeTape},
 };
 
 const KindInfo* find_kind(std::string_view name) {

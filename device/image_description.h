@@ -21,8 +21,8 @@ struct ImageDescription {
     std::string path;
     std::optional<std::uint8_t> id;  // from the name or id=
     std::uint8_t lun = 0;
-    std::uint8_t device_type = 0;     // SCSI peripheral type
-    std::string kind_name = "HD";     // shown as the product of the drive
+    std::uint8_t device_type = 0;             // SCSI peripheral type
+    std::string kind_name = "HD";             // shown as the product of the drive
     std::optional<std::uint16_t> block_size;  // from the name or sector=; see block_size_of
     bool read_only = false;
     std::vector<BlockRange> bad;

@@ -1,8 +1,8 @@
 #include "device/image_target.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <linux/fs.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,7 +52,8 @@ bool io_all(int fd, std::uint8_t* data, std::size_t length, off_t offset, bool w
 
 // For a DiskCopy 4.2 image: narrows bytes to its data part and tells where
 // that starts. An empty string also when the file is a raw image.
-std::string find_disk_copy_data(int fd, const ImageDescription& description, std::uint64_t& bytes, std::uint64_t& dataOffset) {
+std::string find_disk_copy_data(int fd, const ImageDescription& description, std::uint64_t& bytes,
+                                std::uint64_t& dataOffset) {
     std::uint8_t header[kDiskCopyHeaderSize] = {};
     if (bytes < kDiskCopyHeaderSize) return {};
     if (!io_all(fd, header, sizeof header, 0, false)) return "its first bytes cannot be read";
@@ -182,33 +183,33 @@ std::uint8_t ImageTarget::execute(const RequestBlock& block) {
     const std::uint8_t* cdb = block.cdb.data();
     const bool media = description_.device_type != kTypeTape;
     switch (cdb[0]) {
-    case kScsiTestUnitReady:
-        return kStatusDone;
-    case kScsiInquiry:
-        return inquiry(block);
-    case kScsiPreventAllow:
-        removalPrevented_ = (cdb[4] & 1) != 0;
-        return kStatusDone;
-    case kScsiReadCapacity10:
-        return media ? read_capacity(block) : kStatusError;
-    case kScsiRead6:
-    case kScsiWrite6: {
-        if (!media || block.cdbLength < 6 || (cdb[1] & 0xE0) != 0) return kStatusError;  // only LUN 0 exists
-        std::uint32_t first = std::uint32_t{cdb[1]} << 16 | std::uint32_t{cdb[2]} << 8 | cdb[3];
-        std::uint32_t count = cdb[4] == 0 ? 256 : cdb[4];
-        return transfer_blocks(block, first, count, cdb[0] == kScsiWrite6);
-    }
-    case kScsiRead10:
-    case kScsiWrite10: {
-        if (!media || block.cdbLength < 10) return kStatusError;
-        std::uint32_t count = load_be16(&cdb[7]);
-        return transfer_blocks(block, load_be32(&cdb[2]), count, cdb[0] == kScsiWrite10);
-    }
-    case kScsiVerify10:
-        if (!media || block.cdbLength < 10) return kStatusError;
-        return verify(load_be32(&cdb[2]), load_be16(&cdb[7]));
-    default:
-        return kStatusError;
+        case kScsiTestUnitReady:
+            return kStatusDone;
+        case kScsiInquiry:
+            return inquiry(block);
+        case kScsiPreventAllow:
+            removalPrevented_ = (cdb[4] & 1) != 0;
+            return kStatusDone;
+        case kScsiReadCapacity10:
+            return media ? read_capacity(block) : kStatusError;
+        case kScsiRead6:
+        case kScsiWrite6: {
+            if (!media || block.cdbLength < 6 || (cdb[1] & 0xE0) != 0) return kStatusError;  // only LUN 0 exists
+            std::uint32_t first = std::uint32_t{cdb[1]} << 16 | std::uint32_t{cdb[2]} << 8 | cdb[3];
+            std::uint32_t count = cdb[4] == 0 ? 256 : cdb[4];
+            return transfer_blocks(block, first, count, cdb[0] == kScsiWrite6);
+        }
+        case kScsiRead10:
+        case kScsiWrite10: {
+            if (!media || block.cdbLength < 10) return kStatusError;
+            std::uint32_t count = load_be16(&cdb[7]);
+            return transfer_blocks(block, load_be32(&cdb[2]), count, cdb[0] == kScsiWrite10);
+        }
+        case kScsiVerify10:
+            if (!media || block.cdbLength < 10) return kStatusError;
+            return verify(load_be32(&cdb[2]), load_be16(&cdb[7]));
+        default:
+            return kStatusError;
     }
 }
 
@@ -218,7 +219,7 @@ std::uint8_t ImageTarget::inquiry(const RequestBlock& block) {
     // A floppy (a DiskCopy image) is a removable medium whatever its name says.
     bool fixedDisk = description_.device_type == kTypeDirectAccess && description_.kind_name == "HD" && !is_disk_copy();
     data[1] = fixedDisk ? 0x00 : 0x80;  // removable medium
-    data[2] = 2;  // SCSI-2
+    data[2] = 2;                        // SCSI-2
     data[3] = 2;
     data[4] = kInquiryLength - 5;
     put_text(&data[8], 8, kVendor);
@@ -251,7 +252,7 @@ bool ImageTarget::touches_bad_block(std::uint32_t first, std::uint32_t count) co
 }
 
 std::uint8_t ImageTarget::transfer_blocks(const RequestBlock& block, std::uint32_t first, std::uint32_t count,
-                                         bool writing) {
+                                          bool writing) {
     std::uint64_t bytes = std::uint64_t{count} * blockSize_;
     // The drive never moves more than the host's buffer holds.
     if (bytes > block.bufferLength || (bytes > 0 && block.buffer == nullptr)) return kStatusError;
@@ -269,7 +270,7 @@ bool ImageTarget::move_bytes(std::uint8_t* data, std::uint64_t length, std::uint
 }
 
 bool ImageTarget::read_in_chunks(std::uint64_t offset, std::uint64_t length,
-                               const std::function<void(std::span<const std::uint8_t>)>& use) {
+                                 const std::function<void(std::span<const std::uint8_t>)>& use) {
     constexpr std::size_t kChunk = 64 * 1024;  // even, so no 16-bit word is split
     std::vector<std::uint8_t> scratch(kChunk);
     while (length > 0) {

@@ -56,7 +56,7 @@ private:
     bool admit_write(std::uint32_t first, std::uint32_t count);
     bool move_bytes(std::uint8_t* data, std::uint64_t length, std::uint64_t offset, bool writing);
     bool read_in_chunks(std::uint64_t offset, std::uint64_t length,
-                      const std::function<void(std::span<const std::uint8_t>)>& use);
+                        const std::function<void(std::span<const std::uint8_t>)>& use);
     bool refresh_disk_copy_checksum();
 
     ImageDescription description_;

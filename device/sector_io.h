@@ -16,8 +16,8 @@ struct DeviceRequest {
     std::uint16_t operation = kOpRead;  // kOpRead / kOpWrite (or 0x08 / 0x0A)
     std::uint16_t adapter = 0;
     std::uint16_t target = 0;
-    std::uint32_t sector = 0;  // 512-byte units from the start of the medium
-    std::uint16_t count = 0;   // 512-byte sectors
+    std::uint32_t sector = 0;        // 512-byte units from the start of the medium
+    std::uint16_t count = 0;         // 512-byte sectors
     std::uint8_t* buffer = nullptr;  // count 512-byte sectors
     std::uint16_t reserved = 0;
 };
@@ -34,7 +34,7 @@ std::uint16_t transfer512(DeviceContext& ctx, DeviceRequest& request);
 // One transfer through the current routine to the selected drive: count
 // 512-byte sectors from sector (kOpRead or kOpWrite). 0 on success.
 std::uint16_t transfer_selected(DeviceContext& ctx, std::uint16_t operation, std::uint32_t sector, std::uint16_t count,
-                               std::uint8_t* buffer);
+                                std::uint8_t* buffer);
 
 // For media with 1024-byte sectors: sector and count stay in 512-byte units;
 // partial device sectors at either end of a write are read, merged and

@@ -19,7 +19,7 @@ void to_scsi_operation(DeviceRequest& request) {
 
 // One device-sector request through the retry engine.
 std::uint16_t device_sectors(DeviceContext& ctx, const DeviceRequest& model, std::uint8_t operation,
-                            std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) {
+                             std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) {
     DeviceRequest request = model;
     request.operation = operation;
     request.sector = sector;
@@ -41,7 +41,7 @@ std::uint16_t transfer512(DeviceContext& ctx, DeviceRequest& request) {
         // Some SyQuest drives only answer reliably right after a reset.
         if (ctx.state.reset_each_access) ctx.transport->reset_device(adapter, target);
         status = ctx.transport->read_write(static_cast<std::uint8_t>(request.operation), adapter, target,
-                                          request.sector, request.count, request.buffer, ctx.device.sectorSize);
+                                           request.sector, request.count, request.buffer, ctx.device.sectorSize);
         if (status == kStatusDone) return 0;
     }
     return status == kStatusPending ? kStatusError : status;
@@ -62,7 +62,7 @@ std::uint16_t transfer1024(DeviceContext& ctx, DeviceRequest& request) {
 
     if (!writing) {
         std::uint16_t status = device_sectors(ctx, request, kScsiReadOp, firstDevice,
-                                             static_cast<std::uint16_t>(deviceCount), whole.data());
+                                              static_cast<std::uint16_t>(deviceCount), whole.data());
         if (status == 0) std::memcpy(request.buffer, whole.data() + offset, bytes);
         return status;
     }
@@ -76,17 +76,16 @@ std::uint16_t transfer1024(DeviceContext& ctx, DeviceRequest& request) {
     }
     if (tailPartial && !(headPartial && deviceCount == 1)) {
         std::uint16_t status = device_sectors(ctx, request, kScsiReadOp, firstDevice + deviceCount - 1, 1,
-                                             whole.data() + whole.size() - kDeviceSector);
+                                              whole.data() + whole.size() - kDeviceSector);
         if (status != 0) return status;
     }
     std::memcpy(whole.data() + offset, request.buffer, bytes);
     return device_sectors(ctx, request, kScsiWriteOp, firstDevice, static_cast<std::uint16_t>(deviceCount),
-                         whole.data());
+                          whole.data());
 }
 
 std::uint16_t transfer(DeviceContext& ctx, DeviceRequest& request) {
-    return ctx.device.transfer == TransferRoutine::Sector1024 ? transfer1024(ctx, request)
-                                                              : transfer512(ctx, request);
+    return ctx.device.transfer == TransferRoutine::Sector1024 ? transfer1024(ctx, request) : transfer512(ctx, request);
 }
 
 void install_transfer_routine(DeviceContext& ctx, std::uint16_t sectorSize) {
@@ -100,7 +99,7 @@ void allocate_work_area(DeviceContext& ctx) {
 }
 
 std::uint16_t transfer_selected(DeviceContext& ctx, std::uint16_t operation, std::uint32_t sector, std::uint16_t count,
-                               std::uint8_t* buffer) {
+                                std::uint8_t* buffer) {
     DeviceRequest request;
     request.operation = operation;
     request.adapter = ctx.state.host_adapter;

@@ -79,8 +79,8 @@ std::uint8_t Transport::read_capacity(std::uint8_t adapter, std::uint8_t target,
 }
 
 std::uint8_t Transport::read_write(std::uint8_t operation, std::uint8_t adapter, std::uint8_t target,
-                                  std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer,
-                                  std::uint16_t sectorSize) {
+                                   std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer,
+                                   std::uint16_t sectorSize) {
     const bool reading = operation == kScsiRead6;
     RequestBlock& block = cleared(kRequestExecute, adapter, target);
     block.flags = reading ? kDirectionIn : kDirectionOut;

@@ -77,7 +77,7 @@ struct SupportInfo {
 
 struct AdapterInquiry {
     std::uint8_t adapter_count = 0;  // 0 for an adapter number beyond the last
-    std::string managerId;          // up to 16 characters
+    std::string managerId;           // up to 16 characters
 };
 
 class Transport {
@@ -104,7 +104,7 @@ public:
     // carry the request (address below 2^21, at most 256 sectors), the
     // ten-byte form otherwise.
     std::uint8_t read_write(std::uint8_t operation, std::uint8_t adapter, std::uint8_t target, std::uint32_t sector,
-                           std::uint16_t count, std::uint8_t* buffer, std::uint16_t sectorSize);
+                            std::uint16_t count, std::uint8_t* buffer, std::uint16_t sectorSize);
     std::uint8_t verify(std::uint8_t adapter, std::uint8_t target, std::uint32_t first, std::uint16_t count);
     // PREVENT ALLOW MEDIUM REMOVAL, with a 150 ms pause before and after the wait.
     std::uint8_t prevent_removal(std::uint8_t adapter, std::uint8_t target, bool prevent);

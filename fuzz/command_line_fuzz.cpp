@@ -6,8 +6,8 @@
 #include <memory>
 #include <string_view>
 
-#include "app/dir_command.h"
 #include "app/command_line.h"
+#include "app/dir_command.h"
 #include "core/quiet_host.h"
 #include "device/image_bus.h"
 

@@ -1,8 +1,8 @@
 // Opens a mutated medium through the image bus as discovery does (driver
 // descriptor and partition maps, the volume header), lists every folder,
-// reads every fork and pages through it as the dump window does, then copies the whole volume to a scratch folder in the
-// copy mode and naming mode the input's last byte picks. Nothing on a medium
-// may crash, hang or read outside a buffer; damaged structures end in a report.
+// reads every fork and pages through it as the dump window does, then copies the whole volume to a scratch folder in
+// the copy mode and naming mode the input's last byte picks. Nothing on a medium may crash, hang or read outside a
+// buffer; damaged structures end in a report.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -26,12 +26,12 @@
 #include "core/quiet_host.h"
 #include "device/image_bus.h"
 #include "device/sector_io.h"
-#include "util/byte_order.h"
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
 #include "hfs/fork_copy.h"
 #include "hfs/working_copies.h"
 #include "transfer/copy_to_pc.h"
+#include "util/byte_order.h"
 #include "volume/discovery.h"
 #include "volume/partition_map.h"
 
@@ -97,10 +97,12 @@ void read_forks(HfsContext& ctx, std::uint32_t dir_id, const std::string& name, 
     std::copy_n(found->data.begin(), kFileRecordSize, record.begin());
     const std::uint32_t fileID = load_be32(record.data() + filrec::fileNumber);
     const std::uint32_t data_length = std::min(load_be32(record.data() + filrec::dataLogicalLength), kMaxForkBytes);
-    const std::uint32_t resource_length = std::min(load_be32(record.data() + filrec::resourceLogicalLength), kMaxForkBytes);
-    copy_fork_to_file(ctx, ExtentRecordBytes(record.data() + filrec::data_extents, 12), sink, fileID, data_length, kDataFork);
-    copy_fork_to_file(ctx, ExtentRecordBytes(record.data() + filrec::resource_extents, 12), sink, fileID, resource_length,
-                   kResourceFork);
+    const std::uint32_t resource_length =
+            std::min(load_be32(record.data() + filrec::resourceLogicalLength), kMaxForkBytes);
+    copy_fork_to_file(ctx, ExtentRecordBytes(record.data() + filrec::data_extents, 12), sink, fileID, data_length,
+                      kDataFork);
+    copy_fork_to_file(ctx, ExtentRecordBytes(record.data() + filrec::resource_extents, 12), sink, fileID,
+                      resource_length, kResourceFork);
 }
 
 // The dump window on the file: the first, a middle and the last page of

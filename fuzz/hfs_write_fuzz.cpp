@@ -89,14 +89,22 @@ std::string quoted(const std::string& name) { return "\"" + name + "\""; }
 std::string script_line(const Context& ctx, std::uint8_t op) {
     const std::string name = quoted(name_for(ctx, op >> 3));
     switch (op & 7) {
-        case 0: return "MD " + name;
-        case 1: return (op & 8) != 0 ? "MCOPY both.bin /B" : "MCOPY plain.txt /D";
-        case 2: return "RENAME " + name + " " + quoted(name_for(ctx, op >> 2));
-        case 3: return "DELETE " + name;
-        case 4: return "ATTRIB " + name + " \"type=TEXT,creator=ttxt,modified=1999-12-31 23:59\"";
-        case 5: return "SWAP " + name;
-        case 6: return (op & 8) != 0 ? "CD \\" : "CD " + name;
-        default: return "CHECK";
+        case 0:
+            return "MD " + name;
+        case 1:
+            return (op & 8) != 0 ? "MCOPY both.bin /B" : "MCOPY plain.txt /D";
+        case 2:
+            return "RENAME " + name + " " + quoted(name_for(ctx, op >> 2));
+        case 3:
+            return "DELETE " + name;
+        case 4:
+            return "ATTRIB " + name + " \"type=TEXT,creator=ttxt,modified=1999-12-31 23:59\"";
+        case 5:
+            return "SWAP " + name;
+        case 6:
+            return (op & 8) != 0 ? "CD \\" : "CD " + name;
+        default:
+            return "CHECK";
     }
 }
 

@@ -19,8 +19,8 @@ namespace {
 
 bool enter_scratch_folder() {
     const char* dir = std::getenv("TMPDIR");
-    const std::filesystem::path folder =
-        std::filesystem::path(dir != nullptr && *dir != '\0' ? dir : "/tmp") / ("korvane-vlcreat-" + std::to_string(getpid()));
+    const std::filesystem::path folder = std::filesystem::path(dir != nullptr && *dir != '\0' ? dir : "/tmp") /
+                                         ("korvane-vlcreat-" + std::to_string(getpid()));
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     return chdir(folder.c_str()) == 0;
@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const bool entered = enter_scratch_folder();
     if (!entered) return 0;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::ofstream("VLCREAT.DAT", std::ios::binary | std::ios::trunc).write(text.data(), static_cast<std::streamsize>(size));
+    std::ofstream("VLCREAT.DAT", std::ios::binary | std::ios::trunc)
+            .write(text.data(), static_cast<std::streamsize>(size));
     QuietHost host;
     TransferContext ctx(host);
     load_type_database(ctx);

@@ -22,7 +22,8 @@ constexpr std::uint32_t kMediumSectors = 4096;
 class MemorySectors : public SectorDevice {
 public:
     MemorySectors() : bytes_(std::size_t{kMediumSectors} * kJournalSectorSize) {
-        for (std::uint32_t s = 0; s < kMediumSectors; ++s) bytes_[std::size_t{s} * kJournalSectorSize] = static_cast<std::uint8_t>(s);
+        for (std::uint32_t s = 0; s < kMediumSectors; ++s)
+            bytes_[std::size_t{s} * kJournalSectorSize] = static_cast<std::uint8_t>(s);
     }
     bool read(std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) override {
         if (!inside(sector, count)) return false;

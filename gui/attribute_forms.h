@@ -13,7 +13,7 @@
 namespace korvane {
 class AttributesDialog;
 struct DateFields;
-}
+}  // namespace korvane
 
 namespace korvane::gui {
 

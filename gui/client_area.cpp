@@ -1,8 +1,8 @@
 #include "gui/client_area.h"
 
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "app/context.h"
 #include "app/listing_view.h"

@@ -98,7 +98,8 @@ void CopyToMacForm::connect_actions() {
     });
     connect(files_, &QListWidget::itemSelectionChanged, this, [this] {
         std::vector<std::size_t> rows;
-        for (QListWidgetItem* item : files_->selectedItems()) rows.push_back(static_cast<std::size_t>(files_->row(item)));
+        for (QListWidgetItem* item : files_->selectedItems())
+            rows.push_back(static_cast<std::size_t>(files_->row(item)));
         dialog_.select_files(std::move(rows));
         total_->setText(QString::fromStdString(dialog_.total_text()));
     });

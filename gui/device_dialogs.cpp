@@ -207,8 +207,8 @@ int run_partition_dialog(QWidget* owner, Dialog& dialog) {
 int run_attach_image(QWidget* owner, Dialog& dialog) {
     auto& chooser = static_cast<AttachImageDialog&>(dialog);
     QString path = QFileDialog::getOpenFileName(
-        owner, AttachImageDialog::kTitle, QString(),
-        "Disk images (*.hda *.hds *.img *.dsk *.image *.dc42 *.hfs *.iso *.toast);;All files (*)");
+            owner, AttachImageDialog::kTitle, QString(),
+            "Disk images (*.hda *.hds *.img *.dsk *.image *.dc42 *.hfs *.iso *.toast);;All files (*)");
     if (path.isEmpty()) return kDialogCancel;
     chooser.path = path.toStdString();
     return kDialogOk;

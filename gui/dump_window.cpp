@@ -20,7 +20,9 @@ constexpr int kFontPixels = 11;
 constexpr int kLinesPerBlock = 8;
 constexpr int kRows = kDumpScreenLines + kDumpScreenLines / kLinesPerBlock - 1;
 
-bool can_be_checked(int command) { return command != dump_cmd::kFileParameter && command != dump_cmd::kBackToMainScreen; }
+bool can_be_checked(int command) {
+    return command != dump_cmd::kFileParameter && command != dump_cmd::kBackToMainScreen;
+}
 
 }  // namespace
 
@@ -126,18 +128,31 @@ void DumpWindow::scroll(DumpScroll request, std::uint32_t thumb) {
 
 void DumpWindow::scroll_bar_action(int action) {
     switch (action) {
-        case QAbstractSlider::SliderSingleStepAdd: state_.scroll(DumpScroll::LineDown); break;
-        case QAbstractSlider::SliderSingleStepSub: state_.scroll(DumpScroll::LineUp); break;
-        case QAbstractSlider::SliderPageStepAdd: state_.scroll(DumpScroll::PageDown); break;
-        case QAbstractSlider::SliderPageStepSub: state_.scroll(DumpScroll::PageUp); break;
-        case QAbstractSlider::SliderToMinimum: state_.scroll(DumpScroll::Top); break;
-        case QAbstractSlider::SliderToMaximum: state_.scroll(DumpScroll::Bottom); break;
+        case QAbstractSlider::SliderSingleStepAdd:
+            state_.scroll(DumpScroll::LineDown);
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            state_.scroll(DumpScroll::LineUp);
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            state_.scroll(DumpScroll::PageDown);
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            state_.scroll(DumpScroll::PageUp);
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            state_.scroll(DumpScroll::Top);
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            state_.scroll(DumpScroll::Bottom);
+            break;
         case QAbstractSlider::SliderMove:
             // A thumb being dragged changes nothing until it is released; the wheel moves at once.
             if (scroll_bar_->isSliderDown()) return;
             state_.scroll(DumpScroll::ThumbReleased, static_cast<std::uint32_t>(scroll_bar_->sliderPosition()));
             break;
-        default: return;
+        default:
+            return;
     }
     {
         // The scroll bar takes the position the request gave, not the one of
@@ -149,8 +164,8 @@ void DumpWindow::scroll_bar_action(int action) {
 }
 
 void DumpWindow::keyPressEvent(QKeyEvent* event) {
-    static const std::map<int, DumpKey> kKeys = {{Qt::Key_Home, DumpKey::Home},       {Qt::Key_End, DumpKey::End},
-                                                 {Qt::Key_PageUp, DumpKey::PageUp},   {Qt::Key_Up, DumpKey::Up},
+    static const std::map<int, DumpKey> kKeys = {{Qt::Key_Home, DumpKey::Home},         {Qt::Key_End, DumpKey::End},
+                                                 {Qt::Key_PageUp, DumpKey::PageUp},     {Qt::Key_Up, DumpKey::Up},
                                                  {Qt::Key_PageDown, DumpKey::PageDown}, {Qt::Key_Down, DumpKey::Down}};
     auto found = kKeys.find(event->key());
     if (found == kKeys.end()) return QDialog::keyPressEvent(event);

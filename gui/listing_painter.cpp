@@ -86,7 +86,8 @@ void paint_entries(QPainter& painter, const AppState& state, int width, int line
     }
     for (std::size_t index = state.first_shown; index < state.end_shown; ++index) {
         if (is_selected(state, index))
-            invert_rect(painter, selection_cell(state, static_cast<int>(index - state.first_shown), width, line_height));
+            invert_rect(painter,
+                        selection_cell(state, static_cast<int>(index - state.first_shown), width, line_height));
     }
 }
 

@@ -51,7 +51,8 @@ FormattingForm::FormattingForm(QWidget* owner, FormattingDialog& dialog)
     });
 }
 
-CapacityForm::CapacityForm(QWidget* owner, CapacityDialog& dialog) : ModalDialog(owner, dialog.help_key()), dialog_(dialog) {
+CapacityForm::CapacityForm(QWidget* owner, CapacityDialog& dialog)
+    : ModalDialog(owner, dialog.help_key()), dialog_(dialog) {
     setWindowTitle(CapacityDialog::kTitle);
     auto* grid = new QGridLayout(this);
     auto* choice = new QButtonGroup(this);

@@ -2,8 +2,8 @@
 
 #include <QAbstractButton>
 #include <QGridLayout>
-#include <QPushButton>
 #include <QMoveEvent>
+#include <QPushButton>
 
 #include "gui/main_window.h"
 #include "gui/qt_host.h"

@@ -43,7 +43,8 @@ NoticeEnd QtHost::show_notice(const std::string& text) {
 }
 
 void QtHost::show_message(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, qt_text(message(Msg::kNoticeCaption)), qt_text(text), QMessageBox::Ok, owner());
+    QMessageBox box(QMessageBox::Warning, qt_text(message(Msg::kNoticeCaption)), qt_text(text), QMessageBox::Ok,
+                    owner());
     box.exec();
 }
 

@@ -2,9 +2,9 @@
 // DLG_DEST, "Target Directory": the PC directory browser that chooses where
 // copies to the PC go, and its "New Directory" question behind "Create new".
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QLabel>
 
 #include "gui/modal_dialog.h"
 

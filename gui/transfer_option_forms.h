@@ -12,7 +12,7 @@
 namespace korvane {
 class NamingOptionsDialog;
 class OutputPortsDialog;
-}
+}  // namespace korvane
 
 namespace korvane::gui {
 

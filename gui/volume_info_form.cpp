@@ -8,8 +8,7 @@
 
 namespace korvane::gui {
 
-VolumeInfoForm::VolumeInfoForm(QWidget* owner, const VolumeInfoDialog& dialog)
-    : ModalDialog(owner, dialog.help_key()) {
+VolumeInfoForm::VolumeInfoForm(QWidget* owner, const VolumeInfoDialog& dialog) : ModalDialog(owner, dialog.help_key()) {
     setWindowTitle(qt_text(VolumeInfoDialog::kTitle));
     auto* grid = new QGridLayout(this);
     int row = 0;

@@ -28,7 +28,7 @@ inline constexpr int kProgressWidth = 202;  // frame included: 200 pixels inside
 inline int button_width(const QString& text) { return 10 * static_cast<int>(text.size()) + 20; }
 
 struct ClientGeometry {
-    int width = 0;   // W
+    int width = 0;  // W
     int height = 0;
 
     int status_top() const { return height - kStatusLineHeight; }

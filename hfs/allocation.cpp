@@ -44,7 +44,8 @@ bool append_to_record(std::uint8_t* record, ExtentDescriptor extent) {
         const ExtentDescriptor last{load_be16(record + 4 * (used - 1)), load_be16(record + 4 * (used - 1) + 2)};
         if (std::uint32_t{last.startBlock} + last.block_count == extent.startBlock &&
             std::uint32_t{last.block_count} + extent.block_count <= 0xFFFF) {
-            set_descriptor(record, used - 1, {last.startBlock, static_cast<std::uint16_t>(last.block_count + extent.block_count)});
+            set_descriptor(record, used - 1,
+                           {last.startBlock, static_cast<std::uint16_t>(last.block_count + extent.block_count)});
             return true;
         }
     }
@@ -62,7 +63,7 @@ std::uint32_t record_blocks(const std::uint8_t* record) {
 // The fork's last overflow record, when it ends where the new extent begins
 // and can take it: the leaf is changed and written.
 std::optional<bool> extend_last_record(TreeFile& tree, ExtentDescriptor extent, std::uint32_t fileID,
-                                     std::uint16_t forkStart, std::uint8_t forkType) {
+                                       std::uint16_t forkStart, std::uint8_t forkType) {
     const auto leaves = leaf_chain(tree);
     if (!leaves) return std::nullopt;
     for (std::uint32_t leafNumber : *leaves) {
@@ -93,7 +94,7 @@ EditFault append_catalog_extent(HfsContext& ctx, ExtentDescriptor extent, std::u
 }  // namespace
 
 std::uint32_t physical_sector(HfsContext& ctx, std::uint32_t logicalSector, ExtentRecordBytes first,
-                             std::uint32_t fileID, std::uint8_t forkType) {
+                              std::uint32_t fileID, std::uint8_t forkType) {
     const std::uint32_t perBlock = ctx.geometry.sectorsPerBlock;
     if (perBlock == 0) return 0;
     ExtentRecord record = record_of(first);
@@ -114,7 +115,8 @@ std::uint32_t physical_sector(HfsContext& ctx, std::uint32_t logicalSector, Exte
         }
         // A record that adds nothing cannot lead any further.
         if (fileID == kExtentsFileID || sum == sumBefore || sum / perBlock > 0xFFFF) return 0;
-        const std::uint8_t* next = find_extent_record(ctx, fileID, static_cast<std::uint16_t>(sum / perBlock), forkType);
+        const std::uint8_t* next =
+                find_extent_record(ctx, fileID, static_cast<std::uint16_t>(sum / perBlock), forkType);
         if (next == nullptr) return 0;
         std::memcpy(record.data(), next, kExtentRecordSize);
     }
@@ -122,8 +124,8 @@ std::uint32_t physical_sector(HfsContext& ctx, std::uint32_t logicalSector, Exte
 }
 
 std::optional<std::vector<ExtentDescriptor>> fork_extents(HfsContext& ctx, ExtentRecordBytes firstRecord,
-                                                         std::uint32_t fileID, std::uint8_t forkType,
-                                                         std::uint32_t blocksNeeded) {
+                                                          std::uint32_t fileID, std::uint8_t forkType,
+                                                          std::uint32_t blocksNeeded) {
     std::vector<ExtentDescriptor> extents;
     ExtentRecord record = record_of(firstRecord);
     std::uint32_t blocks = 0;
@@ -144,7 +146,7 @@ std::optional<std::vector<ExtentDescriptor>> fork_extents(HfsContext& ctx, Exten
 }
 
 EditFault place_extent_record(HfsContext& ctx, ExtentDescriptor extent, std::uint32_t fileID, std::uint16_t forkStart,
-                            std::uint8_t forkType) {
+                              std::uint8_t forkType) {
     TreeFile& tree = ctx.extentsTree;
     if (!tree.is_open()) open_extents_tree(ctx);
     if (!tree.is_open()) return EditFault::Damaged;
@@ -163,7 +165,7 @@ EditFault place_extent_record(HfsContext& ctx, ExtentDescriptor extent, std::uin
 }
 
 bool add_extent_record(HfsContext& ctx, ExtentDescriptor extent, std::uint32_t fileID, std::uint16_t forkStart,
-                     std::uint8_t forkType) {
+                       std::uint8_t forkType) {
     if (!start_modification(ctx)) return false;
     const EditFault fault = place_extent_record(ctx, extent, fileID, forkStart, forkType);
     if (fault == EditFault::None) return true;
@@ -213,7 +215,8 @@ EditFault ensure_free_nodes(HfsContext& ctx, TreeFile& tree, std::uint32_t split
     const auto leaves = leaf_chain(tree);
     if (!leaves) return EditFault::Damaged;
     const std::uint32_t newLeaves = leaves->empty() ? 1 : splits;
-    const std::uint32_t needed = newLeaves + index_nodes_for(tree, static_cast<std::uint32_t>(leaves->size()) + newLeaves);
+    const std::uint32_t needed =
+            newLeaves + index_nodes_for(tree, static_cast<std::uint32_t>(leaves->size()) + newLeaves);
     const std::uint32_t reusable = index_node_count(tree);
     // Growth triples the catalog, so a few rounds always suffice when space exists.
     for (int round = 0; round < 8; ++round) {

@@ -18,22 +18,22 @@ namespace korvane {
 // the fork's extents end before it or the extent holding it lies outside the
 // volume.
 std::uint32_t physical_sector(HfsContext& ctx, std::uint32_t logicalSector, ExtentRecordBytes record,
-                             std::uint32_t fileID, std::uint8_t forkType = kDataFork);
+                              std::uint32_t fileID, std::uint8_t forkType = kDataFork);
 
 // The descriptors of a fork in logical order, from its first record on,
 // until they cover blocksNeeded blocks. Nothing when they run out first.
 std::optional<std::vector<ExtentDescriptor>> fork_extents(HfsContext& ctx, ExtentRecordBytes firstRecord,
-                                                         std::uint32_t fileID, std::uint8_t forkType,
-                                                         std::uint32_t blocksNeeded);
+                                                          std::uint32_t fileID, std::uint8_t forkType,
+                                                          std::uint32_t blocksNeeded);
 
 // Records one more extent of a fork that already has forkStart blocks in the
 // extents-overflow tree: in the free descriptor of the fork's last record,
 // or in a new record (the leaf is split when full). False, reported and the
 // command's changes dropped, when the tree has no room.
 bool add_extent_record(HfsContext& ctx, ExtentDescriptor extent, std::uint32_t fileID, std::uint16_t forkStart,
-                     std::uint8_t forkType);
+                       std::uint8_t forkType);
 EditFault place_extent_record(HfsContext& ctx, ExtentDescriptor extent, std::uint32_t fileID, std::uint16_t forkStart,
-                            std::uint8_t forkType);
+                              std::uint8_t forkType);
 
 // A free node of the catalog, growing the catalog first when it has none.
 // Nothing, reported ("Error trying to extend catalog.") and the command's

@@ -38,7 +38,7 @@ std::string blocks(std::uint32_t first, std::uint32_t last) {
 std::string fork_type_name(std::uint8_t forkType) { return forkType == kDataFork ? "data fork" : "resource fork"; }
 
 ForkInfo tree_file_fork(std::uint32_t fileID, const char* description, std::uint32_t size,
-                      std::span<const std::uint8_t, 12> extents) {
+                        std::span<const std::uint8_t, 12> extents) {
     ForkInfo fork;
     fork.fileID = fileID;
     fork.forkType = kDataFork;
@@ -75,7 +75,8 @@ public:
     void walk_fork(const ForkInfo& fork) {
         const int owner = add_owner(fork.description);
         std::array<std::uint8_t, 12> record = fork.firstExtents;
-        const std::uint64_t needed = blockSize_ == 0 ? 0 : (std::uint64_t{fork.physicalLength} + blockSize_ - 1) / blockSize_;
+        const std::uint64_t needed =
+                blockSize_ == 0 ? 0 : (std::uint64_t{fork.physicalLength} + blockSize_ - 1) / blockSize_;
         std::uint32_t total = 0;
         bool missing = false;
         // Each record must add blocks, so the volume's block count bounds the walk.
@@ -169,7 +170,7 @@ private:
     }
 
     void claim_record(const std::array<std::uint8_t, 12>& record, int owner, const std::string& description,
-                     std::uint32_t& total) {
+                      std::uint32_t& total) {
         for (int i = 0; i < 3; ++i) {
             const ExtentDescriptor extent = extent_descriptor(ExtentRecordBytes(record), i);
             if (extent.block_count == 0) continue;
@@ -203,9 +204,9 @@ private:
         if (shared_.first == kNoOwner) return;
         const std::string& first = ownerNames_[static_cast<std::size_t>(shared_.first)];
         const std::string& second = ownerNames_[static_cast<std::size_t>(shared_.second)];
-        report_.add(blocks(shared_.start, shared_.end) + (shared_.first == shared_.second
-                                                                  ? " used twice by " + first
-                                                                  : " used by both " + first + " and " + second) +
+        report_.add(blocks(shared_.start, shared_.end) +
+                    (shared_.first == shared_.second ? " used twice by " + first
+                                                     : " used by both " + first + " and " + second) +
                     ".");
         shared_ = {};
     }
@@ -248,7 +249,7 @@ OverflowRecords check_extents_tree(const HfsContext& ctx, CheckReport& report) {
 }
 
 void check_allocation(const HfsContext& ctx, const std::vector<ForkInfo>& forks, const OverflowRecords& overflow,
-                     std::span<const std::uint8_t> bitmap, CheckReport& report) {
+                      std::span<const std::uint8_t> bitmap, CheckReport& report) {
     std::vector<ForkInfo> all = {
             tree_file_fork(kExtentsFileID, "the extents file", ctx.mdb.extents_file_size(), ctx.mdb.extents_extents()),
             tree_file_fork(kCatalogFileID, "the catalog file", ctx.mdb.catalog_file_size(), ctx.mdb.catalog_extents())};

@@ -32,6 +32,6 @@ OverflowRecords check_extents_tree(const HfsContext& ctx, CheckReport& report);
 // added from the volume header. bitmap: the volume bitmap as read from the
 // medium, or empty when it could not be read (its checks are then skipped).
 void check_allocation(const HfsContext& ctx, const std::vector<ForkInfo>& forks, const OverflowRecords& overflow,
-                     std::span<const std::uint8_t> bitmap, CheckReport& report);
+                      std::span<const std::uint8_t> bitmap, CheckReport& report);
 
 }  // namespace korvane

@@ -97,7 +97,8 @@ std::string date_text(const DateFields& f) {
 
 std::optional<DateFields> parse_date_text(std::string_view text) {
     // YYYY-MM-DD HH:MM, each part its exact number of digits.
-    if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':') return std::nullopt;
+    if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':')
+        return std::nullopt;
     DateFields f{number(text.substr(0, 4)), number(text.substr(5, 2)), number(text.substr(8, 2)),
                  number(text.substr(11, 2)), number(text.substr(14, 2))};
     if (f.year < 0 || f.month < 0 || f.day < 0 || f.hour < 0 || f.minute < 0) return std::nullopt;
@@ -132,7 +133,7 @@ AttributesDialog attributes_dialog_for(HfsContext& ctx, const FileRecordCopy& fi
 }
 
 std::optional<FileAttributes> edited_attributes(HfsContext& ctx, const AttributesDialog& dialog,
-                                               const FileRecordCopy& file) {
+                                                const FileRecordCopy& file) {
     FileAttributes attributes = attributes_of(file);
     // A name left as shown stays as stored, even where the Windows character
     // set has no equivalent for one of its characters.

@@ -48,7 +48,7 @@ public:
     // All in the Windows character set, as shown.
     std::string file_name;
     std::string file_number;
-    std::string data_extents;      // "start/count, start/count, start/count" in sectors
+    std::string data_extents;  // "start/count, start/count, start/count" in sectors
     std::string resource_extents;
 };
 
@@ -82,7 +82,7 @@ AttributesDialog attributes_dialog_for(HfsContext& ctx, const FileRecordCopy& fi
 // changed, so that a date with seconds, or one the fields cannot show, stays
 // as it is.
 std::optional<FileAttributes> edited_attributes(HfsContext& ctx, const AttributesDialog& dialog,
-                                               const FileRecordCopy& file);
+                                                const FileRecordCopy& file);
 
 // Runs "File Attributes" on the file named exactly mac_name in the current
 // folder and, on "Write", asks before writing to a write-protected medium,

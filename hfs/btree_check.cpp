@@ -36,11 +36,16 @@ std::string node_name(std::uint32_t n) { return n == 0 ? "nothing" : "node " + s
 
 std::string kind_name(std::int8_t kind) {
     switch (kind) {
-        case kLeafNode: return "a leaf node";
-        case kIndexNode: return "an index node";
-        case kHeaderNode: return "a header node";
-        case kMapNode: return "a map node";
-        default: return "a node of unknown kind " + std::to_string(kind);
+        case kLeafNode:
+            return "a leaf node";
+        case kIndexNode:
+            return "an index node";
+        case kHeaderNode:
+            return "a header node";
+        case kMapNode:
+            return "a map node";
+        default:
+            return "a node of unknown kind " + std::to_string(kind);
     }
 }
 
@@ -191,7 +196,8 @@ private:
             return;
         }
         if (node_height(node) != height) {
-            node_problem(n, "its height is " + std::to_string(node_height(node)) + " instead of " + std::to_string(height));
+            node_problem(
+                    n, "its height is " + std::to_string(node_height(node)) + " instead of " + std::to_string(height));
         }
         const std::uint16_t count = node_record_count(node);
         if (count == 0 || count > kMaxRecordsPerNode) {
@@ -212,7 +218,7 @@ private:
             }
             if (previous && compare_keys(*previous, parsed->key) >= 0) {
                 node_problem(n, i == 0 ? "its first key does not sort after the last key of the node before it"
-                                      : "record " + std::to_string(i) + " is out of order");
+                                       : "record " + std::to_string(i) + " is out of order");
             }
             previous = parsed->key;
             const auto data = record->subspan(std::min(parsed->dataOffset, record->size()));
@@ -231,8 +237,8 @@ private:
     void check_header_counts() {
         const auto expect = [this](const char* field, std::uint32_t stored, std::uint32_t actual, const char* what) {
             if (stored == actual) return;
-            problem("header", std::string(field) + " is " + std::to_string(stored) + ", " + what + " " +
-                                      std::to_string(actual));
+            problem("header",
+                    std::string(field) + " is " + std::to_string(stored) + ", " + what + " " + std::to_string(actual));
         };
         expect("leafRecords", tree_leaf_records(header_), leafRecords_, "the leaves hold");
         expect("firstLeaf", tree_first_leaf(header_), leaves_.empty() ? 0 : leaves_.front().node, "the first leaf is");
@@ -246,11 +252,11 @@ private:
             const std::uint32_t before = i > 0 ? leaves_[i - 1].node : 0;
             if (leaves_[i].fLink != next) {
                 node_problem(leaves_[i].node, "its forward link (fLink) points to " + node_name(leaves_[i].fLink) +
-                                                     " instead of " + node_name(next));
+                                                      " instead of " + node_name(next));
             }
             if (leaves_[i].bLink != before) {
                 node_problem(leaves_[i].node, "its backward link (bLink) points to " + node_name(leaves_[i].bLink) +
-                                                     " instead of " + node_name(before));
+                                                      " instead of " + node_name(before));
             }
         }
     }
@@ -275,8 +281,9 @@ private:
             if (strays++ == 0) firstStray = n;
         }
         if (strays > 0) {
-            problem("header", std::to_string(strays) + " nodes are marked in use in the node map but are not part of "
-                                                       "the tree (the first is node " +
+            problem("header", std::to_string(strays) +
+                                      " nodes are marked in use in the node map but are not part of "
+                                      "the tree (the first is node " +
                                       std::to_string(firstStray) + ")");
         }
     }

@@ -40,7 +40,9 @@ std::optional<std::span<const std::uint8_t>> record_bytes(const NodeBuffer& node
 
 // Offset of the data after a key that starts at keyOffset: length byte plus
 // keyLength bytes, rounded up to even.
-constexpr std::size_t record_data_offset(std::uint8_t keyLength) { return (std::size_t{keyLength} + 2) & ~std::size_t{1}; }
+constexpr std::size_t record_data_offset(std::uint8_t keyLength) {
+    return (std::size_t{keyLength} + 2) & ~std::size_t{1};
+}
 
 // The header record (node 0, offset 14) and its allocation map (offset 248).
 namespace header {

@@ -14,9 +14,9 @@ struct CatalogEntry {
     std::uint32_t parentID = 0;  // of the key
     std::string name;            // of the key
     std::uint8_t kind = 0;
-    std::uint32_t id = 0;        // dir_id or fileNumber; a thread's own parent ID field
-    std::uint16_t valence = 0;   // folders only
-    std::string thread_name;      // threads only
+    std::uint32_t id = 0;       // dir_id or fileNumber; a thread's own parent ID field
+    std::uint16_t valence = 0;  // folders only
+    std::string thread_name;    // threads only
 };
 
 std::string entry_name(const CatalogEntry& entry) {
@@ -102,7 +102,8 @@ private:
                             " have the same ID.");
             }
             if (entry.id >= mdb_.next_catalog_id()) {
-                report_.add(capitalised(entry_name(entry)) + " has an ID that is not below the next free ID (drNxtCNID " +
+                report_.add(capitalised(entry_name(entry)) +
+                            " has an ID that is not below the next free ID (drNxtCNID " +
                             std::to_string(mdb_.next_catalog_id()) + ").");
             }
         }
@@ -202,8 +203,8 @@ private:
     CheckReport& report_;
     std::vector<CatalogEntry> entries_;
     std::vector<ForkInfo> forks_;
-    std::map<std::uint32_t, std::size_t> byID_;     // folders and files by ID
-    std::map<std::uint32_t, std::size_t> threads_;  // threads by the ID in their key
+    std::map<std::uint32_t, std::size_t> byID_;        // folders and files by ID
+    std::map<std::uint32_t, std::size_t> threads_;     // threads by the ID in their key
     std::map<std::uint32_t, std::uint32_t> children_;  // entries per folder ID
 };
 
@@ -211,7 +212,8 @@ private:
 
 std::vector<ForkInfo> check_catalog(const HfsContext& ctx, CheckReport& report) {
     CatalogChecker checker(ctx.mdb, report);
-    check_b_tree(ctx.catalogTree, TreeKind::Catalog, report, [&checker](const LeafRecord& record) { checker.take(record); });
+    check_b_tree(ctx.catalogTree, TreeKind::Catalog, report,
+                 [&checker](const LeafRecord& record) { checker.take(record); });
     return checker.finish();
 }
 

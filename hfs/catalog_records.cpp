@@ -34,11 +34,15 @@ std::optional<std::uint32_t> index_child_node(std::span<const std::uint8_t> reco
 bool is_whole_record(std::span<const std::uint8_t> data) {
     if (data.empty()) return false;
     switch (data[0]) {
-        case kDirectoryRecord: return data.size() >= kDirectoryRecordSize;
-        case kFileRecord: return data.size() >= kFileRecordSize;
+        case kDirectoryRecord:
+            return data.size() >= kDirectoryRecordSize;
+        case kFileRecord:
+            return data.size() >= kFileRecordSize;
         case kDirectoryThreadRecord:
-        case kFileThreadRecord: return data.size() >= kThreadRecordSize;
-        default: return false;
+        case kFileThreadRecord:
+            return data.size() >= kThreadRecordSize;
+        default:
+            return false;
     }
 }
 

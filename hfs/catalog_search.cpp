@@ -21,7 +21,7 @@ enum class RecordTest { Match, Next, Stop };
 // What find_entry makes of one leaf record. Records are in key order, so the
 // search ends at the first key past the names that could match.
 RecordTest test_record(HfsContext& ctx, std::span<const std::uint8_t> record, std::string_view name, int kind,
-                      std::uint32_t parentID) {
+                       std::uint32_t parentID) {
     const auto key = parse_catalog_key(record);
     if (!key) {
         ++ctx.damagedNodes;
@@ -35,9 +35,9 @@ RecordTest test_record(HfsContext& ctx, std::span<const std::uint8_t> record, st
         ++ctx.damagedNodes;
         return RecordTest::Next;
     }
-    const bool matches = data[0] == kDirectoryThreadRecord
-                             ? kind == kDirectoryThread
-                             : !key->name.empty() && kind_matches(kind, data[0]) && match_name(name, key->name) == 0;
+    const bool matches = data[0] == kDirectoryThreadRecord ? kind == kDirectoryThread
+                                                           : !key->name.empty() && kind_matches(kind, data[0]) &&
+                                                                     match_name(name, key->name) == 0;
     return matches ? RecordTest::Match : RecordTest::Next;
 }
 
@@ -66,9 +66,12 @@ std::optional<FoundEntry> find_entry(HfsContext& ctx, std::string_view name, int
     if (!cursor.start_at(*leaf)) return std::nullopt;
     while (const auto record = cursor.next()) {
         switch (test_record(ctx, record->bytes, name, kind, parentID)) {
-            case RecordTest::Match: return found_at(tree, record->node, record->index);
-            case RecordTest::Stop: return std::nullopt;
-            case RecordTest::Next: break;
+            case RecordTest::Match:
+                return found_at(tree, record->node, record->index);
+            case RecordTest::Stop:
+                return std::nullopt;
+            case RecordTest::Next:
+                break;
         }
     }
     return std::nullopt;

@@ -14,15 +14,15 @@
 namespace korvane {
 
 // Kinds asked of find_entry.
-inline constexpr int kAnyEntry = -1;          // a directory or a file
+inline constexpr int kAnyEntry = -1;  // a directory or a file
 inline constexpr int kDirectoryEntry = 1;
 inline constexpr int kFileEntry = 2;
-inline constexpr int kDirectoryThread = 3;   // the thread of parentID itself
+inline constexpr int kDirectoryThread = 3;  // the thread of parentID itself
 
 struct FoundEntry {
-    std::uint32_t node = 0;     // leaf node now in ctx.catalogTree.node
-    std::uint16_t index = 0;    // also left in ctx.catalogTree.recordIndex
-    CatalogKey key;             // name points into ctx.catalogTree.node
+    std::uint32_t node = 0;              // leaf node now in ctx.catalogTree.node
+    std::uint16_t index = 0;             // also left in ctx.catalogTree.recordIndex
+    CatalogKey key;                      // name points into ctx.catalogTree.node
     std::span<const std::uint8_t> data;  // the record data, ditto
     std::uint8_t kind() const { return data.empty() ? 0 : data[0]; }
 };

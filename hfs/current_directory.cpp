@@ -7,11 +7,11 @@
 
 #include "core/messages.h"
 #include "core/notices.h"
-#include "util/byte_order.h"
 #include "hfs/catalog_search.h"
 #include "hfs/folder_walk.h"
 #include "hfs/listing_format.h"
 #include "hfs/name_order.h"
+#include "util/byte_order.h"
 #include "util/char_tables.h"
 
 namespace korvane {
@@ -19,7 +19,8 @@ namespace {
 
 inline constexpr std::size_t kPathField = 39;
 inline constexpr std::size_t kMaxListingEntries = 0xFFFF;
-inline constexpr const char* kCatalogUnreadable = "The catalog of this volume cannot be read: its files cannot be listed.";
+inline constexpr const char* kCatalogUnreadable =
+        "The catalog of this volume cannot be read: its files cannot be listed.";
 
 void set_current_path(AppState& state, std::uint32_t dir_id, std::string_view name) {
     std::string path = dir_id == kRootDirectoryID ? std::string(message(Msg::kRootPath)) : std::string(name) + " ";
@@ -89,14 +90,16 @@ void load_listing(HfsContext& ctx, std::string_view pcPattern) {
         FolderWalk walk(ctx, *first, state.current_dir_id);
         while (const auto entry = walk.next()) {
             if (!filter.empty() && match_name(filter, entry->key.name) != 0) continue;
-            if (state.entries.size() < kMaxListingEntries) state.entries.push_back(make_listing_entry(entry->key.name, entry->data));
+            if (state.entries.size() < kMaxListingEntries)
+                state.entries.push_back(make_listing_entry(entry->key.name, entry->data));
         }
         damaged = walk.noticed_damage(folder_valence(ctx, state.current_dir_id));
     } else {
         // An empty folder holds only its thread; one whose record counts entries has lost them.
         damaged = folder_valence(ctx, state.current_dir_id).value_or(0) != 0;
     }
-    if (state.entries.size() > state.entry_capacity) state.entry_capacity = static_cast<std::uint16_t>(state.entries.size());
+    if (state.entries.size() > state.entry_capacity)
+        state.entry_capacity = static_cast<std::uint16_t>(state.entries.size());
     if (damaged || ctx.damagedNodes != damagedBefore) {
         show_notice(ctx, kCatalogDamaged);
         ctx.outcome.failureReported = true;

@@ -40,8 +40,8 @@ bool DriveSectors::move(std::uint16_t operation, std::uint32_t sector, std::uint
 
 std::uint32_t medium_sectors(DeviceContext& ctx) {
     std::array<std::uint8_t, 512> answer{};
-    if (ctx.transport && ctx.transport->read_capacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) ==
-                             kStatusDone) {
+    if (ctx.transport &&
+        ctx.transport->read_capacity(ctx.state.host_adapter, ctx.state.target_id, answer.data()) == kStatusDone) {
         const std::uint64_t blocks = std::uint64_t{load_be32(answer.data())} + 1;
         const std::uint64_t length = load_be32(answer.data() + 4);
         const std::uint64_t sectors = blocks * length / kSectorSize;

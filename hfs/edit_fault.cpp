@@ -6,11 +6,15 @@ namespace korvane {
 
 const char* edit_fault_text(EditFault fault) {
     switch (fault) {
-        case EditFault::Damaged: return "The catalog or extents tree is damaged: nothing was changed.";
-        case EditFault::NoCatalogRoom: return message(Msg::kCatalogNotExtended).data();
-        case EditFault::NoExtentsRoom: return "The extents file is full: nothing was changed.";
+        case EditFault::Damaged:
+            return "The catalog or extents tree is damaged: nothing was changed.";
+        case EditFault::NoCatalogRoom:
+            return message(Msg::kCatalogNotExtended).data();
+        case EditFault::NoExtentsRoom:
+            return "The extents file is full: nothing was changed.";
         case EditFault::None:
-        case EditFault::Refused: break;
+        case EditFault::Refused:
+            break;
     }
     return "";
 }

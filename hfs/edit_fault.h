@@ -8,10 +8,10 @@ namespace korvane {
 
 enum class EditFault {
     None,
-    Damaged,         // a node on the way is not what the tree says it is
-    NoCatalogRoom,   // the catalog cannot grow: no space on the volume
-    NoExtentsRoom,   // the extents file has no free node left
-    Refused,         // already reported (a read-only volume, an incomplete copy)
+    Damaged,        // a node on the way is not what the tree says it is
+    NoCatalogRoom,  // the catalog cannot grow: no space on the volume
+    NoExtentsRoom,  // the extents file has no free node left
+    Refused,        // already reported (a read-only volume, an incomplete copy)
 };
 
 // The notice that reports the fault ("" for None and Refused).

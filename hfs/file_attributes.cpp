@@ -25,10 +25,14 @@ constexpr std::uint8_t kFileThreadExists = 0x02;
 // True for Done; any other result is reported (once) and the changes dropped.
 bool edited(HfsContext& ctx, EditResult result) {
     switch (result) {
-        case EditResult::Done: return true;
-        case EditResult::Exists: return refuse_change(ctx, kNameTaken);
-        case EditResult::NotFound: return refuse_change(ctx, kFileGone);
-        case EditResult::Failed: return false;
+        case EditResult::Done:
+            return true;
+        case EditResult::Exists:
+            return refuse_change(ctx, kNameTaken);
+        case EditResult::NotFound:
+            return refuse_change(ctx, kFileGone);
+        case EditResult::Failed:
+            return false;
     }
     return false;
 }
@@ -61,10 +65,11 @@ bool rename_file_thread(HfsContext& ctx, const FileRecordCopy& file, std::string
 }
 
 bool move_to_new_name(HfsContext& ctx, const FileRecordCopy& file, std::string_view name,
-                   const std::vector<std::uint8_t>& data) {
+                      const std::vector<std::uint8_t>& data) {
     const auto newKey = catalog_key(file.parentID, name);
     // A change of case alone keeps the key's place: only another entry takes the name.
-    if (compare_names(name, file.name) != 0 && find_record(ctx.catalogTree, newKey)) return refuse_change(ctx, kNameTaken);
+    if (compare_names(name, file.name) != 0 && find_record(ctx.catalogTree, newKey))
+        return refuse_change(ctx, kNameTaken);
     if (!edited(ctx, delete_record(ctx, catalog_key(file.parentID, file.name)))) return false;
     if (!edited(ctx, insert_leaf_record(ctx, newKey, data))) return false;
     return rename_file_thread(ctx, file, name);
@@ -130,7 +135,8 @@ bool write_file_attributes(HfsContext& ctx, const FileRecordCopy& file, const Fi
     const auto data = record_with(*current, changed);
     const bool renamed = changed.name != current->name;
     const bool stored = renamed ? move_to_new_name(ctx, *current, changed.name, data)
-                                : edited(ctx, replace_record_data(ctx, ctx.catalogTree, catalog_key(file.parentID, file.name), data));
+                                : edited(ctx, replace_record_data(ctx, ctx.catalogTree,
+                                                                  catalog_key(file.parentID, file.name), data));
     return stored && write_back(ctx);
 }
 

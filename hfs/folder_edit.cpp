@@ -32,9 +32,7 @@ struct Entry {
     std::string name;
     std::vector<std::uint8_t> data;
     bool is_directory() const { return !data.empty() && data[0] == kDirectoryRecord; }
-    std::uint32_t id() const {
-        return load_be32(data, is_directory() ? dirrec::dir_id : filrec::fileNumber);
-    }
+    std::uint32_t id() const { return load_be32(data, is_directory() ? dirrec::dir_id : filrec::fileNumber); }
 };
 
 // The entry of a record's data, without the bytes a node may hold after it.
@@ -92,8 +90,7 @@ std::vector<Entry> matching_entries(HfsContext& ctx, std::uint32_t dir_id, std::
     if (!first) return entries;
     FolderWalk walk(ctx, *first, dir_id);
     while (const auto entry = walk.next()) {
-        if (match_name(pattern, entry->key.name) == 0)
-            entries.push_back(entry_of(entry->key.name, entry->data));
+        if (match_name(pattern, entry->key.name) == 0) entries.push_back(entry_of(entry->key.name, entry->data));
     }
     return entries;
 }
@@ -123,7 +120,7 @@ std::uint32_t record_blocks(std::span<const std::uint8_t> record) {
 // continues in the extents-overflow tree, those of its records there, which
 // go too.
 bool free_fork(HfsContext& ctx, std::uint32_t fileID, std::uint8_t forkType, std::span<const std::uint8_t, 12> first,
-              std::uint32_t physicalLength) {
+               std::uint32_t physicalLength) {
     free_extents(ctx, first);
     std::uint32_t start = record_blocks(first);
     const std::uint32_t block_size = ctx.mdb.allocation_block_size();
@@ -150,9 +147,9 @@ bool delete_file(HfsContext& ctx, std::uint32_t parentID, const Entry& file) {
     const std::span<const std::uint8_t> data = file.data;
     const std::uint32_t fileID = file.id();
     if (!free_fork(ctx, fileID, kDataFork, data.subspan<filrec::data_extents, kExtentRecordSize>(),
-                  load_be32(data, filrec::dataPhysicalLength)) ||
+                   load_be32(data, filrec::dataPhysicalLength)) ||
         !free_fork(ctx, fileID, kResourceFork, data.subspan<filrec::resource_extents, kExtentRecordSize>(),
-                  load_be32(data, filrec::resourcePhysicalLength)))
+                   load_be32(data, filrec::resourcePhysicalLength)))
         return false;
     recount_free_blocks(ctx);
     if (!edited(ctx, delete_record(ctx, catalog_key(parentID, file.name)))) return false;
@@ -233,7 +230,7 @@ FolderEditEnd delete_chosen(HfsContext& ctx, const std::vector<Entry>& entries) 
 
 // Re-keys one record under its new name; a folder's thread takes the name too.
 bool rename_record(HfsContext& ctx, std::uint32_t parentID, const Entry& entry, std::string_view newName,
-                  std::size_t max_length = kMaxNameLength) {
+                   std::size_t max_length = kMaxNameLength) {
     if (const auto problem = name_problem(newName, max_length)) return refuse_change(ctx, problem->c_str());
     const auto existing = exact_entry(ctx, parentID, newName);
     if (existing && compare_names(existing->name, entry.name) != 0) return refuse_change(ctx, kNameTaken);
@@ -257,7 +254,7 @@ std::string target_name(std::string_view name, std::string_view oldPattern, std:
 }
 
 FolderEditEnd rename_chosen(HfsContext& ctx, const std::vector<Entry>& entries, std::string_view oldPattern,
-                           std::string_view newPattern) {
+                            std::string_view newPattern) {
     if (entries.empty()) return FolderEditEnd::NotFound;
     const std::uint32_t dir_id = ctx.state.current_dir_id;
     for (const Entry& entry : entries) {
@@ -382,7 +379,7 @@ FolderEditEnd rename_named_entry(HfsContext& ctx, std::string_view mac_name, std
     if (entries[0].name == newName) return FolderEditEnd::Done;
     write_log(ctx, "*ren " + entries[0].name + "\t" + std::string(newName));
     return rename_record(ctx, ctx.state.current_dir_id, entries[0], newName) ? FolderEditEnd::Done
-                                                                            : FolderEditEnd::Failed;
+                                                                             : FolderEditEnd::Failed;
 }
 
 bool set_volume_label(HfsContext& ctx, std::string_view pc_name) {

@@ -48,7 +48,8 @@ bool copy_run(HfsContext& ctx, std::uint16_t startBlock, std::uint32_t block_cou
             walk.result.stopped = true;
             return false;
         }
-        const std::uint64_t pieceBytes = std::uint64_t{std::min(piece, block_count - done)} * ctx.geometry.allocBlockSize;
+        const std::uint64_t pieceBytes =
+                std::uint64_t{std::min(piece, block_count - done)} * ctx.geometry.allocBlockSize;
         const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(walk.remaining, pieceBytes));
         if (walk.showProgress) show_progress(ctx, sectors_of(walk.remaining), walk.totalSectors);
         const RunResult run = read_run_to_file(ctx, fd, static_cast<std::uint16_t>(startBlock + done), n);
@@ -88,12 +89,12 @@ bool extent_inside_volume(const HfsContext& ctx, const ExtentDescriptor& extent)
     const VolumeGeometry& g = ctx.geometry;
     if (g.partitionSectors == 0) return true;
     const std::uint64_t end =
-        g.firstAllocSector + (std::uint64_t{extent.startBlock} + extent.block_count) * g.sectorsPerBlock;
+            g.firstAllocSector + (std::uint64_t{extent.startBlock} + extent.block_count) * g.sectorsPerBlock;
     return g.firstAllocSector >= g.partitionStart && end <= std::uint64_t{g.partitionStart} + g.partitionSectors;
 }
 
 ForkCopyResult copy_fork_to_file(HfsContext& ctx, ExtentRecordBytes firstRecord, int fd, std::uint32_t fileID,
-                              std::uint32_t byteCount, std::uint8_t forkType, EscapePolling escape) {
+                                 std::uint32_t byteCount, std::uint8_t forkType, EscapePolling escape) {
     ForkWalk walk;
     walk.remaining = byteCount;
     walk.escape = escape;
@@ -115,7 +116,7 @@ ForkCopyResult copy_fork_to_file(HfsContext& ctx, ExtentRecordBytes firstRecord,
             break;
         }
         const std::uint8_t* next =
-            find_extent_record(ctx, fileID, static_cast<std::uint16_t>(walk.blocksSoFar), forkType);
+                find_extent_record(ctx, fileID, static_cast<std::uint16_t>(walk.blocksSoFar), forkType);
         if (next == nullptr) {
             walk.result.extentsMissing = true;
             break;
@@ -127,7 +128,7 @@ ForkCopyResult copy_fork_to_file(HfsContext& ctx, ExtentRecordBytes firstRecord,
 }
 
 const std::uint8_t* find_extent_record(HfsContext& ctx, std::uint32_t fileID, std::uint16_t startBlock,
-                                     std::uint8_t forkType) {
+                                       std::uint8_t forkType) {
     TreeFile& tree = ctx.extentsTree;
     if (!tree.is_open() && !open_extents_tree(ctx)) return nullptr;
     repair_free_nodes(tree.header);

@@ -11,13 +11,13 @@
 namespace korvane {
 
 struct ForkCopyResult {
-    std::uint32_t copied = 0;        // bytes written to the PC file
-    bool complete = false;           // copied equals the byte count asked for
-    bool extentsMissing = false;     // an extents-overflow record was not found
-    bool extentOutsideVolume = false;  // an extent pointed beyond the volume
-    bool pcWriteFailed = false;        // the PC file could not be written; the copy stopped there
-    int pcWriteError = 0;              // errno of that write (ENOSPC: the PC file system is full)
-    bool stopped = false;              // Esc was pressed and the abort confirmed
+    std::uint32_t copied = 0;             // bytes written to the PC file
+    bool complete = false;                // copied equals the byte count asked for
+    bool extentsMissing = false;          // an extents-overflow record was not found
+    bool extentOutsideVolume = false;     // an extent pointed beyond the volume
+    bool pcWriteFailed = false;           // the PC file could not be written; the copy stopped there
+    int pcWriteError = 0;                 // errno of that write (ENOSPC: the PC file system is full)
+    bool stopped = false;                 // Esc was pressed and the abort confirmed
     std::uint32_t unreadableSectors = 0;  // written as zeros
 };
 
@@ -32,8 +32,8 @@ enum class EscapePolling { Off, BetweenPieces };
 // over the whole fork; with EscapePolling::BetweenPieces the user may stop a
 // long fork between two pieces (never before the first).
 ForkCopyResult copy_fork_to_file(HfsContext& ctx, ExtentRecordBytes firstRecord, int fd, std::uint32_t fileID,
-                              std::uint32_t byteCount, std::uint8_t forkType,
-                              EscapePolling escape = EscapePolling::Off);
+                                 std::uint32_t byteCount, std::uint8_t forkType,
+                                 EscapePolling escape = EscapePolling::Off);
 
 // Whether an extent lies within the volume's allocation blocks and its
 // partition: reads through an extent outside it are never sent.
@@ -44,6 +44,6 @@ bool extent_inside_volume(const HfsContext& ctx, const ExtentDescriptor& extent)
 // Returns the 12-byte extent record inside ctx.extentsTree.node (valid until
 // the next read of that tree), or nothing. Opens the extents copy if needed.
 const std::uint8_t* find_extent_record(HfsContext& ctx, std::uint32_t fileID, std::uint16_t startBlock,
-                                     std::uint8_t forkType);
+                                       std::uint8_t forkType);
 
 }  // namespace korvane

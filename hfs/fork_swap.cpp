@@ -36,7 +36,7 @@ bool whole_in_record(HfsContext& ctx, const FileRecordCopy& file, const ForkFiel
     // Without a readable extents tree nothing proves the fork has no more extents.
     if (!open_extents_tree(ctx) || !ctx.extentsTree.complete) return false;
     return find_extent_record(ctx, file.field32(filrec::fileNumber), static_cast<std::uint16_t>(blocks),
-                            fork.forkType) == nullptr;
+                              fork.forkType) == nullptr;
 }
 
 std::vector<std::uint8_t> swapped_record(const FileRecordCopy& file) {
@@ -56,7 +56,8 @@ SwapResult swap_forks(HfsContext& ctx, std::uint32_t parentID, std::string_view 
     if (!whole_in_record(ctx, *file, kResourceForkFields)) return SwapResult::ResourceForkNotSwappable;
     if (!whole_in_record(ctx, *file, kDataForkFields)) return SwapResult::DataForkNotSwappable;
     if (!start_modification(ctx)) return SwapResult::Failed;
-    const EditResult result = replace_record_data(ctx, ctx.catalogTree, catalog_key(parentID, file->name), swapped_record(*file));
+    const EditResult result =
+            replace_record_data(ctx, ctx.catalogTree, catalog_key(parentID, file->name), swapped_record(*file));
     if (result != EditResult::Done) {
         if (result != EditResult::Failed) discard_changes(ctx);
         return SwapResult::Failed;

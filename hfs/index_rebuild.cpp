@@ -32,8 +32,8 @@ std::vector<std::uint32_t> index_level_starts(TreeFile& tree) {
     std::uint32_t node = tree_root_node(tree.header);
     for (std::uint16_t height = tree_depth(tree.header); height >= 2 && height <= kMaxDepth; --height) {
         const auto buffer = load_node(tree, node);
-        if (!buffer || node_kind(*buffer) != kIndexNode || node_height(*buffer) != height || !node_layout_sound(*buffer) ||
-            node_record_count(*buffer) == 0)
+        if (!buffer || node_kind(*buffer) != kIndexNode || node_height(*buffer) != height ||
+            !node_layout_sound(*buffer) || node_record_count(*buffer) == 0)
             break;
         starts.push_back(node);
         const auto child = index_record_child(tree, node_record(*buffer, 0));
@@ -64,13 +64,13 @@ void discard_index(TreeFile& tree) {
         walk_level(tree, start, node_height(*first), [&](std::uint32_t node) { level.push_back(node); });
         for (std::uint32_t node : level) free_tree_node(tree, node);
     }
-    set_tree_shape(tree, tree_root_node(tree.header), tree_depth(tree.header) == 0 ? 0 : 1, tree_first_leaf(tree.header),
-                 tree_last_leaf(tree.header));
+    set_tree_shape(tree, tree_root_node(tree.header), tree_depth(tree.header) == 0 ? 0 : 1,
+                   tree_first_leaf(tree.header), tree_last_leaf(tree.header));
 }
 
 // Builds the level above children; false when a node could not be had.
 EditFault build_level(TreeFile& tree, const std::vector<LevelNode>& children, std::uint8_t height,
-                     std::vector<LevelNode>& parents) {
+                      std::vector<LevelNode>& parents) {
     const std::uint16_t perNode = index_records_per_node(tree);
     std::vector<std::uint32_t> numbers;
     for (std::size_t i = 0; i < children.size(); i += perNode) {

@@ -64,7 +64,7 @@ bool JournaledSectors::open_journal() {
     const std::string aside = path_ + ".damaged";
     if (std::rename(path_.c_str(), aside.c_str()) != 0) return refuse("is damaged and cannot be set aside");
     show_notice(ctx_, "The undo journal " + quoted(path_) + " was damaged: it was set aside as " + quoted(aside) +
-                          " and a new one begun. The changes before this one cannot be undone.");
+                              " and a new one begun. The changes before this one cannot be undone.");
     return journal_.open(path_, true) || refuse(journal_.error());
 }
 
@@ -112,12 +112,13 @@ void JournaledSectors::end_change() {
     if (!std::exchange(recordOpen_, false)) return;
     if (!journal_.end_record()) {
         show_notice(ctx_, "The change was written, but the undo journal " + quoted(path_) +
-                              " could not note that it is complete (" + journal_.error() +
-                              "): when the volume is opened next, it is taken for an interrupted change.");
+                                  " could not note that it is complete (" + journal_.error() +
+                                  "): when the volume is opened next, it is taken for an interrupted change.");
         return;
     }
     if (!journal_.trim_to(limit_))
-        show_notice(ctx_, "The undo journal " + quoted(path_) + " " + journal_.error() + ": it keeps its older changes.");
+        show_notice(ctx_,
+                    "The undo journal " + quoted(path_) + " " + journal_.error() + ": it keeps its older changes.");
 }
 
 bool JournaledSectors::drop_change() {
@@ -126,7 +127,7 @@ bool JournaledSectors::drop_change() {
     const PutBackResult result = put_back_last_record(journal_, *medium_);
     if (result.outcome == PutBack::Done) return true;
     show_notice(ctx_, "What the dropped change had written could not all be put back: the undo journal " +
-                          quoted(path_) + " keeps it as an interrupted change, and UNDO can try again.");
+                              quoted(path_) + " keeps it as an interrupted change, and UNDO can try again.");
     return false;
 }
 

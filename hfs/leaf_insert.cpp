@@ -15,13 +15,12 @@ inline constexpr std::uint16_t kMaxDepth = 16;
 // A record must fit in an empty node with room for two table entries.
 inline constexpr std::size_t kLargestRecord = kNodeSize - kNodeDescriptorSize - 4;
 
-bool is_sound_leaf(const NodeBuffer& node) {
-    return node_kind(node) == kLeafNode && node_layout_sound(node);
-}
+bool is_sound_leaf(const NodeBuffer& node) { return node_kind(node) == kLeafNode && node_layout_sound(node); }
 
 // The child of an index node to follow for key: the last whose key does not
 // sort after it, or the first when the key sorts before them all.
-std::optional<std::uint32_t> child_for(const TreeFile& tree, const NodeBuffer& node, std::span<const std::uint8_t> key) {
+std::optional<std::uint32_t> child_for(const TreeFile& tree, const NodeBuffer& node,
+                                       std::span<const std::uint8_t> key) {
     std::optional<std::uint32_t> chosen;
     for (std::uint16_t i = 0; i < node_record_count(node); ++i) {
         const auto record = node_record(node, i);
@@ -36,7 +35,7 @@ std::optional<std::uint32_t> child_for(const TreeFile& tree, const NodeBuffer& n
 
 // Position of key within one leaf: the first record that does not sort before it.
 std::optional<LeafPosition> position_in_leaf(const TreeFile& tree, std::uint32_t leaf, const NodeBuffer& node,
-                                           std::span<const std::uint8_t> key) {
+                                             std::span<const std::uint8_t> key) {
     const std::uint16_t count = node_record_count(node);
     for (std::uint16_t i = 0; i < count; ++i) {
         const auto order = compare_keys(tree, node_record(node, i), key);
@@ -151,7 +150,7 @@ bool keeps_index(const TreeFile& tree, int splits, std::uint16_t index) {
 }
 
 EditFault insert_into_tree(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
-                         std::span<const std::uint8_t> data, bool& existed) {
+                           std::span<const std::uint8_t> data, bool& existed) {
     existed = false;
     const std::vector<std::uint8_t> record = leaf_record(key, data);
     if (record.size() > kLargestRecord) return EditFault::Damaged;
@@ -189,7 +188,8 @@ EditFault remove_from_tree(HfsContext&, TreeFile& tree, std::span<const std::uin
     auto leaf = load_node(tree, position->leaf);
     if (!leaf || !is_sound_leaf(*leaf)) return EditFault::Damaged;
     if (node_record_count(*leaf) > 1) {
-        if (!remove_record(*leaf, position->index) || !write_node(tree, position->leaf, *leaf)) return EditFault::Damaged;
+        if (!remove_record(*leaf, position->index) || !write_node(tree, position->leaf, *leaf))
+            return EditFault::Damaged;
         return keeps_index(tree, 0, position->index) ? EditFault::None : rebuild_index(tree);
     }
     // The leaf becomes empty: it leaves the chain and is freed.
@@ -216,7 +216,7 @@ EditFault remove_from_tree(HfsContext&, TreeFile& tree, std::span<const std::uin
 }
 
 EditResult insert_tree_record(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
-                            std::span<const std::uint8_t> data) {
+                              std::span<const std::uint8_t> data) {
     if (!prepare_tree(ctx, tree)) return EditResult::Failed;
     bool existed = false;
     const EditFault fault = insert_into_tree(ctx, tree, key, data, existed);
@@ -231,7 +231,7 @@ EditResult delete_tree_record(HfsContext& ctx, TreeFile& tree, std::span<const s
 }
 
 EditResult replace_record_data(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
-                             std::span<const std::uint8_t> data) {
+                               std::span<const std::uint8_t> data) {
     if (!prepare_tree(ctx, tree)) return EditResult::Failed;
     const auto position = find_insert_position(tree, key);
     if (!position) return finish(ctx, EditFault::Damaged, EditResult::Failed);
@@ -240,7 +240,8 @@ EditResult replace_record_data(HfsContext& ctx, TreeFile& tree, std::span<const 
     if (!leaf || !is_sound_leaf(*leaf)) return finish(ctx, EditFault::Damaged, EditResult::Failed);
     // The key as stored: the caller's may differ in case.
     const auto stored = node_record(*leaf, position->index);
-    if (stored.empty() || std::size_t{stored[0]} + 1 > stored.size()) return finish(ctx, EditFault::Damaged, EditResult::Failed);
+    if (stored.empty() || std::size_t{stored[0]} + 1 > stored.size())
+        return finish(ctx, EditFault::Damaged, EditResult::Failed);
     const std::vector<std::uint8_t> stored_key(stored.begin(), stored.begin() + stored[0] + 1);
     const std::vector<std::uint8_t> record = leaf_record(stored_key, data);
     if (replace_record(*leaf, position->index, record)) {
@@ -258,7 +259,8 @@ EditResult insert_leaf_record(HfsContext& ctx, std::span<const std::uint8_t> key
     return insert_tree_record(ctx, ctx.catalogTree, key, data);
 }
 
-EditResult append_thread_record(HfsContext& ctx, std::span<const std::uint8_t> key, std::span<const std::uint8_t> thread) {
+EditResult append_thread_record(HfsContext& ctx, std::span<const std::uint8_t> key,
+                                std::span<const std::uint8_t> thread) {
     return insert_tree_record(ctx, ctx.catalogTree, key, thread);
 }
 

@@ -45,7 +45,7 @@ std::optional<LeafPosition> find_record(TreeFile& tree, std::span<const std::uin
 // Inserts a record (key: length byte and keyLength bytes; data: the record
 // data) in key order. Starts the modification when needed.
 EditResult insert_tree_record(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
-                            std::span<const std::uint8_t> data);
+                              std::span<const std::uint8_t> data);
 // Removes the record with that key.
 EditResult delete_tree_record(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key);
 
@@ -53,18 +53,19 @@ EditResult delete_tree_record(HfsContext& ctx, TreeFile& tree, std::span<const s
 // extents): in place when the record keeps its size, else by removing and
 // inserting it again.
 EditResult replace_record_data(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
-                             std::span<const std::uint8_t> data);
+                               std::span<const std::uint8_t> data);
 
 // The catalog's forms: a directory or file record; the 46-byte thread record
 // of a new directory, whose ID is above every ID in use, so that it goes after
 // the last record of the last leaf; the removal of any catalog record.
 EditResult insert_leaf_record(HfsContext& ctx, std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
-EditResult append_thread_record(HfsContext& ctx, std::span<const std::uint8_t> key, std::span<const std::uint8_t> thread);
+EditResult append_thread_record(HfsContext& ctx, std::span<const std::uint8_t> key,
+                                std::span<const std::uint8_t> thread);
 EditResult delete_record(HfsContext& ctx, std::span<const std::uint8_t> key);
 
 // The steps, for the engine itself (nothing reported, nothing undone).
 EditFault insert_into_tree(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key,
-                         std::span<const std::uint8_t> data, bool& existed);
+                           std::span<const std::uint8_t> data, bool& existed);
 EditFault remove_from_tree(HfsContext& ctx, TreeFile& tree, std::span<const std::uint8_t> key, bool& missing);
 
 // Splits leaf: its first ceil(n/2) records stay, the others move to a new

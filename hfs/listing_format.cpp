@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "util/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/mac_date.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {
@@ -37,7 +37,8 @@ void place(ListingEntry& entry, std::size_t offset, std::string_view text) {
 }
 
 void blank_display_text(ListingEntry& entry) {
-    std::memset(entry.bytes.data() + ListingEntry::kDisplayOffset, ' ', ListingEntry::kSize - ListingEntry::kDisplayOffset);
+    std::memset(entry.bytes.data() + ListingEntry::kDisplayOffset, ' ',
+                ListingEntry::kSize - ListingEntry::kDisplayOffset);
     for (std::size_t end : kColumnEnds) entry.bytes[end] = 0;
 }
 
@@ -75,7 +76,8 @@ ListingEntry make_listing_entry(std::string_view name, std::span<const std::uint
     } else {
         place_length(entry, kDataLengthEnd, load_be32(p + filrec::dataLogicalLength));
         place_length(entry, kResourceLengthEnd, load_be32(p + filrec::resourceLogicalLength));
-        place(entry, ListingEntry::kSignatureOffset, std::string_view(reinterpret_cast<const char*>(p + filrec::fileType), 8));
+        place(entry, ListingEntry::kSignatureOffset,
+              std::string_view(reinterpret_cast<const char*>(p + filrec::fileType), 8));
         place(entry, ListingEntry::kCreatedOffset, format_mac_date(load_be32(p + filrec::created)));
         place(entry, ListingEntry::kModifiedOffset, format_mac_date(load_be32(p + filrec::modified)));
     }

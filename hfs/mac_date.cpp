@@ -49,8 +49,8 @@ MacDateFields mac_date_to_calendar(std::uint32_t date) {
 
 std::uint32_t fields_to_mac_date(int year, int month, int day, int hour, int minute) {
     if (month < 1 || month > 12 || day < 1 || day > 31) return kMacEpochOffset;
-    const long long seconds =
-        days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 + hour * 3600LL + minute * 60LL;
+    const long long seconds = days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
+                              hour * 3600LL + minute * 60LL;
     const long long mac = seconds + kMacEpochOffset;
     if (seconds < 0) return kMacEpochOffset;
     if (mac > 0xFFFFFFFFLL) return 0xFFFFFFFFu;
@@ -62,7 +62,8 @@ std::uint32_t mac_now() {
     std::tm local{};
     localtime_r(&now, &local);
     const long long seconds = days_from_civil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                                            static_cast<unsigned>(local.tm_mday)) * 86400 +
+                                              static_cast<unsigned>(local.tm_mday)) *
+                                      86400 +
                               local.tm_hour * 3600LL + local.tm_min * 60LL + local.tm_sec;
     return static_cast<std::uint32_t>(seconds + kMacEpochOffset);
 }

@@ -42,7 +42,7 @@ bool set_node_bit(TreeFile& tree, const std::vector<MapPart>& map, std::uint32_t
     if (!place) return false;
     auto apply = [&](NodeBuffer& buffer) {
         buffer[place->byte] = static_cast<std::uint8_t>(inUse ? buffer[place->byte] | place->mask
-                                                                : buffer[place->byte] & ~place->mask);
+                                                              : buffer[place->byte] & ~place->mask);
     };
     if (place->part.map_node == 0) {
         apply(tree.header);
@@ -57,7 +57,8 @@ bool set_node_bit(TreeFile& tree, const std::vector<MapPart>& map, std::uint32_t
 // The first clear bit among nodes 1 .. limit - 1.
 std::optional<std::uint32_t> first_clear_bit(TreeFile& tree, const std::vector<MapPart>& map, std::uint32_t limit) {
     for (const MapPart& part : map) {
-        const auto buffer = part.map_node == 0 ? std::optional<NodeBuffer>(tree.header) : load_node(tree, part.map_node);
+        const auto buffer =
+                part.map_node == 0 ? std::optional<NodeBuffer>(tree.header) : load_node(tree, part.map_node);
         if (!buffer) return std::nullopt;
         for (std::uint32_t bit = 0; bit < std::uint32_t{part.length} * 8; ++bit) {
             const std::uint32_t node = part.firstNode + bit;
@@ -124,7 +125,8 @@ std::optional<bool> node_in_use(TreeFile& tree, std::uint32_t node) {
     if (!map) return std::nullopt;
     const auto place = place_of(*map, node);
     if (!place) return std::nullopt;
-    const auto buffer = place->part.map_node == 0 ? std::optional<NodeBuffer>(tree.header) : load_node(tree, place->part.map_node);
+    const auto buffer =
+            place->part.map_node == 0 ? std::optional<NodeBuffer>(tree.header) : load_node(tree, place->part.map_node);
     if (!buffer) return std::nullopt;
     return ((*buffer)[place->byte] & place->mask) != 0;
 }
@@ -134,7 +136,8 @@ std::optional<std::uint32_t> count_free_nodes(TreeFile& tree) {
     if (!map) return std::nullopt;
     std::uint32_t free = 0;
     for (const MapPart& part : *map) {
-        const auto buffer = part.map_node == 0 ? std::optional<NodeBuffer>(tree.header) : load_node(tree, part.map_node);
+        const auto buffer =
+                part.map_node == 0 ? std::optional<NodeBuffer>(tree.header) : load_node(tree, part.map_node);
         if (!buffer) return std::nullopt;
         for (std::uint32_t bit = 0; bit < std::uint32_t{part.length} * 8; ++bit) {
             const std::uint32_t node = part.firstNode + bit;

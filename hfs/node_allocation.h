@@ -15,8 +15,8 @@ namespace korvane {
 // One stretch of the map: the bits for nodes firstNode .. firstNode + 8 * length - 1.
 struct MapPart {
     std::uint32_t map_node = 0;  // 0: the header node's map record
-    std::uint16_t offset = 0;   // of the bits within that node
-    std::uint16_t length = 0;   // bytes
+    std::uint16_t offset = 0;    // of the bits within that node
+    std::uint16_t length = 0;    // bytes
     std::uint32_t firstNode = 0;
 };
 

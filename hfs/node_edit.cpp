@@ -67,7 +67,8 @@ bool insert_record(NodeBuffer& node, std::uint16_t index, std::span<const std::u
     const std::size_t end = record_offset(node, count);
     std::memmove(node.data() + at + record.size(), node.data() + at, end - at);
     std::memcpy(node.data() + at, record.data(), record.size());
-    for (std::uint16_t i = count + 1; i > index; --i) set_record_offset(node, i, record_offset(node, i - 1) + record.size());
+    for (std::uint16_t i = count + 1; i > index; --i)
+        set_record_offset(node, i, record_offset(node, i - 1) + record.size());
     set_node_record_count(node, count + 1);
     return true;
 }

@@ -33,7 +33,7 @@ std::optional<std::uint32_t> child_to_follow(const NodeBuffer& node, const KeyOr
 // The leaves in index order, from the index nodes of the given level down
 // (level 1 = leaves, which are not read). False when the index is damaged.
 bool collect_leaves(TreeFile& tree, std::uint32_t n, int level, std::unordered_set<std::uint32_t>& seen,
-                   std::vector<std::uint32_t>& leaves) {
+                    std::vector<std::uint32_t>& leaves) {
     if (level <= 1) {
         leaves.push_back(n);
         return true;

@@ -30,7 +30,6 @@ void release_trees(HfsContext& ctx) {
     close_working_file(ctx, ctx.catalogTree);
 }
 
-
 std::uint32_t TreeFile::node_limit() const {
     return std::min<std::uint32_t>(tree_total_nodes(header), fileSize / kNodeSize);
 }

@@ -16,8 +16,8 @@ namespace korvane {
 struct TreeFile {
     explicit TreeFile(bool catalog = false) : is_catalog(catalog) {}
 
-    NodeBuffer node{};      // the node last read; every read replaces it
-    NodeBuffer header{};    // node 0, changed in place while the volume is open
+    NodeBuffer node{};    // the node last read; every read replaces it
+    NodeBuffer header{};  // node 0, changed in place while the volume is open
     std::uint32_t nodeNumber = 0;
     std::uint16_t recordIndex = 0;  // lookups leave the found record's index here
     std::uint32_t fileSize = 0;     // bytes in the working file

@@ -37,8 +37,8 @@ std::size_t index_record_size(const TreeFile& tree) {
 KeyOrder catalog_key_order(std::uint32_t parentID, std::string_view name) {
     const bool wildcard = name.find('*') != std::string_view::npos;
     const bool starFirst = !name.empty() && name[0] == '*';
-    return [parentID, name = std::string(name), wildcard, starFirst](std::span<const std::uint8_t> record)
-               -> std::optional<int> {
+    return [parentID, name = std::string(name), wildcard,
+            starFirst](std::span<const std::uint8_t> record) -> std::optional<int> {
         const auto key = parse_catalog_key(record);
         if (!key) return std::nullopt;
         if (key->parentID != parentID) return order(key->parentID, parentID);
@@ -69,7 +69,8 @@ std::optional<std::uint32_t> index_record_child(std::span<const std::uint8_t> re
     return load_be32(record.data() + offset);
 }
 
-std::optional<int> compare_keys(const TreeFile& tree, std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+std::optional<int> compare_keys(const TreeFile& tree, std::span<const std::uint8_t> a,
+                                std::span<const std::uint8_t> b) {
     if (tree.is_catalog) {
         const auto ka = parse_catalog_key(a);
         const auto kb = parse_catalog_key(b);
@@ -104,8 +105,9 @@ std::vector<std::uint8_t> extents_key(std::uint8_t forkType, std::uint32_t fileI
     return key;
 }
 
-std::optional<std::vector<std::uint8_t>> index_record_for(const TreeFile& tree, std::span<const std::uint8_t> firstRecord,
-                                                        std::uint32_t child) {
+std::optional<std::vector<std::uint8_t>> index_record_for(const TreeFile& tree,
+                                                          std::span<const std::uint8_t> firstRecord,
+                                                          std::uint32_t child) {
     std::vector<std::uint8_t> record(index_record_size(tree), 0);
     const std::size_t keyBytes = record.size() - 4;
     if (tree.is_catalog) {

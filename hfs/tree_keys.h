@@ -33,7 +33,6 @@ KeyOrder extents_key_order(std::uint32_t fileID, std::uint8_t forkType, std::uin
 // Nothing when the record is too short to hold it.
 std::optional<std::uint32_t> index_record_child(std::span<const std::uint8_t> record);
 
-
 // Negative, 0 or positive as record a's key sorts before, with or after
 // record b's; nothing when either key is damaged. Works on leaf and index
 // records alike (both begin with the key).
@@ -45,8 +44,9 @@ std::vector<std::uint8_t> extents_key(std::uint8_t forkType, std::uint32_t fileI
 // The index record for child, keyed by the key of the child's first record:
 // catalog keys take the fixed length 37 (42 bytes in all), extents keys keep
 // their 7 (12 bytes in all). Nothing when the key is damaged.
-std::optional<std::vector<std::uint8_t>> index_record_for(const TreeFile& tree, std::span<const std::uint8_t> firstRecord,
-                                                        std::uint32_t child);
+std::optional<std::vector<std::uint8_t>> index_record_for(const TreeFile& tree,
+                                                          std::span<const std::uint8_t> firstRecord,
+                                                          std::uint32_t child);
 
 // The child named by an index record whose key is sound for tree; nothing
 // when damaged.

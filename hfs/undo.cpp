@@ -16,13 +16,13 @@ constexpr const char* kJournalOff = "Korvane runs without an undo journal (--no-
 constexpr const char* kNoJournalPlace = "This medium has no undo journal: nothing can be undone.";
 constexpr const char* kNothingToUndo = "There is no change to undo on this medium.";
 constexpr const char* kInterrupted =
-    "The last change Korvane made to this medium was interrupted before it was completely written. Roll it back, "
-    "so that the medium is as it was before that change?";
+        "The last change Korvane made to this medium was interrupted before it was completely written. Roll it back, "
+        "so that the medium is as it was before that change?";
 constexpr const char* kUndoInterrupted =
-    "Undoing the last change Korvane made to this medium was interrupted. Finish it, so that the medium is as it "
-    "was before that change?";
+        "Undoing the last change Korvane made to this medium was interrupted. Finish it, so that the medium is as it "
+        "was before that change?";
 constexpr const char* kLeftInterrupted =
-    "The interrupted change was left as it is: CHECK shows what it damaged, and UNDO can still roll it back.";
+        "The interrupted change was left as it is: CHECK shows what it damaged, and UNDO can still roll it back.";
 constexpr const char* kRolledBack = "The interrupted change was rolled back: the medium is as it was before it.";
 constexpr const char* kUndoFinished = "The interrupted undo was finished: the medium is as it was before that change.";
 
@@ -45,7 +45,8 @@ std::string put_back_problem(const PutBackResult& result, const UndoJournal& jou
         case PutBack::WriteFailed:
             return "writing " + sector_text(result.sector) +
                    " to the medium failed, so it is only partly put back; UNDO tries it again.";
-        case PutBack::Done: break;
+        case PutBack::Done:
+            break;
     }
     return {};
 }
@@ -99,9 +100,9 @@ bool undo_last_change(HfsContext& ctx) {
     }
     const std::size_t left = journal.records().size();
     show_notice(ctx, "The last change was undone: " + std::to_string(result.sectorsPutBack) +
-                         " sectors are as they were before it. " +
-                         (left == 0 ? std::string("The journal holds no earlier change.")
-                                    : std::to_string(left) + " earlier changes can still be undone."));
+                             " sectors are as they were before it. " +
+                             (left == 0 ? std::string("The journal holds no earlier change.")
+                                        : std::to_string(left) + " earlier changes can still be undone."));
     return true;
 }
 

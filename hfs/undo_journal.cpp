@@ -20,7 +20,7 @@ namespace {
 constexpr std::array<std::uint8_t, 4> kMagic{'K', 'V', 'U', 'J'};
 constexpr std::size_t kBlockHeaderSize = 12;  // magic, kind, 3 zero bytes, payload length
 constexpr std::size_t kBlockHashSize = 8;
-constexpr std::size_t kEntryHeaderSize = 8;   // first sector, count
+constexpr std::size_t kEntryHeaderSize = 8;  // first sector, count
 constexpr std::size_t kPerSector = 8 + kJournalSectorSize;
 // A Sectors block covers one write request, at most 65535 sectors.
 constexpr std::uint64_t kMaxPayload = kEntryHeaderSize + std::uint64_t{0xFFFF} * kPerSector;
@@ -58,7 +58,7 @@ void sync_folder_of(const std::string& path) {
 // One block as read from the file.
 struct Block {
     char kind = 0;
-    std::uint64_t length = 0;  // of the payload
+    std::uint64_t length = 0;        // of the payload
     std::vector<std::uint8_t> head;  // the payload's first bytes (all of it, but for Sectors)
 };
 
@@ -83,7 +83,8 @@ BlockRead read_block(int fd, std::uint64_t offset, std::uint64_t size, Block& bl
     for (std::uint64_t left = block.length; left > 0;) {
         chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(left, 1 << 20)));
         if (!read_at(fd, chunk.data(), chunk.size(), at)) return BlockRead::Unreadable;
-        if (block.head.empty()) block.head.assign(chunk.begin(), chunk.begin() + std::min<std::size_t>(chunk.size(), 16));
+        if (block.head.empty())
+            block.head.assign(chunk.begin(), chunk.begin() + std::min<std::size_t>(chunk.size(), 16));
         hash = fnv(hash, chunk);
         at += chunk.size();
         left -= chunk.size();
@@ -106,7 +107,8 @@ bool only_a_torn_end(int fd, std::uint64_t offset, std::uint64_t size) {
     for (std::uint64_t at = offset + kBlockHeaderSize; at < size; at += rest.size()) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(rest.size(), size - at));
         if (!read_at(fd, rest.data(), n, at)) return false;
-        if (std::any_of(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(n), [](std::uint8_t b) { return b != 0; }))
+        if (std::any_of(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(n),
+                        [](std::uint8_t b) { return b != 0; }))
             return false;
     }
     return true;
@@ -146,9 +148,7 @@ bool take_block(const Block& block, std::uint64_t offset, std::vector<JournalRec
 
 }  // namespace
 
-std::uint64_t sector_hash(const std::uint8_t* sector) {
-    return fnv(kFnvOffset, std::span(sector, kJournalSectorSize));
-}
+std::uint64_t sector_hash(const std::uint8_t* sector) { return fnv(kFnvOffset, std::span(sector, kJournalSectorSize)); }
 
 UndoJournal::~UndoJournal() { close(); }
 
@@ -177,8 +177,10 @@ bool UndoJournal::open(const std::string& path, bool create) {
     if (fd_ < 0) return fail("cannot be opened");
     struct stat info {};
     if (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (S_ISDIR(info.st_mode)) errno = EISDIR;
-        else if (!S_ISREG(info.st_mode)) errno = EINVAL;
+        if (S_ISDIR(info.st_mode))
+            errno = EISDIR;
+        else if (!S_ISREG(info.st_mode))
+            errno = EINVAL;
         const int error = errno;
         close();
         errno = error;
@@ -228,7 +230,8 @@ bool UndoJournal::append_block(char kind, std::span<const std::uint8_t> payload)
     store_be64(block.data() + hashed, fnv(kFnvOffset, std::span(block.data(), hashed)));
     if (!write_at(fd_, block.data(), block.size(), end_)) {
         // A block only partly written must not stay in front of the next one.
-        if (ftruncate(fd_, static_cast<off_t>(end_)) != 0) {}
+        if (ftruncate(fd_, static_cast<off_t>(end_)) != 0) {
+        }
         return fail("cannot be written");
     }
     Block taken{kind, payload.size(), {payload.begin(), payload.begin() + std::min<std::size_t>(payload.size(), 16)}};
@@ -249,7 +252,7 @@ bool UndoJournal::begin_record() {
 }
 
 bool UndoJournal::append_sectors(std::uint32_t firstSector, std::span<const std::uint64_t> newHashes,
-                                std::span<const std::uint8_t> oldSectors) {
+                                 std::span<const std::uint8_t> oldSectors) {
     const std::size_t count = newHashes.size();
     if (count == 0 || count > 0xFFFF || oldSectors.size() != count * kJournalSectorSize) {
         errno = EINVAL;
@@ -259,7 +262,8 @@ bool UndoJournal::append_sectors(std::uint32_t firstSector, std::span<const std:
     store_be32(payload.data(), firstSector);
     store_be32(payload.data() + 4, static_cast<std::uint32_t>(count));
     for (std::size_t i = 0; i < count; ++i) store_be64(payload.data() + kEntryHeaderSize + 8 * i, newHashes[i]);
-    std::copy(oldSectors.begin(), oldSectors.end(), payload.begin() + static_cast<std::ptrdiff_t>(kEntryHeaderSize + 8 * count));
+    std::copy(oldSectors.begin(), oldSectors.end(),
+              payload.begin() + static_cast<std::ptrdiff_t>(kEntryHeaderSize + 8 * count));
     return append_block(kSectors, payload);
 }
 

@@ -78,7 +78,7 @@ public:
     // itself). False, with error(), when the file refuses.
     bool begin_record();
     bool append_sectors(std::uint32_t firstSector, std::span<const std::uint64_t> newHashes,
-                       std::span<const std::uint8_t> oldSectors);
+                        std::span<const std::uint8_t> oldSectors);
     bool sync();
     bool end_record();
     bool mark_undoing();

@@ -16,7 +16,7 @@ struct SectorHistory {
 
 // Reads each entry's hashes; false when an entry cannot be read back.
 bool read_histories(const UndoJournal& journal, const JournalRecord& record,
-                   std::map<std::uint32_t, SectorHistory>& histories) {
+                    std::map<std::uint32_t, SectorHistory>& histories) {
     EntryContents contents;
     for (const JournalEntry& entry : record.entries) {
         if (!journal.read_entry(entry, contents)) return false;
@@ -38,7 +38,7 @@ bool expected_contents(const SectorHistory& history, bool completed, const std::
 
 // Reads the sectors in runs of consecutive numbers and checks each.
 PutBackResult check_medium(const std::map<std::uint32_t, SectorHistory>& histories, bool completed,
-                          SectorDevice& medium) {
+                           SectorDevice& medium) {
     constexpr std::uint16_t kRun = 64;
     std::vector<std::uint8_t> sectors(kRun * kJournalSectorSize);
     for (auto first = histories.begin(); first != histories.end();) {

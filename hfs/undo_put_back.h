@@ -16,16 +16,16 @@ namespace korvane {
 
 enum class PutBack {
     Done,
-    MediumChanged,    // a sector no longer holds what the change left there
-    MediumUnreadable, // a sector could not be read to check it
-    JournalUnreadable,// an entry could not be read back whole
-    JournalUnwritable,// the journal refused the note or the removal
-    WriteFailed,      // a write to the medium failed: the undo is not complete
+    MediumChanged,      // a sector no longer holds what the change left there
+    MediumUnreadable,   // a sector could not be read to check it
+    JournalUnreadable,  // an entry could not be read back whole
+    JournalUnwritable,  // the journal refused the note or the removal
+    WriteFailed,        // a write to the medium failed: the undo is not complete
 };
 
 struct PutBackResult {
     PutBack outcome = PutBack::Done;
-    std::uint32_t sector = 0;    // the sector concerned, for MediumChanged and MediumUnreadable
+    std::uint32_t sector = 0;  // the sector concerned, for MediumChanged and MediumUnreadable
     std::uint32_t sectorsPutBack = 0;
 };
 

@@ -7,8 +7,8 @@
 
 #include "core/notices.h"
 #include "hfs/drive_sectors.h"
-#include "hfs/journaled_sectors.h"
 #include "hfs/hfs_context.h"
+#include "hfs/journaled_sectors.h"
 #include "hfs/volume_bitmap.h"
 
 namespace korvane {
@@ -30,14 +30,15 @@ bool volume_fits_range(HfsContext& ctx) {
     const SectorRange& range = volume_range(ctx);
     if (range.count < 2 || ctx.geometry.mdbSector < range.first + 2) return false;
     const std::uint64_t allocationEnd =
-        ctx.geometry.firstAllocSector + std::uint64_t{ctx.mdb.allocation_blocks()} * ctx.geometry.sectorsPerBlock;
+            ctx.geometry.firstAllocSector + std::uint64_t{ctx.mdb.allocation_blocks()} * ctx.geometry.sectorsPerBlock;
     return allocationEnd <= std::uint64_t{range.first} + range.count - 2;
 }
 
 bool restore_working_file(TreeFile& tree, const MediumTree& medium) {
     if (!medium.known || !tree.is_open()) return true;
     const auto size = static_cast<ssize_t>(medium.bytes.size());
-    const bool ok = ftruncate(tree.handle, size) == 0 && pwrite(tree.handle, medium.bytes.data(), medium.bytes.size(), 0) == size;
+    const bool ok = ftruncate(tree.handle, size) == 0 &&
+                    pwrite(tree.handle, medium.bytes.data(), medium.bytes.size(), 0) == size;
     tree.fileSize = static_cast<std::uint32_t>(medium.bytes.size());
     tree.memoryCopy = medium.bytes;
     tree.indexCurrent = false;

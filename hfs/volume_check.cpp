@@ -15,8 +15,8 @@ constexpr std::uint32_t kBlocksPerBitmapSector = kSectorSize * 8;
 void check_volume_end(const HfsContext& ctx, CheckReport& report) {
     const VolumeGeometry& geometry = ctx.geometry;
     if (geometry.partitionSectors == 0) return;
-    const std::uint64_t end =
-        std::uint64_t{geometry.firstAllocSector} + std::uint64_t{ctx.mdb.allocation_blocks()} * geometry.sectorsPerBlock;
+    const std::uint64_t end = std::uint64_t{geometry.firstAllocSector} +
+                              std::uint64_t{ctx.mdb.allocation_blocks()} * geometry.sectorsPerBlock;
     if (end > std::uint64_t{geometry.partitionStart} + geometry.partitionSectors) {
         report.add("The volume's " + std::to_string(ctx.mdb.allocation_blocks()) +
                    " allocation blocks (drNmAlBlks) reach past the end of its partition.");
@@ -29,8 +29,9 @@ std::vector<std::uint8_t> read_volume_bitmap(HfsContext& ctx, CheckReport& repor
     const std::uint32_t blocks = ctx.mdb.allocation_blocks();
     const std::uint32_t sectors = (blocks + kBlocksPerBitmapSector - 1) / kBlocksPerBitmapSector;
     if (std::uint32_t{ctx.mdb.bitmap_start()} + sectors > ctx.mdb.first_allocation_sector()) {
-        report.add("The bitmap of " + std::to_string(blocks) +
-                   " blocks does not fit between its first sector (drVBMSt) and the first allocation block (drAlBlSt).");
+        report.add(
+                "The bitmap of " + std::to_string(blocks) +
+                " blocks does not fit between its first sector (drVBMSt) and the first allocation block (drAlBlSt).");
     }
     std::vector<std::uint8_t> bitmap(std::size_t{sectors} * kSectorSize);
     const std::uint32_t volume_start = ctx.geometry.mdbSector >= 2 ? ctx.geometry.mdbSector - 2 : 0;

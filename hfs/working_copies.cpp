@@ -8,16 +8,15 @@
 #include "core/messages.h"
 #include "core/notices.h"
 #include "core/working_files.h"
-#include "util/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/fork_copy.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {
 
-
 inline constexpr const char* kCatalogIncomplete =
-    "The catalog could not be read completely: some entries may be missing.";
+        "The catalog could not be read completely: some entries may be missing.";
 
 // Creates the empty working file of tree; fatal when there is no room for
 // sizeNeeded bytes or the file cannot be made.
@@ -44,8 +43,8 @@ CatalogOpen open_catalog_tree(HfsContext& ctx) {
     if (extent_descriptor(ctx.mdb.catalog_extents(), 0).block_count == 0) {
         fatal_notice(ctx, std::string(message(Msg::kErrorReadingData)));
     }
-    const ForkCopyResult copy = copy_fork_to_file(ctx, ctx.mdb.catalog_extents(), tree.handle, kCatalogFileID,
-                                               tree.fileSize, kDataFork);
+    const ForkCopyResult copy =
+            copy_fork_to_file(ctx, ctx.mdb.catalog_extents(), tree.handle, kCatalogFileID, tree.fileSize, kDataFork);
     load_header(tree);
     tree.complete = copy.complete && copy.unreadableSectors == 0;
     if (!copy.complete) {
@@ -62,7 +61,7 @@ bool open_extents_tree(HfsContext& ctx) {
     tree.fileSize = ctx.mdb.extents_file_size();
     create_working_file(ctx, tree, "EXT", tree.fileSize);
     const ForkCopyResult copy =
-        copy_fork_to_file(ctx, ctx.mdb.extents_extents(), tree.handle, kExtentsFileID, tree.fileSize, kDataFork);
+            copy_fork_to_file(ctx, ctx.mdb.extents_extents(), tree.handle, kExtentsFileID, tree.fileSize, kDataFork);
     load_header(tree);
     tree.complete = copy.complete && copy.unreadableSectors == 0;
     return true;

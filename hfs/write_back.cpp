@@ -16,7 +16,7 @@ namespace korvane {
 namespace {
 
 inline constexpr const char* kWriteFailed =
-    "Error writing to the medium: the volume on it is now out of date and may be damaged.";
+        "Error writing to the medium: the volume on it is now out of date and may be damaged.";
 inline constexpr const char* kCannotWrite = "The changes cannot be written to this volume: nothing was changed.";
 
 // Sectors of a tree file to write, contiguous on the medium.
@@ -78,9 +78,9 @@ std::optional<TreePlan> plan_tree(HfsContext& ctx, TreeFile& tree) {
     if (!medium.known && !tree.complete) return std::nullopt;
     const VolumeGeometry& g = ctx.geometry;
     const std::uint32_t blocksNeeded = (tree.fileSize + g.allocBlockSize - 1) / g.allocBlockSize;
-    const auto extents = tree.is_catalog
-                             ? fork_extents(ctx, ctx.mdb.catalog_extents(), kCatalogFileID, kDataFork, blocksNeeded)
-                             : fork_extents(ctx, ctx.mdb.extents_extents(), kExtentsFileID, kDataFork, blocksNeeded);
+    const auto extents =
+            tree.is_catalog ? fork_extents(ctx, ctx.mdb.catalog_extents(), kCatalogFileID, kDataFork, blocksNeeded)
+                            : fork_extents(ctx, ctx.mdb.extents_extents(), kExtentsFileID, kDataFork, blocksNeeded);
     if (!extents) return std::nullopt;
     std::size_t extent = 0;
     std::uint32_t extentFirstSector = 0;  // file sector where the current extent begins

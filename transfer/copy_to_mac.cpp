@@ -240,9 +240,11 @@ CopyEnd make_mac_file(TransferContext& ctx, int fd, NewFile& file, const Placeme
         }
     }
     const std::uint32_t dir = ctx.state.current_dir_id;
-    if (placement.replace && delete_named_entry(ctx, placement.mac_name) != FolderEditEnd::Done) return engine_failed(ctx);
+    if (placement.replace && delete_named_entry(ctx, placement.mac_name) != FolderEditEnd::Done)
+        return engine_failed(ctx);
     const std::uint32_t file_id = ctx.mdb.next_catalog_id();
-    const EditResult inserted = insert_leaf_record(ctx, catalog_key(dir, placement.mac_name), file_record(ctx, file, file_id));
+    const EditResult inserted =
+            insert_leaf_record(ctx, catalog_key(dir, placement.mac_name), file_record(ctx, file, file_id));
     if (inserted != EditResult::Done) {
         if (inserted == EditResult::Failed) return engine_failed(ctx);
         release_blocks(ctx, file);

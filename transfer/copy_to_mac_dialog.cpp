@@ -29,8 +29,7 @@ std::string exact_name_pattern(std::string_view name) {
     return pattern;
 }
 
-CopyToMacDialog::CopyToMacDialog(TransferContext& context, Copier copier)
-    : ctx_(context), copier_(std::move(copier)) {
+CopyToMacDialog::CopyToMacDialog(TransferContext& context, Copier copier) : ctx_(context), copier_(std::move(copier)) {
     browser_.mask = "*.*";
     open_browser(ctx_, browser_);
     total_ = browser_.files_size;
@@ -46,7 +45,8 @@ std::vector<std::string> CopyToMacDialog::shown_files() const {
 
 std::vector<std::string> CopyToMacDialog::shown_directories() const {
     std::vector<std::string> shown;
-    for (const std::string& entry : browser_.directories) shown.push_back("[" + shown_pc_name(without_brackets(entry)) + "]");
+    for (const std::string& entry : browser_.directories)
+        shown.push_back("[" + shown_pc_name(without_brackets(entry)) + "]");
     return shown;
 }
 

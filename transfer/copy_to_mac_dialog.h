@@ -60,8 +60,8 @@ public:
 
     // The copy buttons; true when a copy ran: the dialog then ends with
     // kDialogOk and the caller reloads the listing.
-    bool copy_selection();          // "Selection": each selected file by its name, in list order
-    bool copy_all_files();          // "All Files": the mask
+    bool copy_selection();                 // "Selection": each selected file by its name, in list order
+    bool copy_all_files();                 // "All Files": the mask
     bool copy_directory(std::size_t row);  // "Directory"
 
 private:

@@ -13,7 +13,6 @@
 #include "core/messages.h"
 #include "core/notices.h"
 #include "hfs/btree_node.h"
-#include "util/byte_order.h"
 #include "hfs/catalog_search.h"
 #include "hfs/folder_walk.h"
 #include "hfs/fork_copy.h"
@@ -22,6 +21,7 @@
 #include "transfer/dos_name.h"
 #include "transfer/macbinary_header.h"
 #include "transfer/pc_output.h"
+#include "util/byte_order.h"
 #include "util/drives.h"
 #include "util/pc_files.h"
 
@@ -65,14 +65,11 @@ int walk_folder(TransferContext& ctx, const FoundEntry& start, std::uint32_t par
     return kCopyDone;
 }
 
-std::uint8_t record_kind(std::span<const std::uint8_t> record) {
-    return is_whole_record(record) ? record[0] : 0;
-}
+std::uint8_t record_kind(std::span<const std::uint8_t> record) { return is_whole_record(record) ? record[0] : 0; }
 
 // Copies one entry of a folder being walked: folders unless skipped, files
 // after counting them; thread records and damaged records are passed over.
-Walk copy_entry(TransferContext& ctx, const CatalogKey& key, std::span<const std::uint8_t> record,
-                bool skip_folders) {
+Walk copy_entry(TransferContext& ctx, const CatalogKey& key, std::span<const std::uint8_t> record, bool skip_folders) {
     switch (record_kind(record)) {
         case kDirectoryRecord:
             if (!skip_folders && copy_folder(ctx, key, record) == kCopyStop) return Walk::Stop;
@@ -93,8 +90,7 @@ std::string_view without_leading_blanks(std::string_view name) {
 // Makes (or reuses) the PC directory for a folder and enters it. An entry of
 // that name that is not a real directory makes the folder unusable: nothing
 // of it is copied.
-bool enter_pc_directory(TransferContext& ctx, const std::string& pc_name, const std::string& shown,
-                        int& parent_fd) {
+bool enter_pc_directory(TransferContext& ctx, const std::string& pc_name, const std::string& shown, int& parent_fd) {
     mkdir(pc_name.c_str(), 0777);  // an existing directory is reused; the open below decides
     int dir_fd = open(pc_name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     parent_fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -155,7 +151,7 @@ ForkCopyResult copy_fork(TransferContext& ctx, int fd, std::span<const std::uint
     std::uint32_t length = load_be32(record, resource ? filrec::resourceLogicalLength : filrec::dataLogicalLength);
     if (length == 0) return ForkCopyResult{.complete = true};
     return copy_fork_to_file(ctx, extent_record(record, resource ? filrec::resource_extents : filrec::data_extents), fd,
-                          file_id, length, resource ? kResourceFork : kDataFork, EscapePolling::BetweenPieces);
+                             file_id, length, resource ? kResourceFork : kDataFork, EscapePolling::BetweenPieces);
 }
 
 MacBinaryFields macbinary_fields(const CatalogKey& key, std::span<const std::uint8_t> record) {
@@ -178,7 +174,8 @@ MacBinaryFields macbinary_fields(const CatalogKey& key, std::span<const std::uin
 // pieces and refuse a last piece cut short. A data fork cut short is filled
 // up with zeros so that the resource fork still starts where the header
 // says it does.
-ContentsCopy write_macbinary(TransferContext& ctx, int fd, const CatalogKey& key, std::span<const std::uint8_t> record) {
+ContentsCopy write_macbinary(TransferContext& ctx, int fd, const CatalogKey& key,
+                             std::span<const std::uint8_t> record) {
     ContentsCopy copy;
     MacBinaryFields fields = macbinary_fields(key, record);
     auto header = make_macbinary_header(fields);
@@ -220,7 +217,8 @@ int report_unfinished_file(TransferContext& ctx, const ContentsCopy& copy, const
     if (copy.stopped) reason = kCopyStoppedReason;
     if (copy.write_error == ENOSPC || copy.write_error == EDQUOT) reason = kDestinationFullReason;
     const bool removed = !output.pc_name.empty() && remove_pc_file(output.pc_name) == 0;
-    report_copy_failure(ctx, std::string(reason) + " " + format_text(removed ? kFileNotCopied : kFileIncomplete, shown));
+    report_copy_failure(ctx,
+                        std::string(reason) + " " + format_text(removed ? kFileNotCopied : kFileIncomplete, shown));
     if (copy.stopped) return kCopyStop;
     return reason == kDestinationFullReason ? kCopyNoSpace : kCopyDone;
 }
@@ -264,12 +262,14 @@ int copy_entry_named(TransferContext& ctx, std::string_view name) {
     const std::string_view lookup = star == std::string_view::npos ? name : name.substr(0, star + 1);
     const bool skip_folders = files_only(ctx);
     int result = kCopyNoEntry;
-    const int walked = copy_picked_entries(ctx, lookup, [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
-        const int order = compare_names(key.name, name);
-        if (order < 0) return Walk::Next;
-        if (order == 0) result = copy_entry(ctx, key, record, skip_folders) == Walk::Stop ? kCopyStop : kCopyDone;
-        return Walk::End;
-    });
+    const int walked =
+            copy_picked_entries(ctx, lookup, [&](const CatalogKey& key, std::span<const std::uint8_t> record) {
+                const int order = compare_names(key.name, name);
+                if (order < 0) return Walk::Next;
+                if (order == 0)
+                    result = copy_entry(ctx, key, record, skip_folders) == Walk::Stop ? kCopyStop : kCopyDone;
+                return Walk::End;
+            });
     return walked == kCopyStop ? kCopyStop : result;
 }
 
@@ -285,7 +285,8 @@ int copy_folder(TransferContext& ctx, const CatalogKey& key, std::span<const std
     std::string pc_name = pc_folder_name(ctx, name);
     int parent_fd = -1;
     if (!enter_pc_directory(ctx, pc_name, shown, parent_fd)) return kCopyDone;
-    if (ctx.log.is_open()) ctx.log.write(format_text(message(Msg::kCopyingDirectory), shown, shown_pc_name(pc_name)) + "\r\n");
+    if (ctx.log.is_open())
+        ctx.log.write(format_text(message(Msg::kCopyingDirectory), shown, shown_pc_name(pc_name)) + "\r\n");
 
     MacFolderPosition saved{ctx.state.current_dir_id, ctx.state.current_parent_id, ctx.state.current_path};
     ctx.folders_being_copied.push_back(dir_id);

@@ -170,8 +170,9 @@ CopyOutput ask_dos_name(TransferContext& ctx, std::string_view mac_name) {
     output.fd = create_new_pc_file(output.pc_name);
     if (!output.opened()) {
         const bool taken = errno == EEXIST;
-        report_copy_failure(ctx, taken ? shown_pc_name(output.pc_name) + std::string(message(Msg::kAlreadyExistsAborting))
-                                       : std::string(kErrorOpeningFile) + output.pc_name);
+        report_copy_failure(ctx,
+                            taken ? shown_pc_name(output.pc_name) + std::string(message(Msg::kAlreadyExistsAborting))
+                                  : std::string(kErrorOpeningFile) + output.pc_name);
         return output;
     }
     record_copy(ctx, dialog.old_name, output.pc_name);

@@ -83,7 +83,7 @@ bool record_overflow_runs(HfsContext& ctx, const MacFork& fork, std::uint32_t fi
     for (std::size_t i = 0; i < fork.runs.size(); ++i) {
         const BlockRun& run = fork.runs[i];
         if (i >= 3 && !add_extent_record(ctx, {run.start, run.count}, file_id, static_cast<std::uint16_t>(fork_start),
-                                       fork.fork_type))
+                                         fork.fork_type))
             return false;
         fork_start += run.count;
     }

@@ -37,8 +37,8 @@ void release_fork_blocks(HfsContext& ctx, MacFork& fork);
 
 enum class ForkWrite {
     Written,
-    PcReadFailed,      // the PC file ended early or could not be read
-    MediumWriteFailed, // the volume's device refused a write
+    PcReadFailed,       // the PC file ended early or could not be read
+    MediumWriteFailed,  // the volume's device refused a write
 };
 // Copies the fork's bytes from the PC file onto its blocks; the rest of the
 // last block is zeros.

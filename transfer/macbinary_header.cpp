@@ -9,7 +9,7 @@ namespace {
 
 // Offsets beyond the MacBinary I fields.
 constexpr std::size_t kFlagsHigh = 73;
-constexpr std::size_t kOldVersion = 74;      // must be 0 for every reader
+constexpr std::size_t kOldVersion = 74;  // must be 0 for every reader
 constexpr std::size_t kFlagsLow = 101;
 constexpr std::size_t kSecondaryHeader = 120;
 constexpr std::size_t kVersion = 122;
@@ -59,7 +59,7 @@ std::array<std::uint8_t, kMacBinaryHeaderSize> make_macbinary_header(const MacBi
 }
 
 std::optional<MacBinaryHeader> read_macbinary_header(std::span<const std::uint8_t, kMacBinaryHeaderSize> bytes,
-                                                      std::uint64_t file_size) {
+                                                     std::uint64_t file_size) {
     if (bytes[0] != 0 || bytes[kOldVersion] != 0) return std::nullopt;
     const std::size_t name_length = bytes[1];
     if (name_length == 0 || name_length > 63) return std::nullopt;

@@ -16,15 +16,15 @@ namespace korvane {
 inline constexpr std::size_t kMacBinaryHeaderSize = 128;
 
 struct MacBinaryFields {
-    std::string_view name;         // Macintosh characters, unconverted
+    std::string_view name;  // Macintosh characters, unconverted
     std::array<std::uint8_t, 4> type{};
     std::array<std::uint8_t, 4> creator{};
     std::uint16_t finder_flags = 0;
-    std::uint16_t vertical = 0;    // position in the folder window
+    std::uint16_t vertical = 0;  // position in the folder window
     std::uint16_t horizontal = 0;
     std::uint32_t data_length = 0;
     std::uint32_t resource_length = 0;
-    std::uint32_t created = 0;     // seconds since 1904
+    std::uint32_t created = 0;  // seconds since 1904
     std::uint32_t modified = 0;
 };
 
@@ -52,7 +52,7 @@ struct MacBinaryHeader {
 // MacBinary header: byte 0 or byte 74 not 0, no name or one longer than 63,
 // a checksum that is present and wrong, or forks that reach past the file.
 std::optional<MacBinaryHeader> read_macbinary_header(std::span<const std::uint8_t, kMacBinaryHeaderSize> bytes,
-                                                      std::uint64_t file_size);
+                                                     std::uint64_t file_size);
 
 // The offset at which the resource fork starts: the data fork padded to 128.
 constexpr std::uint64_t macbinary_resource_offset(std::uint32_t data_length) {

@@ -8,7 +8,7 @@ namespace korvane {
 namespace {
 
 constexpr std::array<std::string_view, kPortCount> kPortNames = {"FILE", "LPT1", "LPT2", "LPT3",
-                                                                  "COM1", "COM2", "COM3", "COM4"};
+                                                                 "COM1", "COM2", "COM3", "COM4"};
 
 }  // namespace
 
@@ -28,9 +28,7 @@ PortDevices default_port_devices() {
     return {"", "/dev/lp0", "/dev/lp1", "/dev/lp2", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
 }
 
-int output_port(std::uint32_t output_options) {
-    return static_cast<int>((output_options & kPortMask) >> kPortShift);
-}
+int output_port(std::uint32_t output_options) { return static_cast<int>((output_options & kPortMask) >> kPortShift); }
 
 std::uint32_t with_output_port(std::uint32_t output_options, int port) {
     return (output_options & ~kPortMask) | ((static_cast<std::uint32_t>(port) << kPortShift) & kPortMask);

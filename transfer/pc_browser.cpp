@@ -69,9 +69,7 @@ std::string show_path(std::string_view path) {
     return shown.size() <= kShownPathMax ? shown : tail_that_fits(path);
 }
 
-std::string files_pattern(std::string_view mask) {
-    return mask == "*.*" || mask.empty() ? "*" : std::string(mask);
-}
+std::string files_pattern(std::string_view mask) { return mask == "*.*" || mask.empty() ? "*" : std::string(mask); }
 
 void fill_lists(PcBrowser& browser) {
     browser.directories.clear();

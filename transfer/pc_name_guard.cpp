@@ -5,7 +5,8 @@
 namespace korvane {
 
 std::string safe_pc_component(std::string name) {
-    std::replace_if(name.begin(), name.end(), [](char c) { return c == '/' || c == '\0'; }, '_');
+    std::replace_if(
+            name.begin(), name.end(), [](char c) { return c == '/' || c == '\0'; }, '_');
     if (name == "." || name == "..") name.assign(name.size(), '_');
     // A leading '.' would hide the file or folder on Linux; a name that is
     // only an extension (".txt") gets the "_" of an empty name before it.

@@ -23,11 +23,10 @@ bool is_white(char c) { return c == ' ' || c == '\t'; }
 TypeTable builtin_type_table() {
     TypeTable table;
     const std::array<TypeRow, 22> known = {{
-            {"TXT", "TEXT????"}, {"DOC", "WDBNMSWD"}, {"TIF", "TIFF????"}, {"WP4", "WP42SSIW"},
-            {"WP5", "WP50SSIW"}, {"MW4", "WORDMACA"}, {"MW2", "MW2DMWII"}, {"XLS", "XLS5XCEL"},
-            {"MCW", "WDBNMSWD"}, {"FH3", "FHD3FHA3"}, {"PM5", "ALB5ALD5"}, {"EPS", "EPSF????"},
-            {"QXD", "XDOCXPR3"}, {"XLS", "XLS4XCEL"}, {"CWK", "WORDBOBO"}, {"PPT", "SLD3PPT3"},
-            {"EPS", "EPSPXPR3"}, {"DOC", "W6BNMSWD"}, {"CWK", "CWWPBOBO"}, {"PCT", "PICT????"},
+            {"TXT", "TEXT????"}, {"DOC", "WDBNMSWD"}, {"TIF", "TIFF????"}, {"WP4", "WP42SSIW"}, {"WP5", "WP50SSIW"},
+            {"MW4", "WORDMACA"}, {"MW2", "MW2DMWII"}, {"XLS", "XLS5XCEL"}, {"MCW", "WDBNMSWD"}, {"FH3", "FHD3FHA3"},
+            {"PM5", "ALB5ALD5"}, {"EPS", "EPSF????"}, {"QXD", "XDOCXPR3"}, {"XLS", "XLS4XCEL"}, {"CWK", "WORDBOBO"},
+            {"PPT", "SLD3PPT3"}, {"EPS", "EPSPXPR3"}, {"DOC", "W6BNMSWD"}, {"CWK", "CWWPBOBO"}, {"PCT", "PICT????"},
             {"HQX", "TEXTBNHQ"}, {"DIR", "MV93MD93"},
     }};
     std::copy(known.begin(), known.end(), table.begin());

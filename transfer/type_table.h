@@ -10,8 +10,8 @@
 namespace korvane {
 
 struct TypeRow {
-    std::string extension;      // up to 3 characters; blank or empty = free row
-    std::string type_creator;   // 8 characters: type, then creator
+    std::string extension;     // up to 3 characters; blank or empty = free row
+    std::string type_creator;  // 8 characters: type, then creator
 };
 
 inline constexpr std::size_t kTypeRows = 40;

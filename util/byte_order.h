@@ -9,18 +9,14 @@
 
 namespace korvane {
 
-constexpr std::uint16_t swap16(std::uint16_t value) {
-    return static_cast<std::uint16_t>((value >> 8) | (value << 8));
-}
+constexpr std::uint16_t swap16(std::uint16_t value) { return static_cast<std::uint16_t>((value >> 8) | (value << 8)); }
 
 constexpr std::uint32_t swap32(std::uint32_t value) {
     return (value >> 24) | ((value >> 8) & 0x0000FF00u) | ((value << 8) & 0x00FF0000u) | (value << 24);
 }
 
 // Unchecked loads and stores at a pointer the caller has bounded.
-constexpr std::uint16_t load_be16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
+constexpr std::uint16_t load_be16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
 
 constexpr std::uint32_t load_be32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
@@ -66,8 +62,12 @@ constexpr bool store_be32(std::span<std::uint8_t> bytes, std::size_t offset, std
 }
 
 // In-place arithmetic on big-endian counters; both wrap around.
-constexpr void increment_be16(std::uint8_t* field) { store_be16(field, static_cast<std::uint16_t>(load_be16(field) + 1)); }
-constexpr void decrement_be16(std::uint8_t* field) { store_be16(field, static_cast<std::uint16_t>(load_be16(field) - 1)); }
+constexpr void increment_be16(std::uint8_t* field) {
+    store_be16(field, static_cast<std::uint16_t>(load_be16(field) + 1));
+}
+constexpr void decrement_be16(std::uint8_t* field) {
+    store_be16(field, static_cast<std::uint16_t>(load_be16(field) - 1));
+}
 constexpr void increment_be32(std::uint8_t* field) { store_be32(field, load_be32(field) + 1); }
 constexpr void decrement_be32(std::uint8_t* field) { store_be32(field, load_be32(field) - 1); }
 

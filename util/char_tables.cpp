@@ -1,5 +1,7 @@
 #include "util/char_tables.h"
 
+// The tables keep sixteen entries a line, one line per row of the table.
+// clang-format off
 namespace korvane {
 
 // Each table follows the published mapping between the two character sets;
@@ -140,3 +142,4 @@ std::string translated(std::string_view text, const CharTable& table) {
 }
 
 }  // namespace korvane
+// clang-format on

@@ -6,9 +6,9 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
-#include <string_view>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "util/pc_directory.h"
 
@@ -47,9 +47,9 @@ bool lies_under(const std::string& path, const std::string& mount_point) {
 
 // Kernel interfaces and memory-backed file systems: nobody keeps files there.
 constexpr std::array<std::string_view, 24> kPseudoFileSystems{
-        "autofs",   "binfmt_misc", "bpf",       "cgroup",    "cgroup2", "configfs", "debugfs", "devpts",
-        "devtmpfs", "efivarfs",    "fusectl",   "hugetlbfs", "mqueue",  "nsfs",     "proc",    "pstore",
-        "ramfs",    "rpc_pipefs",  "securityfs", "selinuxfs", "squashfs", "sysfs",  "tmpfs",   "tracefs"};
+        "autofs",   "binfmt_misc", "bpf",        "cgroup",    "cgroup2",  "configfs", "debugfs", "devpts",
+        "devtmpfs", "efivarfs",    "fusectl",    "hugetlbfs", "mqueue",   "nsfs",     "proc",    "pstore",
+        "ramfs",    "rpc_pipefs",  "securityfs", "selinuxfs", "squashfs", "sysfs",    "tmpfs",   "tracefs"};
 
 constexpr std::array<std::string_view, 4> kSystemFolders{"/proc", "/sys", "/dev", "/run"};
 

@@ -65,7 +65,8 @@ std::int32_t brute_force_search(HfsContext& ctx) {
     if (!derive_geometry(ctx.mdb, *found - 2, geometry)) return 0;
     // Without a map the volume may take the whole medium.
     const auto capacity = read_drive_capacity(ctx);
-    geometry.partitionSectors = capacity ? static_cast<std::uint32_t>(std::min<std::uint64_t>(capacity->sectors512(), UINT32_MAX)) : 0;
+    geometry.partitionSectors =
+            capacity ? static_cast<std::uint32_t>(std::min<std::uint64_t>(capacity->sectors512(), UINT32_MAX)) : 0;
     ctx.geometry = geometry;
     ctx.noVolumeReason.clear();
     if (ctx.device.capacity == 0) ctx.device.capacity = capacity_from_header(ctx.mdb.allocation_blocks(), ctx.geometry);

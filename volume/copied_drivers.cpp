@@ -30,7 +30,8 @@ public:
     bool opened() const { return fd_ >= 0; }
     bool read(std::uint64_t sector, std::uint8_t* buffer, std::size_t sectors) const {
         const std::size_t bytes = sectors * kFormatSectorBytes;
-        return pread(fd_, buffer, bytes, static_cast<off_t>(sector * kFormatSectorBytes)) == static_cast<ssize_t>(bytes);
+        return pread(fd_, buffer, bytes, static_cast<off_t>(sector * kFormatSectorBytes)) ==
+               static_cast<ssize_t>(bytes);
     }
 
 private:
@@ -104,7 +105,8 @@ std::vector<std::uint32_t> new_starts(const CopiedDrivers& drivers) {
 
 std::uint32_t CopiedDrivers::sectors() const {
     std::uint32_t total = 0;
-    for (const DriverPartition& partition : partitions) total += static_cast<std::uint32_t>(partition.contents.size() / kFormatSectorBytes);
+    for (const DriverPartition& partition : partitions)
+        total += static_cast<std::uint32_t>(partition.contents.size() / kFormatSectorBytes);
     return total;
 }
 
@@ -150,7 +152,8 @@ std::vector<SectorImage> partition_map_with_drivers(const FormatParameters& para
 std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> driver_contents(const CopiedDrivers& drivers) {
     const std::vector<std::uint32_t> starts = new_starts(drivers);
     std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> contents;
-    for (std::size_t i = 0; i < drivers.partitions.size(); ++i) contents.emplace_back(starts[i], drivers.partitions[i].contents);
+    for (std::size_t i = 0; i < drivers.partitions.size(); ++i)
+        contents.emplace_back(starts[i], drivers.partitions[i].contents);
     return contents;
 }
 

@@ -20,9 +20,9 @@
 namespace korvane {
 
 struct DriverPartition {
-    SectorBytes entry;                  // its map entry, as the image has it
-    std::uint32_t oldStart = 0;         // where it lay on the image
-    std::vector<std::uint8_t> contents; // its sectors
+    SectorBytes entry;                   // its map entry, as the image has it
+    std::uint32_t oldStart = 0;          // where it lay on the image
+    std::vector<std::uint8_t> contents;  // its sectors
 };
 
 struct CopiedDrivers {

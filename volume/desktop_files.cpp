@@ -18,7 +18,9 @@ constexpr std::string_view kFinderVersion = "Finder 1.0";
 constexpr std::uint32_t kDesktopDbNodesPerBlock = 8;
 constexpr std::size_t kDesktopDfSize = 512;
 
-std::array<std::uint8_t, 4> four_chars(std::string_view text) { return {std::uint8_t(text[0]), std::uint8_t(text[1]), std::uint8_t(text[2]), std::uint8_t(text[3])}; }
+std::array<std::uint8_t, 4> four_chars(std::string_view text) {
+    return {std::uint8_t(text[0]), std::uint8_t(text[1]), std::uint8_t(text[2]), std::uint8_t(text[3])};
+}
 
 std::array<std::uint8_t, 8> type_and_creator(std::string_view both) {
     std::array<std::uint8_t, 8> bytes{};
@@ -50,7 +52,8 @@ bool cartridge_ink(int x, int y, int size) {
     const int margin = size / 16;
     const bool outline = x == margin || x == size - margin - 1 || y == margin * 2 || y == size - margin - 1;
     const int third = size / 3;
-    const bool shutter = x >= third && x < size - third && y >= margin * 2 && y < size / 2 && (x == third || x == size - third - 1 || y == size / 2 - 1);
+    const bool shutter = x >= third && x < size - third && y >= margin * 2 && y < size / 2 &&
+                         (x == third || x == size - third - 1 || y == size / 2 - 1);
     const bool label = y == size * 3 / 4 && x > margin * 3 && x < size - margin * 3;
     return outline || shutter || label;
 }
@@ -78,7 +81,8 @@ std::vector<std::uint8_t> colour(int size, int bitsPerPixel) {
             if (bitsPerPixel == 8) {
                 pixels[static_cast<std::size_t>(pixel)] = index;
             } else {
-                pixels[static_cast<std::size_t>(pixel / 2)] |= static_cast<std::uint8_t>(pixel % 2 == 0 ? index << 4 : index);
+                pixels[static_cast<std::size_t>(pixel / 2)] |=
+                        static_cast<std::uint8_t>(pixel % 2 == 0 ? index << 4 : index);
             }
         }
     }
@@ -108,7 +112,8 @@ std::vector<std::uint8_t> resource_fork(std::int16_t id, const std::vector<Resou
     const std::uint32_t mapStart = kResourceDataStart + static_cast<std::uint32_t>(data.size());
 
     std::vector<std::uint8_t> fork;
-    for (std::uint32_t field : {kResourceDataStart, mapStart, static_cast<std::uint32_t>(data.size()), std::uint32_t{mapSize}})
+    for (std::uint32_t field :
+         {kResourceDataStart, mapStart, static_cast<std::uint32_t>(data.size()), std::uint32_t{mapSize}})
         append_be32(fork, field);
     fork.resize(kResourceDataStart, 0);
     fork.insert(fork.end(), data.begin(), data.end());
@@ -133,8 +138,9 @@ std::vector<std::uint8_t> resource_fork(std::int16_t id, const std::vector<Resou
 }
 
 std::vector<ResourceData> volume_icon_family() {
-    return {{four_chars("ICN#"), icon_with_mask(32)}, {four_chars("icl8"), colour(32, 8)}, {four_chars("icl4"), colour(32, 4)},
-            {four_chars("ics#"), icon_with_mask(16)}, {four_chars("ics8"), colour(16, 8)}, {four_chars("ics4"), colour(16, 4)}};
+    return {{four_chars("ICN#"), icon_with_mask(32)}, {four_chars("icl8"), colour(32, 8)},
+            {four_chars("icl4"), colour(32, 4)},      {four_chars("ics#"), icon_with_mask(16)},
+            {four_chars("ics8"), colour(16, 8)},      {four_chars("ics4"), colour(16, 4)}};
 }
 
 std::vector<DesktopFile> desktop_files(std::uint32_t block_size) {

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "util/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {

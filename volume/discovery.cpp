@@ -27,7 +27,7 @@ constexpr const char* kHeaderUnreadable = "The volume header cannot be read from
 constexpr const char* kPartitionTooSmall = "The partition is too small to hold a volume.";
 constexpr const char* kVolumeOutOfReach = "The volume lies beyond the sectors Korvane can address.";
 constexpr const char* kVolumeLargerThanPartition =
-    "The volume header claims more room than its partition holds: the volume is opened for reading only.";
+        "The volume header claims more room than its partition holds: the volume is opened for reading only.";
 
 // The drive's block length wins; the map's only when the drive gives none.
 void settle_sector_size(HfsContext& ctx, const PartitionMapReading& map, std::optional<std::uint16_t> drive) {
@@ -71,7 +71,8 @@ void set_partition_bounds(HfsContext& ctx, const MapPartition* partition, std::o
 void check_volume_fits_partition(HfsContext& ctx) {
     VolumeGeometry& g = ctx.geometry;
     if (g.partitionSectors == 0) return;
-    const std::uint64_t end = std::uint64_t{g.firstAllocSector} + std::uint64_t{ctx.mdb.allocation_blocks()} * g.sectorsPerBlock;
+    const std::uint64_t end =
+            std::uint64_t{g.firstAllocSector} + std::uint64_t{ctx.mdb.allocation_blocks()} * g.sectorsPerBlock;
     if (end <= std::uint64_t{g.partitionStart} + g.partitionSectors) return;
     g.readOnlyVolume = true;
     g.readOnlyReason = kVolumeLargerThanPartition;
@@ -109,8 +110,9 @@ std::int32_t read_volume_header(HfsContext& ctx, std::uint32_t volume_start) {
     const std::uint64_t headerByte = std::uint64_t{volume_start} * sectorSize + kHeaderOffset;
     const std::uint64_t headerSector512 = headerByte / 512;
     const VolumeGeometry& bounds = ctx.geometry;
-    if (bounds.partitionSectors != 0 && (headerSector512 < bounds.partitionStart ||
-                                         headerSector512 >= std::uint64_t{bounds.partitionStart} + bounds.partitionSectors)) {
+    if (bounds.partitionSectors != 0 &&
+        (headerSector512 < bounds.partitionStart ||
+         headerSector512 >= std::uint64_t{bounds.partitionStart} + bounds.partitionSectors)) {
         ctx.noVolumeReason = kPartitionTooSmall;
         return 0;
     }
@@ -203,7 +205,8 @@ std::int32_t analyze_volume(HfsContext& ctx) {
 
     const std::int32_t found = find_volume(ctx);
     if (found == 0) {
-        if (state.target_id == kNoDrive && ctx.noVolumeReason.empty()) ctx.noVolumeReason = message(Msg::kSelectDriveInMenu);
+        if (state.target_id == kNoDrive && ctx.noVolumeReason.empty())
+            ctx.noVolumeReason = message(Msg::kSelectDriveInMenu);
         if (ctx.noVolumeReason.empty()) ctx.noVolumeReason = message(Msg::kNotMacintoshVolume);
         state.volume_start = 0;
         state.brute_force_enabled = true;

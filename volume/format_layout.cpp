@@ -42,7 +42,7 @@ void store_offsets(SectorBytes& node, std::span<const std::uint16_t> offsets) {
 }
 
 void store_descriptor(SectorBytes& node, std::uint32_t fLink, std::int8_t kind, std::uint8_t height,
-                     std::uint16_t records) {
+                      std::uint16_t records) {
     store_be32(node.data(), fLink);
     node[8] = static_cast<std::uint8_t>(kind);
     node[9] = height;
@@ -101,7 +101,7 @@ SectorBytes map_node(const TreeShape& tree, std::uint32_t i, std::uint32_t mapNo
 // The key of a catalog leaf record at node offset at; returns the offset of
 // the record data after it.
 std::size_t store_catalog_key(SectorBytes& node, std::size_t at, std::uint8_t keyLength, std::uint32_t parentID,
-                            std::string_view name) {
+                              std::string_view name) {
     node[at] = keyLength;
     store_be32(node.data() + at + 2, parentID);
     node[at + 6] = static_cast<std::uint8_t>(name.size());
@@ -114,15 +114,20 @@ SectorBytes root_leaf_node(std::string_view mac_name, std::uint32_t now) {
     store_descriptor(node, 0, kLeafNode, 1, 2);
     const std::size_t folder = kNodeDescriptorSize;
     std::uint8_t* d = node.data() + store_catalog_key(node, folder, static_cast<std::uint8_t>(mac_name.size() + 6),
-                                                     kRootParentID, mac_name);
+                                                      kRootParentID, mac_name);
     d[0] = kDirectoryRecord;
     store_be32(d + dirrec::dir_id, kRootDirectoryID);
     store_be32(d + dirrec::created, now);
     store_be32(d + dirrec::modified, now + 1);
     store_be32(d + dirrec::backedUp, now + 2);
-    for (const auto& [offset, value] : {std::pair{22, kRootWindowTop}, {24, kRootWindowLeft}, {26, kRootWindowBottom},
-                                        {28, kRootWindowRight}, {30, kRootFinderFlags}, {32, kRootLocationV},
-                                        {34, kRootLocationH}, {36, kRootView}})
+    for (const auto& [offset, value] : {std::pair{22, kRootWindowTop},
+                                        {24, kRootWindowLeft},
+                                        {26, kRootWindowBottom},
+                                        {28, kRootWindowRight},
+                                        {30, kRootFinderFlags},
+                                        {32, kRootLocationV},
+                                        {34, kRootLocationH},
+                                        {36, kRootView}})
         store_be16(d + offset, value);
     const std::size_t thread = static_cast<std::size_t>(d - node.data()) + kDirectoryRecordSize;
     std::uint8_t* t = node.data() + store_catalog_key(node, thread, kThreadKeyLength, kRootDirectoryID, {});
@@ -138,7 +143,7 @@ SectorBytes root_leaf_node(std::string_view mac_name, std::uint32_t now) {
 }
 
 SectorBytes master_directory_block(const FormatParameters& params, FormatStyle style, std::string_view mac_name,
-                                 std::uint32_t now) {
+                                   std::uint32_t now) {
     SectorBytes b{};
     std::uint8_t* m = b.data();
     const std::uint16_t blocks = format_allocation_blocks(params, style);
@@ -166,7 +171,7 @@ SectorBytes master_directory_block(const FormatParameters& params, FormatStyle s
 }
 
 void add_tree_file(std::vector<SectorImage>& sectors, std::uint32_t firstSector, const TreeShape& tree,
-                 std::string_view mac_name, std::uint32_t now) {
+                   std::string_view mac_name, std::uint32_t now) {
     const std::uint32_t mapNodes = map_nodes_needed(tree.total_nodes);
     sectors.push_back({firstSector, tree_header_node(tree, mapNodes)});
     if (tree.catalog) sectors.push_back({firstSector + 1, root_leaf_node(mac_name, now)});
@@ -205,10 +210,12 @@ std::uint32_t format_zeroed_sectors(const FormatParameters& params) {
     constexpr std::uint32_t kZeroedSectorsPerBlock = 750;
     constexpr std::uint32_t kRequest = 64;
     // Behind copied drivers the tree files may lie beyond the usual 750 blocks.
-    const std::uint64_t trees = std::uint64_t{params.hfsStart} + 3 + params.bitmapSectors +
-                                2ull * kTreeFileBlocks * params.sectorsPerBlock;
-    const std::uint64_t zeroed = std::max<std::uint64_t>(std::uint64_t{kZeroedSectorsPerBlock} * params.sectorsPerBlock, trees);
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>((zeroed + kRequest - 1) / kRequest * kRequest, params.capacity));
+    const std::uint64_t trees =
+            std::uint64_t{params.hfsStart} + 3 + params.bitmapSectors + 2ull * kTreeFileBlocks * params.sectorsPerBlock;
+    const std::uint64_t zeroed =
+            std::max<std::uint64_t>(std::uint64_t{kZeroedSectorsPerBlock} * params.sectorsPerBlock, trees);
+    return static_cast<std::uint32_t>(
+            std::min<std::uint64_t>((zeroed + kRequest - 1) / kRequest * kRequest, params.capacity));
 }
 
 std::uint16_t format_allocation_blocks(const FormatParameters& params, FormatStyle style) {
@@ -218,7 +225,7 @@ std::uint16_t format_allocation_blocks(const FormatParameters& params, FormatSty
 }
 
 SectorBytes map_entry(std::uint32_t start, std::uint32_t sectors, std::string_view name, std::string_view type,
-                     std::uint32_t status, std::uint32_t bootChecksum, std::uint32_t mapEntries) {
+                      std::uint32_t status, std::uint32_t bootChecksum, std::uint32_t mapEntries) {
     SectorBytes e{};
     store_text(e.data() + pm::pmSig, "PM");
     store_be32(e.data() + pm::pmMapBlkCnt, mapEntries);
@@ -231,7 +238,6 @@ SectorBytes map_entry(std::uint32_t start, std::uint32_t sectors, std::string_vi
     store_be32(e.data() + pm::pmBootCksum, bootChecksum);
     return e;
 }
-
 
 SectorBytes descriptor_map(const FormatParameters& params, std::span<const std::array<std::uint8_t, 8>> descriptors) {
     SectorBytes map{};
@@ -256,7 +262,8 @@ std::vector<SectorImage> partition_map_sectors(const FormatParameters& params) {
     store_be16(driver.data() + 6, 1);
     return {{0, descriptor_map(params, std::span(&driver, 1))},
             {1, map_entry(kMapPartitionStart, kMapPartitionSectors, "Apple", "Apple_partition_map", 0x37, 0, 3)},
-            {2, map_entry(kDriverPartitionStart, kDriverPartitionSectors, "Macintosh", "Apple_Driver43", 0x7F, 0xFFFF, 3)},
+            {2,
+             map_entry(kDriverPartitionStart, kDriverPartitionSectors, "Macintosh", "Apple_Driver43", 0x7F, 0xFFFF, 3)},
             {3, hfs_map_entry(params, 3)}};
 }
 
@@ -267,7 +274,7 @@ std::vector<std::uint8_t> driver_image(const FormatParameters& params) {
 }
 
 std::vector<SectorImage> volume_structures(const FormatParameters& params, FormatStyle style, std::string_view mac_name,
-                                          std::uint32_t now) {
+                                           std::uint32_t now) {
     const VolumeSpan span = volume_span(params, style);
     const SectorBytes header = master_directory_block(params, style, mac_name, now);
     SectorImage bitmap{span.start + 3, {}};
@@ -277,7 +284,7 @@ std::vector<SectorImage> volume_structures(const FormatParameters& params, Forma
     const std::uint32_t total_nodes = kTreeFileBlocks * params.sectorsPerBlock;
     add_tree_file(sectors, extentsStart, {total_nodes, 1, kExtentsKeyLength, false}, mac_name, now);
     add_tree_file(sectors, extentsStart + kTreeFileBlocks * params.sectorsPerBlock,
-                {total_nodes, 2, kMaxCatalogKeyLength, true}, mac_name, now);
+                  {total_nodes, 2, kMaxCatalogKeyLength, true}, mac_name, now);
     return sectors;
 }
 

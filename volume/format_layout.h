@@ -38,7 +38,7 @@ inline constexpr std::uint16_t kVolumeAttributesUnmounted = 0x0100;
 struct FormatParameters {
     std::uint32_t capacity = 0;         // C: the last-block address, or the size chosen
     std::uint32_t sectorsPerBlock = 0;  // c: the smallest value >= 2 with C / c < 65535
-    std::uint32_t block_size = 0;        // 512 x c
+    std::uint32_t block_size = 0;       // 512 x c
     std::uint32_t bitmapSectors = 0;    // B = (C / c) / 4096 + 1
     std::uint32_t hfsStart = 385;       // the HFS partition's first sector (later with copied drivers)
 };
@@ -82,7 +82,7 @@ std::vector<SectorImage> partition_map_sectors(const FormatParameters& params);
 // given is 0), and the HFS partition's entry in a map of mapEntries.
 SectorBytes descriptor_map(const FormatParameters& params, std::span<const std::array<std::uint8_t, 8>> descriptors);
 SectorBytes map_entry(std::uint32_t start, std::uint32_t sectors, std::string_view name, std::string_view type,
-                     std::uint32_t status, std::uint32_t bootChecksum, std::uint32_t mapEntries);
+                      std::uint32_t status, std::uint32_t bootChecksum, std::uint32_t mapEntries);
 SectorBytes hfs_map_entry(const FormatParameters& params, std::uint32_t mapEntries);
 
 // The 81 sectors of the driver partition's image: zeros (Korvane carries no
@@ -94,7 +94,7 @@ std::vector<std::uint8_t> driver_image(const FormatParameters& params);
 // the volume's name in the Macintosh character set (at most 27 characters);
 // now the creation date.
 std::vector<SectorImage> volume_structures(const FormatParameters& params, FormatStyle style, std::string_view mac_name,
-                                          std::uint32_t now);
+                                           std::uint32_t now);
 
 // The 512-byte header node of an empty B-tree file of total_nodes nodes: only
 // the header node itself in use (the Finder's "Desktop DB" starts as one).

@@ -3,13 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <array>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "core/messages.h"
 #include "core/notices.h"
+#include "core/working_files.h"
 #include "device/sector_io.h"
 #include "hfs/catalog_records.h"
 #include "hfs/folder_edit.h"
@@ -20,7 +21,6 @@
 #include "transfer/pc_output.h"
 #include "util/byte_order.h"
 #include "util/char_tables.h"
-#include "core/working_files.h"
 #include "volume/desktop_files.h"
 #include "volume/discovery.h"
 #include "volume/format_dialogs.h"
@@ -70,7 +70,8 @@ bool write_run(TransferContext& ctx, std::uint32_t sector, const std::vector<std
     for (std::uint32_t done = 0; done < sectors; done += kSectorsPerRequest) {
         ctx.host.busy_tick();
         const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(kSectorsPerRequest, sectors - done));
-        if (!write_sectors(ctx, sector + done, count, bytes.data() + std::size_t{done} * kFormatSectorBytes)) return false;
+        if (!write_sectors(ctx, sector + done, count, bytes.data() + std::size_t{done} * kFormatSectorBytes))
+            return false;
     }
     return true;
 }
@@ -109,11 +110,12 @@ bool write_driver_partitions(TransferContext& ctx, const FormatParameters& param
 }
 
 bool write_structures(TransferContext& ctx, const FormatParameters& params, FormatStyle style,
-                     const std::string& mac_name, const CopiedDrivers* drivers) {
+                      const std::string& mac_name, const CopiedDrivers* drivers) {
     set_status(ctx, message(Msg::kCreatingStructures).data(), nullptr);
     std::vector<SectorImage> sectors = volume_structures(params, style, mac_name, mac_now());
     if (style == FormatStyle::Partitioned) {
-        const std::vector<SectorImage> map = drivers ? partition_map_with_drivers(params, *drivers) : partition_map_sectors(params);
+        const std::vector<SectorImage> map =
+                drivers ? partition_map_with_drivers(params, *drivers) : partition_map_sectors(params);
         sectors.insert(sectors.begin(), map.begin(), map.end());
     }
     for (const SectorImage& image : sectors) {
@@ -127,8 +129,12 @@ bool create_desktop_file(TransferContext& ctx, const DesktopFile& file, std::uin
     std::string path;
     const int fd = create_temp_file(ctx, path, "Des", file.contents.size());
     const bool written = write_all(fd, file.contents.data(), file.contents.size());
-    MacFileFromPc spec{std::string(file.mac_name), file.typeCreator, kInvisible, file.resource_fork,
-                       static_cast<std::uint32_t>(file.contents.size()), now};
+    MacFileFromPc spec{std::string(file.mac_name),
+                       file.typeCreator,
+                       kInvisible,
+                       file.resource_fork,
+                       static_cast<std::uint32_t>(file.contents.size()),
+                       now};
     const bool made = written && make_mac_file_from_pc(ctx, fd, spec);
     close(fd);
     remove_working_file(ctx, path);
@@ -173,7 +179,7 @@ bool reset_first_sectors(TransferContext& ctx, std::uint32_t n) {
 }
 
 bool write_volume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pc_name,
-                 const CopiedDrivers* drivers) {
+                  const CopiedDrivers* drivers) {
     const auto mac_name = volume_mac_name(pc_name);
     if (!mac_name) {
         show_notice(ctx, kNameNotUsable);

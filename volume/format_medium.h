@@ -33,6 +33,6 @@ bool reset_first_sectors(TransferContext& ctx, std::uint32_t n);
 // drivers is given (params.hfsStart then follows them), else one empty one.
 // False, reported, when it could not complete; no volume is then open.
 bool write_volume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pc_name,
-                 const CopiedDrivers* drivers = nullptr);
+                  const CopiedDrivers* drivers = nullptr);
 
 }  // namespace korvane

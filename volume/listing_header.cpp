@@ -9,9 +9,7 @@
 namespace korvane {
 namespace {
 
-std::string volume_name_for_display(const HfsContext& ctx) {
-    return translated(ctx.mdb.volume_name(), mac_to_ansi);
-}
+std::string volume_name_for_display(const HfsContext& ctx) { return translated(ctx.mdb.volume_name(), mac_to_ansi); }
 
 }  // namespace
 
@@ -23,8 +21,8 @@ std::uint32_t kilobytes_free(const MdbImage& header) {
 
 std::uint32_t kilobytes_used(const MdbImage& header) {
     std::int64_t allocated = std::int64_t{header.allocation_blocks()} - header.free_blocks();
-    std::int64_t bytes = allocated * header.allocation_block_size() - header.catalog_file_size() -
-                         header.extents_file_size();
+    std::int64_t bytes =
+            allocated * header.allocation_block_size() - header.catalog_file_size() - header.extents_file_size();
     return bytes <= 0 ? 0 : static_cast<std::uint32_t>(std::min<std::int64_t>(bytes / 1024, UINT32_MAX));
 }
 

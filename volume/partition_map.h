@@ -60,19 +60,19 @@ inline constexpr int kMapNotRecognised = -1;  // a descriptor map, but no known 
 inline constexpr int kNoDescriptorMap = -2;   // block 0 does not begin with "ER"
 
 struct MapPartition {
-    std::string name;         // pmPartName, up to its NUL
-    std::uint32_t start = 0;  // pmPyPartStart, in map blocks
-    std::uint32_t size = 0;   // pmDataCnt, or pmPartBlkCnt when that is 0
-    std::uint32_t blocks = 0; // pmPartBlkCnt: the volume must lie within them
+    std::string name;          // pmPartName, up to its NUL
+    std::uint32_t start = 0;   // pmPyPartStart, in map blocks
+    std::uint32_t size = 0;    // pmDataCnt, or pmPartBlkCnt when that is 0
+    std::uint32_t blocks = 0;  // pmPartBlkCnt: the volume must lie within them
 };
 
 struct PartitionMapReading {
     // The number of HFS partitions recorded; 1 for the "TS" map and for a
     // volume right behind the descriptor map; or kMapNotRecognised / kNoDescriptorMap.
     int result = kNoDescriptorMap;
-    std::uint32_t volume_start = 0;  // the first (or only) volume's first block
-    std::uint16_t block_size = 0;    // sbBlkSize as the map states it
-    std::uint32_t block_count = 0;   // sbBlkCount
+    std::uint32_t volume_start = 0;        // the first (or only) volume's first block
+    std::uint16_t block_size = 0;          // sbBlkSize as the map states it
+    std::uint32_t block_count = 0;         // sbBlkCount
     std::vector<MapPartition> partitions;  // at most twelve
 };
 

@@ -16,7 +16,8 @@ std::optional<std::uint32_t> node_sector(const VolumeGeometry& g, ExtentRecordBy
         const ExtentDescriptor extent = extent_descriptor(extents, i);
         const std::uint64_t sectors = std::uint64_t{extent.block_count} * g.sectorsPerBlock;
         if (inFork < sectors) {
-            const std::uint64_t sector = g.firstAllocSector + std::uint64_t{extent.startBlock} * g.sectorsPerBlock + inFork;
+            const std::uint64_t sector =
+                    g.firstAllocSector + std::uint64_t{extent.startBlock} * g.sectorsPerBlock + inFork;
             if (sector > UINT32_MAX) return std::nullopt;
             return static_cast<std::uint32_t>(sector);
         }
@@ -70,8 +71,8 @@ std::vector<RescueGeometry> candidates_of(std::uint32_t sector, const MdbImage& 
     std::vector<RescueGeometry> candidates;
     add_candidate(candidates, header, std::int64_t{sector} - 2);
     const std::uint32_t sectorsPerBlock = header.allocation_block_size() / kSectorSize;
-    const std::int64_t smallest =
-            std::int64_t{header.first_allocation_sector()} + std::int64_t{header.allocation_blocks()} * sectorsPerBlock + 2;
+    const std::int64_t smallest = std::int64_t{header.first_allocation_sector()} +
+                                  std::int64_t{header.allocation_blocks()} * sectorsPerBlock + 2;
     for (std::int64_t size = smallest; size <= smallest + sectorsPerBlock + kEndSlack; ++size)
         add_candidate(candidates, header, std::int64_t{sector} + 2 - size);
     return candidates;

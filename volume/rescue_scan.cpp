@@ -66,7 +66,7 @@ void examine(ScanFindings& findings, std::uint32_t sector, const std::uint8_t* b
 // One request of the scan; a request that fails is read again sector by
 // sector, and what still fails is skipped.
 void scan_request(TransferContext& ctx, std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& buffer,
-                 ScanFindings& findings, RescueResult& result) {
+                  ScanFindings& findings, RescueResult& result) {
     ctx.host.busy_tick();
     if (read_sectors(ctx, first, count, buffer.data())) {
         for (std::uint16_t i = 0; i < count; ++i) examine(findings, first + i, buffer.data() + i * kBlockBytes);
@@ -131,7 +131,7 @@ bool rescue_file(TransferContext& ctx, const RescuedRecord& file, RescueProgress
     // Passing the extents file's own ID keeps the copy to the three extents
     // of the record: the extents tree of a damaged volume is not trusted.
     copy_fork_to_file(ctx, data ? file.data_extents() : file.resource_extents(), output.fd, kExtentsFileID,
-                   data ? file.data_length() : file.resource_length(), data ? kDataFork : kResourceFork);
+                      data ? file.data_length() : file.resource_length(), data ? kDataFork : kResourceFork);
     set_pc_file_date(output.fd, file.modified());
     close(output.fd);
     return true;

@@ -29,11 +29,11 @@ struct RescueProgress {
 };
 
 struct RescueResult {
-    std::uint32_t leaves = 0;       // catalog leaf nodes found
-    std::uint32_t files = 0;        // PC files written
-    std::uint32_t unreadable = 0;   // sectors that could not be read
-    bool stopped = false;           // Esc
-    bool noGeometry = false;        // leaves found, but nothing told where the blocks lie
+    std::uint32_t leaves = 0;      // catalog leaf nodes found
+    std::uint32_t files = 0;       // PC files written
+    std::uint32_t unreadable = 0;  // sectors that could not be read
+    bool stopped = false;          // Esc
+    bool noGeometry = false;       // leaves found, but nothing told where the blocks lie
 };
 
 // The scan of the selected drive's medium. Each rescued file is also

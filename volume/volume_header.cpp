@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "util/byte_order.h"
 #include "core/messages.h"
 #include "hfs/mdb_image.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 
@@ -23,7 +23,8 @@ std::optional<std::string> volume_header_problem(std::span<const std::uint8_t> s
     }
     // derive_geometry refuses the allocation layouts the engine cannot address.
     VolumeGeometry scratch;
-    if (!derive_geometry(header, 0, scratch)) return "The volume header places the allocation blocks before the bitmap.";
+    if (!derive_geometry(header, 0, scratch))
+        return "The volume header places the allocation blocks before the bitmap.";
     return std::nullopt;
 }
 

@@ -13,8 +13,8 @@
 #include "device/image_bus.h"
 #include "device/same_drive_dialog.h"
 #include "tests/hfs/hfs_fixture.h"
-#include "tests/volume/medium_builder.h"
 #include "tests/support/single_drive.h"
+#include "tests/volume/medium_builder.h"
 #include "volume/discovery.h"
 
 namespace korvane::testing {
@@ -24,9 +24,7 @@ struct Session {
     ScriptedHost host;
     Context ctx{host};
 
-    explicit Session(const std::string& image) {
-        select_single_image(ctx, image);
-    }
+    explicit Session(const std::string& image) { select_single_image(ctx, image); }
 
     int indexOf(const std::string& name) const {
         for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)

@@ -152,11 +152,16 @@ TEST(CommandExecution, KeywordsPostTheirMenuCommands) {
     CommandHandlers handlers;
     connect_command_handlers(handlers);
     const std::pair<std::string_view, std::vector<int>> cases[] = {
-            {"C", {cmd::kNormalCopy, cmd::kCopyToPc}}, {"COPY /B", {cmd::kBinaryCopy, cmd::kCopyToPc}},
-            {"CD", {cmd::kChangeDirectory}},           {"LOG", {cmd::kSelectDrive}},
-            {"LABEL", {cmd::kRenameVolume}},           {"MCOPY", {cmd::kCopyToMac}},
-            {"INFO", {cmd::kVolumeInfo}},              {"?", {cmd::kHelpIndex}},
-            {"QUIT", {cmd::kExit}},                    {"ATTRIB", {cmd::kEditAttributes}},
+            {"C", {cmd::kNormalCopy, cmd::kCopyToPc}},
+            {"COPY /B", {cmd::kBinaryCopy, cmd::kCopyToPc}},
+            {"CD", {cmd::kChangeDirectory}},
+            {"LOG", {cmd::kSelectDrive}},
+            {"LABEL", {cmd::kRenameVolume}},
+            {"MCOPY", {cmd::kCopyToMac}},
+            {"INFO", {cmd::kVolumeInfo}},
+            {"?", {cmd::kHelpIndex}},
+            {"QUIT", {cmd::kExit}},
+            {"ATTRIB", {cmd::kEditAttributes}},
             {"CLS", {}},
     };
     for (const auto& [line, posted] : cases) {

@@ -11,8 +11,8 @@
 #include "app/check_command.h"
 #include "app/command_line.h"
 #include "app/commands.h"
-#include "app/undo_command.h"
 #include "app/listing_view.h"
+#include "app/undo_command.h"
 #include "tests/hfs/check_fixture.h"
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/support/scratch_dir.h"
@@ -91,8 +91,9 @@ TEST_F(CommandsTest, CheckVolumeReportsInItsDialogAndRecordsDamage) {
     store_be16(ctx.mdb.field(mdb::drFilCnt + 2), 3);
     host.dialog_answers.push_back(keep_lines);
     run(cmd::kCheckVolume);
-    EXPECT_EQ(shown, (std::vector<std::string>{"The volume header counts 3 files on the volume (drFilCnt), the catalog holds 1.",
-                                               "1 problem found."}));
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                             "The volume header counts 3 files on the volume (drFilCnt), the catalog holds 1.",
+                             "1 problem found."}));
     EXPECT_TRUE(ctx.outcome.damageFound);
     EXPECT_EQ(host.dialogs.back(), "DLG_CHECK");
 }

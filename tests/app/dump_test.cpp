@@ -171,7 +171,8 @@ TEST_F(DumpTest, DumpPrintsForksReadThroughTheOverflowTree) {
     open_volume(volume.image());
     CommandHandlers handlers;
     connect_command_handlers(handlers);
-    for (const auto& [line, fork, base] : {std::tuple{"DUMP both", &data, 10}, std::tuple{"DUMP b* /R /H", &resource, 16}}) {
+    for (const auto& [line, fork, base] :
+         {std::tuple{"DUMP both", &data, 10}, std::tuple{"DUMP b* /R /H", &resource, 16}}) {
         std::vector<std::string> printed;
         handlers.add(CommandCode::Dump, [&printed](Context& c, const ParsedCommand& command) {
             print_dump_command(c, command, [&printed](const std::string& text) { printed.push_back(text); });
@@ -180,8 +181,8 @@ TEST_F(DumpTest, DumpPrintsForksReadThroughTheOverflowTree) {
         ASSERT_EQ(printed.size(), fork->size() / kDumpLineBytes) << line;
         for (std::size_t i = 0; i < printed.size(); ++i) {
             const Bytes bytes = bytes_from(fork->substr(i * kDumpLineBytes, kDumpLineBytes));
-            ASSERT_EQ(printed[i], dump_line(static_cast<std::uint32_t>(i * kDumpLineBytes), bytes, base,
-                                            DumpCharacters::Macintosh))
+            ASSERT_EQ(printed[i],
+                      dump_line(static_cast<std::uint32_t>(i * kDumpLineBytes), bytes, base, DumpCharacters::Macintosh))
                     << line << " line " << i;
         }
     }
@@ -226,7 +227,8 @@ TEST_F(DumpTest, ADamagedExtentShowsZerosAndNothingOutsideTheVolumeIsRead) {
     print_dump_command(ctx, command, [&printed](const std::string& line) { printed.push_back(line); });
     EXPECT_EQ(printed.size(), 32u);
     EXPECT_EQ(printed.back().substr(0, 16), "00000496 00 00 0");
-    EXPECT_EQ(host.notices, std::vector<std::string>{"The extents of \"f\" end before the fork does: the dump stops there."});
+    EXPECT_EQ(host.notices,
+              std::vector<std::string>{"The extents of \"f\" end before the fork does: the dump stops there."});
     EXPECT_TRUE(ctx.outcome.failureReported);
 }
 

@@ -4,9 +4,9 @@
 
 #include "app/startup.h"
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
 
 #include "core/messages.h"
@@ -32,8 +32,9 @@ struct StartupTest : ::testing::Test {
     std::string medium(const std::string& name, std::vector<std::uint8_t> first_sector = {}) {
         std::string path = dir / name;
         first_sector.resize(64 * 512);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(first_sector.data()),
-                                                    static_cast<std::streamsize>(first_sector.size()));
+        std::ofstream(path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(first_sector.data()),
+                       static_cast<std::streamsize>(first_sector.size()));
         return path;
     }
     bool start(const std::vector<std::string>& args) { return init_application(ctx, args); }
@@ -53,9 +54,11 @@ TEST_F(StartupTest, TheDriveNamedWithAIsTestedAndDiscoveryDecidesTheStatus) {
     } cases[] = {
             {{"/A00", medium("blank.img")}, false, std::string(message(Msg::kNotMacintoshVolume))},
             {{"/A00", medium("dos.img", dos_boot), "-r"}, true, std::string(message(Msg::kDosVolume))},
-            {{"/A01", medium("blank.img"), medium("TP1.tap")}, false, std::string(message(Msg::kSelectDriveInMenu))},  // a tape
-            {{"/A0", medium("blank.img")}, false, std::string(message(Msg::kSelectDriveInMenu))},                     // no target
-            {{"/A05", medium("blank.img")}, false, std::string(message(Msg::kSelectDriveInMenu))},                    // nothing there
+            {{"/A01", medium("blank.img"), medium("TP1.tap")},
+             false,
+             std::string(message(Msg::kSelectDriveInMenu))},                                        // a tape
+            {{"/A0", medium("blank.img")}, false, std::string(message(Msg::kSelectDriveInMenu))},   // no target
+            {{"/A05", medium("blank.img")}, false, std::string(message(Msg::kSelectDriveInMenu))},  // nothing there
     };
     for (const Case& c : cases) {
         ScriptedHost case_host;
@@ -64,7 +67,8 @@ TEST_F(StartupTest, TheDriveNamedWithAIsTestedAndDiscoveryDecidesTheStatus) {
         SCOPED_TRACE(c.args[0] + " " + c.args[1]);
         EXPECT_EQ(run.state.target_id != kNoDrive, c.drive_kept);
         EXPECT_EQ(run.state.status_text, c.status);
-        EXPECT_EQ(case_host.showed(std::string(message(Msg::kDriveNotReady))), c.status == message(Msg::kSelectDriveInMenu));
+        EXPECT_EQ(case_host.showed(std::string(message(Msg::kDriveNotReady))),
+                  c.status == message(Msg::kSelectDriveInMenu));
         EXPECT_TRUE(case_host.dialogs.empty());
         EXPECT_EQ(run.device.transfer, TransferRoutine::Sector512);
         EXPECT_EQ(run.state.reset_each_access, c.args.back() == "-r");

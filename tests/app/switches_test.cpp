@@ -14,17 +14,17 @@ TEST(StartupSwitchParsing, DriveAddressResetAndLog) {
         bool reset;
         std::optional<std::string> log;
     } cases[] = {
-        {{"-a25", "-r"}, 2, 5, true, {}},
-        {{"/A25", "/R"}, 2, 5, true, {}},
-        {{"/A0"}, 0, kNoDrive, false, {}},
-        {{"/Ax4"}, kNoDrive, kNoDrive, false, {}},
-        {{}, kNoDrive, kNoDrive, false, {}},
-        {{"/L"}, kNoDrive, kNoDrive, false, ""},
-        {{"/L:transfers.log"}, kNoDrive, kNoDrive, false, ":transfers.log"},
-        {{"-lname"}, kNoDrive, kNoDrive, false, "name"},
-        {{"/L:/var/tmp/x.log"}, kNoDrive, kNoDrive, false, ":/var/tmp/x.log"},
-        // an absolute path whose first folder begins with a switch letter is an image
-        {{"/root/disk.img", "/lib/x.hda"}, kNoDrive, kNoDrive, false, {}},
+            {{"-a25", "-r"}, 2, 5, true, {}},
+            {{"/A25", "/R"}, 2, 5, true, {}},
+            {{"/A0"}, 0, kNoDrive, false, {}},
+            {{"/Ax4"}, kNoDrive, kNoDrive, false, {}},
+            {{}, kNoDrive, kNoDrive, false, {}},
+            {{"/L"}, kNoDrive, kNoDrive, false, ""},
+            {{"/L:transfers.log"}, kNoDrive, kNoDrive, false, ":transfers.log"},
+            {{"-lname"}, kNoDrive, kNoDrive, false, "name"},
+            {{"/L:/var/tmp/x.log"}, kNoDrive, kNoDrive, false, ":/var/tmp/x.log"},
+            // an absolute path whose first folder begins with a switch letter is an image
+            {{"/root/disk.img", "/lib/x.hda"}, kNoDrive, kNoDrive, false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);

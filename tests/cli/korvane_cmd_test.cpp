@@ -5,9 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
 
@@ -15,12 +15,12 @@
 #include "app/context.h"
 #include "cli/console_host.h"
 #include "cli/console_session.h"
-#include "transfer/copy_to_mac_dialog.h"
 #include "core/notices.h"
 #include "core/working_files.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/volume/medium_builder.h"
+#include "transfer/copy_to_mac_dialog.h"
 
 namespace korvane {
 namespace {
@@ -63,10 +63,17 @@ TEST(KorvaneCmd, ABadCommandLineExitsWithTwoAndShowsTheUsage) {
     std::ofstream(image) << std::string(512, '\0');
     std::filesystem::create_directory(dir / "folder");
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-                 {"--frobnicate"}, {"-c"}, {"--yes", "--no"}, {"--partition", "x"}, {"--port", "LPT9"}, {image + ",bogus=1"},
-                 {image + ",bad=5-3"}, {image + ",flaky=-1"}, {image + ",id=99"}, {dir / "folder"},
-                 {dir / "pipe", "-c", "DIR"}}) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--frobnicate"},
+                                                                                      {"-c"},
+                                                                                      {"--yes", "--no"},
+                                                                                      {"--partition", "x"},
+                                                                                      {"--port", "LPT9"},
+                                                                                      {image + ",bogus=1"},
+                                                                                      {image + ",bad=5-3"},
+                                                                                      {image + ",flaky=-1"},
+                                                                                      {image + ",id=99"},
+                                                                                      {dir / "folder"},
+                                                                                      {dir / "pipe", "-c", "DIR"}}) {
         CmdRun run = korvane_cmd(args);
         EXPECT_EQ(run.status, 2) << args[0];
         EXPECT_NE(run.err.find("usage: korvane-cmd"), std::string::npos) << run.err;
@@ -82,15 +89,15 @@ TEST(KorvaneCmd, RunsLinesAndSaysWhatHappenedOnStandardError) {
         int status;
         std::vector<std::string> out, err, absent;
     } cases[] = {
-        // an unknown command is a failure of the run; ? lists the commands
-        {{"-c", "FROB", "-c", "?", "-c", "TYPE"}, "", 4, {"QUIT"}, {"Korvane: unknown command \"FROB\"\n"}, {}},
-        // nothing after QUIT runs; no prompt without a terminal
-        {{}, "  \nHELP\r\nQUIT\nFROB\n", 0, {"COPY"}, {}, {"FROB", "Korvane>"}},
-        // no drive answers at adapter 0, target 5
-        {{"/A05", "-c", "TYPE"}, "", 0, {}, {"Korvane: Drive not ready or no floppy disk.\n"}, {}},
-        // status texts only with -v
-        {{"-c", "TYPE"}, "", 0, {}, {}, {"Korvane: Select drive in the 'Mac Drive' menu"}},
-        {{"-v", "-c", "TYPE"}, "", 0, {}, {"Korvane: Select drive in the 'Mac Drive' menu"}, {}},
+            // an unknown command is a failure of the run; ? lists the commands
+            {{"-c", "FROB", "-c", "?", "-c", "TYPE"}, "", 4, {"QUIT"}, {"Korvane: unknown command \"FROB\"\n"}, {}},
+            // nothing after QUIT runs; no prompt without a terminal
+            {{}, "  \nHELP\r\nQUIT\nFROB\n", 0, {"COPY"}, {}, {"FROB", "Korvane>"}},
+            // no drive answers at adapter 0, target 5
+            {{"/A05", "-c", "TYPE"}, "", 0, {}, {"Korvane: Drive not ready or no floppy disk.\n"}, {}},
+            // status texts only with -v
+            {{"-c", "TYPE"}, "", 0, {}, {}, {"Korvane: Select drive in the 'Mac Drive' menu"}},
+            {{"-v", "-c", "TYPE"}, "", 0, {}, {"Korvane: Select drive in the 'Mac Drive' menu"}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? c.input : c.args[0] + " " + c.args[1]);
@@ -121,18 +128,29 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
     volume.unmount();
     auto figures = [&free_bytes](int start, int tree_sectors = 674) {
         return "Volume Size:\t44177408\n"
-               "Free space:\t" + free_bytes + "\n"
+               "Free space:\t" +
+               free_bytes +
+               "\n"
                "Number of files:\t1\n"
                "Number of folders:\t1\n"
                "Next File ID:\t18\n"
-               "MDB Offset:\t" + std::to_string(start + 2) + "\n"
+               "MDB Offset:\t" +
+               std::to_string(start + 2) +
+               "\n"
                "Partitions:\t1\n"
                "Cluster Size:\t1024\n"
                "Number of Sectors:\t86284\n"
-               "Extensions Offset:\t" + std::to_string(start + 14) + "\n"
-               "Extensions Size (sectors):\t" + std::to_string(tree_sectors) + "\n"
-               "Catalog Offset:\t" + std::to_string(start + 688) + "\n"
-               "Catalog Size (sectors):\t" + std::to_string(tree_sectors) + "\n";
+               "Extensions Offset:\t" +
+               std::to_string(start + 14) +
+               "\n"
+               "Extensions Size (sectors):\t" +
+               std::to_string(tree_sectors) +
+               "\n"
+               "Catalog Offset:\t" +
+               std::to_string(start + 688) +
+               "\n"
+               "Catalog Size (sectors):\t" +
+               std::to_string(tree_sectors) + "\n";
     };
     CmdRun run = korvane_cmd({volume.image(), "-c", "INFO"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -143,7 +161,7 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
     EXPECT_EQ(run.out, figures(0, 337));
     const std::string partitioned = dir / "apm.hda";
     korvane::testing::write_partitioned_medium(partitioned, 44u << 20, 512, 512,
-                                             {{"MacOS", "Apple_HFS", 64, 86300, volume.image()}});
+                                               {{"MacOS", "Apple_HFS", 64, 86300, volume.image()}});
     run = korvane_cmd({partitioned, "-c", "INFO"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, figures(64));
@@ -212,7 +230,8 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
             {{"INFO", "LOCK", "UNLOCK", "MODE R+", "MODE R-"}, 0, ""},
             {{"COPY"}, 4, "Korvane: No selected file or folder. Please select an item to copy toward the PC\n"},
             {{"CD"}, 4, ""},  // the status line asks for a selection
-            {{"MCOPY"}, 4,
+            {{"MCOPY"},
+             4,
              "Korvane: MCOPY without a name needs a terminal to choose the files; name them: MCOPY name-or-pattern\n"},
             {{"DUMP Nothing"}, 4, "Korvane: No entry matches \"Nothing\"\n"},
             {{"DUMP"}, 4, "Korvane: DUMP needs the name of a file: DUMP name [/R] [/H].\n"},

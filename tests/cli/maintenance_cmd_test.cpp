@@ -1,9 +1,9 @@
 // FORMAT, VERIFY and RESCUE in korvane-cmd, run as a script runs them:
 // without a terminal.
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "tests/hfs/check_fixture.h"
 #include "tests/support/hfsutils_volume.h"
@@ -142,8 +142,9 @@ TEST(MaintenanceCmd, VerifyPrintsEachErrorBlockAndRescuePrintsEachFile) {
     const std::string image = blank_image(dir, 10001);
     std::string out;
     EXPECT_EQ(run(dir, {image + ",bad=5000,bad=9000", "--yes", "-c", "VERIFY"}, &out), 4);
-    EXPECT_EQ(out, "Error in block of 4096 sectors beginning at 4097.\n"
-                   "Error in block of 1808 sectors beginning at 8193.\n");
+    EXPECT_EQ(out,
+              "Error in block of 4096 sectors beginning at 4097.\n"
+              "Error in block of 1808 sectors beginning at 8193.\n");
     EXPECT_EQ(run(dir, {image, "-c", "VERIFY"}, &out), 0);
     EXPECT_EQ(out, "");
 

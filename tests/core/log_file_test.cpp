@@ -3,15 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
 
 #include "core/notices.h"
 #include "tests/support/fatal_text.h"
-#include "tests/support/scripted_host.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/scripted_host.h"
 
 namespace korvane {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "core/notices.h"
 #include "tests/support/scratch_dir.h"

@@ -22,7 +22,8 @@ public:
     LoopDevice(const std::string& image, bool read_only) {
         lock_ = open("/tmp/korvane-loop-test.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0600);
         if (lock_ >= 0) flock(lock_, LOCK_EX);
-        std::string command = "losetup -f --show " + std::string(read_only ? "-r " : "") + "'" + image + "' 2>/dev/null";
+        std::string command =
+                "losetup -f --show " + std::string(read_only ? "-r " : "") + "'" + image + "' 2>/dev/null";
         FILE* pipe = popen(command.c_str(), "r");
         if (pipe == nullptr) return;
         char line[256] = {};

@@ -28,7 +28,8 @@ class ConsoleDeviceTest : public ::testing::Test {
 protected:
     ScratchDir dir;
     void SetUp() override {
-        if (!std::filesystem::exists(std::string(KORVANE_BIN_DIR) + "/korvane-cmd")) GTEST_SKIP() << "korvane-cmd not built";
+        if (!std::filesystem::exists(std::string(KORVANE_BIN_DIR) + "/korvane-cmd"))
+            GTEST_SKIP() << "korvane-cmd not built";
     }
 };
 

@@ -14,8 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include "device/image_bus.h"
 #include "device/device_context.h"
+#include "device/image_bus.h"
 #include "device/sector_io.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
@@ -24,7 +24,8 @@ namespace korvane::testing {
 
 // Reads or writes 512-byte units of the selected drive through the transfer
 // routine, as the engine does.
-inline std::uint16_t read_units(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count, std::vector<std::uint8_t>& into) {
+inline std::uint16_t read_units(DeviceContext& ctx, std::uint32_t sector, std::uint16_t count,
+                                std::vector<std::uint8_t>& into) {
     into.assign(std::size_t{count} * 512, 0);
     DeviceRequest request;
     request.operation = kOpRead;

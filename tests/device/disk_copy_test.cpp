@@ -46,21 +46,22 @@ void leave_alone(std::string&) {}
 
 TEST(DiskCopyImageTest, HeadersAreTakenLeftRawOrRefused) {
     const HeaderCase cases[] = {
-        {"800K with tags", "Floppy.image", 1600, true, leave_alone, "", Taken::AsDiskCopy, ""},
-        {"1440K, a name of 63", "HD3_512.hda", 2880, false, [](std::string& i) { i[0] = 63; }, "", Taken::AsDiskCopy, ""},
-        {"no private word", "raw.img", 1600, true, [](std::string& i) { i[82] = 0; }, "", Taken::AsRawImage, ""},
-        {"0x0100 at 82 behind Macintosh boot blocks", "boot.dsk", 1600, true,
-         [](std::string& i) { i[0] = 'L', i[1] = 'K'; }, "", Taken::AsRawImage, ""},
-        {"0x0100 at 82, data not whole blocks", "odd.dc42", 1600, true, [](std::string& i) { put_be32(i, 64, 819202); },
-         "", Taken::AsRawImage, ""},
-        {"data beyond the file", "long.image", 1600, true, [](std::string& i) { put_be32(i, 64, 1638400); }, "",
-         Taken::Refused, "DiskCopy 4.2 header gives 1638400 bytes of data, beyond the end of the file"},
-        {"tags beyond the file", "tags.image", 1600, true, [](std::string& i) { put_be32(i, 68, 19712); }, "",
-         Taken::Refused, "DiskCopy 4.2 header gives 19712 tag bytes, beyond the end of the file"},
-        {"impossible disk format", "format.image", 1600, false, [](std::string& i) { i[80] = 4; }, "", Taken::Refused,
-         "DiskCopy 4.2 header gives the unknown disk format 4"},
-        {"1024-byte sectors asked for", "big.image", 1600, false, leave_alone, ",sector=1024", Taken::Refused,
-         "a DiskCopy 4.2 image has 512-byte blocks"},
+            {"800K with tags", "Floppy.image", 1600, true, leave_alone, "", Taken::AsDiskCopy, ""},
+            {"1440K, a name of 63", "HD3_512.hda", 2880, false, [](std::string& i) { i[0] = 63; }, "",
+             Taken::AsDiskCopy, ""},
+            {"no private word", "raw.img", 1600, true, [](std::string& i) { i[82] = 0; }, "", Taken::AsRawImage, ""},
+            {"0x0100 at 82 behind Macintosh boot blocks", "boot.dsk", 1600, true,
+             [](std::string& i) { i[0] = 'L', i[1] = 'K'; }, "", Taken::AsRawImage, ""},
+            {"0x0100 at 82, data not whole blocks", "odd.dc42", 1600, true,
+             [](std::string& i) { put_be32(i, 64, 819202); }, "", Taken::AsRawImage, ""},
+            {"data beyond the file", "long.image", 1600, true, [](std::string& i) { put_be32(i, 64, 1638400); }, "",
+             Taken::Refused, "DiskCopy 4.2 header gives 1638400 bytes of data, beyond the end of the file"},
+            {"tags beyond the file", "tags.image", 1600, true, [](std::string& i) { put_be32(i, 68, 19712); }, "",
+             Taken::Refused, "DiskCopy 4.2 header gives 19712 tag bytes, beyond the end of the file"},
+            {"impossible disk format", "format.image", 1600, false, [](std::string& i) { i[80] = 4; }, "",
+             Taken::Refused, "DiskCopy 4.2 header gives the unknown disk format 4"},
+            {"1024-byte sectors asked for", "big.image", 1600, false, leave_alone, ",sector=1024", Taken::Refused,
+             "a DiskCopy 4.2 image has 512-byte blocks"},
     };
     for (const HeaderCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -25,11 +25,11 @@ TEST(RetryTest, TwentyAttemptsAtMostEachAfterAResetWhenAsked) {
         std::uint16_t status;
         std::vector<std::string> events;  // empty: twenty sends, no reset
     } cases[] = {
-        {",bad=3", false, kStatusError, {}},
-        {",flaky=19", false, 0, {}},  // read on the last attempt
-        {",flaky=20", false, kStatusError, {}},
-        {",flaky=2", true, 0, {"reset", "send", "reset", "send", "reset", "send"}},
-        {",flaky=2", false, 0, {"send", "send", "send"}},
+            {",bad=3", false, kStatusError, {}},
+            {",flaky=19", false, 0, {}},  // read on the last attempt
+            {",flaky=20", false, kStatusError, {}},
+            {",flaky=2", true, 0, {"reset", "send", "reset", "send", "reset", "send"}},
+            {",flaky=2", false, 0, {"send", "send", "send"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.options) + (c.reset ? " reset" : ""));
@@ -249,7 +249,7 @@ TEST_F(RunTest, WriteRunCopiesTheFileAndPadsWithZeros) {
 TEST_F(RunTest, AWriteRunThatFailsSaysSo) {
     attach(",bad=100");
     EXPECT_FALSE(write_run(Bytes(200 * 512, 0x77), 0, 50).ok);  // sectors 16-215, 100 is bad
-    EXPECT_EQ(world.bus->count_of(kScsiWrite6), 1 + 20);  // the first request, then twenty on the bad one
+    EXPECT_EQ(world.bus->count_of(kScsiWrite6), 1 + 20);        // the first request, then twenty on the bad one
 }
 
 // --- the write guard -----------------------------------------------------------

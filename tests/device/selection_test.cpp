@@ -7,8 +7,8 @@
 #include "device/partition_dialog.h"
 #include "device/same_drive_dialog.h"
 #include "device/sector_io.h"
-#include "tests/support/fatal_text.h"
 #include "tests/device/device_fixture.h"
+#include "tests/support/fatal_text.h"
 
 namespace korvane::testing {
 namespace {
@@ -56,7 +56,9 @@ TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
     EXPECT_FALSE(parse_image_name("HD1_999.img", other));
 
     ImageDescription options;
-    EXPECT_EQ(parse_image_description("/a,b/HD2.img,id=4,type=mo,sector=1024,ro,bad=5-9,bad=20,flaky=3,killwrite=2", options), "");
+    EXPECT_EQ(parse_image_description("/a,b/HD2.img,id=4,type=mo,sector=1024,ro,bad=5-9,bad=20,flaky=3,killwrite=2",
+                                      options),
+              "");
     EXPECT_EQ(options.path, "/a,b/HD2.img");
     EXPECT_EQ(options.id, 4);
     EXPECT_EQ(options.device_type, kTypeOpticalMemory);
@@ -87,7 +89,7 @@ TEST_F(SelectionTest, ScanListsHeadersAndDisksOfTwoAdaptersButNoCdOrTape) {
     touch(dir / "bus/TP4.tap", 64 * 512);
     touch(dir / "bus/MO5_1024.img", 64 * 1024);
     touch(dir / "bus/HD61.hda", 64 * 512);  // LUN 1: not attached
-    touch(dir / "bus/readme.txt", 10);       // not an image of the bus
+    touch(dir / "bus/readme.txt", 10);      // not an image of the bus
     world.build({dir / "first.img"}, {dir / "bus"});
     EXPECT_EQ(world.problems.size(), 1u);  // the LUN 1 image
 
@@ -97,11 +99,11 @@ TEST_F(SelectionTest, ScanListsHeadersAndDisksOfTwoAdaptersButNoCdOrTape) {
     std::vector<std::string> lines;
     for (const DeviceListEntry& entry : scan.entries) lines.push_back(scan_line(entry));
     EXPECT_EQ(lines, (std::vector<std::string>{
-                         "0\t2\t255\t\tKorvane ImageBus\t",
-                         "0\t0\t0\tKORVANE\tfirst.img\t1.0",
-                         "1\t3\t255\t\tKorvane ImageBus\t",
-                         "1\t0\t0\tKORVANE\tHD0_512.hda\t1.0",
-                         "1\t7\t5\tKORVANE\tMO5_1024.img\t1.0",
+                             "0\t2\t255\t\tKorvane ImageBus\t",
+                             "0\t0\t0\tKORVANE\tfirst.img\t1.0",
+                             "1\t3\t255\t\tKorvane ImageBus\t",
+                             "1\t0\t0\tKORVANE\tHD0_512.hda\t1.0",
+                             "1\t7\t5\tKORVANE\tMO5_1024.img\t1.0",
                      }));
     EXPECT_EQ(scan.entries[1].vendor, "KORVANE ");  // as the drive sent it
 }

@@ -80,12 +80,13 @@ TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
     EXPECT_EQ(lines[6], "Resource fork length: 10");
 
     // A rename to a name taken after a swap is refused and changes nothing.
-    EXPECT_EQ(korvane(dir, image,
-                      {"ATTRIB \"Both forks\" \"name=R\xC3\xA9sum\xC3\xA9,type=TEX,creator=ab,created=2005-03-04 10:20\"",
-                       "ATTRIB R* \"modified=1996-12-31 23:59\"", "SWAP R*", "ATTRIB Plain \"name=R\xC3\xA9sum\xC3\xA9\"",
-                       "ATTRIB Plain \"creator=abcd\"", "CHECK"},
-                      &out),
-              kCommandFailed);
+    EXPECT_EQ(
+            korvane(dir, image,
+                    {"ATTRIB \"Both forks\" \"name=R\xC3\xA9sum\xC3\xA9,type=TEX,creator=ab,created=2005-03-04 10:20\"",
+                     "ATTRIB R* \"modified=1996-12-31 23:59\"", "SWAP R*", "ATTRIB Plain \"name=R\xC3\xA9sum\xC3\xA9\"",
+                     "ATTRIB Plain \"creator=abcd\"", "CHECK"},
+                    &out),
+            kCommandFailed);
     EXPECT_NE(out.find("Korvane: A file or folder exists already with this name."), std::string::npos) << out;
     EXPECT_NE(out.find("No problems found."), std::string::npos) << out;
 
@@ -143,7 +144,8 @@ TEST(AttributesCorpus, SwapTwiceAndRetypeAMacOsFile) {
     ASSERT_EQ(before.resource(), "");
 
     std::string out;
-    ASSERT_EQ(korvane(dir, image, {"SWAP \"JOHN1.DOC 2\"", "ATTRIB JOHN1.DOC* \"type=TEXT,creator=ttxt\""}, &out), 0) << out;
+    ASSERT_EQ(korvane(dir, image, {"SWAP \"JOHN1.DOC 2\"", "ATTRIB JOHN1.DOC* \"type=TEXT,creator=ttxt\""}, &out), 0)
+            << out;
     const Extracted swapped = extract(dir, image, ":JOHN1.DOC 2");
     EXPECT_EQ(swapped.resource(), before.data());
     EXPECT_EQ(swapped.data(), "");

@@ -53,10 +53,10 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     std::filesystem::create_directories(out);
     const std::string log = dir / "copies.log";
     ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "/L:" + log, "--pc-dir", out, "-c", "COPY /D L*", "-c",
-                                      "OPTIONS SHORT", "-c", "COPY /F *"}),
+                                       "OPTIONS SHORT", "-c", "COPY /F *"}),
               0);
-    EXPECT_EQ(read_all(out + "/Letters/Mum.txt"), "dear mum");        // the pattern took the folder
-    EXPECT_EQ(read_all(out + "/PLAINTEX.txt"), "one line\n");          // then short names, files only
+    EXPECT_EQ(read_all(out + "/Letters/Mum.txt"), "dear mum");  // the pattern took the folder
+    EXPECT_EQ(read_all(out + "/PLAINTEX.txt"), "one line\n");   // then short names, files only
     EXPECT_EQ(read_all(out + "/BOTHFORK.com"), std::string(129, 'd'));
     EXPECT_FALSE(std::filesystem::exists(out + "/LETTERS"));
     const std::string text = read_all(log);
@@ -73,7 +73,8 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     };
     const std::size_t first_disk = files_in();
     for (int disk = 0; disk < 2; ++disk)
-        ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--pc-dir", out, "-c", "OPTIONS SHORT", "-c", "COPY /F *"}),
+        ASSERT_EQ(run_program(dir.path(),
+                              {korvane_cmd(), image, "--pc-dir", out, "-c", "OPTIONS SHORT", "-c", "COPY /F *"}),
                   0);
     EXPECT_EQ(files_in(), 3 * first_disk);
     EXPECT_EQ(read_all(out + "/PLAINTEX.txt"), "one line\n");
@@ -101,10 +102,11 @@ TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
     std::filesystem::create_directories(accepted);
     std::filesystem::create_directories(skipped);
     ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--yes", "--pc-dir", accepted, "-c", "OPTIONS ASK", "-c",
-                                      "COPY /D \"Plain text\""}),
+                                       "COPY /D \"Plain text\""}),
               0);
     EXPECT_EQ(read_all(accepted + "/Plain text"), "one line\n");
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--pc-dir", skipped, "-c", "OPTIONS ASK", "-c", "COPY /D *"}),
+    ASSERT_EQ(run_program(dir.path(),
+                          {korvane_cmd(), image, "--pc-dir", skipped, "-c", "OPTIONS ASK", "-c", "COPY /D *"}),
               0);
     EXPECT_TRUE(std::filesystem::is_directory(skipped + "/Letters"));
     EXPECT_FALSE(std::filesystem::exists(skipped + "/Letters/Mum.txt"));
@@ -127,7 +129,8 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         HfsutilsVolume volume(dir, "raw.hda", floppy.kilobytes, "Floppy");
         volume.add_text_file(":Read me", "on a floppy\r");
         volume.add_folder(":Letters");
-        volume.add_forked_file(":Letters:", "Both forks", "APPL", "Korv", std::string(5000, 'd'), std::string(700, 'r'));
+        volume.add_forked_file(":Letters:", "Both forks", "APPL", "Korv", std::string(5000, 'd'),
+                               std::string(700, 'r'));
         std::string big(200 * 1024 + 3, '\0');
         for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 11 + i / 509);
         volume.addFile(":Letters:Big", big, "BINA", "????");
@@ -187,8 +190,8 @@ void expect_same_file(const MacFile& copied, const MacFile& original) {
 TEST_F(CopyVolumes, MacBinaryBothWays) {
     const std::string out = dir / "bin";
     std::filesystem::create_directories(out);
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--pc-dir", out, "-c", "COPY /B /F *", "-c",
-                                      "CD Letters", "-c", "COPY /B /F *", "-c", "CD Old", "-c", "COPY /B *"}),
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--pc-dir", out, "-c", "COPY /B /F *", "-c", "CD Letters",
+                                       "-c", "COPY /B /F *", "-c", "CD Old", "-c", "COPY /B *"}),
               0);
 
     HfsutilsVolume theirs(dir, "theirs.img", 2048, "Theirs");
@@ -198,8 +201,9 @@ TEST_F(CopyVolumes, MacBinaryBothWays) {
     HfsutilsVolume ours(dir, "ours.img", 2048, "Ours");
     ours.add_folder(":In");
     ours.unmount();
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), ours.image(), "--pc-dir", out, "-c", "CD In", "-c", "MCOPY /B *"}),
-              0);
+    ASSERT_EQ(
+            run_program(dir.path(), {korvane_cmd(), ours.image(), "--pc-dir", out, "-c", "CD In", "-c", "MCOPY /B *"}),
+            0);
     EXPECT_EQ(testing::check_problems(ours.image()), "");
 
     // And the MacBinary files that hcopy -m wrote.
@@ -209,7 +213,8 @@ TEST_F(CopyVolumes, MacBinaryBothWays) {
         std::ofstream(hcopied + "/" + std::to_string(i) + ".bin", std::ios::binary) << files[i].macbinary;
     HfsutilsVolume from_hcopy(dir, "from_hcopy.img", 2048, "Hcopy");
     from_hcopy.unmount();
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), from_hcopy.image(), "--pc-dir", hcopied, "-c", "MCOPY /B *.BIN"}), 0);
+    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), from_hcopy.image(), "--pc-dir", hcopied, "-c", "MCOPY /B *.BIN"}),
+              0);
     EXPECT_EQ(testing::check_problems(from_hcopy.image()), "");
 
     for (const std::string& image_back : {theirs.image(), ours.image(), from_hcopy.image()}) {
@@ -239,7 +244,8 @@ TEST(CopyToMacVolumes, PcTreeComesBackFromHcopy) {
     add("Deep/Er/Und/Tiefer/Bottom.txt", ":Deep:Er:Und:Tiefer:Bottom.txt", "at the bottom");
     for (int i = 0; i < 300; ++i) {
         const std::string name = "f" + std::to_string(1000 + i) + ".txt";
-        add("Many/" + name, ":Many:" + name, std::string(static_cast<std::size_t>(i * 7), static_cast<char>('a' + i % 26)));
+        add("Many/" + name, ":Many:" + name,
+            std::string(static_cast<std::size_t>(i * 7), static_cast<char>('a' + i % 26)));
     }
     std::tm when{};
     when.tm_year = 101, when.tm_mon = 1, when.tm_mday = 3, when.tm_hour = 4, when.tm_min = 5, when.tm_sec = 6;

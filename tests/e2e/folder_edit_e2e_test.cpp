@@ -46,8 +46,10 @@ std::set<std::string> hls_names(const ScratchDir& dir, const std::string& image,
 // one too many, "-name" for one missing.
 std::vector<std::string> name_differences(const std::set<std::string>& listed, const std::set<std::string>& expected) {
     std::vector<std::string> differences;
-    for (const std::string& name : listed) if (!expected.count(name)) differences.push_back("+" + name);
-    for (const std::string& name : expected) if (!listed.count(name)) differences.push_back("-" + name);
+    for (const std::string& name : listed)
+        if (!expected.count(name)) differences.push_back("+" + name);
+    for (const std::string& name : expected)
+        if (!listed.count(name)) differences.push_back("-" + name);
     return differences;
 }
 
@@ -121,8 +123,8 @@ TEST(FolderEditScripts, QuestionsFollowYesAndNoAndFailuresGiveStatusFour) {
 }
 
 TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
-    for (const char* name : {"macos1995-floppy1440-19docs.img", "linuxkernel-floppy1440-dirty-1file.img",
-                             "macos-blank800k.dsk"}) {
+    for (const char* name :
+         {"macos1995-floppy1440-19docs.img", "linuxkernel-floppy1440-dirty-1file.img", "macos-blank800k.dsk"}) {
         SCOPED_TRACE(name);
         ScratchDir dir;
         const std::string image = testing::corpus_copy(dir, name);

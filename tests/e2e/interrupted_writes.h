@@ -24,15 +24,15 @@ struct WriteOperation {
 
 inline const std::vector<WriteOperation>& write_operations() {
     static const std::vector<WriteOperation> operations = {
-        {"make folder", "MD \"New folder\""},
-        {"delete a tree of folders", "DELETE Tree"},
-        // The new name lands in the first leaf, which has no room for it.
-        {"rename with a split leaf", "RENAME zz \"A renamed file, long name .....\""},
-        {"copy 50 files in", "MCOPY *"},
-        {"attribute edit", "ATTRIB Memo \"type=PICT,creator=ttxt,created=1996-05-04 12:00\""},
-        {"fork swap", "SWAP Resources"},
-        {"volume label", "LABEL \"New label\""},
-        {"format", "FORMAT \"Fresh volume\"", true},
+            {"make folder", "MD \"New folder\""},
+            {"delete a tree of folders", "DELETE Tree"},
+            // The new name lands in the first leaf, which has no room for it.
+            {"rename with a split leaf", "RENAME zz \"A renamed file, long name .....\""},
+            {"copy 50 files in", "MCOPY *"},
+            {"attribute edit", "ATTRIB Memo \"type=PICT,creator=ttxt,created=1996-05-04 12:00\""},
+            {"fork swap", "SWAP Resources"},
+            {"volume label", "LABEL \"New label\""},
+            {"format", "FORMAT \"Fresh volume\"", true},
     };
     return operations;
 }
@@ -89,9 +89,8 @@ struct CommandRun {
 inline CommandRun run_operation(const ScratchDir& dir, const std::string& imageArgument, const WriteOperation& op) {
     const std::string errors = dir / "errors.txt";
     CommandRun run;
-    run.status = run_program(dir.path(),
-                            {"sh", "-c", "exec \"$@\" 2>\"$0\"", errors, korvane_cmd(), "--yes", "--pc-dir",
-                             base_volume().pcDir, imageArgument, "-c", op.line});
+    run.status = run_program(dir.path(), {"sh", "-c", "exec \"$@\" 2>\"$0\"", errors, korvane_cmd(), "--yes",
+                                          "--pc-dir", base_volume().pcDir, imageArgument, "-c", op.line});
     run.errors = read_all(errors);
     return run;
 }

@@ -32,7 +32,7 @@ constexpr const char* kFormatIncomplete = "The format did not complete";
 // finds nothing. Reported damage: Korvane said the medium may be damaged
 // and CHECK names what is wrong.
 FaultOutcome judge_failed_write(const ScratchDir& dir, const WriteOperation& op, const OperationBaseline& baseline,
-                              const CommandRun& run, const std::string& image, std::string& why) {
+                                const CommandRun& run, const std::string& image, std::string& why) {
     if (run.status == 0 || run.errors.find("Korvane: ") == std::string::npos) {
         why = "reported success";
         return FaultOutcome::Silent;
@@ -127,7 +127,7 @@ void recover_after_crash(const ScratchDir& dir, const std::string& image) {
 // finds nothing and hfsutils reads the volume exactly as before or after,
 // though some bytes differ (a leftover that no reader can tell).
 CrashOutcome judge_crash(const ScratchDir& dir, const WriteOperation& op, const OperationBaseline& baseline,
-                        const std::string& image) {
+                         const std::string& image) {
     recover_after_crash(dir, image);
     const std::string result = file_bytes(image);
     if (same_medium(result, baseline.beforeBytes)) return CrashOutcome::Before;

@@ -18,15 +18,15 @@ protected:
 };
 
 // A private copy of a corpus image; skips the test when the corpus is absent.
-#define CORPUS_IMAGE(var, name)                                  \
-    const std::string var = testing::corpus_copy(dir, name);      \
+#define CORPUS_IMAGE(var, name)                              \
+    const std::string var = testing::corpus_copy(dir, name); \
     if (var.empty()) GTEST_SKIP() << "corpus image absent: " << name
 
 // The volumes hfsutils reads: every folder lists as hls lists it.
 struct ComparedImage {
     const char* file;
-    int hfsPartition;   // hfsutils' partition number, 0 for none
-    bool onlyTheRoot;   // an empty volume: one folder to compare
+    int hfsPartition;  // hfsutils' partition number, 0 for none
+    bool onlyTheRoot;  // an empty volume: one folder to compare
 };
 
 class ListingLikeHls : public ListingCorpus, public ::testing::WithParamInterface<ComparedImage> {};
@@ -39,7 +39,8 @@ TEST_P(ListingLikeHls, EveryFolderListsAsHlsListsIt) {
 
 INSTANTIATE_TEST_SUITE_P(
         Corpus, ListingLikeHls,
-        ::testing::Values(ComparedImage{"macos1995-floppy1440-19docs.img", 0, false},  // an index node, a fragmented desktop file
+        ::testing::Values(ComparedImage{"macos1995-floppy1440-19docs.img", 0,
+                                        false},  // an index node, a fragmented desktop file
                           ComparedImage{"linuxkernel-floppy1440-dirty-1file.img", 0, false},  // a file thread
                           ComparedImage{"hformat-floppy1440-empty.img", 0, true},
                           ComparedImage{"macos-blank800k.dsk", 0, true},

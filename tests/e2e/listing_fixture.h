@@ -54,9 +54,9 @@ inline std::string mac_roman_to_utf8(const std::string& mac) {
 // One entry of a listing, as hls shows it and as Korvane shows it.
 struct ListedEntry {
     bool folder = false;
-    std::string name;  // UTF-8
-    std::string size;  // data length (files) as the listing shows it; "<DIR>" for folders
-    std::string rsrc;  // resource length; "" for folders
+    std::string name;       // UTF-8
+    std::string size;       // data length (files) as the listing shows it; "<DIR>" for folders
+    std::string rsrc;       // resource length; "" for folders
     std::string signature;  // type + creator, or "[valence]"
     int month = 0, day = 0;
     std::string timeOrYear;  // "HH:MM", or the last two digits of the year
@@ -141,7 +141,7 @@ inline ListedEntry parse_korvane_line(const std::string& line, bool recentTime) 
 }
 
 struct FolderListing {
-    std::string path;  // hfsutils path, ":" for the root
+    std::string path;                     // hfsutils path, ":" for the root
     std::vector<std::string> components;  // names (Mac Roman) from the root
     std::vector<std::string> hlsLines;
 };
@@ -166,7 +166,7 @@ inline void walk_with_hls(const std::string& home, const FolderListing& folder, 
 }
 
 struct KorvaneFolder {
-    std::vector<std::string> header;  // the four header lines
+    std::vector<std::string> header;   // the four header lines
     std::vector<std::string> entries;  // entry lines ("[No file]" left out)
 };
 
@@ -202,7 +202,7 @@ inline std::string walking_script(const std::vector<FolderListing>& folders) {
 // with hls and with korvane-cmd (extra arguments such as --partition), and
 // expects the same entries. Returns the folders compared.
 inline std::size_t expect_same_listings(const ScratchDir& dir, const std::string& image, int hfsPartition,
-                                      const std::vector<std::string>& korvaneArgs = {}) {
+                                        const std::vector<std::string>& korvaneArgs = {}) {
     std::vector<std::string> mount = {"hmount", image};
     if (hfsPartition > 0) mount.push_back(std::to_string(hfsPartition));
     EXPECT_EQ(run_program(dir.path(), mount), 0) << image;
@@ -222,8 +222,8 @@ inline std::size_t expect_same_listings(const ScratchDir& dir, const std::string
     for (std::size_t f = 0; f < folders.size() && f < listed.size(); ++f) {
         const std::string where = folders[f].path;
         const std::string dir_line = folders[f].components.empty()
-                                        ? " Dir: Root"
-                                        : " Dir: " + mac_roman_to_utf8(folders[f].components.back());
+                                             ? " Dir: Root"
+                                             : " Dir: " + mac_roman_to_utf8(folders[f].components.back());
         EXPECT_EQ(listed[f].header[3], dir_line) << where;
         std::vector<ListedEntry> expected, actual;
         for (const std::string& line : folders[f].hlsLines) {

@@ -27,10 +27,17 @@ void fill_mixed_volume(HfsutilsVolume& volume) {
     volume.add_text_file(":Letters:RESUME 2", "CV 2\r");
     volume.add_forked_file(":", "Caf\x8e Men\x9f", "TEXT", "ttxt", "Coffee 2.00\r", std::string(700, 'R'));
     volume.add_forked_file(":Projects:", "Tool", "APPL", "KRVN", "", std::string(3000, 'C'));
-    volume.add_forked_file(std::string(":Sc\x8fnes:"), "Fa\x8d" "ade", "PICT", "8BIM", std::string(12000, 'P'), "preview");
+    volume.add_forked_file(std::string(":Sc\x8fnes:"),
+                           "Fa\x8d"
+                           "ade",
+                           "PICT", "8BIM", std::string(12000, 'P'), "preview");
     // Characters whose weights differ from plain code order.
-    for (const char* name : {"Stra\xa7" "e", "Strasse", "Stz", "[bracket]", "x]y", "Zebra", "\xe5gal", "Agal",
-                             "no\xca" "break", "no break", "\x80rger", "Arger", "Brot"}) {
+    for (const char* name : {"Stra\xa7"
+                             "e",
+                             "Strasse", "Stz", "[bracket]", "x]y", "Zebra", "\xe5gal", "Agal",
+                             "no\xca"
+                             "break",
+                             "no break", "\x80rger", "Arger", "Brot"}) {
         volume.add_text_file(std::string(":Projects:Archive:") + name, name);
     }
     volume.addFile(":Projects:Archive:Deep:Bottom", std::string(5000, 'b'), "BINA", "????");
@@ -64,8 +71,8 @@ TEST_F(ListingVolumes, VolumeInsideAnApplePartitionMap) {
     volume.unmount();
     const std::string medium = dir / "HD0_512.hda";
     korvane::testing::write_partitioned_medium(
-        medium, 4u << 20, 512, 512,
-        {{"Macintosh", "Apple_Driver43", 64, 64, {}}, {"Inside", "Apple_HFS", 128, 3200, volume.image()}});
+            medium, 4u << 20, 512, 512,
+            {{"Macintosh", "Apple_Driver43", 64, 64, {}}, {"Inside", "Apple_HFS", 128, 3200, volume.image()}});
     EXPECT_EQ(expect_same_listings(dir, medium, 1), 7u);
 }
 
@@ -77,9 +84,9 @@ TEST_F(ListingVolumes, SecondOfTwoPartitionsChosenOnTheCommandLine) {
     fill_mixed_volume(second);
     second.unmount();
     const std::string medium = dir / "two.hda";
-    korvane::testing::write_partitioned_medium(medium, 4u << 20, 512, 512,
-                                             {{"First", "Apple_HFS", 64, 1600, first.image()},
-                                              {"Second", "Apple_HFS", 1664, 3200, second.image()}});
+    korvane::testing::write_partitioned_medium(
+            medium, 4u << 20, 512, 512,
+            {{"First", "Apple_HFS", 64, 1600, first.image()}, {"Second", "Apple_HFS", 1664, 3200, second.image()}});
     EXPECT_EQ(expect_same_listings(dir, medium, 2, {"--partition", "1"}), 7u);
     EXPECT_EQ(expect_same_listings(dir, medium, 1, {"--partition", "0"}), 1u);
 }

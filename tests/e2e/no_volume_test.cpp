@@ -36,17 +36,21 @@ TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {
     };
     const std::string twoPartitions = dir / "two.hda";
     testing::write_partitioned_medium(twoPartitions, 4 << 20, 512, 512,
-                                    {{"One", "Apple_HFS", 64, 1600, image}, {"Two", "Apple_HFS", 1664, 1600, image}});
+                                      {{"One", "Apple_HFS", 64, 1600, image}, {"Two", "Apple_HFS", 1664, 1600, image}});
 
-    struct Case { const char* name; std::vector<std::string> args; const char* reason; };
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        const char* reason;
+    };
     const std::vector<Case> cases = {
-        {"header unreadable", {image + ",bad=2"}, "The volume header cannot be read"},
-        {"block size 0", {with_block_size(0)}, "allocation blocks of 0 bytes"},
-        {"block size 513", {with_block_size(513)}, "allocation blocks of 513 bytes"},
-        {"block size 1000", {with_block_size(1000)}, "allocation blocks of 1000 bytes"},
-        {"2048-byte sectors", {image + ",sector=2048"}, "sectors of 2048 bytes are not supported"},
-        {"two images", {image, with_block_size(512)}, "No drive was chosen"},
-        {"two partitions", {twoPartitions}, "--partition N"},
+            {"header unreadable", {image + ",bad=2"}, "The volume header cannot be read"},
+            {"block size 0", {with_block_size(0)}, "allocation blocks of 0 bytes"},
+            {"block size 513", {with_block_size(513)}, "allocation blocks of 513 bytes"},
+            {"block size 1000", {with_block_size(1000)}, "allocation blocks of 1000 bytes"},
+            {"2048-byte sectors", {image + ",sector=2048"}, "sectors of 2048 bytes are not supported"},
+            {"two images", {image, with_block_size(512)}, "No drive was chosen"},
+            {"two partitions", {twoPartitions}, "--partition N"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.args;
@@ -54,7 +58,8 @@ TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {
             args.insert(args.end(), {"-c", line});
         }
         const std::string errors = errors_of(dir, args);
-        EXPECT_NE(errors.find(std::string("No Macintosh volume is open. ")), std::string::npos) << c.name << ": " << errors;
+        EXPECT_NE(errors.find(std::string("No Macintosh volume is open. ")), std::string::npos)
+                << c.name << ": " << errors;
         EXPECT_NE(errors.find(c.reason), std::string::npos) << c.name << ": " << errors;
     }
     // With -v the status line gives the same reason, not "not a Macintosh volume".

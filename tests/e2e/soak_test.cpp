@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <random>
 #include <set>
@@ -118,7 +118,7 @@ private:
         EXPECT_TRUE(bytes.compare(128, data_length, file.data) == 0 && data_length == file.data.size()) << path;
         EXPECT_TRUE(bytes.compare(resourceAt, resource_length, file.resource) == 0 &&
                     resource_length == file.resource.size())
-            << path;
+                << path;
     }
 
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
@@ -185,13 +185,15 @@ private:
         const std::string path = random_folder_path();
         ModelFolder& folder = model_[path];
         if (folder.files.size() > 40) return delete_entry();
-        ModelFile file{bytes(4000), below(3) == 0 ? std::string() : bytes(2000), text(4, 4, "ABCDEFGH?"),
-                       text(4, 4, "abcdefgh*"), static_cast<std::uint32_t>(random_()),
+        ModelFile file{bytes(4000),
+                       below(3) == 0 ? std::string() : bytes(2000),
+                       text(4, 4, "ABCDEFGH?"),
+                       text(4, 4, "abcdefgh*"),
+                       static_cast<std::uint32_t>(random_()),
                        static_cast<std::uint32_t>(random_())};
         const std::string name = fresh_name(folder);
-        std::ofstream(dir_ / "pc/in.bin", std::ios::binary)
-            << testing::mac_binary_file(name, file.type, file.creator, file.data, file.resource, file.created,
-                                      file.modified);
+        std::ofstream(dir_ / "pc/in.bin", std::ios::binary) << testing::mac_binary_file(
+                name, file.type, file.creator, file.data, file.resource, file.created, file.modified);
         enter(path);
         const std::string back = std::filesystem::current_path();
         std::filesystem::current_path(dir_ / "pc");
@@ -285,7 +287,7 @@ private:
         file->second.type = type;
         file->second.creator = creator;
         (field == "created" ? file->second.created : file->second.modified) =
-            mac_seconds(year, static_cast<unsigned>(month), static_cast<unsigned>(day), hour, minute);
+                mac_seconds(year, static_cast<unsigned>(month), static_cast<unsigned>(day), hour, minute);
     }
 
     // A fork continued in the extents-overflow tree is refused, and said.

@@ -52,7 +52,7 @@ std::string hls_root(const ScratchDir& dir, const std::string& image) {
 // and a PC file to copy onto it.
 struct UndoWorld {
     ScratchDir dir;
-    std::string base;   // the volume as hfsutils made it
+    std::string base;  // the volume as hfsutils made it
     std::string image = dir / "vol.img";
     std::string pcDir = dir / "pc";
 
@@ -82,9 +82,9 @@ struct UndoWorld {
 
 TEST(UndoJournal, EveryModifyingCommandIsUndoneByteForByte) {
     UndoWorld world;
-    for (const char* line : {"MD New", "DELETE Docs", "RENAME Letter Note", "MCOPY report.txt",
-                             "ATTRIB Letter \"type=APPL,creator=KVRN,created=1990-01-02 03:04\"", "LABEL Renamed",
-                             "SWAP Letter"}) {
+    for (const char* line :
+         {"MD New", "DELETE Docs", "RENAME Letter Note", "MCOPY report.txt",
+          "ATTRIB Letter \"type=APPL,creator=KVRN,created=1990-01-02 03:04\"", "LABEL Renamed", "SWAP Letter"}) {
         SCOPED_TRACE(line);
         world.fresh();
         const CmdRun made = world.change(line);
@@ -123,7 +123,7 @@ TEST(UndoJournal, UndoGoesBackOverRunsAndRefusesWhatHfsutilsChanged) {
     const CmdRun refused = korvane(world.dir, {world.image, "-c", "UNDO"});
     EXPECT_EQ(refused.status, 4);
     EXPECT_TRUE(said(refused, "The last change cannot be undone: the medium no longer holds what that change wrote"))
-        << refused.said;
+            << refused.said;
     EXPECT_TRUE(world.bytes() == theirs);
     EXPECT_EQ(testing::check_problems(world.image), "");
     EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\nMine\nTheirs\n");
@@ -180,7 +180,7 @@ TEST(UndoJournal, AJournalThatCannotBeWrittenRefusesTheChange) {
         const CmdRun refused = world.change(line);
         EXPECT_EQ(refused.status, 4) << line;
         EXPECT_TRUE(said(refused, "The undo journal \"" + world.image + kJournalSuffix + "\" cannot be opened"))
-            << refused.said;
+                << refused.said;
         EXPECT_TRUE(said(refused, "Start Korvane with --no-journal")) << refused.said;
         EXPECT_TRUE(world.bytes() == world.base) << line;
     }

@@ -93,7 +93,8 @@ private slots:
             info->ok_button()->click();
         });
         type_command_line(gui, "INFO", true);
-        QCOMPARE(volume_size.toStdString(), std::to_string(gui.ctx.mdb.allocation_blocks() * std::uint64_t{gui.ctx.geometry.allocBlockSize}));
+        QCOMPARE(volume_size.toStdString(),
+                 std::to_string(gui.ctx.mdb.allocation_blocks() * std::uint64_t{gui.ctx.geometry.allocBlockSize}));
         shutdown_application(gui.ctx);
     }
 

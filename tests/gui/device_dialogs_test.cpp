@@ -67,8 +67,9 @@ class DeviceDialogsTest : public QObject {
         touch(dir.path() + "/full/HD5_512.hda", 100 * 512);
         QDir(dir.path()).mkdir("last");
         touch(dir.path() + "/last/MO4_1024.img", 50 * 1024);
-        BusSetup setup = make_image_bus({}, {(dir.path() + "/empty").toStdString(), (dir.path() + "/full").toStdString(),
-                                           (dir.path() + "/last").toStdString()});
+        BusSetup setup =
+                make_image_bus({}, {(dir.path() + "/empty").toStdString(), (dir.path() + "/full").toStdString(),
+                                    (dir.path() + "/last").toStdString()});
         ctx.transport = std::move(setup.bus);
     }
 
@@ -151,8 +152,8 @@ private slots:
         SameDriveDialog dialog(host);
         const QtDialogs::Runner* runner = QtDialogs::instance().find("DLG_SAME");
         QVERIFY(runner != nullptr);
-        const std::pair<const char*, int> cases[] = {{"useSame", kUseSameDrive}, {"cancel", kSameDriveCancel},
-                                                      {"rescan", kRescanBus}};
+        const std::pair<const char*, int> cases[] = {
+                {"useSame", kUseSameDrive}, {"cancel", kSameDriveCancel}, {"rescan", kRescanBus}};
         for (const auto& [button, answer] : cases) {
             click_in_modal(button);
             QCOMPARE((*runner)(nullptr, dialog), answer);

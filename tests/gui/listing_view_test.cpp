@@ -53,7 +53,8 @@ class ListingViewTest : public QObject {
         ctx.state.entries.clear();
         for (std::size_t i = 0; i < count; ++i) {
             bool folder = i % 3 == 0;
-            ctx.state.entries.push_back(make_entry("A", folder ? ListingEntry::kFolder : ListingEntry::kFile, folder ? "   <DIR>" : "     12k"));
+            ctx.state.entries.push_back(make_entry("A", folder ? ListingEntry::kFolder : ListingEntry::kFile,
+                                                   folder ? "   <DIR>" : "     12k"));
         }
         update_menus(ctx);
         gui->window->apply_menu_state();
@@ -83,13 +84,14 @@ private slots:
             int left, right;
             QString widest;
         } columns[] = {
-                {"resource", w / 2 + 50, w / 2 + 110, length},     {"created", w / 2 + 110, w / 2 + 211, date},
-                {"modified", w / 2 + 211, w - 8, date},           {"signature", w / 2 + 211, w - 16, signature},
-                {"size", w / 2 + 50 - 60, w / 2 + 50, length},   {"short size", w / 2 - 64, w / 2 - 4, length},
+                {"resource", w / 2 + 50, w / 2 + 110, length}, {"created", w / 2 + 110, w / 2 + 211, date},
+                {"modified", w / 2 + 211, w - 8, date},        {"signature", w / 2 + 211, w - 16, signature},
+                {"size", w / 2 + 50 - 60, w / 2 + 50, length}, {"short size", w / 2 - 64, w / 2 - 4, length},
         };
         for (const Column& column : columns) {
             int needed = metrics.horizontalAdvance(column.widest), room = column.right - column.left;
-            QVERIFY2(needed <= room, qPrintable(QString("%1: %2 pixels for %3").arg(column.name).arg(needed).arg(room)));
+            QVERIFY2(needed <= room,
+                     qPrintable(QString("%1: %2 pixels for %3").arg(column.name).arg(needed).arg(room)));
         }
     }
 

@@ -151,7 +151,9 @@ private slots:
         QCOMPARE(title, QString("Exit Program"));
         QVERIFY(w.isVisible());
 
-        testing::when_modal_opens([](QWidget* dialog) { QTest::mouseClick(static_cast<QuitDialog*>(dialog)->no_button(), Qt::LeftButton); });
+        testing::when_modal_opens([](QWidget* dialog) {
+            QTest::mouseClick(static_cast<QuitDialog*>(dialog)->no_button(), Qt::LeftButton);
+        });
         w.close();
         QVERIFY(w.isVisible());
 
@@ -172,9 +174,9 @@ private slots:
             QTest::keyClick(dialog, Qt::Key_Return);
         });
         QCOMPARE(gui->host.run_dialog(report), kDialogOk);
-        QCOMPARE(shown, QString::fromUtf8("Folder \"R\u00e9sum\u00e9\" (ID 16) has no thread record.\n1 problem found."));
+        QCOMPARE(shown,
+                 QString::fromUtf8("Folder \"R\u00e9sum\u00e9\" (ID 16) has no thread record.\n1 problem found."));
     }
-
 };
 
 QTEST_MAIN(MainWindowTest)

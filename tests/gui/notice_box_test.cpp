@@ -77,7 +77,8 @@ private slots:
 
     void answered_notice_leaves_nothing_in_the_log() {
         open_log();
-        testing::when_modal_opens([](QWidget* box) { QTest::mouseClick(box->findChild<QPushButton*>("ok1"), Qt::LeftButton); });
+        testing::when_modal_opens(
+                [](QWidget* box) { QTest::mouseClick(box->findChild<QPushButton*>("ok1"), Qt::LeftButton); });
         show_notice(gui->ctx, "Drive not ready or no floppy disk.");
         gui->ctx.log.close_file();
         QCOMPARE(read_file(log_path), std::string());
@@ -100,10 +101,12 @@ private slots:
         QVERIFY2(!gui->host.escape_requested(), "other keys are consumed and ignored");
         QVERIFY(!gui->host.has_pending_keys());
         gui->host.queue_key(Qt::Key_Escape);
-        testing::when_modal_opens([](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
+        testing::when_modal_opens(
+                [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
         QVERIFY(!gui->host.escape_requested());
         gui->host.queue_key(Qt::Key_Escape);
-        testing::when_modal_opens([](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+        testing::when_modal_opens(
+                [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
         QVERIFY(gui->host.escape_requested());
     }
 

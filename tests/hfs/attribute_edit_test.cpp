@@ -61,7 +61,8 @@ TEST(AttributeEdit, TheDialogShowsTheRecordAndWriteStoresTheEditedFields) {
         EXPECT_EQ(shown.file_type, "TEXT");
         EXPECT_EQ(shown.data_length, 5000u);
         EXPECT_EQ(shown.created, date_fields_of(before.field32(filrec::created)));
-        const ExtentDescriptor first = extent_descriptor(ExtentRecordBytes(before.data.data() + filrec::data_extents, 12), 0);
+        const ExtentDescriptor first =
+                extent_descriptor(ExtentRecordBytes(before.data.data() + filrec::data_extents, 12), 0);
         EXPECT_EQ(shown.advanced.data_extents, std::to_string(first.startBlock * perBlock) + "/" +
                                                        std::to_string(first.block_count * perBlock) + ", 0/0, 0/0");
         EXPECT_EQ(shown.advanced.resource_extents, "0/0, 0/0, 0/0");

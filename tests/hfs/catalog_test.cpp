@@ -13,9 +13,9 @@
 namespace korvane {
 namespace {
 
-using testing::ScratchDir;
 using testing::HfsutilsVolume;
 using testing::OpenedVolume;
+using testing::ScratchDir;
 
 struct LeafKey {
     std::uint32_t parentID;
@@ -58,7 +58,10 @@ TEST(NameOrder, CaseFoldedAccentsKept) {
     EXPECT_LT(compare_names("\\", "]"), 0);
     EXPECT_GT(compare_names("\xA7", "sz"), 0);
     EXPECT_LT(compare_names("\xA7", "t"), 0);
-    EXPECT_EQ(compare_names("a\xCA" "b", "a b"), 0);
+    EXPECT_EQ(compare_names("a\xCA"
+                            "b",
+                            "a b"),
+              0);
     EXPECT_GT(compare_names("\xE5", "\xE4"), 0);  // Â unfolded, in code order
 }
 
@@ -107,8 +110,27 @@ std::vector<std::string> ordering_names() {
         names.push_back(std::string("a") + c);
         names.push_back(std::string(1, c) + "x");
     }
-    for (const char* plain : {"az", "a z", "ass", "ast", "S", "st", "Z", "z1", "\x80", "\x8A" "b", "e", "\x83",
-                              "i", "o", "u", "A", "a\x81", "a^", "a_", "b"}) {
+    for (const char* plain : {"az",
+                              "a z",
+                              "ass",
+                              "ast",
+                              "S",
+                              "st",
+                              "Z",
+                              "z1",
+                              "\x80",
+                              "\x8A"
+                              "b",
+                              "e",
+                              "\x83",
+                              "i",
+                              "o",
+                              "u",
+                              "A",
+                              "a\x81",
+                              "a^",
+                              "a_",
+                              "b"}) {
         names.emplace_back(plain);
     }
     return names;
@@ -134,7 +156,7 @@ TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
             continue;
         }
         EXPECT_LT(compare_names(keys[i - 1].name, keys[i].name), 0)
-            << "'" << keys[i - 1].name << "' before '" << keys[i].name << "'";
+                << "'" << keys[i - 1].name << "' before '" << keys[i].name << "'";
     }
 
     const auto folder = find_entry(ctx, "folder \xE5", kDirectoryEntry, kRootDirectoryID);
@@ -154,9 +176,8 @@ TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
     EXPECT_EQ(ctx.state.current_path.substr(0, 9), "Folder \xE5 ");
     load_listing(ctx);
     std::vector<std::string> expected = names;
-    std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
-        return compare_names(a, b) < 0;
-    });
+    std::sort(expected.begin(), expected.end(),
+              [](const std::string& a, const std::string& b) { return compare_names(a, b) < 0; });
     EXPECT_EQ(listed_names(ctx), expected);
 }
 

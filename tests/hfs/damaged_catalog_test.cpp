@@ -15,9 +15,9 @@
 namespace korvane {
 namespace {
 
-using testing::ScratchDir;
 using testing::HfsutilsVolume;
 using testing::OpenedVolume;
+using testing::ScratchDir;
 
 // Files f1000, f1001, ... holding their index, as hcopy names them in the root.
 std::vector<std::pair<std::string, std::string>> numbered_files(int count) {
@@ -79,31 +79,33 @@ TEST_F(DamagedCatalog, LinksThatLoopOrLeadOutOfTheTreeEndTheScan) {
         std::size_t leastListed, mostListed;
         bool counted = true;  // the damage is counted or said
     } cases[] = {
-        {"a leaf linked to itself", 3,
-         [](DamagedCatalog& t) {
-             const std::uint32_t leaf = tree_root_node(t.tree().header);
-             t.damage(leaf, [&](NodeBuffer& node) { store_be32(node.data(), leaf); });
-         },
-         3, 3},
-        {"the last leaf linked to the first", 200,
-         [](DamagedCatalog& t) {
-             const std::uint32_t first = tree_first_leaf(t.tree().header);
-             t.damage(tree_last_leaf(t.tree().header), [&](NodeBuffer& node) { store_be32(node.data(), first); });
-         },
-         200, 200, false},
-        {"a link beyond the tree", 200,
-         [](DamagedCatalog& t) {
-             t.damage(tree_first_leaf(t.tree().header), [](NodeBuffer& node) { store_be32(node.data(), 0x00FFFFFF); });
-         },
-         1, 199},
-        {"an index pointing at itself", 200,
-         [](DamagedCatalog& t) {
-             const std::uint32_t root = tree_root_node(t.tree().header);
-             t.damage(root, [&](NodeBuffer& node) {
-                 for (std::uint16_t i = 0; i < node_record_count(node); ++i) store_be32(node.data() + record_offset(node, i) + 38, root);
-             });
-         },
-         0, 0},
+            {"a leaf linked to itself", 3,
+             [](DamagedCatalog& t) {
+                 const std::uint32_t leaf = tree_root_node(t.tree().header);
+                 t.damage(leaf, [&](NodeBuffer& node) { store_be32(node.data(), leaf); });
+             },
+             3, 3},
+            {"the last leaf linked to the first", 200,
+             [](DamagedCatalog& t) {
+                 const std::uint32_t first = tree_first_leaf(t.tree().header);
+                 t.damage(tree_last_leaf(t.tree().header), [&](NodeBuffer& node) { store_be32(node.data(), first); });
+             },
+             200, 200, false},
+            {"a link beyond the tree", 200,
+             [](DamagedCatalog& t) {
+                 t.damage(tree_first_leaf(t.tree().header),
+                          [](NodeBuffer& node) { store_be32(node.data(), 0x00FFFFFF); });
+             },
+             1, 199},
+            {"an index pointing at itself", 200,
+             [](DamagedCatalog& t) {
+                 const std::uint32_t root = tree_root_node(t.tree().header);
+                 t.damage(root, [&](NodeBuffer& node) {
+                     for (std::uint16_t i = 0; i < node_record_count(node); ++i)
+                         store_be32(node.data() + record_offset(node, i) + 38, root);
+                 });
+             },
+             0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -160,14 +162,18 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
     volume.add_files(":", numbered_files(300));
     volume.unmount();
 
-    struct Break { const char* name; std::size_t from, to; };
+    struct Break {
+        const char* name;
+        std::size_t from, to;
+    };
     for (const Break& broken : {Break{"skip", 10, 12}, Break{"back", 30, 5}}) {
         SCOPED_TRACE(broken.name);
         testing::OpenedDrive drive(volume.image());
         ASSERT_TRUE(drive.opened);
         TreeFile& tree = drive.ctx.catalogTree;
         std::vector<std::uint32_t> leaves;
-        for (std::uint32_t n = tree_first_leaf(tree.header); n != 0 && read_node(tree, n); n = node_f_link(tree.node)) leaves.push_back(n);
+        for (std::uint32_t n = tree_first_leaf(tree.header); n != 0 && read_node(tree, n); n = node_f_link(tree.node))
+            leaves.push_back(n);
         ASSERT_GT(leaves.size(), 31u);
         ASSERT_TRUE(read_node(tree, leaves[broken.from]));
         NodeBuffer node = tree.node;
@@ -176,7 +182,8 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
 
         load_listing(drive.ctx);
         std::set<std::string> listed;
-        for (const ListingEntry& entry : drive.ctx.state.entries) EXPECT_TRUE(listed.insert(std::string(entry.name())).second);
+        for (const ListingEntry& entry : drive.ctx.state.entries)
+            EXPECT_TRUE(listed.insert(std::string(entry.name())).second);
         EXPECT_LT(listed.size(), 300u);
         EXPECT_TRUE(drive.host.showed("The catalog is damaged"));
         EXPECT_TRUE(drive.ctx.outcome.failureReported);

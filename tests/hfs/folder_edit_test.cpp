@@ -11,8 +11,8 @@
 
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
-#include "hfs/folder_walk.h"
 #include "hfs/folder_edit.h"
+#include "hfs/folder_walk.h"
 #include "hfs/volume_bitmap.h"
 #include "hfs/working_copies.h"
 #include "hfs/write_back.h"
@@ -204,7 +204,8 @@ TEST(FolderEdit, AFolderThatContainsItsOwnParentIsNotDeleted) {
     ASSERT_TRUE(loop);
     std::vector<std::uint8_t> record(loop->data.begin(), loop->data.begin() + kDirectoryRecordSize);
     store_be32(record.data() + dirrec::dir_id, kRootDirectoryID);
-    ASSERT_EQ(replace_record_data(ctx, ctx.catalogTree, catalog_key(kRootDirectoryID, "Loop"), record), EditResult::Done);
+    ASSERT_EQ(replace_record_data(ctx, ctx.catalogTree, catalog_key(kRootDirectoryID, "Loop"), record),
+              EditResult::Done);
     edited.commit();
     const std::string before = testing::read_all(edited.volume.image());
 

@@ -13,11 +13,11 @@
 namespace korvane {
 namespace {
 
-using testing::ScratchDir;
 using testing::HfsutilsVolume;
 using testing::OpenedVolume;
-using testing::read_all;
 using testing::patterned;
+using testing::read_all;
+using testing::ScratchDir;
 
 // A file of two forks, each in many extents on a volume of scattered free space.
 class FragmentedVolume : public ::testing::Test {
@@ -42,11 +42,13 @@ protected:
         std::array<std::uint8_t, kFileRecordSize> record{};
         std::copy_n(found->data.begin(), kFileRecordSize, record.begin());
         const bool data = forkType == kDataFork;
-        const std::uint32_t length = load_be32(record.data() + (data ? filrec::dataLogicalLength : filrec::resourceLogicalLength));
+        const std::uint32_t length =
+                load_be32(record.data() + (data ? filrec::dataLogicalLength : filrec::resourceLogicalLength));
         const std::string out = dir / (data ? "data.out" : "rsrc.out");
         const int fd = open(out.c_str(), O_CREAT | O_TRUNC | O_RDWR, 0644);
-        result = copy_fork_to_file(ctx, ExtentRecordBytes(record.data() + (data ? filrec::data_extents : filrec::resource_extents), 12),
-                                fd, load_be32(record.data() + filrec::fileNumber), length, forkType);
+        result = copy_fork_to_file(
+                ctx, ExtentRecordBytes(record.data() + (data ? filrec::data_extents : filrec::resource_extents), 12),
+                fd, load_be32(record.data() + filrec::fileNumber), length, forkType);
         close(fd);
         return read_all(out);
     }
@@ -83,10 +85,12 @@ TEST_F(FragmentedVolume, BothForksComeThroughTheOverflowTree) {
     std::uint32_t firstBlocks = 0;
     ExtentRecordBytes resource_extents(found->data.data() + filrec::resource_extents, 12);
     for (int i = 0; i < 3; ++i) firstBlocks += extent_descriptor(resource_extents, i).block_count;
-    const std::uint8_t* overflow = find_extent_record(opened.ctx, fileID, static_cast<std::uint16_t>(firstBlocks), kResourceFork);
+    const std::uint8_t* overflow =
+            find_extent_record(opened.ctx, fileID, static_cast<std::uint16_t>(firstBlocks), kResourceFork);
     ASSERT_NE(overflow, nullptr);
     EXPECT_NE(load_be16(overflow + 2), 0);  // a first descriptor with blocks
-    EXPECT_EQ(find_extent_record(opened.ctx, fileID, static_cast<std::uint16_t>(firstBlocks + 1), kResourceFork), nullptr);
+    EXPECT_EQ(find_extent_record(opened.ctx, fileID, static_cast<std::uint16_t>(firstBlocks + 1), kResourceFork),
+              nullptr);
 
     // A new volume gets a fresh extents copy on first need.
     const std::string oldExtents = opened.ctx.extentsTree.path;

@@ -10,13 +10,13 @@
 
 #include "device/image_bus.h"
 #include "device/sector_io.h"
-#include "util/byte_order.h"
 #include "hfs/hfs_context.h"
 #include "hfs/working_copies.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/single_drive.h"
+#include "util/byte_order.h"
 
 namespace korvane::testing {
 

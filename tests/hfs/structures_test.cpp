@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "hfs/btree_node.h"
-#include "util/byte_order.h"
 #include "hfs/catalog_records.h"
 #include "hfs/listing_format.h"
 #include "hfs/mac_date.h"
 #include "hfs/mdb_image.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {

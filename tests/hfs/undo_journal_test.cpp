@@ -28,7 +28,7 @@ void write_file(const std::string& path, const std::string& bytes) {
 
 // One folder made and written back per name; the image after each.
 std::vector<std::string> make_folders(const std::string& image, const std::vector<std::string>& names,
-                                     std::uint64_t journalLimit = kDefaultJournalLimit) {
+                                      std::uint64_t journalLimit = kDefaultJournalLimit) {
     OpenedVolume volume(image);
     EXPECT_EQ(volume.open(), CatalogOpen::Complete);
     volume.ctx.journal.limit = journalLimit;

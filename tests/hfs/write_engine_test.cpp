@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -27,11 +27,11 @@ namespace {
 
 using testing::FolderKeys;
 using testing::HfsutilsVolume;
-using testing::OpenedVolume;
-using testing::ScratchDir;
 using testing::make_folder;
+using testing::OpenedVolume;
 using testing::remove_folder;
 using testing::root_folder;
+using testing::ScratchDir;
 using testing::tree_shape_problems;
 
 struct NameLess {
@@ -72,7 +72,8 @@ std::vector<std::uint32_t> record_counts(TreeFile& tree, const std::vector<std::
 std::vector<std::uint32_t> children_of(TreeFile& tree, std::uint32_t n) {
     std::vector<std::uint32_t> children;
     const NodeBuffer node = *load_node(tree, n);
-    for (std::uint16_t i = 0; i < node_record_count(node); ++i) children.push_back(*index_record_child(tree, node_record(node, i)));
+    for (std::uint16_t i = 0; i < node_record_count(node); ++i)
+        children.push_back(*index_record_child(tree, node_record(node, i)));
     return children;
 }
 
@@ -156,7 +157,8 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
     // What hfsutils says of free space is what the bitmap says.
     const auto info = volume.lines({"hvol"});
     const std::string free = std::to_string(std::uint64_t{ctx.mdb.free_blocks()} * ctx.geometry.allocBlockSize);
-    EXPECT_TRUE(std::any_of(info.begin(), info.end(), [&](const std::string& l) { return l.find(free) != std::string::npos; }));
+    EXPECT_TRUE(std::any_of(info.begin(), info.end(),
+                            [&](const std::string& l) { return l.find(free) != std::string::npos; }));
 }
 
 TEST(WriteEngine, SplitsKeepTheFirstHalfAndTheIndexFollowsTheLeaves) {
@@ -249,7 +251,6 @@ TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
     EXPECT_EQ(fresh.volume.tool({"hls", "-R", ":"}), 0);
     EXPECT_EQ(testing::check_problems(fresh.volume.image()), "");
 }
-
 
 TEST(WriteEngine, CatalogGrowsPastTheHeaderMapThroughMapNodes) {
     FreshVolume fresh(100 * 1024);
@@ -346,17 +347,19 @@ TEST(WriteEngine, CatalogGrowingIntoScatteredSpaceContinuesInTheExtentsTree) {
     }
     ASSERT_TRUE(write_back(ctx));
     EXPECT_EQ(extent_descriptor(ctx.mdb.catalog_extents(), 2).block_count != 0, true);
-    EXPECT_NE(find_extent_record(ctx, kCatalogFileID, static_cast<std::uint16_t>(
-                                                        extent_descriptor(ctx.mdb.catalog_extents(), 0).block_count +
-                                                        extent_descriptor(ctx.mdb.catalog_extents(), 1).block_count +
-                                                        extent_descriptor(ctx.mdb.catalog_extents(), 2).block_count),
-                                kDataFork),
-              nullptr);
+    EXPECT_NE(
+            find_extent_record(ctx, kCatalogFileID,
+                               static_cast<std::uint16_t>(extent_descriptor(ctx.mdb.catalog_extents(), 0).block_count +
+                                                          extent_descriptor(ctx.mdb.catalog_extents(), 1).block_count +
+                                                          extent_descriptor(ctx.mdb.catalog_extents(), 2).block_count),
+                               kDataFork),
+            nullptr);
 
     OpenedVolume again(volume.image());
     ASSERT_EQ(again.open(), CatalogOpen::Complete);
     EXPECT_TRUE(tree_shape_problems(again.ctx.catalogTree).empty());
-    for (const std::string& name : made) EXPECT_TRUE(find_entry(again.ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
+    for (const std::string& name : made)
+        EXPECT_TRUE(find_entry(again.ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size() + 30);
     EXPECT_EQ(volume.tool({"hcopy", "-r", ":h31", dir / "h31"}), 0);
     EXPECT_EQ(testing::read_all(dir / "h31"), std::string(12 * 512, char('a' + 31 % 26)));
@@ -372,20 +375,22 @@ struct RefusalCase {
 };
 
 std::uint32_t catalog_sector(HfsContext& ctx) {
-    return ctx.geometry.firstAllocSector + extent_descriptor(ctx.mdb.catalog_extents(), 0).startBlock * ctx.geometry.sectorsPerBlock;
+    return ctx.geometry.firstAllocSector +
+           extent_descriptor(ctx.mdb.catalog_extents(), 0).startBlock * ctx.geometry.sectorsPerBlock;
 }
 
 TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
     const RefusalCase cases[] = {
-        {"bitmap unreadable", ",bad=3", nullptr, false, "The volume bitmap could not be read: nothing was changed."},
-        {"catalog not read whole", ",bad=CATALOG", nullptr, false,
-         "The catalog could not be read completely: nothing was changed."},
-        {"marked read-only", "", [](HfsContext& ctx) { ctx.geometry.readOnlyVolume = true; }, false,
-         "This volume is opened read-only: nothing was changed."},
-        {"larger than its partition", "", [](HfsContext& ctx) { ctx.geometry.partitionSectors = 2000; }, false,
-         "This volume is opened read-only: nothing was changed."},
-        {"write-protected medium", ",ro", nullptr, true,
-         "Error writing to the medium: the volume on it is now out of date and may be damaged."},
+            {"bitmap unreadable", ",bad=3", nullptr, false,
+             "The volume bitmap could not be read: nothing was changed."},
+            {"catalog not read whole", ",bad=CATALOG", nullptr, false,
+             "The catalog could not be read completely: nothing was changed."},
+            {"marked read-only", "", [](HfsContext& ctx) { ctx.geometry.readOnlyVolume = true; }, false,
+             "This volume is opened read-only: nothing was changed."},
+            {"larger than its partition", "", [](HfsContext& ctx) { ctx.geometry.partitionSectors = 2000; }, false,
+             "This volume is opened read-only: nothing was changed."},
+            {"write-protected medium", ",ro", nullptr, true,
+             "Error writing to the medium: the volume on it is now out of date and may be damaged."},
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -446,11 +451,11 @@ TEST(WriteEngine, RunsAreFirstFitFromBlock40AndForksMapToSectors) {
         BlockRun expected;
     };
     const RunCase cases[] = {
-        {{{0, 100}}, 5, {40, 5}},                   // block 40 first, even with lower blocks free
-        {{{40, 5}, {60, 30}}, 25, {60, 25}},         // a short run is passed over
-        {{{40, 5}, {60, 12}, {100, 50}}, 25, {60, 12}},  // the first run of 10 or more, shorter than asked
-        {{{40, 3}}, 3, {40, 3}},                     // a short run that satisfies the whole request
-        {{{std::uint32_t(blocks - 20), 20}}, 30, kNoRun},  // would pass the last block
+            {{{0, 100}}, 5, {40, 5}},                          // block 40 first, even with lower blocks free
+            {{{40, 5}, {60, 30}}, 25, {60, 25}},               // a short run is passed over
+            {{{40, 5}, {60, 12}, {100, 50}}, 25, {60, 12}},    // the first run of 10 or more, shorter than asked
+            {{{40, 3}}, 3, {40, 3}},                           // a short run that satisfies the whole request
+            {{{std::uint32_t(blocks - 20), 20}}, 30, kNoRun},  // would pass the last block
     };
     for (const RunCase& c : cases) {
         mark_blocks(ctx, 0, blocks, true);
@@ -485,10 +490,12 @@ std::uint32_t changed_blocks_outside_the_trees(const std::string& before, const 
     std::vector<bool> tree(header.allocation_blocks());
     for (const auto record : {header.catalog_extents(), header.extents_extents()})
         for (int i = 0; i < 3; ++i)
-            for (std::uint32_t b = 0; b < extent_descriptor(record, i).block_count; ++b) tree[extent_descriptor(record, i).startBlock + b] = true;
+            for (std::uint32_t b = 0; b < extent_descriptor(record, i).block_count; ++b)
+                tree[extent_descriptor(record, i).startBlock + b] = true;
     std::uint32_t changed = 0;
     for (std::uint32_t b = 0; b < header.allocation_blocks(); ++b) {
-        const bool used = (static_cast<std::uint8_t>(before[header.bitmap_start() * 512 + b / 8]) & (0x80 >> (b % 8))) != 0;
+        const bool used =
+                (static_cast<std::uint8_t>(before[header.bitmap_start() * 512 + b / 8]) & (0x80 >> (b % 8))) != 0;
         const std::size_t at = first + std::size_t{b} * block_size;
         if (used && !tree[b] && before.compare(at, block_size, after, at, block_size) != 0) ++changed;
     }
@@ -538,10 +545,12 @@ TEST(WriteEngine, CorpusVolumesTakeFoldersAndKeepTheirFiles) {
         const auto problems = tree_shape_problems(ctx.catalogTree);
         ASSERT_TRUE(problems.empty()) << problems.front();
 
-        EXPECT_EQ(changed_blocks_outside_the_trees(testing::read_all(dir / "pristine.img"), testing::read_all(image)), 0u);
+        EXPECT_EQ(changed_blocks_outside_the_trees(testing::read_all(dir / "pristine.img"), testing::read_all(image)),
+                  0u);
         OpenedVolume again(image);
         ASSERT_EQ(again.open(), CatalogOpen::Complete);
-        for (int i = 1; i < 120; i += 2) EXPECT_TRUE(find_entry(again.ctx, made[i].first, kDirectoryEntry, kRootDirectoryID));
+        for (int i = 1; i < 120; i += 2)
+            EXPECT_TRUE(find_entry(again.ctx, made[i].first, kDirectoryEntry, kRootDirectoryID));
         EXPECT_EQ(testing::check_problems(image), "") << image;
         if (!c.hfsutilsReads) continue;
         std::multiset<std::string> expected(before.begin(), before.end());

@@ -26,7 +26,8 @@ inline void add_valence(HfsContext& ctx, const std::vector<std::uint8_t>& key, i
     TreeFile& tree = ctx.catalogTree;
     ASSERT_TRUE(find_record(tree, key));
     const auto record = node_record(tree.node, tree.recordIndex);
-    std::vector<std::uint8_t> data(record.begin() + static_cast<std::ptrdiff_t>(record_data_offset(record[0])), record.end());
+    std::vector<std::uint8_t> data(record.begin() + static_cast<std::ptrdiff_t>(record_data_offset(record[0])),
+                                   record.end());
     store_be16(data.data() + dirrec::valence, static_cast<std::uint16_t>(load_be16(data.data() + dirrec::valence) + n));
     ASSERT_EQ(replace_record_data(ctx, tree, key, data), EditResult::Done);
 }
@@ -97,7 +98,8 @@ inline std::vector<std::string> tree_shape_problems(TreeFile& tree) {
     for (std::uint32_t leaf : *leaves) {
         reached.insert(leaf);
         const auto node = load_node(tree, leaf);
-        if (!node_layout_sound(*node) || node_record_count(*node) == 0) problem("leaf " + std::to_string(leaf) + " unsound");
+        if (!node_layout_sound(*node) || node_record_count(*node) == 0)
+            problem("leaf " + std::to_string(leaf) + " unsound");
         for (std::uint16_t i = 0; i < node_record_count(*node); ++i, ++records) {
             const auto record = node_record(*node, i);
             if (!previousKey.empty() && compare_keys(tree, previousKey, record).value_or(1) >= 0)
@@ -105,9 +107,10 @@ inline std::vector<std::string> tree_shape_problems(TreeFile& tree) {
             previousKey.assign(record.begin(), record.end());
         }
     }
-    if (records != tree_leaf_records(tree.header)) problem("leafRecords " + std::to_string(tree_leaf_records(tree.header)) +
-                                                         " for " + std::to_string(records));
-    if (!leaves->empty() && (tree_first_leaf(tree.header) != leaves->front() || tree_last_leaf(tree.header) != leaves->back()))
+    if (records != tree_leaf_records(tree.header))
+        problem("leafRecords " + std::to_string(tree_leaf_records(tree.header)) + " for " + std::to_string(records));
+    if (!leaves->empty() &&
+        (tree_first_leaf(tree.header) != leaves->front() || tree_last_leaf(tree.header) != leaves->back()))
         problem("firstLeaf/lastLeaf");
 
     // The index, level by level from the root.
@@ -136,7 +139,8 @@ inline std::vector<std::string> tree_shape_problems(TreeFile& tree) {
         }
         level = below;
     }
-    if (tree_depth(tree.header) <= 1 && tree_root_node(tree.header) != tree_first_leaf(tree.header)) problem("root of one leaf");
+    if (tree_depth(tree.header) <= 1 && tree_root_node(tree.header) != tree_first_leaf(tree.header))
+        problem("root of one leaf");
     if (tree_depth(tree.header) >= 1 && level != *leaves) problem("the index does not reach the leaves in order");
 
     std::uint32_t free = 0;

@@ -11,14 +11,15 @@ struct DiskCopyFields {
     std::string name = "Test disk";
     std::uint8_t diskFormat = 1;  // 800K GCR
     std::uint8_t formatByte = 0x22;
-    std::string tags;             // 12 bytes a block, or none
+    std::string tags;  // 12 bytes a block, or none
 };
 
 // For each big-endian 16-bit word from `from` on: add, then rotate right by one bit.
 inline std::uint32_t disk_copy_sum(const std::string& bytes, std::size_t from = 0) {
     std::uint32_t sum = 0;
     for (std::size_t i = from; i + 1 < bytes.size(); i += 2) {
-        sum += static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]) << 8 | static_cast<std::uint8_t>(bytes[i + 1]));
+        sum += static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]) << 8 |
+                                          static_cast<std::uint8_t>(bytes[i + 1]));
         sum = sum >> 1 | sum << 31;
     }
     return sum;

@@ -13,7 +13,7 @@
 namespace korvane::testing {
 
 int run_program(const std::string& home, const std::vector<std::string>& args, std::string* out,
-               const std::string& inputPath) {
+                const std::string& inputPath) {
     const std::string outPath = home + "/program.out";
     const pid_t child = fork();
     if (child == 0) {
@@ -38,8 +38,8 @@ int run_program(const std::string& home, const std::vector<std::string>& args, s
 }
 
 std::string mac_binary_file(const std::string& mac_name, const std::string& type, const std::string& creator,
-                          const std::string& data, const std::string& resource, std::uint32_t created,
-                          std::uint32_t modified) {
+                            const std::string& data, const std::string& resource, std::uint32_t created,
+                            std::uint32_t modified) {
     std::string header(128, '\0');
     header[1] = static_cast<char>(mac_name.size());
     header.replace(2, mac_name.size(), mac_name);
@@ -56,11 +56,15 @@ std::string mac_binary_file(const std::string& mac_name, const std::string& type
     std::uint16_t crc = 0;  // CRC-CCITT of bytes 0-123
     for (int i = 0; i < 124; ++i) {
         crc ^= static_cast<std::uint16_t>(static_cast<std::uint8_t>(header[i]) << 8);
-        for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
     }
     header[124] = static_cast<char>(crc >> 8);
     header[125] = static_cast<char>(crc);
-    auto padded = [](std::string s) { s.resize((s.size() + 127) / 128 * 128, '\0'); return s; };
+    auto padded = [](std::string s) {
+        s.resize((s.size() + 127) / 128 * 128, '\0');
+        return s;
+    };
     return header + padded(data) + padded(resource);
 }
 
@@ -87,7 +91,7 @@ void HfsutilsVolume::addFile(const std::string& hfsPath, const std::string& cont
 }
 
 void HfsutilsVolume::add_files(const std::string& folderPath,
-                              const std::vector<std::pair<std::string, std::string>>& files) {
+                               const std::vector<std::pair<std::string, std::string>>& files) {
     const std::filesystem::path staging = home_ + "/payload-files";
     std::filesystem::remove_all(staging);
     std::filesystem::create_directory(staging);
@@ -102,10 +106,11 @@ void HfsutilsVolume::add_files(const std::string& folderPath,
 }
 
 void HfsutilsVolume::add_forked_file(const std::string& hfsPath, const std::string& mac_name, const std::string& type,
-                                   const std::string& creator, const std::string& data, const std::string& resource,
-                                   std::uint32_t modified) {
+                                     const std::string& creator, const std::string& data, const std::string& resource,
+                                     std::uint32_t modified) {
     const std::string local = home_ + "/payload.bin";
-    std::ofstream(local, std::ios::binary) << mac_binary_file(mac_name, type, creator, data, resource, 0xB3A1C2D0, modified);
+    std::ofstream(local, std::ios::binary)
+            << mac_binary_file(mac_name, type, creator, data, resource, 0xB3A1C2D0, modified);
     EXPECT_EQ(tool({"hcopy", "-m", local, hfsPath}), 0) << hfsPath;
 }
 
@@ -127,7 +132,7 @@ void HfsutilsVolume::fragment_free_space(int smallFiles) {
     unmount();
     const std::string header = read_all(image_).substr(1024, 512);
     const auto byte = [&header](std::size_t at) { return std::uint32_t{static_cast<std::uint8_t>(header[at])}; };
-    const std::uint32_t free_blocks = byte(0x22) << 8 | byte(0x23);                                  // drFreeBks
+    const std::uint32_t free_blocks = byte(0x22) << 8 | byte(0x23);                                       // drFreeBks
     const std::uint32_t block_size = byte(0x14) << 24 | byte(0x15) << 16 | byte(0x16) << 8 | byte(0x17);  // drAlBlkSiz
     mount();
     addFile(":filler", std::string(free_blocks * block_size, 'f'));

@@ -18,14 +18,14 @@ namespace korvane::testing {
 // when given. Returns the exit status; standard output in *out when given;
 // standard error is dropped.
 int run_program(const std::string& home, const std::vector<std::string>& args, std::string* out = nullptr,
-               const std::string& inputPath = {});
+                const std::string& inputPath = {});
 
 // A MacBinary II file holding both forks, a type, a creator and dates, as
 // hcopy -m reads it onto a volume. Built here byte by byte, independently of
 // Korvane's own MacBinary writer.
 std::string mac_binary_file(const std::string& mac_name, const std::string& type, const std::string& creator,
-                          const std::string& data, const std::string& resource, std::uint32_t created = 0xB3A1C2D0,
-                          std::uint32_t modified = 0xB6F0A410);
+                            const std::string& data, const std::string& resource, std::uint32_t created = 0xB3A1C2D0,
+                            std::uint32_t modified = 0xB6F0A410);
 
 // A volume made with hformat, which leaves it hfsutils' current volume, and
 // filled through hfsutils. Unmount it before Korvane opens the image.
@@ -54,8 +54,8 @@ public:
     // A file with both forks through MacBinary; hfsPath is the new file's
     // path, or the folder to hold it when it ends with ':'.
     void add_forked_file(const std::string& hfsPath, const std::string& mac_name, const std::string& type,
-                       const std::string& creator, const std::string& data, const std::string& resource,
-                       std::uint32_t modified = 0xB6F0A410);
+                         const std::string& creator, const std::string& data, const std::string& resource,
+                         std::uint32_t modified = 0xB6F0A410);
     void remove(const std::string& hfsPath);
     // Scatters the free space in one-block holes: small files "s0", "s1", ...
     // in the root, a file ":filler" taking the rest, then every even small

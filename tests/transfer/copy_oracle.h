@@ -107,7 +107,8 @@ inline std::size_t expect_same_copies(const ScratchDir& dir, const std::string& 
     std::filesystem::create_directories(out);
     std::vector<std::string> args = {korvane_cmd(), image};
     args.insert(args.end(), korvane_args.begin(), korvane_args.end());
-    args.insert(args.end(), {"--pc-dir", out, "-c", "OPTIONS LONG", "-c", std::string("COPY ") + copy_switch(mode) + " *"});
+    args.insert(args.end(),
+                {"--pc-dir", out, "-c", "OPTIONS LONG", "-c", std::string("COPY ") + copy_switch(mode) + " *"});
     EXPECT_EQ(run_program(dir.path(), args), 0);
 
     PcNames names;

@@ -36,7 +36,9 @@ protected:
     void set_mode(std::uint16_t mode) {
         ctx().state.option_flags = static_cast<std::uint16_t>((ctx().state.option_flags & ~kCopyModeMask) | mode);
     }
-    void pc_file(const std::string& name, const std::string& bytes) { std::ofstream(pc / name, std::ios::binary) << bytes; }
+    void pc_file(const std::string& name, const std::string& bytes) {
+        std::ofstream(pc / name, std::ios::binary) << bytes;
+    }
     // What hcopy -m makes of the Macintosh file (empty when there is none).
     std::string macbinary(const std::string& hfs_path) {
         volume->mount();
@@ -48,7 +50,8 @@ protected:
     }
     std::string data_fork(const std::string& hfs_path) {
         const std::string bin = macbinary(hfs_path);
-        return bin.size() < 128 ? "" : bin.substr(128, load_be32(reinterpret_cast<const std::uint8_t*>(bin.data()) + 83));
+        return bin.size() < 128 ? ""
+                                : bin.substr(128, load_be32(reinterpret_cast<const std::uint8_t*>(bin.data()) + 83));
     }
     bool shown_status(const std::string& text) {
         return std::find(host().statuses.begin(), host().statuses.end(), text) != host().statuses.end();
@@ -180,7 +183,7 @@ TEST_F(CopyToMac, MacBinaryNamesAndRefusals) {
     auto header = make_macbinary_header(fields);
     pc_file("A.BIN", std::string(header.begin(), header.end()) + "abc");
     pc_file("B.BIN", std::string(header.begin(), header.end()) + "abc");  // the same name again
-    header[86] = 200;  // a data fork longer than the file
+    header[86] = 200;                                                     // a data fork longer than the file
     pc_file("C.BIN", std::string(header.begin(), header.end()) + "abc");
     pc_file("D.BIN", "not one");
     host().choices.push_back(Choice::No);

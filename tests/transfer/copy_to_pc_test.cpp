@@ -13,9 +13,9 @@
 #include <ctime>
 #include <map>
 
-#include "app/menu_state.h"
 #include "app/copy_commands.h"
 #include "app/listing_view.h"
+#include "app/menu_state.h"
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
 #include "hfs/mac_date.h"
@@ -346,8 +346,11 @@ TEST(CopyToPcNumbering, NumberedNamesAreAlwaysFree) {
 TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
     SmallVolumeCopy world("Crafted");
     for (const char* folder : {":..", ":.", ":  "}) world.volume.add_folder(folder);
-    for (const auto& [path, text] : std::map<std::string, std::string>{
-                 {":..:x", "in dot dot"}, {":.:y", "in dot"}, {":../../evil", "evil"}, {":/", "slash"}, {":  :z", "in blanks"}})
+    for (const auto& [path, text] : std::map<std::string, std::string>{{":..:x", "in dot dot"},
+                                                                       {":.:y", "in dot"},
+                                                                       {":../../evil", "evil"},
+                                                                       {":/", "slash"},
+                                                                       {":  :z", "in blanks"}})
         world.volume.addFile(path, text);
     Context& ctx = world.open();
     const PcDestination& dest = world.dest;
@@ -413,7 +416,8 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
     volume.unmount();
     OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
-    drive.ctx.state.option_flags = static_cast<std::uint16_t>((drive.ctx.state.option_flags & ~kCopyModeMask) | kCopyMacBinary);
+    drive.ctx.state.option_flags =
+            static_cast<std::uint16_t>((drive.ctx.state.option_flags & ~kCopyModeMask) | kCopyMacBinary);
     const std::string tiny = dir / "tiny";
     std::filesystem::create_directories(tiny);
     if (mount("tmpfs", tiny.c_str(), "tmpfs", 0, "size=12k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
@@ -425,8 +429,9 @@ TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
         EXPECT_TRUE(drive.host.showed("Not enough space on the volume. File Large was not copied."));
         EXPECT_FALSE(std::filesystem::exists(tiny + "/Large.txt"));
         EXPECT_EQ(read_all(tiny + "/Small.txt").substr(128, 5), "small");
-        EXPECT_TRUE(drive.host.showed("Not enough space on the volume: the PC destination is full. File Tight "
-                                      "was not copied."));
+        EXPECT_TRUE(
+                drive.host.showed("Not enough space on the volume: the PC destination is full. File Tight "
+                                  "was not copied."));
         EXPECT_FALSE(std::filesystem::exists(tiny + "/Tight.txt"));
         EXPECT_FALSE(drive.host.showed("could not be read"));
         EXPECT_TRUE(drive.ctx.outcome.failureReported);
@@ -449,7 +454,7 @@ TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
     const std::string key("\x0b\x00\x00\x00\x00\x02\x04Loop", 11);
     const std::size_t at = bytes.find(key);
     ASSERT_NE(at, std::string::npos);
-    ASSERT_EQ(bytes[at + 12], 1);  // a directory record
+    ASSERT_EQ(bytes[at + 12], 1);                                       // a directory record
     bytes.replace(at + 12 + 6, 4, std::string("\x00\x00\x00\x02", 4));  // dir_id := the root
     std::ofstream(world.volume.image(), std::ios::binary) << bytes;
 

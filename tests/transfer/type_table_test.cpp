@@ -7,13 +7,13 @@ namespace {
 
 TEST(TypeTable, ExtensionFromTypeUsesThreePasses) {
     TypeTable table = builtin_type_table();
-    EXPECT_EQ(extension_for_type(table, "APPLttxt"), "COM");   // type only
-    EXPECT_EQ(extension_for_type(table, "TEXTBNHQ"), "HQX");   // all eight
+    EXPECT_EQ(extension_for_type(table, "APPLttxt"), "COM");  // type only
+    EXPECT_EQ(extension_for_type(table, "TEXTBNHQ"), "HQX");  // all eight
     EXPECT_EQ(extension_for_type(table, "TEXTttxt"), "TXT");
     EXPECT_EQ(extension_for_type(table, "XLS5XCEL"), "XLS");
     EXPECT_EQ(extension_for_type(table, "W6BNMSWD"), "DOC");
-    EXPECT_EQ(extension_for_type(table, "WPxxyyyy"), "WP4");   // first two of the type
-    EXPECT_EQ(extension_for_type(table, "JPEGogle"), "TXT");   // no match
+    EXPECT_EQ(extension_for_type(table, "WPxxyyyy"), "WP4");  // first two of the type
+    EXPECT_EQ(extension_for_type(table, "JPEGogle"), "TXT");  // no match
     // Free rows hold blanks: a type of blanks must not pick up an empty extension.
     EXPECT_EQ(extension_for_type(table, "        "), "TXT");
 }

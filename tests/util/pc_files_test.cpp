@@ -3,9 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "tests/support/scratch_dir.h"
 #include "util/drives.h"

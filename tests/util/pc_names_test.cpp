@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <string>
 
 namespace korvane {

@@ -1,5 +1,5 @@
-#include "util/char_tables.h"
 #include "util/strings.h"
+#include "util/char_tables.h"
 
 #include <gtest/gtest.h>
 

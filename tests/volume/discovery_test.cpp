@@ -13,8 +13,8 @@
 #include "device/partition_dialog.h"
 #include "hfs/current_directory.h"
 #include "tests/hfs/hfs_fixture.h"
-#include "tests/volume/medium_builder.h"
 #include "tests/support/single_drive.h"
+#include "tests/volume/medium_builder.h"
 #include "volume/brute_force.h"
 
 namespace korvane::testing {
@@ -25,9 +25,7 @@ struct Drive {
     HfsContext ctx{host};
     ImageBus* bus = nullptr;
 
-    explicit Drive(const std::string& image) {
-        bus = select_single_image(ctx, image);
-    }
+    explicit Drive(const std::string& image) { bus = select_single_image(ctx, image); }
 
     std::vector<std::string> names() const {
         std::vector<std::string> result;
@@ -72,8 +70,9 @@ TEST_F(DiscoveryTest, BareVolumeOpensAtBlockZeroWithoutAnyDialog) {
 
 TEST_F(DiscoveryTest, OneHfsPartitionOpensWithoutTheDialog) {
     const std::string medium = dir / "one.hda";
-    write_partitioned_medium(medium, 3 << 20, 512, 512,
-                           {{"Driver", "Apple_Driver43", 64, 32, {}}, {"Untitled", "Apple_HFS", 96, 1600, first->image()}});
+    write_partitioned_medium(
+            medium, 3 << 20, 512, 512,
+            {{"Driver", "Apple_Driver43", 64, 32, {}}, {"Untitled", "Apple_HFS", 96, 1600, first->image()}});
     Drive drive(medium);
     const std::int32_t found = analyze_volume(drive.ctx);
     ASSERT_GT(found, 0);
@@ -86,9 +85,9 @@ TEST_F(DiscoveryTest, OneHfsPartitionOpensWithoutTheDialog) {
 
 TEST_F(DiscoveryTest, SeveralPartitionsAskWhichOneAndOpenTheChosen) {
     const std::string medium = dir / "two.hda";
-    write_partitioned_medium(medium, 4 << 20, 512, 512,
-                           {{"First", "Apple_HFS", 64, 1600, first->image()},
-                            {"Second", "Apple_HFS", 1664, 2048, second->image()}});
+    write_partitioned_medium(
+            medium, 4 << 20, 512, 512,
+            {{"First", "Apple_HFS", 64, 1600, first->image()}, {"Second", "Apple_HFS", 1664, 2048, second->image()}});
     Drive drive(medium);
     std::vector<PartitionRow> shown;
     drive.host.dialog_answers.push_back([&](Dialog& dialog) {
@@ -107,9 +106,9 @@ TEST_F(DiscoveryTest, SeveralPartitionsAskWhichOneAndOpenTheChosen) {
 
 TEST_F(DiscoveryTest, CancellingThePartitionChoiceLooksOnlyAtTheStart) {
     const std::string medium = dir / "two.hda";
-    write_partitioned_medium(medium, 4 << 20, 512, 512,
-                           {{"First", "Apple_HFS", 64, 1600, first->image()},
-                            {"Second", "Apple_HFS", 1664, 2048, second->image()}});
+    write_partitioned_medium(
+            medium, 4 << 20, 512, 512,
+            {{"First", "Apple_HFS", 64, 1600, first->image()}, {"Second", "Apple_HFS", 1664, 2048, second->image()}});
     Drive drive(medium);
     drive.host.dialog_answers.push_back([](Dialog&) { return kPartitionCancelled; });
     EXPECT_EQ(analyze_volume(drive.ctx), 0);
@@ -154,7 +153,12 @@ TEST_F(DiscoveryTest, TheDrivesSectorSizeWinsOverTheMapsAndTheStatusLineSaysSo) 
 }
 
 TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
-    struct Case { const char* name; std::uint32_t blocks; bool opens; const char* notice; };
+    struct Case {
+        const char* name;
+        std::uint32_t blocks;
+        bool opens;
+        const char* notice;
+    };
     for (const Case& c : {Case{"fits", 1600, true, nullptr},
                           Case{"smaller than the volume", 1000, true, "claims more room than its partition"},
                           Case{"one block", 1, false, nullptr}}) {
@@ -185,19 +189,26 @@ TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
 TEST_F(DiscoveryTest, AnUnreadableCatalogIsSaidToBeSo) {
     const std::vector<std::uint8_t> image = file_bytes(first->image());
     const std::uint8_t* header = image.data() + 1024;
-    const std::uint64_t catalog = load_be16(header + 0x1C) * 512ull +
-                                  std::uint64_t{load_be16(header + 0x96)} * load_be32(header + 0x14);
+    const std::uint64_t catalog =
+            load_be16(header + 0x1C) * 512ull + std::uint64_t{load_be16(header + 0x96)} * load_be32(header + 0x14);
     const std::uint32_t catalogBytes = load_be32(header + 0x92);
     const std::uint64_t catalog_sector = catalog / 512;
     const std::uint32_t rootNode = load_be32(image.data() + catalog + 14 + 2);
-    struct Case { const char* name; std::string options; std::function<void(std::vector<std::uint8_t>&)> change; };
+    struct Case {
+        const char* name;
+        std::string options;
+        std::function<void(std::vector<std::uint8_t>&)> change;
+    };
     const std::vector<Case> cases = {
-        {"header node unreadable", ",bad=" + std::to_string(catalog_sector), {}},
-        {"catalog unreadable", ",bad=" + std::to_string(catalog_sector) + "-" + std::to_string(catalog_sector + catalogBytes / 512 - 1), {}},
-        {"root kind byte", "", [&](auto& bytes) { bytes[catalog + rootNode * 512 + 8] ^= 0xFF; }},
-        {"drAlBlSt 0xFFFF", "", [](auto& bytes) { store_be16(bytes.data() + 1024 + 0x1C, 0xFFFF); }},
-        {"drCTFlSize 0", "", [](auto& bytes) { store_be32(bytes.data() + 1024 + 0x92, 0); }},
-        {"zeroed", "", [&](auto& bytes) { std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(catalog), catalogBytes, 0); }},
+            {"header node unreadable", ",bad=" + std::to_string(catalog_sector), {}},
+            {"catalog unreadable",
+             ",bad=" + std::to_string(catalog_sector) + "-" + std::to_string(catalog_sector + catalogBytes / 512 - 1),
+             {}},
+            {"root kind byte", "", [&](auto& bytes) { bytes[catalog + rootNode * 512 + 8] ^= 0xFF; }},
+            {"drAlBlSt 0xFFFF", "", [](auto& bytes) { store_be16(bytes.data() + 1024 + 0x1C, 0xFFFF); }},
+            {"drCTFlSize 0", "", [](auto& bytes) { store_be32(bytes.data() + 1024 + 0x92, 0); }},
+            {"zeroed", "",
+             [&](auto& bytes) { std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(catalog), catalogBytes, 0); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

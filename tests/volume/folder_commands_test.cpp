@@ -119,7 +119,7 @@ TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) 
     EXPECT_TRUE(s.ctx.outcome.failureReported);
     s.ctx.log.close_file();
     EXPECT_NE(read_all(logPath).find("*ren a*\tfirst\r\n*ren ab\tsecond*\r\n*md New folder\r\n"
-                                      "*label Renamed volume\r\n"),
+                                     "*label Renamed volume\r\n"),
               std::string::npos)
             << read_all(logPath);
     expect_sound();

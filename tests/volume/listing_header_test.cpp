@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "util/byte_order.h"
 #include "tests/support/scripted_host.h"
+#include "util/byte_order.h"
 
 namespace korvane {
 namespace {
@@ -29,15 +29,15 @@ TEST(ListingHeader, LargeVolumesDoNotWrapAround) {
 }
 
 TEST(ListingHeader, DamagedCountsShowNothingUsedRatherThanAHugeFigure) {
-    EXPECT_EQ(kilobytes_used(header(100, 200, 512, 0, 0)), 0u);       // more free than there are blocks
-    EXPECT_EQ(kilobytes_used(header(100, 90, 512, 65536, 0)), 0u);    // trees larger than what is used
+    EXPECT_EQ(kilobytes_used(header(100, 200, 512, 0, 0)), 0u);     // more free than there are blocks
+    EXPECT_EQ(kilobytes_used(header(100, 90, 512, 65536, 0)), 0u);  // trees larger than what is used
 }
 
 TEST(ListingHeader, TextsAndTitleInTheWindowsCharacterSet) {
     testing::ScriptedHost host;
     HfsContext ctx{host};
     ctx.mdb = header(1600, 1000, 512, 6144, 6144);  // 1000 free of 1600; the trees 6 KB each
-    const std::string name = "Caf\x8e";  // Mac Roman e-acute
+    const std::string name = "Caf\x8e";             // Mac Roman e-acute
     ctx.mdb.bytes[mdb::drVN] = static_cast<std::uint8_t>(name.size());
     std::copy(name.begin(), name.end(), ctx.mdb.bytes.begin() + mdb::drVN + 1);
     ctx.state.current_path = "Root  ";

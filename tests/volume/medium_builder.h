@@ -31,8 +31,7 @@ inline std::vector<std::uint8_t> file_bytes(const std::string& path) {
 inline void write_at(const std::string& path, std::uint64_t offset, const std::vector<std::uint8_t>& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
     ASSERT_GE(fd, 0);
-    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)),
-              static_cast<ssize_t>(bytes.size()));
+    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)), static_cast<ssize_t>(bytes.size()));
     ::close(fd);
 }
 
@@ -55,7 +54,7 @@ struct PartitionDef {
 // partition from block 1 (each entry block_size bytes from the previous),
 // the map's own entry first.
 inline void write_partitioned_medium(const std::string& path, std::uint64_t mediumBytes, std::uint16_t block_size,
-                                   std::uint16_t statedBlockSize, std::vector<PartitionDef> partitions) {
+                                     std::uint16_t statedBlockSize, std::vector<PartitionDef> partitions) {
     make_blank_medium(path, mediumBytes);
     partitions.insert(partitions.begin(), {"Apple", "Apple_partition_map", 1, 63, {}});
     std::vector<std::uint8_t> block0(block_size, 0);
@@ -81,7 +80,7 @@ inline void write_partitioned_medium(const std::string& path, std::uint64_t medi
 
 // A medium with the older map: "ER" in block 0, "TS" and the volume's first block in block 1.
 inline void write_ts_medium(const std::string& path, std::uint64_t mediumBytes, std::uint32_t start,
-                          const std::string& volumeImage) {
+                            const std::string& volumeImage) {
     make_blank_medium(path, mediumBytes);
     std::vector<std::uint8_t> block0(512, 0), block1(512, 0);
     block0[0] = 'E';
@@ -98,7 +97,7 @@ inline void write_ts_medium(const std::string& path, std::uint64_t mediumBytes, 
 
 // A volume placed at a 512-byte block of an otherwise blank medium (no map).
 inline void write_volume_at(const std::string& path, std::uint64_t mediumBytes, std::uint32_t block,
-                          const std::string& volumeImage) {
+                            const std::string& volumeImage) {
     make_blank_medium(path, mediumBytes);
     write_at(path, std::uint64_t{block} * 512, file_bytes(volumeImage));
 }

@@ -46,7 +46,8 @@ const Entry kMapEntry{"Apple", "Apple_partition_map", 1, 63, 63};
 
 TEST(PartitionMap, Variants) {
     std::vector<Entry> fifteen;
-    for (std::uint32_t i = 0; i < 15; ++i) fifteen.push_back({"Part" + std::to_string(i), "Apple_HFS", 100 + 1000 * i, 1000, 0});
+    for (std::uint32_t i = 0; i < 15; ++i)
+        fifteen.push_back({"Part" + std::to_string(i), "Apple_HFS", 100 + 1000 * i, 1000, 0});
     struct Case {
         const char* what;
         std::size_t block_size;
@@ -57,41 +58,77 @@ TEST(PartitionMap, Variants) {
         std::uint32_t volume_start;
         std::vector<std::pair<std::string, std::uint32_t>> partitions;  // name, size
     } cases[] = {
-        {"one HFS among others", 512, 512,
-         {kMapEntry, {"Macintosh", "Apple_Driver43", 64, 32, 32}, {"Untitled", "Apple_HFS", 96, 20000, 0},
-          {"Extra", "Apple_Free", 20096, 100, 100}},
-         {}, 1, 96, {{"Untitled", 20000}}},  // pmPartBlkCnt when pmDataCnt is 0
-        {"several in map order, empty ones out, HFSX in, lower case out", 512, 512,
-         {kMapEntry, {"First", "Apple_HFS", 64, 1000, 900}, {"Nothing", "Apple_HFS", 1064, 0, 0},
-          {"Second", "Apple_HFSX", 2064, 3000, 0}, {"Lower", "apple_hfs", 5064, 3000, 0}},
-         {}, 2, 64, {{"First", 900}, {"Second", 3000}}},
-        {"no HFS partition", 512, 512, {kMapEntry, {"Free", "Apple_Free", 64, 1000, 1000}}, {}, 0, 0, {}},
-        {"at most twelve", 512, 512, fifteen, {}, 12, 100, {}},
-        {"1024-byte medium", 1024, 1024, {kMapEntry, {"Big", "Apple_HFS", 64, 5000, 0}}, {}, 1, 64, {{"Big", 5000}}},
-        // Some CD images claim 2048-byte blocks on a 512-byte medium: the entries stay where the medium puts them.
-        {"stated 2048 on 512", 512, 2048, {kMapEntry, {"CD", "Apple_HFS", 16, 1748, 0}}, {}, 1, 16, {{"CD", 1748}}},
-        {"count beyond the blocks read, an entry without signature", 512, 512,
-         {kMapEntry, {"First", "Apple_HFS", 64, 1000, 0}, {"Second", "Apple_HFS", 2064, 1000, 0}},
-         [](auto& bytes) {
-             store_be32(bytes.data() + 512 + pm::pmMapBlkCnt, 100000);
-             bytes[3 * 512] = 'X';
-         },
-         1, 64, {{"First", 1000}}},
-        {"older TS map", 512, 512, {},
-         [](auto& bytes) {
-             bytes[512] = 'T';
-             bytes[513] = 'S';
-             store_be32(bytes.data() + 514, 77);
-         },
-         1, 77, {}},
-        {"volume right behind the descriptor map", 512, 512, {},
-         [](auto& bytes) {
-             bytes[1024] = 'B';
-             bytes[1025] = 'D';
-         },
-         1, 0, {}},
-        {"descriptor map with nothing behind", 512, 512, {}, {}, kMapNotRecognised, 0, {}},
-        {"blank block zero", 512, 512, {}, [](auto& bytes) { bytes[0] = 0; }, kNoDescriptorMap, 0, {}},
+            {"one HFS among others",
+             512,
+             512,
+             {kMapEntry,
+              {"Macintosh", "Apple_Driver43", 64, 32, 32},
+              {"Untitled", "Apple_HFS", 96, 20000, 0},
+              {"Extra", "Apple_Free", 20096, 100, 100}},
+             {},
+             1,
+             96,
+             {{"Untitled", 20000}}},  // pmPartBlkCnt when pmDataCnt is 0
+            {"several in map order, empty ones out, HFSX in, lower case out",
+             512,
+             512,
+             {kMapEntry,
+              {"First", "Apple_HFS", 64, 1000, 900},
+              {"Nothing", "Apple_HFS", 1064, 0, 0},
+              {"Second", "Apple_HFSX", 2064, 3000, 0},
+              {"Lower", "apple_hfs", 5064, 3000, 0}},
+             {},
+             2,
+             64,
+             {{"First", 900}, {"Second", 3000}}},
+            {"no HFS partition", 512, 512, {kMapEntry, {"Free", "Apple_Free", 64, 1000, 1000}}, {}, 0, 0, {}},
+            {"at most twelve", 512, 512, fifteen, {}, 12, 100, {}},
+            {"1024-byte medium",
+             1024,
+             1024,
+             {kMapEntry, {"Big", "Apple_HFS", 64, 5000, 0}},
+             {},
+             1,
+             64,
+             {{"Big", 5000}}},
+            // Some CD images claim 2048-byte blocks on a 512-byte medium: the entries stay where the medium puts them.
+            {"stated 2048 on 512", 512, 2048, {kMapEntry, {"CD", "Apple_HFS", 16, 1748, 0}}, {}, 1, 16, {{"CD", 1748}}},
+            {"count beyond the blocks read, an entry without signature",
+             512,
+             512,
+             {kMapEntry, {"First", "Apple_HFS", 64, 1000, 0}, {"Second", "Apple_HFS", 2064, 1000, 0}},
+             [](auto& bytes) {
+                 store_be32(bytes.data() + 512 + pm::pmMapBlkCnt, 100000);
+                 bytes[3 * 512] = 'X';
+             },
+             1,
+             64,
+             {{"First", 1000}}},
+            {"older TS map",
+             512,
+             512,
+             {},
+             [](auto& bytes) {
+                 bytes[512] = 'T';
+                 bytes[513] = 'S';
+                 store_be32(bytes.data() + 514, 77);
+             },
+             1,
+             77,
+             {}},
+            {"volume right behind the descriptor map",
+             512,
+             512,
+             {},
+             [](auto& bytes) {
+                 bytes[1024] = 'B';
+                 bytes[1025] = 'D';
+             },
+             1,
+             0,
+             {}},
+            {"descriptor map with nothing behind", 512, 512, {}, {}, kMapNotRecognised, 0, {}},
+            {"blank block zero", 512, 512, {}, [](auto& bytes) { bytes[0] = 0; }, kNoDescriptorMap, 0, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -114,7 +151,8 @@ TEST(PartitionMap, Variants) {
     }
     EXPECT_EQ(parse_partition_map({}, 512).result, kNoDescriptorMap);
     // Fewer bytes than the map claims: nothing is read past them.
-    const auto two = map_image(512, 512, {kMapEntry, {"First", "Apple_HFS", 64, 1000, 0}, {"Second", "Apple_HFS", 2064, 1000, 0}});
+    const auto two = map_image(
+            512, 512, {kMapEntry, {"First", "Apple_HFS", 64, 1000, 0}, {"Second", "Apple_HFS", 2064, 1000, 0}});
     EXPECT_EQ(parse_partition_map(std::span<const std::uint8_t>(two.data(), 2 * 512 + 100), 512).result, 0);
 }
 

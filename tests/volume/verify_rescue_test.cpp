@@ -3,10 +3,10 @@
 
 #include <sys/stat.h>
 
+#include <gtest/gtest.h>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <map>
 #include <set>
 
@@ -50,7 +50,7 @@ TEST(Verify, BlocksOf4096SectorsFromSectorOneAskOnEachError) {
             {10001, ",bad=5000", {Choice::Yes}, {{4097, 4096}}, false},
             {10001, ",bad=5000,bad=9000", {Choice::No}, {{4097, 4096}}, true},
             {10001, ",bad=10000", {Choice::Yes}, {{8193, 1808}}, false},
-            {10001, ",bad=0", {}, {}, false},  // sector 0 is not verified
+            {10001, ",bad=0", {}, {}, false},                      // sector 0 is not verified
             {101, ",bad=50", {Choice::Cancel}, {{1, 100}}, true},  // smaller than one block
     };
     for (const VerifyCase& test : cases) {
@@ -106,7 +106,9 @@ NodeBuffer leaf_node(const std::vector<LeafRecord>& records) {
         std::copy(r.name.begin(), r.name.end(), node.begin() + static_cast<long>(at) + 7);
         at += (6 + r.name.size() + 2) & ~std::size_t{1};
         node[at] = r.kind;
-        at += r.kind == kFileRecord ? kFileRecordSize : r.kind == kDirectoryRecord ? kDirectoryRecordSize : kThreadRecordSize;
+        at += r.kind == kFileRecord        ? kFileRecordSize
+              : r.kind == kDirectoryRecord ? kDirectoryRecordSize
+                                           : kThreadRecordSize;
     }
     store_be16(node.data() + kNodeSize - 2 * (records.size() + 1), static_cast<std::uint16_t>(at));
     return node;
@@ -127,9 +129,15 @@ TEST(RescueNode, LeavesAreKnownByTheShapeOfEveryRecord) {
     NodeBuffer index = leaf_node({{kFileRecord, 2, "a"}});
     index[8] = 0;
     const std::vector<Case> cases{
-            {"a folder and two files", leaf_node({{kDirectoryRecord, 1, "Disk"}, {kFileRecord, 2, "Read Me"}, {kFileRecord, 2, "x"}}), true, 2},
+            {"a folder and two files",
+             leaf_node({{kDirectoryRecord, 1, "Disk"}, {kFileRecord, 2, "Read Me"}, {kFileRecord, 2, "x"}}), true, 2},
             {"six threads, as a leaf of short records holds", leaf_node(threads), true, 0},
-            {"four files and four threads", leaf_node({{kFileRecord, 2, "f1"}, {kFileRecord, 2, "f2"}, {kFileThreadRecord, 30, ""}, {kFileThreadRecord, 31, ""}}), true, 2},
+            {"four files and four threads",
+             leaf_node({{kFileRecord, 2, "f1"},
+                        {kFileRecord, 2, "f2"},
+                        {kFileThreadRecord, 30, ""},
+                        {kFileThreadRecord, 31, ""}}),
+             true, 2},
             {"a record kind of 5", leaf_node({{kFileRecord, 2, "a"}, {5, 2, "b"}}), false, 0},
             {"a key too long", leaf_node({{kFileRecord, 2, "a", 40}}), false, 0},
             {"a file without a name", leaf_node({{kFileRecord, 2, ""}}), false, 0},
@@ -204,9 +212,11 @@ TEST(Rescue, GivesBackEveryFileOfAVolumeWhoseHeaderAndCatalogIndexAreWiped) {
     volume.add_files(":Photos:", photos);
     // The same name in two folders, names that would leave a PC directory,
     // and a file of a resource fork only.
-    for (const auto& [path, contents] : std::vector<std::pair<std::string, std::string>>{
-                 {":Letters:Same", "same in Letters"}, {":Photos:Same", "same in Photos"},
-                 {":Photos:..", "dot dot"}, {":Photos:a/b", "with a slash"}}) {
+    for (const auto& [path, contents] :
+         std::vector<std::pair<std::string, std::string>>{{":Letters:Same", "same in Letters"},
+                                                          {":Photos:Same", "same in Photos"},
+                                                          {":Photos:..", "dot dot"},
+                                                          {":Photos:a/b", "with a slash"}}) {
         volume.addFile(path, contents);
         expected[contents] = path.substr(path.rfind(':') + 1);
     }
@@ -254,7 +264,8 @@ TEST(Rescue, GivesBackEveryFileOfAVolumeWhoseHeaderAndCatalogIndexAreWiped) {
     EXPECT_NE(rescued["same in Letters"], rescued["same in Photos"]) << "neither overwrote the other";
     // Nothing was written beside the destination.
     std::size_t outside = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(destination.outside(""))) outside += entry.path().filename() != "dest";
+    for (const auto& entry : std::filesystem::directory_iterator(destination.outside("")))
+        outside += entry.path().filename() != "dest";
     EXPECT_EQ(outside, 0u);
 }
 
