@@ -7,7 +7,7 @@
 # Usage: run_hfs_volume_fuzz.sh BUILD_DIR [SECONDS]
 # KORVANE_FUZZ_TARGET names the target (default hfs_volume_fuzz; also
 # hfs_check_fuzz, hfs_write_fuzz, macbinary_fuzz, type_database_fuzz,
-# command_line_fuzz, partition_map_fuzz, undo_journal_fuzz).
+# command_line_fuzz, partition_map_fuzz, undo_journal_fuzz, rescue_scan_fuzz).
 set -euo pipefail
 build_dir=$1
 seconds=${2:-60}

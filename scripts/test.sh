@@ -29,7 +29,7 @@ KORVANE_FUZZ_TARGET=hfs_check_fuzz bash fuzz/run_hfs_volume_fuzz.sh build-fuzz "
 # Changes applied to mutated volumes, then the readers of the other inputs
 # (the undo journal's seeds come from korvane-cmd of the plain build):
 # a minute for the first, twenty seconds each for the small parsers.
-for target in hfs_write_fuzz macbinary_fuzz type_database_fuzz command_line_fuzz partition_map_fuzz undo_journal_fuzz; do
+for target in hfs_write_fuzz macbinary_fuzz type_database_fuzz command_line_fuzz partition_map_fuzz undo_journal_fuzz rescue_scan_fuzz; do
   cmake --build build-fuzz --target "$target"
   if [ "$target" = hfs_write_fuzz ]; then default=60; else default=20; fi
   KORVANE_FUZZ_TARGET=$target bash fuzz/run_hfs_volume_fuzz.sh build-fuzz "${KORVANE_FUZZ_SECONDS:-$default}"
