@@ -253,7 +253,7 @@ CopyEnd make_mac_file(TransferContext& ctx, int fd, NewFile& file, const Placeme
     add_to_counts(ctx, dir);
     if (!record_overflow_runs(ctx, file.data, file_id) || !record_overflow_runs(ctx, file.resource, file_id))
         return engine_failed(ctx);
-    recount_free_blocks(ctx);
+    // The free-block count is brought up to date once, by the write-back.
     return CopyEnd::Copied;
 }
 
