@@ -99,9 +99,13 @@ EditFault build_level(TreeFile& tree, const std::vector<LevelNode>& children, st
 std::optional<std::vector<std::uint32_t>> leaf_chain(TreeFile& tree) {
     std::vector<std::uint32_t> leaves;
     std::uint32_t previous = 0;
+    NodeBuffer copy;
     for (std::uint32_t node = tree_first_leaf(tree.header); node != 0;) {
-        const auto leaf = leaves.size() < tree.node_limit() ? load_node(tree, node) : std::nullopt;
-        if (!leaf || node_kind(*leaf) != kLeafNode || node_height(*leaf) != 1 || node_b_link(*leaf) != previous)
+        // Every change walks the chain: the held copy is read in place.
+        const NodeBuffer* leaf = leaves.size() < tree.node_limit() ? held_node(tree, node) : nullptr;
+        if (leaf == nullptr && leaves.size() < tree.node_limit() && read_tree_node(tree, node, copy)) leaf = &copy;
+        if (leaf == nullptr || node_kind(*leaf) != kLeafNode || node_height(*leaf) != 1 ||
+            node_b_link(*leaf) != previous)
             return std::nullopt;
         leaves.push_back(node);
         previous = node;

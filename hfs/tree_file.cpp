@@ -60,6 +60,14 @@ bool write_node(TreeFile& tree, std::uint32_t n, const NodeBuffer& buffer) {
     return nodeWritten && headerWritten;
 }
 
+const NodeBuffer* held_node(const TreeFile& tree, std::uint32_t n) {
+    const std::size_t at = std::size_t{n} * kNodeSize;
+    if (!tree.holds_memory_copy() || n >= tree.node_limit() || at + kNodeSize > tree.memoryCopy.size()) return nullptr;
+    // A node is kNodeSize bytes with no alignment of its own: an array of
+    // them lies over the copy's bytes as it would over a buffer.
+    return reinterpret_cast<const NodeBuffer*>(tree.memoryCopy.data() + at);
+}
+
 bool read_tree_node(const TreeFile& tree, std::uint32_t n, NodeBuffer& node) {
     if (!tree.is_open()) return false;
     const std::size_t at = std::size_t{n} * kNodeSize;

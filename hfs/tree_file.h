@@ -51,6 +51,10 @@ struct TreeFile {
 // node are never taken for this one.
 bool read_node(TreeFile& tree, std::uint32_t n);
 
+// Node n in the held memory copy, read in place; nothing when the copy is
+// not held or has no such node.
+const NodeBuffer* held_node(const TreeFile& tree, std::uint32_t n);
+
 // Reads node n into node, leaving the tree's own node buffer alone. False
 // when there is no such node or the read failed.
 bool read_tree_node(const TreeFile& tree, std::uint32_t n, NodeBuffer& node);
