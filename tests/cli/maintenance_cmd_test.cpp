@@ -12,9 +12,8 @@
 namespace korvane {
 namespace {
 
+using testing::korvane_cmd;
 using testing::ScratchDir;
-
-std::string korvane_cmd() { return std::string(KORVANE_BIN_DIR) + "/korvane-cmd"; }
 
 // Runs korvane-cmd with standard input from /dev/null; the exit status, and
 // standard output in out.
