@@ -157,39 +157,26 @@ TEST(RescueNode, LeavesAreKnownByTheShapeOfEveryRecord) {
 
 // --- rescue end to end -----------------------------------------------------------------
 
-std::string sector_bytes(const std::string& image, std::uint64_t sector, std::size_t count) {
-    std::ifstream in(image, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(sector * 512));
-    std::string bytes(count, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(count));
-    return bytes;
-}
-
-void zero_sector(const std::string& image, std::uint64_t sector) {
-    std::fstream io(image, std::ios::binary | std::ios::in | std::ios::out);
-    io.seekp(static_cast<std::streamoff>(sector * 512));
-    io.write(std::string(512, '\0').data(), 512);
-}
-
 // Wipes the volume header, the catalog's header node and every index node
 // of a bare volume (hformat without a partition), as a failing drive or a
 // stray write might; returns how many index nodes there were.
 int wipe_header_and_catalog_index(const std::string& image) {
-    const std::string mdb = sector_bytes(image, 2, 512);
-    const auto* m = reinterpret_cast<const std::uint8_t*>(mdb.data());
+    std::string bytes = testing::read_all(image);
+    const auto* m = reinterpret_cast<const std::uint8_t*>(bytes.data()) + 1024;
     const std::uint32_t sectorsPerBlock = load_be32(m + 0x14) / 512;
     const std::uint32_t catalogStart = load_be16(m + 0x1C) + load_be16(m + 0x96) * sectorsPerBlock;
     const std::uint32_t catalogSectors = load_be16(m + 0x98) * sectorsPerBlock;
+    const auto zero = [&bytes](std::size_t sector) { bytes.replace(sector * 512, 512, 512, '\0'); };
     int indexNodes = 0;
-    for (std::uint32_t n = 1; n < catalogSectors; ++n) {
-        const std::string node = sector_bytes(image, catalogStart + n, 512);
-        if (node[8] == 0 && node[9] != 0) {
-            zero_sector(image, catalogStart + n);
+    for (std::size_t n = catalogStart + 1; n < catalogStart + catalogSectors; ++n) {
+        if (bytes[n * 512 + 8] == 0 && bytes[n * 512 + 9] != 0) {
+            zero(n);
             ++indexNodes;
         }
     }
-    zero_sector(image, catalogStart);
-    zero_sector(image, 2);
+    zero(catalogStart);
+    zero(2);
+    std::ofstream(image, std::ios::binary) << bytes;
     return indexNodes;
 }
 
