@@ -1,8 +1,5 @@
 // The device dialogs driven offscreen: the real forms on a real image bus.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -17,18 +14,12 @@
 #include "device/same_drive_dialog.h"
 #include "gui/device_dialogs.h"
 #include "gui/dialog_registry.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 
 using namespace korvane;
 
 namespace {
-
-void touch(const QString& path, off_t bytes) {
-    int fd = ::open(path.toLocal8Bit().constData(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-    QVERIFY(fd >= 0);
-    QCOMPARE(::ftruncate(fd, bytes), 0);
-    ::close(fd);
-}
 
 template <typename Widget>
 Widget* child(QWidget& parent, const char* name) {
@@ -63,10 +54,10 @@ class DeviceDialogsTest : public QObject {
     void build_bus() {
         QDir(dir.path()).mkdir("empty");
         QDir(dir.path()).mkdir("full");
-        touch(dir.path() + "/full/HD2_512.hda", 100 * 512);
-        touch(dir.path() + "/full/HD5_512.hda", 100 * 512);
+        testing::zero_file((dir.path() + "/full/HD2_512.hda").toStdString(), 100 * 512);
+        testing::zero_file((dir.path() + "/full/HD5_512.hda").toStdString(), 100 * 512);
         QDir(dir.path()).mkdir("last");
-        touch(dir.path() + "/last/MO4_1024.img", 50 * 1024);
+        testing::zero_file((dir.path() + "/last/MO4_1024.img").toStdString(), 50 * 1024);
         BusSetup setup =
                 make_image_bus({}, {(dir.path() + "/empty").toStdString(), (dir.path() + "/full").toStdString(),
                                     (dir.path() + "/last").toStdString()});

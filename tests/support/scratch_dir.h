@@ -4,6 +4,7 @@
 
 #include <stdlib.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -39,6 +40,13 @@ private:
 inline std::string read_all(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A new file of that many zero bytes; returns its path.
+inline std::string zero_file(const std::string& path, std::uint64_t bytes) {
+    std::ofstream(path, std::ios::binary).close();
+    std::filesystem::resize_file(path, bytes);
+    return path;
 }
 
 // A writable copy, in the test's folder, of an image of the shared corpus of

@@ -213,7 +213,7 @@ struct FormattedMedium {
 
     FormattedMedium(std::uint32_t capacity, FormatStyle style, const std::string& name) : image(dir / "disk.img") {
         // C is the last-block address: the medium has C + 1 sectors.
-        std::filesystem::resize_file((std::ofstream(image), image), (std::uint64_t{capacity} + 1) * 512);
+        testing::zero_file(image, (std::uint64_t{capacity} + 1) * 512);
         testing::select_single_image(ctx, image);
         const auto params = format_parameters(capacity);
         EXPECT_TRUE(params);
@@ -281,7 +281,7 @@ TEST(FormatMedium, NewVolumesAreReadByHfsutilsAndCheckClean) {
 TEST(FormatMedium, AWriteThatFailsStopsTheFormatAndOpensNothing) {
     ScratchDir dir;
     const std::string image = dir / "disk.img";
-    std::filesystem::resize_file((std::ofstream(image), image), 86701ull * 512);
+    testing::zero_file(image, 86701ull * 512);
     testing::ScriptedHost host;
     TransferContext ctx{host};
     testing::select_single_image(ctx, image + ",bad=86698");

@@ -29,13 +29,6 @@ namespace {
 
 using testing::ScratchDir;
 
-std::string empty_image(const ScratchDir& dir, std::uint64_t sectors) {
-    const std::string image = dir / "disk.img";
-    std::ofstream(image).close();
-    std::filesystem::resize_file(image, sectors * 512);
-    return image;
-}
-
 struct VerifyCase {
     std::uint64_t sectors;
     std::string bad;
@@ -58,7 +51,7 @@ TEST(Verify, BlocksOf4096SectorsFromSectorOneAskOnEachError) {
         ScratchDir dir;
         testing::ScriptedHost host;
         DeviceContext ctx{host};
-        testing::select_single_image(ctx, empty_image(dir, test.sectors) + test.bad);
+        testing::select_single_image(ctx, testing::zero_file(dir / "disk.img", test.sectors * 512) + test.bad);
         host.choices.assign(test.answers.begin(), test.answers.end());
         const VerifyResult result = verify_medium(ctx);
         std::vector<std::pair<std::uint32_t, std::uint32_t>> errors;
@@ -73,7 +66,7 @@ TEST(Verify, TheQuestionNamesTheBlockAndEscStopsTheRun) {
     ScratchDir dir;
     testing::ScriptedHost host;
     DeviceContext ctx{host};
-    testing::select_single_image(ctx, empty_image(dir, 10001) + ",bad=4096");
+    testing::select_single_image(ctx, testing::zero_file(dir / "disk.img", 10001 * 512) + ",bad=4096");
     host.choices = {Choice::Yes};
     host.escapes = {false, true};
     const VerifyResult result = verify_medium(ctx);
@@ -261,7 +254,7 @@ TEST(Rescue, AMediumWithoutCatalogNodesGivesNothingAndUnreadableSectorsAreSkippe
     testing::PcDestination destination;
     testing::ScriptedHost host;
     TransferContext ctx{host};
-    testing::select_single_image(ctx, empty_image(dir, 300) + ",bad=70-75");
+    testing::select_single_image(ctx, testing::zero_file(dir / "disk.img", 300 * 512) + ",bad=70-75");
     RescueProgress progress;
     const RescueResult result = rescue_scan(ctx, progress);
     EXPECT_EQ(result.files, 0u);
