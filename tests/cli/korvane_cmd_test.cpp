@@ -137,9 +137,8 @@ TEST(KorvaneCmd, ContinuesALogGivenWithSlashL) {
     const std::string text = read_all(log);
     ASSERT_FALSE(text.empty());
     // >date, <date, >date, <date: four LF-ended lines in that order.
-    std::istringstream lines(text);
-    std::string line, marks;
-    while (std::getline(lines, line)) marks += line.substr(0, 1);
+    std::string marks;
+    for (const std::string& line : testing::split_lines(text)) marks += line.substr(0, 1);
     EXPECT_EQ(marks, "><><") << text;
 }
 
@@ -215,9 +214,7 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
     // DUMP prints the window's lines for the whole allocated block.
     const CmdRun dumped = korvane_cmd({image, "-c", "CD Docs", "-c", "DU O* /H"});
     EXPECT_EQ(dumped.status, 0) << dumped.err;
-    std::istringstream lines(dumped.out);
-    std::vector<std::string> printed;
-    for (std::string line; std::getline(lines, line);) printed.push_back(line);
+    const std::vector<std::string> printed = testing::split_lines(dumped.out);
     ASSERT_EQ(printed.size(), 32u) << dumped.out;
     EXPECT_EQ(printed[0], "00000000 6f 6c 64 0d 00 00 00 00  00 00 00 00 00 00 00 00 old_____________      ");
     EXPECT_EQ(printed[31].substr(0, 12), "000001f0 00 ");

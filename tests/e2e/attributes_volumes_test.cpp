@@ -16,14 +16,13 @@ namespace {
 
 constexpr int kCommandFailed = 4;
 
-// korvane-cmd on the image with one -c per line; standard error joins the output.
+// korvane-cmd on the image with one -c per line; standard error, then output.
 int korvane(const ScratchDir& dir, const std::string& image, const std::vector<std::string>& lines, std::string* out) {
-    std::vector<std::string> args = {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", korvane_cmd(), image};
-    for (const std::string& line : lines) {
-        args.push_back("-c");
-        args.push_back(line);
-    }
-    return run_program(dir.path(), args, out);
+    std::vector<std::string> args = {image};
+    for (const std::string& line : lines) args.insert(args.end(), {"-c", line});
+    const CmdRun run = run_korvane_cmd(dir.path(), args);
+    *out = run.err + run.out;
+    return run.status;
 }
 
 // One file as hcopy -m extracts it.

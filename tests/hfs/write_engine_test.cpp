@@ -514,10 +514,8 @@ TEST(WriteEngine, CorpusVolumesTakeFoldersAndKeepTheirFiles) {
             std::string out;
             if (testing::run_program(dir.path(), {"hmount", image}) == 0)
                 testing::run_program(dir.path(), {"hls", "-1a", ":"}, &out);
-            std::multiset<std::string> names;
-            std::istringstream in(out);
-            for (std::string line; std::getline(in, line);) names.insert(line);
-            return names;
+            const auto lines = testing::split_lines(out);
+            return std::multiset<std::string>(lines.begin(), lines.end());
         };
         const std::multiset<std::string> before = c.hfsutilsReads ? hls() : std::multiset<std::string>{};
         std::filesystem::copy_file(image, dir / "pristine.img");

@@ -121,10 +121,7 @@ void HfsutilsVolume::remove(const std::string& hfsPath) { EXPECT_EQ(tool({"hdel"
 std::vector<std::string> HfsutilsVolume::lines(const std::vector<std::string>& args) const {
     std::string text;
     EXPECT_EQ(tool(args, &text), 0);
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
+    return split_lines(text);
 }
 
 void HfsutilsVolume::fragment_free_space(int smallFiles) {
