@@ -42,17 +42,21 @@ TEST(KorvaneCmd, ABadCommandLineExitsWithTwoAndShowsTheUsage) {
     std::ofstream(image) << std::string(512, '\0');
     std::filesystem::create_directory(dir / "folder");
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--frobnicate"},
-                                                                                      {"-c"},
-                                                                                      {"--yes", "--no"},
-                                                                                      {"--partition", "x"},
-                                                                                      {"--port", "LPT9"},
-                                                                                      {image + ",bogus=1"},
-                                                                                      {image + ",bad=5-3"},
-                                                                                      {image + ",flaky=-1"},
-                                                                                      {image + ",id=99"},
-                                                                                      {dir / "folder"},
-                                                                                      {dir / "pipe", "-c", "DIR"}}) {
+    const std::vector<std::vector<std::string>> bad_lines = {{"--frobnicate"},
+                                                             {"-c"},
+                                                             {"--yes", "--no"},
+                                                             {"--partition", "x"},
+                                                             {"--partition", "-1"},
+                                                             {"--bus"},
+                                                             {"--pc-dir", dir / "nowhere"},
+                                                             {"--port", "LPT9"},
+                                                             {image + ",bogus=1"},
+                                                             {image + ",bad=5-3"},
+                                                             {image + ",flaky=-1"},
+                                                             {image + ",id=99"},
+                                                             {dir / "folder"},
+                                                             {dir / "pipe", "-c", "DIR"}};
+    for (const std::vector<std::string>& args : bad_lines) {
         CmdRun run = korvane_cmd(args);
         EXPECT_EQ(run.status, 2) << args[0];
         EXPECT_NE(run.err.find("usage: korvane-cmd"), std::string::npos) << run.err;
