@@ -14,6 +14,7 @@
 #include "device/same_drive_dialog.h"
 #include "gui/device_dialogs.h"
 #include "gui/dialog_registry.h"
+#include "tests/gui/gui_fixture.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 
@@ -33,13 +34,10 @@ void click_radio(QRadioButton* radio) {
     QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(6, radio->height() / 2));
 }
 
-// Clicks a button of whatever modal dialog is open once the event loop runs.
+// Clicks a button of the next modal dialog once it is open.
 void click_in_modal(const char* name) {
-    QTimer::singleShot(0, [name] {
-        QWidget* modal = QApplication::activeModalWidget();
-        QVERIFY(modal != nullptr);
-        QTest::mouseClick(child<QPushButton>(*modal, name), Qt::LeftButton);
-    });
+    gui::testing::when_modal_opens(
+            [name](QWidget* modal) { QTest::mouseClick(child<QPushButton>(*modal, name), Qt::LeftButton); });
 }
 
 }  // namespace
@@ -120,9 +118,7 @@ private slots:
         } qtHost;
         DeviceContext selecting(qtHost);
         selecting.transport = std::move(ctx.transport);
-        QTimer::singleShot(0, [] {
-            QWidget* modal = QApplication::activeModalWidget();
-            QVERIFY(modal != nullptr);
+        gui::testing::when_modal_opens([](QWidget* modal) {
             QTest::mouseClick(child<QPushButton>(*modal, "next_host"), Qt::LeftButton);
             QTest::mouseClick(child<QPushButton>(*modal, "ok"), Qt::LeftButton);
         });
