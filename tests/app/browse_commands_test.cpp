@@ -13,26 +13,14 @@
 #include "device/image_bus.h"
 #include "device/same_drive_dialog.h"
 #include "tests/hfs/hfs_fixture.h"
-#include "tests/support/single_drive.h"
+#include "tests/support/session.h"
 #include "tests/volume/medium_builder.h"
 #include "volume/discovery.h"
 
 namespace korvane::testing {
 namespace {
 
-struct Session {
-    ScriptedHost host;
-    Context ctx{host};
-
-    explicit Session(const std::string& image) { select_single_image(ctx, image); }
-
-    int indexOf(const std::string& name) const {
-        for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
-            if (ctx.state.entries[i].name() == name) return static_cast<int>(i);
-        return -1;
-    }
-    std::string dir_line() const { return listing_text_lines(ctx).at(3); }
-};
+std::string dir_line(const Session& s) { return listing_text_lines(s.ctx).at(3); }
 
 class BrowseCommands : public ::testing::Test {
 protected:
@@ -61,28 +49,28 @@ TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
     EXPECT_EQ(s.ctx.state.current_dir_id, 2u);
 
     // A file and a folder selected: the folder is entered.
-    select_entry(s.ctx.state, static_cast<std::size_t>(s.indexOf("Top file")));
-    select_entry(s.ctx.state, static_cast<std::size_t>(s.indexOf("Outer")));
+    select_entry(s.ctx.state, static_cast<std::size_t>(s.index_of("Top file")));
+    select_entry(s.ctx.state, static_cast<std::size_t>(s.index_of("Outer")));
     change_directory_command(s.ctx);
-    EXPECT_EQ(s.dir_line(), " Dir: Outer");
+    EXPECT_EQ(dir_line(s), " Dir: Outer");
     EXPECT_EQ(count_selected(s.ctx.state), 0u);
 
-    enter_folder_at(s.ctx, static_cast<std::size_t>(s.indexOf("Inner")));
-    EXPECT_EQ(s.dir_line(), " Dir: Inner");
+    enter_folder_at(s.ctx, static_cast<std::size_t>(s.index_of("Inner")));
+    EXPECT_EQ(dir_line(s), " Dir: Inner");
     ASSERT_EQ(s.ctx.state.entries.size(), 1u);
     EXPECT_EQ(s.ctx.state.entries[0].name(), "Leaf");
     enter_folder_at(s.ctx, 0);  // a file: nothing happens
-    EXPECT_EQ(s.dir_line(), " Dir: Inner");
+    EXPECT_EQ(dir_line(s), " Dir: Inner");
 
     return_to_parent_command(s.ctx);
-    EXPECT_EQ(s.dir_line(), " Dir: Outer");
+    EXPECT_EQ(dir_line(s), " Dir: Outer");
     return_to_root_command(s.ctx);
-    EXPECT_EQ(s.dir_line(), " Dir: Root");
+    EXPECT_EQ(dir_line(s), " Dir: Root");
     EXPECT_EQ(s.ctx.state.current_parent_id, 1u);
     // At the root both do nothing, and log nothing.
     return_to_root_command(s.ctx);
     return_to_parent_command(s.ctx);
-    EXPECT_EQ(s.dir_line(), " Dir: Root");
+    EXPECT_EQ(dir_line(s), " Dir: Root");
 
     s.ctx.log.close_file();
     EXPECT_EQ(read_all(logPath), "*log Browse\n*cd Outer\r\n*cd Inner\r\n*cd..\n*cd\\\n");
@@ -94,11 +82,11 @@ TEST_F(BrowseCommands, CommandLineKeywordsMoveAndFilter) {
     CommandHandlers handlers;
     add_browse_command_handlers(handlers);
     run_command_line(s.ctx, handlers, "cd outer");  // names ignore case
-    EXPECT_EQ(s.dir_line(), " Dir: Outer");
+    EXPECT_EQ(dir_line(s), " Dir: Outer");
     run_command_line(s.ctx, handlers, "CD \"No such\"");
-    EXPECT_EQ(s.dir_line(), " Dir: Outer");
+    EXPECT_EQ(dir_line(s), " Dir: Outer");
     run_command_line(s.ctx, handlers, "CD\\");
-    EXPECT_EQ(s.dir_line(), " Dir: Root");
+    EXPECT_EQ(dir_line(s), " Dir: Root");
     run_command_line(s.ctx, handlers, "DIR /E T*");
     EXPECT_TRUE(s.ctx.menus.checked(cmd::kExtendedListing));
     ASSERT_EQ(s.ctx.state.entries.size(), 1u);
@@ -122,8 +110,8 @@ TEST_F(BrowseCommands, BruteForceCommandOpensTheVolumeItFinds) {
     EXPECT_EQ(s.host.dialogs, (std::vector<std::string>{"DLG_SAME"}));
     EXPECT_GT(s.ctx.state.volume_start, 0);
     EXPECT_EQ(s.ctx.geometry.mdbSector, 302u);
-    EXPECT_GE(s.indexOf("Outer"), 0);
-    EXPECT_GE(s.indexOf("Top file"), 0);
+    EXPECT_GE(s.index_of("Outer"), 0);
+    EXPECT_GE(s.index_of("Top file"), 0);
 }
 
 TEST_F(BrowseCommands, BruteForceCommandReportsAMediumWithoutHeader) {

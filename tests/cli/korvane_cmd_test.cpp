@@ -2,13 +2,11 @@
 // exit status, the notices on standard error and the output.
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "app/attribute_commands.h"
@@ -25,36 +23,17 @@
 namespace korvane {
 namespace {
 
+using korvane::testing::CmdRun;
 using korvane::testing::HfsutilsVolume;
 using korvane::testing::read_all;
+using korvane::testing::run_korvane_cmd;
 using korvane::testing::ScratchDir;
 
-std::string quoted(const std::string& arg) {
-    std::string out = "'";
-    for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-struct CmdRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CmdRun korvane_cmd(const std::vector<std::string>& args, const std::string& input = "",
-                   const std::string& working_dir = "") {
+// korvane-cmd with the arguments and the text on its standard input.
+CmdRun korvane_cmd(const std::vector<std::string>& args, const std::string& input = "") {
     ScratchDir dir;
     std::ofstream(dir / "in") << input;
-    std::string command = working_dir.empty() ? std::string() : "cd " + quoted(working_dir) + " && ";
-    command += quoted(std::string(KORVANE_BIN_DIR) + "/korvane-cmd");
-    for (const std::string& arg : args) command += " " + quoted(arg);
-    command += " <" + quoted(dir / "in") + " >" + quoted(dir / "out") + " 2>" + quoted(dir / "err");
-    CmdRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = read_all(dir / "out");
-    run.err = read_all(dir / "err");
-    return run;
+    return run_korvane_cmd(dir.path(), args, dir / "in");
 }
 
 TEST(KorvaneCmd, ABadCommandLineExitsWithTwoAndShowsTheUsage) {
@@ -63,17 +42,21 @@ TEST(KorvaneCmd, ABadCommandLineExitsWithTwoAndShowsTheUsage) {
     std::ofstream(image) << std::string(512, '\0');
     std::filesystem::create_directory(dir / "folder");
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--frobnicate"},
-                                                                                      {"-c"},
-                                                                                      {"--yes", "--no"},
-                                                                                      {"--partition", "x"},
-                                                                                      {"--port", "LPT9"},
-                                                                                      {image + ",bogus=1"},
-                                                                                      {image + ",bad=5-3"},
-                                                                                      {image + ",flaky=-1"},
-                                                                                      {image + ",id=99"},
-                                                                                      {dir / "folder"},
-                                                                                      {dir / "pipe", "-c", "DIR"}}) {
+    const std::vector<std::vector<std::string>> bad_lines = {{"--frobnicate"},
+                                                             {"-c"},
+                                                             {"--yes", "--no"},
+                                                             {"--partition", "x"},
+                                                             {"--partition", "-1"},
+                                                             {"--bus"},
+                                                             {"--pc-dir", dir / "nowhere"},
+                                                             {"--port", "LPT9"},
+                                                             {image + ",bogus=1"},
+                                                             {image + ",bad=5-3"},
+                                                             {image + ",flaky=-1"},
+                                                             {image + ",id=99"},
+                                                             {dir / "folder"},
+                                                             {dir / "pipe", "-c", "DIR"}};
+    for (const std::vector<std::string>& args : bad_lines) {
         CmdRun run = korvane_cmd(args);
         EXPECT_EQ(run.status, 2) << args[0];
         EXPECT_NE(run.err.find("usage: korvane-cmd"), std::string::npos) << run.err;
@@ -127,30 +110,13 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
     }
     volume.unmount();
     auto figures = [&free_bytes](int start, int tree_sectors = 674) {
-        return "Volume Size:\t44177408\n"
-               "Free space:\t" +
-               free_bytes +
-               "\n"
-               "Number of files:\t1\n"
-               "Number of folders:\t1\n"
-               "Next File ID:\t18\n"
-               "MDB Offset:\t" +
-               std::to_string(start + 2) +
-               "\n"
-               "Partitions:\t1\n"
-               "Cluster Size:\t1024\n"
-               "Number of Sectors:\t86284\n"
-               "Extensions Offset:\t" +
-               std::to_string(start + 14) +
-               "\n"
-               "Extensions Size (sectors):\t" +
-               std::to_string(tree_sectors) +
-               "\n"
-               "Catalog Offset:\t" +
-               std::to_string(start + 688) +
-               "\n"
-               "Catalog Size (sectors):\t" +
-               std::to_string(tree_sectors) + "\n";
+        std::ostringstream out;
+        out << "Volume Size:\t44177408\nFree space:\t" << free_bytes
+            << "\nNumber of files:\t1\nNumber of folders:\t1\nNext File ID:\t18\nMDB Offset:\t" << start + 2
+            << "\nPartitions:\t1\nCluster Size:\t1024\nNumber of Sectors:\t86284\nExtensions Offset:\t" << start + 14
+            << "\nExtensions Size (sectors):\t" << tree_sectors << "\nCatalog Offset:\t" << start + 688
+            << "\nCatalog Size (sectors):\t" << tree_sectors << "\n";
+        return out.str();
     };
     CmdRun run = korvane_cmd({volume.image(), "-c", "INFO"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -175,9 +141,8 @@ TEST(KorvaneCmd, ContinuesALogGivenWithSlashL) {
     const std::string text = read_all(log);
     ASSERT_FALSE(text.empty());
     // >date, <date, >date, <date: four LF-ended lines in that order.
-    std::istringstream lines(text);
-    std::string line, marks;
-    while (std::getline(lines, line)) marks += line.substr(0, 1);
+    std::string marks;
+    for (const std::string& line : testing::split_lines(text)) marks += line.substr(0, 1);
     EXPECT_EQ(marks, "><><") << text;
 }
 
@@ -202,7 +167,11 @@ TEST(KorvaneCmd, ARelativeImagePathSurvivesPcDir) {
     ScratchDir dir;
     HfsutilsVolume(dir, "volume.hda", 800, "Relative").unmount();
     std::filesystem::create_directory(dir / "elsewhere");
-    CmdRun run = korvane_cmd({"volume.hda", "--pc-dir", "elsewhere", "-c", "DIR"}, "", dir.path());
+    CmdRun run;
+    run.status = testing::run_program(dir.path(),
+                                      {"sh", "-c", "cd \"$0\" && exec \"$@\"", dir.path(), testing::korvane_cmd(),
+                                       "volume.hda", "--pc-dir", "elsewhere", "-c", "DIR"},
+                                      &run.out);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(" Vol: Relative"), std::string::npos) << run.out << run.err;
 }
@@ -249,9 +218,7 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
     // DUMP prints the window's lines for the whole allocated block.
     const CmdRun dumped = korvane_cmd({image, "-c", "CD Docs", "-c", "DU O* /H"});
     EXPECT_EQ(dumped.status, 0) << dumped.err;
-    std::istringstream lines(dumped.out);
-    std::vector<std::string> printed;
-    for (std::string line; std::getline(lines, line);) printed.push_back(line);
+    const std::vector<std::string> printed = testing::split_lines(dumped.out);
     ASSERT_EQ(printed.size(), 32u) << dumped.out;
     EXPECT_EQ(printed[0], "00000000 6f 6c 64 0d 00 00 00 00  00 00 00 00 00 00 00 00 old_____________      ");
     EXPECT_EQ(printed[31].substr(0, 12), "000001f0 00 ");

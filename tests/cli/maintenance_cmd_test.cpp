@@ -12,9 +12,8 @@
 namespace korvane {
 namespace {
 
+using testing::korvane_cmd;
 using testing::ScratchDir;
-
-std::string korvane_cmd() { return std::string(KORVANE_BIN_DIR) + "/korvane-cmd"; }
 
 // Runs korvane-cmd with standard input from /dev/null; the exit status, and
 // standard output in out.
@@ -23,16 +22,9 @@ int run(const ScratchDir& home, std::vector<std::string> args, std::string* out 
     return testing::run_program(home.path(), args, out, "/dev/null");
 }
 
-std::string blank_image(const ScratchDir& dir, std::uint64_t sectors) {
-    const std::string image = dir / "HD0_512.hda";
-    std::ofstream(image).close();
-    std::filesystem::resize_file(image, sectors * 512);
-    return image;
-}
-
 TEST(MaintenanceCmd, FormatWritesOnlyWithYesWhenNoTerminalCanConfirm) {
     ScratchDir dir;
-    const std::string image = blank_image(dir, 86701);
+    const std::string image = testing::zero_file(dir / "HD0_512.hda", 86701 * 512);
     EXPECT_EQ(run(dir, {image, "-c", "FORMAT \"Work Disk\""}), 4) << "nothing confirmed the format";
     EXPECT_EQ(run(dir, {image, "--no", "-c", "FORMAT \"Work Disk\""}), 4);
     // The format would have written the first 1536 sectors and the last two.
@@ -56,7 +48,7 @@ TEST(MaintenanceCmd, FormatWritesOnlyWithYesWhenNoTerminalCanConfirm) {
 
 TEST(MaintenanceCmd, FormatSlashVMakesABareVolumeThatHfsutilsMountsWhole) {
     ScratchDir dir;
-    const std::string image = blank_image(dir, 20000);
+    const std::string image = testing::zero_file(dir / "HD0_512.hda", 20000 * 512);
     ASSERT_EQ(run(dir, {image, "--yes", "-c", "FORMAT Emulator /V"}), 0);
     EXPECT_EQ(testing::check_problems(image, 0), "");
     std::string text;
@@ -112,7 +104,7 @@ std::string image_with_driver(const ScratchDir& dir) {
 TEST(MaintenanceCmd, DriverFromCopiesTheDriverPartitionsOfAnotherImage) {
     ScratchDir dir;
     const std::string source = image_with_driver(dir);
-    const std::string image = blank_image(dir, 86701);
+    const std::string image = testing::zero_file(dir / "HD0_512.hda", 86701 * 512);
     ASSERT_EQ(run(dir, {image, "--yes", "--driver-from", dir / "with-driver.img", "-c", "FORMAT Driven"}), 0);
     std::ifstream in(image, std::ios::binary);
     std::string start(256 * 512, '\0');
@@ -132,14 +124,14 @@ TEST(MaintenanceCmd, DriverFromCopiesTheDriverPartitionsOfAnotherImage) {
     EXPECT_NE(volume.find("Volume name is \"Driven\""), std::string::npos) << volume;
     testing::run_program(dir.path(), {"humount"});
 
-    const std::string blank = blank_image(dir, 86701);
+    const std::string blank = testing::zero_file(dir / "HD0_512.hda", 86701 * 512);
     EXPECT_EQ(run(dir, {blank, "--yes", "--driver-from", blank, "-c", "FORMAT Driven"}), 4)
             << "an image without drivers gives none, and nothing is written";
 }
 
 TEST(MaintenanceCmd, VerifyPrintsEachErrorBlockAndRescuePrintsEachFile) {
     ScratchDir dir;
-    const std::string image = blank_image(dir, 10001);
+    const std::string image = testing::zero_file(dir / "HD0_512.hda", 10001 * 512);
     std::string out;
     EXPECT_EQ(run(dir, {image + ",bad=5000,bad=9000", "--yes", "-c", "VERIFY"}, &out), 4);
     EXPECT_EQ(out,

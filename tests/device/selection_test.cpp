@@ -13,13 +13,6 @@
 namespace korvane::testing {
 namespace {
 
-void touch(const std::string& path, std::uint64_t bytes) {
-    int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(bytes)), 0);
-    ::close(fd);
-}
-
 struct BusWorld {
     ScriptedHost host;
     DeviceContext ctx{host};
@@ -82,14 +75,14 @@ TEST_F(SelectionTest, ImageNamesGiveKindTargetAndBlockSize) {
 }
 
 TEST_F(SelectionTest, ScanListsHeadersAndDisksOfTwoAdaptersButNoCdOrTape) {
-    touch(dir / "first.img", 64 * 512);
+    zero_file(dir / "first.img", 64 * 512);
     std::filesystem::create_directory(dir / "bus");
-    touch(dir / "bus/HD0_512.hda", 64 * 512);
-    touch(dir / "bus/CD3.iso", 16 * 2048);
-    touch(dir / "bus/TP4.tap", 64 * 512);
-    touch(dir / "bus/MO5_1024.img", 64 * 1024);
-    touch(dir / "bus/HD61.hda", 64 * 512);  // LUN 1: not attached
-    touch(dir / "bus/readme.txt", 10);      // not an image of the bus
+    zero_file(dir / "bus/HD0_512.hda", 64 * 512);
+    zero_file(dir / "bus/CD3.iso", 16 * 2048);
+    zero_file(dir / "bus/TP4.tap", 64 * 512);
+    zero_file(dir / "bus/MO5_1024.img", 64 * 1024);
+    zero_file(dir / "bus/HD61.hda", 64 * 512);  // LUN 1: not attached
+    zero_file(dir / "bus/readme.txt", 10);      // not an image of the bus
     world.build({dir / "first.img"}, {dir / "bus"});
     EXPECT_EQ(world.problems.size(), 1u);  // the LUN 1 image
 
@@ -114,7 +107,7 @@ TEST_F(SelectionTest, ScanListIsSizedFromWhatItFinds) {
     for (int a = 0; a < 4; ++a) {
         std::string bus = dir / ("bus" + std::to_string(a));
         std::filesystem::create_directory(bus);
-        for (int t = 0; t < 7; ++t) touch(bus + "/HD" + std::to_string(t) + ".img", 8 * 512);
+        for (int t = 0; t < 7; ++t) zero_file(bus + "/HD" + std::to_string(t) + ".img", 8 * 512);
         dirs.push_back(bus);
     }
     world.build({}, dirs);
@@ -126,8 +119,8 @@ TEST_F(SelectionTest, ScanListIsSizedFromWhatItFinds) {
 }
 
 TEST_F(SelectionTest, FlakyInquiryIsTriedFiveTimes) {
-    touch(dir / "a.img", 8 * 512);
-    touch(dir / "b.img", 8 * 512);
+    zero_file(dir / "a.img", 8 * 512);
+    zero_file(dir / "b.img", 8 * 512);
     world.build({dir / "a.img,flaky=4", dir / "b.img,flaky=5"}, {});
     BusScan scan = scan_bus(*world.ctx.transport);
     ASSERT_EQ(scan.entries.size(), 3u);
@@ -136,7 +129,7 @@ TEST_F(SelectionTest, FlakyInquiryIsTriedFiveTimes) {
 }
 
 TEST_F(SelectionTest, CancelDeselectsAndAnEmptyBusSaysSo) {
-    touch(dir / "a.img", 8 * 512);
+    zero_file(dir / "a.img", 8 * 512);
     world.build({dir / "a.img"}, {});
     world.ctx.state.host_adapter = 0;
     world.ctx.state.target_id = 0;
@@ -152,7 +145,7 @@ TEST_F(SelectionTest, CancelDeselectsAndAnEmptyBusSaysSo) {
 }
 
 TEST_F(SelectionTest, ReadCapacityIsTriedTenTimes) {
-    touch(dir / "a.img", 8 * 512);
+    zero_file(dir / "a.img", 8 * 512);
     world.build({dir / "a.img,flaky=9"}, {});
     world.ctx.state.host_adapter = 0;
     world.ctx.state.target_id = 0;
@@ -167,7 +160,7 @@ TEST_F(SelectionTest, ReadCapacityIsTriedTenTimes) {
 }
 
 TEST_F(SelectionTest, ADriveThatNeverReportsItsCapacityEndsTheProgram) {
-    touch(dir / "a.img", 8 * 512);
+    zero_file(dir / "a.img", 8 * 512);
     BusWorld doomed;
     doomed.build({dir / "a.img,flaky=50"}, {});  // the scan takes five failures first
     doomed.host.dialog_answers.push_back([](Dialog&) { return kDialogOk; });
@@ -176,9 +169,9 @@ TEST_F(SelectionTest, ADriveThatNeverReportsItsCapacityEndsTheProgram) {
 }
 
 TEST_F(SelectionTest, ImagesWithIdsArePlacedFirst) {
-    touch(dir / "x.img", 8 * 512);
-    touch(dir / "HD0.img", 8 * 512);
-    touch(dir / "y.img", 8 * 512);
+    zero_file(dir / "x.img", 8 * 512);
+    zero_file(dir / "HD0.img", 8 * 512);
+    zero_file(dir / "y.img", 8 * 512);
     world.build({dir / "x.img", dir / "HD0.img", dir / "y.img,id=7", dir / "y.img,id=1"}, {});
     auto& bus = dynamic_cast<ImageBus&>(*world.ctx.transport);
     EXPECT_EQ(bus.target(0, 0)->description().path, dir / "HD0.img");
@@ -188,7 +181,7 @@ TEST_F(SelectionTest, ImagesWithIdsArePlacedFirst) {
 }
 
 TEST_F(SelectionTest, ReadOnlyFilesAreWriteProtectedMedia) {
-    touch(dir / "locked.img", 8 * 512);
+    zero_file(dir / "locked.img", 8 * 512);
     std::filesystem::permissions(dir / "locked.img", std::filesystem::perms::owner_read);
     if (::access((dir / "locked.img").c_str(), W_OK) == 0) GTEST_SKIP() << "running as root";
     world.build({dir / "locked.img"}, {});

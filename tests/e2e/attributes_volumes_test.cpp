@@ -9,40 +9,30 @@
 #include "hfs/mac_date.h"
 #include "tests/e2e/listing_fixture.h"
 #include "tests/hfs/check_fixture.h"
+#include "tests/transfer/copy_oracle.h"
 
 namespace korvane::e2e {
 namespace {
 
 constexpr int kCommandFailed = 4;
 
-// korvane-cmd on the image with one -c per line; standard error joins the output.
+// korvane-cmd on the image with one -c per line; standard error, then output.
 int korvane(const ScratchDir& dir, const std::string& image, const std::vector<std::string>& lines, std::string* out) {
-    std::vector<std::string> args = {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", korvane_cmd(), image};
-    for (const std::string& line : lines) {
-        args.push_back("-c");
-        args.push_back(line);
-    }
-    return run_program(dir.path(), args, out);
+    std::vector<std::string> args = {image};
+    for (const std::string& line : lines) args.insert(args.end(), {"-c", line});
+    const CmdRun run = run_korvane_cmd(dir.path(), args);
+    *out = run.err + run.out;
+    return run.status;
 }
 
 // One file as hcopy -m extracts it.
-struct Extracted {
-    std::string macbinary;
-    std::uint32_t field32(std::size_t at) const {
-        std::uint32_t v = 0;
-        for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<std::uint8_t>(macbinary.at(at + i));
-        return v;
-    }
-    std::string signature() const { return macbinary.substr(65, 8); }
-    std::string data() const { return macbinary.substr(128, field32(83)); }
-    std::string resource() const { return macbinary.substr(128 + (field32(83) + 127) / 128 * 128, field32(87)); }
-};
-
-Extracted extract(const ScratchDir& dir, const std::string& image, const std::string& hfsPath) {
+MacFile extract(const ScratchDir& dir, const std::string& image, const std::string& hfsPath) {
     EXPECT_EQ(run_program(dir.path(), {"hmount", image}), 0);
     EXPECT_EQ(run_program(dir.path(), {"hcopy", "-m", hfsPath, dir / "out.bin"}), 0) << hfsPath;
     run_program(dir.path(), {"humount"});
-    return {read_all(dir / "out.bin")};
+    MacFile file;
+    file.macbinary = read_all(dir / "out.bin");
+    return file;
 }
 
 class AttributesVolume : public ::testing::Test {
@@ -90,15 +80,15 @@ TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
     EXPECT_NE(out.find("Korvane: A file or folder exists already with this name."), std::string::npos) << out;
     EXPECT_NE(out.find("No problems found."), std::string::npos) << out;
 
-    const Extracted renamed = extract(dir, image, ":R\x8Esum\x8E");
-    EXPECT_EQ(renamed.signature(), std::string("TEX\0ab\0\0", 8));
+    const MacFile renamed = extract(dir, image, ":R\x8Esum\x8E");
+    EXPECT_EQ(renamed.type_creator(), std::string("TEX\0ab\0\0", 8));
     EXPECT_EQ(renamed.field32(91), fields_to_mac_date(2005, 3, 4, 10, 20));
     EXPECT_EQ(renamed.field32(95), fields_to_mac_date(1996, 12, 31, 23, 59));
-    EXPECT_EQ(renamed.data(), "RESOURCE10");
+    EXPECT_EQ(renamed.data_fork(), "RESOURCE10");
     EXPECT_EQ(renamed.resource(), std::string(129, 'd'));
-    const Extracted plain = extract(dir, image, ":Plain");
-    EXPECT_EQ(plain.data(), "plain text\n");
-    EXPECT_EQ(plain.signature(), "\xF0TXTabcd") << "a type left as shown stays as stored";
+    const MacFile plain = extract(dir, image, ":Plain");
+    EXPECT_EQ(plain.data_fork(), "plain text\n");
+    EXPECT_EQ(plain.type_creator(), "\xF0TXTabcd") << "a type left as shown stays as stored";
     EXPECT_EQ(testing::check_problems(image), "");
 }
 
@@ -140,21 +130,21 @@ TEST(AttributesCorpus, SwapTwiceAndRetypeAMacOsFile) {
     ScratchDir dir;
     const std::string image = testing::corpus_copy(dir, "macos1995-floppy1440-19docs.img");
     if (image.empty()) GTEST_SKIP() << "corpus not present";
-    const Extracted before = extract(dir, image, ":JOHN1.DOC 2");
+    const MacFile before = extract(dir, image, ":JOHN1.DOC 2");
     ASSERT_EQ(before.resource(), "");
 
     std::string out;
     ASSERT_EQ(korvane(dir, image, {"SWAP \"JOHN1.DOC 2\"", "ATTRIB JOHN1.DOC* \"type=TEXT,creator=ttxt\""}, &out), 0)
             << out;
-    const Extracted swapped = extract(dir, image, ":JOHN1.DOC 2");
-    EXPECT_EQ(swapped.resource(), before.data());
-    EXPECT_EQ(swapped.data(), "");
-    EXPECT_EQ(swapped.signature(), "TEXTttxt");
+    const MacFile swapped = extract(dir, image, ":JOHN1.DOC 2");
+    EXPECT_EQ(swapped.resource(), before.data_fork());
+    EXPECT_EQ(swapped.data_fork(), "");
+    EXPECT_EQ(swapped.type_creator(), "TEXTttxt");
     EXPECT_EQ(swapped.field32(91), before.field32(91));
     EXPECT_EQ(testing::check_problems(image), "");
 
     ASSERT_EQ(korvane(dir, image, {"SWAP JOHN1.DOC*"}, &out), 0) << out;
-    EXPECT_EQ(extract(dir, image, ":JOHN1.DOC 2").data(), before.data());
+    EXPECT_EQ(extract(dir, image, ":JOHN1.DOC 2").data_fork(), before.data_fork());
     EXPECT_EQ(testing::check_problems(image), "");
 }
 

@@ -141,8 +141,10 @@ TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
         // Folders that are not empty go after the question, answered by --yes.
         script.insert(script.end(), {"RENAME neu* alt*", "DELETE alt0*"});
         for (int i = 101; i < 120; i += 2) script.push_back("DELETE " + numbered("alt", i));
+        const std::string pristine = read_all(image);
         EXPECT_EQ(run_script(dir, image, script), 0);
         EXPECT_EQ(testing::check_problems(image), "");
+        EXPECT_EQ(testing::changed_blocks_outside_the_trees(pristine, read_all(image)), 0u) << "a fork moved";
         EXPECT_EQ(name_differences(hls_names(dir, image, ":"), expected), std::vector<std::string>{});
         EXPECT_EQ(run_program(dir.path(), {"hls", "-R", ":"}), 0);
         // The volume's own files and folders go too, both forks of each.

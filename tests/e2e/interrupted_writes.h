@@ -80,27 +80,14 @@ inline const BaseVolume& base_volume() {
     return *base;
 }
 
-// How korvane-cmd ended, with what it wrote to standard error.
-struct CommandRun {
-    int status = 0;  // -1: killed
-    std::string errors;
-};
-
-inline CommandRun run_operation(const ScratchDir& dir, const std::string& imageArgument, const WriteOperation& op) {
-    const std::string errors = dir / "errors.txt";
-    CommandRun run;
-    run.status = run_program(dir.path(), {"sh", "-c", "exec \"$@\" 2>\"$0\"", errors, korvane_cmd(), "--yes",
-                                          "--pc-dir", base_volume().pcDir, imageArgument, "-c", op.line});
-    run.errors = read_all(errors);
-    return run;
+inline CmdRun run_operation(const ScratchDir& dir, const std::string& imageArgument, const WriteOperation& op) {
+    return run_korvane_cmd(dir.path(), {"--yes", "--pc-dir", base_volume().pcDir, imageArgument, "-c", op.line});
 }
 
 // Korvane's CHECK from the command line: its exit status (0 sound, 3 damage
 // named) and its lines.
-inline CommandRun check_from_command_line(const ScratchDir& dir, const std::string& image) {
-    CommandRun run;
-    run.status = run_program(dir.path(), {korvane_cmd(), image, "-c", "CHECK"}, &run.errors);
-    return run;
+inline CmdRun check_from_command_line(const ScratchDir& dir, const std::string& image) {
+    return run_korvane_cmd(dir.path(), {image, "-c", "CHECK"});
 }
 
 // The base volume before and after an operation that ran without faults,
@@ -123,8 +110,8 @@ inline OperationBaseline measure_operation(const ScratchDir& dir, const WriteOpe
     copy_image(base_volume().image, baseline.before);
     copy_image(base_volume().image, baseline.after);
     const std::string log = dir / "writes.log";
-    const CommandRun run = run_operation(dir, baseline.after + ",writelog=" + log, op);
-    EXPECT_EQ(run.status, 0) << op.name << ": " << run.errors;
+    const CmdRun run = run_operation(dir, baseline.after + ",writelog=" + log, op);
+    EXPECT_EQ(run.status, 0) << op.name << ": " << run.err;
     EXPECT_EQ(check_from_command_line(dir, baseline.after).status, 0) << op.name;
     baseline.writes = count_lines(read_all(log));
     baseline.beforeBytes = file_bytes(baseline.before);

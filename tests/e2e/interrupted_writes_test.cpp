@@ -32,20 +32,20 @@ constexpr const char* kFormatIncomplete = "The format did not complete";
 // finds nothing. Reported damage: Korvane said the medium may be damaged
 // and CHECK names what is wrong.
 FaultOutcome judge_failed_write(const ScratchDir& dir, const WriteOperation& op, const OperationBaseline& baseline,
-                                const CommandRun& run, const std::string& image, std::string& why) {
-    if (run.status == 0 || run.errors.find("Korvane: ") == std::string::npos) {
+                                const CmdRun& run, const std::string& image, std::string& why) {
+    if (run.status == 0 || run.err.find("Korvane: ") == std::string::npos) {
         why = "reported success";
         return FaultOutcome::Silent;
     }
-    const CommandRun check = check_from_command_line(dir, image);
+    const CmdRun check = check_from_command_line(dir, image);
     const std::string listing = hfsutils_listing(dir, image);
     const bool asBeforeOrAfter = listing == baseline.beforeListing || listing == baseline.afterListing;
     if (check.status == 0 && !listing.empty() && (asBeforeOrAfter || op.replacesVolume))
         return FaultOutcome::Consistent;
-    const bool told = run.errors.find(kMayBeDamaged) != std::string::npos ||
-                      run.errors.find(kFormatIncomplete) != std::string::npos;
+    const bool told =
+            run.err.find(kMayBeDamaged) != std::string::npos || run.err.find(kFormatIncomplete) != std::string::npos;
     if (check.status != 0 && told) return FaultOutcome::ReportedDamage;
-    why = "CHECK status " + std::to_string(check.status) + ", told: " + run.errors + check.errors;
+    why = "CHECK status " + std::to_string(check.status) + ", told: " + run.err + check.out;
     return FaultOutcome::Silent;
 }
 
@@ -59,7 +59,7 @@ TEST(InterruptedWrites, AFailedWriteIsToldAndLeavesASoundVolumeOrNamedDamage) {
         for (std::size_t k = 1; k <= baseline.writes; ++k) {
             const std::string image = dir / "faulty.img";
             copy_image(base_volume().image, image);
-            const CommandRun run = run_operation(dir, image + ",failwrite=" + std::to_string(k), op);
+            const CmdRun run = run_operation(dir, image + ",failwrite=" + std::to_string(k), op);
             std::string why;
             const FaultOutcome outcome = judge_failed_write(dir, op, baseline, run, image, why);
             ++counts[outcome];
@@ -151,7 +151,7 @@ TEST(InterruptedWrites, AProcessKilledAtAnyWriteLeavesTheMediumBeforeAfterOrWith
         for (std::size_t k = 1; k <= baseline.writes; ++k) {
             const std::string image = dir / "killed.img";
             copy_image(base_volume().image, image);
-            const CommandRun run = run_operation(dir, image + ",killwrite=" + std::to_string(k), op);
+            const CmdRun run = run_operation(dir, image + ",killwrite=" + std::to_string(k), op);
             EXPECT_EQ(run.status, -1) << op.name << ", write " << k << ": not killed";
             const CrashOutcome outcome = judge_crash(dir, op, baseline, image);
             ++counts[outcome];

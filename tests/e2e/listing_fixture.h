@@ -22,19 +22,14 @@
 
 namespace korvane::e2e {
 
+using korvane::testing::CmdRun;
 using korvane::testing::HfsutilsVolume;
+using korvane::testing::korvane_cmd;
 using korvane::testing::read_all;
+using korvane::testing::run_korvane_cmd;
 using korvane::testing::run_program;
 using korvane::testing::ScratchDir;
-
-inline std::vector<std::string> split_lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-inline std::string korvane_cmd() { return std::string(KORVANE_BIN_DIR) + "/korvane-cmd"; }
+using korvane::testing::split_lines;
 
 // Mac Roman to UTF-8 with the C library's own tables: an oracle independent
 // of Korvane's character tables.

@@ -27,17 +27,10 @@ void fill_mixed_volume(HfsutilsVolume& volume) {
     volume.add_text_file(":Letters:RESUME 2", "CV 2\r");
     volume.add_forked_file(":", "Caf\x8e Men\x9f", "TEXT", "ttxt", "Coffee 2.00\r", std::string(700, 'R'));
     volume.add_forked_file(":Projects:", "Tool", "APPL", "KRVN", "", std::string(3000, 'C'));
-    volume.add_forked_file(std::string(":Sc\x8fnes:"),
-                           "Fa\x8d"
-                           "ade",
-                           "PICT", "8BIM", std::string(12000, 'P'), "preview");
+    volume.add_forked_file(std::string(":Sc\x8fnes:"), "Fa\215ade", "PICT", "8BIM", std::string(12000, 'P'), "preview");
     // Characters whose weights differ from plain code order.
-    for (const char* name : {"Stra\xa7"
-                             "e",
-                             "Strasse", "Stz", "[bracket]", "x]y", "Zebra", "\xe5gal", "Agal",
-                             "no\xca"
-                             "break",
-                             "no break", "\x80rger", "Arger", "Brot"}) {
+    for (const char* name : {"Stra\247e", "Strasse", "Stz", "[bracket]", "x]y", "Zebra", "\xe5gal", "Agal",
+                             "no\312break", "no break", "\x80rger", "Arger", "Brot"}) {
         volume.add_text_file(std::string(":Projects:Archive:") + name, name);
     }
     volume.addFile(":Projects:Archive:Deep:Bottom", std::string(5000, 'b'), "BINA", "????");

@@ -1,8 +1,6 @@
 // korvane-cmd says why no volume is open whenever a command needs one: what
 // it prints on standard error for media it cannot open.
 
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include "tests/e2e/listing_fixture.h"
@@ -14,11 +12,7 @@ namespace {
 
 // Standard error of korvane-cmd run with args and no terminal.
 std::string errors_of(const ScratchDir& dir, const std::vector<std::string>& args) {
-    std::string command = korvane_cmd();
-    for (const std::string& arg : args) command += " '" + arg + "'";
-    command += " </dev/null >/dev/null 2>'" + dir / "err" + "'";
-    [[maybe_unused]] const int status = std::system(command.c_str());
-    return read_all(dir / "err");
+    return run_korvane_cmd(dir.path(), args).err;
 }
 
 TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {

@@ -22,7 +22,7 @@
 #include "tests/hfs/check_fixture.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/single_drive.h"
-#include "util/byte_order.h"
+#include "tests/transfer/copy_oracle.h"
 #include "volume/discovery.h"
 
 namespace korvane::e2e {
@@ -46,10 +46,6 @@ std::uint32_t mac_seconds(int year, unsigned month, unsigned day, int hour, int 
     const sys_days date{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}};
     const sys_days epoch{std::chrono::year{1904} / January / 1};
     return static_cast<std::uint32_t>((date - epoch).count() * 86400 + hour * 3600 + minute * 60);
-}
-
-std::uint32_t big32(const std::string& bytes, std::size_t at) {
-    return load_be32(reinterpret_cast<const std::uint8_t*>(bytes.data()) + at);
 }
 
 class Soak {
@@ -106,19 +102,14 @@ private:
     void compare_file(const std::string& path, const ModelFile& file) {
         const std::string out = dir_ / "out.bin";
         ASSERT_EQ(run_program(dir_.path(), {"hcopy", "-m", path, out}), 0) << path;
-        const std::string bytes = file_bytes(out);
-        ASSERT_GE(bytes.size(), 128u) << path;
-        const std::uint32_t data_length = big32(bytes, 83), resource_length = big32(bytes, 87);
-        const std::size_t resourceAt = 128 + (data_length + 127) / 128 * 128;
-        ASSERT_GE(bytes.size(), resourceAt + resource_length) << path;
-        EXPECT_EQ(bytes.substr(65, 4), file.type) << path;
-        EXPECT_EQ(bytes.substr(69, 4), file.creator) << path;
-        EXPECT_EQ(big32(bytes, 91), file.created) << path;
-        EXPECT_EQ(big32(bytes, 95), file.modified) << path;
-        EXPECT_TRUE(bytes.compare(128, data_length, file.data) == 0 && data_length == file.data.size()) << path;
-        EXPECT_TRUE(bytes.compare(resourceAt, resource_length, file.resource) == 0 &&
-                    resource_length == file.resource.size())
-                << path;
+        MacFile copied;
+        copied.macbinary = file_bytes(out);
+        ASSERT_GE(copied.macbinary.size(), 128u) << path;
+        EXPECT_EQ(copied.type_creator(), file.type + file.creator) << path;
+        EXPECT_EQ(copied.field32(91), file.created) << path;
+        EXPECT_EQ(copied.field32(95), file.modified) << path;
+        EXPECT_TRUE(copied.data_fork() == file.data) << path;
+        EXPECT_TRUE(copied.resource() == file.resource) << path;
     }
 
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }

@@ -17,27 +17,10 @@
 namespace korvane::e2e {
 namespace {
 
-struct CmdRun {
-    int status = -1;
-    std::string said;  // standard error and output
-};
-
-std::string quoted(const std::string& arg) {
-    std::string out = "'";
-    for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 // korvane-cmd with the arguments, HOME in the test's folder.
 CmdRun korvane(const ScratchDir& dir, const std::vector<std::string>& args) {
-    std::string command = "exec " + quoted(korvane_cmd());
-    for (const std::string& arg : args) command += " " + quoted(arg);
-    CmdRun run;
-    run.status = run_program(dir.path(), {"sh", "-c", command + " </dev/null 2>&1"}, &run.said);
-    return run;
+    return run_korvane_cmd(dir.path(), args);
 }
-
-bool said(const CmdRun& run, const std::string& text) { return run.said.find(text) != std::string::npos; }
 
 // hfsutils lists the root folder (the volume is readable by another implementation).
 std::string hls_root(const ScratchDir& dir, const std::string& image) {
@@ -88,11 +71,11 @@ TEST(UndoJournal, EveryModifyingCommandIsUndoneByteForByte) {
         SCOPED_TRACE(line);
         world.fresh();
         const CmdRun made = world.change(line);
-        EXPECT_EQ(made.status, 0) << made.said;
+        EXPECT_EQ(made.status, 0) << made.err;
         EXPECT_NE(world.bytes(), world.base);
         const CmdRun undone = korvane(world.dir, {world.image, "-c", "UNDO"});
-        EXPECT_EQ(undone.status, 0) << undone.said;
-        EXPECT_TRUE(said(undone, "The last change was undone")) << undone.said;
+        EXPECT_EQ(undone.status, 0) << undone.err;
+        EXPECT_TRUE(undone.said("The last change was undone")) << undone.err;
         EXPECT_TRUE(world.bytes() == world.base) << "the medium is as before the command";
         EXPECT_EQ(testing::check_problems(world.image), "");
         EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\n");
@@ -108,11 +91,11 @@ TEST(UndoJournal, UndoGoesBackOverRunsAndRefusesWhatHfsutilsChanged) {
     EXPECT_TRUE(world.bytes() == afterFirst);
     const CmdRun second = korvane(world.dir, {world.image, "-c", "UNDO"});
     EXPECT_EQ(second.status, 0);
-    EXPECT_TRUE(said(second, "The journal holds no earlier change.")) << second.said;
+    EXPECT_TRUE(second.said("The journal holds no earlier change.")) << second.err;
     EXPECT_TRUE(world.bytes() == world.base);
     const CmdRun none = korvane(world.dir, {world.image, "-c", "UNDO"});
     EXPECT_EQ(none.status, 4);
-    EXPECT_TRUE(said(none, "There is no change to undo on this medium.")) << none.said;
+    EXPECT_TRUE(none.said("There is no change to undo on this medium.")) << none.err;
 
     // A change made by another program since: the last change is no longer Korvane's.
     ASSERT_EQ(world.change("MD Mine").status, 0);
@@ -122,8 +105,8 @@ TEST(UndoJournal, UndoGoesBackOverRunsAndRefusesWhatHfsutilsChanged) {
     const std::string theirs = world.bytes();
     const CmdRun refused = korvane(world.dir, {world.image, "-c", "UNDO"});
     EXPECT_EQ(refused.status, 4);
-    EXPECT_TRUE(said(refused, "The last change cannot be undone: the medium no longer holds what that change wrote"))
-            << refused.said;
+    EXPECT_TRUE(refused.said("The last change cannot be undone: the medium no longer holds what that change wrote"))
+            << refused.err;
     EXPECT_TRUE(world.bytes() == theirs);
     EXPECT_EQ(testing::check_problems(world.image), "");
     EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\nMine\nTheirs\n");
@@ -141,7 +124,7 @@ TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
             world.fresh();
             const CmdRun killed = world.change(line, ",killwrite=" + std::to_string(k));
             if (killed.status == 0) break;  // the command made fewer requests
-            ASSERT_EQ(killed.status, -1) << "killed: " << killed.said;
+            ASSERT_EQ(killed.status, -1) << "killed: " << killed.err;
             const std::string left = world.bytes();
             const CmdRun leave = korvane(world.dir, {"--no", world.image, "-c", "DIR"});
             EXPECT_TRUE(world.bytes() == left);
@@ -149,11 +132,11 @@ TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
                 ++untouched;
             } else {
                 ++interrupted;
-                EXPECT_TRUE(said(leave, "was interrupted before it was completely written")) << leave.said;
-                EXPECT_TRUE(said(leave, "The interrupted change was left as it is")) << leave.said;
+                EXPECT_TRUE(leave.said("was interrupted before it was completely written")) << leave.err;
+                EXPECT_TRUE(leave.said("The interrupted change was left as it is")) << leave.err;
             }
             const CmdRun rollBack = korvane(world.dir, {"--yes", world.image, "-c", "CHECK"});
-            EXPECT_EQ(rollBack.status, 0) << rollBack.said;
+            EXPECT_EQ(rollBack.status, 0) << rollBack.err;
             EXPECT_TRUE(world.bytes() == world.base) << "as before the command";
             EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\n");
         }
@@ -166,10 +149,10 @@ TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
     ASSERT_EQ(world.change("MD New").status, 0);
     EXPECT_EQ(korvane(world.dir, {world.image + ",killwrite=3", "-c", "UNDO"}).status, -1);
     const CmdRun asked = korvane(world.dir, {"--no", world.image});
-    EXPECT_TRUE(said(asked, "Undoing the last change Korvane made to this medium was interrupted.")) << asked.said;
+    EXPECT_TRUE(asked.said("Undoing the last change Korvane made to this medium was interrupted.")) << asked.err;
     const CmdRun finished = korvane(world.dir, {"--yes", world.image, "-c", "CHECK"});
-    EXPECT_TRUE(said(finished, "The interrupted undo was finished")) << finished.said;
-    EXPECT_EQ(finished.status, 0) << finished.said;
+    EXPECT_TRUE(finished.said("The interrupted undo was finished")) << finished.err;
+    EXPECT_EQ(finished.status, 0) << finished.err;
     EXPECT_TRUE(world.bytes() == world.base);
 }
 
@@ -179,14 +162,14 @@ TEST(UndoJournal, AJournalThatCannotBeWrittenRefusesTheChange) {
     for (const char* line : {"MD New", "MCOPY report.txt"}) {
         const CmdRun refused = world.change(line);
         EXPECT_EQ(refused.status, 4) << line;
-        EXPECT_TRUE(said(refused, "The undo journal \"" + world.image + kJournalSuffix + "\" cannot be opened"))
-                << refused.said;
-        EXPECT_TRUE(said(refused, "Start Korvane with --no-journal")) << refused.said;
+        EXPECT_TRUE(refused.said("The undo journal \"" + world.image + kJournalSuffix + "\" cannot be opened"))
+                << refused.err;
+        EXPECT_TRUE(refused.said("Start Korvane with --no-journal")) << refused.err;
         EXPECT_TRUE(world.bytes() == world.base) << line;
     }
     const CmdRun without = korvane(world.dir, {"--no-journal", world.image, "-c", "MD New", "-c", "UNDO"});
     EXPECT_EQ(without.status, 4);
-    EXPECT_TRUE(said(without, "Korvane runs without an undo journal (--no-journal)")) << without.said;
+    EXPECT_TRUE(without.said("Korvane runs without an undo journal (--no-journal)")) << without.err;
     EXPECT_TRUE(std::filesystem::is_directory(world.image + kJournalSuffix));
     EXPECT_EQ(testing::check_problems(world.image), "");
     EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\nNew\n");
@@ -220,7 +203,7 @@ TEST(UndoJournal, AJournalWithoutRoomRefusesTheChangeAndPutsBackWhatItHadWritten
     std::ofstream(world.pcDir + "/zz.txt", std::ios::binary) << std::string(40000, 'b');
     const CmdRun refused = korvane(world.dir, {"--yes", "--pc-dir", world.pcDir, image, "-c", "MCOPY *.txt"});
     EXPECT_EQ(refused.status, 4);
-    EXPECT_TRUE(said(refused, "cannot be written: No space left on device. The change was refused")) << refused.said;
+    EXPECT_TRUE(refused.said("cannot be written: No space left on device. The change was refused")) << refused.err;
     EXPECT_TRUE(read_all(image) == world.base);
     EXPECT_EQ(testing::check_problems(image), "");
     EXPECT_EQ(hls_root(world.dir, image), "Docs\nLetter\n");

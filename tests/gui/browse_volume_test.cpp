@@ -19,6 +19,7 @@
 
 using namespace korvane;
 using korvane::gui::testing::GuiFixture;
+using korvane::gui::testing::when_modal_opens;
 
 class BrowseVolumeTest : public QObject {
     Q_OBJECT
@@ -36,7 +37,6 @@ private slots:
         korvane::testing::HfsutilsVolume volume(scratch, "browse.hda", 40 * 1024, "Browse Vol");
         volume.add_folder(":Inner");
         volume.addFile(":Inner:Note", "hello\n");
-        QCOMPARE(volume.lines({"hls", "-1", ":Inner"}), std::vector<std::string>{"Note"});
         volume.unmount();
         image = volume.image();
     }
@@ -87,11 +87,13 @@ private slots:
 
         // INFO posts Volume Information, which opens once "Command line" has closed.
         QString volume_size;
-        when_titled("Informations about the Macintosh volume", [&volume_size](QWidget* form) {
-            auto* info = static_cast<gui::VolumeInfoForm*>(form);
-            volume_size = info->value_of("Volume Size:")->text();
-            info->ok_button()->click();
-        });
+        when_modal_opens(
+                [&volume_size](QWidget* form) {
+                    auto* info = static_cast<gui::VolumeInfoForm*>(form);
+                    volume_size = info->value_of("Volume Size:")->text();
+                    info->ok_button()->click();
+                },
+                "Informations about the Macintosh volume");
         type_command_line(gui, "INFO", true);
         QCOMPARE(volume_size.toStdString(),
                  std::to_string(gui.ctx.mdb.allocation_blocks() * std::uint64_t{gui.ctx.geometry.allocBlockSize}));
@@ -99,27 +101,15 @@ private slots:
     }
 
 private:
-    // Runs action on the modal dialog of that title once it is open.
-    static void when_titled(const QString& title, std::function<void(QWidget*)> action) {
-        auto attempt = std::make_shared<std::function<void()>>();
-        *attempt = [title, action, attempt] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal != nullptr && modal->isVisible() && modal->windowTitle() == title) {
-                action(modal);
-            } else {
-                QTimer::singleShot(10, *attempt);
-            }
-        };
-        QTimer::singleShot(0, *attempt);
-    }
-
     static void type_command_line(GuiFixture& gui, const char* line, bool execute) {
-        when_titled("Command line", [line, execute](QWidget* form) {
-            auto* command = static_cast<gui::CommandLineForm*>(form);
-            QVERIFY(command->line()->text().isEmpty());
-            QTest::keyClicks(command->line(), line);
-            (execute ? command->execute_button() : command->cancel_button())->click();
-        });
+        when_modal_opens(
+                [line, execute](QWidget* form) {
+                    auto* command = static_cast<gui::CommandLineForm*>(form);
+                    QVERIFY(command->line()->text().isEmpty());
+                    QTest::keyClicks(command->line(), line);
+                    (execute ? command->execute_button() : command->cancel_button())->click();
+                },
+                "Command line");
         QTest::keyClick(gui.window.get(), Qt::Key_C, Qt::AltModifier);
     }
 };

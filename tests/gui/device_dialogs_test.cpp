@@ -1,8 +1,5 @@
 // The device dialogs driven offscreen: the real forms on a real image bus.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -17,18 +14,13 @@
 #include "device/same_drive_dialog.h"
 #include "gui/device_dialogs.h"
 #include "gui/dialog_registry.h"
+#include "tests/gui/gui_fixture.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 
 using namespace korvane;
 
 namespace {
-
-void touch(const QString& path, off_t bytes) {
-    int fd = ::open(path.toLocal8Bit().constData(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-    QVERIFY(fd >= 0);
-    QCOMPARE(::ftruncate(fd, bytes), 0);
-    ::close(fd);
-}
 
 template <typename Widget>
 Widget* child(QWidget& parent, const char* name) {
@@ -42,13 +34,10 @@ void click_radio(QRadioButton* radio) {
     QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(6, radio->height() / 2));
 }
 
-// Clicks a button of whatever modal dialog is open once the event loop runs.
+// Clicks a button of the next modal dialog once it is open.
 void click_in_modal(const char* name) {
-    QTimer::singleShot(0, [name] {
-        QWidget* modal = QApplication::activeModalWidget();
-        QVERIFY(modal != nullptr);
-        QTest::mouseClick(child<QPushButton>(*modal, name), Qt::LeftButton);
-    });
+    gui::testing::when_modal_opens(
+            [name](QWidget* modal) { QTest::mouseClick(child<QPushButton>(*modal, name), Qt::LeftButton); });
 }
 
 }  // namespace
@@ -63,10 +52,10 @@ class DeviceDialogsTest : public QObject {
     void build_bus() {
         QDir(dir.path()).mkdir("empty");
         QDir(dir.path()).mkdir("full");
-        touch(dir.path() + "/full/HD2_512.hda", 100 * 512);
-        touch(dir.path() + "/full/HD5_512.hda", 100 * 512);
+        testing::zero_file((dir.path() + "/full/HD2_512.hda").toStdString(), 100 * 512);
+        testing::zero_file((dir.path() + "/full/HD5_512.hda").toStdString(), 100 * 512);
         QDir(dir.path()).mkdir("last");
-        touch(dir.path() + "/last/MO4_1024.img", 50 * 1024);
+        testing::zero_file((dir.path() + "/last/MO4_1024.img").toStdString(), 50 * 1024);
         BusSetup setup =
                 make_image_bus({}, {(dir.path() + "/empty").toStdString(), (dir.path() + "/full").toStdString(),
                                     (dir.path() + "/last").toStdString()});
@@ -129,9 +118,7 @@ private slots:
         } qtHost;
         DeviceContext selecting(qtHost);
         selecting.transport = std::move(ctx.transport);
-        QTimer::singleShot(0, [] {
-            QWidget* modal = QApplication::activeModalWidget();
-            QVERIFY(modal != nullptr);
+        gui::testing::when_modal_opens([](QWidget* modal) {
             QTest::mouseClick(child<QPushButton>(*modal, "next_host"), Qt::LeftButton);
             QTest::mouseClick(child<QPushButton>(*modal, "ok"), Qt::LeftButton);
         });

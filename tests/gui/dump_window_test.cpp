@@ -12,8 +12,7 @@
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
-#include "tests/support/scripted_host.h"
-#include "tests/support/single_drive.h"
+#include "tests/support/session.h"
 #include "volume/discovery.h"
 
 namespace korvane::gui {
@@ -22,8 +21,7 @@ class DumpWindowTest : public QObject {
     Q_OBJECT
 
     korvane::testing::ScratchDir dir;
-    korvane::testing::ScriptedHost host;
-    std::unique_ptr<Context> ctx;
+    std::unique_ptr<korvane::testing::Session> session;
     std::unique_ptr<korvane::testing::HfsutilsVolume> volume;
 
 private slots:
@@ -31,13 +29,12 @@ private slots:
         volume = std::make_unique<korvane::testing::HfsutilsVolume>(dir, "dump.img", 800);
         volume->addFile(":text", std::string(2048, 'x'));
         volume->unmount();
-        ctx = std::make_unique<Context>(host);
-        korvane::testing::select_single_image(*ctx, volume->image());
-        QVERIFY(analyze_volume(*ctx) > 0);
+        session = std::make_unique<korvane::testing::Session>(volume->image());
+        QVERIFY(analyze_volume(session->ctx) > 0);
     }
 
     void shows_the_fork_in_four_blocks_and_scrolls() {
-        auto state = DumpState::open(*ctx, "text");
+        auto state = DumpState::open(session->ctx, "text");
         QVERIFY(state);
         DumpWindow window(nullptr, *state);
         window.show();
@@ -89,7 +86,7 @@ private slots:
 
     // The Qt host runs the window for the engine's "filedump".
     void the_host_runs_the_window_until_back_to_main_screen() {
-        auto state = DumpState::open(*ctx, "text");
+        auto state = DumpState::open(session->ctx, "text");
         QVERIFY(state);
         DumpWindowDialog dialog(*state);
         const QtDialogs::Runner* runner = QtDialogs::instance().find("filedump");

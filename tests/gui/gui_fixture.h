@@ -36,12 +36,13 @@ struct GuiFixture {
     int height() const { return window->client()->height(); }
 };
 
-// Runs action on the next modal dialog once it is open (the dialog's exec
-// is what the caller waits in).
-inline void when_modal_opens(std::function<void(QWidget*)> action) {
+// Runs action on the next modal dialog (of that title, when given) once it
+// is open (the dialog's exec is what the caller waits in).
+inline void when_modal_opens(std::function<void(QWidget*)> action, const QString& title = {}) {
     auto attempt = std::make_shared<std::function<void()>>();
-    *attempt = [action, attempt] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+    *attempt = [action, title, attempt] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && (title.isEmpty() || (modal->isVisible() && modal->windowTitle() == title))) {
             action(modal);
         } else {
             QTimer::singleShot(10, *attempt);

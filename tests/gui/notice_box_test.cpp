@@ -2,11 +2,8 @@
 // its text in an open log; answered in time it leaves nothing. Questions carry
 // the caption "Korvane"; the log dialog's buttons open and close the log.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -20,48 +17,38 @@
 #include "core/notices.h"
 #include "gui/notice_box.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/scratch_dir.h"
 
 using namespace korvane;
 using namespace korvane::gui;
 using korvane::gui::testing::GuiFixture;
-
-namespace {
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-}  // namespace
+using korvane::gui::testing::when_modal_opens;
+using korvane::testing::read_all;
 
 class NoticeBoxTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<GuiFixture> gui;
+    std::unique_ptr<korvane::testing::ScratchDir> dir;
     std::string log_path;
 
-    void open_log() {
-        char name[] = "/tmp/korvane-notice-XXXXXX";
-        int fd = mkstemp(name);
-        QVERIFY(fd >= 0);
-        log_path = name;
-        gui->ctx.log.adopt(fdopen(fd, "w+b"));
-    }
+    void open_log() { gui->ctx.log.adopt(std::fopen(log_path.c_str(), "w+b")); }
 
 private slots:
-    void init() { gui = std::make_unique<GuiFixture>(); }
+    void init() {
+        gui = std::make_unique<GuiFixture>();
+        dir = std::make_unique<korvane::testing::ScratchDir>();
+        log_path = *dir / "transfers.log";
+    }
     void cleanup() {
         gui.reset();
-        if (!log_path.empty()) std::remove(log_path.c_str());
-        log_path.clear();
+        dir.reset();
     }
 
     void unanswered_notice_closes_by_itself_and_is_logged() {
         open_log();
         QString caption, text;
-        testing::when_modal_opens([&](QWidget* box) {
+        when_modal_opens([&](QWidget* box) {
             caption = box->windowTitle();
             text = box->findChild<QLabel*>("text1128")->text();
         });
@@ -72,27 +59,26 @@ private slots:
         QCOMPARE(caption, QString("Korvane"));
         QCOMPARE(text, QString("Not enough space on the volume."));
         gui->ctx.log.close_file();
-        QCOMPARE(QString::fromStdString(read_file(log_path)), QString("#Not enough space on the volume.\n"));
+        QCOMPARE(QString::fromStdString(read_all(log_path)), QString("#Not enough space on the volume.\n"));
     }
 
     void answered_notice_leaves_nothing_in_the_log() {
         open_log();
-        testing::when_modal_opens(
-                [](QWidget* box) { QTest::mouseClick(box->findChild<QPushButton*>("ok1"), Qt::LeftButton); });
+        when_modal_opens([](QWidget* box) { QTest::mouseClick(box->findChild<QPushButton*>("ok1"), Qt::LeftButton); });
         show_notice(gui->ctx, "Drive not ready or no floppy disk.");
         gui->ctx.log.close_file();
-        QCOMPARE(read_file(log_path), std::string());
+        QCOMPARE(read_all(log_path), std::string());
     }
 
     void questions_carry_the_caption_and_answer() {
         QString caption;
-        testing::when_modal_opens([&caption](QWidget* box) {
+        when_modal_opens([&caption](QWidget* box) {
             caption = box->windowTitle();
             static_cast<QMessageBox*>(box)->button(QMessageBox::Cancel)->click();
         });
         QVERIFY(!gui->host.ask_ok_cancel("Deleting several files/directories?"));
         QCOMPARE(caption, QString("Korvane"));
-        testing::when_modal_opens([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+        when_modal_opens([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
         QVERIFY2(gui->host.ask_yes_no("You hit the Esc key. Do you really want to abort?"), "Yes is the default");
     }
 
@@ -101,27 +87,17 @@ private slots:
         QVERIFY2(!gui->host.escape_requested(), "other keys are consumed and ignored");
         QVERIFY(!gui->host.has_pending_keys());
         gui->host.queue_key(Qt::Key_Escape);
-        testing::when_modal_opens(
-                [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
+        when_modal_opens([](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
         QVERIFY(!gui->host.escape_requested());
         gui->host.queue_key(Qt::Key_Escape);
-        testing::when_modal_opens(
-                [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+        when_modal_opens([](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
         QVERIFY(gui->host.escape_requested());
     }
 
     void log_dialog_creates_and_closes_the_log() {
-        char name[] = "/tmp/korvane-flog-XXXXXX";
-        int fd = mkstemp(name);
-        QVERIFY(fd >= 0);
-        ::close(fd);
-        log_path = name;
-        {
-            std::ofstream old(log_path);
-            old << "old lines\n";
-        }
+        std::ofstream(log_path) << "old lines\n";
         bool create_was_enabled = false, close_was_enabled = true;
-        testing::when_modal_opens([&](QWidget* form) {
+        when_modal_opens([&](QWidget* form) {
             QCOMPARE(form->windowTitle(), QString("Log File Management"));
             form->findChild<QLineEdit*>("edit147")->setText(QString::fromStdString(log_path));
             create_was_enabled = form->findChild<QPushButton*>("create144")->isEnabled();
@@ -136,10 +112,10 @@ private slots:
         QVERIFY(!close_was_enabled);
         QVERIFY(gui->ctx.log.is_open());
         QVERIFY2(gui->window->action(131)->isChecked(), "the Log File item is checked while a log is open");
-        QCOMPARE(read_file(log_path), std::string());  // Create empties the file
+        QCOMPARE(read_all(log_path), std::string());  // Create empties the file
         QCOMPARE(gui->ctx.state.log_file_name, log_path);
 
-        testing::when_modal_opens([](QWidget* form) {
+        when_modal_opens([](QWidget* form) {
             QTest::mouseClick(form->findChild<QPushButton*>("close146"), Qt::LeftButton);
             QTest::keyClick(form, Qt::Key_Escape);
         });

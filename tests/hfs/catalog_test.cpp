@@ -58,10 +58,7 @@ TEST(NameOrder, CaseFoldedAccentsKept) {
     EXPECT_LT(compare_names("\\", "]"), 0);
     EXPECT_GT(compare_names("\xA7", "sz"), 0);
     EXPECT_LT(compare_names("\xA7", "t"), 0);
-    EXPECT_EQ(compare_names("a\xCA"
-                            "b",
-                            "a b"),
-              0);
+    EXPECT_EQ(compare_names("a\312b", "a b"), 0);
     EXPECT_GT(compare_names("\xE5", "\xE4"), 0);  // Â unfolded, in code order
 }
 
@@ -110,27 +107,8 @@ std::vector<std::string> ordering_names() {
         names.push_back(std::string("a") + c);
         names.push_back(std::string(1, c) + "x");
     }
-    for (const char* plain : {"az",
-                              "a z",
-                              "ass",
-                              "ast",
-                              "S",
-                              "st",
-                              "Z",
-                              "z1",
-                              "\x80",
-                              "\x8A"
-                              "b",
-                              "e",
-                              "\x83",
-                              "i",
-                              "o",
-                              "u",
-                              "A",
-                              "a\x81",
-                              "a^",
-                              "a_",
-                              "b"}) {
+    for (const char* plain : {"az", "a z",  "ass", "ast", "S", "st", "Z",     "z1", "\x80", "\212b",
+                              "e",  "\x83", "i",   "o",   "u", "A",  "a\x81", "a^", "a_",   "b"}) {
         names.emplace_back(plain);
     }
     return names;

@@ -24,13 +24,9 @@ namespace korvane {
 namespace {
 
 using testing::HfsutilsVolume;
+using testing::hls_names;
 using testing::OpenedVolume;
 using testing::ScratchDir;
-
-std::multiset<std::string> hls_names(const HfsutilsVolume& volume, const std::string& path) {
-    const auto lines = volume.lines({"hls", "-1a", path});
-    return {lines.begin(), lines.end()};
-}
 
 // A volume made by hformat, opened with the root as the current folder.
 struct EditedVolume {

@@ -4,6 +4,7 @@
 // the program opens it.
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -40,5 +41,11 @@ struct OpenedVolume {
 
     CatalogOpen open() { return open_catalog_tree(ctx); }
 };
+
+// The names hls lists in an HFS folder path.
+inline std::multiset<std::string> hls_names(const HfsutilsVolume& volume, const std::string& path) {
+    const auto lines = volume.lines({"hls", "-1a", path});
+    return {lines.begin(), lines.end()};
+}
 
 }  // namespace korvane::testing

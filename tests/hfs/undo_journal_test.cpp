@@ -22,10 +22,6 @@ using testing::OpenedVolume;
 using testing::read_all;
 using testing::ScratchDir;
 
-void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // One folder made and written back per name; the image after each.
 std::vector<std::string> make_folders(const std::string& image, const std::vector<std::string>& names,
                                       std::uint64_t journalLimit = kDefaultJournalLimit) {
@@ -81,8 +77,8 @@ TEST(UndoJournalFile, CutOrSpoiledItNeverPutsBackWhatItCannotVouchFor) {
     }
     for (const Spoiled& spoiled : cases) {
         SCOPED_TRACE(spoiled.name);
-        write_file(image, after[1]);
-        write_file(journalPath, spoiled.bytes);
+        std::ofstream(image, std::ios::binary) << after[1];
+        std::ofstream(journalPath, std::ios::binary) << spoiled.bytes;
         OpenedVolume volume(image);
         undo_last_change(volume.ctx);
         const std::string now = read_all(image);

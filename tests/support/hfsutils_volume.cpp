@@ -13,18 +13,19 @@
 namespace korvane::testing {
 
 int run_program(const std::string& home, const std::vector<std::string>& args, std::string* out,
-                const std::string& inputPath) {
-    const std::string outPath = home + "/program.out";
+                const std::string& inputPath, std::string* err) {
+    const std::string outPath = home + "/program.out", errPath = home + "/program.err";
     const pid_t child = fork();
     if (child == 0) {
         setenv("HOME", home.c_str(), 1);
         setenv("TZ", "UTC", 1);
         const int output = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int input = open(inputPath.empty() ? "/dev/null" : inputPath.c_str(), O_RDONLY);
-        const int quiet = open("/dev/null", O_WRONLY);
+        const int errors =
+                err ? open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644) : open("/dev/null", O_WRONLY);
         dup2(input, 0);
         dup2(output, 1);
-        dup2(quiet, 2);
+        dup2(errors, 2);
         std::vector<char*> argv;
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -34,6 +35,7 @@ int run_program(const std::string& home, const std::vector<std::string>& args, s
     int status = 0;
     waitpid(child, &status, 0);
     if (out) *out = read_all(outPath);
+    if (err) *err = read_all(errPath);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -119,10 +121,7 @@ void HfsutilsVolume::remove(const std::string& hfsPath) { EXPECT_EQ(tool({"hdel"
 std::vector<std::string> HfsutilsVolume::lines(const std::vector<std::string>& args) const {
     std::string text;
     EXPECT_EQ(tool(args, &text), 0);
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
+    return split_lines(text);
 }
 
 void HfsutilsVolume::fragment_free_space(int smallFiles) {

@@ -15,10 +15,30 @@ namespace korvane::testing {
 // Runs a program without a shell (arguments hold any byte), with HOME in the
 // test's folder (hfsutils keeps its current volume there, so one test's
 // hmount never meets another's) and TZ=UTC, standard input from inputPath
-// when given. Returns the exit status; standard output in *out when given;
-// standard error is dropped.
+// when given. Returns the exit status (-1 when a signal ended it); standard
+// output in *out and standard error in *err when given, else dropped.
 int run_program(const std::string& home, const std::vector<std::string>& args, std::string* out = nullptr,
-                const std::string& inputPath = {});
+                const std::string& inputPath = {}, std::string* err = nullptr);
+
+inline std::string korvane_cmd() { return std::string(KORVANE_BIN_DIR) + "/korvane-cmd"; }
+
+// How a run of korvane-cmd ended and what it wrote.
+struct CmdRun {
+    int status = -1;  // -1: killed
+    std::string out, err;
+    bool said(const std::string& text) const {
+        return err.find(text) != std::string::npos || out.find(text) != std::string::npos;
+    }
+};
+
+// korvane-cmd as built, run through run_program.
+inline CmdRun run_korvane_cmd(const std::string& home, std::vector<std::string> args,
+                              const std::string& inputPath = {}) {
+    CmdRun run;
+    args.insert(args.begin(), korvane_cmd());
+    run.status = run_program(home, args, &run.out, inputPath, &run.err);
+    return run;
+}
 
 // A MacBinary II file holding both forks, a type, a creator and dates, as
 // hcopy -m reads it onto a volume. Built here byte by byte, independently of

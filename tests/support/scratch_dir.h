@@ -4,10 +4,13 @@
 
 #include <stdlib.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace korvane::testing {
 
@@ -39,6 +42,21 @@ private:
 inline std::string read_all(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The lines of a text, without their line ends.
+inline std::vector<std::string> split_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// A new file of that many zero bytes; returns its path.
+inline std::string zero_file(const std::string& path, std::uint64_t bytes) {
+    std::ofstream(path, std::ios::binary).close();
+    std::filesystem::resize_file(path, bytes);
+    return path;
 }
 
 // A writable copy, in the test's folder, of an image of the shared corpus of

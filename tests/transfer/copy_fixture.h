@@ -13,20 +13,14 @@
 #include "app/context.h"
 #include "device/image_bus.h"
 #include "tests/hfs/hfs_fixture.h"
-#include "tests/support/single_drive.h"
+#include "tests/support/session.h"
 #include "volume/discovery.h"
 
 namespace korvane::testing {
 
 // A Korvane context with one image as the selected drive and its volume open.
-struct OpenedDrive {
-    ScriptedHost host;
-    Context ctx{host};
-
-    explicit OpenedDrive(const std::string& image) {
-        select_single_image(ctx, image);
-        opened = analyze_volume(ctx) > 0;
-    }
+struct OpenedDrive : Session {
+    explicit OpenedDrive(const std::string& image) : Session(image) { opened = analyze_volume(ctx) > 0; }
     bool opened = false;
 };
 

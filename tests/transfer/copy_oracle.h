@@ -30,12 +30,13 @@ struct MacFile {
 
     std::uint32_t field32(std::size_t at) const {
         std::uint32_t v = 0;
-        for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<std::uint8_t>(macbinary[at + i]);
+        for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<std::uint8_t>(macbinary.at(at + i));
         return v;
     }
     std::uint32_t data_length() const { return field32(83); }
     std::uint32_t resource_length() const { return field32(87); }
     std::string type_creator() const { return macbinary.substr(65, 8); }
+    std::string data_fork() const { return macbinary.substr(128, data_length()); }
     std::string resource() const {
         std::size_t start = 128 + (data_length() + 127) / 128 * 128;
         return macbinary.substr(start, resource_length());

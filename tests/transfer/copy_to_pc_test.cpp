@@ -100,24 +100,6 @@ TEST_F(CopyToPc, DataForkGetsTheMacDateTheLogLineAndTheStatus) {
     EXPECT_FALSE(ctx().outcome.failureReported);
 }
 
-TEST_F(CopyToPc, MacBinaryLaysOutHeaderPaddedDataAndResource) {
-    set_mode(kCopyMacBinary);
-    ASSERT_EQ(copy_matching(ctx(), "Both"), kCopyDone);
-    std::string bytes = read_all(dest / "Both.com");  // APPL -> COM
-    ASSERT_EQ(bytes.size(), 512u);
-    EXPECT_EQ(bytes[1], 4);
-    EXPECT_EQ(bytes.substr(2, 4), "Both");
-    EXPECT_EQ(bytes.substr(65, 8), "APPLKorv");
-    EXPECT_EQ(bytes.substr(128, 129), kData129);
-    EXPECT_EQ(bytes.substr(257, 127), std::string(127, '\0'));
-    EXPECT_EQ(bytes.substr(384, 10), kResource10);
-    EXPECT_EQ(bytes.substr(394), std::string(118, '\0'));  // readers take whole 128-byte pieces
-
-    // Without a resource fork the file ends with the data fork, padded.
-    ASSERT_EQ(copy_matching(ctx(), "Spreadsheet"), kCopyDone);
-    EXPECT_EQ(read_all(dest / "Spreadsheet.xls").size(), 256u);
-}
-
 TEST_F(CopyToPc, EmptyForksAreReportedAndMakeNoFile) {
     set_mode(kCopyResourceFork);
     EXPECT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
@@ -405,39 +387,30 @@ TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
 // The free-space test asks the file system that receives the copy: a small
 // tmpfs as the destination, on a machine whose temporary folder has room.
 TEST(CopyToPcSpace, TheReceivingFileSystemDecides) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "space.img", 800, "Space");
-    volume.addFile(":Large", std::string(200 * 1024, 'L'));
-    volume.addFile(":Small", "small");
+    SmallVolumeCopy world("Space");
+    world.volume.addFile(":Large", std::string(200 * 1024, 'L'));
+    world.volume.addFile(":Small", "small");
     // MacBinary adds a header and padding that the free-space test does not
     // count: with 8 KB free the 8,000 bytes of its forks pass the test, and
     // the file system fills up in the middle of the copy.
-    volume.add_forked_file(":Tight", "Tight", "TEXT", "ttxt", std::string(4000, 'd'), std::string(4000, 'r'));
-    volume.unmount();
-    OpenedDrive drive(volume.image());
-    ASSERT_TRUE(drive.opened);
-    drive.ctx.state.option_flags =
-            static_cast<std::uint16_t>((drive.ctx.state.option_flags & ~kCopyModeMask) | kCopyMacBinary);
-    const std::string tiny = dir / "tiny";
-    std::filesystem::create_directories(tiny);
+    world.volume.add_forked_file(":Tight", "Tight", "TEXT", "ttxt", std::string(4000, 'd'), std::string(4000, 'r'));
+    Context& ctx = world.open();
+    ctx.state.option_flags = static_cast<std::uint16_t>((ctx.state.option_flags & ~kCopyModeMask) | kCopyMacBinary);
+    const std::string tiny = world.dest / "tiny";
+    fs::create_directories(tiny);
     if (mount("tmpfs", tiny.c_str(), "tmpfs", 0, "size=12k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
-    {
-        const auto saved = std::filesystem::current_path();
-        std::filesystem::current_path(tiny);
-        drive.ctx.state.long_names_available = true;
-        EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
-        EXPECT_TRUE(drive.host.showed("Not enough space on the volume. File Large was not copied."));
-        EXPECT_FALSE(std::filesystem::exists(tiny + "/Large.txt"));
-        EXPECT_EQ(read_all(tiny + "/Small.txt").substr(128, 5), "small");
-        EXPECT_TRUE(
-                drive.host.showed("Not enough space on the volume: the PC destination is full. File Tight "
-                                  "was not copied."));
-        EXPECT_FALSE(std::filesystem::exists(tiny + "/Tight.txt"));
-        EXPECT_FALSE(drive.host.showed("could not be read"));
-        EXPECT_TRUE(drive.ctx.outcome.failureReported);
-        std::filesystem::current_path(saved);
-    }
+    fs::current_path(tiny);
+    EXPECT_EQ(copy_matching(ctx, "*"), kCopyDone);
+    EXPECT_FALSE(fs::exists(tiny + "/Large.txt"));
+    EXPECT_EQ(read_all(tiny + "/Small.txt").substr(128, 5), "small");
+    EXPECT_FALSE(fs::exists(tiny + "/Tight.txt"));
+    fs::current_path(world.dest.path());
     umount(tiny.c_str());
+    EXPECT_TRUE(world.host().showed("Not enough space on the volume. File Large was not copied."));
+    EXPECT_TRUE(world.host().showed(
+            "Not enough space on the volume: the PC destination is full. File Tight was not copied."));
+    EXPECT_FALSE(world.host().showed("could not be read"));
+    EXPECT_TRUE(ctx.outcome.failureReported);
 }
 
 // A damaged catalog whose folder names the root as its own contents: the

@@ -13,26 +13,12 @@
 #include "device/partition_dialog.h"
 #include "hfs/current_directory.h"
 #include "tests/hfs/hfs_fixture.h"
-#include "tests/support/single_drive.h"
+#include "tests/support/session.h"
 #include "tests/volume/medium_builder.h"
 #include "volume/brute_force.h"
 
 namespace korvane::testing {
 namespace {
-
-struct Drive {
-    ScriptedHost host;
-    HfsContext ctx{host};
-    ImageBus* bus = nullptr;
-
-    explicit Drive(const std::string& image) { bus = select_single_image(ctx, image); }
-
-    std::vector<std::string> names() const {
-        std::vector<std::string> result;
-        for (const ListingEntry& entry : ctx.state.entries) result.emplace_back(entry.name());
-        return result;
-    }
-};
 
 // Two small volumes made by hfsutils, each with a file naming it.
 class DiscoveryTest : public ::testing::Test {
@@ -52,7 +38,7 @@ protected:
 };
 
 TEST_F(DiscoveryTest, BareVolumeOpensAtBlockZeroWithoutAnyDialog) {
-    Drive drive(first->image());
+    Session drive(first->image());
     const std::int32_t found = analyze_volume(drive.ctx);
     ASSERT_GT(found, 0);
     EXPECT_EQ(drive.ctx.state.volume_start, found);
@@ -73,7 +59,7 @@ TEST_F(DiscoveryTest, OneHfsPartitionOpensWithoutTheDialog) {
     write_partitioned_medium(
             medium, 3 << 20, 512, 512,
             {{"Driver", "Apple_Driver43", 64, 32, {}}, {"Untitled", "Apple_HFS", 96, 1600, first->image()}});
-    Drive drive(medium);
+    Session drive(medium);
     const std::int32_t found = analyze_volume(drive.ctx);
     ASSERT_GT(found, 0);
     EXPECT_TRUE(drive.host.dialogs.empty());
@@ -88,7 +74,7 @@ TEST_F(DiscoveryTest, SeveralPartitionsAskWhichOneAndOpenTheChosen) {
     write_partitioned_medium(
             medium, 4 << 20, 512, 512,
             {{"First", "Apple_HFS", 64, 1600, first->image()}, {"Second", "Apple_HFS", 1664, 2048, second->image()}});
-    Drive drive(medium);
+    Session drive(medium);
     std::vector<PartitionRow> shown;
     drive.host.dialog_answers.push_back([&](Dialog& dialog) {
         shown = static_cast<PartitionDialog&>(dialog).rows();
@@ -109,7 +95,7 @@ TEST_F(DiscoveryTest, CancellingThePartitionChoiceLooksOnlyAtTheStart) {
     write_partitioned_medium(
             medium, 4 << 20, 512, 512,
             {{"First", "Apple_HFS", 64, 1600, first->image()}, {"Second", "Apple_HFS", 1664, 2048, second->image()}});
-    Drive drive(medium);
+    Session drive(medium);
     drive.host.dialog_answers.push_back([](Dialog&) { return kPartitionCancelled; });
     EXPECT_EQ(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.state.target_id, kNoDrive);
@@ -120,7 +106,7 @@ TEST_F(DiscoveryTest, CancellingThePartitionChoiceLooksOnlyAtTheStart) {
 TEST_F(DiscoveryTest, OlderMapNamesTheVolumeStart) {
     const std::string medium = dir / "ts.hda";
     write_ts_medium(medium, 2 << 20, 40, first->image());
-    Drive drive(medium);
+    Session drive(medium);
     ASSERT_GT(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.geometry.mdbSector, 42u);
     EXPECT_EQ(drive.ctx.mdb.volume_name(), "First");
@@ -129,7 +115,7 @@ TEST_F(DiscoveryTest, OlderMapNamesTheVolumeStart) {
 TEST_F(DiscoveryTest, MediumWith1024ByteSectorsIsAddressedIn512ByteUnitsAfterwards) {
     const std::string medium = dir / "MO0_1024.img";
     write_partitioned_medium(medium, 4 << 20, 1024, 1024, {{"Big", "Apple_HFS", 32, 1024, second->image()}});
-    Drive drive(medium);
+    Session drive(medium);
     ASSERT_GT(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.device.sectorSize, 1024);
     EXPECT_EQ(drive.ctx.device.transfer, TransferRoutine::Sector1024);
@@ -141,7 +127,7 @@ TEST_F(DiscoveryTest, TheDrivesSectorSizeWinsOverTheMapsAndTheStatusLineSaysSo) 
     // Block 0 claims 2048-byte blocks; the image answers READ CAPACITY with 512.
     const std::string medium = dir / "cd.img";
     write_partitioned_medium(medium, 3 << 20, 512, 2048, {{"CD", "Apple_HFS", 16, 1600, first->image()}});
-    Drive drive(medium);
+    Session drive(medium);
     ASSERT_GT(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.device.sectorSize, 512);
     EXPECT_EQ(drive.ctx.geometry.mdbSector, 18u);
@@ -165,7 +151,7 @@ TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
         SCOPED_TRACE(c.name);
         const std::string medium = dir / "confined.hda";
         write_partitioned_medium(medium, 4 << 20, 512, 512, {{"First", "Apple_HFS", 64, c.blocks, first->image()}});
-        Drive drive(medium);
+        Session drive(medium);
         EXPECT_EQ(analyze_volume(drive.ctx) > 0, c.opens);
         if (!c.opens) {
             EXPECT_EQ(drive.ctx.noVolumeReason, "The partition is too small to hold a volume.");
@@ -178,7 +164,7 @@ TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
             EXPECT_TRUE(drive.host.showed(c.notice));
         }
     }
-    Drive bare(first->image());
+    Session bare(first->image());
     ASSERT_GT(analyze_volume(bare.ctx), 0);
     EXPECT_EQ(bare.ctx.geometry.partitionStart, 0u);
     EXPECT_EQ(bare.ctx.geometry.partitionSectors, 1600u);
@@ -217,7 +203,7 @@ TEST_F(DiscoveryTest, AnUnreadableCatalogIsSaidToBeSo) {
         const std::string damaged = dir / "catalog.img";
         std::filesystem::remove(damaged);
         write_at(damaged, 0, bytes);
-        Drive drive(damaged + c.options);
+        Session drive(damaged + c.options);
         ASSERT_GT(analyze_volume(drive.ctx), 0);
         EXPECT_TRUE(drive.names().empty());
         EXPECT_TRUE(drive.host.showed("The catalog of this volume cannot be read"));
@@ -233,7 +219,7 @@ TEST_F(DiscoveryTest, HeaderWithAnEmptyCatalogExtentIsNoVolume) {
     store_be16(image.data() + 1024 + 0x96 + 2, 0);
     const std::string broken = dir / "broken.img";
     write_at(broken, 0, image);
-    Drive drive(broken);
+    Session drive(broken);
     EXPECT_EQ(analyze_volume(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.state.target_id, kNoDrive);
     EXPECT_FALSE(drive.ctx.catalogTree.is_open());
@@ -247,27 +233,27 @@ TEST_F(DiscoveryTest, MsDosMediaAreReported) {
     boot[510] = 0x55;
     boot[511] = 0xAA;  // byte 29 stays 0: still an MS-DOS medium
     write_at(medium, 0, boot);
-    Drive drive(medium);
+    Session drive(medium);
     EXPECT_LT(analyze_volume(drive.ctx), 0);
     EXPECT_LT(drive.ctx.state.volume_start, 0);
     EXPECT_EQ(drive.ctx.state.status_text, "This is a MS-DOS formatted volume.");
 
     boot[0] = 0x33;
     write_at(medium, 0, boot);
-    Drive other(medium);
+    Session other(medium);
     EXPECT_EQ(analyze_volume(other.ctx), -2);
 }
 
 TEST_F(DiscoveryTest, BruteForceSearchEndsWithTheFirstMegabyte) {
     const std::string at2047 = dir / "at2047.img";
     write_volume_at(at2047, 4 << 20, 2045, first->image());  // header in block 2047
-    Drive found(at2047);
+    Session found(at2047);
     EXPECT_GT(brute_force_search(found.ctx), 0);
     EXPECT_EQ(found.ctx.geometry.mdbSector, 2047u);
 
     const std::string at2048 = dir / "at2048.img";
     write_volume_at(at2048, 4 << 20, 2046, first->image());  // header in block 2048
-    Drive missed(at2048);
+    Session missed(at2048);
     EXPECT_EQ(brute_force_search(missed.ctx), 0);
 }
 
@@ -279,7 +265,7 @@ TEST_F(DiscoveryTest, BruteForceReadsTheLastPartialChunkOfASmallMedium) {
     make_blank_medium(medium, 2000 * 512);
     write_at(medium, 1990 * 512, image);
     std::filesystem::resize_file(medium, 2000 * 512);
-    Drive drive(medium);
+    Session drive(medium);
     EXPECT_GT(brute_force_search(drive.ctx), 0);
     EXPECT_EQ(drive.ctx.geometry.mdbSector, 1992u);
 }

@@ -12,29 +12,15 @@
 #include "hfs/name_dialogs.h"
 #include "tests/hfs/check_fixture.h"
 #include "tests/hfs/hfs_fixture.h"
-#include "tests/support/single_drive.h"
+#include "tests/support/session.h"
 #include "volume/discovery.h"
 
 namespace korvane::testing {
 namespace {
 
-struct Session {
-    ScriptedHost host;
-    Context ctx{host};
-
-    explicit Session(const std::string& image) {
-        select_single_image(ctx, image);
-        EXPECT_GT(analyze_volume(ctx), 0);
-    }
-    void select(const std::string& name) {
-        for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
-            if (ctx.state.entries[i].name() == name) select_entry(ctx.state, i);
-    }
-    std::vector<std::string> names() const {
-        std::vector<std::string> listed;
-        for (const ListingEntry& entry : ctx.state.entries) listed.emplace_back(entry.name());
-        return listed;
-    }
+// A session on the volume, opened.
+struct FolderSession : Session {
+    explicit FolderSession(const std::string& image) : Session(image) { EXPECT_GT(analyze_volume(ctx), 0); }
     // The answer of the next DLG_REN or DLG_NOUV: OK with that name.
     void answer_name(const std::string& name) {
         host.dialog_answers.push_back([name](Dialog& dialog) {
@@ -65,7 +51,7 @@ protected:
 };
 
 TEST_F(FolderCommands, DeleteTakesTheSelectedEntriesByNameAfterTheQuestions) {
-    Session s(volume->image());
+    FolderSession s(volume->image());
     const std::string logPath = dir / "delete.log";
     ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
     s.select("a*");
@@ -89,7 +75,7 @@ TEST_F(FolderCommands, DeleteTakesTheSelectedEntriesByNameAfterTheQuestions) {
 }
 
 TEST_F(FolderCommands, RenameMakeDirectoryAndLabelTakeTheirNamesFromTheDialogs) {
-    Session s(volume->image());
+    FolderSession s(volume->image());
     const std::string logPath = dir / "rename.log";
     ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
     s.select("ab");

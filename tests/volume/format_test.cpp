@@ -71,9 +71,7 @@ TEST(FormatLayout, TheEdgeCasesOfTheMediumSizeHoldByteForByte) {
         EXPECT_EQ(be16(mdb, mdb::drAlBlSt), test.bitmapSectors + 3);
         EXPECT_EQ(be32(mdb, mdb::drNxtCNID), 17u);
         EXPECT_EQ(be16(mdb, mdb::drFreeBks), test.allocation_blocks - 512);
-        EXPECT_EQ(std::string(mdb.begin() + mdb::drVN, mdb.begin() + mdb::drVN + 5),
-                  "\x04"
-                  "Disk");
+        EXPECT_EQ(std::string(mdb.begin() + mdb::drVN, mdb.begin() + mdb::drVN + 5), "\004Disk");
         for (std::size_t field : {mdb::drXTClpSiz, mdb::drCTClpSiz, mdb::drXTFlSize, mdb::drCTFlSize})
             EXPECT_EQ(be32(mdb, field), 256 * 512 * test.c);
         EXPECT_EQ(be32(mdb, mdb::drXTExtRec), 256u) << "start 0, 256 blocks";
@@ -135,9 +133,7 @@ TEST(FormatLayout, TheEdgeCasesOfTheMediumSizeHoldByteForByte) {
         EXPECT_EQ(be32(leaf, thread + 2), 2u);
         EXPECT_EQ(leaf[thread + 8], 3);
         EXPECT_EQ(be32(leaf, thread + 8 + 10), 1u);
-        EXPECT_EQ(std::string(leaf.begin() + thread + 22, leaf.begin() + thread + 27),
-                  "\x04"
-                  "Disk");
+        EXPECT_EQ(std::string(leaf.begin() + thread + 22, leaf.begin() + thread + 27), "\004Disk");
     }
 }
 
@@ -194,9 +190,7 @@ TEST(FormatLayout, TheDesktopFilesHoldTheirResources) {
     EXPECT_EQ(files[2].contents, std::vector<std::uint8_t>(512, 0));
     // "Desktop": one 'STR ' 0 holding "Finder 1.0" at the start of the data.
     const auto& desktop = files[0].contents;
-    EXPECT_EQ(std::string(desktop.begin() + 256 + 4, desktop.begin() + 256 + 15),
-              "\x0A"
-              "Finder 1.0");
+    EXPECT_EQ(std::string(desktop.begin() + 256 + 4, desktop.begin() + 256 + 15), "\012Finder 1.0");
     const std::uint32_t map = load_be32(desktop.data() + 4);
     EXPECT_EQ(std::string(desktop.begin() + map + 30, desktop.begin() + map + 34), "STR ");
     // "Icon": six types, each one resource of id -16455.
@@ -219,7 +213,7 @@ struct FormattedMedium {
 
     FormattedMedium(std::uint32_t capacity, FormatStyle style, const std::string& name) : image(dir / "disk.img") {
         // C is the last-block address: the medium has C + 1 sectors.
-        std::filesystem::resize_file((std::ofstream(image), image), (std::uint64_t{capacity} + 1) * 512);
+        testing::zero_file(image, (std::uint64_t{capacity} + 1) * 512);
         testing::select_single_image(ctx, image);
         const auto params = format_parameters(capacity);
         EXPECT_TRUE(params);
@@ -287,7 +281,7 @@ TEST(FormatMedium, NewVolumesAreReadByHfsutilsAndCheckClean) {
 TEST(FormatMedium, AWriteThatFailsStopsTheFormatAndOpensNothing) {
     ScratchDir dir;
     const std::string image = dir / "disk.img";
-    std::filesystem::resize_file((std::ofstream(image), image), 86701ull * 512);
+    testing::zero_file(image, 86701ull * 512);
     testing::ScriptedHost host;
     TransferContext ctx{host};
     testing::select_single_image(ctx, image + ",bad=86698");

@@ -29,13 +29,6 @@ namespace {
 
 using testing::ScratchDir;
 
-std::string empty_image(const ScratchDir& dir, std::uint64_t sectors) {
-    const std::string image = dir / "disk.img";
-    std::ofstream(image).close();
-    std::filesystem::resize_file(image, sectors * 512);
-    return image;
-}
-
 struct VerifyCase {
     std::uint64_t sectors;
     std::string bad;
@@ -58,7 +51,7 @@ TEST(Verify, BlocksOf4096SectorsFromSectorOneAskOnEachError) {
         ScratchDir dir;
         testing::ScriptedHost host;
         DeviceContext ctx{host};
-        testing::select_single_image(ctx, empty_image(dir, test.sectors) + test.bad);
+        testing::select_single_image(ctx, testing::zero_file(dir / "disk.img", test.sectors * 512) + test.bad);
         host.choices.assign(test.answers.begin(), test.answers.end());
         const VerifyResult result = verify_medium(ctx);
         std::vector<std::pair<std::uint32_t, std::uint32_t>> errors;
@@ -73,7 +66,7 @@ TEST(Verify, TheQuestionNamesTheBlockAndEscStopsTheRun) {
     ScratchDir dir;
     testing::ScriptedHost host;
     DeviceContext ctx{host};
-    testing::select_single_image(ctx, empty_image(dir, 10001) + ",bad=4096");
+    testing::select_single_image(ctx, testing::zero_file(dir / "disk.img", 10001 * 512) + ",bad=4096");
     host.choices = {Choice::Yes};
     host.escapes = {false, true};
     const VerifyResult result = verify_medium(ctx);
@@ -157,39 +150,26 @@ TEST(RescueNode, LeavesAreKnownByTheShapeOfEveryRecord) {
 
 // --- rescue end to end -----------------------------------------------------------------
 
-std::string sector_bytes(const std::string& image, std::uint64_t sector, std::size_t count) {
-    std::ifstream in(image, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(sector * 512));
-    std::string bytes(count, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(count));
-    return bytes;
-}
-
-void zero_sector(const std::string& image, std::uint64_t sector) {
-    std::fstream io(image, std::ios::binary | std::ios::in | std::ios::out);
-    io.seekp(static_cast<std::streamoff>(sector * 512));
-    io.write(std::string(512, '\0').data(), 512);
-}
-
 // Wipes the volume header, the catalog's header node and every index node
 // of a bare volume (hformat without a partition), as a failing drive or a
 // stray write might; returns how many index nodes there were.
 int wipe_header_and_catalog_index(const std::string& image) {
-    const std::string mdb = sector_bytes(image, 2, 512);
-    const auto* m = reinterpret_cast<const std::uint8_t*>(mdb.data());
+    std::string bytes = testing::read_all(image);
+    const auto* m = reinterpret_cast<const std::uint8_t*>(bytes.data()) + 1024;
     const std::uint32_t sectorsPerBlock = load_be32(m + 0x14) / 512;
     const std::uint32_t catalogStart = load_be16(m + 0x1C) + load_be16(m + 0x96) * sectorsPerBlock;
     const std::uint32_t catalogSectors = load_be16(m + 0x98) * sectorsPerBlock;
+    const auto zero = [&bytes](std::size_t sector) { bytes.replace(sector * 512, 512, 512, '\0'); };
     int indexNodes = 0;
-    for (std::uint32_t n = 1; n < catalogSectors; ++n) {
-        const std::string node = sector_bytes(image, catalogStart + n, 512);
-        if (node[8] == 0 && node[9] != 0) {
-            zero_sector(image, catalogStart + n);
+    for (std::size_t n = catalogStart + 1; n < catalogStart + catalogSectors; ++n) {
+        if (bytes[n * 512 + 8] == 0 && bytes[n * 512 + 9] != 0) {
+            zero(n);
             ++indexNodes;
         }
     }
-    zero_sector(image, catalogStart);
-    zero_sector(image, 2);
+    zero(catalogStart);
+    zero(2);
+    std::ofstream(image, std::ios::binary) << bytes;
     return indexNodes;
 }
 
@@ -274,7 +254,7 @@ TEST(Rescue, AMediumWithoutCatalogNodesGivesNothingAndUnreadableSectorsAreSkippe
     testing::PcDestination destination;
     testing::ScriptedHost host;
     TransferContext ctx{host};
-    testing::select_single_image(ctx, empty_image(dir, 300) + ",bad=70-75");
+    testing::select_single_image(ctx, testing::zero_file(dir / "disk.img", 300 * 512) + ",bad=70-75");
     RescueProgress progress;
     const RescueResult result = rescue_scan(ctx, progress);
     EXPECT_EQ(result.files, 0u);
