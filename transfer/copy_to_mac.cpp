@@ -420,15 +420,15 @@ CopyEnd copy_entries(TransferContext& ctx, int dir_fd, const std::vector<PcEntry
 
 }  // namespace
 
-bool make_mac_file_from_pc(TransferContext& ctx, int fd, const MacFileFromPc& spec) {
+bool make_mac_file_from_pc(TransferContext& ctx, int fd, const MacFileFromPc& made) {
     NewFile file;
-    file.mac_name = spec.mac_name;
-    file.type_creator = spec.type_creator;
-    file.finder_flags = spec.finder_flags;
-    file.created = spec.date;
-    file.modified = spec.date;
-    (spec.resource_fork ? file.resource : file.data).length = spec.length;
-    return make_mac_file(ctx, fd, file, Placement{spec.mac_name, false}, shown_mac_name(spec.mac_name)) ==
+    file.mac_name = made.mac_name;
+    file.type_creator = made.type_creator;
+    file.finder_flags = made.finder_flags;
+    file.created = made.date;
+    file.modified = made.date;
+    (made.resource_fork ? file.resource : file.data).length = made.length;
+    return make_mac_file(ctx, fd, file, Placement{made.mac_name, false}, shown_mac_name(made.mac_name)) ==
            CopyEnd::Copied;
 }
 

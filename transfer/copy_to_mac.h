@@ -36,6 +36,6 @@ struct MacFileFromPc {
 // copied file, inside a modification the caller has started (and later
 // writes back); the folder's entry count is the caller's. False when it
 // could not be made (reported).
-bool make_mac_file_from_pc(TransferContext& ctx, int fd, const MacFileFromPc& spec);
+bool make_mac_file_from_pc(TransferContext& ctx, int fd, const MacFileFromPc& made);
 
 }  // namespace korvane

@@ -129,13 +129,13 @@ bool create_desktop_file(TransferContext& ctx, const DesktopFile& file, std::uin
     std::string path;
     const int fd = create_temp_file(ctx, path, "Des", file.contents.size());
     const bool written = write_all(fd, file.contents.data(), file.contents.size());
-    MacFileFromPc spec{std::string(file.mac_name),
-                       file.typeCreator,
-                       kInvisible,
-                       file.resource_fork,
-                       static_cast<std::uint32_t>(file.contents.size()),
-                       now};
-    const bool made = written && make_mac_file_from_pc(ctx, fd, spec);
+    MacFileFromPc desktop_file{std::string(file.mac_name),
+                               file.typeCreator,
+                               kInvisible,
+                               file.resource_fork,
+                               static_cast<std::uint32_t>(file.contents.size()),
+                               now};
+    const bool made = written && make_mac_file_from_pc(ctx, fd, desktop_file);
     close(fd);
     remove_working_file(ctx, path);
     return made;
