@@ -13,6 +13,7 @@
 #include "core/quiet_host.h"
 #include "device/image_bus.h"
 #include "device/sector_io.h"
+#include "fuzz/fuzz_drive.h"
 #include "hfs/catalog_records.h"
 #include "hfs/volume_check.h"
 #include "hfs/working_copies.h"
@@ -25,16 +26,7 @@ namespace {
 // header, an unusable geometry, an empty first catalog extent, or trees
 // larger than the temporary folder could be asked to hold.
 bool open_volume(HfsContext& ctx, const std::string& path, const std::uint8_t* data, std::size_t size) {
-    const int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-    if (fd < 0) return false;
-    const bool written = write(fd, data, size) == static_cast<ssize_t>(size);
-    close(fd);
-    auto bus = std::make_unique<ImageBus>();
-    bus->pause = [](std::chrono::milliseconds) {};
-    if (!written || !bus->attach_image(0, path + ",ro").empty()) return false;
-    ctx.transport = std::move(bus);
-    ctx.state.host_adapter = 0;
-    ctx.state.target_id = 0;
+    if (!fuzz::write_image(path, data, size) || !fuzz::attach_as_drive(ctx, path + ",ro")) return false;
     install_transfer_routine(ctx, 512);
     DeviceRequest header;
     header.sector = 2;
@@ -50,11 +42,7 @@ bool open_volume(HfsContext& ctx, const std::string& path, const std::uint8_t* d
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace korvane;
-    static const std::string image = [] {
-        const char* dir = std::getenv("TMPDIR");
-        return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/korvane-check-fuzz-" +
-               std::to_string(getpid());
-    }();
+    static const std::string image = fuzz::scratch_path("korvane-check-fuzz-");
     if (size < 3 * 512) return 0;
     QuietHost host;
     HfsContext ctx(host);

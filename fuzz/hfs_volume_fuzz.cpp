@@ -26,6 +26,7 @@
 #include "core/quiet_host.h"
 #include "device/image_bus.h"
 #include "device/sector_io.h"
+#include "fuzz/fuzz_drive.h"
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
 #include "hfs/fork_copy.h"
@@ -41,19 +42,6 @@ namespace {
 // Bounds of one run: larger values only make a run slower, not deeper.
 constexpr std::size_t kMaxFolders = 256;
 constexpr std::uint32_t kMaxForkBytes = 256 * 1024;
-
-std::string scratch_path(const char* name) {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/" + name + std::to_string(getpid());
-}
-
-bool write_image(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    const int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-    if (fd < 0) return false;
-    const bool written = write(fd, data, size) == static_cast<ssize_t>(size);
-    close(fd);
-    return written;
-}
 
 // What the program itself refuses before it reads a catalog: a catalog it
 // would stop on (an empty first extent, or more than the temporary folder
@@ -151,9 +139,9 @@ void walk_volume(Context& ctx, int sink) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace korvane;
-    static const std::string image = scratch_path("korvane-fuzz-image-");
-    static const std::string sinkPath = scratch_path("korvane-fuzz-fork-");
-    static const std::string copyFolder = scratch_path("korvane-fuzz-copy-");
+    static const std::string image = fuzz::scratch_path("korvane-fuzz-image-");
+    static const std::string sinkPath = fuzz::scratch_path("korvane-fuzz-fork-");
+    static const std::string copyFolder = fuzz::scratch_path("korvane-fuzz-copy-");
     static const bool bounded = [] {
         // A fork may claim gigabytes: PC files stop growing at 16 MB instead
         // (the copy reports the failed write), which bounds a run's time.
@@ -161,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const rlimit limit{16u << 20, 16u << 20};
         return setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }();
-    if (!bounded || size < 3 * 512 || !write_image(image, data, size)) return 0;
+    if (!bounded || size < 3 * 512 || !fuzz::write_image(image, data, size)) return 0;
 
     const std::span<const std::uint8_t> bytes(data, size);
     parse_partition_map(bytes, 512);
@@ -169,12 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     QuietHost host;
     Context ctx(host);
-    auto bus = std::make_unique<ImageBus>();
-    bus->pause = [](std::chrono::milliseconds) {};
-    if (!bus->attach_image(0, image + ",ro").empty()) return 0;
-    ctx.transport = std::move(bus);
-    ctx.state.host_adapter = 0;
-    ctx.state.target_id = 0;
+    if (!fuzz::attach_as_drive(ctx, image + ",ro")) return 0;
     install_transfer_routine(ctx, 512);
     const std::int32_t found = find_volume(ctx, size);
     if (found <= 0) return 0;

@@ -19,6 +19,7 @@
 #include "core/quiet_host.h"
 #include "device/image_bus.h"
 #include "device/sector_io.h"
+#include "fuzz/fuzz_drive.h"
 #include "hfs/catalog_records.h"
 #include "volume/discovery.h"
 #include "volume/partition_map.h"
@@ -38,14 +39,9 @@ public:
     int run_dialog(Dialog&) override { return 1; }
 };
 
-std::string scratch_path(const char* name) {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/" + name + std::to_string(getpid());
-}
-
 // The PC folder MCOPY copies from: a plain file and a MacBinary file.
 std::string make_pc_folder() {
-    const std::string folder = scratch_path("korvane-write-fuzz-pc-");
+    const std::string folder = fuzz::scratch_path("korvane-write-fuzz-pc-");
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "/plain.txt", std::ios::binary) << std::string(3000, 'p');
     std::string mac_binary(128, '\0');
@@ -56,12 +52,6 @@ std::string make_pc_folder() {
     mac_binary += std::string(512, 'm');
     std::ofstream(folder + "/both.bin", std::ios::binary) << mac_binary;
     return folder;
-}
-
-bool write_image(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    return static_cast<bool>(out);
 }
 
 // Discovery as the program runs it, taking the first partition of a map,
@@ -125,8 +115,8 @@ void expect_writes_inside(const std::string& log, std::uint64_t first, std::uint
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace korvane;
-    static const std::string image = scratch_path("korvane-write-fuzz-image-");
-    static const std::string log = scratch_path("korvane-write-fuzz-log-");
+    static const std::string image = fuzz::scratch_path("korvane-write-fuzz-image-");
+    static const std::string log = fuzz::scratch_path("korvane-write-fuzz-log-");
     static const std::string pcFolder = make_pc_folder();
     static const bool bounded = [] {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -135,17 +125,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     if (!bounded || size < 3 * 512 + kScriptBytes) return 0;
     const std::size_t imageSize = size - kScriptBytes;
-    if (!write_image(image, data, imageSize)) return 0;
+    if (!fuzz::write_image(image, data, imageSize)) return 0;
     std::filesystem::remove(log);
 
     AgreeingHost host;
     Context ctx(host);
-    auto bus = std::make_unique<ImageBus>();
-    bus->pause = [](std::chrono::milliseconds) {};
-    if (!bus->attach_image(0, image + ",writelog=" + log).empty()) return 0;
-    ctx.transport = std::move(bus);
-    ctx.state.host_adapter = 0;
-    ctx.state.target_id = 0;
+    if (!fuzz::attach_as_drive(ctx, image + ",writelog=" + log)) return 0;
     if (!open_volume(ctx, imageSize)) return 0;
     const std::uint64_t first = ctx.geometry.partitionSectors != 0 ? ctx.geometry.partitionStart : 0;
     const std::uint64_t count = ctx.geometry.partitionSectors != 0 ? ctx.geometry.partitionSectors : imageSize / 512;

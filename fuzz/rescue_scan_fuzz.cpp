@@ -15,29 +15,15 @@
 #include "core/quiet_host.h"
 #include "device/image_bus.h"
 #include "device/sector_io.h"
+#include "fuzz/fuzz_drive.h"
 #include "volume/rescue_scan.h"
 
 namespace korvane {
 namespace {
 
-std::string scratch_path(const char* what) {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/korvane-rescue-fuzz-" + what + "-" +
-           std::to_string(getpid());
-}
-
 // Attaches the bytes as a write-protected image on adapter 0, target 0.
 bool attach_medium(TransferContext& ctx, const std::string& path, const std::uint8_t* data, std::size_t size) {
-    const int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-    if (fd < 0) return false;
-    const bool written = write(fd, data, size) == static_cast<ssize_t>(size);
-    close(fd);
-    auto bus = std::make_unique<ImageBus>();
-    bus->pause = [](std::chrono::milliseconds) {};
-    if (!written || !bus->attach_image(0, path + ",ro").empty()) return false;
-    ctx.transport = std::move(bus);
-    ctx.state.host_adapter = 0;
-    ctx.state.target_id = 0;
+    if (!fuzz::write_image(path, data, size) || !fuzz::attach_as_drive(ctx, path + ",ro")) return false;
     install_transfer_routine(ctx, 512);
     return true;
 }
@@ -47,10 +33,10 @@ bool attach_medium(TransferContext& ctx, const std::string& path, const std::uin
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace korvane;
-    static const std::string image = scratch_path("image");
+    static const std::string image = fuzz::scratch_path("korvane-rescue-fuzz-image-");
     // The rescued files go to the current PC directory: a folder of our own.
     static const std::string folder = [] {
-        const std::string made = scratch_path("files");
+        const std::string made = fuzz::scratch_path("korvane-rescue-fuzz-files-");
         std::filesystem::create_directories(made);
         if (chdir(made.c_str()) != 0) std::abort();
         return made;
