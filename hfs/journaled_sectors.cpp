@@ -1,5 +1,6 @@
 #include "hfs/journaled_sectors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -73,6 +74,7 @@ bool JournaledSectors::start_record() {
     if (!open_journal()) return false;
     if (!journal_.begin_record()) return refuse(journal_.error());
     recordOpen_ = true;
+    dropFailed_ = false;
     return true;
 }
 
@@ -92,18 +94,21 @@ bool JournaledSectors::journal_ahead(std::span<const SectorWrite> writes) {
         if (!medium_->read(w.sector, w.count, old.data())) return refuse_unreadable(w.sector);
         const std::vector<std::uint64_t> hashes = hashes_of(w.bytes, w.count);
         if (!journal_.append_sectors(w.sector, hashes, old)) return refuse(journal_.error());
-        for (std::uint16_t i = 0; i < w.count; ++i) ahead_[w.sector + i] = hashes[i];
+        for (std::uint16_t i = 0; i < w.count; ++i) ahead_.emplace(w.sector + i, hashes[i]);
     }
     return journal_.sync() || refuse(journal_.error());
 }
 
 bool JournaledSectors::covered_ahead(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) {
+    std::vector<std::multimap<std::uint32_t, std::uint64_t>::iterator> planned;
     for (std::uint16_t i = 0; i < count; ++i) {
-        const auto found = ahead_.find(sector + i);
-        if (found == ahead_.end() || found->second != sector_hash(buffer + std::size_t{i} * kJournalSectorSize))
-            return false;
+        const std::uint64_t hash = sector_hash(buffer + std::size_t{i} * kJournalSectorSize);
+        const auto [first, last] = ahead_.equal_range(sector + i);
+        const auto found = std::find_if(first, last, [&](const auto& entry) { return entry.second == hash; });
+        if (found == last) return false;
+        planned.push_back(found);
     }
-    for (std::uint16_t i = 0; i < count; ++i) ahead_.erase(sector + i);
+    for (const auto& entry : planned) ahead_.erase(entry);
     return true;
 }
 
@@ -123,9 +128,10 @@ void JournaledSectors::end_change() {
 
 bool JournaledSectors::drop_change() {
     ahead_.clear();
-    if (!std::exchange(recordOpen_, false)) return true;
+    if (!std::exchange(recordOpen_, false)) return !dropFailed_;
     const PutBackResult result = put_back_last_record(journal_, *medium_);
     if (result.outcome == PutBack::Done) return true;
+    dropFailed_ = true;
     show_notice(ctx_, "What the dropped change had written could not all be put back: the undo journal " +
                               quoted(path_) + " keeps it as an interrupted change, and UNDO can try again.");
     return false;

@@ -42,7 +42,8 @@ public:
     // records go when the journal grew beyond its bound.
     void end_change();
     // The change is dropped: what it wrote goes back, its record goes.
-    // False (said) when it could not all be put back.
+    // False (said) when it could not all be put back; asked again before
+    // the next change begins, it answers the same.
     bool drop_change();
     // Why the journal refused a write ("" when it did not), for the notice
     // that reports the refused change; cleared when taken.
@@ -62,9 +63,11 @@ private:
     std::uint64_t limit_;
     UndoJournal journal_;
     bool recordOpen_ = false;
-    // Sectors journaled ahead, with the hash of the contents they will get.
-    std::map<std::uint32_t, std::uint64_t> ahead_;
+    // Sectors journaled ahead, each with the hash of a contents it will get
+    // (a sector may be planned more than once: a format zeroes, then writes).
+    std::multimap<std::uint32_t, std::uint64_t> ahead_;
     std::string refusal_;
+    bool dropFailed_ = false;
 };
 
 }  // namespace korvane

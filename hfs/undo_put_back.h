@@ -4,8 +4,9 @@
 // change, its last contents; for an interrupted one, its old contents or
 // any contents the change wrote), then the journal notes that the undo has
 // started, the old contents go back (newest entry first, so that the
-// oldest contents of a sector written twice win) and the change leaves the
-// journal. Nothing is written when a check fails.
+// oldest contents of a sector written twice win; a sector that still holds
+// them is not written) and the change leaves the journal. Nothing is
+// written when a check fails.
 
 #include <cstdint>
 

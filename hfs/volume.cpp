@@ -34,6 +34,21 @@ bool volume_fits_range(HfsContext& ctx) {
     return allocationEnd <= std::uint64_t{range.first} + range.count - 2;
 }
 
+// Another owner's device, for the volume to write through for a while.
+class BorrowedSectors : public SectorDevice {
+public:
+    explicit BorrowedSectors(SectorDevice& device) : device_(device) {}
+    bool read(std::uint32_t sector, std::uint16_t count, std::uint8_t* buffer) override {
+        return device_.read(sector, count, buffer);
+    }
+    bool write(std::uint32_t sector, std::uint16_t count, const std::uint8_t* buffer) override {
+        return device_.write(sector, count, buffer);
+    }
+
+private:
+    SectorDevice& device_;
+};
+
 bool restore_working_file(TreeFile& tree, const MediumTree& medium) {
     if (!medium.known || !tree.is_open()) return true;
     const auto size = static_cast<ssize_t>(medium.bytes.size());
@@ -58,21 +73,35 @@ bool record_medium_tree(const TreeFile& tree, MediumTree& medium) {
 
 }  // namespace
 
+std::unique_ptr<SectorDevice> make_drive_device(HfsContext& ctx, SectorRange range, JournaledSectors*& journal) {
+    auto drive = std::make_unique<DriveSectors>(ctx, range);
+    const std::string path = selected_drive_journal(ctx);
+    journal = nullptr;
+    if (path.empty()) return drive;
+    auto journaled = std::make_unique<JournaledSectors>(ctx, std::move(drive), path, ctx.journal.limit);
+    journal = journaled.get();
+    return journaled;
+}
+
 SectorDevice& volume_device(HfsContext& ctx) {
     Volume& volume = ctx.volume;
     if (!volume.device) {
         volume.range = range_of_volume(ctx);
-        auto drive = std::make_unique<DriveSectors>(ctx, volume.range);
-        const std::string journal = selected_drive_journal(ctx);
-        if (journal.empty()) {
-            volume.device = std::move(drive);
-        } else {
-            auto journaled = std::make_unique<JournaledSectors>(ctx, std::move(drive), journal, ctx.journal.limit);
-            volume.journal = journaled.get();
-            volume.device = std::move(journaled);
-        }
+        volume.device = make_drive_device(ctx, volume.range, volume.journal);
     }
     return *volume.device;
+}
+
+void borrow_volume_device(HfsContext& ctx, JournaledSectors& device) {
+    Volume& volume = ctx.volume;
+    volume.range = range_of_volume(ctx);
+    volume.device = std::make_unique<BorrowedSectors>(device);
+    volume.journal = &device;
+}
+
+void give_back_volume_device(HfsContext& ctx) {
+    ctx.volume.device.reset();
+    ctx.volume.journal = nullptr;
 }
 
 const SectorRange& volume_range(HfsContext& ctx) {

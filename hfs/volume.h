@@ -65,9 +65,20 @@ struct Volume {
     MediumTree mediumExtents;
 };
 
+// The selected drive's sectors of range, behind the medium's undo journal
+// when it has one (journal then points to it, else it is null).
+std::unique_ptr<SectorDevice> make_drive_device(HfsContext& ctx, SectorRange range, JournaledSectors*& journal);
+
 // The device of the open volume, made for the selected drive when needed.
 SectorDevice& volume_device(HfsContext& ctx);
 const SectorRange& volume_range(HfsContext& ctx);
+
+// A change that began before the volume existed (a format writes the volume
+// itself) goes on through the journaled device it began on, so that one
+// undo record holds all of it: the volume's writes go to device until
+// give_back_volume_device, which the owner of device calls before it goes.
+void borrow_volume_device(HfsContext& ctx, JournaledSectors& device);
+void give_back_volume_device(HfsContext& ctx);
 
 // False for a volume marked read-only, and for one whose header, allocation
 // blocks and alternate header do not all lie inside its partition.

@@ -152,7 +152,7 @@ namespace {
 
 // Reads the maps and the header: the volume's first allocation sector, 0 (with
 // the reason in ctx.noVolumeReason) or a negative value for MS-DOS media.
-std::int32_t find_volume(HfsContext& ctx) {
+std::int32_t find_volume(HfsContext& ctx, InterruptedChange interrupted) {
     if (ctx.state.target_id == kNoDrive) return 0;
     const std::optional<DriveCapacity> capacity = read_drive_capacity(ctx);
     if (capacity && !is_addressable_sector_size(capacity->blockLength)) {
@@ -161,7 +161,7 @@ std::int32_t find_volume(HfsContext& ctx) {
         return 0;
     }
     // A change that was interrupted is settled before anything of the volume is read.
-    offer_rollback(ctx);
+    if (interrupted == InterruptedChange::OfferRollback) offer_rollback(ctx);
     PartitionMapReading map = read_partition_map(ctx);
     if (map.result < 2) {
         set_partition_bounds(ctx, map.partitions.empty() ? nullptr : &map.partitions.front(), capacity);
@@ -192,7 +192,7 @@ void open_found_volume(HfsContext& ctx, std::int32_t firstAllocSector) {
     set_status(ctx, nullptr, nullptr);
 }
 
-std::int32_t analyze_volume(HfsContext& ctx) {
+std::int32_t analyze_volume(HfsContext& ctx, InterruptedChange interrupted) {
     AppState& state = ctx.state;
     state.first_shown = 0;
     state.end_shown = 0;
@@ -203,7 +203,7 @@ std::int32_t analyze_volume(HfsContext& ctx) {
     set_status(ctx, message(Msg::kAnalyzingVolume).data(), kPleaseWait.data());
     ctx.host.busy_tick();
 
-    const std::int32_t found = find_volume(ctx);
+    const std::int32_t found = find_volume(ctx, interrupted);
     if (found == 0) {
         if (state.target_id == kNoDrive && ctx.noVolumeReason.empty())
             ctx.noVolumeReason = message(Msg::kSelectDriveInMenu);

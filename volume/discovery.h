@@ -16,7 +16,11 @@ namespace korvane {
 // opened; 0 when the medium holds none (the drive is then deselected and
 // "Brute force search" offered); a negative value for an MS-DOS medium
 // ("This is a MS-DOS formatted volume." on the status line).
-std::int32_t analyze_volume(HfsContext& ctx);
+// An interrupted change in the medium's undo journal is offered for rolling
+// back first, unless it is the caller's own change still in progress (a
+// format opens the volume it is writing).
+enum class InterruptedChange { OfferRollback, OwnChangeInProgress };
+std::int32_t analyze_volume(HfsContext& ctx, InterruptedChange interrupted = InterruptedChange::OfferRollback);
 
 // Reads block 0 and the partition map behind it. The medium's own block size
 // (READ CAPACITY) wins over the one the map states; when they differ the

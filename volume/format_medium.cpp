@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "device/sector_io.h"
 #include "hfs/catalog_records.h"
 #include "hfs/folder_edit.h"
+#include "hfs/journaled_sectors.h"
 #include "hfs/mac_date.h"
 #include "hfs/volume.h"
 #include "hfs/write_back.h"
@@ -24,12 +27,12 @@
 #include "volume/desktop_files.h"
 #include "volume/discovery.h"
 #include "volume/format_dialogs.h"
+#include "volume/format_writes.h"
 
 namespace korvane {
 namespace {
 
 constexpr int kCapacityAttempts = 6;
-constexpr std::uint16_t kSectorsPerRequest = 64;
 constexpr std::uint32_t kProgressAbove = 320;
 // Finder flags of the desktop files: invisible.
 constexpr std::uint16_t kInvisible = 0x4000;
@@ -37,43 +40,75 @@ constexpr std::uint16_t kInvisible = 0x4000;
 constexpr const char* kNeeds512 = "Korvane formats only media with 512-byte sectors.";
 constexpr const char* kNameNotUsable = "This name holds a character that Macintosh names cannot hold.";
 constexpr const char* kFormatIncomplete = "The format did not complete: the medium holds no usable volume.";
+constexpr const char* kFormatUndone = "The format did not complete: the medium is as it was before it.";
 constexpr const char* kWriteFailedAt = "The medium could not be written at sector %lu. ";
 constexpr const char* kStoppedByUser = "The format was stopped. ";
-constexpr const char* kNewVolumeNotOpened = "The new volume could not be opened.";
+constexpr const char* kNewVolumeNotOpened = "The new volume could not be opened. ";
 constexpr const char* kDesktopFilesMissing = "The desktop files could not be created on the new volume.";
 
-// No volume is open on a medium whose format did not complete.
-bool format_failed(TransferContext& ctx, const std::string& why) {
-    ctx.state.volume_start = 0;
-    ctx.noVolumeReason = kFormatIncomplete;
-    set_status(ctx, nullptr, nullptr);
-    show_notice(ctx, why + kFormatIncomplete);
+// Where a format writes: the whole medium, behind its undo journal when it
+// has one.
+struct FormatTarget {
+    std::unique_ptr<SectorDevice> device;
+    JournaledSectors* journal = nullptr;  // the device itself, or null
+};
+
+FormatTarget format_target(TransferContext& ctx, const FormatParameters& params) {
+    FormatTarget target;
+    target.device = make_drive_device(ctx, {0, params.capacity}, target.journal);
+    return target;
+}
+
+bool refused(TransferContext& ctx, const std::string& text) {
+    show_notice(ctx, text);
     ctx.outcome.failureReported = true;
     return false;
 }
 
-bool write_failed(TransferContext& ctx, std::uint32_t sector) {
+// A format that could not complete. With the undo journal, what it wrote is
+// put back and the volume that was there is opened again; without one, or
+// when it could not all be put back, no volume is open on the half-written
+// medium.
+bool format_failed(TransferContext& ctx, const FormatTarget& target, const std::string& why) {
+    if (ctx.volume.modifying) discard_changes(ctx);
+    set_status(ctx, nullptr, nullptr);
+    if (target.journal && target.journal->drop_change()) {
+        refused(ctx, why + kFormatUndone);
+        analyze_volume(ctx);
+        return false;
+    }
+    ctx.state.volume_start = 0;
+    ctx.noVolumeReason = kFormatIncomplete;
+    return refused(ctx, why + kFormatIncomplete);
+}
+
+std::string write_failed_text(std::uint32_t sector) {
     char text[96];
     std::snprintf(text, sizeof text, kWriteFailedAt, static_cast<unsigned long>(sector));
-    return format_failed(ctx, text);
+    return text;
 }
 
-bool write_sectors(TransferContext& ctx, std::uint32_t sector, std::uint16_t count, const std::uint8_t* bytes) {
-    // A write only reads the buffer.
-    return transfer_selected(ctx, kOpWrite, sector, count, const_cast<std::uint8_t*>(bytes)) == 0 ||
-           write_failed(ctx, sector);
-}
-
-// Writes whole sectors from bytes, 64 at a time.
-bool write_run(TransferContext& ctx, std::uint32_t sector, const std::vector<std::uint8_t>& bytes) {
-    const auto sectors = static_cast<std::uint32_t>(bytes.size() / kFormatSectorBytes);
-    for (std::uint32_t done = 0; done < sectors; done += kSectorsPerRequest) {
+// Makes the writes in order; the reason it stopped, or "" when all were made.
+std::string make_writes(TransferContext& ctx, SectorDevice& device, std::span<const SectorWrite> writes, bool zeroing) {
+    const std::uint32_t zeroed = writes.empty() ? 0 : writes.back().sector + writes.back().count;
+    for (const SectorWrite& write : writes) {
+        if (zeroing && ctx.host.escape_requested()) return kStoppedByUser;
         ctx.host.busy_tick();
-        const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(kSectorsPerRequest, sectors - done));
-        if (!write_sectors(ctx, sector + done, count, bytes.data() + std::size_t{done} * kFormatSectorBytes))
-            return false;
+        if (!device.write(write.sector, write.count, write.bytes)) return write_failed_text(write.sector);
+        if (zeroing && zeroed > kProgressAbove) show_progress(ctx, zeroed - write.sector - write.count, zeroed);
     }
-    return true;
+    return {};
+}
+
+// The zeroed start of the medium, then the structures and the drivers.
+std::string write_medium(TransferContext& ctx, SectorDevice& device, const FormatWrites& writes) {
+    set_status(ctx, message(Msg::kResettingFirstSectors).data(), nullptr);
+    std::string stopped = make_writes(ctx, device, writes.zeroing(), true);
+    if (!stopped.empty()) return stopped;
+    set_status(ctx, message(Msg::kCreatingStructures).data(), nullptr);
+    stopped = make_writes(ctx, device, writes.building(), false);
+    set_status(ctx, nullptr, nullptr);
+    return stopped;
 }
 
 std::uint32_t read_capacity_once(TransferContext& ctx) {
@@ -99,30 +134,6 @@ std::optional<std::string> volume_mac_name(std::string_view pc_name) {
     if (mac_name.size() != pc_name.size()) return std::nullopt;
     if (name_problem(mac_name, kMaxVolumeNameLength)) return std::nullopt;
     return mac_name;
-}
-
-bool write_driver_partitions(TransferContext& ctx, const FormatParameters& params, const CopiedDrivers* drivers) {
-    if (drivers == nullptr) return write_run(ctx, kDriverPartitionStart, driver_image(params));
-    for (const auto& [start, contents] : driver_contents(*drivers)) {
-        if (!write_run(ctx, start, contents)) return false;
-    }
-    return true;
-}
-
-bool write_structures(TransferContext& ctx, const FormatParameters& params, FormatStyle style,
-                      const std::string& mac_name, const CopiedDrivers* drivers) {
-    set_status(ctx, message(Msg::kCreatingStructures).data(), nullptr);
-    std::vector<SectorImage> sectors = volume_structures(params, style, mac_name, mac_now());
-    if (style == FormatStyle::Partitioned) {
-        const std::vector<SectorImage> map =
-                drivers ? partition_map_with_drivers(params, *drivers) : partition_map_sectors(params);
-        sectors.insert(sectors.begin(), map.begin(), map.end());
-    }
-    for (const SectorImage& image : sectors) {
-        ctx.host.busy_tick();
-        if (!write_sectors(ctx, image.sector, 1, image.bytes.data())) return false;
-    }
-    return style == FormatStyle::Bare || write_driver_partitions(ctx, params, drivers);
 }
 
 bool create_desktop_file(TransferContext& ctx, const DesktopFile& file, std::uint32_t now) {
@@ -164,47 +175,31 @@ std::uint32_t identify_medium(TransferContext& ctx) {
     return capacity != 0 ? capacity : ask_capacity(ctx);
 }
 
-bool reset_first_sectors(TransferContext& ctx, std::uint32_t n) {
-    set_status(ctx, message(Msg::kResettingFirstSectors).data(), nullptr);
-    const std::vector<std::uint8_t> zeros(std::size_t{kSectorsPerRequest} * kFormatSectorBytes, 0);
-    for (std::uint32_t sector = 0; sector < n; sector += kSectorsPerRequest) {
-        if (ctx.host.escape_requested()) return format_failed(ctx, kStoppedByUser);
-        ctx.host.busy_tick();
-        const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(kSectorsPerRequest, n - sector));
-        if (!write_sectors(ctx, sector, count, zeros.data())) return false;
-        if (n > kProgressAbove) show_progress(ctx, n - sector - count, n);
-    }
-    set_status(ctx, nullptr, nullptr);
-    return true;
-}
-
 bool write_volume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pc_name,
                   const CopiedDrivers* drivers) {
     const auto mac_name = volume_mac_name(pc_name);
-    if (!mac_name) {
-        show_notice(ctx, kNameNotUsable);
-        ctx.outcome.failureReported = true;
-        return false;
-    }
-    if (ctx.device.sectorSize != kFormatSectorBytes) {
-        show_notice(ctx, kNeeds512);
-        ctx.outcome.failureReported = true;
-        return false;
-    }
+    if (!mac_name) return refused(ctx, kNameNotUsable);
+    if (ctx.device.sectorSize != kFormatSectorBytes) return refused(ctx, kNeeds512);
     install_transfer_routine(ctx, kFormatSectorBytes);
+    const FormatWrites writes(params, style, *mac_name, mac_now(), drivers);
+    const FormatTarget target = format_target(ctx, params);
+    // Refused by the journal, the format has written nothing: the volume that was open stays.
+    if (target.journal && !target.journal->journal_ahead(writes.all()))
+        return refused(ctx, target.journal->take_refusal());
     // From the first write on, the volume that was open is gone.
     forget_volume(ctx);
     ctx.state.volume_start = 0;
-    if (!reset_first_sectors(ctx, format_zeroed_sectors(params))) return false;
-    if (!write_structures(ctx, params, style, *mac_name, drivers)) return false;
-    set_status(ctx, nullptr, nullptr);
-    if (analyze_volume(ctx) <= 0) return format_failed(ctx, std::string(kNewVolumeNotOpened) + " ");
-    if (!create_desktop_files(ctx, params)) {
-        show_notice(ctx, kDesktopFilesMissing);
-        ctx.outcome.failureReported = true;
-        return false;
-    }
-    return true;
+    if (const std::string stopped = write_medium(ctx, *target.device, writes); !stopped.empty())
+        return format_failed(ctx, target, stopped);
+    if (analyze_volume(ctx, InterruptedChange::OwnChangeInProgress) <= 0)
+        return format_failed(ctx, target, kNewVolumeNotOpened);
+    // The desktop files' write-back ends the format's undo record.
+    if (target.journal) borrow_volume_device(ctx, *target.journal);
+    const bool made = create_desktop_files(ctx, params);
+    if (target.journal) give_back_volume_device(ctx);
+    if (made) return true;
+    if (target.journal) return format_failed(ctx, target, std::string(kDesktopFilesMissing) + " ");
+    return refused(ctx, kDesktopFilesMissing);
 }
 
 }  // namespace korvane

@@ -5,8 +5,12 @@
 // the new volume and the Finder's desktop files, written through the same
 // engine as every copied file.
 //
-// Every write is checked: a format that cannot write a sector stops there,
-// says so, and leaves no volume open on the half-written medium.
+// The whole format is one change of the medium's undo journal, the desktop
+// files' write-back included: the old contents of every sector it writes
+// go to the journal before the first write. A format that cannot complete
+// stops there, says so and puts back what it wrote; without a journal (or
+// when putting back fails) it leaves no volume open on the half-written
+// medium.
 
 #include <cstdint>
 #include <string_view>
@@ -23,15 +27,12 @@ namespace korvane {
 // device's sector size from the drive's answer.
 std::uint32_t identify_medium(TransferContext& ctx);
 
-// Zeroes sectors 0 .. n - 1 in 64-sector requests, with the progress bar
-// beyond 320 sectors. False, reported, when a write fails or Esc stops it.
-bool reset_first_sectors(TransferContext& ctx, std::uint32_t n);
-
 // Writes the whole layout for the medium of params with the volume name
 // (Windows character set; empty means "Untitled"), opens the new volume and
 // creates the desktop files. The driver partitions are the copied ones when
 // drivers is given (params.hfsStart then follows them), else one empty one.
-// False, reported, when it could not complete; no volume is then open.
+// False, reported, when it could not complete: the volume that was there is
+// open again when the journal put it back, else no volume is open.
 bool write_volume(TransferContext& ctx, const FormatParameters& params, FormatStyle style, std::string_view pc_name,
                   const CopiedDrivers* drivers = nullptr);
 

@@ -17,8 +17,9 @@ namespace korvane::e2e {
 struct WriteOperation {
     const char* name;
     const char* line;  // one line of the command language
-    // A format replaces the volume: cut short, it leaves a sound new volume
-    // that is not yet the whole one, or no volume at all.
+    // A format replaces the volume: cut short by a drive that stops
+    // writing, it cannot put back what it wrote and leaves a sound new
+    // volume that is not yet the whole one, or no volume at all.
     bool replacesVolume = false;
 };
 

@@ -3,12 +3,15 @@
 
 #include <unistd.h>
 
+#include <deque>
+
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
 
 #include "hfs/btree_node.h"
 #include "hfs/mdb_image.h"
+#include "hfs/undo.h"
 #include "tests/hfs/check_fixture.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
@@ -17,6 +20,7 @@
 #include "transfer/transfer_context.h"
 #include "util/byte_order.h"
 #include "volume/desktop_files.h"
+#include "volume/discovery.h"
 #include "volume/format_layout.h"
 #include "volume/format_medium.h"
 #include "volume/partition_map.h"
@@ -278,18 +282,81 @@ TEST(FormatMedium, NewVolumesAreReadByHfsutilsAndCheckClean) {
     }
 }
 
-TEST(FormatMedium, AWriteThatFailsStopsTheFormatAndOpensNothing) {
+// A format that cannot complete says so. With the undo journal, what it
+// wrote is put back and the volume that was there is open again; without,
+// no volume is open on the half-written medium.
+TEST(FormatMedium, AFormatThatCannotCompleteIsToldAndPutBackFromTheJournal) {
+    struct StopCase {
+        const char* name;
+        bool journal;
+        const char* imageOption;
+        std::deque<bool> escapes;
+        const char* told;
+        bool oldVolumeBack;
+    };
+    const std::vector<StopCase> cases = {
+            {"a write fails, no journal",
+             false,
+             ",bad=86697",
+             {},
+             "The medium could not be written at sector 86697. The format did not complete: the medium holds no "
+             "usable volume.",
+             false},
+            // The journal cannot keep what a sector held: nothing is written.
+            {"a sector cannot be read",
+             true,
+             ",bad=86697",
+             {},
+             "The sectors the change is to write (from sector 86697 on) cannot all be read",
+             true},
+            {"stopped by Esc after the first write",
+             true,
+             "",
+             {false, true},
+             "The format was stopped. The format did not complete: the medium is as it was before it.",
+             true},
+    };
+    for (const StopCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        ScratchDir dir;
+        testing::HfsutilsVolume old(dir, "disk.img", 43350, "Old");
+        old.unmount();
+        const std::string before = testing::read_all(old.image());
+        testing::ScriptedHost host;
+        TransferContext ctx{host};
+        ctx.journal.enabled = test.journal;
+        testing::select_single_image(ctx, old.image() + test.imageOption);
+        ASSERT_GT(analyze_volume(ctx), 0);
+        const std::int32_t oldStart = ctx.state.volume_start;
+        host.escapes = test.escapes;
+        EXPECT_FALSE(write_volume(ctx, *format_parameters(86699), FormatStyle::Partitioned, "Disk"));
+        EXPECT_TRUE(host.showed(test.told)) << (host.notices.empty() ? "" : host.notices.back());
+        EXPECT_TRUE(ctx.outcome.failureReported);
+        if (test.oldVolumeBack) {
+            EXPECT_EQ(testing::read_all(old.image()), before);
+            EXPECT_EQ(ctx.state.volume_start, oldStart);
+            EXPECT_EQ(ctx.mdb.volume_name(), "Old");
+        } else {
+            EXPECT_EQ(ctx.state.volume_start, 0);
+        }
+    }
+}
+
+// The whole format is one change of the undo journal: UNDO puts the volume
+// that was there back, byte for byte.
+TEST(FormatMedium, UndoPutsBackTheVolumeAFormatReplaced) {
     ScratchDir dir;
-    const std::string image = dir / "disk.img";
-    testing::zero_file(image, 86701ull * 512);
+    testing::HfsutilsVolume old(dir, "disk.img", 43350, "Old");
+    old.add_text_file(":Letter", "Dear Sir,");
+    old.unmount();
+    const std::string before = testing::read_all(old.image());
     testing::ScriptedHost host;
     TransferContext ctx{host};
-    testing::select_single_image(ctx, image + ",bad=86698");
-    EXPECT_FALSE(write_volume(ctx, *format_parameters(86700), FormatStyle::Partitioned, "Disk"));
-    EXPECT_TRUE(host.showed("The medium could not be written at sector 86698."));
-    EXPECT_TRUE(host.showed("The format did not complete: the medium holds no usable volume.")) << host.notices.back();
-    EXPECT_EQ(ctx.state.volume_start, 0);
-    EXPECT_TRUE(ctx.outcome.failureReported);
+    testing::select_single_image(ctx, old.image());
+    ASSERT_TRUE(write_volume(ctx, *format_parameters(86699), FormatStyle::Partitioned, "Disk"));
+    ASSERT_NE(testing::read_all(old.image()), before);
+    ASSERT_TRUE(undo_last_change(ctx)) << host.notices.back();
+    EXPECT_EQ(testing::read_all(old.image()), before);
 }
 
 }  // namespace
