@@ -4,6 +4,7 @@
 // engine must refuse without touching the medium.
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -70,26 +71,35 @@ std::vector<std::uint32_t> children_of(TreeFile& tree, std::uint32_t n) {
     return children;
 }
 
-// A fresh volume made by hformat, opened through the image bus.
+// A volume made by hformat (and filled by hfsutils), opened through the image bus.
 struct FreshVolume {
     ScratchDir dir;
     HfsutilsVolume volume;
     OpenedVolume opened;
     HfsContext& ctx;
 
-    explicit FreshVolume(std::uint32_t kilobytes = 1440)
-        : volume(dir, "fresh.img", kilobytes), opened(volume.image()), ctx(opened.ctx) {
+    explicit FreshVolume(std::uint32_t kilobytes = 1440, const std::function<void(HfsutilsVolume&)>& fill = {})
+        : volume(dir, "fresh.img", kilobytes), opened(filled(fill)), ctx(opened.ctx) {
         EXPECT_EQ(opened.open(), CatalogOpen::Complete);
+    }
+    const std::string& filled(const std::function<void(HfsutilsVolume&)>& fill) {
+        if (fill) fill(volume);
+        return volume.image();
+    }
+    // Writes the changes back; hfsutils and CHECK read the volume.
+    void expect_written_and_sound() {
+        ASSERT_TRUE(write_back(ctx));
+        EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
+        EXPECT_EQ(testing::check_problems(volume.image()), "");
     }
 };
 
+const std::vector<std::string> kNoProblems;
+
 TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "random.img", 1440);
-    volume.addFile(":Kept", std::string(20000, 'k'));
-    OpenedVolume opened(volume.image());
-    HfsContext& ctx = opened.ctx;
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    FreshVolume fresh(1440, [](HfsutilsVolume& v) { v.addFile(":Kept", std::string(20000, 'k')); });
+    HfsContext& ctx = fresh.ctx;
+    HfsutilsVolume& volume = fresh.volume;
     const std::uint32_t firstCatalogSize = ctx.mdb.catalog_file_size();
     std::set<std::uint32_t> catalogSizes{firstCatalogSize};
 
@@ -114,13 +124,11 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
                 const bool taken = folders.count(name) != 0;
                 const std::uint32_t id = make_folder(ctx, parents[p], name);
                 ASSERT_EQ(id == 0, taken) << name;
-                if (!taken) folders[name] = id;
+                if (taken) continue;
+                folders[name] = id;
                 // A new thread goes after the last record of the last leaf.
                 const NodeBuffer last = *load_node(ctx.catalogTree, tree_last_leaf(ctx.catalogTree.header));
-                const auto key = parse_catalog_key(node_record(last, node_record_count(last) - 1));
-                if (!taken) {
-                    ASSERT_EQ(key->parentID, id);
-                }
+                ASSERT_EQ(parse_catalog_key(node_record(last, node_record_count(last) - 1))->parentID, id);
             } else {
                 auto victim = folders.begin();
                 std::advance(victim, random() % folders.size());
@@ -132,8 +140,7 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
         }
         ASSERT_TRUE(write_back(ctx));
         EXPECT_FALSE(ctx.volume.bitmapLoaded);
-        const auto problems = tree_shape_problems(ctx.catalogTree);
-        ASSERT_TRUE(problems.empty()) << problems.front();
+        ASSERT_EQ(tree_shape_problems(ctx.catalogTree), kNoProblems);
         std::multiset<std::string> inRoot = model_names(contents[0]);
         inRoot.insert("Kept");
         EXPECT_EQ(hls_names(volume, ":"), inRoot);
@@ -143,8 +150,8 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
     }
     EXPECT_GE(catalogSizes.size(), 4u) << "the catalog grew " << catalogSizes.size() - 1 << " times";
     EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
-    EXPECT_EQ(volume.tool({"hcopy", "-r", ":Kept", dir / "kept.out"}), 0);
-    EXPECT_EQ(testing::read_all(dir / "kept.out"), std::string(20000, 'k'));
+    EXPECT_EQ(volume.tool({"hcopy", "-r", ":Kept", fresh.dir / "kept.out"}), 0);
+    EXPECT_EQ(testing::read_all(fresh.dir / "kept.out"), std::string(20000, 'k'));
     EXPECT_FALSE(ctx.outcome.failureReported);
 
     // What hfsutils says of free space is what the bitmap says.
@@ -187,11 +194,9 @@ TEST(WriteEngine, SplitsKeepTheFirstHalfAndTheIndexFollowsTheLeaves) {
     EXPECT_EQ(tree_depth(catalog.header), 3);
     const auto top = children_of(catalog, tree_root_node(catalog.header));
     EXPECT_EQ(record_counts(catalog, top), (std::vector<std::uint32_t>{11, 1}));
-    const auto problems = tree_shape_problems(catalog);
-    EXPECT_TRUE(problems.empty()) << problems.front();
-    ASSERT_TRUE(write_back(ctx));
+    EXPECT_EQ(tree_shape_problems(catalog), kNoProblems);
+    fresh.expect_written_and_sound();
     EXPECT_EQ(fresh.volume.lines({"hls", "-1a", ":"}).size(), folders);
-    EXPECT_EQ(testing::check_problems(fresh.volume.image()), "");
 }
 
 TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
@@ -240,9 +245,7 @@ TEST(WriteEngine, ExtentsLeavesSplitEmptyAndLeaveTheTree) {
     EXPECT_EQ(tree_root_node(extents.header), 0u);
     EXPECT_EQ(tree_depth(extents.header), 0);
     EXPECT_EQ(tree_first_leaf(extents.header), 0u);
-    ASSERT_TRUE(write_back(ctx));
-    EXPECT_EQ(fresh.volume.tool({"hls", "-R", ":"}), 0);
-    EXPECT_EQ(testing::check_problems(fresh.volume.image()), "");
+    fresh.expect_written_and_sound();
 }
 
 TEST(WriteEngine, CatalogGrowsPastTheHeaderMapThroughMapNodes) {
@@ -272,29 +275,24 @@ TEST(WriteEngine, CatalogGrowsPastTheHeaderMapThroughMapNodes) {
     EXPECT_EQ(node_in_use(catalog, 2099), true);
     for (std::uint32_t node : taken) free_catalog_node(ctx, node);
     EXPECT_EQ(node_in_use(catalog, 2099), false);
-    const auto problems = tree_shape_problems(catalog);
-    ASSERT_TRUE(problems.empty()) << problems.front();
+    ASSERT_EQ(tree_shape_problems(catalog), kNoProblems);
     ASSERT_NE(make_folder(ctx, root_folder(ctx), "After growth"), 0u);
-    ASSERT_TRUE(write_back(ctx));
-
+    fresh.expect_written_and_sound();
     EXPECT_EQ(fresh.volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"After growth"});
     OpenedVolume again(fresh.volume.image());
     ASSERT_EQ(again.open(), CatalogOpen::Complete);
     EXPECT_EQ(tree_total_nodes(again.ctx.catalogTree.header), 3 * nodes);
     EXPECT_EQ(allocation_map(again.ctx.catalogTree)->size(), 2u);
-    EXPECT_TRUE(tree_shape_problems(again.ctx.catalogTree).empty());
-    EXPECT_EQ(testing::check_problems(fresh.volume.image()), "");
+    EXPECT_EQ(tree_shape_problems(again.ctx.catalogTree), kNoProblems);
 }
 
 TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "full.img", 1440);
-    OpenedVolume probe(volume.image());
     // Leave 30 free blocks at most: fewer than the 44 the catalog needs to grow.
-    volume.addFile(":Filler", std::string((probe.ctx.mdb.free_blocks() - 30u) * 512u, 'f'));
-    OpenedVolume opened(volume.image());
-    HfsContext& ctx = opened.ctx;
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    FreshVolume fresh(1440, [](HfsutilsVolume& v) {
+        v.addFile(":Filler", std::string((OpenedVolume(v.image()).ctx.mdb.free_blocks() - 30u) * 512u, 'f'));
+    });
+    HfsutilsVolume& volume = fresh.volume;
+    HfsContext& ctx = fresh.ctx;
     const FolderKeys root = root_folder(ctx);
 
     std::vector<std::pair<std::string, std::uint32_t>> made;
@@ -309,36 +307,33 @@ TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
         made.emplace_back(name, id);
         ASSERT_TRUE(write_back(ctx));
     }
-    EXPECT_TRUE(opened.host.showed("Error trying to extend catalog."));
+    EXPECT_TRUE(fresh.opened.host.showed("Error trying to extend catalog."));
     EXPECT_TRUE(ctx.outcome.failureReported);
     EXPECT_EQ(ctx.mdb.catalog_file_size(), 11264u);
     EXPECT_FALSE(ctx.volume.bitmapLoaded);
 
     // The program goes on: the next command works from the medium's state.
     ASSERT_TRUE(remove_folder(ctx, root, made.front().first, made.front().second));
-    ASSERT_TRUE(write_back(ctx));
-    const auto problems = tree_shape_problems(ctx.catalogTree);
-    EXPECT_TRUE(problems.empty()) << problems.front();
+    fresh.expect_written_and_sound();
+    EXPECT_EQ(tree_shape_problems(ctx.catalogTree), kNoProblems);
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size());  // Filler in, the first folder out
-    EXPECT_EQ(testing::check_problems(volume.image()), "");
 }
 
 TEST(WriteEngine, CatalogGrowingIntoScatteredSpaceContinuesInTheExtentsTree) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "scattered.img", 1440);
     // Files of 12 blocks, every other one deleted: free space in runs of 12.
-    for (int i = 0; i < 60; ++i) volume.addFile(":h" + std::to_string(i), std::string(12 * 512, char('a' + i % 26)));
-    for (int i = 0; i < 60; i += 2) volume.remove(":h" + std::to_string(i));
-    OpenedVolume opened(volume.image());
-    HfsContext& ctx = opened.ctx;
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
+    FreshVolume fresh(1440, [](HfsutilsVolume& v) {
+        for (int i = 0; i < 60; ++i) v.addFile(":h" + std::to_string(i), std::string(12 * 512, char('a' + i % 26)));
+        for (int i = 0; i < 60; i += 2) v.remove(":h" + std::to_string(i));
+    });
+    HfsutilsVolume& volume = fresh.volume;
+    HfsContext& ctx = fresh.ctx;
 
     std::vector<std::string> made;
     while (ctx.mdb.catalog_file_size() < 9 * 11264u) {
         made.push_back("Folder " + std::to_string(made.size()));
         ASSERT_NE(make_folder(ctx, root_folder(ctx), made.back()), 0u);
     }
-    ASSERT_TRUE(write_back(ctx));
+    fresh.expect_written_and_sound();
     // All three extents in use, and the fourth run in the extents tree.
     std::uint32_t in_header = 0;
     for (int i = 0; i < 3; ++i) in_header += extent_descriptor(ctx.mdb.catalog_extents(), i).block_count;
@@ -347,13 +342,12 @@ TEST(WriteEngine, CatalogGrowingIntoScatteredSpaceContinuesInTheExtentsTree) {
 
     OpenedVolume again(volume.image());
     ASSERT_EQ(again.open(), CatalogOpen::Complete);
-    EXPECT_TRUE(tree_shape_problems(again.ctx.catalogTree).empty());
+    EXPECT_EQ(tree_shape_problems(again.ctx.catalogTree), kNoProblems);
     for (const std::string& name : made)
         EXPECT_TRUE(find_entry(again.ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size() + 30);
-    EXPECT_EQ(volume.tool({"hcopy", "-r", ":h31", dir / "h31"}), 0);
-    EXPECT_EQ(testing::read_all(dir / "h31"), std::string(12 * 512, char('a' + 31 % 26)));
-    EXPECT_EQ(testing::check_problems(volume.image()), "");
+    EXPECT_EQ(volume.tool({"hcopy", "-r", ":h31", fresh.dir / "h31"}), 0);
+    EXPECT_EQ(testing::read_all(fresh.dir / "h31"), std::string(12 * 512, char('a' + 31 % 26)));
 }
 
 struct RefusalCase {
@@ -408,17 +402,14 @@ TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
 }
 
 TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "parted.img", 1440);
-    {
-        // A partition of someone else's after the volume.
-        std::ofstream(volume.image(), std::ios::binary | std::ios::app) << std::string(64 * 1024, '\xAA');
-    }
-    OpenedVolume opened(volume.image());
-    HfsContext& ctx = opened.ctx;
+    // A partition of someone else's after the volume.
+    FreshVolume fresh(1440, [](HfsutilsVolume& v) {
+        std::ofstream(v.image(), std::ios::binary | std::ios::app) << std::string(64 * 1024, '\xAA');
+    });
+    HfsutilsVolume& volume = fresh.volume;
+    HfsContext& ctx = fresh.ctx;
     ctx.geometry.partitionStart = 0;
     ctx.geometry.partitionSectors = 2880;
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     ASSERT_NE(make_folder(ctx, root_folder(ctx), "Parted"), 0u);
     ASSERT_TRUE(write_back(ctx));
     const std::array<std::uint8_t, 512> zeros{};
@@ -491,8 +482,7 @@ TEST(WriteEngine, AMacOs400kFloppyTakesFoldersAndKeepsItsFiles) {
     }
     for (int i = 0; i < 120; i += 2) ASSERT_TRUE(remove_folder(ctx, root, made[i].first, made[i].second));
     ASSERT_TRUE(write_back(ctx));
-    const auto problems = tree_shape_problems(ctx.catalogTree);
-    ASSERT_TRUE(problems.empty()) << problems.front();
+    ASSERT_EQ(tree_shape_problems(ctx.catalogTree), kNoProblems);
     EXPECT_EQ(testing::changed_blocks_outside_the_trees(pristine, testing::read_all(image)), 0u);
     OpenedVolume again(image);
     ASSERT_EQ(again.open(), CatalogOpen::Complete);
