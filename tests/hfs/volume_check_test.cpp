@@ -19,12 +19,6 @@ using testing::OpenedVolume;
 using testing::read_all;
 using testing::ScratchDir;
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
-
 // A volume with nested folders, many files, a file with both forks, a
 // fragmented file with extents-overflow records and a catalog beyond its
 // three extents: small files, a filler for the rest of the volume, every
@@ -116,12 +110,13 @@ void add_to_field16(std::uint8_t* field, std::int16_t delta) {
     store_be16(field, static_cast<std::uint16_t>(load_be16(field) + delta));
 }
 
+void add_to_header(TreeFile& tree, std::size_t field, std::int32_t delta) {
+    add_to_field32(tree.header.data() + field, delta);
+    ASSERT_TRUE(write_node(tree, 0, tree.header));
+}
+
 std::uint16_t first_block_of(HfsContext& ctx, std::string_view rootFile) {
-    return extent_descriptor(
-                   ExtentRecordBytes(
-                           find(ctx, rootFile, kFileEntry, kRootDirectoryID).data.data() + filrec::data_extents, 12),
-                   0)
-            .startBlock;
+    return load_be16(find(ctx, rootFile, kFileEntry, kRootDirectoryID).data.data() + filrec::data_extents);
 }
 
 struct DamageCase {
@@ -191,19 +186,9 @@ const std::vector<DamageCase>& damage_cases() {
                  });
              },
              "Catalog node *: its first key differs from the index key that points to it."},
-            {"wrong leafRecords",
-             [](Damaged& d) {
-                 TreeFile& tree = d.ctx().catalogTree;
-                 add_to_field32(tree.header.data() + header::leafRecords, 1);
-                 ASSERT_TRUE(write_node(tree, 0, tree.header));
-             },
+            {"wrong leafRecords", [](Damaged& d) { add_to_header(d.ctx().catalogTree, header::leafRecords, 1); },
              "Catalog header: leafRecords is *, the leaves hold *."},
-            {"wrong freeNodes",
-             [](Damaged& d) {
-                 TreeFile& tree = d.ctx().catalogTree;
-                 add_to_field32(tree.header.data() + header::freeNodes, -1);
-                 ASSERT_TRUE(write_node(tree, 0, tree.header));
-             },
+            {"wrong freeNodes", [](Damaged& d) { add_to_header(d.ctx().catalogTree, header::freeNodes, -1); },
              "Catalog header: freeNodes is *, the node map leaves * nodes free."},
             {"a missing thread",
              [](Damaged& d) {
@@ -233,12 +218,9 @@ const std::vector<DamageCase>& damage_cases() {
              [](Damaged& d) {
                  change_record(d.ctx(), find(d.ctx(), "Big", kFileEntry, folder_id(d.ctx(), "Letters")),
                                [](std::uint8_t* data) {
-                                   std::uint32_t blocks = 0;
-                                   for (int i = 0; i < 3; ++i) {
-                                       blocks +=
-                                               extent_descriptor(ExtentRecordBytes(data + filrec::data_extents, 12), i)
-                                                       .block_count;
-                                   }
+                                   const std::uint8_t* extents = data + filrec::data_extents;
+                                   const int blocks =
+                                           load_be16(extents + 2) + load_be16(extents + 6) + load_be16(extents + 10);
                                    store_be32(data + filrec::dataPhysicalLength, blocks * 512);
                                });
              },
@@ -284,7 +266,7 @@ TEST_F(SoundVolume, EachFaultIsNamed) {
         const auto& problems = report.problems();
         EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [&](const std::string& line) {
             return matches(damage.expected, line);
-        })) << joined(problems);
+        })) << ::testing::PrintToString(problems);
     }
 }
 
