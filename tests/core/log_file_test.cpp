@@ -12,16 +12,21 @@
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
 
-using korvane::testing::read_all;
-
 struct LogWorld {
-    korvane::testing::ScratchDir dir;
-    korvane::testing::ScriptedHost host;
+    ScratchDir dir;
+    ScriptedHost host;
     CoreContext ctx{host};
 };
+
+// A local time written "YYYY-MM-DD HH:MM:SS".
+std::tm local(const char* text) {
+    std::tm time{};
+    strptime(text, "%Y-%m-%d %H:%M:%S", &time);
+    return time;
+}
 
 TEST(LogOption, SkipsANonLetterAndKeepsTheNameWhenEmpty) {
     // Any length and any path, where an MS-DOS limit would cut it; a slash
@@ -38,18 +43,17 @@ TEST(LogOption, SkipsANonLetterAndKeepsTheNameWhenEmpty) {
 // lines (only the hour padded with a blank), and the bytes are exactly what
 // each writer chose (LF or CR LF).
 TEST(TransferLogFile, TwoRunsAppendWithTheirDateLinesByteForByte) {
-    korvane::testing::ScratchDir dir;
+    ScratchDir dir;
     const std::string path = dir / "korvane.log";
-    for (int run = 0; run < 2; ++run) {
-        korvane::testing::ScriptedHost host;
+    for (const auto& [opening, closing] :
+         {std::pair{"1996-05-23 09:05:07", "1996-05-23 10:00:00"}, {"1996-05-23 10:05:07", "1996-05-23 11:00:00"}}) {
+        ScriptedHost host;
         CoreContext ctx(host);
         ASSERT_TRUE(open_log_from_option(ctx, ":" + path));
-        write_log_date(
-                ctx, false,
-                std::tm{.tm_sec = 7, .tm_min = 5, .tm_hour = 9 + run, .tm_mday = 23, .tm_mon = 4, .tm_year = 96});
+        write_log_date(ctx, false, local(opening));
         ctx.log.write("Mac->PC\n");
         ctx.log.write("Read Me\tREADME.TXT\r\n");
-        write_log_date(ctx, true, std::tm{.tm_hour = 10 + run, .tm_mday = 23, .tm_mon = 4, .tm_year = 96});
+        write_log_date(ctx, true, local(closing));
         ctx.log.close_file();
     }
     EXPECT_EQ(read_all(path),
@@ -98,7 +102,7 @@ TEST(LogFileDialog, CreateEmptiesOpenAppendsAndAFileThatCannotBeOpenedIsFatal) {
     EXPECT_EQ(read_all(path), "fresh\n") << "Create empties the file";
 
     again.file_field = w.dir / "no-such-folder/x.log";
-    EXPECT_EQ(korvane::testing::fatal_text_of([&] { again.press_create(); }), "Error opening file:" + again.file_field);
+    EXPECT_EQ(fatal_text_of([&] { again.press_create(); }), "Error opening file:" + again.file_field);
 }
 
 TEST(LogFileDialog, RunsThroughTheHostAndReportsWhetherALogIsOpen) {
@@ -116,4 +120,4 @@ TEST(LogFileDialog, RunsThroughTheHostAndReportsWhetherALogIsOpen) {
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

@@ -10,11 +10,8 @@
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using korvane::testing::ScratchDir;
-using korvane::testing::ScriptedHost;
 
 // A working file is made in TMPDIR and remembered; without room for it
 // nothing is made and the error is fatal (the front end's answer removes the
@@ -26,7 +23,7 @@ TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRememberedOrAreFatalWithoutR
     CoreContext ctx(host);
     std::string path;
     int fd = create_temp_file(ctx, path, "CATALOG", 4096);
-    EXPECT_EQ(korvane::testing::fatal_text_of([&] { create_temp_file(ctx, path, "EXT", std::uint64_t(1) << 62); }),
+    EXPECT_EQ(fatal_text_of([&] { create_temp_file(ctx, path, "EXT", std::uint64_t(1) << 62); }),
               "Not enough free space for temporary files.");
     unsetenv("TMPDIR");
     ASSERT_GE(fd, 0);
@@ -41,4 +38,4 @@ TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRememberedOrAreFatalWithoutR
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

@@ -10,21 +10,25 @@
 #include "tests/support/scratch_dir.h"
 #include "util/drives.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
 
-using korvane::testing::ScratchDir;
-
 void write_all(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+// A local time written "YYYY-MM-DD HH:MM:SS".
+std::tm local(const char* text) {
+    std::tm time{};
+    strptime(text, "%Y-%m-%d %H:%M:%S", &time);
+    return time;
+}
 
 // A regular file (a dot file too: it must not be overwritten as if absent)
 // has the local DOS date and time; a directory or a missing name has none.
 TEST(FileStamp, IsTheLocalDosDateAndTimeOfARegularFile) {
     ScratchDir dir;
     write_all(dir / ".dated", "x");
-    std::tm when{.tm_sec = 7, .tm_min = 5, .tm_hour = 9, .tm_mday = 23, .tm_mon = 4, .tm_year = 1996 - 1900};
     int fd = open((dir / ".dated").c_str(), O_RDWR);
-    ASSERT_TRUE(set_file_time(fd, when));
+    ASSERT_TRUE(set_file_time(fd, local("1996-05-23 09:05:07")));
     close(fd);
     // 1996-05-23 09:05:07 -> date (16 << 9 | 5 << 5 | 23), time (9 << 11 | 5 << 5 | 3): seconds halve.
     EXPECT_EQ(file_stamp(dir / ".dated"), (16u << 9 | 5u << 5 | 23u) << 16 | (9u << 11 | 5u << 5 | 3u));
@@ -32,7 +36,7 @@ TEST(FileStamp, IsTheLocalDosDateAndTimeOfARegularFile) {
     EXPECT_EQ(file_stamp(dir / "folder"), 0u);
     EXPECT_EQ(file_stamp(dir / "nothing"), 0u);
     // Years before 1980 clamp to the format's first day.
-    EXPECT_EQ(dos_stamp(std::tm{.tm_mday = 1, .tm_year = 1970 - 1900}), (1u << 5 | 1u) << 16);
+    EXPECT_EQ(dos_stamp(local("1970-01-01 00:00:00")), (1u << 5 | 1u) << 16);
 }
 
 TEST(HasFreeSpace, CountsWholeFreeFragmentsOnTheFileSystem) {
@@ -63,4 +67,4 @@ TEST(Drives, TheListsOfferHomeAndTheFileSystemsThatHoldFiles) {
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

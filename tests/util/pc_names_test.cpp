@@ -7,7 +7,7 @@
 
 #include "tests/support/scratch_dir.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
 
 TEST(PcNames, EveryByteOfBothCharacterSetsSurvivesARoundTrip) {
@@ -42,7 +42,7 @@ TEST(PcNames, CharactersWithoutAByteBecomeAnUnderscore) {
 // A name made in the Windows character set is created on the Linux file
 // system in UTF-8 and read back from the directory as the same bytes.
 TEST(PcNames, ConvertAtTheFileSystemBoundary) {
-    testing::ScratchDir dir;
+    ScratchDir dir;
     const std::string windows_name = "R\xE9sum\xE9 \x80 \x93quoted\x94.txt";
     std::ofstream(dir / pc_name_to_utf8(windows_name, PcCharset::Windows)) << "x";
     const std::string found = std::filesystem::directory_iterator(dir.path())->path().filename();
@@ -51,4 +51,4 @@ TEST(PcNames, ConvertAtTheFileSystemBoundary) {
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing
