@@ -10,12 +10,8 @@
 #include "hfs/name_order.h"
 #include "tests/hfs/check_fixture.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using testing::HfsutilsVolume;
-using testing::OpenedVolume;
-using testing::ScratchDir;
 
 std::vector<std::string> listed_names(const HfsContext& ctx) {
     std::vector<std::string> names;
@@ -100,7 +96,7 @@ TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
     HfsContext& ctx = opened.ctx;
 
     // CHECK compares every pair of neighbouring keys that hfsutils wrote.
-    EXPECT_EQ(testing::check_problems(volume.image()), "");
+    EXPECT_EQ(check_problems(volume.image()), "");
 
     const auto folder = find_entry(ctx, "folder \xE5", kDirectoryEntry, kRootDirectoryID);
     ASSERT_TRUE(folder);
@@ -171,4 +167,4 @@ TEST(Catalog, IndexNodesOfHundredsOfFiles) {
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

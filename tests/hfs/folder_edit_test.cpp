@@ -20,13 +20,8 @@
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/hfs/write_fixture.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using testing::HfsutilsVolume;
-using testing::hls_names;
-using testing::OpenedVolume;
-using testing::ScratchDir;
 
 // A volume made by hformat, opened with the root as the current folder.
 struct EditedVolume {
@@ -51,7 +46,7 @@ struct EditedVolume {
     // Writes the changes, then CHECK and hfsutils read the volume.
     void finish() {
         ASSERT_TRUE(write_back(opened->ctx));
-        EXPECT_EQ(testing::check_problems(volume.image()), "");
+        EXPECT_EQ(check_problems(volume.image()), "");
         // Mounted again: hfsutils looks for the volume under the name it had.
         EXPECT_EQ(volume.tool({"hmount", volume.image()}), 0);
         EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
@@ -192,15 +187,15 @@ TEST(FolderEdit, AFolderThatContainsItsOwnParentIsNotDeleted) {
     ASSERT_EQ(replace_record_data(ctx, ctx.catalogTree, catalog_key(kRootDirectoryID, "Loop"), record),
               EditResult::Done);
     edited.commit();
-    const std::string before = testing::read_all(edited.volume.image());
+    const std::string before = read_all(edited.volume.image());
 
     EXPECT_EQ(delete_entries(ctx, "Loop"), FolderEditEnd::Failed);
     EXPECT_EQ(edited.notices().back(), kCatalogDamaged);
     EXPECT_TRUE(ctx.outcome.failureReported);
     EXPECT_FALSE(ctx.volume.modifying) << "the changes were dropped";
-    EXPECT_EQ(testing::read_all(edited.volume.image()), before);
+    EXPECT_EQ(read_all(edited.volume.image()), before);
     EXPECT_TRUE(find_entry(ctx, "Kept", kFileEntry, kRootDirectoryID));
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

@@ -10,14 +10,8 @@
 #include "tests/hfs/fork_bytes.h"
 #include "tests/hfs/hfs_fixture.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using testing::HfsutilsVolume;
-using testing::OpenedVolume;
-using testing::patterned;
-using testing::read_all;
-using testing::ScratchDir;
 
 // A file of two forks, each in many extents on a volume of scattered free space.
 class FragmentedVolume : public ::testing::Test {
@@ -139,4 +133,4 @@ TEST_F(FragmentedVolume, AMissingOverflowRecordStopsTheCopyAtWhatTheExtentsDescr
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

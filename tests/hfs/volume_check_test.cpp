@@ -10,14 +10,8 @@
 #include "hfs/volume_check.h"
 #include "tests/hfs/check_fixture.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using testing::check_problems;
-using testing::HfsutilsVolume;
-using testing::OpenedVolume;
-using testing::read_all;
-using testing::ScratchDir;
 
 // A volume with nested folders, many files, a file with both forks, a
 // fragmented file with extents-overflow records and a catalog beyond its
@@ -276,4 +270,4 @@ TEST_F(SoundVolume, AnUnreadableBitmapIsSaid) {
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

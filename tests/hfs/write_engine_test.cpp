@@ -21,18 +21,8 @@
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/hfs/write_fixture.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using testing::FolderKeys;
-using testing::HfsutilsVolume;
-using testing::hls_names;
-using testing::make_folder;
-using testing::OpenedVolume;
-using testing::remove_folder;
-using testing::root_folder;
-using testing::ScratchDir;
-using testing::tree_shape_problems;
 
 struct NameLess {
     bool operator()(const std::string& a, const std::string& b) const { return compare_names(a, b) < 0; }
@@ -90,7 +80,7 @@ struct FreshVolume {
     void expect_written_and_sound() {
         ASSERT_TRUE(write_back(ctx));
         EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
-        EXPECT_EQ(testing::check_problems(volume.image()), "");
+        EXPECT_EQ(check_problems(volume.image()), "");
     }
 };
 
@@ -146,12 +136,12 @@ TEST(WriteEngine, ThousandsOfFoldersInRandomOrderReadBackByHfsutils) {
         EXPECT_EQ(hls_names(volume, ":"), inRoot);
         EXPECT_EQ(hls_names(volume, ":P1:"), model_names(contents[1]));
         EXPECT_EQ(hls_names(volume, ":P2:"), model_names(contents[2]));
-        EXPECT_EQ(testing::check_problems(volume.image()), "") << "after batch " << batch;
+        EXPECT_EQ(check_problems(volume.image()), "") << "after batch " << batch;
     }
     EXPECT_GE(catalogSizes.size(), 4u) << "the catalog grew " << catalogSizes.size() - 1 << " times";
     EXPECT_EQ(volume.tool({"hls", "-R", ":"}), 0);
     EXPECT_EQ(volume.tool({"hcopy", "-r", ":Kept", fresh.dir / "kept.out"}), 0);
-    EXPECT_EQ(testing::read_all(fresh.dir / "kept.out"), std::string(20000, 'k'));
+    EXPECT_EQ(read_all(fresh.dir / "kept.out"), std::string(20000, 'k'));
     EXPECT_FALSE(ctx.outcome.failureReported);
 
     // What hfsutils says of free space is what the bitmap says.
@@ -297,11 +287,11 @@ TEST(WriteEngine, CatalogThatCannotGrowLeavesTheMediumAsItWas) {
 
     std::vector<std::pair<std::string, std::uint32_t>> made;
     for (int i = 0;; ++i) {
-        const std::string before = testing::read_all(volume.image());
+        const std::string before = read_all(volume.image());
         const std::string name = "Folder " + std::to_string(i);
         const std::uint32_t id = make_folder(ctx, root, name);
         if (id == 0) {
-            EXPECT_EQ(testing::read_all(volume.image()), before);
+            EXPECT_EQ(read_all(volume.image()), before);
             break;
         }
         made.emplace_back(name, id);
@@ -347,7 +337,7 @@ TEST(WriteEngine, CatalogGrowingIntoScatteredSpaceContinuesInTheExtentsTree) {
         EXPECT_TRUE(find_entry(again.ctx, name, kDirectoryEntry, kRootDirectoryID)) << name;
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}).size(), made.size() + 30);
     EXPECT_EQ(volume.tool({"hcopy", "-r", ":h31", fresh.dir / "h31"}), 0);
-    EXPECT_EQ(testing::read_all(fresh.dir / "h31"), std::string(12 * 512, char('a' + 31 % 26)));
+    EXPECT_EQ(read_all(fresh.dir / "h31"), std::string(12 * 512, char('a' + 31 % 26)));
 }
 
 struct RefusalCase {
@@ -385,7 +375,7 @@ TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
             OpenedVolume probe(volume.image());
             options = ",bad=" + std::to_string(catalog_sector(probe.ctx) + 3);
         }
-        const std::string before = testing::read_all(volume.image());
+        const std::string before = read_all(volume.image());
         OpenedVolume opened(volume.image() + options);
         HfsContext& ctx = opened.ctx;
         opened.open();
@@ -397,7 +387,7 @@ TEST(WriteEngine, ChangesThatCannotBeWrittenAreRefusedAndTheMediumKept) {
         }
         EXPECT_TRUE(opened.host.showed(c.notice));
         EXPECT_TRUE(ctx.outcome.failureReported);
-        EXPECT_EQ(testing::read_all(volume.image()), before);
+        EXPECT_EQ(read_all(volume.image()), before);
     }
 }
 
@@ -415,7 +405,7 @@ TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
     const std::array<std::uint8_t, 512> zeros{};
     EXPECT_FALSE(volume_device(ctx).write(2880, 1, zeros.data()));  // refused, never sent
 
-    const std::string image = testing::read_all(volume.image());
+    const std::string image = read_all(volume.image());
     EXPECT_EQ(image.substr(2878 * 512, 512), image.substr(2 * 512, 512));
     EXPECT_EQ(image.substr(2880 * 512), std::string(64 * 1024, '\xAA'));
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"Parted"});
@@ -467,9 +457,9 @@ TEST(WriteEngine, RunsAreFirstFitFromBlock40AndForksMapToSectors) {
 // CHECK and reading.
 TEST(WriteEngine, AMacOs400kFloppyTakesFoldersAndKeepsItsFiles) {
     ScratchDir dir;
-    const std::string image = testing::corpus_copy(dir, "macos-blank400k.dsk");
+    const std::string image = corpus_copy(dir, "macos-blank400k.dsk");
     if (image.empty()) GTEST_SKIP() << "corpus not present";
-    const std::string pristine = testing::read_all(image);
+    const std::string pristine = read_all(image);
     OpenedVolume opened(image);
     HfsContext& ctx = opened.ctx;
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
@@ -483,13 +473,13 @@ TEST(WriteEngine, AMacOs400kFloppyTakesFoldersAndKeepsItsFiles) {
     for (int i = 0; i < 120; i += 2) ASSERT_TRUE(remove_folder(ctx, root, made[i].first, made[i].second));
     ASSERT_TRUE(write_back(ctx));
     ASSERT_EQ(tree_shape_problems(ctx.catalogTree), kNoProblems);
-    EXPECT_EQ(testing::changed_blocks_outside_the_trees(pristine, testing::read_all(image)), 0u);
+    EXPECT_EQ(changed_blocks_outside_the_trees(pristine, read_all(image)), 0u);
     OpenedVolume again(image);
     ASSERT_EQ(again.open(), CatalogOpen::Complete);
     for (int i = 1; i < 120; i += 2)
         EXPECT_TRUE(find_entry(again.ctx, made[i].first, kDirectoryEntry, kRootDirectoryID));
-    EXPECT_EQ(testing::check_problems(image), "");
+    EXPECT_EQ(check_problems(image), "");
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing
