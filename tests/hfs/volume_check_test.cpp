@@ -17,33 +17,18 @@ namespace {
 // fragmented file with extents-overflow records and a catalog beyond its
 // three extents: small files, a filler for the rest of the volume, every
 // other small file deleted, then the fragmented file into the holes.
-class SoundVolume : public ::testing::Test {
-protected:
-    void SetUp() override {
-        HfsutilsVolume volume(dir, "sound.img", 800);
-        volume.add_folder(":Letters");
-        volume.add_folder(":Letters:Old");
-        volume.add_folder(":Letters:Old:Older");
-        volume.add_folder(":Empty");
-        for (int i = 0; i < 30; ++i)
-            volume.addFile(":Letters:Old:note " + std::to_string(i), std::string(i * 300, 'n'));
-        volume.add_forked_file(":Letters:", "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
-        volume.fragment_free_space(120);
-        volume.addFile(":Letters:Big", std::string(40 * 512, 'b'));
-        volume.unmount();
-        image = volume.image();
-    }
-
-    ScratchDir dir;
-    std::string image;
-};
-
-TEST_F(SoundVolume, NothingIsFound) {
-    EXPECT_EQ(check_problems(image), "");
-    OpenedVolume volume(image);
-    volume.open();
-    ASSERT_TRUE(open_extents_tree(volume.ctx));
-    EXPECT_GE(tree_leaf_records(volume.ctx.extentsTree.header), 10u);  // "Big" lies in 40 one-block holes
+std::string make_sound_volume(const ScratchDir& dir) {
+    HfsutilsVolume volume(dir, "sound.img", 800);
+    volume.add_folder(":Letters");
+    volume.add_folder(":Letters:Old");
+    volume.add_folder(":Letters:Old:Older");
+    volume.add_folder(":Empty");
+    for (int i = 0; i < 30; ++i) volume.addFile(":Letters:Old:note " + std::to_string(i), std::string(i * 300, 'n'));
+    volume.add_forked_file(":Letters:", "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
+    volume.fragment_free_space(120);
+    volume.addFile(":Letters:Big", std::string(40 * 512, 'b'));
+    volume.unmount();
+    return volume.image();
 }
 
 // --- damage ----------------------------------------------------------------
@@ -246,7 +231,12 @@ bool matches(std::string_view pattern, std::string_view line) {
     return false;
 }
 
-TEST_F(SoundVolume, EachFaultIsNamed) {
+TEST(VolumeCheck, ASoundVolumeHasNoProblemsAndEachFaultIsNamed) {
+    ScratchDir dir;
+    const std::string image = make_sound_volume(dir);
+    EXPECT_EQ(check_problems(image), "");
+    // A bitmap that cannot be read is said once; the rest is still checked.
+    EXPECT_EQ(check_problems(image + ",bad=3"), "The volume bitmap could not be read.\n");
     for (const DamageCase& damage : damage_cases()) {
         SCOPED_TRACE(damage.fault);
         const std::string copy = dir / "damaged.img";
@@ -254,6 +244,7 @@ TEST_F(SoundVolume, EachFaultIsNamed) {
         OpenedVolume volume(copy);
         ASSERT_EQ(volume.open(), CatalogOpen::Complete);
         ASSERT_TRUE(open_extents_tree(volume.ctx));
+        ASSERT_GE(tree_leaf_records(volume.ctx.extentsTree.header), 10u);  // "Big" lies in 40 one-block holes
         Damaged damaged{volume, copy};
         damage.poke(damaged);
         const CheckReport report = check_volume(volume.ctx);
@@ -262,11 +253,6 @@ TEST_F(SoundVolume, EachFaultIsNamed) {
             return matches(damage.expected, line);
         })) << ::testing::PrintToString(problems);
     }
-}
-
-// A bitmap that cannot be read is said once; the rest is still checked.
-TEST_F(SoundVolume, AnUnreadableBitmapIsSaid) {
-    EXPECT_EQ(check_problems(image + ",bad=3"), "The volume bitmap could not be read.\n");
 }
 
 }  // namespace
