@@ -1,7 +1,7 @@
-// Macintosh dates, the listing's columns, keys and records that do not fit.
+// Macintosh dates, the listing's columns, a damaged volume name. (Keys and
+// records that do not fit their node are skipped in the damaged-catalog tests.)
 #include <gtest/gtest.h>
 
-#include "hfs/btree_node.h"
 #include "hfs/catalog_records.h"
 #include "hfs/listing_format.h"
 #include "hfs/mac_date.h"
@@ -58,37 +58,6 @@ TEST(ListingFormat, FileAndFolderColumns) {
     EXPECT_EQ(dir.size_column(), "  <DIR> ");
     EXPECT_EQ(dir.resource_column(), "        ");
     EXPECT_EQ(dir.signature_column(), "    [40]");
-}
-
-TEST(CatalogKey, LengthsDecideWhereTheDataStarts) {
-    // An empty name: 7 bytes and a pad byte; one character: 8; two: 10.
-    for (const auto& [keyLength, data] : {std::pair{6, 8u}, {7, 8u}, {8, 10u}})
-        EXPECT_EQ(record_data_offset(keyLength), data);
-    const std::uint8_t tooLongName[12] = {7, 0, 0, 0, 0, 2, 5, 'a', 0, 1, 0, 0};
-    EXPECT_FALSE(parse_catalog_key(tooLongName));
-    const std::uint8_t keyBeyondRecord[8] = {20, 0, 0, 0, 0, 2, 1, 'a'};
-    EXPECT_FALSE(parse_catalog_key(keyBeyondRecord));
-    const std::uint8_t good[10] = {7, 0, 0, 0, 0, 2, 1, 'a', 0, kFileRecord};
-    const auto key = parse_catalog_key(good);
-    ASSERT_TRUE(key);
-    EXPECT_EQ(key->parentID, 2u);
-    EXPECT_EQ(key->name, "a");
-    EXPECT_EQ(catalog_record_data(good, *key).size(), 2u);
-}
-
-TEST(BTreeNode, RecordsOutsideTheNodeAreMissing) {
-    NodeBuffer node{};
-    node[8] = 0xFF;
-    store_be16(node.data() + 10, 2);
-    store_be16(node.data() + 510, 14);
-    store_be16(node.data() + 508, 600);  // beyond the node
-    store_be16(node.data() + 506, 40);
-    ASSERT_TRUE(record_bytes(node, 0));
-    EXPECT_EQ(record_bytes(node, 0)->size(), 506u - 14u);
-    EXPECT_FALSE(record_bytes(node, 1));
-    EXPECT_FALSE(record_bytes(node, 2));
-    store_be16(node.data() + 10, 400);  // more records than a node can hold
-    EXPECT_FALSE(record_bytes(node, 0));
 }
 
 // Geometry is checked through discovery on real media; here a damaged name length.
