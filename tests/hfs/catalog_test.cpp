@@ -83,18 +83,31 @@ std::vector<std::string> ordering_names() {
     return names;
 }
 
-TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
+// The names above in the root and in a folder, hundreds of files in another
+// folder (enough for index nodes) and an empty one.
+TEST(Catalog, OrderOfNamesAndIndexNodesAsHfsutilsWritesThem) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "order.img", 1440);
     const std::vector<std::string> names = ordering_names();
     volume.add_folder(":Folder \xE5");
     for (const std::string& name : names) volume.addFile(":" + name, name);
     for (const std::string& name : names) volume.addFile(":Folder \xE5:" + name, "");
+    volume.add_folder(":Many");
+    std::vector<std::string> many;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (int i = 0; i < 400; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "file %03d", (i * 37) % 400);
+        many.emplace_back(name);
+        files.emplace_back(name, name);
+    }
+    volume.add_files(":Many:", files);
+    volume.add_folder(":Few");
 
     OpenedVolume opened(volume.image());
     ASSERT_EQ(opened.open(), CatalogOpen::Complete);
     HfsContext& ctx = opened.ctx;
-
+    ASSERT_GE(tree_depth(ctx.catalogTree.header), 2);
     // CHECK compares every pair of neighbouring keys that hfsutils wrote.
     EXPECT_EQ(check_problems(volume.image()), "");
 
@@ -118,32 +131,11 @@ TEST(Catalog, OrderOfNamesMatchesTheOrderHfsutilsWrites) {
     std::sort(expected.begin(), expected.end(),
               [](const std::string& a, const std::string& b) { return compare_names(a, b) < 0; });
     EXPECT_EQ(listed_names(ctx), expected);
-}
 
-TEST(Catalog, IndexNodesOfHundredsOfFiles) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "many.img", 1440);
-    volume.add_folder(":Many");
-    std::vector<std::string> names;
-    std::vector<std::pair<std::string, std::string>> files;
-    for (int i = 0; i < 400; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "file %03d", (i * 37) % 400);
-        names.emplace_back(name);
-        files.emplace_back(name, name);
-    }
-    volume.add_files(":Many:", files);
-    volume.addFile(":After", "x");
-
-    OpenedVolume opened(volume.image());
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    HfsContext& ctx = opened.ctx;
-    ASSERT_GE(tree_depth(ctx.catalogTree.header), 2);
-
-    const auto many = find_entry(ctx, "many", kDirectoryEntry, kRootDirectoryID);
-    ASSERT_TRUE(many);
-    const std::uint32_t manyID = load_be32(many->data.data() + dirrec::dir_id);
-    for (const std::string& name : names) EXPECT_TRUE(find_entry(ctx, name, kFileEntry, manyID)) << name;
+    const auto manyFolder = find_entry(ctx, "many", kDirectoryEntry, kRootDirectoryID);
+    ASSERT_TRUE(manyFolder);
+    const std::uint32_t manyID = load_be32(manyFolder->data.data() + dirrec::dir_id);
+    for (const std::string& name : many) EXPECT_TRUE(find_entry(ctx, name, kFileEntry, manyID)) << name;
     EXPECT_FALSE(find_entry(ctx, "file 400", kFileEntry, manyID));
     const auto prefix = find_entry(ctx, "FILE 2*", kFileEntry, manyID);
     ASSERT_TRUE(prefix);
@@ -152,16 +144,19 @@ TEST(Catalog, IndexNodesOfHundredsOfFiles) {
     ASSERT_TRUE(enter_directory(ctx, kRootDirectoryID, "Many"));
     EXPECT_EQ(ctx.state.entry_capacity, 400);
     load_listing(ctx);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(listed_names(ctx), names);
+    std::sort(many.begin(), many.end());
+    EXPECT_EQ(listed_names(ctx), many);
     load_listing(ctx, "FILE 39*");
-    EXPECT_EQ(listed_names(ctx), std::vector<std::string>(names.end() - 10, names.end()));
+    EXPECT_EQ(listed_names(ctx), std::vector<std::string>(many.end() - 10, many.end()));
 
-    // The root holds few entries: the listing's room goes back to a screen.
-    ASSERT_TRUE(enter_root_directory(ctx));
+    // A folder of few entries: the listing's room goes back to a screen.
+    ASSERT_TRUE(enter_directory(ctx, kRootDirectoryID, "Few"));
     EXPECT_EQ(ctx.state.entry_capacity, 36);
-    EXPECT_EQ(listed_names(ctx), (std::vector<std::string>{"After", "Many"}));
-    EXPECT_EQ(ctx.state.entries[1].signature_column(), "   [400]");
+    ASSERT_TRUE(enter_root_directory(ctx));
+    const auto root = listed_names(ctx);
+    const auto at = std::find(root.begin(), root.end(), "Many");
+    ASSERT_NE(at, root.end());
+    EXPECT_EQ(ctx.state.entries[at - root.begin()].signature_column(), "   [400]");
     EXPECT_EQ(ctx.damagedNodes, 0u);
     EXPECT_TRUE(opened.host.notices.empty());
 }
