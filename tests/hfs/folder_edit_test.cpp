@@ -91,7 +91,6 @@ TEST(FolderEdit, MakeDirectoryNamesAndRefusals) {
     // hls shows Macintosh names; "\xDF\xC0" (Windows) became "\xA7\xCB".
     EXPECT_EQ(hls_names(edited.volume, ":"),
               (std::multiset<std::string>{"Projects", "New folder", "Taken", "[mac] \\ \xA7\xCB"}));
-    EXPECT_EQ(ctx.mdb.directories_in_root(), 3);
 }
 
 TEST(FolderEdit, DeletesFoldersDepthFirstAndFreesEveryBlockOfAFile) {
@@ -141,8 +140,6 @@ TEST(FolderEdit, DeletesFoldersDepthFirstAndFreesEveryBlockOfAFile) {
     EXPECT_EQ(hls_names(volume, ":"), std::multiset<std::string>{});
     OpenedVolume again(volume.image());
     EXPECT_EQ(again.ctx.mdb.free_blocks(), OpenedVolume(oracle.image()).ctx.mdb.free_blocks());
-    EXPECT_EQ(again.ctx.mdb.file_count(), 0u);
-    EXPECT_EQ(again.ctx.mdb.directory_count(), 0u);
 }
 
 TEST(FolderEdit, RenamesWithWildcardsOnceEachAndRefusesTakenNames) {
