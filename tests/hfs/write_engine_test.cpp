@@ -408,7 +408,7 @@ TEST(WriteEngine, AlternateHeaderGoesToTheEndOfTheVolumesOwnPartition) {
     EXPECT_EQ(volume.lines({"hls", "-1a", ":"}), std::vector<std::string>{"Parted"});
 }
 
-TEST(WriteEngine, RunsAreFirstFitFromBlock40AndForksMapToSectors) {
+TEST(WriteEngine, RunsAreFirstFitFromBlock40) {
     FreshVolume fresh;
     HfsContext& ctx = fresh.ctx;
     ASSERT_TRUE(start_modification(ctx));
@@ -434,18 +434,6 @@ TEST(WriteEngine, RunsAreFirstFitFromBlock40AndForksMapToSectors) {
     }
     EXPECT_TRUE(fresh.opened.host.showed("Not enough space on the volume."));
     discard_changes(ctx);
-
-    // A fork of (100, 4), (300, 2) with 512-byte blocks.
-    const std::array<std::uint8_t, 12> record{0, 100, 0, 4, 1, 44, 0, 2, 0, 0, 0, 0};
-    const std::uint32_t first = ctx.geometry.firstAllocSector;
-    EXPECT_EQ(physical_sector(ctx, 0, record, 5000), first + 100);
-    EXPECT_EQ(physical_sector(ctx, 3, record, 5000), first + 103);
-    EXPECT_EQ(physical_sector(ctx, 4, record, 5000), first + 300);
-    EXPECT_EQ(physical_sector(ctx, 6, record, 5000), 0u);
-    // An extent past the volume's last block maps nothing.
-    const std::array<std::uint8_t, 12> outside{0, 1, 0, 2, 0xFF, 0xF0, 0, 4, 0, 0, 0, 0};
-    EXPECT_EQ(physical_sector(ctx, 1, outside, 5000), first + 2);
-    EXPECT_EQ(physical_sector(ctx, 2, outside, 5000), 0u);
 }
 
 // A Mac OS floppy that hfsutils cannot read (the hfsutils-readable corpus
