@@ -6,23 +6,25 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/notices.h"
+#include "tests/support/fatal_text.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
 
-using korvane::testing::ScratchDir;
-using korvane::testing::ScriptedHost;
-
-TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRemembered) {
+// A working file is made in TMPDIR and remembered; without room for it
+// nothing is made and the error is fatal (the front end's answer removes the
+// working files, see the notices' test).
+TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRememberedOrAreFatalWithoutRoom) {
     ScratchDir dir;
     setenv("TMPDIR", dir.path().c_str(), 1);
     ScriptedHost host;
     CoreContext ctx(host);
     std::string path;
     int fd = create_temp_file(ctx, path, "CATALOG", 4096);
+    EXPECT_EQ(fatal_text_of([&] { create_temp_file(ctx, path, "EXT", std::uint64_t(1) << 62); }),
+              "Not enough free space for temporary files.");
     unsetenv("TMPDIR");
     ASSERT_GE(fd, 0);
     close(fd);
@@ -32,25 +34,8 @@ TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRemembered) {
     remove_working_file(ctx, path);
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(ctx.working_files.empty());
-}
-
-TEST(TempFiles, NoRoomIsFatalAndTheFrontEndsAnswerRemovesTheWorkingFiles) {
-    ScratchDir dir;
-    setenv("TMPDIR", dir.path().c_str(), 1);
-    ScriptedHost host;
-    CoreContext ctx(host);
-    std::string path;
-    close(create_temp_file(ctx, path, "EXT", 512));
-    try {
-        create_temp_file(ctx, path, "CAT", std::uint64_t(1) << 62);
-        ADD_FAILURE() << "no room for the file, yet no fatal error";
-    } catch (const FatalError& error) {
-        report_fatal_error(ctx, error);
-    }
-    unsetenv("TMPDIR");
-    EXPECT_EQ(host.notices, std::vector<std::string>{"Not enough free space for temporary files."});
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

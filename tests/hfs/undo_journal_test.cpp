@@ -14,13 +14,8 @@
 #include "tests/hfs/check_fixture.h"
 #include "tests/hfs/write_fixture.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using testing::HfsutilsVolume;
-using testing::OpenedVolume;
-using testing::read_all;
-using testing::ScratchDir;
 
 // One folder made and written back per name; the image after each.
 std::vector<std::string> make_folders(const std::string& image, const std::vector<std::string>& names,
@@ -30,7 +25,7 @@ std::vector<std::string> make_folders(const std::string& image, const std::vecto
     volume.ctx.journal.limit = journalLimit;
     std::vector<std::string> states;
     for (const std::string& name : names) {
-        EXPECT_NE(testing::make_folder(volume.ctx, testing::root_folder(volume.ctx), name), 0u) << name;
+        EXPECT_NE(make_folder(volume.ctx, root_folder(volume.ctx), name), 0u) << name;
         EXPECT_TRUE(write_back(volume.ctx));
         states.push_back(read_all(image));
     }
@@ -112,7 +107,7 @@ TEST(UndoJournalFile, KeepsItsNewestChangesWithinItsBound) {
     }
     EXPECT_FALSE(undo_last_change(volume.ctx)) << "nothing older is kept";
     EXPECT_EQ(volume.host.notices.back(), "There is no change to undo on this medium.");
-    EXPECT_EQ(testing::check_problems(image), "");
+    EXPECT_EQ(check_problems(image), "");
     EXPECT_EQ(made.tool({"hmount", image}), 0);
 }
 
@@ -125,4 +120,4 @@ TEST(UndoJournalFile, ADeviceKeepsItsJournalInTheStateFolder) {
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

@@ -10,52 +10,25 @@
 #include "hfs/volume_check.h"
 #include "tests/hfs/check_fixture.h"
 
-namespace korvane {
+namespace korvane::testing {
 namespace {
-
-using testing::check_problems;
-using testing::HfsutilsVolume;
-using testing::OpenedVolume;
-using testing::read_all;
-using testing::ScratchDir;
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
 
 // A volume with nested folders, many files, a file with both forks, a
 // fragmented file with extents-overflow records and a catalog beyond its
 // three extents: small files, a filler for the rest of the volume, every
 // other small file deleted, then the fragmented file into the holes.
-class SoundVolume : public ::testing::Test {
-protected:
-    void SetUp() override {
-        HfsutilsVolume volume(dir, "sound.img", 800);
-        volume.add_folder(":Letters");
-        volume.add_folder(":Letters:Old");
-        volume.add_folder(":Letters:Old:Older");
-        volume.add_folder(":Empty");
-        for (int i = 0; i < 30; ++i)
-            volume.addFile(":Letters:Old:note " + std::to_string(i), std::string(i * 300, 'n'));
-        volume.add_forked_file(":Letters:", "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
-        volume.fragment_free_space(120);
-        volume.addFile(":Letters:Big", std::string(40 * 512, 'b'));
-        volume.unmount();
-        image = volume.image();
-    }
-
-    ScratchDir dir;
-    std::string image;
-};
-
-TEST_F(SoundVolume, NothingIsFound) {
-    EXPECT_EQ(check_problems(image), "");
-    OpenedVolume volume(image);
-    volume.open();
-    ASSERT_TRUE(open_extents_tree(volume.ctx));
-    EXPECT_GE(tree_leaf_records(volume.ctx.extentsTree.header), 10u);  // "Big" lies in 40 one-block holes
+std::string make_sound_volume(const ScratchDir& dir) {
+    HfsutilsVolume volume(dir, "sound.img", 800);
+    volume.add_folder(":Letters");
+    volume.add_folder(":Letters:Old");
+    volume.add_folder(":Letters:Old:Older");
+    volume.add_folder(":Empty");
+    for (int i = 0; i < 30; ++i) volume.addFile(":Letters:Old:note " + std::to_string(i), std::string(i * 300, 'n'));
+    volume.add_forked_file(":Letters:", "Forked", "APPL", "Korv", std::string(3000, 'd'), std::string(5000, 'r'));
+    volume.fragment_free_space(120);
+    volume.addFile(":Letters:Big", std::string(40 * 512, 'b'));
+    volume.unmount();
+    return volume.image();
 }
 
 // --- damage ----------------------------------------------------------------
@@ -116,12 +89,13 @@ void add_to_field16(std::uint8_t* field, std::int16_t delta) {
     store_be16(field, static_cast<std::uint16_t>(load_be16(field) + delta));
 }
 
+void add_to_header(TreeFile& tree, std::size_t field, std::int32_t delta) {
+    add_to_field32(tree.header.data() + field, delta);
+    ASSERT_TRUE(write_node(tree, 0, tree.header));
+}
+
 std::uint16_t first_block_of(HfsContext& ctx, std::string_view rootFile) {
-    return extent_descriptor(
-                   ExtentRecordBytes(
-                           find(ctx, rootFile, kFileEntry, kRootDirectoryID).data.data() + filrec::data_extents, 12),
-                   0)
-            .startBlock;
+    return load_be16(find(ctx, rootFile, kFileEntry, kRootDirectoryID).data.data() + filrec::data_extents);
 }
 
 struct DamageCase {
@@ -191,19 +165,9 @@ const std::vector<DamageCase>& damage_cases() {
                  });
              },
              "Catalog node *: its first key differs from the index key that points to it."},
-            {"wrong leafRecords",
-             [](Damaged& d) {
-                 TreeFile& tree = d.ctx().catalogTree;
-                 add_to_field32(tree.header.data() + header::leafRecords, 1);
-                 ASSERT_TRUE(write_node(tree, 0, tree.header));
-             },
+            {"wrong leafRecords", [](Damaged& d) { add_to_header(d.ctx().catalogTree, header::leafRecords, 1); },
              "Catalog header: leafRecords is *, the leaves hold *."},
-            {"wrong freeNodes",
-             [](Damaged& d) {
-                 TreeFile& tree = d.ctx().catalogTree;
-                 add_to_field32(tree.header.data() + header::freeNodes, -1);
-                 ASSERT_TRUE(write_node(tree, 0, tree.header));
-             },
+            {"wrong freeNodes", [](Damaged& d) { add_to_header(d.ctx().catalogTree, header::freeNodes, -1); },
              "Catalog header: freeNodes is *, the node map leaves * nodes free."},
             {"a missing thread",
              [](Damaged& d) {
@@ -233,12 +197,9 @@ const std::vector<DamageCase>& damage_cases() {
              [](Damaged& d) {
                  change_record(d.ctx(), find(d.ctx(), "Big", kFileEntry, folder_id(d.ctx(), "Letters")),
                                [](std::uint8_t* data) {
-                                   std::uint32_t blocks = 0;
-                                   for (int i = 0; i < 3; ++i) {
-                                       blocks +=
-                                               extent_descriptor(ExtentRecordBytes(data + filrec::data_extents, 12), i)
-                                                       .block_count;
-                                   }
+                                   const std::uint8_t* extents = data + filrec::data_extents;
+                                   const int blocks =
+                                           load_be16(extents + 2) + load_be16(extents + 6) + load_be16(extents + 10);
                                    store_be32(data + filrec::dataPhysicalLength, blocks * 512);
                                });
              },
@@ -270,7 +231,12 @@ bool matches(std::string_view pattern, std::string_view line) {
     return false;
 }
 
-TEST_F(SoundVolume, EachFaultIsNamed) {
+TEST(VolumeCheck, ASoundVolumeHasNoProblemsAndEachFaultIsNamed) {
+    ScratchDir dir;
+    const std::string image = make_sound_volume(dir);
+    EXPECT_EQ(check_problems(image), "");
+    // A bitmap that cannot be read is said once; the rest is still checked.
+    EXPECT_EQ(check_problems(image + ",bad=3"), "The volume bitmap could not be read.\n");
     for (const DamageCase& damage : damage_cases()) {
         SCOPED_TRACE(damage.fault);
         const std::string copy = dir / "damaged.img";
@@ -278,20 +244,16 @@ TEST_F(SoundVolume, EachFaultIsNamed) {
         OpenedVolume volume(copy);
         ASSERT_EQ(volume.open(), CatalogOpen::Complete);
         ASSERT_TRUE(open_extents_tree(volume.ctx));
+        ASSERT_GE(tree_leaf_records(volume.ctx.extentsTree.header), 10u);  // "Big" lies in 40 one-block holes
         Damaged damaged{volume, copy};
         damage.poke(damaged);
         const CheckReport report = check_volume(volume.ctx);
         const auto& problems = report.problems();
         EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [&](const std::string& line) {
             return matches(damage.expected, line);
-        })) << joined(problems);
+        })) << ::testing::PrintToString(problems);
     }
 }
 
-// A bitmap that cannot be read is said once; the rest is still checked.
-TEST_F(SoundVolume, AnUnreadableBitmapIsSaid) {
-    EXPECT_EQ(check_problems(image + ",bad=3"), "The volume bitmap could not be read.\n");
-}
-
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing

@@ -1,14 +1,13 @@
 #include "util/pc_names.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
-#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
-namespace korvane {
+#include "tests/support/scratch_dir.h"
+
+namespace korvane::testing {
 namespace {
 
 TEST(PcNames, EveryByteOfBothCharacterSetsSurvivesARoundTrip) {
@@ -43,27 +42,13 @@ TEST(PcNames, CharactersWithoutAByteBecomeAnUnderscore) {
 // A name made in the Windows character set is created on the Linux file
 // system in UTF-8 and read back from the directory as the same bytes.
 TEST(PcNames, ConvertAtTheFileSystemBoundary) {
-    char dir_template[] = "/tmp/korvane-names-XXXXXX";
-    ASSERT_NE(mkdtemp(dir_template), nullptr);
-    const std::string dir = dir_template;
+    ScratchDir dir;
     const std::string windows_name = "R\xE9sum\xE9 \x80 \x93quoted\x94.txt";
-    const std::string utf8_name = pc_name_to_utf8(windows_name, PcCharset::Windows);
-    int fd = open((dir + "/" + utf8_name).c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    close(fd);
-
-    DIR* listing = opendir(dir.c_str());
-    ASSERT_NE(listing, nullptr);
-    std::string found;
-    while (dirent* entry = readdir(listing)) {
-        if (entry->d_name[0] != '.') found = entry->d_name;
-    }
-    closedir(listing);
+    std::ofstream(dir / pc_name_to_utf8(windows_name, PcCharset::Windows)) << "x";
+    const std::string found = std::filesystem::directory_iterator(dir.path())->path().filename();
     EXPECT_EQ(found, "Résumé € “quoted”.txt");
     EXPECT_EQ(pc_name_from_utf8(found, PcCharset::Windows).name, windows_name);
-    unlink((dir + "/" + utf8_name).c_str());
-    rmdir(dir.c_str());
 }
 
 }  // namespace
-}  // namespace korvane
+}  // namespace korvane::testing
