@@ -58,16 +58,10 @@ TEST(RetryTest, TheRequestIsSentToTheSelectedAdapter) {
     ASSERT_EQ(world.bus->attach_image(1, dir / "disk.img,id=2"), "");
     world.ctx.state.host_adapter = 1;
     world.ctx.state.target_id = 2;
-    Bytes data(512);
-    DeviceRequest request;
-    request.operation = kOpRead;
-    request.adapter = 0;  // overwritten by the routine
-    request.target = 2;
-    request.count = 1;
-    request.buffer = data.data();
-    EXPECT_EQ(transfer512(world.ctx, request), 0);
-    EXPECT_EQ(request.adapter, 1);
-    EXPECT_EQ(request.operation, 0x08);
+    Bytes data;
+    EXPECT_EQ(read_units(world.ctx, 3, 1, data), 0);
+    EXPECT_EQ(world.bus->requests.back().adapter, 1);
+    EXPECT_EQ(data, expected_bytes(3 * 512, 512));
 }
 
 // --- injected write faults --------------------------------------------------
@@ -201,19 +195,16 @@ protected:
     }
 };
 
-TEST_F(RunTest, ReadRunWritesExactlyTheByteCount) {
+TEST_F(RunTest, ReadRunsWriteTheByteCountInRequestsOf64SectorsWithProgressWhenLong) {
     attach("");
     const RunResult result = read_run(2, 1000);  // block 2 = sector 24
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.unreadableSectors, 0u);
-    EXPECT_EQ(std::filesystem::file_size(dir / "out"), 1000u);
-    EXPECT_EQ(read_file(dir / "out", 0, 1000), expected_bytes(24 * 512, 1000));
+    EXPECT_EQ(read_all(dir / "out"), read_all(image).substr(24 * 512, 1000));
     EXPECT_TRUE(world.host.progress.empty());  // two sectors: no progress bar
     EXPECT_EQ(world.host.busy_ticks, 1);
-}
 
-TEST_F(RunTest, LongRunsMoveInRequestsOf64SectorsWithProgress) {
-    attach("");
+    world.bus->requests.clear();
     EXPECT_TRUE(read_run(0, 400 * 512).ok);
     EXPECT_EQ(read_file(dir / "out", 0, 400 * 512), expected_bytes(16 * 512, 400 * 512));
     EXPECT_EQ(world.bus->count_of(kScsiRead6), 7);  // six of 64 and one of 16
@@ -276,18 +267,15 @@ TEST(WriteGuardTest, ProbeFindsProtectedMediaAndCheckWritableAsks) {
     unreadable.attach_and_select(dir / "disk.img,ro,bad=0");
     EXPECT_EQ(probe_write_protect(unreadable.ctx, 0), 0);
     EXPECT_EQ(unreadable.bus->count_of(kScsiWrite6), 0);
-}
 
-TEST(WriteGuardTest, CheckWritableRefusesMediaWith1024ByteSectorsWithoutTouchingTheDrive) {
-    ScratchDir dir;
-    make_image(dir / "MO0_1024.img", 64 * 1024);
-    DeviceWorld world;
-    world.attach_and_select(dir / "MO0_1024.img");
-    world.ctx.device.sectorSize = 1024;
-    EXPECT_FALSE(check_writable(world.ctx));
-    EXPECT_EQ(world.host.notices,
+    // Media of 1024-byte sectors are refused before the probe's write.
+    DeviceWorld mo;
+    mo.attach_and_select(dir / "disk.img");
+    mo.ctx.device.sectorSize = 1024;
+    EXPECT_FALSE(check_writable(mo.ctx));
+    EXPECT_EQ(mo.host.notices,
               (std::vector<std::string>{"Write functions are not yet validated for media with 1024 bytes/sector."}));
-    EXPECT_TRUE(world.bus->requests.empty());
+    EXPECT_TRUE(mo.bus->requests.empty());
 }
 
 }  // namespace
