@@ -27,8 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kData129(129, 'D');
-const std::string kResource10 = "RESOURCE10";
 const std::uint32_t kMarch1955 = 0x60000000u;
 
 // The PC file carries the Macintosh date as local time, even seconds.
@@ -51,7 +49,7 @@ protected:
     void SetUp() override {
         volume = std::make_unique<HfsutilsVolume>(dir, "vol.img", 1440, "Copies");
         volume->addFile(":Read Me", "hello world\n");
-        volume->add_forked_file(":Both", "Both", "APPL", "Korv", kData129, kResource10);
+        volume->add_forked_file(":Both", "Both", "APPL", "Korv", std::string(129, 'D'), "RESOURCE10");
         volume->add_forked_file(":Spreadsheet", "Spreadsheet", "XLS5", "XCEL", "cells", "");
         volume->add_folder(":Letters");
         volume->addFile(":Letters:Mum", "dear mum");
@@ -78,24 +76,12 @@ protected:
     PcDestination dest;
 };
 
-TEST_F(CopyToPc, DataForkGetsTheMacDateTheLogLineAndTheStatus) {
-    std::FILE* log = std::tmpfile();
-    ctx().log.adopt(log);
-    EXPECT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
-    EXPECT_EQ(read_all(dest / "Read Me.txt"), "hello world\n");
-    EXPECT_EQ(ctx().running_file_count, 1);
-    ASSERT_FALSE(host().statuses.empty());
-    EXPECT_EQ(host().statuses.back(), "Copy of \"Read Me\" to \"Read Me.txt\"");
-    std::rewind(log);
-    char line[100] = {};
-    ASSERT_NE(std::fgets(line, sizeof line, log), nullptr);
-    EXPECT_STREQ(line, "Read Me\tRead Me.txt\r\n");
-
-    auto found = find_entry(ctx(), "Read Me", kFileEntry, kRootDirectoryID);
-    ASSERT_TRUE(found);
-    expect_mac_date(dest / "Read Me.txt", load_be32(found->data, filrec::modified));
-    // A date before 1970 is kept as it is.
+// The bytes, the log line and the date in UTC are compared with hcopy's in the
+// end-to-end copies; here the status line and a date before 1970 in local time.
+TEST_F(CopyToPc, DataForkGetsTheMacDateAndTheStatus) {
     EXPECT_EQ(copy_matching(ctx(), "Old"), kCopyDone);
+    ASSERT_FALSE(host().statuses.empty());
+    EXPECT_EQ(host().statuses.back(), "Copy of \"Old\" to \"Old.txt\"");
     expect_mac_date(dest / "Old.txt", kMarch1955);
     EXPECT_FALSE(ctx().outcome.failureReported);
 }
@@ -105,8 +91,6 @@ TEST_F(CopyToPc, EmptyForksAreReportedAndMakeNoFile) {
     EXPECT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
     EXPECT_TRUE(host().showed("File Read Me has no resources fork."));
     EXPECT_FALSE(fs::exists(dest / "Read Me.txt"));
-    EXPECT_EQ(copy_matching(ctx(), "Both"), kCopyDone);
-    EXPECT_EQ(read_all(dest / "Both.com"), kResource10);
     EXPECT_EQ(copy_matching(ctx(), "Nothing like it"), kCopyNoEntry);
 }
 
@@ -165,7 +149,7 @@ TEST_F(CopyToPc, PlantedLinksFifosAndFoldersThatCannotBeMadeAreNeverWrittenThrou
     EXPECT_TRUE(ctx().outcome.failureReported);
 }
 
-TEST_F(CopyToPc, RenamingOnTheFlyAsksKeepsOnlyTheNameAndRefusesClashes) {
+TEST_F(CopyToPc, RenamingOnTheFlyAsksAndKeepsOnlyTheName) {
     ctx().state.output_options = kNamingAsk;
     host().dialog_answers.push_back([](Dialog& dialog) {
         auto& naming = dynamic_cast<DosNameDialog&>(dialog);
@@ -176,13 +160,6 @@ TEST_F(CopyToPc, RenamingOnTheFlyAsksKeepsOnlyTheNameAndRefusesClashes) {
     });
     ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
     EXPECT_EQ(read_all(dest / "notes.txt"), "hello world\n");
-
-    host().dialog_answers.push_back([](Dialog& dialog) {
-        dynamic_cast<DosNameDialog&>(dialog).new_name = "notes.txt";
-        return kDialogOk;
-    });
-    ASSERT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
-    EXPECT_TRUE(host().showed("notes.txt already exists. Aborting the copy..."));
 
     // Cancel skips the file without a word.
     std::size_t notices = host().notices.size();
@@ -246,9 +223,8 @@ TEST_F(CopyToPc, SelectionCommandCopiesTheMarkedEntriesAfterTheDestination) {
     EXPECT_TRUE(host().showed("No selected file or folder. Please select an item to copy toward the PC"));
 
     load_listing(ctx());
-    for (std::size_t i = 0; i < ctx().state.entries.size(); ++i)
-        if (ctx().state.entries[i].name() == "Read Me" || ctx().state.entries[i].name() == "Letters")
-            ctx().state.entries[i].set_selected(true);
+    drive->select("Read Me");
+    drive->select("Letters");
     host().dialog_answers.push_back([](Dialog& dialog) {
         auto& destination = dynamic_cast<DestinationDialog&>(dialog);
         EXPECT_EQ(destination.default_button_text(), "Copy in current directory");
@@ -271,18 +247,13 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
     const PcDestination& dest = world.dest;
     ctx.menus.set_checked(cmd::kUseCurrentDirectory, true);
     load_listing(ctx);
-    auto select = [&ctx](std::initializer_list<std::string> names) {
-        for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
-            for (const std::string& name : names)
-                if (entry_name(ctx.state, i) == name) select_entry(ctx.state, i);
-    };
-    select({"a*"});
+    world.drive->select("a*");
     copy_selection_to_pc(ctx);
     EXPECT_EQ(read_all(dest / "a.txt"), "a*");
     EXPECT_FALSE(fs::exists(dest / "ab.txt"));
     EXPECT_FALSE(fs::exists(dest / "ac.txt"));
 
-    select({"ab", "b", "c"});
+    for (const char* name : {"ab", "b", "c"}) world.drive->select(name);
     world.host().escapes = {false, true};  // "ab" is copied, the stop comes before "b"
     copy_selection_to_pc(ctx);
     EXPECT_TRUE(fs::exists(dest / "ab.txt"));
