@@ -1,18 +1,13 @@
 // Verify on media with bad blocks, the catalog leaf test of the rescue, and
 // a rescue from a volume whose header, catalog header and index are wiped.
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 
 #include "hfs/btree_node.h"
 #include "hfs/catalog_records.h"
-#include "hfs/mac_date.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
@@ -221,18 +216,7 @@ TEST(Rescue, GivesBackEveryFileOfAVolumeWhoseHeaderAndCatalogIndexAreWiped) {
         EXPECT_TRUE(rescued.contains(contents)) << name << " was not given back whole";
     EXPECT_EQ(rescued.size(), expected.size());
     // Dated from the record's modification date, a Macintosh wall-clock time.
-    const MacDateFields date = mac_date_to_calendar(0xB6F0A410);
-    std::tm fields{};
-    fields.tm_year = date.year - 1900;
-    fields.tm_mon = date.month - 1;
-    fields.tm_mday = date.day;
-    fields.tm_hour = date.hour;
-    fields.tm_min = date.minute;
-    fields.tm_sec = date.second;
-    fields.tm_isdst = -1;
-    struct stat info {};
-    ASSERT_EQ(stat((destination / rescued["resource fork only"]).c_str(), &info), 0);
-    EXPECT_NEAR(static_cast<double>(info.st_mtime), static_cast<double>(std::mktime(&fields)), 2.0);
+    testing::expect_mac_date(destination / rescued["resource fork only"], 0xB6F0A410);
     EXPECT_EQ(rescued["same in Letters"].substr(0, 4), "Same");
     EXPECT_EQ(rescued["same in Photos"].substr(0, 4), "Same");
     EXPECT_NE(rescued["same in Letters"], rescued["same in Photos"]) << "neither overwrote the other";
