@@ -214,18 +214,6 @@ TEST_F(RunTest, ReadRunsWriteTheByteCountInRequestsOf64SectorsWithProgressWhenLo
     EXPECT_EQ(world.host.progress.back(), std::make_pair(16u, 400u));
 }
 
-TEST_F(RunTest, UnreadableSectorsBecomeZerosAndAreCounted) {
-    attach(",bad=30-31");
-    const RunResult result = read_run(0, 64 * 512);  // sectors 16-79
-    EXPECT_TRUE(result.ok);
-    EXPECT_EQ(result.unreadableSectors, 2u);
-    EXPECT_EQ(world.host.beeps, 1);
-    Bytes written = read_file(dir / "out", 0, 64 * 512);
-    EXPECT_EQ(Bytes(written.begin(), written.begin() + 14 * 512), expected_bytes(16 * 512, 14 * 512));
-    EXPECT_EQ(Bytes(written.begin() + 14 * 512, written.begin() + 16 * 512), Bytes(1024, 0));
-    EXPECT_EQ(Bytes(written.begin() + 16 * 512, written.end()), expected_bytes(32 * 512, 48 * 512));
-}
-
 TEST_F(RunTest, WriteRunCopiesTheFileAndPadsWithZeros) {
     attach("");
     const Bytes content(3000, 0x3C);
