@@ -226,20 +226,19 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
     SmallVolumeCopy world("Stars");
     for (const char* name : {"a*", "ab", "ac", "b", "c"}) world.volume.addFile(std::string(":") + name, name);
     Context& ctx = world.open();
-    const PcDestination& dest = world.dest;
     ctx.menus.set_checked(cmd::kUseCurrentDirectory, true);
     load_listing(ctx);
     world.drive->select("a*");
     copy_selection_to_pc(ctx);
-    EXPECT_EQ(read_all(dest / "a.txt"), "a*");
-    EXPECT_FALSE(fs::exists(dest / "ab.txt"));
-    EXPECT_FALSE(fs::exists(dest / "ac.txt"));
+    EXPECT_EQ(read_all(world.dest / "a.txt"), "a*");
+    EXPECT_FALSE(fs::exists(world.dest / "ab.txt"));
+    EXPECT_FALSE(fs::exists(world.dest / "ac.txt"));
 
     for (const char* name : {"ab", "b", "c"}) world.drive->select(name);
     world.host().escapes = {false, true};  // "ab" is copied, the stop comes before "b"
     copy_selection_to_pc(ctx);
-    EXPECT_TRUE(fs::exists(dest / "ab.txt"));
-    EXPECT_FALSE(fs::exists(dest / "b.txt"));
+    EXPECT_TRUE(fs::exists(world.dest / "ab.txt"));
+    EXPECT_FALSE(fs::exists(world.dest / "b.txt"));
     std::vector<std::string> still_selected;
     for (std::size_t i = 0; i < ctx.state.entries.size(); ++i)
         if (is_selected(ctx.state, i)) still_selected.push_back(entry_name(ctx.state, i));
@@ -251,7 +250,7 @@ TEST(CopyToPcSelection, SelectedNamesAreNotPatternsAndAStopLeavesTheRestSelected
         if (entry.name() == "b") entry.bytes[ListingEntry::kNameOffset] = 'q';
     copy_selection_to_pc(ctx);
     EXPECT_TRUE(world.host().showed("q is no longer on the volume; the copy stopped there."));
-    EXPECT_FALSE(fs::exists(dest / "c.txt"));
+    EXPECT_FALSE(fs::exists(world.dest / "c.txt"));
 }
 
 // A numbered name is never one already taken, not even by a file of the same
@@ -262,17 +261,16 @@ TEST(CopyToPcNumbering, NumberedNamesAreAlwaysFree) {
     SmallVolumeCopy world("Clash");
     for (const char* name : {"b", "b.003", "b?"}) world.volume.addFile(std::string(":") + name, name);
     Context& ctx = world.open();
-    const PcDestination& dest = world.dest;
     ASSERT_EQ(copy_matching(ctx, "*"), kCopyDone);
-    EXPECT_EQ(read_all(dest / "b.003"), "b.003");
-    EXPECT_EQ(read_all(dest / "b.txt"), "b");
+    EXPECT_EQ(read_all(world.dest / "b.003"), "b.003");
+    EXPECT_EQ(read_all(world.dest / "b.txt"), "b");
     for (std::uint32_t naming : {kNamingLong, kNamingShort, kNamingLong}) {
         ctx.state.output_options = naming;
         ctx.running_file_count = 0;
         ASSERT_EQ(copy_matching(ctx, "*"), kCopyDone);
     }
     std::map<std::string, int> copies;
-    for (const auto& entry : fs::directory_iterator(dest.path())) ++copies[read_all(entry.path())];
+    for (const auto& entry : fs::directory_iterator(world.dest.path())) ++copies[read_all(entry.path())];
     EXPECT_EQ(copies, (std::map<std::string, int>{{"b", 4}, {"b.003", 4}, {"b?", 4}}));
 }
 
@@ -288,7 +286,6 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
                                                                        {":  :z", "in blanks"}})
         world.volume.addFile(path, text);
     Context& ctx = world.open();
-    const PcDestination& dest = world.dest;
     for (std::uint32_t naming : {kNamingLong, kNamingShort}) {
         ctx.state.output_options = naming;
         for (bool long_names : {true, false}) {
@@ -298,18 +295,18 @@ TEST(CopyToPcCrafted, NoNameFromTheVolumeLeavesTheDestinationOrHides) {
     }
     // Only the destination itself stands beside it; everything went inside.
     std::vector<std::string> beside;
-    for (const auto& entry : std::filesystem::directory_iterator(dest.outside("")))
+    for (const auto& entry : std::filesystem::directory_iterator(world.dest.outside("")))
         beside.push_back(entry.path().filename().string());
     EXPECT_EQ(beside, std::vector<std::string>{"dest"});
-    EXPECT_EQ(read_all(dest / "__/x.txt"), "in dot dot");
-    EXPECT_EQ(read_all(dest / "_/y.txt"), "in dot");
-    EXPECT_EQ(read_all(dest / "_....evil.txt"), "evil");
-    EXPECT_EQ(read_all(dest / "_.txt"), "slash");
+    EXPECT_EQ(read_all(world.dest / "__/x.txt"), "in dot dot");
+    EXPECT_EQ(read_all(world.dest / "_/y.txt"), "in dot");
+    EXPECT_EQ(read_all(world.dest / "_....evil.txt"), "evil");
+    EXPECT_EQ(read_all(world.dest / "_.txt"), "slash");
     // Folders with nothing usable in their names are "_", like such files.
-    EXPECT_EQ(read_all(dest / "_/z.txt"), "in blanks");
-    EXPECT_EQ(read_all(dest / "_/Z.txt"), "in blanks");
+    EXPECT_EQ(read_all(world.dest / "_/z.txt"), "in blanks");
+    EXPECT_EQ(read_all(world.dest / "_/Z.txt"), "in blanks");
     EXPECT_FALSE(world.host().showed("cannot be created"));
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dest.path()))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(world.dest.path()))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
 
@@ -324,9 +321,8 @@ TEST(CopyToPcDamaged, UnreadableSectorsAreZerosAndTheFileIsNamedOnce) {
     const std::uint32_t sector = probe.geometry.firstAllocSector +
                                  load_be16(found->data.data() + filrec::data_extents) * probe.geometry.sectorsPerBlock;
     Context& ctx = world.open(",bad=" + std::to_string(sector + 1));
-    const PcDestination& dest = world.dest;
     ASSERT_EQ(copy_matching(ctx, "Fragile"), kCopyDone);
-    const std::string copied = read_all(dest / "Fragile.txt");
+    const std::string copied = read_all(world.dest / "Fragile.txt");
     ASSERT_EQ(copied.size(), 3000u);
     EXPECT_EQ(copied.substr(0, 512), std::string(512, 'F'));
     EXPECT_EQ(copied.substr(512, 512), std::string(512, '\0'));
@@ -386,10 +382,9 @@ TEST(CopyToPcCrafted, AFolderThatHoldsItsAncestorIsSkipped) {
     std::ofstream(world.volume.image(), std::ios::binary) << bytes;
 
     EXPECT_EQ(copy_matching(world.open(), "*"), kCopyDone);
-    const PcDestination& dest = world.dest;
     EXPECT_TRUE(world.host().showed("Folder Loop cannot be created"));
-    EXPECT_EQ(read_all(dest / "Top.txt"), "top");
-    EXPECT_FALSE(std::filesystem::exists(dest / "Loop"));
+    EXPECT_EQ(read_all(world.dest / "Top.txt"), "top");
+    EXPECT_FALSE(std::filesystem::exists(world.dest / "Loop"));
 }
 
 }  // namespace
