@@ -46,7 +46,6 @@ void leave_alone(std::string&) {}
 
 TEST(DiskCopyImageTest, HeadersAreTakenLeftRawOrRefused) {
     const HeaderCase cases[] = {
-            {"800K with tags", "Floppy.image", 1600, true, leave_alone, "", Taken::AsDiskCopy, ""},
             {"1440K, a name of 63", "HD3_512.hda", 2880, false, [](std::string& i) { i[0] = 63; }, "",
              Taken::AsDiskCopy, ""},
             {"no private word", "raw.img", 1600, true, [](std::string& i) { i[82] = 0; }, "", Taken::AsRawImage, ""},
