@@ -119,27 +119,29 @@ protected:
     void SetUp() override {
         path = dir / "MO3_1024.img";
         make_image(path, 32 * 1024);
-        world.attach_and_select(path, 3);
-        world.ctx.device.sectorSize = 1024;
-        install_transfer_routine(world.ctx, 1024);
+        attach(world, path);
+    }
+    static void attach(DeviceWorld& drive, const std::string& image) {
+        drive.attach_and_select(image, 3);
+        drive.ctx.device.sectorSize = 1024;
+        install_transfer_routine(drive.ctx, 1024);
     }
 };
 
-TEST_F(Media1024Test, ReadsAtEvenAndOddAddressesAndCounts) {
-    const std::pair<std::uint32_t, std::uint16_t> cases[] = {{6, 1}, {7, 1}, {5, 2}, {4, 3}, {9, 5}};
-    for (const auto& [unit, count] : cases) {
+// Reads ask for whole device sectors in one request; writes keep the other
+// half of their first and last sectors.
+TEST_F(Media1024Test, ReadsAndWritesAtEvenAndOddAddressesAndCounts) {
+    const std::pair<std::uint32_t, std::uint16_t> reads[] = {{6, 1}, {7, 1}, {5, 2}, {4, 3}, {9, 5}};
+    for (const auto& [unit, count] : reads) {
         SCOPED_TRACE(std::to_string(unit) + "+" + std::to_string(count));
         Bytes data;
         ASSERT_EQ(read_units(world.ctx, unit, count, data), 0);
         EXPECT_EQ(data, expected_bytes(unit * 512, count * 512u));
-        EXPECT_EQ(world.bus->requests.back().cdb[3], unit / 2);  // one request of whole device sectors
+        EXPECT_EQ(world.bus->requests.back().cdb[3], unit / 2);
         EXPECT_EQ(world.bus->requests.back().cdb[4], (unit + count + 1) / 2 - unit / 2);
     }
-}
-
-TEST_F(Media1024Test, WritesKeepTheOtherHalfOfTheirFirstAndLastSectors) {
-    const std::pair<std::uint32_t, std::uint16_t> cases[] = {{7, 2}, {10, 3}, {21, 1}, {24, 1}};
-    for (const auto& [unit, count] : cases) {
+    const std::pair<std::uint32_t, std::uint16_t> writes[] = {{7, 2}, {10, 3}, {21, 1}, {24, 1}};
+    for (const auto& [unit, count] : writes) {
         SCOPED_TRACE(std::to_string(unit) + "+" + std::to_string(count));
         ASSERT_EQ(write_units(world.ctx, unit, Bytes(count * 512u, 0xE0 + unit)), 0);
         EXPECT_EQ(read_file(path, unit * 512, count * 512u), Bytes(count * 512u, 0xE0 + unit));
@@ -155,9 +157,7 @@ TEST_F(Media1024Test, WritesKeepTheOtherHalfOfTheirFirstAndLastSectors) {
 
 TEST_F(Media1024Test, AWriteWhoseNeighbourCannotBeReadIsNotMade) {
     DeviceWorld faulty;
-    faulty.attach_and_select(path + ",id=3,bad=4", 3);
-    faulty.ctx.device.sectorSize = 1024;
-    install_transfer_routine(faulty.ctx, 1024);
+    attach(faulty, path + ",id=3,bad=4");
     EXPECT_NE(write_units(faulty.ctx, 9, Bytes(512, 0x11)), 0);  // unit 9 shares device sector 4 with unit 8
     EXPECT_EQ(faulty.bus->count_of(kScsiWrite6), 0);
     EXPECT_EQ(read_file(path, 9 * 512, 512), expected_bytes(9 * 512, 512));
