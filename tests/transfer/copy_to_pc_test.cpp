@@ -59,16 +59,15 @@ protected:
 };
 
 // The bytes, the log line and the date in UTC are compared with hcopy's in the
-// end-to-end copies; here the status line and a date before 1970 in local time.
-TEST_F(CopyToPc, DataForkGetsTheMacDateAndTheStatus) {
+// end-to-end copies; here the status line, a date before 1970 in local time,
+// and an empty fork, which makes no file.
+TEST_F(CopyToPc, StatusDateBefore1970AndEmptyForks) {
     EXPECT_EQ(copy_matching(ctx(), "Old"), kCopyDone);
     ASSERT_FALSE(host().statuses.empty());
     EXPECT_EQ(host().statuses.back(), "Copy of \"Old\" to \"Old.txt\"");
     expect_mac_date(dest / "Old.txt", kMarch1955);
     EXPECT_FALSE(ctx().outcome.failureReported);
-}
 
-TEST_F(CopyToPc, EmptyForksAreReportedAndMakeNoFile) {
     set_mode(kCopyResourceFork);
     EXPECT_EQ(copy_matching(ctx(), "Read Me"), kCopyDone);
     EXPECT_TRUE(host().showed("File Read Me has no resources fork."));
