@@ -43,40 +43,31 @@ private:
     std::string path_;
 };
 
-TEST(BlockDeviceTest, SizedByIoctlAndProtectedWhenReadOnly) {
+TEST(BlockDeviceTest, SizedByIoctlWritableOrProtectedAsTheDeviceIs) {
     ScratchDir dir;
-    make_image(dir / "disk.img", 2048 * 512);
-    LoopDevice loop(dir / "disk.img", true);
-    if (loop.path().empty()) GTEST_SKIP() << "no loop device available";
-
-    DeviceWorld world;
-    world.attach_and_select(loop.path());
-    ImageTarget* target = world.bus->target(0, 0);
-    ASSERT_NE(target, nullptr);
-    EXPECT_EQ(target->block_count(), 2048u);
-    EXPECT_TRUE(target->read_only());
-    EXPECT_EQ(probe_write_protect(world.ctx, 0), kWriteProtected);
-
-    std::vector<std::uint8_t> data;
-    EXPECT_EQ(read_units(world.ctx, 2047, 1, data), 0);
-    EXPECT_EQ(data, expected_bytes(2047 * 512, 512));
-    EXPECT_EQ(world.ctx.transport->verify(0, 0, 0, 2048), kStatusDone);
-}
-
-TEST(BlockDeviceTest, WritableDeviceTakesWrites) {
-    ScratchDir dir;
-    make_image(dir / "disk.img", 256 * 512);
-    std::string written = dir / "disk.img";
-    {
-        LoopDevice loop(written, false);
+    const std::string image = dir / "disk.img";
+    make_image(image, 2048 * 512);
+    for (bool read_only : {false, true}) {
+        SCOPED_TRACE(read_only ? "read-only" : "writable");
+        LoopDevice loop(image, read_only);
         if (loop.path().empty()) GTEST_SKIP() << "no loop device available";
         DeviceWorld world;
         world.attach_and_select(loop.path());
-        EXPECT_FALSE(world.bus->target(0, 0)->read_only());
-        EXPECT_EQ(write_units(world.ctx, 10, std::vector<std::uint8_t>(1024, 0x5A)), 0);
-        world.ctx.transport.reset();  // closes the device, which flushes it
+        ImageTarget* target = world.bus->target(0, 0);
+        ASSERT_NE(target, nullptr);
+        EXPECT_EQ(target->block_count(), 2048u);
+        EXPECT_EQ(target->read_only(), read_only);
+        EXPECT_EQ(probe_write_protect(world.ctx, 0), read_only ? kWriteProtected : 0);
+        std::vector<std::uint8_t> data;
+        EXPECT_EQ(read_units(world.ctx, 2047, 1, data), 0);
+        EXPECT_EQ(data, expected_bytes(2047 * 512, 512));
+        EXPECT_EQ(world.ctx.transport->verify(0, 0, 0, 2048), kStatusDone);
+        if (!read_only) {
+            EXPECT_EQ(write_units(world.ctx, 10, std::vector<std::uint8_t>(1024, 0x5A)), 0);
+        }
     }
-    EXPECT_EQ(read_file(written, 10 * 512, 1024), std::vector<std::uint8_t>(1024, 0x5A));
+    // Closing and detaching the writable device flushed the write to the file.
+    EXPECT_EQ(read_file(image, 10 * 512, 1024), std::vector<std::uint8_t>(1024, 0x5A));
 }
 
 }  // namespace

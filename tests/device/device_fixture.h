@@ -82,15 +82,6 @@ inline std::uint8_t pattern_byte(std::uint64_t offset) {
     return static_cast<std::uint8_t>((offset / 512) * 7 + (offset % 512) % 251);
 }
 
-inline void make_image(const std::string& path, std::uint64_t bytes) {
-    std::vector<std::uint8_t> data(bytes);
-    for (std::uint64_t i = 0; i < bytes; ++i) data[i] = pattern_byte(i);
-    int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
-    ::close(fd);
-}
-
 inline std::vector<std::uint8_t> read_file(const std::string& path, std::uint64_t offset, std::size_t length) {
     std::vector<std::uint8_t> data(length);
     int fd = ::open(path.c_str(), O_RDONLY);
@@ -103,6 +94,14 @@ inline std::vector<std::uint8_t> expected_bytes(std::uint64_t offset, std::size_
     std::vector<std::uint8_t> data(length);
     for (std::size_t i = 0; i < length; ++i) data[i] = pattern_byte(offset + i);
     return data;
+}
+
+inline void make_image(const std::string& path, std::uint64_t bytes) {
+    const std::vector<std::uint8_t> data = expected_bytes(0, bytes);
+    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    ::close(fd);
 }
 
 struct DeviceWorld {

@@ -1,17 +1,20 @@
 #pragma once
 // Volumes made by hfsutils, opened through the image bus and volume discovery
-// as the program opens them, and an empty PC destination directory that is
-// the current directory while a test copies into it.
+// as the program opens them, an empty PC destination directory that is the
+// current directory while a test copies into it, and the dates of its files.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "app/context.h"
 #include "device/image_bus.h"
+#include "hfs/mac_date.h"
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/support/session.h"
 #include "volume/discovery.h"
@@ -60,5 +63,18 @@ struct SmallVolumeCopy {
     }
     ScriptedHost& host() { return drive->host; }
 };
+
+// The PC file carries the Macintosh date as local time, to the even second.
+inline void expect_mac_date(const std::string& path, std::uint32_t mac_date) {
+    const MacDateFields mac = mac_date_to_calendar(mac_date);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
+    std::tm local{};
+    localtime_r(&info.st_mtime, &local);
+    EXPECT_EQ((std::vector<int>{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                                local.tm_sec}),
+              (std::vector<int>{mac.year, mac.month, mac.day, mac.hour, mac.minute, mac.second / 2 * 2}))
+            << path;
+}
 
 }  // namespace korvane::testing

@@ -8,35 +8,28 @@ namespace {
 // Mac Roman: 0x8E is e acute.
 const std::string kResume = "R\x8Esum\x8E";
 
-TEST(DosName, ShortNamesKeepEightCharactersAndAnExtension) {
-    EXPECT_EQ(short_dos_name("Letter to Bob.txt", "TXT"), "LETTERTO.txt");
-    EXPECT_EQ(short_dos_name("Budget 1996", "XLS"), "BUDGET19.xls");
-    EXPECT_EQ(short_dos_name(kResume, "DOC"), "RESUME.doc");
-    EXPECT_EQ(short_dos_name("A.B.C", "TXT"), "AB.c");
-    EXPECT_EQ(short_dos_name("***", "TXT"), ".txt");
-    EXPECT_EQ(short_dos_name("[draft]", "TXT"), "(DRAFT).txt");
-}
-
-TEST(DosName, ShortExtensionNeverCarriesAPathSeparator) {
-    // The text after the last '.' is "/x": usable, but it must not reach the PC as is.
-    std::string name = short_dos_name("evil./x", "TXT");
-    EXPECT_EQ(name.find('/'), std::string::npos);
-    EXPECT_EQ(name, "EVIL.x");
-}
-
-TEST(DosName, LongNamesDropOnlyForbiddenCharacters) {
-    EXPECT_EQ(long_dos_name("Q&A / notes?", "TXT"), "Q&A  notes.txt");
-    EXPECT_EQ(long_dos_name("photo.jpeg", "TXT"), "photo.jpeg.txt");
-    EXPECT_EQ(long_dos_name("Letter.DOC", "TXT"), "Letter.DOC");
-    EXPECT_EQ(long_dos_name("a\\b|c:d", "TXT"), "a_bcd.txt");  // mac_to_ansi turns '\' into '_'
+TEST(DosName, ShortNamesKeepEightCharactersAndLongOnesDropOnlyForbiddenCharacters) {
+    const std::tuple<std::string, const char*, const char*> shorts[] = {
+            {"Letter to Bob.txt", "TXT", "LETTERTO.txt"},
+            {"Budget 1996", "XLS", "BUDGET19.xls"},
+            {kResume, "DOC", "RESUME.doc"},
+            {"A.B.C", "TXT", "AB.c"},
+            {"***", "TXT", ".txt"},
+            {"[draft]", "TXT", "(DRAFT).txt"},
+            // The text after the last '.' is "/x": usable, but it must not reach the PC as is.
+            {"evil./x", "TXT", "EVIL.x"}};
+    for (const auto& [mac, extension, pc] : shorts) EXPECT_EQ(short_dos_name(mac, extension), pc) << mac;
+    const std::pair<const char*, const char*> longs[] = {{"Q&A / notes?", "Q&A  notes.txt"},
+                                                         {"photo.jpeg", "photo.jpeg.txt"},
+                                                         {"Letter.DOC", "Letter.DOC"},
+                                                         {"a\\b|c:d", "a_bcd.txt"}};  // mac_to_ansi turns '\' into '_'
+    for (const auto& [mac, pc] : longs) EXPECT_EQ(long_dos_name(mac, "TXT"), pc) << mac;
 }
 
 TEST(DosName, UsableExtensionHasOneToThreeCharacters) {
     EXPECT_EQ(usable_extension("a.txt"), "txt");
     EXPECT_EQ(usable_extension("a. c "), "c");
-    EXPECT_FALSE(usable_extension("name."));
-    EXPECT_FALSE(usable_extension("photo.jpeg"));
-    EXPECT_FALSE(usable_extension("plain"));
+    for (const char* name : {"name.", "photo.jpeg", "plain"}) EXPECT_FALSE(usable_extension(name)) << name;
 }
 
 TEST(DosName, ShownNamesAreInTheWindowsCharacterSet) {

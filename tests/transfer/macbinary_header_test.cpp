@@ -5,43 +5,24 @@
 namespace korvane {
 namespace {
 
+// Name, type, creator, flags, lengths, dates and the version bytes are
+// compared with what hcopy -m writes in the end-to-end copies; here what
+// hcopy leaves out: the window position, the reserved zeros, the checksum.
 TEST(MacBinaryHeader, FieldsLieAtTheirOffsetsBigEndian) {
     MacBinaryFields fields;
     fields.name = "  Read Me";
-    fields.type = {'T', 'E', 'X', 'T'};
-    fields.creator = {'t', 't', 'x', 't'};
     fields.finder_flags = 0x0123;
     fields.vertical = 0x4567;
     fields.horizontal = 0x89AB;
-    fields.data_length = 129;
-    fields.resource_length = 0x01020304;
-    fields.created = 0xA1B2C3D4;
-    fields.modified = 0x11223344;
     auto h = make_macbinary_header(fields);
-    EXPECT_EQ(h[0], 0);
     EXPECT_EQ(h[1], 7);
     EXPECT_EQ(std::string(h.begin() + 2, h.begin() + 9), "Read Me");
-    EXPECT_EQ(h[9], 0);
-    EXPECT_EQ(std::string(h.begin() + 65, h.begin() + 73), "TEXTttxt");
-    EXPECT_EQ(h[73], 0x01);
     EXPECT_EQ(h[74], 0);  // every reader requires it
-    EXPECT_EQ(h[101], 0x23);
     EXPECT_EQ(h[75], 0x45);
     EXPECT_EQ(h[77], 0x89);
-    for (int i = 79; i < 83; ++i) EXPECT_EQ(h[i], 0);
-    EXPECT_EQ(h[83 + 3], 129);
-    EXPECT_EQ(h[87], 0x01);
-    EXPECT_EQ(h[90], 0x04);
-    EXPECT_EQ(h[91], 0xA1);
-    EXPECT_EQ(h[98], 0x44);
-    EXPECT_EQ(h[122], 129);  // MacBinary II, readable by MacBinary II readers
-    EXPECT_EQ(h[123], 129);
+    for (std::size_t i : {79u, 80u, 81u, 82u, 99u, 100u, 102u, 120u, 121u, 126u, 127u}) EXPECT_EQ(h[i], 0) << i;
     EXPECT_EQ(h[124] << 8 | h[125], macbinary_crc(std::span(h).first(124)));
-    for (std::size_t i : {99u, 100u, 102u, 120u, 121u, 126u, 127u}) EXPECT_EQ(h[i], 0) << i;
-}
-
-TEST(MacBinaryHeader, CrcIsXmodem) {
-    const std::string check = "123456789";
+    const std::string check = "123456789";  // XMODEM's check value
     EXPECT_EQ(macbinary_crc(std::span(reinterpret_cast<const std::uint8_t*>(check.data()), check.size())), 0x31C3);
 }
 

@@ -20,14 +20,12 @@ TEST(PcNameGuard, NoNameFromAVolumeLeavesTheDirectory) {
     EXPECT_EQ(safe_pc_component(""), "");
 }
 
-TEST(OutputPorts, NamesBitsAndDevices) {
+TEST(OutputPorts, NamesAndBits) {
     EXPECT_EQ(port_from_name("lpt2"), 2);
     EXPECT_EQ(port_from_name("COM4"), 7);
     EXPECT_EQ(port_from_name("FILE"), 0);
     EXPECT_FALSE(port_from_name("COM5").has_value());
     EXPECT_EQ(port_name(5), "COM2");
-    EXPECT_EQ(default_port_devices()[3], "/dev/lp2");
-    EXPECT_EQ(default_port_devices()[4], "/dev/ttyS0");
 
     // Renaming on the fly with LPT1 gives 0x102; each setting keeps the other.
     std::uint32_t options = with_naming_mode(with_output_port(0, 1), kNamingAsk);

@@ -37,39 +37,7 @@ protected:
     std::unique_ptr<HfsutilsVolume> first, second;
 };
 
-TEST_F(DiscoveryTest, BareVolumeOpensAtBlockZeroWithoutAnyDialog) {
-    Session drive(first->image());
-    const std::int32_t found = analyze_volume(drive.ctx);
-    ASSERT_GT(found, 0);
-    EXPECT_EQ(drive.ctx.state.volume_start, found);
-    EXPECT_EQ(drive.ctx.geometry.mdbSector, 2u);
-    EXPECT_EQ(static_cast<std::int32_t>(drive.ctx.geometry.firstAllocSector), found);
-    EXPECT_EQ(drive.ctx.mdb.volume_name(), "First");
-    EXPECT_TRUE(drive.host.dialogs.empty());
-    EXPECT_EQ(drive.names(), (std::vector<std::string>{"Folder", "In first"}));
-    EXPECT_EQ(drive.ctx.state.current_dir_id, 2u);
-    // "Analyzing the volume..." while it works, a clear status line at the end.
-    ASSERT_FALSE(drive.host.statuses.empty());
-    EXPECT_EQ(drive.host.statuses.front(), "Analyzing the volume...");
-    EXPECT_EQ(drive.ctx.state.status_text, "");
-}
-
-TEST_F(DiscoveryTest, OneHfsPartitionOpensWithoutTheDialog) {
-    const std::string medium = dir / "one.hda";
-    write_partitioned_medium(
-            medium, 3 << 20, 512, 512,
-            {{"Driver", "Apple_Driver43", 64, 32, {}}, {"Untitled", "Apple_HFS", 96, 1600, first->image()}});
-    Session drive(medium);
-    const std::int32_t found = analyze_volume(drive.ctx);
-    ASSERT_GT(found, 0);
-    EXPECT_TRUE(drive.host.dialogs.empty());
-    EXPECT_EQ(drive.ctx.geometry.mdbSector, 98u);
-    EXPECT_EQ(drive.ctx.geometry.firstAllocSector, 96u + drive.ctx.mdb.first_allocation_sector());
-    EXPECT_EQ(drive.ctx.device.capacity, (3u << 20) / 512);
-    EXPECT_EQ(drive.names(), (std::vector<std::string>{"Folder", "In first"}));
-}
-
-TEST_F(DiscoveryTest, SeveralPartitionsAskWhichOneAndOpenTheChosen) {
+TEST_F(DiscoveryTest, SeveralPartitionsAskWhichOneAndOpenTheChosenOrNone) {
     const std::string medium = dir / "two.hda";
     write_partitioned_medium(
             medium, 4 << 20, 512, 512,
@@ -88,19 +56,14 @@ TEST_F(DiscoveryTest, SeveralPartitionsAskWhichOneAndOpenTheChosen) {
     EXPECT_EQ(shown[1].size, 2048u);
     EXPECT_EQ(drive.ctx.mdb.volume_name(), "Second");
     EXPECT_EQ(drive.names(), (std::vector<std::string>{"In second"}));
-}
 
-TEST_F(DiscoveryTest, CancellingThePartitionChoiceLooksOnlyAtTheStart) {
-    const std::string medium = dir / "two.hda";
-    write_partitioned_medium(
-            medium, 4 << 20, 512, 512,
-            {{"First", "Apple_HFS", 64, 1600, first->image()}, {"Second", "Apple_HFS", 1664, 2048, second->image()}});
-    Session drive(medium);
-    drive.host.dialog_answers.push_back([](Dialog&) { return kPartitionCancelled; });
-    EXPECT_EQ(analyze_volume(drive.ctx), 0);
-    EXPECT_EQ(drive.ctx.state.target_id, kNoDrive);
-    EXPECT_TRUE(drive.ctx.state.brute_force_enabled);
-    EXPECT_EQ(drive.ctx.state.volume_start, 0);
+    // Cancelling the choice looks only at the start of the medium.
+    Session cancelled(medium);
+    cancelled.host.dialog_answers.push_back([](Dialog&) { return kPartitionCancelled; });
+    EXPECT_EQ(analyze_volume(cancelled.ctx), 0);
+    EXPECT_EQ(cancelled.ctx.state.target_id, kNoDrive);
+    EXPECT_TRUE(cancelled.ctx.state.brute_force_enabled);
+    EXPECT_EQ(cancelled.ctx.state.volume_start, 0);
 }
 
 TEST_F(DiscoveryTest, OlderMapNamesTheVolumeStart) {
@@ -138,6 +101,8 @@ TEST_F(DiscoveryTest, TheDrivesSectorSizeWinsOverTheMapsAndTheStatusLineSaysSo) 
     EXPECT_TRUE(drive.host.showed("states 2048 bytes per block"));
 }
 
+// One HFS partition, behind a driver's, opens without the dialog and confines
+// its volume; a bare volume has the medium to itself.
 TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
     struct Case {
         const char* name;
@@ -150,13 +115,20 @@ TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
                           Case{"one block", 1, false, nullptr}}) {
         SCOPED_TRACE(c.name);
         const std::string medium = dir / "confined.hda";
-        write_partitioned_medium(medium, 4 << 20, 512, 512, {{"First", "Apple_HFS", 64, c.blocks, first->image()}});
+        write_partitioned_medium(
+                medium, 4 << 20, 512, 512,
+                {{"Driver", "Apple_Driver43", 32, 32, {}}, {"First", "Apple_HFS", 64, c.blocks, first->image()}});
         Session drive(medium);
         EXPECT_EQ(analyze_volume(drive.ctx) > 0, c.opens);
+        EXPECT_TRUE(drive.host.dialogs.empty());
         if (!c.opens) {
             EXPECT_EQ(drive.ctx.noVolumeReason, "The partition is too small to hold a volume.");
             continue;
         }
+        EXPECT_EQ(drive.ctx.geometry.mdbSector, 66u);
+        EXPECT_EQ(drive.ctx.geometry.firstAllocSector, 64u + drive.ctx.mdb.first_allocation_sector());
+        EXPECT_EQ(drive.ctx.device.capacity, (4u << 20) / 512);
+        EXPECT_EQ(drive.names(), (std::vector<std::string>{"Folder", "In first"}));
         EXPECT_EQ(drive.ctx.geometry.partitionStart, 64u);
         EXPECT_EQ(drive.ctx.geometry.partitionSectors, c.blocks);
         EXPECT_EQ(drive.ctx.geometry.readOnlyVolume, c.notice != nullptr);
@@ -164,11 +136,20 @@ TEST_F(DiscoveryTest, AVolumeIsConfinedToItsPartition) {
             EXPECT_TRUE(drive.host.showed(c.notice));
         }
     }
+    // A bare volume opens at block zero; the status line says so while it works.
     Session bare(first->image());
-    ASSERT_GT(analyze_volume(bare.ctx), 0);
+    const std::int32_t found = analyze_volume(bare.ctx);
+    ASSERT_GT(found, 0);
+    EXPECT_EQ(bare.ctx.state.volume_start, found);
+    EXPECT_EQ(bare.ctx.geometry.mdbSector, 2u);
     EXPECT_EQ(bare.ctx.geometry.partitionStart, 0u);
     EXPECT_EQ(bare.ctx.geometry.partitionSectors, 1600u);
     EXPECT_FALSE(bare.ctx.geometry.readOnlyVolume);
+    EXPECT_TRUE(bare.host.dialogs.empty());
+    EXPECT_EQ(bare.ctx.state.current_dir_id, 2u);
+    ASSERT_FALSE(bare.host.statuses.empty());
+    EXPECT_EQ(bare.host.statuses.front(), "Analyzing the volume...");
+    EXPECT_EQ(bare.ctx.state.status_text, "");
 }
 
 // A catalog that cannot be read is said to be so, not shown as an empty disk.
@@ -244,30 +225,28 @@ TEST_F(DiscoveryTest, MsDosMediaAreReported) {
     EXPECT_EQ(analyze_volume(other.ctx), -2);
 }
 
+// The search ends with the first megabyte, and reads the last partial chunk
+// of a small medium (2000 sectors: the chunk at 1984 reaches past its end).
 TEST_F(DiscoveryTest, BruteForceSearchEndsWithTheFirstMegabyte) {
-    const std::string at2047 = dir / "at2047.img";
-    write_volume_at(at2047, 4 << 20, 2045, first->image());  // header in block 2047
-    Session found(at2047);
-    EXPECT_GT(brute_force_search(found.ctx), 0);
-    EXPECT_EQ(found.ctx.geometry.mdbSector, 2047u);
-
-    const std::string at2048 = dir / "at2048.img";
-    write_volume_at(at2048, 4 << 20, 2046, first->image());  // header in block 2048
-    Session missed(at2048);
-    EXPECT_EQ(brute_force_search(missed.ctx), 0);
-}
-
-TEST_F(DiscoveryTest, BruteForceReadsTheLastPartialChunkOfASmallMedium) {
-    // 2000 sectors: the chunk at 1984 reaches past the end of the medium.
-    const std::string medium = dir / "small.img";
-    std::vector<std::uint8_t> image = file_bytes(first->image());
-    image.resize(12 * 512);  // the header and a little behind it
-    make_blank_medium(medium, 2000 * 512);
-    write_at(medium, 1990 * 512, image);
-    std::filesystem::resize_file(medium, 2000 * 512);
-    Session drive(medium);
-    EXPECT_GT(brute_force_search(drive.ctx), 0);
-    EXPECT_EQ(drive.ctx.geometry.mdbSector, 1992u);
+    struct Case {
+        std::uint32_t sectors, block;
+        std::size_t bytes;  // of the volume, from its start
+        std::uint32_t mdbSector;
+    } cases[] = {{8192, 2045, 0, 2047}, {8192, 2046, 0, 0}, {2000, 1990, 12 * 512, 1992}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.block);
+        const std::string medium = dir / "lost.img";
+        std::vector<std::uint8_t> image = file_bytes(first->image());
+        if (c.bytes) image.resize(c.bytes);
+        make_blank_medium(medium, c.sectors * 512ull);
+        write_at(medium, c.block * 512ull, image);
+        std::filesystem::resize_file(medium, c.sectors * 512ull);
+        Session drive(medium);
+        EXPECT_EQ(brute_force_search(drive.ctx) > 0, c.mdbSector != 0);
+        if (c.mdbSector) {
+            EXPECT_EQ(drive.ctx.geometry.mdbSector, c.mdbSector);
+        }
+    }
 }
 
 }  // namespace

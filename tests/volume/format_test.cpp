@@ -188,9 +188,7 @@ TEST(FormatLayout, ThePartitionMapAndTheDriverImage) {
 
 TEST(FormatLayout, TheDesktopFilesHoldTheirResources) {
     const auto files = desktop_files(1024);
-    ASSERT_EQ(files.size(), 4u);
-    EXPECT_EQ(files[0].contents.size(), 321u);
-    EXPECT_EQ(files[3].contents.size(), 2670u);
+    ASSERT_EQ(files.size(), 4u);  // their sizes are listed by hls in NewVolumesAreReadByHfsutilsAndCheckClean
     EXPECT_EQ(files[2].contents, std::vector<std::uint8_t>(512, 0));
     // "Desktop": one 'STR ' 0 holding "Finder 1.0" at the start of the data.
     const auto& desktop = files[0].contents;

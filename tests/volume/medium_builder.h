@@ -50,19 +50,23 @@ struct PartitionDef {
     std::string volumeImage;   // copied to the partition's start when not empty
 };
 
-// Block 0 with "ER", the stated block size and count, and one map entry per
-// partition from block 1 (each entry block_size bytes from the previous),
-// the map's own entry first.
-inline void write_partitioned_medium(const std::string& path, std::uint64_t mediumBytes, std::uint16_t block_size,
-                                     std::uint16_t statedBlockSize, std::vector<PartitionDef> partitions) {
+// A blank medium whose block 0 holds "ER" with the stated block size and count.
+inline void write_descriptor_map(const std::string& path, std::uint64_t mediumBytes, std::uint16_t statedBlockSize) {
     make_blank_medium(path, mediumBytes);
-    partitions.insert(partitions.begin(), {"Apple", "Apple_partition_map", 1, 63, {}});
-    std::vector<std::uint8_t> block0(block_size, 0);
+    std::vector<std::uint8_t> block0(512, 0);
     block0[0] = 'E';
     block0[1] = 'R';
     store_be16(block0.data() + ddm::sbBlkSize, statedBlockSize);
     store_be32(block0.data() + ddm::sbBlkCount, static_cast<std::uint32_t>(mediumBytes / statedBlockSize));
     write_at(path, 0, block0);
+}
+
+// The descriptor map, then one map entry per partition from block 1 (each
+// entry block_size bytes from the previous), the map's own entry first.
+inline void write_partitioned_medium(const std::string& path, std::uint64_t mediumBytes, std::uint16_t block_size,
+                                     std::uint16_t statedBlockSize, std::vector<PartitionDef> partitions) {
+    write_descriptor_map(path, mediumBytes, statedBlockSize);
+    partitions.insert(partitions.begin(), {"Apple", "Apple_partition_map", 1, 63, {}});
     for (std::size_t k = 0; k < partitions.size(); ++k) {
         const PartitionDef& p = partitions[k];
         std::vector<std::uint8_t> entry(block_size, 0);
@@ -81,16 +85,11 @@ inline void write_partitioned_medium(const std::string& path, std::uint64_t medi
 // A medium with the older map: "ER" in block 0, "TS" and the volume's first block in block 1.
 inline void write_ts_medium(const std::string& path, std::uint64_t mediumBytes, std::uint32_t start,
                             const std::string& volumeImage) {
-    make_blank_medium(path, mediumBytes);
-    std::vector<std::uint8_t> block0(512, 0), block1(512, 0);
-    block0[0] = 'E';
-    block0[1] = 'R';
-    store_be16(block0.data() + ddm::sbBlkSize, 512);
-    store_be32(block0.data() + ddm::sbBlkCount, static_cast<std::uint32_t>(mediumBytes / 512));
+    write_descriptor_map(path, mediumBytes, 512);
+    std::vector<std::uint8_t> block1(512, 0);
     block1[0] = 'T';
     block1[1] = 'S';
     store_be32(block1.data() + 2, start);
-    write_at(path, 0, block0);
     write_at(path, 512, block1);
     write_at(path, std::uint64_t{start} * 512, file_bytes(volumeImage));
 }

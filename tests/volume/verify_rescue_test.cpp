@@ -1,18 +1,13 @@
 // Verify on media with bad blocks, the catalog leaf test of the rescue, and
 // a rescue from a volume whose header, catalog header and index are wiped.
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 
 #include "hfs/btree_node.h"
 #include "hfs/catalog_records.h"
-#include "hfs/mac_date.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
@@ -35,9 +30,10 @@ struct VerifyCase {
     std::vector<Choice> answers;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> errors;
     bool ended;
+    std::vector<bool> escapes = {};
 };
 
-TEST(Verify, BlocksOf4096SectorsFromSectorOneAskOnEachError) {
+TEST(Verify, BlocksOf4096SectorsFromSectorOneAskOnEachErrorAndEscStops) {
     const std::vector<VerifyCase> cases{
             {10001, "", {}, {}, false},
             {10001, ",bad=5000", {Choice::Yes}, {{4097, 4096}}, false},
@@ -45,6 +41,7 @@ TEST(Verify, BlocksOf4096SectorsFromSectorOneAskOnEachError) {
             {10001, ",bad=10000", {Choice::Yes}, {{8193, 1808}}, false},
             {10001, ",bad=0", {}, {}, false},                      // sector 0 is not verified
             {101, ",bad=50", {Choice::Cancel}, {{1, 100}}, true},  // smaller than one block
+            {10001, ",bad=4096", {Choice::Yes}, {{1, 4096}}, true, {false, true}},
     };
     for (const VerifyCase& test : cases) {
         SCOPED_TRACE(test.bad + " of " + std::to_string(test.sectors));
@@ -53,26 +50,18 @@ TEST(Verify, BlocksOf4096SectorsFromSectorOneAskOnEachError) {
         DeviceContext ctx{host};
         testing::select_single_image(ctx, testing::zero_file(dir / "disk.img", test.sectors * 512) + test.bad);
         host.choices.assign(test.answers.begin(), test.answers.end());
+        host.escapes.assign(test.escapes.begin(), test.escapes.end());
         const VerifyResult result = verify_medium(ctx);
         std::vector<std::pair<std::uint32_t, std::uint32_t>> errors;
         for (const VerifiedBlock& block : result.errors) errors.emplace_back(block.first, block.count);
         EXPECT_EQ(errors, test.errors);
         EXPECT_EQ(result.ended, test.ended);
-        EXPECT_EQ(host.questions.size(), test.errors.size());
+        ASSERT_EQ(host.questions.size(), test.errors.size());
+        for (std::size_t k = 0; k < errors.size(); ++k)
+            EXPECT_EQ(host.questions[k], "Error in block of " + std::to_string(errors[k].second) +
+                                                 " sectors beginning at " + std::to_string(errors[k].first) +
+                                                 ". Do you want to continue?");
     }
-}
-
-TEST(Verify, TheQuestionNamesTheBlockAndEscStopsTheRun) {
-    ScratchDir dir;
-    testing::ScriptedHost host;
-    DeviceContext ctx{host};
-    testing::select_single_image(ctx, testing::zero_file(dir / "disk.img", 10001 * 512) + ",bad=4096");
-    host.choices = {Choice::Yes};
-    host.escapes = {false, true};
-    const VerifyResult result = verify_medium(ctx);
-    EXPECT_TRUE(host.showed("Error in block of 4096 sectors beginning at 1. Do you want to continue?"));
-    EXPECT_TRUE(result.ended);
-    EXPECT_EQ(result.errors.size(), 1u);
 }
 
 // --- the leaf test ------------------------------------------------------------------
@@ -227,18 +216,7 @@ TEST(Rescue, GivesBackEveryFileOfAVolumeWhoseHeaderAndCatalogIndexAreWiped) {
         EXPECT_TRUE(rescued.contains(contents)) << name << " was not given back whole";
     EXPECT_EQ(rescued.size(), expected.size());
     // Dated from the record's modification date, a Macintosh wall-clock time.
-    const MacDateFields date = mac_date_to_calendar(0xB6F0A410);
-    std::tm fields{};
-    fields.tm_year = date.year - 1900;
-    fields.tm_mon = date.month - 1;
-    fields.tm_mday = date.day;
-    fields.tm_hour = date.hour;
-    fields.tm_min = date.minute;
-    fields.tm_sec = date.second;
-    fields.tm_isdst = -1;
-    struct stat info {};
-    ASSERT_EQ(stat((destination / rescued["resource fork only"]).c_str(), &info), 0);
-    EXPECT_NEAR(static_cast<double>(info.st_mtime), static_cast<double>(std::mktime(&fields)), 2.0);
+    testing::expect_mac_date(destination / rescued["resource fork only"], 0xB6F0A410);
     EXPECT_EQ(rescued["same in Letters"].substr(0, 4), "Same");
     EXPECT_EQ(rescued["same in Photos"].substr(0, 4), "Same");
     EXPECT_NE(rescued["same in Letters"], rescued["same in Photos"]) << "neither overwrote the other";
