@@ -1,6 +1,6 @@
 // The copy dialogs' Qt forms driven offscreen: the destination browser with
 // real directories, the naming options and ports setting output_options at
-// once, the name asked on the fly, and "Copy PC -> Mac" over real files.
+// once, and "Copy PC -> Mac" over real files.
 
 #include <QtTest>
 
@@ -10,7 +10,6 @@
 #include "app/context.h"
 #include "gui/copy_to_mac_form.h"
 #include "gui/transfer_destination_form.h"
-#include "gui/transfer_dos_name_form.h"
 #include "gui/transfer_option_forms.h"
 #include "tests/support/scripted_host.h"
 #include "transfer/copy_to_mac_dialog.h"
@@ -99,8 +98,10 @@ private slots:
         QCOMPARE(form.path_label()->text().left(1), QString("/"));
     }
 
-    void naming_options_set_at_once_and_cancel_restores() {
-        ctx.state.output_options = with_output_port(0, 2);  // LPT2 stays whatever happens
+    // Both forms set output_options at once: Cancel restores the naming
+    // mode and the close box keeps it; every close keeps the port.
+    void naming_options_and_ports_set_at_once() {
+        ctx.state.output_options = with_output_port(0, 2);  // LPT2
         NamingOptionsDialog dialog(ctx);
         NamingOptionsForm form(nullptr, dialog);
         QVERIFY(form.modes()->button(0)->isChecked());
@@ -108,37 +109,19 @@ private slots:
         QCOMPARE(ctx.state.output_options, 0x202u);
         form.cancel_button()->click();
         QCOMPARE(ctx.state.output_options, 0x200u);
-
         NamingOptionsForm closed(nullptr, dialog);
         closed.show();
         closed.modes()->button(1)->click();
-        closed.close();  // the close box keeps the choice
+        closed.close();
         QCOMPARE(ctx.state.output_options, 0x201u);
-    }
 
-    void ports_set_at_once_and_every_close_keeps_the_choice() {
-        ctx.state.output_options = kNamingShort;
-        OutputPortsDialog dialog(ctx);
-        OutputPortsForm form(nullptr, dialog);
-        QVERIFY(form.ports()->button(0)->isChecked());
-        QCOMPARE(form.ports()->button(6)->text(), QString("COM3"));
-        form.ports()->button(6)->click();
-        form.cancel_button()->click();
+        OutputPortsDialog ports_dialog(ctx);
+        OutputPortsForm ports(nullptr, ports_dialog);
+        QVERIFY(ports.ports()->button(2)->isChecked());
+        QCOMPARE(ports.ports()->button(6)->text(), QString("COM3"));
+        ports.ports()->button(6)->click();
+        ports.cancel_button()->click();
         QCOMPARE(ctx.state.output_options, 0x601u);
-    }
-
-    void name_on_the_fly_reads_at_most_thirty_characters() {
-        DosNameDialog dialog;
-        dialog.title = "File name on the DOS volume";
-        dialog.old_name = "R\xE9sum\xE9";
-        dialog.new_name = dialog.old_name;
-        DosNameForm form(nullptr, dialog);
-        QCOMPARE(form.old_name()->text(), QString::fromUtf8("R\xC3\xA9sum\xC3\xA9"));
-        form.new_name()->setText(QString(40, 'x'));
-        QCOMPARE(form.new_name()->text().size(), 30);
-        form.new_name()->setText(QString::fromUtf8("caf\xC3\xA9.txt"));
-        form.ok_button()->click();
-        QCOMPARE(dialog.new_name, std::string("caf\xE9.txt"));
     }
 
     void copy_to_mac_lists_through_the_character_sets_and_copies_the_selected_names() {
