@@ -133,49 +133,6 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
     EXPECT_EQ(run.out, figures(64));
 }
 
-TEST(KorvaneCmd, ContinuesALogGivenWithSlashL) {
-    ScratchDir dir;
-    const std::string log = dir / "transfers of today.log";
-    ASSERT_EQ(korvane_cmd({"-l:" + log, "-c", "TYPE"}).status, 0);
-    ASSERT_EQ(korvane_cmd({"/L=" + log, "-c", "TYPE"}).status, 0);
-    const std::string text = read_all(log);
-    ASSERT_FALSE(text.empty());
-    // >date, <date, >date, <date: four LF-ended lines in that order.
-    std::string marks;
-    for (const std::string& line : testing::split_lines(text)) marks += line.substr(0, 1);
-    EXPECT_EQ(marks, "><><") << text;
-}
-
-// A volume whose working copies cannot be placed: the fatal notice on
-// standard error, exit status 1, nothing listed.
-TEST(KorvaneCmd, AFatalErrorExitsWithOne) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "volume.hda", 800, "Fatal");
-    volume.unmount();
-    const std::string& image = volume.image();
-    setenv("TMPDIR", (dir / "no-such-folder").c_str(), 1);
-    CmdRun run = korvane_cmd({image, "-c", "DIR"});
-    unsetenv("TMPDIR");
-    EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.err.find("Korvane: Not enough free space for temporary files.\n"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
-}
-
-// An image named relative to where korvane-cmd starts is still found when
-// --pc-dir moves the current directory elsewhere.
-TEST(KorvaneCmd, ARelativeImagePathSurvivesPcDir) {
-    ScratchDir dir;
-    HfsutilsVolume(dir, "volume.hda", 800, "Relative").unmount();
-    std::filesystem::create_directory(dir / "elsewhere");
-    CmdRun run;
-    run.status = testing::run_program(dir.path(),
-                                      {"sh", "-c", "cd \"$0\" && exec \"$@\"", dir.path(), testing::korvane_cmd(),
-                                       "volume.hda", "--pc-dir", "elsewhere", "-c", "DIR"},
-                                      &run.out);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(" Vol: Relative"), std::string::npos) << run.out << run.err;
-}
-
 // What a script learns from the exit status and standard error, on a volume
 // made by hfsutils: a folder Docs holding a file Old.
 TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
@@ -226,6 +183,13 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
     const std::string blank = dir / "blank.img";
     std::ofstream(blank) << std::string(800 * 1024, '\0');
     EXPECT_EQ(korvane_cmd({blank, "-c", "DIR"}).status, 4);
+    // Working copies that cannot be placed: the fatal notice, exit status 1, nothing listed.
+    setenv("TMPDIR", (dir / "no-such-folder").c_str(), 1);
+    const CmdRun fatal = korvane_cmd({image, "-c", "DIR"});
+    unsetenv("TMPDIR");
+    EXPECT_EQ(fatal.status, 1) << fatal.err;
+    EXPECT_NE(fatal.err.find("Korvane: Not enough free space for temporary files.\n"), std::string::npos) << fatal.err;
+    EXPECT_EQ(fatal.out, "");
 }
 
 TEST(ConsoleHost, AnswersQuestionsPerOption) {
