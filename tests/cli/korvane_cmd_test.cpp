@@ -118,19 +118,19 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
             << "\nCatalog Size (sectors):\t" << tree_sectors << "\n";
         return out.str();
     };
-    CmdRun run = korvane_cmd({volume.image(), "-c", "INFO"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, figures(0));
-    EXPECT_EQ(korvane_cmd({dir / "info.hda,ro", "-c", "INFO"}).out, run.out) << "INFO only reads";
-    run = korvane_cmd({dir / "info.hda,type=mo,sector=1024", "-c", "INFO"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, figures(0, 337));
     const std::string partitioned = dir / "apm.hda";
     korvane::testing::write_partitioned_medium(partitioned, 44u << 20, 512, 512,
                                                {{"MacOS", "Apple_HFS", 64, 86300, volume.image()}});
-    run = korvane_cmd({partitioned, "-c", "INFO"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, figures(64));
+    // INFO only reads: a write-protected medium shows the same.
+    const std::pair<std::string, std::string> runs[] = {{volume.image(), figures(0)},
+                                                        {volume.image() + ",ro", figures(0)},
+                                                        {volume.image() + ",type=mo,sector=1024", figures(0, 337)},
+                                                        {partitioned, figures(64)}};
+    for (const auto& [image, expected] : runs) {
+        const CmdRun run = korvane_cmd({image, "-c", "INFO"});
+        EXPECT_EQ(run.status, 0) << image << run.err;
+        EXPECT_EQ(run.out, expected) << image;
+    }
 }
 
 // What a script learns from the exit status and standard error, on a volume
@@ -180,9 +180,7 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
     EXPECT_EQ(printed[0], "00000000 6f 6c 64 0d 00 00 00 00  00 00 00 00 00 00 00 00 old_____________      ");
     EXPECT_EQ(printed[31].substr(0, 12), "000001f0 00 ");
     // Not a Macintosh volume: the commands that need one fail.
-    const std::string blank = dir / "blank.img";
-    std::ofstream(blank) << std::string(800 * 1024, '\0');
-    EXPECT_EQ(korvane_cmd({blank, "-c", "DIR"}).status, 4);
+    EXPECT_EQ(korvane_cmd({testing::zero_file(dir / "blank.img", 800 * 1024), "-c", "DIR"}).status, 4);
     // Working copies that cannot be placed: the fatal notice, exit status 1, nothing listed.
     setenv("TMPDIR", (dir / "no-such-folder").c_str(), 1);
     const CmdRun fatal = korvane_cmd({image, "-c", "DIR"});
@@ -192,14 +190,11 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
     EXPECT_EQ(fatal.out, "");
 }
 
+// --yes through korvane-cmd: FolderEditScripts.QuestionsFollowYesAndNoAndFailuresGiveStatusFour
+// and MaintenanceCmd.FormatWritesOnlyWithYesWhenNoTerminalCanConfirm.
 TEST(ConsoleHost, AnswersQuestionsPerOption) {
     std::ostringstream err;
     std::istringstream nobody;
-    ConsoleOptions yes;
-    yes.answers = AnswerMode::AlwaysYes;
-    EXPECT_TRUE(ConsoleHost(yes, nobody, err, false).ask_ok_cancel("Write-protected media."));
-    EXPECT_EQ(ConsoleHost(yes, nobody, err, false).ask_yes_no_cancel("Replace?"), Choice::Yes);
-
     ConsoleHost not_a_terminal(ConsoleOptions{}, nobody, err, false);
     EXPECT_FALSE(not_a_terminal.ask_yes_no("Deleting several files/directories?"));
     EXPECT_EQ(not_a_terminal.ask_yes_no_cancel("Replace?"), Choice::Cancel);
