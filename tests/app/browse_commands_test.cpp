@@ -1,16 +1,14 @@
 // The browsing commands on a volume made by hfsutils: entering folders from
-// the selection, parent and root, the log lines of each move, and the
-// brute-force search command on a medium whose map was overwritten.
+// the selection, parent and root, the log lines of each move, the keywords
+// of the command line, and the brute-force search command on a medium whose
+// map was overwritten.
 
 #include "app/browse_commands.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "app/dir_command.h"
 #include "app/listing_view.h"
-#include "device/image_bus.h"
 #include "device/same_drive_dialog.h"
 #include "tests/hfs/hfs_fixture.h"
 #include "tests/support/session.h"
@@ -25,20 +23,19 @@ std::string dir_line(const Session& s) { return listing_text_lines(s.ctx).at(3);
 class BrowseCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        volume = std::make_unique<HfsutilsVolume>(dir, "browse.img", 800, "Browse");
-        volume->add_folder(":Outer");
-        volume->add_folder(":Outer:Inner");
-        volume->addFile(":Outer:Inner:Leaf", "leaf");
-        volume->addFile(":Top file", "top");
-        volume->unmount();
+        volume.add_folder(":Outer");
+        volume.add_folder(":Outer:Inner");
+        volume.addFile(":Outer:Inner:Leaf", "leaf");
+        volume.addFile(":Top file", "top");
+        volume.unmount();
     }
 
     ScratchDir dir;
-    std::unique_ptr<HfsutilsVolume> volume;
+    HfsutilsVolume volume{dir, "browse.img", 800, "Browse"};
 };
 
 TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
-    Session s(volume->image());
+    Session s(volume.image());
     const std::string logPath = dir / "browse.log";
     ASSERT_TRUE(s.ctx.log.open(logPath, LogOpenMode::Truncate));
     ASSERT_GT(analyze_volume(s.ctx), 0);
@@ -49,16 +46,15 @@ TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
     EXPECT_EQ(s.ctx.state.current_dir_id, 2u);
 
     // A file and a folder selected: the folder is entered.
-    select_entry(s.ctx.state, static_cast<std::size_t>(s.index_of("Top file")));
-    select_entry(s.ctx.state, static_cast<std::size_t>(s.index_of("Outer")));
+    s.select("Top file");
+    s.select("Outer");
     change_directory_command(s.ctx);
     EXPECT_EQ(dir_line(s), " Dir: Outer");
     EXPECT_EQ(count_selected(s.ctx.state), 0u);
 
     enter_folder_at(s.ctx, static_cast<std::size_t>(s.index_of("Inner")));
     EXPECT_EQ(dir_line(s), " Dir: Inner");
-    ASSERT_EQ(s.ctx.state.entries.size(), 1u);
-    EXPECT_EQ(s.ctx.state.entries[0].name(), "Leaf");
+    EXPECT_EQ(s.names(), std::vector<std::string>{"Leaf"});
     enter_folder_at(s.ctx, 0);  // a file: nothing happens
     EXPECT_EQ(dir_line(s), " Dir: Inner");
 
@@ -71,14 +67,9 @@ TEST_F(BrowseCommands, SelectedFolderIsEnteredAndParentAndRootLeadBack) {
     return_to_root_command(s.ctx);
     return_to_parent_command(s.ctx);
     EXPECT_EQ(dir_line(s), " Dir: Root");
-
     s.ctx.log.close_file();
     EXPECT_EQ(read_all(logPath), "*log Browse\n*cd Outer\r\n*cd Inner\r\n*cd..\n*cd\\\n");
-}
 
-TEST_F(BrowseCommands, CommandLineKeywordsMoveAndFilter) {
-    Session s(volume->image());
-    ASSERT_GT(analyze_volume(s.ctx), 0);
     CommandHandlers handlers;
     add_browse_command_handlers(handlers);
     run_command_line(s.ctx, handlers, "cd outer");  // names ignore case
@@ -89,20 +80,34 @@ TEST_F(BrowseCommands, CommandLineKeywordsMoveAndFilter) {
     EXPECT_EQ(dir_line(s), " Dir: Root");
     run_command_line(s.ctx, handlers, "DIR /E T*");
     EXPECT_TRUE(s.ctx.menus.checked(cmd::kExtendedListing));
-    ASSERT_EQ(s.ctx.state.entries.size(), 1u);
-    EXPECT_EQ(s.ctx.state.entries[0].name(), "Top file");
+    EXPECT_EQ(s.names(), std::vector<std::string>{"Top file"});
     run_command_line(s.ctx, handlers, "D /S");
     EXPECT_FALSE(s.ctx.menus.checked(cmd::kExtendedListing));
     EXPECT_EQ(s.ctx.state.entries.size(), 2u);
 }
 
+// "Cancel" in the question ends the command before any search; a medium
+// without a header is said to be so; a header behind an overwritten map is
+// found and its volume opened.
 TEST_F(BrowseCommands, BruteForceCommandOpensTheVolumeItFinds) {
+    const std::string blank = dir / "blank.img";
+    make_blank_medium(blank, 2u << 20);
+    for (int answer : {kSameDriveCancel, kUseSameDrive}) {
+        Session s(blank);
+        s.host.dialog_answers.push_back([answer](Dialog&) { return answer; });
+        brute_force_command(s.ctx);
+        EXPECT_EQ(s.host.notices,
+                  answer == kSameDriveCancel
+                          ? std::vector<std::string>{}
+                          : std::vector<std::string>{"Unable to find a Macintosh volume header (MDB)."});
+        EXPECT_EQ(s.ctx.state.volume_start, 0);
+    }
+
     const std::string medium = dir / "lost.img";
-    write_volume_at(medium, 4u << 20, 300, volume->image());
+    write_volume_at(medium, 4u << 20, 300, volume.image());
     Session s(medium);
     ASSERT_EQ(analyze_volume(s.ctx), 0);
     EXPECT_EQ(s.ctx.state.target_id, kNoDrive);
-
     // Discovery gave the drive up; select it again as the device dialog would.
     s.ctx.state.target_id = 0;
     s.host.dialog_answers.push_back([](Dialog&) { return kUseSameDrive; });
@@ -112,22 +117,6 @@ TEST_F(BrowseCommands, BruteForceCommandOpensTheVolumeItFinds) {
     EXPECT_EQ(s.ctx.geometry.mdbSector, 302u);
     EXPECT_GE(s.index_of("Outer"), 0);
     EXPECT_GE(s.index_of("Top file"), 0);
-}
-
-TEST_F(BrowseCommands, BruteForceCommandReportsAMediumWithoutHeader) {
-    const std::string medium = dir / "blank.img";
-    make_blank_medium(medium, 2u << 20);
-    Session s(medium);
-    s.host.dialog_answers.push_back([](Dialog&) { return kUseSameDrive; });
-    brute_force_command(s.ctx);
-    EXPECT_TRUE(s.host.showed("Unable to find a Macintosh volume header (MDB)."));
-    EXPECT_EQ(s.ctx.state.volume_start, 0);
-
-    // "Cancel" in the question ends the command before any search.
-    Session other(medium);
-    other.host.dialog_answers.push_back([](Dialog&) { return kSameDriveCancel; });
-    brute_force_command(other.ctx);
-    EXPECT_TRUE(other.host.notices.empty());
 }
 
 }  // namespace

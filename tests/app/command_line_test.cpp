@@ -9,24 +9,15 @@
 namespace korvane {
 namespace {
 
-TEST(CommandKeywords, AbbreviationsResolveToTheFirstMatchInTableOrder) {
-    EXPECT_EQ(lookup_keyword("C"), CommandCode::Copy);
-    EXPECT_EQ(lookup_keyword("d"), CommandCode::Dir);
-    EXPECT_EQ(lookup_keyword("M"), CommandCode::MCopy);
-    EXPECT_EQ(lookup_keyword("L"), CommandCode::Log);
-    EXPECT_EQ(lookup_keyword("RE"), CommandCode::Rename);
-    EXPECT_EQ(lookup_keyword("ren"), CommandCode::Rename);
-    EXPECT_EQ(lookup_keyword("U"), CommandCode::Unlock);
-    EXPECT_EQ(lookup_keyword("?"), CommandCode::Help);
-    EXPECT_EQ(lookup_keyword("erase"), CommandCode::Delete);
-    EXPECT_EQ(lookup_keyword("ch"), CommandCode::Check);
-    EXPECT_EQ(lookup_keyword("X"), CommandCode::None);
-    EXPECT_EQ(lookup_keyword("COPYING"), CommandCode::None);
-    EXPECT_EQ(lookup_keyword("CHECK"), CommandCode::Check);
-    EXPECT_EQ(lookup_keyword("CL"), CommandCode::Cls);
-}
+using enum CommandCode;
 
-ParsedCommand parse(std::string_view line, std::uint16_t& flags) { return parse_command(line, flags); }
+TEST(CommandKeywords, AbbreviationsResolveToTheFirstMatchInTableOrder) {
+    const std::pair<std::string_view, CommandCode> cases[] = {
+            {"C", Copy},      {"d", Dir},  {"M", MCopy},      {"L", Log},    {"RE", Rename}, {"ren", Rename},
+            {"U", Unlock},    {"?", Help}, {"erase", Delete}, {"ch", Check}, {"X", None},    {"COPYING", None},
+            {"CHECK", Check}, {"CL", Cls}, {"lo", Log},       {"LOC", Lock}, {"inf", Info}};
+    for (const auto& [word, code] : cases) EXPECT_EQ(lookup_keyword(word), code) << word;
+}
 
 TEST(CommandParsing, CodesAndArguments) {
     struct Case {
@@ -35,56 +26,50 @@ TEST(CommandParsing, CodesAndArguments) {
         std::string first;
         std::string second;
     };
-    const std::string long_name(100, 'n');
-    const Case cases[] = {
-            {"cd..", CommandCode::CdParent, "", ""},
-            {"CD ..", CommandCode::CdParent, "", ""},
-            {"CD\\", CommandCode::CdRoot, "", ""},
-            {"  CD \\", CommandCode::CdRoot, "", ""},
-            {"CD Letters", CommandCode::Cd, "Letters", ""},
-            {"DIR ..", CommandCode::Dir, "", ""},  // "." and "\\" change only CD
-            {"RENAME OLD NEW EXTRA", CommandCode::Rename, "OLD", "NEW"},
-            {"REN \"My File\" Other", CommandCode::Rename, "My File", "Other"},
-            {"DEL \"half open", CommandCode::Delete, "half open", ""},
-            {"COPY a\tb", CommandCode::Copy, "a", "b"},
-            {"COPY\t\ta", CommandCode::Copy, "a", ""},  // a tab never stands for an empty argument
-            {"MODE R-", CommandCode::Mode, "R-", ""},
-            {"lo", CommandCode::Log, "", ""},
-            {"LOC", CommandCode::Lock, "", ""},
-            {"u", CommandCode::Unlock, "", ""},
-            {"inf", CommandCode::Info, "", ""},
-            {"? x", CommandCode::Help, "x", ""},
-            {"X /b name", CommandCode::None, "name", ""},
-            {"123", CommandCode::None, "", ""},
-            {"  ", CommandCode::None, "", ""},
-    };
+    // "." and "\\" change only CD; a tab never stands for an empty argument.
+    const Case cases[] = {{"cd..", CdParent, "", ""},
+                          {"CD ..", CdParent, "", ""},
+                          {"CD\\", CdRoot, "", ""},
+                          {"  CD \\", CdRoot, "", ""},
+                          {"CD Letters", Cd, "Letters", ""},
+                          {"DIR ..", Dir, "", ""},
+                          {"RENAME OLD NEW EXTRA", Rename, "OLD", "NEW"},
+                          {"REN \"My File\" Other", Rename, "My File", "Other"},
+                          {"DEL \"half open", Delete, "half open", ""},
+                          {"COPY a\tb", Copy, "a", "b"},
+                          {"COPY\t\ta", Copy, "a", ""},
+                          {"MODE R-", Mode, "R-", ""},
+                          {"? x", Help, "x", ""},
+                          {"X /b name", None, "name", ""},
+                          {"123", None, "", ""},
+                          {"  ", None, "", ""}};
+    std::uint16_t flags = kCopyDataFork;
     for (const Case& c : cases) {
-        std::uint16_t flags = kCopyDataFork;
-        const ParsedCommand parsed = parse(c.line, flags);
+        const ParsedCommand parsed = parse_command(c.line, flags);
         EXPECT_EQ(parsed.code, c.code) << c.line;
         EXPECT_EQ(parsed.first, c.first) << c.line;
         EXPECT_EQ(parsed.second, c.second) << c.line;
     }
-    std::uint16_t flags = kCopyDataFork;
-    EXPECT_EQ(parse("COPY " + long_name, flags).first.size(), kCommandArgumentMax);
-    EXPECT_EQ(parse("123", flags).keyword, "");
+    EXPECT_EQ(parse_command("COPY " + std::string(100, 'n'), flags).first.size(), kCommandArgumentMax);
+    EXPECT_EQ(parse_command("123", flags).keyword, "");
 }
 
 TEST(CommandParsing, SwitchesChangeTheOptionFlagsEvenForUnknownKeywords) {
+    const std::uint16_t listing = kListingExtended | kListingSignature;
+    const struct {
+        std::string_view line;
+        std::uint16_t mask, flags;
+    } steps[] = {{"COPY /B", kCopyModeMask, kCopyMacBinary},
+                 {"dir -a", listing, listing},
+                 {"dir /e", listing, kListingExtended},
+                 {"DIR /S", listing, 0},
+                 {"X /r /f /q", kCopyModeMask | kFilesOnly, kCopyResourceFork | kFilesOnly},
+                 {"C -D", kCopyModeMask, kCopyDataFork}};
     std::uint16_t flags = kCopyDataFork;
-    parse_command("COPY /B", flags);
-    EXPECT_EQ(flags & kCopyModeMask, kCopyMacBinary);
-    parse_command("dir -a", flags);
-    EXPECT_EQ(flags & (kListingExtended | kListingSignature), kListingExtended | kListingSignature);
-    parse_command("dir /e", flags);
-    EXPECT_EQ(flags & (kListingExtended | kListingSignature), kListingExtended);
-    parse_command("DIR /S", flags);
-    EXPECT_EQ(flags & (kListingExtended | kListingSignature), 0);
-    parse_command("X /r /f /q", flags);
-    EXPECT_EQ(flags & kCopyModeMask, kCopyResourceFork);
-    EXPECT_TRUE(flags & kFilesOnly);
-    parse_command("C -D", flags);
-    EXPECT_EQ(flags & kCopyModeMask, kCopyDataFork);
+    for (const auto& step : steps) {
+        parse_command(step.line, flags);
+        EXPECT_EQ(flags & step.mask, step.flags) << step.line;
+    }
 }
 
 TEST(CommandExecution, ReportsUnknownMissingAndGuardedCommands) {
@@ -92,8 +77,8 @@ TEST(CommandExecution, ReportsUnknownMissingAndGuardedCommands) {
     Context ctx(host);
     CommandHandlers handlers;
     std::vector<std::string> ran;
-    handlers.add(CommandCode::Md, [&](Context&, const ParsedCommand& c) { ran.push_back("MD " + c.first); });
-    handlers.add(CommandCode::Dir, [&](Context&, const ParsedCommand& c) { ran.push_back("DIR " + c.first); });
+    handlers.add(Md, [&](Context&, const ParsedCommand& c) { ran.push_back("MD " + c.first); });
+    handlers.add(Dir, [&](Context&, const ParsedCommand& c) { ran.push_back("DIR " + c.first); });
     bool writable = false;
     handlers.write_guard = [&](Context&) { return writable; };
 
@@ -115,12 +100,12 @@ TEST(CommandExecution, TheWriteGuardRunsBeforeEveryKeywordThatWrites) {
     Context ctx(host);
     CommandHandlers handlers;
     for (const CommandRow& row : command_table()) {
-        if (row.code != CommandCode::None) handlers.add(row.code, [](Context&, const ParsedCommand&) {});
+        if (row.code != None) handlers.add(row.code, [](Context&, const ParsedCommand&) {});
     }
     std::vector<std::string> guarded;
     handlers.write_guard = [&](Context&) { return false; };
     for (const CommandRow& row : command_table()) {
-        if (row.code == CommandCode::None || row.keyword.find(' ') != std::string_view::npos) continue;
+        if (row.code == None || row.keyword.find(' ') != std::string_view::npos) continue;
         ctx.outcome.failureReported = false;
         const LineOutcome outcome = run_command_line(ctx, handlers, std::string(row.keyword) + " x");
         if (outcome == LineOutcome::Dropped) guarded.push_back(std::string(row.keyword));
@@ -130,40 +115,24 @@ TEST(CommandExecution, TheWriteGuardRunsBeforeEveryKeywordThatWrites) {
                                                  "ATTRIB", "UNDO", "SWAP"}));
 }
 
-TEST(CommandExecution, ModeSwitchesTheDriveReset) {
-    korvane::testing::ScriptedHost host;
-    Context ctx(host);
-    CommandHandlers handlers;
-    connect_command_handlers(handlers);
-    run_command_line(ctx, handlers, "MODE R");
-    EXPECT_TRUE(ctx.state.reset_each_access);
-    run_command_line(ctx, handlers, "mode r-");
-    EXPECT_FALSE(ctx.state.reset_each_access);
-    run_command_line(ctx, handlers, "MODE R+");
-    EXPECT_TRUE(ctx.state.reset_each_access);
-    run_command_line(ctx, handlers, "MODE X-");
-    EXPECT_TRUE(ctx.state.reset_each_access);
-}
-
 // Keywords that stand for menu items post them: they run after the line.
-TEST(CommandExecution, KeywordsPostTheirMenuCommands) {
+// MODE switches the drive reset at once.
+TEST(CommandExecution, KeywordsPostTheirMenuCommandsAndModeSwitchesTheReset) {
     korvane::testing::ScriptedHost host;
     Context ctx(host);
     CommandHandlers handlers;
     connect_command_handlers(handlers);
-    const std::pair<std::string_view, std::vector<int>> cases[] = {
-            {"C", {cmd::kNormalCopy, cmd::kCopyToPc}},
-            {"COPY /B", {cmd::kBinaryCopy, cmd::kCopyToPc}},
-            {"CD", {cmd::kChangeDirectory}},
-            {"LOG", {cmd::kSelectDrive}},
-            {"LABEL", {cmd::kRenameVolume}},
-            {"MCOPY", {cmd::kCopyToMac}},
-            {"INFO", {cmd::kVolumeInfo}},
-            {"?", {cmd::kHelpIndex}},
-            {"QUIT", {cmd::kExit}},
-            {"ATTRIB", {cmd::kEditAttributes}},
-            {"CLS", {}},
-    };
+    const std::pair<std::string_view, std::vector<int>> cases[] = {{"C", {cmd::kNormalCopy, cmd::kCopyToPc}},
+                                                                   {"COPY /B", {cmd::kBinaryCopy, cmd::kCopyToPc}},
+                                                                   {"CD", {cmd::kChangeDirectory}},
+                                                                   {"LOG", {cmd::kSelectDrive}},
+                                                                   {"LABEL", {cmd::kRenameVolume}},
+                                                                   {"MCOPY", {cmd::kCopyToMac}},
+                                                                   {"INFO", {cmd::kVolumeInfo}},
+                                                                   {"?", {cmd::kHelpIndex}},
+                                                                   {"QUIT", {cmd::kExit}},
+                                                                   {"ATTRIB", {cmd::kEditAttributes}},
+                                                                   {"CLS", {}}};
     for (const auto& [line, posted] : cases) {
         ctx.posted_commands.clear();
         run_command_line(ctx, handlers, line);
@@ -172,6 +141,12 @@ TEST(CommandExecution, KeywordsPostTheirMenuCommands) {
     run_command_line(ctx, handlers, "QUIT");
     EXPECT_TRUE(run_posted_commands(ctx)) << "Exit closes the window";
     EXPECT_TRUE(ctx.posted_commands.empty());
+
+    for (const auto& [line, reset] :
+         {std::pair{"MODE R", true}, {"mode r-", false}, {"MODE R+", true}, {"MODE X-", true}}) {
+        run_command_line(ctx, handlers, line);
+        EXPECT_EQ(ctx.state.reset_each_access, reset) << line;
+    }
 }
 
 // The window's "Command line": Cancel runs nothing; Execute runs the line,

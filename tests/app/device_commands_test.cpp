@@ -45,14 +45,6 @@ TEST_F(DeviceCommandsTest, StartupWithOneImageOffersItAndLooksForAVolume) {
     EXPECT_EQ(ctx.state.target_id, kNoDrive);
 }
 
-TEST_F(DeviceCommandsTest, StartupWithNoImageStillHasABus) {
-    start({});
-    ASSERT_TRUE(ctx.transport);
-    EXPECT_EQ(ctx.transport->support_info().adapter_count, 1);
-    EXPECT_EQ(host.notices, (std::vector<std::string>{"The program can't detect a kwown SCSI device."}));
-    EXPECT_EQ(ctx.state.status_text, "Select drive in the 'Mac Drive' menu");
-}
-
 TEST_F(DeviceCommandsTest, AnImageThatCannotBeOpenedIsReportedAndLeftOut) {
     start({"/A00", dir / "missing.img"});
     EXPECT_EQ(host.notices.size(), 2u);  // the image, then the /A test

@@ -118,62 +118,19 @@ TEST(KorvaneCmd, InfoPrintsEveryFigureOfTheVolume) {
             << "\nCatalog Size (sectors):\t" << tree_sectors << "\n";
         return out.str();
     };
-    CmdRun run = korvane_cmd({volume.image(), "-c", "INFO"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, figures(0));
-    EXPECT_EQ(korvane_cmd({dir / "info.hda,ro", "-c", "INFO"}).out, run.out) << "INFO only reads";
-    run = korvane_cmd({dir / "info.hda,type=mo,sector=1024", "-c", "INFO"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, figures(0, 337));
     const std::string partitioned = dir / "apm.hda";
     korvane::testing::write_partitioned_medium(partitioned, 44u << 20, 512, 512,
                                                {{"MacOS", "Apple_HFS", 64, 86300, volume.image()}});
-    run = korvane_cmd({partitioned, "-c", "INFO"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, figures(64));
-}
-
-TEST(KorvaneCmd, ContinuesALogGivenWithSlashL) {
-    ScratchDir dir;
-    const std::string log = dir / "transfers of today.log";
-    ASSERT_EQ(korvane_cmd({"-l:" + log, "-c", "TYPE"}).status, 0);
-    ASSERT_EQ(korvane_cmd({"/L=" + log, "-c", "TYPE"}).status, 0);
-    const std::string text = read_all(log);
-    ASSERT_FALSE(text.empty());
-    // >date, <date, >date, <date: four LF-ended lines in that order.
-    std::string marks;
-    for (const std::string& line : testing::split_lines(text)) marks += line.substr(0, 1);
-    EXPECT_EQ(marks, "><><") << text;
-}
-
-// A volume whose working copies cannot be placed: the fatal notice on
-// standard error, exit status 1, nothing listed.
-TEST(KorvaneCmd, AFatalErrorExitsWithOne) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "volume.hda", 800, "Fatal");
-    volume.unmount();
-    const std::string& image = volume.image();
-    setenv("TMPDIR", (dir / "no-such-folder").c_str(), 1);
-    CmdRun run = korvane_cmd({image, "-c", "DIR"});
-    unsetenv("TMPDIR");
-    EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.err.find("Korvane: Not enough free space for temporary files.\n"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
-}
-
-// An image named relative to where korvane-cmd starts is still found when
-// --pc-dir moves the current directory elsewhere.
-TEST(KorvaneCmd, ARelativeImagePathSurvivesPcDir) {
-    ScratchDir dir;
-    HfsutilsVolume(dir, "volume.hda", 800, "Relative").unmount();
-    std::filesystem::create_directory(dir / "elsewhere");
-    CmdRun run;
-    run.status = testing::run_program(dir.path(),
-                                      {"sh", "-c", "cd \"$0\" && exec \"$@\"", dir.path(), testing::korvane_cmd(),
-                                       "volume.hda", "--pc-dir", "elsewhere", "-c", "DIR"},
-                                      &run.out);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(" Vol: Relative"), std::string::npos) << run.out << run.err;
+    // INFO only reads: a write-protected medium shows the same.
+    const std::pair<std::string, std::string> runs[] = {{volume.image(), figures(0)},
+                                                        {volume.image() + ",ro", figures(0)},
+                                                        {volume.image() + ",type=mo,sector=1024", figures(0, 337)},
+                                                        {partitioned, figures(64)}};
+    for (const auto& [image, expected] : runs) {
+        const CmdRun run = korvane_cmd({image, "-c", "INFO"});
+        EXPECT_EQ(run.status, 0) << image << run.err;
+        EXPECT_EQ(run.out, expected) << image;
+    }
 }
 
 // What a script learns from the exit status and standard error, on a volume
@@ -223,19 +180,21 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
     EXPECT_EQ(printed[0], "00000000 6f 6c 64 0d 00 00 00 00  00 00 00 00 00 00 00 00 old_____________      ");
     EXPECT_EQ(printed[31].substr(0, 12), "000001f0 00 ");
     // Not a Macintosh volume: the commands that need one fail.
-    const std::string blank = dir / "blank.img";
-    std::ofstream(blank) << std::string(800 * 1024, '\0');
-    EXPECT_EQ(korvane_cmd({blank, "-c", "DIR"}).status, 4);
+    EXPECT_EQ(korvane_cmd({testing::zero_file(dir / "blank.img", 800 * 1024), "-c", "DIR"}).status, 4);
+    // Working copies that cannot be placed: the fatal notice, exit status 1, nothing listed.
+    setenv("TMPDIR", (dir / "no-such-folder").c_str(), 1);
+    const CmdRun fatal = korvane_cmd({image, "-c", "DIR"});
+    unsetenv("TMPDIR");
+    EXPECT_EQ(fatal.status, 1) << fatal.err;
+    EXPECT_NE(fatal.err.find("Korvane: Not enough free space for temporary files.\n"), std::string::npos) << fatal.err;
+    EXPECT_EQ(fatal.out, "");
 }
 
+// --yes through korvane-cmd: FolderEditScripts.QuestionsFollowYesAndNoAndFailuresGiveStatusFour
+// and MaintenanceCmd.FormatWritesOnlyWithYesWhenNoTerminalCanConfirm.
 TEST(ConsoleHost, AnswersQuestionsPerOption) {
     std::ostringstream err;
     std::istringstream nobody;
-    ConsoleOptions yes;
-    yes.answers = AnswerMode::AlwaysYes;
-    EXPECT_TRUE(ConsoleHost(yes, nobody, err, false).ask_ok_cancel("Write-protected media."));
-    EXPECT_EQ(ConsoleHost(yes, nobody, err, false).ask_yes_no_cancel("Replace?"), Choice::Yes);
-
     ConsoleHost not_a_terminal(ConsoleOptions{}, nobody, err, false);
     EXPECT_FALSE(not_a_terminal.ask_yes_no("Deleting several files/directories?"));
     EXPECT_EQ(not_a_terminal.ask_yes_no_cancel("Replace?"), Choice::Cancel);

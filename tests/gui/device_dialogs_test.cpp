@@ -1,5 +1,7 @@
 // The device dialogs driven offscreen: the real forms on a real image bus.
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -49,25 +51,22 @@ class DeviceDialogsTest : public QObject {
     testing::ScriptedHost host;
     DeviceContext ctx{host};
 
-    void build_bus() {
-        QDir(dir.path()).mkdir("empty");
-        QDir(dir.path()).mkdir("full");
-        testing::zero_file((dir.path() + "/full/HD2_512.hda").toStdString(), 100 * 512);
-        testing::zero_file((dir.path() + "/full/HD5_512.hda").toStdString(), 100 * 512);
-        QDir(dir.path()).mkdir("last");
-        testing::zero_file((dir.path() + "/last/MO4_1024.img").toStdString(), 50 * 1024);
-        BusSetup setup =
-                make_image_bus({}, {(dir.path() + "/empty").toStdString(), (dir.path() + "/full").toStdString(),
-                                    (dir.path() + "/last").toStdString()});
-        ctx.transport = std::move(setup.bus);
+private slots:
+    void init_test_case() {
+        const std::string base = dir.path().toStdString();
+        for (const char* folder : {"/empty", "/full", "/last"}) std::filesystem::create_directory(base + folder);
+        testing::zero_file(base + "/full/HD2_512.hda", 100 * 512);
+        testing::zero_file(base + "/full/HD5_512.hda", 100 * 512);
+        testing::zero_file(base + "/last/MO4_1024.img", 50 * 1024);
+        ctx.transport = make_image_bus({}, {base + "/empty", base + "/full", base + "/last"}).bus;
     }
 
-private slots:
-    void init_test_case() { build_bus(); }
-
-    void form_shows_the_first_adapter_with_drives() {
+    // The first adapter with drives is shown, none checked; OK without a
+    // choice stays and says so; "next host" pre-checks its only drive.
+    void form_shows_adapters_and_ok_needs_a_drive() {
         DeviceDialog dialog(ctx, scan_bus(*ctx.transport));
         DeviceSelectionForm form(nullptr, dialog);
+        form.show();
         QCOMPARE(child<QLabel>(form, "driver")->text(), QString("Korvane ImageBus"));
         QVERIFY(child<QRadioButton>(form, "target2")->isEnabled());
         QVERIFY(child<QRadioButton>(form, "target5")->isEnabled());
@@ -77,27 +76,12 @@ private slots:
         QCOMPARE(child<QLabel>(form, "typ5")->text(), QString("KORVANE "));
         QCOMPARE(child<QLabel>(form, "release5")->text(), QString("1.0 "));
         QVERIFY(child<QPushButton>(form, "preceding_host")->isEnabled());
-        QVERIFY(child<QPushButton>(form, "next_host")->isEnabled());
-    }
-
-    void ok_without_a_choice_stays_and_says() {
-        host.notices.clear();
-        DeviceDialog dialog(ctx, scan_bus(*ctx.transport));
-        DeviceSelectionForm form(nullptr, dialog);
-        form.show();
         QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
         QVERIFY(form.isVisible());
         QCOMPARE(host.notices, std::vector<std::string>{"Please select a drive on the SCSI bus."});
         click_radio(child<QRadioButton>(form, "target5"));
         QCOMPARE(dialog.chosen_target(), std::uint8_t{5});
-        QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
-        QVERIFY(!form.isVisible());
-        QCOMPARE(form.result(), kDialogOk);
-    }
 
-    void next_host_prechecks_the_only_drive_and_clears_old_rows() {
-        DeviceDialog dialog(ctx, scan_bus(*ctx.transport));
-        DeviceSelectionForm form(nullptr, dialog);
         QTest::mouseClick(child<QPushButton>(form, "next_host"), Qt::LeftButton);
         QCOMPARE(dialog.adapter(), std::uint8_t{2});
         QVERIFY(child<QRadioButton>(form, "target4")->isChecked());
@@ -106,6 +90,10 @@ private slots:
         QVERIFY(!child<QPushButton>(form, "next_host")->isEnabled());
         QTest::mouseClick(child<QPushButton>(form, "help"), Qt::LeftButton);
         QCOMPARE(host.help_keys.back(), std::string("dlg_DEV"));
+        QTest::mouseClick(child<QPushButton>(form, "ok"), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), kDialogOk);
+        QCOMPARE(dialog.chosen_target(), std::uint8_t{4});
     }
 
     void registered_runner_selects_the_drive_with_its_sector_size() {

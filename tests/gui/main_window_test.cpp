@@ -1,88 +1,80 @@
-// The main window as the user meets it: the panel bands, the status line and
-// the progress bar, the accelerators, menu help on the status line and the
-// exit question.
+// The main window as the user meets it: the status line and the progress
+// bar, the accelerators, menu help on the status line, the exit question,
+// the self-closing notice box and its log line, questions with the caption
+// "Korvane", Esc during a command, and the log dialog.
+
+#include <cstdio>
+#include <fstream>
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
 #include "app/check_command.h"
-#include "app/listing_view.h"
-#include "app/menu_state.h"
 #include "core/messages.h"
 #include "core/notices.h"
+#include "gui/notice_box.h"
 #include "gui/panel_painter.h"
 #include "gui/quit_dialog.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/scratch_dir.h"
 
 using namespace korvane;
 using namespace korvane::gui;
 using korvane::gui::testing::GuiFixture;
+using korvane::gui::testing::has_dark_pixel;
+using korvane::gui::testing::inverted_light_gray;
+using korvane::gui::testing::light_gray;
+using korvane::gui::testing::listing_entry;
+using korvane::gui::testing::when_modal_opens;
+using korvane::testing::read_all;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<GuiFixture> gui;
-
-    // A drive with an open root folder of count files, for the keys that need one.
-    void open_listing(std::size_t count) {
-        Context& ctx = gui->ctx;
-        ctx.state.host_adapter = 0;
-        ctx.state.target_id = 1;
-        ctx.state.current_dir_id = 2;
-        ctx.state.entries.assign(count, ListingEntry{});
-        for (auto& entry : ctx.state.entries) entry.set_record_type(ListingEntry::kFile);
-        settle_screen(ctx);
-        update_menus(ctx);
-        gui->window->apply_menu_state();
-    }
+    std::unique_ptr<korvane::testing::ScratchDir> dir;
+    std::string log_path;
 
 private slots:
-    void init() { gui = std::make_unique<GuiFixture>(); }
-    void cleanup() { gui.reset(); }
+    void init() {
+        gui = std::make_unique<GuiFixture>();
+        dir = std::make_unique<korvane::testing::ScratchDir>();
+        log_path = *dir / "transfers.log";
+    }
+    void cleanup() {
+        gui.reset();
+        dir.reset();
+    }
 
-    void panels_status_line_and_progress_bar() {
-        Context& ctx = gui->ctx;
-        set_status(ctx, "Copying", "Please wait");
-        QImage image = gui->client_image();
-        int w = gui->width(), status_top = gui->height() - 20;
-        // Three raised panels: white top-left edges, dark grey bottom-right edges.
-        for (int top : {0, 34, 70, status_top}) QCOMPARE(image.pixel(0, top), QColor(Qt::white).rgb());
-        for (int bottom : {33, 69, status_top - 1, gui->height() - 1})
-            QCOMPARE(image.pixel(w - 1, bottom), QColor(Qt::darkGray).rgb());
-        QCOMPARE(image.pixel(5, 20), testing::light_gray());
-        // The left text starts at x = 10, the right one ends 10 pixels from the edge.
-        QRect band(0, status_top + 1, w, 19);
-        QVERIFY(testing::has_dark_pixel(image, QRect(10, band.top(), 12, band.height())));
-        QVERIFY(!testing::has_dark_pixel(image, QRect(2, band.top(), 7, band.height())));
-        QVERIFY(testing::has_dark_pixel(image, QRect(w - 22, band.top(), 12, band.height())));
-        QVERIFY(!testing::has_dark_pixel(image, QRect(w - 9, band.top(), 7, band.height() - 1)));
-
-        show_progress(ctx, 75, 100);  // 25 %: 50 pixels inverted
-        image = gui->client_image();
-        QRect inside(w - 203, status_top + 2, 200, 16);
-        QCOMPARE(image.pixel(w - 204, status_top + 1), QColor(Qt::black).rgb());
-        QCOMPARE(image.pixel(inside.left() + 10, inside.top() + 1), testing::inverted_light_gray());
-        QCOMPARE(image.pixel(inside.left() + 49, inside.top() + 1), testing::inverted_light_gray());
-        QCOMPARE(image.pixel(inside.left() + 50, inside.top() + 1), testing::light_gray());
-        QCOMPARE(image.pixel(inside.left() + 180, inside.top() + 1), testing::light_gray());
-        QVERIFY(testing::has_dark_pixel(image, QRect(inside.left() + 90, inside.top(), 30, inside.height())));
-
-        show_progress(ctx, 0, 100);
-        image = gui->client_image();
-        QCOMPARE(image.pixel(inside.right(), inside.top() + 1), testing::inverted_light_gray());
-        QCOMPARE(progress_text(progress_percent(0, 100)), QString("100%"));
+    // The left status text starts at x = 10; 25 % done inverts the first 50
+    // of the bar's 200 pixels, with the percentage drawn over it.
+    void status_line_and_progress_bar() {
+        set_status(gui->ctx, "Copying", "Please wait");
+        show_progress(gui->ctx, 75, 100);
+        const QImage image = gui->client_image();
+        const int status_top = gui->height() - 20;
+        QVERIFY(has_dark_pixel(image, QRect(10, status_top + 1, 12, 19)));
+        QVERIFY(!has_dark_pixel(image, QRect(2, status_top + 1, 7, 19)));
+        const QRect inside(gui->width() - 203, status_top + 2, 200, 16);
+        QCOMPARE(image.pixel(inside.left() - 1, inside.top() - 1), QColor(Qt::black).rgb());
+        QCOMPARE(image.pixel(inside.left() + 49, inside.top() + 1), inverted_light_gray());
+        QCOMPARE(image.pixel(inside.left() + 50, inside.top() + 1), light_gray());
+        QVERIFY(has_dark_pixel(image, QRect(inside.left() + 90, inside.top(), 30, inside.height())));
         QCOMPARE(progress_text(progress_percent(93, 100)), QString("07%"));
-        QCOMPARE(progress_text(progress_percent(100, 100)), QString("00%"));
         QCOMPARE(progress_percent(1, 4000000000u), 99u);  // no overflow on large totals
     }
 
     void accelerators_dispatch_their_commands() {
         Context& ctx = gui->ctx;
-        open_listing(40);
+        gui->open_listing(std::vector(40, listing_entry()));
         QWidget* target = gui->window->client();
         QTest::keyClick(target, Qt::Key_F10, Qt::ControlModifier);
         QCOMPARE(count_selected(ctx.state), std::size_t(40));
@@ -107,7 +99,6 @@ private slots:
         QTest::keyClick(target, Qt::Key_S, Qt::AltModifier);
         QVERIFY(gui->window->action(cmd::kSignatureListing)->isChecked());
         QTest::keyClick(target, Qt::Key_B, Qt::AltModifier);
-        QCOMPARE(ctx.state.option_flags & kCopyModeMask, kCopyMacBinary);
         QVERIFY(gui->window->action(cmd::kBinaryCopy)->isChecked());
         QVERIFY(!gui->window->action(cmd::kNormalCopy)->isChecked());
         QTest::keyClick(target, Qt::Key_R, Qt::AltModifier);
@@ -121,8 +112,7 @@ private slots:
     // Moving through a drop-down of the bar shows each item's help line; an
     // item without one leaves the text; closing the menu brings the idle text back.
     void menu_help_goes_to_the_status_line() {
-        Context& ctx = gui->ctx;
-        auto status = [&ctx] { return QString::fromStdString(ctx.state.status_text); };
+        auto status = [this] { return QString::fromStdString(gui->ctx.state.status_text); };
         QMenu* options = gui->window->menu(2);
         gui->window->menuBar()->setActiveAction(options->menuAction());
         QTRY_VERIFY(options->isVisible());
@@ -139,11 +129,11 @@ private slots:
         QCOMPARE(status(), QString("Select a menu or press F1 for help..."));
     }
 
+    // Esc runs Exit; Esc or No in the question keeps the window, Enter answers Yes.
     void exit_question_answers() {
         MainWindow& w = *gui->window;
-        // Esc runs Exit; Esc in the question answers No and the window stays.
         QString title;
-        testing::when_modal_opens([&title](QWidget* dialog) {
+        when_modal_opens([&title](QWidget* dialog) {
             title = dialog->windowTitle();
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
@@ -151,14 +141,13 @@ private slots:
         QCOMPARE(title, QString("Exit Program"));
         QVERIFY(w.isVisible());
 
-        testing::when_modal_opens([](QWidget* dialog) {
+        when_modal_opens([](QWidget* dialog) {
             QTest::mouseClick(static_cast<QuitDialog*>(dialog)->no_button(), Qt::LeftButton);
         });
         w.close();
         QVERIFY(w.isVisible());
 
-        // Enter answers Yes: the window closes.
-        testing::when_modal_opens([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Return); });
+        when_modal_opens([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Return); });
         w.close();
         QVERIFY(!w.isVisible());
     }
@@ -168,7 +157,7 @@ private slots:
         CheckReportDialog report;
         report.lines = {"Folder \"R\xE9sum\xE9\" (ID 16) has no thread record.", "1 problem found."};
         QString shown;
-        testing::when_modal_opens([&shown](QWidget* dialog) {
+        when_modal_opens([&shown](QWidget* dialog) {
             shown = dialog->findChild<QPlainTextEdit*>()->toPlainText();
             QCOMPARE(dialog->windowTitle(), QString("Check volume"));
             QTest::keyClick(dialog, Qt::Key_Return);
@@ -176,6 +165,79 @@ private slots:
         QCOMPARE(gui->host.run_dialog(report), kDialogOk);
         QCOMPARE(shown,
                  QString::fromUtf8("Folder \"R\u00e9sum\u00e9\" (ID 16) has no thread record.\n1 problem found."));
+    }
+
+    // Answered in time, a notice leaves nothing in the open log; unanswered,
+    // it closes by itself after five seconds and leaves "#" and its text.
+    void notice_box_closes_by_itself_and_is_logged() {
+        gui->ctx.log.adopt(std::fopen(log_path.c_str(), "w+b"));
+        when_modal_opens([](QWidget* box) { QTest::mouseClick(box->findChild<QPushButton*>("ok1"), Qt::LeftButton); });
+        show_notice(gui->ctx, "Drive not ready or no floppy disk.");
+        QString caption, text;
+        when_modal_opens([&](QWidget* box) {
+            caption = box->windowTitle();
+            text = box->findChild<QLabel*>("text1128")->text();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        show_notice(gui->ctx, "Not enough space on the volume.");
+        QVERIFY(clock.elapsed() >= kNoticeTimeoutMs - 100);
+        QCOMPARE(caption, QString("Korvane"));
+        QCOMPARE(text, QString("Not enough space on the volume."));
+        gui->ctx.log.close_file();
+        QCOMPARE(QString::fromStdString(read_all(log_path)), QString("#Not enough space on the volume.\n"));
+    }
+
+    void questions_carry_the_caption_and_esc_asks_before_aborting() {
+        QString caption;
+        when_modal_opens([&caption](QWidget* box) {
+            caption = box->windowTitle();
+            static_cast<QMessageBox*>(box)->button(QMessageBox::Cancel)->click();
+        });
+        QVERIFY(!gui->host.ask_ok_cancel("Deleting several files/directories?"));
+        QCOMPARE(caption, QString("Korvane"));
+
+        gui->host.queue_key(Qt::Key_A);
+        QVERIFY2(!gui->host.escape_requested(), "other keys are consumed and ignored");
+        QVERIFY(!gui->host.has_pending_keys());
+        gui->host.queue_key(Qt::Key_Escape);
+        when_modal_opens([](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
+        QVERIFY(!gui->host.escape_requested());
+        gui->host.queue_key(Qt::Key_Escape);
+        when_modal_opens([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+        QVERIFY2(gui->host.escape_requested(), "Yes is the default");
+    }
+
+    void log_dialog_creates_and_closes_the_log() {
+        std::ofstream(log_path) << "old lines\n";
+        bool create_was_enabled = false, close_was_enabled = true;
+        when_modal_opens([&](QWidget* form) {
+            QCOMPARE(form->windowTitle(), QString("Log File Management"));
+            form->findChild<QLineEdit*>("edit147")->setText(QString::fromStdString(log_path));
+            auto* create = form->findChild<QPushButton*>("create144");
+            auto* close = form->findChild<QPushButton*>("close146");
+            create_was_enabled = create->isEnabled();
+            close_was_enabled = close->isEnabled();
+            QTest::mouseClick(create, Qt::LeftButton);
+            QVERIFY(!create->isEnabled());
+            QVERIFY(close->isEnabled());
+            QTest::mouseClick(form->findChild<QPushButton*>("ok101"), Qt::LeftButton);
+        });
+        gui->window->run_command(cmd::kLogFile);
+        QVERIFY(create_was_enabled);
+        QVERIFY(!close_was_enabled);
+        QVERIFY(gui->ctx.log.is_open());
+        QVERIFY2(gui->window->action(cmd::kLogFile)->isChecked(), "the Log File item is checked while a log is open");
+        QCOMPARE(read_all(log_path), std::string());  // Create empties the file
+        QCOMPARE(gui->ctx.state.log_file_name, log_path);
+
+        when_modal_opens([](QWidget* form) {
+            QTest::mouseClick(form->findChild<QPushButton*>("close146"), Qt::LeftButton);
+            QTest::keyClick(form, Qt::Key_Escape);
+        });
+        gui->window->run_command(cmd::kLogFile);
+        QVERIFY(!gui->ctx.log.is_open());
+        QVERIFY(!gui->window->action(cmd::kLogFile)->isChecked());
     }
 };
 

@@ -1,6 +1,6 @@
 // The copy dialogs' Qt forms driven offscreen: the destination browser with
 // real directories, the naming options and ports setting output_options at
-// once, the name asked on the fly, and "Copy PC -> Mac" over real files.
+// once, and "Copy PC -> Mac" over real files.
 
 #include <QtTest>
 
@@ -10,7 +10,6 @@
 #include "app/context.h"
 #include "gui/copy_to_mac_form.h"
 #include "gui/transfer_destination_form.h"
-#include "gui/transfer_dos_name_form.h"
 #include "gui/transfer_option_forms.h"
 #include "tests/support/scripted_host.h"
 #include "transfer/copy_to_mac_dialog.h"
@@ -99,8 +98,10 @@ private slots:
         QCOMPARE(form.path_label()->text().left(1), QString("/"));
     }
 
-    void naming_options_set_at_once_and_cancel_restores() {
-        ctx.state.output_options = with_output_port(0, 2);  // LPT2 stays whatever happens
+    // Both forms set output_options at once: Cancel restores the naming
+    // mode and the close box keeps it; every close keeps the port.
+    void naming_options_and_ports_set_at_once() {
+        ctx.state.output_options = with_output_port(0, 2);  // LPT2
         NamingOptionsDialog dialog(ctx);
         NamingOptionsForm form(nullptr, dialog);
         QVERIFY(form.modes()->button(0)->isChecked());
@@ -108,42 +109,28 @@ private slots:
         QCOMPARE(ctx.state.output_options, 0x202u);
         form.cancel_button()->click();
         QCOMPARE(ctx.state.output_options, 0x200u);
-
         NamingOptionsForm closed(nullptr, dialog);
         closed.show();
         closed.modes()->button(1)->click();
-        closed.close();  // the close box keeps the choice
+        closed.close();
         QCOMPARE(ctx.state.output_options, 0x201u);
-    }
 
-    void ports_set_at_once_and_every_close_keeps_the_choice() {
-        ctx.state.output_options = kNamingShort;
-        OutputPortsDialog dialog(ctx);
-        OutputPortsForm form(nullptr, dialog);
-        QVERIFY(form.ports()->button(0)->isChecked());
-        QCOMPARE(form.ports()->button(6)->text(), QString("COM3"));
-        form.ports()->button(6)->click();
-        form.cancel_button()->click();
+        OutputPortsDialog ports_dialog(ctx);
+        OutputPortsForm ports(nullptr, ports_dialog);
+        QVERIFY(ports.ports()->button(2)->isChecked());
+        QCOMPARE(ports.ports()->button(6)->text(), QString("COM3"));
+        ports.ports()->button(6)->click();
+        ports.cancel_button()->click();
         QCOMPARE(ctx.state.output_options, 0x601u);
     }
 
-    void name_on_the_fly_reads_at_most_thirty_characters() {
-        DosNameDialog dialog;
-        dialog.title = "File name on the DOS volume";
-        dialog.old_name = "R\xE9sum\xE9";
-        dialog.new_name = dialog.old_name;
-        DosNameForm form(nullptr, dialog);
-        QCOMPARE(form.old_name()->text(), QString::fromUtf8("R\xC3\xA9sum\xC3\xA9"));
-        form.new_name()->setText(QString(40, 'x'));
-        QCOMPARE(form.new_name()->text().size(), 30);
-        form.new_name()->setText(QString::fromUtf8("caf\xC3\xA9.txt"));
-        form.ok_button()->click();
-        QCOMPARE(dialog.new_name, std::string("caf\xE9.txt"));
-    }
-
-    void copy_to_mac_lists_through_the_character_sets_and_copies_the_selected_names() {
+    // The files listed through the character sets, the selection copied by
+    // its exact name; Enter in the mask field closes nothing; with no file
+    // listed and no directory selected nothing is copied.
+    void copy_to_mac_lists_masks_and_copies_the_selected_names() {
         std::ofstream(root / "r\xC3\xA9sum\xC3\xA9.txt") << "12345";
         std::ofstream(root / "a*") << "12";
+        std::ofstream(root / "two.doc") << "22";
         std::vector<std::string> patterns;
         CopyToMacDialog dialog(ctx, [&patterns](TransferContext&, std::string_view pattern) {
             patterns.emplace_back(pattern);
@@ -151,39 +138,32 @@ private slots:
         });
         CopyToMacForm form(nullptr, dialog);
         QCOMPARE(form.mask_field()->text(), QString("*.*"));
-        QCOMPARE(texts(form.files()), (QStringList{"a*", QString::fromUtf8("r\xC3\xA9sum\xC3\xA9.txt")}));
-        QCOMPARE(form.total_label()->text(), QString("7"));
+        QCOMPARE(texts(form.files()), (QStringList{"a*", QString::fromUtf8("r\xC3\xA9sum\xC3\xA9.txt"), "two.doc"}));
+        QCOMPARE(form.total_label()->text(), QString("9"));
         QCOMPARE(texts(form.directories()), (QStringList{"[..]", "[alpha]", "[beta]"}));
         form.files()->item(0)->setSelected(true);
         QCOMPARE(form.total_label()->text(), QString("2"));
         form.selection_button()->click();
         QCOMPARE(patterns, std::vector<std::string>{"a\\*"});
         QCOMPARE(form.result(), 1);
-    }
 
-    void copy_to_mac_mask_takes_enter_and_cancel_copies_nothing() {
-        std::ofstream(root / "one.txt") << "1";
-        std::ofstream(root / "two.doc") << "22";
-        int copies = 0;
-        CopyToMacDialog dialog(ctx, [&copies](TransferContext&, std::string_view) { return ++copies, 0; });
-        CopyToMacForm form(nullptr, dialog);
-        form.show();
-        form.mask_field()->setText("*.doc");
-        QTest::keyClick(form.mask_field(), Qt::Key_Return);
-        QVERIFY2(form.isVisible(), "Enter in the mask field closes nothing");
-        QCOMPARE(texts(form.files()), QStringList{"two.doc"});
-        QCOMPARE(form.total_label()->text(), QString("2"));
-
-        emit form.directories()->itemDoubleClicked(item_named(form.directories(), "[alpha]"));
+        CopyToMacForm masked(nullptr, dialog);
+        masked.show();
+        masked.mask_field()->setText("*.doc");
+        QTest::keyClick(masked.mask_field(), Qt::Key_Return);
+        QVERIFY(masked.isVisible());
+        QCOMPARE(texts(masked.files()), QStringList{"two.doc"});
+        QCOMPARE(masked.total_label()->text(), QString("2"));
+        emit masked.directories()->itemDoubleClicked(item_named(masked.directories(), "[alpha]"));
         QCOMPARE(fs::current_path(), root / "alpha");
-        QVERIFY(form.path_label()->text().endsWith("alpha/"));
-        QCOMPARE(form.total_label()->text(), QString(""));
-        form.all_files_button()->click();
-        form.directory_button()->click();
-        QVERIFY2(form.isVisible(), "no file listed, no directory selected: nothing to copy");
-        form.cancel_button()->click();
-        QCOMPARE(form.result(), 0);
-        QCOMPARE(copies, 0);
+        QVERIFY(masked.path_label()->text().endsWith("alpha/"));
+        QCOMPARE(masked.total_label()->text(), QString(""));
+        masked.all_files_button()->click();
+        masked.directory_button()->click();
+        QVERIFY(masked.isVisible());
+        masked.cancel_button()->click();
+        QCOMPARE(masked.result(), 0);
+        QCOMPARE(patterns.size(), std::size_t{1});
     }
 };
 
