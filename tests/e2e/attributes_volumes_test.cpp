@@ -61,13 +61,12 @@ protected:
 TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
     std::string out;
     ASSERT_EQ(korvane(dir, image, {"ATTRIB Both*"}, &out), 0);
-    const auto lines = split_lines(out);
+    auto lines = split_lines(out);
     ASSERT_EQ(lines.size(), 7u) << out;
-    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 3),
-              (std::vector<std::string>{"Filename: Both forks", "Creator: Korv", "Filetype: APPL"}));
-    EXPECT_TRUE(lines[3].starts_with("Created: ")) << lines[3];
-    EXPECT_EQ(lines[5], "Data fork length: 129");
-    EXPECT_EQ(lines[6], "Resource fork length: 10");
+    lines[3].resize(9);  // the dates of hcopy's run
+    lines[4].resize(10);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Filename: Both forks", "Creator: Korv", "Filetype: APPL", "Created: ",
+                                               "Modified: ", "Data fork length: 129", "Resource fork length: 10"}));
 
     // A rename to a name taken after a swap is refused and changes nothing.
     EXPECT_EQ(
