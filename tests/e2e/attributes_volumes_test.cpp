@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "hfs/catalog_records.h"
-#include "hfs/fork_swap.h"
 #include "hfs/mac_date.h"
 #include "tests/e2e/listing_fixture.h"
 #include "tests/hfs/check_fixture.h"
@@ -114,13 +112,6 @@ TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
         EXPECT_NE(out.find(message), std::string::npos) << line << "\n" << out;
         EXPECT_EQ(read_all(image), before) << line;
     }
-    // Which fork stands in the way, as the engine tells it.
-    testing::OpenedVolume opened(image);
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    EXPECT_EQ(swap_forks(opened.ctx, kRootDirectoryID, "Big"), SwapResult::DataForkNotSwappable);
-    EXPECT_EQ(swap_forks(opened.ctx, kRootDirectoryID, "Big rsrc"), SwapResult::ResourceForkNotSwappable);
-    EXPECT_EQ(swap_forks(opened.ctx, kRootDirectoryID, "Big*"), SwapResult::NoSuchFile);
-    EXPECT_EQ(read_all(image), before);
 }
 
 // A corpus volume made by Mac OS: a data fork swapped to the resource fork
