@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "hfs/catalog_records.h"
-#include "hfs/fork_swap.h"
 #include "hfs/mac_date.h"
 #include "tests/e2e/listing_fixture.h"
 #include "tests/hfs/check_fixture.h"
@@ -61,13 +59,12 @@ protected:
 TEST_F(AttributesVolume, AttribShowsSetsAndSwapReadBackByHfsutils) {
     std::string out;
     ASSERT_EQ(korvane(dir, image, {"ATTRIB Both*"}, &out), 0);
-    const auto lines = split_lines(out);
+    auto lines = split_lines(out);
     ASSERT_EQ(lines.size(), 7u) << out;
-    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 3),
-              (std::vector<std::string>{"Filename: Both forks", "Creator: Korv", "Filetype: APPL"}));
-    EXPECT_TRUE(lines[3].starts_with("Created: ")) << lines[3];
-    EXPECT_EQ(lines[5], "Data fork length: 129");
-    EXPECT_EQ(lines[6], "Resource fork length: 10");
+    lines[3].resize(9);  // the dates of hcopy's run
+    lines[4].resize(10);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Filename: Both forks", "Creator: Korv", "Filetype: APPL", "Created: ",
+                                               "Modified: ", "Data fork length: 129", "Resource fork length: 10"}));
 
     // A rename to a name taken after a swap is refused and changes nothing.
     EXPECT_EQ(
@@ -115,13 +112,6 @@ TEST_F(AttributesVolume, RefusedChangesLeaveTheImageAsItWas) {
         EXPECT_NE(out.find(message), std::string::npos) << line << "\n" << out;
         EXPECT_EQ(read_all(image), before) << line;
     }
-    // Which fork stands in the way, as the engine tells it.
-    testing::OpenedVolume opened(image);
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    EXPECT_EQ(swap_forks(opened.ctx, kRootDirectoryID, "Big"), SwapResult::DataForkNotSwappable);
-    EXPECT_EQ(swap_forks(opened.ctx, kRootDirectoryID, "Big rsrc"), SwapResult::ResourceForkNotSwappable);
-    EXPECT_EQ(swap_forks(opened.ctx, kRootDirectoryID, "Big*"), SwapResult::NoSuchFile);
-    EXPECT_EQ(read_all(image), before);
 }
 
 // A corpus volume made by Mac OS: a data fork swapped to the resource fork

@@ -35,6 +35,13 @@ protected:
         ASSERT_EQ(files.size(), 8u);
     }
 
+    // korvane-cmd on the volume with the arguments; its exit status.
+    int korvane(const std::vector<std::string>& args, std::string* out = nullptr) const {
+        std::vector<std::string> all = {korvane_cmd(), image};
+        all.insert(all.end(), args.begin(), args.end());
+        return run_program(dir.path(), all, out);
+    }
+
     ScratchDir dir;
     std::string image;
     std::vector<MacFile> files;
@@ -49,20 +56,17 @@ TEST_F(CopyVolumes, EveryModeMatchesHcopyAndAccentedNamesBecomeUtf8) {
 }
 
 TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
-    const std::string out = dir / "pc";
+    const std::string out = dir / "pc", log = dir / "copies.log";
     std::filesystem::create_directories(out);
-    const std::string log = dir / "copies.log";
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "/L:" + log, "--pc-dir", out, "-c", "COPY /D L*", "-c",
-                                       "OPTIONS SHORT", "-c", "COPY /F *"}),
-              0);
+    ASSERT_EQ(korvane({"/L:" + log, "--pc-dir", out, "-c", "COPY /D L*", "-c", "OPTIONS SHORT", "-c", "COPY /F *"}), 0);
     EXPECT_EQ(read_all(out + "/Letters/Mum.txt"), "dear mum");  // the pattern took the folder
     EXPECT_EQ(read_all(out + "/PLAINTEX.txt"), "one line\n");   // then short names, files only
     EXPECT_EQ(read_all(out + "/BOTHFORK.com"), std::string(129, 'd'));
     EXPECT_FALSE(std::filesystem::exists(out + "/LETTERS"));
     const std::string text = read_all(log);
-    EXPECT_NE(text.find("Copying directory \"Letters\" to \"Letters\"\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Mum.txt\tMum.txt\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Plain text\tPLAINTEX.txt\r\n"), std::string::npos) << text;
+    for (const char* line :
+         {"Copying directory \"Letters\" to \"Letters\"\r\n", "Mum.txt\tMum.txt\r\n", "Plain text\tPLAINTEX.txt\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
 
     // Two more disks with the same names into the same folder: each run
     // numbers from the start again, and still every earlier file stays.
@@ -73,26 +77,24 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     };
     const std::size_t first_disk = files_in();
     for (int disk = 0; disk < 2; ++disk)
-        ASSERT_EQ(run_program(dir.path(),
-                              {korvane_cmd(), image, "--pc-dir", out, "-c", "OPTIONS SHORT", "-c", "COPY /F *"}),
-                  0);
+        ASSERT_EQ(korvane({"--pc-dir", out, "-c", "OPTIONS SHORT", "-c", "COPY /F *"}), 0);
     EXPECT_EQ(files_in(), 3 * first_disk);
     EXPECT_EQ(read_all(out + "/PLAINTEX.txt"), "one line\n");
 }
 
-// CHECK prints one line per problem on standard output, then its verdict.
+// CHECK prints one line per problem on standard output, then its verdict, and writes nothing.
 TEST_F(CopyVolumes, CheckFindsNothingThenNamesAWrongFileCount) {
     std::string output;
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "-c", "CHECK"}, &output), 0);
+    ASSERT_EQ(korvane({"-c", "CHECK"}, &output), 0);
     EXPECT_EQ(output, "No problems found.\n");
     std::string bytes = read_all(image);
     bytes[1024 + 0x0D] = static_cast<char>(bytes[1024 + 0x0D] + 2);  // drNmFls, low byte
     std::ofstream(image, std::ios::binary) << bytes;
-    run_program(dir.path(), {korvane_cmd(), image, "-c", "CH"}, &output);
+    korvane({"-c", "CH"}, &output);
     EXPECT_EQ(output,
               "The volume header counts 7 files in the root folder (drNmFls), the catalog holds 5.\n"
               "1 problem found.\n");
-    EXPECT_EQ(read_all(image), bytes);  // nothing written
+    EXPECT_EQ(read_all(image), bytes);
 }
 
 // Renaming on the fly in korvane-cmd: --yes accepts each proposed name;
@@ -101,13 +103,9 @@ TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
     const std::string accepted = dir / "accepted", skipped = dir / "skipped";
     std::filesystem::create_directories(accepted);
     std::filesystem::create_directories(skipped);
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--yes", "--pc-dir", accepted, "-c", "OPTIONS ASK", "-c",
-                                       "COPY /D \"Plain text\""}),
-              0);
+    ASSERT_EQ(korvane({"--yes", "--pc-dir", accepted, "-c", "OPTIONS ASK", "-c", "COPY /D \"Plain text\""}), 0);
     EXPECT_EQ(read_all(accepted + "/Plain text"), "one line\n");
-    ASSERT_EQ(run_program(dir.path(),
-                          {korvane_cmd(), image, "--pc-dir", skipped, "-c", "OPTIONS ASK", "-c", "COPY /D *"}),
-              0);
+    ASSERT_EQ(korvane({"--pc-dir", skipped, "-c", "OPTIONS ASK", "-c", "COPY /D *"}), 0);
     EXPECT_TRUE(std::filesystem::is_directory(skipped + "/Letters"));
     EXPECT_FALSE(std::filesystem::exists(skipped + "/Letters/Mum.txt"));
     EXPECT_FALSE(std::filesystem::exists(skipped + "/Plain text"));
@@ -117,16 +115,10 @@ TEST_F(CopyVolumes, RenamingOnTheFlyOnTheConsole) {
 // hformat) list and copy exactly as the same volumes do as raw images, and
 // the bus scan shows each as a removable direct-access drive.
 TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
-    struct Floppy {
-        std::uint32_t kilobytes;
-        std::uint8_t diskFormat;
-        std::uint8_t formatByte;
-        bool tags;
-    };
-    for (const Floppy floppy : {Floppy{800, 1, 0x22, true}, Floppy{1440, 3, 0x22, false}}) {
-        SCOPED_TRACE(floppy.kilobytes);
+    for (const std::uint32_t kilobytes : {800u, 1440u}) {
+        SCOPED_TRACE(kilobytes);
         ScratchDir dir;
-        HfsutilsVolume volume(dir, "raw.hda", floppy.kilobytes, "Floppy");
+        HfsutilsVolume volume(dir, "raw.hda", kilobytes, "Floppy");
         volume.add_text_file(":Read me", "on a floppy\r");
         volume.add_folder(":Letters");
         volume.add_forked_file(":Letters:", "Both forks", "APPL", "Korv", std::string(5000, 'd'),
@@ -135,25 +127,17 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
         for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 11 + i / 509);
         volume.addFile(":Letters:Big", big, "BINA", "????");
         volume.unmount();
-        const std::string raw = volume.image();
-        korvane::testing::DiskCopyFields fields;
-        fields.diskFormat = floppy.diskFormat;
-        fields.formatByte = floppy.formatByte;
-        if (floppy.tags) fields.tags = korvane::testing::disk_copy_tags(floppy.kilobytes * 2);
-        const std::string image = dir / "Floppy disk.image";
+        const std::string raw = volume.image(), image = dir / "Floppy disk.image";
+        korvane::testing::DiskCopyFields fields;  // 800K GCR with tags, or 1440K MFM without
+        fields.diskFormat = kilobytes == 800 ? 1 : 3;
+        if (kilobytes == 800) fields.tags = korvane::testing::disk_copy_tags(kilobytes * 2);
         std::ofstream(image, std::ios::binary) << korvane::testing::disk_copy_image(read_all(raw), fields);
 
-        std::string scan;
+        std::string scan, fromRaw, fromImage;
         ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--scan"}, &scan), 0);
         EXPECT_NE(scan.find("0\t0\t0\tKORVANE\tFloppy disk.imag\t1.0\n"), std::string::npos) << scan;
-
-        std::vector<FolderListing> folders;
-        ASSERT_EQ(run_program(dir.path(), {"hmount", raw}), 0);
-        walk_with_hls(dir.path(), {":", {}, {}}, folders);
-        run_program(dir.path(), {"humount"});
         const std::string script = dir / "walk.txt";
-        std::ofstream(script, std::ios::binary) << walking_script(folders);
-        std::string fromRaw, fromImage;
+        std::ofstream(script, std::ios::binary) << walking_script(folders_by_hls(dir, raw, 0));
         ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), raw}, &fromRaw, script), 0);
         ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image}, &fromImage, script), 0);
         EXPECT_EQ(split_listings(fromImage).size(), 2u);
@@ -165,63 +149,43 @@ TEST(DiskCopyImages, ListAndCopyLikeTheRawVolume) {
     }
 }
 
-// Finds the file of that raw Macintosh name, or fails the test.
-const MacFile& named(const std::vector<MacFile>& files, const std::string& name) {
-    for (const MacFile& file : files)
-        if (file.name == name) return file;
-    ADD_FAILURE() << name << " missing";
-    return files.front();
-}
-
-// Everything that MacBinary carries, as hcopy -m writes it: name, type,
-// creator, Finder flags, lengths, dates and both forks.
-void expect_same_file(const MacFile& copied, const MacFile& original) {
-    const std::string& ours = copied.macbinary;
-    const std::string& theirs = original.macbinary;
-    EXPECT_EQ(ours.substr(1, 74), theirs.substr(1, 74)) << original.name;
-    EXPECT_EQ(ours.substr(83, 16), theirs.substr(83, 16)) << original.name;
-    EXPECT_EQ(ours[101], theirs[101]) << original.name;
-    EXPECT_EQ(copied.data, original.data) << original.name;
-    EXPECT_EQ(copied.resource(), original.resource()) << original.name;
-}
-
-// COPY /B writes MacBinary that hcopy -m takes, and MCOPY /B reads it back
-// onto a fresh volume: both give back every file as it was.
-TEST_F(CopyVolumes, MacBinaryBothWays) {
-    const std::string out = dir / "bin";
-    std::filesystem::create_directories(out);
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), image, "--pc-dir", out, "-c", "COPY /B /F *", "-c", "CD Letters",
-                                       "-c", "COPY /B /F *", "-c", "CD Old", "-c", "COPY /B *"}),
-              0);
-
-    HfsutilsVolume theirs(dir, "theirs.img", 2048, "Theirs");
-    for (const auto& entry : std::filesystem::directory_iterator(out))
-        EXPECT_EQ(theirs.tool({"hcopy", "-m", entry.path().string(), ":"}), 0) << entry.path();
-    theirs.unmount();
-    HfsutilsVolume ours(dir, "ours.img", 2048, "Ours");
-    ours.add_folder(":In");
-    ours.unmount();
-    ASSERT_EQ(
-            run_program(dir.path(), {korvane_cmd(), ours.image(), "--pc-dir", out, "-c", "CD In", "-c", "MCOPY /B *"}),
-            0);
-    EXPECT_EQ(testing::check_problems(ours.image()), "");
-
-    // And the MacBinary files that hcopy -m wrote.
-    const std::string hcopied = dir / "hcopied";
-    std::filesystem::create_directories(hcopied);
-    for (std::size_t i = 0; i < files.size(); ++i)
-        std::ofstream(hcopied + "/" + std::to_string(i) + ".bin", std::ios::binary) << files[i].macbinary;
-    HfsutilsVolume from_hcopy(dir, "from_hcopy.img", 2048, "Hcopy");
-    from_hcopy.unmount();
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), from_hcopy.image(), "--pc-dir", hcopied, "-c", "MCOPY /B *.BIN"}),
-              0);
-    EXPECT_EQ(testing::check_problems(from_hcopy.image()), "");
-
-    for (const std::string& image_back : {theirs.image(), ours.image(), from_hcopy.image()}) {
-        const std::vector<MacFile> back = extract_with_hcopy(dir, image_back, 0);
-        ASSERT_EQ(back.size(), files.size()) << image_back;
-        for (const MacFile& original : files) expect_same_file(named(back, original.name), original);
+// Everything that MacBinary carries of each file, by its name, as hcopy -m
+// writes it: name, type, creator, Finder flags, lengths, dates and both forks.
+std::map<std::string, std::string> carried(const std::vector<MacFile>& files) {
+    std::map<std::string, std::string> by_path;
+    for (const MacFile& file : files) {
+        const std::string& bin = file.macbinary;
+        by_path[file.name] = bin.substr(1, 74) + bin.substr(83, 16) + bin[101] + file.data + file.resource();
     }
+    return by_path;
+}
+
+// COPY /B writes MacBinary that hcopy -m takes, and MCOPY /B reads it, and
+// what hcopy -m wrote, onto fresh volumes: each gives back every file as it was.
+TEST_F(CopyVolumes, MacBinaryBothWays) {
+    const std::string ours = dir / "ours", theirs = dir / "theirs";
+    std::filesystem::create_directories(ours);
+    std::filesystem::create_directories(theirs);
+    ASSERT_EQ(korvane({"--pc-dir", ours, "-c", "COPY /B /F *", "-c", "CD Letters", "-c", "COPY /B /F *", "-c", "CD Old",
+                       "-c", "COPY /B *"}),
+              0);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        std::ofstream(theirs + "/" + std::to_string(i) + ".bin", std::ios::binary) << files[i].macbinary;
+
+    HfsutilsVolume by_hcopy(dir, "by_hcopy.img", 2048, "Hcopy");
+    for (const auto& entry : std::filesystem::directory_iterator(ours))
+        EXPECT_EQ(by_hcopy.tool({"hcopy", "-m", entry.path().string(), ":"}), 0) << entry.path();
+    by_hcopy.unmount();
+    std::vector<std::string> images = {by_hcopy.image()};
+    for (const std::string& pc : {ours, theirs}) {
+        HfsutilsVolume volume(dir, "mcopy.img" + std::to_string(images.size()), 2048, "Mcopy");
+        volume.unmount();
+        ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), volume.image(), "--pc-dir", pc, "-c", "MCOPY /B *"}), 0);
+        EXPECT_EQ(testing::check_problems(volume.image()), "");
+        images.push_back(volume.image());
+    }
+    for (const std::string& image_back : images)
+        EXPECT_EQ(carried(extract_with_hcopy(dir, image_back, 0)), carried(files)) << image_back;
 }
 
 // A PC tree copied in by MCOPY comes back from hcopy byte for byte, with the
@@ -247,13 +211,10 @@ TEST(CopyToMacVolumes, PcTreeComesBackFromHcopy) {
         add("Many/" + name, ":Many:" + name,
             std::string(static_cast<std::size_t>(i * 7), static_cast<char>('a' + i % 26)));
     }
-    std::tm when{};
-    when.tm_year = 101, when.tm_mon = 1, when.tm_mday = 3, when.tm_hour = 4, when.tm_min = 5, when.tm_sec = 6;
-    const std::time_t stamp = timegm(&when);  // the child runs with TZ=UTC
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(pc)) {
-        const timespec times[2] = {{stamp, 0}, {stamp, 0}};
+    const std::time_t stamp = 981173106;  // 2001-02-03 04:05:06 UTC; the child runs with TZ=UTC
+    const timespec times[2] = {{stamp, 0}, {stamp, 0}};
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(pc))
         utimensat(AT_FDCWD, entry.path().c_str(), times, 0);
-    }
 
     HfsutilsVolume volume(dir, "tree.img", 4096, "Tree");
     volume.unmount();

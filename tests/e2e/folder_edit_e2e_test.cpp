@@ -94,34 +94,6 @@ TEST(FolderEditScripts, HundredsOfFoldersAndRenamesOnAnHfsutilsVolume) {
     EXPECT_GE(tree_depth(opened.ctx.catalogTree.header), 3);
 }
 
-TEST(FolderEditScripts, QuestionsFollowYesAndNoAndFailuresGiveStatusFour) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "questions.img", 800, "Questions");
-    volume.tool({"hmount", volume.image()});
-    volume.add_folder(":Full");
-    volume.add_text_file(":Full:inside", "x");
-    volume.add_text_file(":abc", "x");
-    volume.unmount();
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-        std::set<std::string> names;
-    } cases[] = {
-            {{"--no", "-c", "DELETE full", "-c", "RENAME ab* x"}, 0, {"Full", "abc"}},
-            {{"--yes", "-c", "RENAME ab* x", "-c", "DELETE full"}, 0, {"x"}},
-            {{"-c", "MD X"}, 4, {"x"}},  // taken
-            {{"-c", "MD a:b", "-c", "RENAME x a:b"}, 4, {"x"}},
-            {{"-c", "RENAME nothing y"}, 4, {"x"}},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> args{korvane_cmd(), volume.image()};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        EXPECT_EQ(run_program(dir.path(), args), c.status) << c.args[1];
-        EXPECT_EQ(hls_names(dir, volume.image(), ":"), c.names) << c.args[1];
-        EXPECT_EQ(testing::check_problems(volume.image()), "");
-    }
-}
-
 TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
     for (const char* name :
          {"macos1995-floppy1440-19docs.img", "linuxkernel-floppy1440-dirty-1file.img", "macos-blank800k.dsk"}) {

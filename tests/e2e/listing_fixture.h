@@ -82,34 +82,27 @@ inline std::string trimmed(std::string s) {
 // or "d   N items  Mon DD  YYYY name".
 // rawName receives the name as stored (Mac Roman).
 inline ListedEntry parse_hls_line(const std::string& line, std::string* rawName = nullptr) {
-    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const std::string kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
     ListedEntry e;
     e.folder = line[0] == 'd';
-    std::size_t pos = 3;
-    auto token = [&]() {
-        while (pos < line.size() && line[pos] == ' ') ++pos;
-        std::size_t end = line.find(' ', pos);
-        std::string t = line.substr(pos, end - pos);
-        pos = end;
-        return t;
-    };
+    // Type and creator stand in fixed columns: either may hold spaces.
+    const std::size_t start = e.folder ? 1 : 12;
+    std::istringstream in(line.substr(start));
+    std::string first, second, month, when;
+    in >> first >> second;  // "N items", or the resource and data lengths
     if (e.folder) {
         e.size = "<DIR>";
-        e.signature = "[" + token() + "]";
-        token();  // "items"
+        e.signature = "[" + first + "]";
     } else {
         e.signature = line.substr(3, 4) + line.substr(8, 4);
-        pos = 12;
-        e.rsrc = listed_length(std::stoull(token()));
-        e.size = listed_length(std::stoull(token()));
+        e.rsrc = listed_length(std::stoull(first));
+        e.size = listed_length(std::stoull(second));
     }
-    const std::string month = token();
-    for (int m = 0; m < 12; ++m)
-        if (month == kMonths[m]) e.month = m + 1;
-    e.day = std::stoi(token());
-    std::string when = token();
+    in >> month >> e.day >> when;
+    e.month = static_cast<int>(kMonths.find(month) / 3 + 1);
     e.timeOrYear = when.find(':') != std::string::npos ? when : when.substr(2);
-    const std::string raw = pos < line.size() ? line.substr(pos + 1) : std::string();
+    const std::streamoff at = in.tellg();
+    const std::string raw = at < 0 ? std::string() : line.substr(start + static_cast<std::size_t>(at) + 1);
     if (rawName) *rawName = raw;
     e.name = mac_roman_to_utf8(raw);
     return e;
@@ -193,18 +186,23 @@ inline std::string walking_script(const std::vector<FolderListing>& folders) {
     return script;
 }
 
-// Mounts the image (hfsutils partition number, 0 for none), lists every folder
-// with hls and with korvane-cmd (extra arguments such as --partition), and
-// expects the same entries. Returns the folders compared.
-inline std::size_t expect_same_listings(const ScratchDir& dir, const std::string& image, int hfsPartition,
-                                        const std::vector<std::string>& korvaneArgs = {}) {
+// Every folder of the volume (hfsutils partition number, 0 for none) with
+// hls's lines for it.
+inline std::vector<FolderListing> folders_by_hls(const ScratchDir& dir, const std::string& image, int hfsPartition) {
     std::vector<std::string> mount = {"hmount", image};
     if (hfsPartition > 0) mount.push_back(std::to_string(hfsPartition));
     EXPECT_EQ(run_program(dir.path(), mount), 0) << image;
     std::vector<FolderListing> folders;
     walk_with_hls(dir.path(), {":", {}, {}}, folders);
     run_program(dir.path(), {"humount"});
+    return folders;
+}
 
+// Lists every folder with hls and with korvane-cmd (extra arguments such as
+// --partition), and expects the same entries. Returns the folders compared.
+inline std::size_t expect_same_listings(const ScratchDir& dir, const std::string& image, int hfsPartition,
+                                        const std::vector<std::string>& korvaneArgs = {}) {
+    const std::vector<FolderListing> folders = folders_by_hls(dir, image, hfsPartition);
     const std::string scriptPath = dir / "walk.txt";
     std::ofstream(scriptPath, std::ios::binary) << walking_script(folders);
     std::vector<std::string> args = {korvane_cmd(), image};
@@ -233,10 +231,7 @@ inline std::size_t expect_same_listings(const ScratchDir& dir, const std::string
         auto byName = [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; };
         std::sort(expected.begin(), expected.end(), byName);
         std::sort(actual.begin(), actual.end(), byName);
-        EXPECT_EQ(actual.size(), expected.size()) << where;
-        for (std::size_t i = 0; i < expected.size() && i < actual.size(); ++i) {
-            EXPECT_EQ(actual[i], expected[i]) << where << " entry " << i;
-        }
+        EXPECT_EQ(actual, expected) << where;
     }
     return folders.size();
 }

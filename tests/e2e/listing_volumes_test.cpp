@@ -1,12 +1,13 @@
 // korvane-cmd lists every folder of volumes made by hfsutils exactly as hls
 // reports them: names, data and resource lengths, type and creator, dates and
-// the folders they hold. The volumes are bare, wrapped in partition maps written by
-// the test, several to a medium, and large enough for index nodes.
+// the folders they hold. The volumes are bare or two to a medium in a
+// partition map written by the test, and large enough for index nodes.
 
 #include <gtest/gtest.h>
 
 #include "tests/e2e/listing_fixture.h"
 #include "tests/volume/medium_builder.h"
+#include "util/byte_order.h"
 
 namespace korvane::e2e {
 namespace {
@@ -47,26 +48,14 @@ TEST_F(ListingVolumes, BareVolumeListsLikeHls) {
     volume.unmount();
     EXPECT_EQ(expect_same_listings(dir, volume.image(), 0), 7u);
 
-    // The header names the volume, converted to UTF-8.
+    // The header names the volume, converted to UTF-8 (a listing starts at "KB free : ").
     std::string output;
     ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), volume.image(), "-c", "DIR"}, &output), 0);
     const auto listed = split_listings(output);
     ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0].header[2], " Vol: Korvane D\xc3\xa9mo");
-    EXPECT_EQ(listed[0].header[0].rfind("KB free : ", 0), 0u);
-    EXPECT_EQ(listed[0].header[1].rfind("KB used : ", 0), 0u);
     EXPECT_EQ(listed[0].header[0].back(), 'k');
-}
-
-TEST_F(ListingVolumes, VolumeInsideAnApplePartitionMap) {
-    HfsutilsVolume volume(dir, "inner.img", 1600, "Inside");
-    fill_mixed_volume(volume);
-    volume.unmount();
-    const std::string medium = dir / "HD0_512.hda";
-    korvane::testing::write_partitioned_medium(
-            medium, 4u << 20, 512, 512,
-            {{"Macintosh", "Apple_Driver43", 64, 64, {}}, {"Inside", "Apple_HFS", 128, 3200, volume.image()}});
-    EXPECT_EQ(expect_same_listings(dir, medium, 1), 7u);
+    EXPECT_TRUE(listed[0].header[1].starts_with("KB used : "));
+    EXPECT_EQ(listed[0].header[2], " Vol: Korvane D\xc3\xa9mo");
 }
 
 TEST_F(ListingVolumes, SecondOfTwoPartitionsChosenOnTheCommandLine) {
@@ -84,46 +73,24 @@ TEST_F(ListingVolumes, SecondOfTwoPartitionsChosenOnTheCommandLine) {
     EXPECT_EQ(expect_same_listings(dir, medium, 1, {"--partition", "0"}), 1u);
 }
 
-TEST_F(ListingVolumes, CatalogWithIndexNodesAndHundredsOfFiles) {
-    HfsutilsVolume volume(dir, "many.hda", 4096, "Many");
-    volume.add_folder(":Crowd");
-    volume.add_folder(":Crowd:Inner");
-    // Names in an order that is not the catalog's, so the leaves split unevenly.
-    for (int i = 0; i < 420; ++i) {
-        const int n = (i * 37) % 420;
-        volume.add_text_file(":Crowd:File " + std::to_string(n) + (n % 3 ? "" : " \x8e"), std::string(n, 'x'));
-    }
-    for (int i = 0; i < 40; ++i) volume.add_text_file(":Crowd:Inner:Item " + std::to_string(i), "i");
-    volume.unmount();
-    EXPECT_EQ(expect_same_listings(dir, volume.image(), 0), 3u);
-}
-
 // A catalog of more than 2048 nodes (the most its header's map record can
-// allocate) is still read to its end: every one of 9000 files is listed.
+// allocate) is still read to its end: every one of 9000 files is listed, in
+// leaves split unevenly (the names come in an order that is not the catalog's).
 TEST_F(ListingVolumes, CatalogBeyondTwoThousandFortyEightNodes) {
     HfsutilsVolume volume(dir, "large.hda", 40960, "Large");
-    std::filesystem::create_directory(dir / "files");
-    std::vector<std::string> copy = {"hcopy", "-r"};
+    volume.add_folder(":Crowd");
+    volume.add_folder(":Crowd:Inner");
+    std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < 9000; ++i) {
-        const std::string local = dir / ("files/file number " + std::to_string(i));
-        std::ofstream(local).flush();
-        copy.push_back(local);
+        const int n = (i * 37) % 9000;
+        files.emplace_back("File " + std::to_string(n) + (n % 3 ? "" : " \x8e"), std::string(n % 420, 'x'));
     }
-    copy.push_back(":");
-    ASSERT_EQ(volume.tool(copy), 0);
+    volume.add_files(":Crowd:", files);
+    volume.add_files(":Crowd:Inner:", {{"Item 1", "i"}, {"Item 2", "i"}});
     volume.unmount();
     const std::string header = read_all(volume.image()).substr(1024, 512);
-    const std::uint32_t catalogBytes = std::uint32_t{static_cast<std::uint8_t>(header[0x92])} << 24 |
-                                       std::uint32_t{static_cast<std::uint8_t>(header[0x93])} << 16 |
-                                       std::uint32_t{static_cast<std::uint8_t>(header[0x94])} << 8 |
-                                       static_cast<std::uint8_t>(header[0x95]);
-    ASSERT_GT(catalogBytes / 512, 2048u);
-
-    std::string output;
-    ASSERT_EQ(run_program(dir.path(), {korvane_cmd(), volume.image(), "-c", "DIR"}, &output), 0);
-    const auto listed = split_listings(output);
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0].entries.size(), 9000u);
+    ASSERT_GT(load_be32(reinterpret_cast<const std::uint8_t*>(header.data()) + 0x92) / 512, 2048u);  // drCTFlSize
+    EXPECT_EQ(expect_same_listings(dir, volume.image(), 0), 3u);
 }
 
 }  // namespace

@@ -10,11 +10,6 @@
 namespace korvane::e2e {
 namespace {
 
-// Standard error of korvane-cmd run with args and no terminal.
-std::string errors_of(const ScratchDir& dir, const std::vector<std::string>& args) {
-    return run_korvane_cmd(dir.path(), args).err;
-}
-
 TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {
     ScratchDir dir;
     HfsutilsVolume volume(dir, "good.img", 800, "Good");
@@ -46,18 +41,14 @@ TEST(NoVolume, KorvaneCmdSaysWhyNoVolumeIsOpen) {
             {"two images", {image, with_block_size(512)}, "No drive was chosen"},
             {"two partitions", {twoPartitions}, "--partition N"},
     };
-    for (const Case& c : cases) {
-        std::vector<std::string> args = c.args;
-        for (const char* line : {"DIR", "COPY *"}) {
-            args.insert(args.end(), {"-c", line});
-        }
-        const std::string errors = errors_of(dir, args);
-        EXPECT_NE(errors.find(std::string("No Macintosh volume is open. ")), std::string::npos)
-                << c.name << ": " << errors;
+    for (Case c : cases) {
+        c.args.insert(c.args.end(), {"-c", "DIR", "-c", "COPY *"});
+        const std::string errors = run_korvane_cmd(dir.path(), c.args).err;
+        EXPECT_NE(errors.find("No Macintosh volume is open. "), std::string::npos) << c.name << ": " << errors;
         EXPECT_NE(errors.find(c.reason), std::string::npos) << c.name << ": " << errors;
     }
     // With -v the status line gives the same reason, not "not a Macintosh volume".
-    const std::string verbose = errors_of(dir, {twoPartitions, "-v", "-c", "DIR"});
+    const std::string verbose = run_korvane_cmd(dir.path(), {twoPartitions, "-v", "-c", "DIR"}).err;
     EXPECT_EQ(verbose.find("This is not a Macintosh volume."), std::string::npos) << verbose;
 }
 

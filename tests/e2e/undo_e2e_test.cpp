@@ -17,11 +17,6 @@
 namespace korvane::e2e {
 namespace {
 
-// korvane-cmd with the arguments, HOME in the test's folder.
-CmdRun korvane(const ScratchDir& dir, const std::vector<std::string>& args) {
-    return run_korvane_cmd(dir.path(), args);
-}
-
 // hfsutils lists the root folder (the volume is readable by another implementation).
 std::string hls_root(const ScratchDir& dir, const std::string& image) {
     std::string out;
@@ -57,10 +52,12 @@ struct UndoWorld {
         std::filesystem::remove(image + kJournalSuffix);
     }
     std::string bytes() const { return read_all(image); }
+    // korvane-cmd with the arguments, HOME in the test's folder.
+    CmdRun korvane(const std::vector<std::string>& args) const { return run_korvane_cmd(dir.path(), args); }
     CmdRun change(const std::string& line, const std::string& options = "") const {
-        std::vector<std::string> args{"--yes", "--pc-dir", pcDir, image + options, "-c", line};
-        return korvane(dir, args);
+        return korvane({"--yes", "--pc-dir", pcDir, image + options, "-c", line});
     }
+    CmdRun undo() const { return korvane({image, "-c", "UNDO"}); }
 };
 
 TEST(UndoJournal, EveryModifyingCommandIsUndoneByteForByte) {
@@ -73,7 +70,7 @@ TEST(UndoJournal, EveryModifyingCommandIsUndoneByteForByte) {
         const CmdRun made = world.change(line);
         EXPECT_EQ(made.status, 0) << made.err;
         EXPECT_NE(world.bytes(), world.base);
-        const CmdRun undone = korvane(world.dir, {world.image, "-c", "UNDO"});
+        const CmdRun undone = world.undo();
         EXPECT_EQ(undone.status, 0) << undone.err;
         EXPECT_TRUE(undone.said("The last change was undone")) << undone.err;
         EXPECT_TRUE(world.bytes() == world.base) << "the medium is as before the command";
@@ -87,13 +84,13 @@ TEST(UndoJournal, UndoGoesBackOverRunsAndRefusesWhatHfsutilsChanged) {
     ASSERT_EQ(world.change("MD First").status, 0);
     const std::string afterFirst = world.bytes();
     ASSERT_EQ(world.change("MD Second").status, 0);
-    EXPECT_EQ(korvane(world.dir, {world.image, "-c", "UNDO"}).status, 0);
+    EXPECT_EQ(world.undo().status, 0);
     EXPECT_TRUE(world.bytes() == afterFirst);
-    const CmdRun second = korvane(world.dir, {world.image, "-c", "UNDO"});
+    const CmdRun second = world.undo();
     EXPECT_EQ(second.status, 0);
     EXPECT_TRUE(second.said("The journal holds no earlier change.")) << second.err;
     EXPECT_TRUE(world.bytes() == world.base);
-    const CmdRun none = korvane(world.dir, {world.image, "-c", "UNDO"});
+    const CmdRun none = world.undo();
     EXPECT_EQ(none.status, 4);
     EXPECT_TRUE(none.said("There is no change to undo on this medium.")) << none.err;
 
@@ -103,7 +100,7 @@ TEST(UndoJournal, UndoGoesBackOverRunsAndRefusesWhatHfsutilsChanged) {
     ASSERT_EQ(run_program(world.dir.path(), {"hmkdir", ":Theirs"}), 0);
     run_program(world.dir.path(), {"humount"});
     const std::string theirs = world.bytes();
-    const CmdRun refused = korvane(world.dir, {world.image, "-c", "UNDO"});
+    const CmdRun refused = world.undo();
     EXPECT_EQ(refused.status, 4);
     EXPECT_TRUE(refused.said("The last change cannot be undone: the medium no longer holds what that change wrote"))
             << refused.err;
@@ -126,7 +123,7 @@ TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
             if (killed.status == 0) break;  // the command made fewer requests
             ASSERT_EQ(killed.status, -1) << "killed: " << killed.err;
             const std::string left = world.bytes();
-            const CmdRun leave = korvane(world.dir, {"--no", world.image, "-c", "DIR"});
+            const CmdRun leave = world.korvane({"--no", world.image, "-c", "DIR"});
             EXPECT_TRUE(world.bytes() == left);
             if (left == world.base) {
                 ++untouched;
@@ -135,7 +132,7 @@ TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
                 EXPECT_TRUE(leave.said("was interrupted before it was completely written")) << leave.err;
                 EXPECT_TRUE(leave.said("The interrupted change was left as it is")) << leave.err;
             }
-            const CmdRun rollBack = korvane(world.dir, {"--yes", world.image, "-c", "CHECK"});
+            const CmdRun rollBack = world.korvane({"--yes", world.image, "-c", "CHECK"});
             EXPECT_EQ(rollBack.status, 0) << rollBack.err;
             EXPECT_TRUE(world.bytes() == world.base) << "as before the command";
             EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\n");
@@ -147,10 +144,10 @@ TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
     // An UNDO killed half-way is finished at the next opening.
     world.fresh();
     ASSERT_EQ(world.change("MD New").status, 0);
-    EXPECT_EQ(korvane(world.dir, {world.image + ",killwrite=3", "-c", "UNDO"}).status, -1);
-    const CmdRun asked = korvane(world.dir, {"--no", world.image});
+    EXPECT_EQ(world.korvane({world.image + ",killwrite=3", "-c", "UNDO"}).status, -1);
+    const CmdRun asked = world.korvane({"--no", world.image});
     EXPECT_TRUE(asked.said("Undoing the last change Korvane made to this medium was interrupted.")) << asked.err;
-    const CmdRun finished = korvane(world.dir, {"--yes", world.image, "-c", "CHECK"});
+    const CmdRun finished = world.korvane({"--yes", world.image, "-c", "CHECK"});
     EXPECT_TRUE(finished.said("The interrupted undo was finished")) << finished.err;
     EXPECT_EQ(finished.status, 0) << finished.err;
     EXPECT_TRUE(world.bytes() == world.base);
@@ -167,7 +164,7 @@ TEST(UndoJournal, AJournalThatCannotBeWrittenRefusesTheChange) {
         EXPECT_TRUE(refused.said("Start Korvane with --no-journal")) << refused.err;
         EXPECT_TRUE(world.bytes() == world.base) << line;
     }
-    const CmdRun without = korvane(world.dir, {"--no-journal", world.image, "-c", "MD New", "-c", "UNDO"});
+    const CmdRun without = world.korvane({"--no-journal", world.image, "-c", "MD New", "-c", "UNDO"});
     EXPECT_EQ(without.status, 4);
     EXPECT_TRUE(without.said("Korvane runs without an undo journal (--no-journal)")) << without.err;
     EXPECT_TRUE(std::filesystem::is_directory(world.image + kJournalSuffix));
@@ -201,7 +198,7 @@ TEST(UndoJournal, AJournalWithoutRoomRefusesTheChangeAndPutsBackWhatItHadWritten
     const std::string image = world.dir / "small/vol.img";
     std::ofstream(image, std::ios::binary) << world.base;
     std::ofstream(world.pcDir + "/zz.txt", std::ios::binary) << std::string(40000, 'b');
-    const CmdRun refused = korvane(world.dir, {"--yes", "--pc-dir", world.pcDir, image, "-c", "MCOPY *.txt"});
+    const CmdRun refused = world.korvane({"--yes", "--pc-dir", world.pcDir, image, "-c", "MCOPY *.txt"});
     EXPECT_EQ(refused.status, 4);
     EXPECT_TRUE(refused.said("cannot be written: No space left on device. The change was refused")) << refused.err;
     EXPECT_TRUE(read_all(image) == world.base);

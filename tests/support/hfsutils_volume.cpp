@@ -6,11 +6,19 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "util/byte_order.h"
+
 namespace korvane::testing {
+namespace {
+
+std::uint8_t* as_bytes(std::string& bytes, std::size_t at) {
+    return reinterpret_cast<std::uint8_t*>(bytes.data() + at);
+}
+
+}  // namespace
 
 int run_program(const std::string& home, const std::vector<std::string>& args, std::string* out,
                 const std::string& inputPath, std::string* err) {
@@ -47,9 +55,7 @@ std::string mac_binary_file(const std::string& mac_name, const std::string& type
     header.replace(2, mac_name.size(), mac_name);
     header.replace(65, 4, type);
     header.replace(69, 4, creator);
-    auto put32 = [&header](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) header[at + i] = static_cast<char>(v >> (24 - 8 * i));
-    };
+    auto put32 = [&header](std::size_t at, std::uint32_t v) { store_be32(as_bytes(header, at), v); };
     put32(83, static_cast<std::uint32_t>(data.size()));
     put32(87, static_cast<std::uint32_t>(resource.size()));
     put32(91, created);
@@ -73,8 +79,7 @@ std::string mac_binary_file(const std::string& mac_name, const std::string& type
 HfsutilsVolume::HfsutilsVolume(const ScratchDir& dir, const std::string& file, std::uint32_t kilobytes,
                                const std::string& label)
     : home_(dir.path()), image_(dir / file) {
-    std::ofstream(image_, std::ios::binary);
-    std::filesystem::resize_file(image_, std::uint64_t{kilobytes} * 1024);
+    zero_file(image_, std::uint64_t{kilobytes} * 1024);
     EXPECT_EQ(tool({"hformat", "-l", label, image_}), 0);
 }
 
@@ -129,10 +134,9 @@ void HfsutilsVolume::fragment_free_space(int smallFiles) {
     for (int i = 0; i < smallFiles; ++i) smalls.emplace_back("s" + std::to_string(i), "s");
     add_files(":", smalls);
     unmount();
-    const std::string header = read_all(image_).substr(1024, 512);
-    const auto byte = [&header](std::size_t at) { return std::uint32_t{static_cast<std::uint8_t>(header[at])}; };
-    const std::uint32_t free_blocks = byte(0x22) << 8 | byte(0x23);                                       // drFreeBks
-    const std::uint32_t block_size = byte(0x14) << 24 | byte(0x15) << 16 | byte(0x16) << 8 | byte(0x17);  // drAlBlkSiz
+    std::string header = read_all(image_);
+    const std::uint32_t free_blocks = load_be16(as_bytes(header, 1024 + 0x22));  // drFreeBks
+    const std::uint32_t block_size = load_be32(as_bytes(header, 1024 + 0x14));   // drAlBlkSiz
     mount();
     addFile(":filler", std::string(free_blocks * block_size, 'f'));
     for (int i = 0; i < smallFiles; i += 2) remove(":s" + std::to_string(i));

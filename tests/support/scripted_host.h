@@ -15,8 +15,7 @@
 namespace korvane::testing {
 
 struct ScriptedHost : Host {
-    // What was shown, in order. Questions are recorded as "?" + text,
-    // plain message boxes as "!" + text, notices as the text itself.
+    // What was shown, in order.
     std::vector<std::string> notices;
     std::vector<std::string> questions;
     std::vector<std::string> messages;
@@ -37,26 +36,55 @@ struct ScriptedHost : Host {
     // Notices close by themselves after five seconds when this is set.
     bool notices_time_out = false;
 
-    NoticeEnd show_notice(const std::string& text) override;
-    void show_message(const std::string& text) override;
-    bool ask_ok_cancel(const std::string& text) override;
-    bool ask_yes_no(const std::string& text) override;
-    Choice ask_yes_no_cancel(const std::string& text) override;
-    void status_changed(const std::string& left, const std::string& right) override;
-    void show_progress(std::uint32_t remaining, std::uint32_t total) override;
-    bool busy_tick() override;
-    bool escape_requested() override;
-    void beep() override;
-    int run_dialog(Dialog& dialog) override;
-    void show_help(const std::string& key) override;
-    void repaint_after_move() override;
-    void invalidate_listing(int row) override;
+    NoticeEnd show_notice(const std::string& text) override {
+        notices.push_back(text);
+        return notices_time_out ? NoticeEnd::TimedOut : NoticeEnd::Answered;
+    }
+    void show_message(const std::string& text) override { messages.push_back(text); }
+    bool ask_ok_cancel(const std::string& text) override { return answer(questions, text, answers, false); }
+    bool ask_yes_no(const std::string& text) override { return answer(questions, text, answers, false); }
+    Choice ask_yes_no_cancel(const std::string& text) override {
+        return answer(questions, text, choices, Choice::Cancel);
+    }
+    void status_changed(const std::string& left, const std::string&) override { statuses.push_back(left); }
+    void show_progress(std::uint32_t remaining, std::uint32_t total) override {
+        progress.emplace_back(remaining, total);
+    }
+    bool busy_tick() override {
+        ++busy_ticks;
+        return false;
+    }
+    bool escape_requested() override { return next_of(escapes, false); }
+    void beep() override { ++beeps; }
+    int run_dialog(Dialog& dialog) override {
+        dialogs.emplace_back(dialog.name());
+        return next_of(dialog_answers, std::function<int(Dialog&)>([](Dialog&) { return kDialogCancel; }))(dialog);
+    }
+    void show_help(const std::string& key) override { help_keys.push_back(key); }
+    void repaint_after_move() override {}
+    void invalidate_listing(int) override { ++listing_invalidations; }
 
     // True when any notice, message or question contains the text.
-    bool showed(const std::string& text) const;
+    bool showed(const std::string& text) const {
+        for (const auto* list : {&notices, &messages, &questions})
+            for (const std::string& item : *list)
+                if (item.find(text) != std::string::npos) return true;
+        return false;
+    }
 
 private:
-    bool next_answer();
+    template <typename T>
+    static T next_of(std::deque<T>& queue, T otherwise) {
+        if (queue.empty()) return otherwise;
+        T front = std::move(queue.front());
+        queue.pop_front();
+        return front;
+    }
+    template <typename T>
+    static T answer(std::vector<std::string>& asked, const std::string& text, std::deque<T>& queue, T otherwise) {
+        asked.push_back(text);
+        return next_of(queue, otherwise);
+    }
 };
 
 }  // namespace korvane::testing
