@@ -190,8 +190,8 @@ TEST(KorvaneCmd, TheExitStatusSaysWhetherEveryCommandDidWhatItWasAsked) {
     EXPECT_EQ(fatal.out, "");
 }
 
-// --yes through korvane-cmd: FolderEditScripts.QuestionsFollowYesAndNoAndFailuresGiveStatusFour
-// and MaintenanceCmd.FormatWritesOnlyWithYesWhenNoTerminalCanConfirm.
+// --yes and --no through korvane-cmd: MaintenanceCmd.FormatWritesOnlyWithYesWhenNoTerminalCanConfirm
+// and UndoJournal.AWriteBackKilledAtEachRequestIsRolledBackOnOpening.
 TEST(ConsoleHost, AnswersQuestionsPerOption) {
     std::ostringstream err;
     std::istringstream nobody;
