@@ -44,6 +44,9 @@ constexpr const char* kFormatUndone = "The format did not complete: the medium i
 constexpr const char* kWriteFailedAt = "The medium could not be written at sector %lu. ";
 constexpr const char* kStoppedByUser = "The format was stopped. ";
 constexpr const char* kNewVolumeNotOpened = "The new volume could not be opened. ";
+constexpr const char* kWithoutJournal = "--no-journal";
+constexpr const char* kFormatWithoutJournal =
+        "Start Korvane with --no-journal to format this medium without an undo journal.";
 constexpr const char* kDesktopFilesMissing = "The desktop files could not be created on the new volume.";
 
 // Where a format writes: the whole medium, behind its undo journal when it
@@ -57,6 +60,15 @@ FormatTarget format_target(TransferContext& ctx, const FormatParameters& params)
     FormatTarget target;
     target.device = make_drive_device(ctx, {0, params.capacity}, target.journal);
     return target;
+}
+
+// A format does not need what the medium held, and a drive often reassigns
+// a block that cannot be read when it is written: where the journal's
+// refusal does not say so already, the way round it is named.
+std::string journal_refusal(JournaledSectors& journal) {
+    std::string why = journal.take_refusal();
+    if (why.find(kWithoutJournal) == std::string::npos) why += std::string(" ") + kFormatWithoutJournal;
+    return why;
 }
 
 bool refused(TransferContext& ctx, const std::string& text) {
@@ -185,7 +197,7 @@ bool write_volume(TransferContext& ctx, const FormatParameters& params, FormatSt
     const FormatTarget target = format_target(ctx, params);
     // Refused by the journal, the format has written nothing: the volume that was open stays.
     if (target.journal && !target.journal->journal_ahead(writes.all()))
-        return refused(ctx, target.journal->take_refusal());
+        return refused(ctx, journal_refusal(*target.journal));
     // From the first write on, the volume that was open is gone.
     forget_volume(ctx);
     ctx.state.volume_start = 0;

@@ -305,7 +305,9 @@ TEST(FormatMedium, AFormatThatCannotCompleteIsToldAndPutBackFromTheJournal) {
              true,
              ",bad=86697",
              {},
-             "The sectors the change is to write (from sector 86697 on) cannot all be read",
+             "(from sector 86697 on) cannot all be read, so what they hold cannot be kept for undoing. The change was "
+             "refused and the medium is as it was. Start Korvane with --no-journal to format this medium without an "
+             "undo journal.",
              true},
             {"stopped by Esc after the first write",
              true,
