@@ -9,8 +9,10 @@ trap 'rm -f "$summary"' EXIT
 
 # The engine and console tests again under AddressSanitizer and UBSan, so that
 # a stray write into a node buffer fails a test instead of a user's disk.
+# (GCC's flow analysis under the sanitizers takes std::regex's own members for
+# maybe uninitialized; that warning is left to the plain build.)
 cmake -S . -B build-asan -G Ninja -DKORVANE_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
-  "-DCMAKE_CXX_FLAGS=-O1 -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" >/dev/null
+  "-DCMAKE_CXX_FLAGS=-O1 -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -Wno-maybe-uninitialized" >/dev/null
 cmake --build build-asan
 (cd build-asan && ctest --output-on-failure -j2) | tee -a "$summary"
 

@@ -53,7 +53,7 @@ inline const BaseVolume& base_volume() {
         // for another: hfsutils fills it with the root's records and two files.
         std::vector<std::pair<std::string, std::string>> files;
         for (int i = 0; i < 60; ++i) {
-            char name[40];
+            char name[48];
             std::snprintf(name, sizeof name, "Long file name number %02d ......", i);
             files.emplace_back(name, "file " + std::to_string(i));
         }
@@ -72,7 +72,7 @@ inline const BaseVolume& base_volume() {
         made->pcDir = made->dir / "pc";
         std::filesystem::create_directory(made->pcDir);
         for (int i = 1; i <= 50; ++i) {
-            char name[16];
+            char name[24];
             std::snprintf(name, sizeof name, "pc%03d.txt", i);
             std::ofstream(made->pcDir + "/" + name, std::ios::binary) << std::string(std::size_t(i) * 97, 'a' + i % 26);
         }
