@@ -105,19 +105,5 @@ TEST(LogFileDialog, CreateEmptiesOpenAppendsAndAFileThatCannotBeOpenedIsFatal) {
     EXPECT_EQ(fatal_text_of([&] { again.press_create(); }), "Error opening file:" + again.file_field);
 }
 
-TEST(LogFileDialog, RunsThroughTheHostAndReportsWhetherALogIsOpen) {
-    LogWorld w;
-    w.host.dialog_answers.push_back([&](Dialog& dialog) {
-        auto& log_dialog = dynamic_cast<LogFileDialog&>(dialog);
-        log_dialog.file_field = w.dir / "menu.log";
-        log_dialog.press_create();
-        return kDialogOk;
-    });
-    EXPECT_TRUE(run_log_file_dialog(w.ctx));
-    EXPECT_EQ(w.host.dialogs, std::vector<std::string>{"DLG_FLOG"});
-    EXPECT_TRUE(std::filesystem::exists(w.dir / "menu.log"));
-    EXPECT_TRUE(run_log_file_dialog(w.ctx)) << "Cancel leaves the log as it was";
-}
-
 }  // namespace
 }  // namespace korvane::testing

@@ -67,19 +67,6 @@ TEST_F(CopyVolumes, PatternsFilesOnlyShortNamesAndTheLog) {
     for (const char* line :
          {"Copying directory \"Letters\" to \"Letters\"\r\n", "Mum.txt\tMum.txt\r\n", "Plain text\tPLAINTEX.txt\r\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
-
-    // Two more disks with the same names into the same folder: each run
-    // numbers from the start again, and still every earlier file stays.
-    auto files_in = [&out] {
-        std::size_t count = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(out)) count += entry.is_regular_file();
-        return count;
-    };
-    const std::size_t first_disk = files_in();
-    for (int disk = 0; disk < 2; ++disk)
-        ASSERT_EQ(korvane({"--pc-dir", out, "-c", "OPTIONS SHORT", "-c", "COPY /F *"}), 0);
-    EXPECT_EQ(files_in(), 3 * first_disk);
-    EXPECT_EQ(read_all(out + "/PLAINTEX.txt"), "one line\n");
 }
 
 // CHECK prints one line per problem on standard output, then its verdict, and writes nothing.
