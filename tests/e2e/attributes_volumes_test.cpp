@@ -25,9 +25,7 @@ int korvane(const ScratchDir& dir, const std::string& image, const std::vector<s
 
 // One file as hcopy -m extracts it.
 MacFile extract(const ScratchDir& dir, const std::string& image, const std::string& hfsPath) {
-    EXPECT_EQ(run_program(dir.path(), {"hmount", image}), 0);
-    EXPECT_EQ(run_program(dir.path(), {"hcopy", "-m", hfsPath, dir / "out.bin"}), 0) << hfsPath;
-    run_program(dir.path(), {"humount"});
+    testing::hfsutils_read(dir.path(), image, {"hcopy", "-m", hfsPath, dir / "out.bin"});
     MacFile file;
     file.macbinary = read_all(dir / "out.bin");
     return file;

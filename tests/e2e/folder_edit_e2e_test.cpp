@@ -34,11 +34,9 @@ int run_script(const ScratchDir& dir, const std::string& image, const std::vecto
 
 // The names hls lists in a folder, in UTF-8.
 std::set<std::string> hls_names(const ScratchDir& dir, const std::string& image, const std::string& path) {
-    std::string out;
-    EXPECT_EQ(run_program(dir.path(), {"hmount", image}), 0);
-    EXPECT_EQ(run_program(dir.path(), {"hls", "-1a", path}, &out), 0) << path;
     std::set<std::string> names;
-    for (const std::string& line : split_lines(out)) names.insert(mac_roman_to_utf8(line));
+    for (const std::string& line : split_lines(testing::hfsutils_read(dir.path(), image, {"hls", "-1a", path})))
+        names.insert(mac_roman_to_utf8(line));
     return names;
 }
 
@@ -82,11 +80,10 @@ TEST(FolderEditScripts, HundredsOfFoldersAndRenamesOnAnHfsutilsVolume) {
     EXPECT_EQ(run_script(dir, volume.image(), script), 0);
     EXPECT_EQ(testing::check_problems(volume.image()), "");
     EXPECT_EQ(name_differences(hls_names(dir, volume.image(), ":"), root), std::vector<std::string>{});
-    EXPECT_EQ(run_program(dir.path(), {"hls", "-R", ":"}), 0);
-    std::string volumeLine;
-    run_program(dir.path(), {"hmount", volume.image()}, &volumeLine);
+    testing::hfsutils_read(dir.path(), volume.image(), {"hls", "-R", ":"});
+    const std::string volumeLine = testing::hfsutils_read(dir.path(), volume.image());
     EXPECT_NE(mac_roman_to_utf8(volumeLine).find("\"Éditions été\""), std::string::npos) << volumeLine;
-    EXPECT_EQ(run_program(dir.path(), {"hcopy", "-r", ":renamed321", dir / "copied"}), 0);
+    testing::hfsutils_read(dir.path(), volume.image(), {"hcopy", "-r", ":renamed321", dir / "copied"});
     EXPECT_EQ(read_all(dir / "copied"), "contents of 321");
 
     testing::OpenedVolume opened(volume.image());
@@ -118,7 +115,7 @@ TEST(FolderEditScripts, CorpusVolumesTakeTheSameScript) {
         EXPECT_EQ(testing::check_problems(image), "");
         EXPECT_EQ(testing::changed_blocks_outside_the_trees(pristine, read_all(image)), 0u) << "a fork moved";
         EXPECT_EQ(name_differences(hls_names(dir, image, ":"), expected), std::vector<std::string>{});
-        EXPECT_EQ(run_program(dir.path(), {"hls", "-R", ":"}), 0);
+        testing::hfsutils_read(dir.path(), image, {"hls", "-R", ":"});
         // The volume's own files and folders go too, both forks of each.
         EXPECT_EQ(run_script(dir, image, {"DELETE *"}), 0);
         EXPECT_EQ(testing::check_problems(image), "");

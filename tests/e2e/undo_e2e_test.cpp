@@ -1,8 +1,8 @@
-// The undo journal through korvane-cmd: every modifying command undone byte
-// for byte, UNDO going back over several runs, refused once hfsutils has
-// changed the medium, a write-back killed at each of its write requests and
-// rolled back (or left) at the next opening, and a journal that cannot be
-// written. CHECK and hfsutils read the volume after each.
+// The undo journal through korvane-cmd: every modifying command, FORMAT
+// too, undone byte for byte, UNDO going back over several runs, refused once
+// hfsutils has changed the medium, a write-back killed at each of its write
+// requests and rolled back (or left) at the next opening, and a journal that
+// cannot be written. CHECK and hfsutils read the volume after each.
 #include <sys/mount.h>
 
 #include <filesystem>
@@ -16,15 +16,6 @@
 
 namespace korvane::e2e {
 namespace {
-
-// hfsutils lists the root folder (the volume is readable by another implementation).
-std::string hls_root(const ScratchDir& dir, const std::string& image) {
-    std::string out;
-    EXPECT_EQ(run_program(dir.path(), {"hmount", image}), 0);
-    EXPECT_EQ(run_program(dir.path(), {"hls", "-a1", ":"}, &out), 0);
-    run_program(dir.path(), {"humount"});
-    return out;
-}
 
 // A volume with a folder of files, a file with both forks and a text file,
 // and a PC file to copy onto it.
@@ -52,6 +43,8 @@ struct UndoWorld {
         std::filesystem::remove(image + kJournalSuffix);
     }
     std::string bytes() const { return read_all(image); }
+    // hfsutils lists the root folder (the volume is readable by another implementation).
+    std::string hls_root() const { return testing::hfsutils_read(dir.path(), image, {"hls", "-a1", ":"}); }
     // korvane-cmd with the arguments, HOME in the test's folder.
     CmdRun korvane(const std::vector<std::string>& args) const { return run_korvane_cmd(dir.path(), args); }
     CmdRun change(const std::string& line, const std::string& options = "") const {
@@ -62,9 +55,9 @@ struct UndoWorld {
 
 TEST(UndoJournal, EveryModifyingCommandIsUndoneByteForByte) {
     UndoWorld world;
-    for (const char* line :
-         {"MD New", "DELETE Docs", "RENAME Letter Note", "MCOPY report.txt",
-          "ATTRIB Letter \"type=APPL,creator=KVRN,created=1990-01-02 03:04\"", "LABEL Renamed", "SWAP Letter"}) {
+    for (const char* line : {"MD New", "DELETE Docs", "RENAME Letter Note", "MCOPY report.txt",
+                             "ATTRIB Letter \"type=APPL,creator=KVRN,created=1990-01-02 03:04\"", "LABEL Renamed",
+                             "SWAP Letter", "FORMAT Blank /V"}) {
         SCOPED_TRACE(line);
         world.fresh();
         const CmdRun made = world.change(line);
@@ -75,7 +68,7 @@ TEST(UndoJournal, EveryModifyingCommandIsUndoneByteForByte) {
         EXPECT_TRUE(undone.said("The last change was undone")) << undone.err;
         EXPECT_TRUE(world.bytes() == world.base) << "the medium is as before the command";
         EXPECT_EQ(testing::check_problems(world.image), "");
-        EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\n");
+        EXPECT_EQ(world.hls_root(), "Docs\nLetter\n");
     }
 }
 
@@ -106,7 +99,7 @@ TEST(UndoJournal, UndoGoesBackOverRunsAndRefusesWhatHfsutilsChanged) {
             << refused.err;
     EXPECT_TRUE(world.bytes() == theirs);
     EXPECT_EQ(testing::check_problems(world.image), "");
-    EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\nMine\nTheirs\n");
+    EXPECT_EQ(world.hls_root(), "Docs\nLetter\nMine\nTheirs\n");
 }
 
 // The process is killed at each write request of a command in turn. The
@@ -135,7 +128,7 @@ TEST(UndoJournal, AWriteBackKilledAtEachRequestIsRolledBackOnOpening) {
             const CmdRun rollBack = world.korvane({"--yes", world.image, "-c", "CHECK"});
             EXPECT_EQ(rollBack.status, 0) << rollBack.err;
             EXPECT_TRUE(world.bytes() == world.base) << "as before the command";
-            EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\n");
+            EXPECT_EQ(world.hls_root(), "Docs\nLetter\n");
         }
         std::printf("%s: %d kill points left the medium untouched, %d were rolled back\n", line, untouched,
                     interrupted);
@@ -169,7 +162,7 @@ TEST(UndoJournal, AJournalThatCannotBeWrittenRefusesTheChange) {
     EXPECT_TRUE(without.said("Korvane runs without an undo journal (--no-journal)")) << without.err;
     EXPECT_TRUE(std::filesystem::is_directory(world.image + kJournalSuffix));
     EXPECT_EQ(testing::check_problems(world.image), "");
-    EXPECT_EQ(hls_root(world.dir, world.image), "Docs\nLetter\nNew\n");
+    EXPECT_EQ(world.hls_root(), "Docs\nLetter\nNew\n");
 }
 
 // A small file system of its own, where only root may make one.
@@ -203,7 +196,7 @@ TEST(UndoJournal, AJournalWithoutRoomRefusesTheChangeAndPutsBackWhatItHadWritten
     EXPECT_TRUE(refused.said("cannot be written: No space left on device. The change was refused")) << refused.err;
     EXPECT_TRUE(read_all(image) == world.base);
     EXPECT_EQ(testing::check_problems(image), "");
-    EXPECT_EQ(hls_root(world.dir, image), "Docs\nLetter\n");
+    EXPECT_EQ(testing::hfsutils_read(world.dir.path(), image, {"hls", "-a1", ":"}), "Docs\nLetter\n");
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 
 #include "hfs/btree_node.h"
 #include "hfs/mdb_image.h"
-#include "hfs/undo.h"
 #include "tests/hfs/check_fixture.h"
 #include "tests/support/hfsutils_volume.h"
 #include "tests/support/scratch_dir.h"
@@ -338,23 +337,6 @@ TEST(FormatMedium, AFormatThatCannotCompleteIsToldAndPutBackFromTheJournal) {
             EXPECT_EQ(ctx.state.volume_start, 0);
         }
     }
-}
-
-// The whole format is one change of the undo journal: UNDO puts the volume
-// that was there back, byte for byte.
-TEST(FormatMedium, UndoPutsBackTheVolumeAFormatReplaced) {
-    ScratchDir dir;
-    testing::HfsutilsVolume old(dir, "disk.img", 43350, "Old");
-    old.add_text_file(":Letter", "Dear Sir,");
-    old.unmount();
-    const std::string before = testing::read_all(old.image());
-    testing::ScriptedHost host;
-    TransferContext ctx{host};
-    testing::select_single_image(ctx, old.image());
-    ASSERT_TRUE(write_volume(ctx, *format_parameters(86699), FormatStyle::Partitioned, "Disk"));
-    ASSERT_NE(testing::read_all(old.image()), before);
-    ASSERT_TRUE(undo_last_change(ctx)) << host.notices.back();
-    EXPECT_EQ(testing::read_all(old.image()), before);
 }
 
 }  // namespace
