@@ -72,26 +72,6 @@ TEST(CommandParsing, SwitchesChangeTheOptionFlagsEvenForUnknownKeywords) {
     }
 }
 
-TEST(CommandExecution, ReportsUnknownMissingAndGuardedCommands) {
-    korvane::testing::ScriptedHost host;
-    Context ctx(host);
-    CommandHandlers handlers;
-    std::vector<std::string> ran;
-    handlers.add(Md, [&](Context&, const ParsedCommand& c) { ran.push_back("MD " + c.first); });
-    handlers.add(Dir, [&](Context&, const ParsedCommand& c) { ran.push_back("DIR " + c.first); });
-    bool writable = false;
-    handlers.write_guard = [&](Context&) { return writable; };
-
-    EXPECT_EQ(run_command_line(ctx, handlers, "X"), LineOutcome::UnknownKeyword);
-    EXPECT_EQ(run_command_line(ctx, handlers, "INFO"), LineOutcome::NotAvailable);
-    EXPECT_EQ(run_command_line(ctx, handlers, "TYPE x"), LineOutcome::Executed);
-    EXPECT_EQ(run_command_line(ctx, handlers, "MD Letters"), LineOutcome::Dropped);
-    writable = true;
-    EXPECT_EQ(run_command_line(ctx, handlers, "MD Letters"), LineOutcome::Executed);
-    EXPECT_EQ(run_command_line(ctx, handlers, "d *.txt"), LineOutcome::Executed);
-    EXPECT_EQ(ran, (std::vector<std::string>{"MD Letters", "DIR *.txt"}));
-}
-
 // Every keyword whose row writes to the medium meets the guard before its
 // handler, FORMAT and SWAP included; no other keyword does. A refusal is a
 // failure of the run, and so is a command that needs a volume when none is open.

@@ -116,16 +116,6 @@ TEST_F(SelectionTest, FlakyInquiryIsTriedFiveTimes) {
     EXPECT_EQ(scan.entries[2].product, "");  // listed, but its strings stay empty
 }
 
-TEST_F(SelectionTest, CancelDeselects) {
-    zero_file(dir / "a.img", 8 * 512);
-    world.build({dir / "a.img"}, {});
-    world.ctx.state.host_adapter = 0;
-    world.ctx.state.target_id = 0;
-    EXPECT_EQ(select_device_dialog(world.ctx), 0);  // the scripted host cancels
-    EXPECT_EQ(world.ctx.state.host_adapter, kNoDrive);
-    EXPECT_EQ(world.ctx.state.target_id, kNoDrive);
-}
-
 // Read capacity is tried ten times; a drive that never answers it ends the program.
 TEST_F(SelectionTest, ReadCapacityIsTriedTenTimes) {
     zero_file(dir / "a.img", 8 * 512);

@@ -20,7 +20,7 @@ TEST(MacDate, SplitsWithoutTimeZoneShiftAndClampsToTheEpochs) {
     EXPECT_EQ(mac_date_to_fields(0xFFFFFFFFu).year, 2040);
 }
 
-TEST(ListingFormat, FileAndFolderColumns) {
+TEST(ListingFormat, FileColumnsUpToTheLargestFigures) {
     std::uint8_t file[kFileRecordSize] = {kFileRecord};
     std::memcpy(file + filrec::fileType, "TEXTttxt", 8);
     store_be32(file + filrec::dataLogicalLength, 12345678);
@@ -50,14 +50,6 @@ TEST(ListingFormat, FileAndFolderColumns) {
     EXPECT_EQ(format_length(9999999), "9999999");
     EXPECT_EQ(format_length(0xFFFFFFFFu), "4194303k");
     EXPECT_EQ(format_mac_date(0), "01/01/70 00:00");
-
-    std::uint8_t folder[kDirectoryRecordSize] = {kDirectoryRecord};
-    store_be16(folder + dirrec::valence, 40);
-    const ListingEntry dir = make_listing_entry("Letters", folder);
-    EXPECT_TRUE(dir.is_folder());
-    EXPECT_EQ(dir.size_column(), "  <DIR> ");
-    EXPECT_EQ(dir.resource_column(), "        ");
-    EXPECT_EQ(dir.signature_column(), "    [40]");
 }
 
 // Geometry is checked through discovery on real media; here a damaged name length.
