@@ -1,11 +1,7 @@
 #include "util/pc_names.h"
 
 #include <gtest/gtest.h>
-#include <filesystem>
-#include <fstream>
 #include <string>
-
-#include "tests/support/scratch_dir.h"
 
 namespace korvane::testing {
 namespace {
@@ -37,17 +33,6 @@ TEST(PcNames, CharactersWithoutAByteBecomeAnUnderscore) {
     EXPECT_FALSE(result.exact);
     EXPECT_EQ(result.name.find('/'), std::string::npos);
     EXPECT_EQ(result.name.substr(0, 2), "_x");
-}
-
-// A name made in the Windows character set is created on the Linux file
-// system in UTF-8 and read back from the directory as the same bytes.
-TEST(PcNames, ConvertAtTheFileSystemBoundary) {
-    ScratchDir dir;
-    const std::string windows_name = "R\xE9sum\xE9 \x80 \x93quoted\x94.txt";
-    std::ofstream(dir / pc_name_to_utf8(windows_name, PcCharset::Windows)) << "x";
-    const std::string found = std::filesystem::directory_iterator(dir.path())->path().filename();
-    EXPECT_EQ(found, "Résumé € “quoted”.txt");
-    EXPECT_EQ(pc_name_from_utf8(found, PcCharset::Windows).name, windows_name);
 }
 
 }  // namespace
