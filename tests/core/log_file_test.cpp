@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/notices.h"
 #include "tests/support/fatal_text.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
@@ -61,22 +60,14 @@ TEST(TransferLogFile, TwoRunsAppendWithTheirDateLinesByteForByte) {
               ">1996/5/23 - 10:05:07\nMac->PC\nRead Me\tREADME.TXT\r\n<1996/5/23 - 11:00:00\n");
 }
 
-// Only a notice nobody answered leaves a line; /L opens nothing but a
-// regular file and a failed /L reports nothing.
-TEST(TransferLogFile, AnUnansweredNoticeLeavesAHashLineAndOnlyRegularFilesOpen) {
+// /L opens nothing but a regular file, and a failed /L reports nothing.
+TEST(TransferLogFile, OnlyRegularFilesOpen) {
     LogWorld w;
     ASSERT_EQ(mkfifo((w.dir / "fifo").c_str(), 0644), 0);
     for (const std::string& path : {w.dir / "fifo", w.dir.path(), std::string("/dev/null")})
         EXPECT_FALSE(open_log_from_option(w.ctx, ":" + path)) << path;
     EXPECT_FALSE(w.ctx.log.is_open());
     EXPECT_TRUE(w.host.notices.empty());
-
-    ASSERT_TRUE(open_log_from_option(w.ctx, ":" + (w.dir / "n.log")));
-    show_notice(w.ctx, "answered in time");
-    w.host.notices_time_out = true;
-    show_notice(w.ctx, "Write-protected media.");
-    w.ctx.log.close_file();
-    EXPECT_EQ(read_all(w.dir / "n.log"), "#Write-protected media.\n");
 }
 
 TEST(LogFileDialog, CreateEmptiesOpenAppendsAndAFileThatCannotBeOpenedIsFatal) {
