@@ -32,10 +32,5 @@ TEST(DosName, UsableExtensionHasOneToThreeCharacters) {
     for (const char* name : {"name.", "photo.jpeg", "plain"}) EXPECT_FALSE(usable_extension(name)) << name;
 }
 
-TEST(DosName, ShownNamesAreInTheWindowsCharacterSet) {
-    EXPECT_EQ(shown_mac_name(kResume), "R\xE9sum\xE9");
-    EXPECT_EQ(shown_pc_name("R\xC3\xA9sum\xC3\xA9.txt"), "R\xE9sum\xE9.txt");
-}
-
 }  // namespace
 }  // namespace korvane

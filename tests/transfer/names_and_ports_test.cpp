@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/app_state.h"
 #include "transfer/output_port.h"
 #include "transfer/pc_name_guard.h"
 
@@ -20,19 +19,12 @@ TEST(PcNameGuard, NoNameFromAVolumeLeavesTheDirectory) {
     EXPECT_EQ(safe_pc_component(""), "");
 }
 
-TEST(OutputPorts, NamesAndBits) {
+TEST(OutputPorts, Names) {
     EXPECT_EQ(port_from_name("lpt2"), 2);
     EXPECT_EQ(port_from_name("COM4"), 7);
     EXPECT_EQ(port_from_name("FILE"), 0);
     EXPECT_FALSE(port_from_name("COM5").has_value());
     EXPECT_EQ(port_name(5), "COM2");
-
-    // Renaming on the fly with LPT1 gives 0x102; each setting keeps the other.
-    std::uint32_t options = with_naming_mode(with_output_port(0, 1), kNamingAsk);
-    EXPECT_EQ(options, 0x102u);
-    EXPECT_EQ(output_port(options), 1);
-    EXPECT_EQ(with_output_port(options, kPortFile), 0x002u);
-    EXPECT_EQ(with_naming_mode(options, kNamingShort), 0x101u);
 }
 
 }  // namespace
