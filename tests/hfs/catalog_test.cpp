@@ -40,33 +40,6 @@ TEST(NameOrder, CaseFoldedAccentsKeptAndWildcards) {
     EXPECT_NE(match_name("ab*", "a"), 0);
 }
 
-// The catalog is read into a working copy that a second opening replaces;
-// the root's record and thread are found by their keys.
-TEST(Catalog, WorkingCopiesAndTheRootOfAFreshVolume) {
-    ScratchDir dir;
-    HfsutilsVolume volume(dir, "fresh.img", 800, "Fresh Disk");
-    OpenedVolume opened(volume.image());
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    HfsContext& ctx = opened.ctx;
-    EXPECT_TRUE(ctx.working_files.count(ctx.catalogTree.path));
-    EXPECT_EQ(std::filesystem::path(ctx.catalogTree.path).filename().string().substr(0, 3), "CAT");
-    EXPECT_EQ(tree_total_nodes(ctx.catalogTree.header) * 512, ctx.mdb.catalog_file_size());
-    const auto root = find_entry(ctx, "*", kDirectoryEntry, kRootParentID);
-    ASSERT_TRUE(root);
-    EXPECT_EQ(root->key.name, "Fresh Disk");
-    const auto thread = find_entry(ctx, "", kDirectoryThread, kRootDirectoryID);
-    ASSERT_TRUE(thread);
-    EXPECT_EQ(thread_name(thread->data), "Fresh Disk");
-    EXPECT_TRUE(enter_root_directory(ctx));
-    EXPECT_EQ(ctx.state.current_path, "Root" + std::string(35, ' '));
-    EXPECT_FALSE(ctx.extentsTree.is_open());  // no overflow extents, no EXT copy
-
-    const std::string firstPath = ctx.catalogTree.path;
-    ASSERT_EQ(opened.open(), CatalogOpen::Complete);
-    EXPECT_FALSE(std::filesystem::exists(firstPath) && firstPath != ctx.catalogTree.path);
-    EXPECT_EQ(ctx.working_files.size(), 1u);
-}
-
 // Names built from the characters whose order Mac OS keeps differently from
 // a plain case-folded table.
 std::vector<std::string> ordering_names() {
