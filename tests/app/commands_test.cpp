@@ -1,7 +1,7 @@
 // Dispatch of the window's commands that live in the app layer: paging by
 // 36 or 18 across the three listings, CHECK, entries taken by name, the
 // write guard (clicks are mapped to entries through the window in
-// gui_listing_view_test). The browsing and folder commands on volumes made
+// gui_main_window_test). The browsing and folder commands on volumes made
 // by hfsutils: entering folders from the selection, parent and root, the
 // log lines of each move, the keywords of the command line, the
 // brute-force search command on a medium whose map was overwritten; the
