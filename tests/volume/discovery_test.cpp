@@ -1,7 +1,8 @@
 // Reading the driver descriptor map and the partition maps from the first
 // blocks of a medium (one table of map variants); volume discovery on real
 // images made by hfsutils, wrapped in partition maps written here and opened
-// through the image bus as the program opens them.
+// through the image bus as the program opens them; the figures and texts
+// above the listing, and the window title.
 
 #include "volume/discovery.h"
 
@@ -18,6 +19,7 @@
 #include "tests/support/session.h"
 #include "tests/volume/medium_builder.h"
 #include "volume/brute_force.h"
+#include "volume/listing_header.h"
 #include "volume/partition_map.h"
 
 namespace korvane::testing {
@@ -323,6 +325,43 @@ TEST_F(DiscoveryTest, BruteForceSearchEndsWithTheFirstMegabyte) {
             EXPECT_EQ(drive.ctx.geometry.mdbSector, c.mdbSector);
         }
     }
+}
+
+MdbImage mdb_with(std::uint16_t blocks, std::uint16_t free_blocks, std::uint32_t block_size, std::uint32_t catalogBytes,
+                  std::uint32_t extentsBytes) {
+    MdbImage mdb;
+    store_be16(mdb.field(mdb::drNmAlBlks), blocks);
+    store_be16(mdb.field(mdb::drFreeBks), free_blocks);
+    store_be32(mdb.field(mdb::drAlBlkSiz), block_size);
+    store_be32(mdb.field(mdb::drCTFlSize), catalogBytes);
+    store_be32(mdb.field(mdb::drXTFlSize), extentsBytes);
+    return mdb;
+}
+
+TEST(ListingHeader, FiguresNeverWrapAround) {
+    // 65535 free blocks of 64 KB: more than 32 bits of bytes.
+    EXPECT_EQ(kilobytes_free(mdb_with(65535, 65535, 65536, 0, 0)), 65535u * 64 + 1);
+    // Damaged counts show nothing used rather than a huge figure.
+    EXPECT_EQ(kilobytes_used(mdb_with(100, 200, 512, 0, 0)), 0u);     // more free than there are blocks
+    EXPECT_EQ(kilobytes_used(mdb_with(100, 90, 512, 65536, 0)), 0u);  // trees larger than what is used
+}
+
+TEST(ListingHeader, TextsAndTitleInTheWindowsCharacterSet) {
+    testing::ScriptedHost host;
+    HfsContext ctx{host};
+    ctx.mdb = mdb_with(1600, 1000, 512, 6144, 6144);  // 1000 free of 1600; the trees 6 KB each
+    const std::string name = "Caf\x8e";               // Mac Roman e-acute
+    ctx.mdb.bytes[mdb::drVN] = static_cast<std::uint8_t>(name.size());
+    std::copy(name.begin(), name.end(), ctx.mdb.bytes.begin() + mdb::drVN + 1);
+    ctx.state.current_path = "Root  ";
+    ctx.state.current_path.resize(39, ' ');
+    const ListingHeader texts = listing_header(ctx);
+    EXPECT_EQ(texts.free, "KB free :      501k");
+    EXPECT_EQ(texts.used, "KB used :      288k");
+    EXPECT_EQ(texts.volume, " Vol: Caf\xe9");
+    EXPECT_EQ(texts.directory.substr(0, 12), " Dir: Root  ");
+    EXPECT_EQ(window_title(ctx), "Korvane : Caf\xe9");
+    EXPECT_EQ(kilobyte_field(12345678), "12345678k");
 }
 
 }  // namespace
