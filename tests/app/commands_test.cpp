@@ -1,13 +1,16 @@
 // Dispatch of the window's commands that live in the app layer: paging by
 // 36 or 18 across the three listings, CHECK, entries taken by name, the
 // write guard (clicks are mapped to entries through the window in
-// gui_main_window_test). The browsing and folder commands on volumes made
-// by hfsutils: entering folders from the selection, parent and root, the
-// log lines of each move, the keywords of the command line, the
-// brute-force search command on a medium whose map was overwritten; the
-// selection deleted and renamed entry by entry, by exact name, after the
-// questions, the dialogs supplying the names, every failure counted. The
-// command language: keywords, parsing, switches, the write guard, the
+// gui_main_window_test).
+//
+// The browsing and folder commands on volumes made by hfsutils: entering
+// folders from the selection, parent and root, the log lines of each move,
+// the keywords of the command line, the brute-force search command on a
+// medium whose map was overwritten; the selection deleted and renamed entry
+// by entry, by exact name, after the questions, the dialogs supplying the
+// names, every failure counted.
+//
+// The command language: keywords, parsing, switches, the write guard, the
 // commands the keywords post, and the window's "Command line".
 
 #include "app/browse_commands.h"

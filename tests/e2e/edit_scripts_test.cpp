@@ -2,9 +2,11 @@
 // made by hfsutils and on copies of corpus images: hundreds of folders made
 // and deleted (nested and not empty too), hundreds of files renamed until the
 // catalog index is three levels deep, wildcards on both sides, a new label.
+//
 // korvane-cmd edits file attributes and swaps forks on volumes made by
 // hfsutils and on a corpus volume. hfsutils reads every change back, CHECK
 // finds nothing, and a refused change leaves the image as it was.
+//
 // The undo journal through korvane-cmd: every modifying command, FORMAT
 // too, undone byte for byte, UNDO going back over several runs, refused once
 // hfsutils has changed the medium, a write-back killed at each of its write

@@ -4,6 +4,7 @@
 // partition map written by the test, and large enough for index nodes; and
 // what korvane-cmd says of media it cannot open whenever a command needs a
 // volume.
+//
 // korvane-cmd copies every file of volumes made by hfsutils to the PC in the
 // three copy modes; each PC file is compared with what hcopy extracts.
 // Volumes that other software made (Mac OS itself, the Linux kernel,

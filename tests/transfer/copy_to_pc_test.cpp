@@ -1,6 +1,7 @@
 // Copies to the PC from volumes made by hfsutils: the bytes, names, dates,
 // messages and log lines, and the guards that keep a crafted volume or a
 // planted entry in the destination from sending bytes anywhere else.
+//
 // The PC side of a copy: the extensions of the type table, the names a
 // Macintosh name becomes, the guard that keeps them in their directory, the
 // path a form shows, the ports.
