@@ -14,7 +14,7 @@
 #include "hfs/attribute_dialogs.h"
 #include "hfs/catalog_search.h"
 #include "tests/hfs/check_fixture.h"
-#include "tests/hfs/fork_bytes.h"
+#include "tests/support/fork_bytes.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/single_drive.h"

@@ -29,12 +29,6 @@ inline void put_be32(std::string& bytes, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (24 - 8 * i));
 }
 
-inline std::uint32_t get_be32(const std::string& bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
-    return value;
-}
-
 // Tags as DiskCopy keeps them: 12 bytes a block, here a pattern that shows any change.
 inline std::string disk_copy_tags(std::size_t blocks) {
     std::string tags(blocks * 12, '\0');

@@ -47,6 +47,16 @@ int run_program(const std::string& home, const std::vector<std::string>& args, s
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string hfsutils_read(const std::string& home, const std::string& image, const std::vector<std::string>& command) {
+    std::string printed;
+    EXPECT_EQ(run_program(home, {"hmount", image}, &printed), 0) << image;
+    if (!command.empty()) {
+        EXPECT_EQ(run_program(home, command, &printed), 0) << command[0];
+    }
+    run_program(home, {"humount"});
+    return printed;
+}
+
 std::string mac_binary_file(const std::string& mac_name, const std::string& type, const std::string& creator,
                             const std::string& data, const std::string& resource, std::uint32_t created,
                             std::uint32_t modified) {

@@ -40,6 +40,11 @@ inline CmdRun run_korvane_cmd(const std::string& home, std::vector<std::string> 
     return run;
 }
 
+// hfsutils on an image it mounts for one command and lets go again: what
+// the command printed, or without a command what hmount said.
+std::string hfsutils_read(const std::string& home, const std::string& image,
+                          const std::vector<std::string>& command = {});
+
 // A MacBinary II file holding both forks, a type, a creator and dates, as
 // hcopy -m reads it onto a volume. Built here byte by byte, independently of
 // Korvane's own MacBinary writer.

@@ -33,12 +33,9 @@ struct ScriptedHost : Host {
     std::deque<std::function<int(Dialog&)>> dialog_answers;
     // Esc presses: each busy loop poll takes one; true = the user aborts.
     std::deque<bool> escapes;
-    // Notices close by themselves after five seconds when this is set.
-    bool notices_time_out = false;
-
     NoticeEnd show_notice(const std::string& text) override {
         notices.push_back(text);
-        return notices_time_out ? NoticeEnd::TimedOut : NoticeEnd::Answered;
+        return NoticeEnd::Answered;
     }
     void show_message(const std::string& text) override { messages.push_back(text); }
     bool ask_ok_cancel(const std::string& text) override { return answer(questions, text, answers, false); }

@@ -1,6 +1,8 @@
 // Copies from the PC onto volumes made by hfsutils, read back with hcopy and
 // checked with CHECK: names, types, the replace question, space, runs beyond
-// the catalog record's three, MacBinary that is not, and stops.
+// the catalog record's three, MacBinary that is not, and stops. "Copy PC ->
+// Mac" over real PC folders: what the copy is asked for, in which PC
+// directory, for each button. The MacBinary header as written and as read.
 
 #include "transfer/copy_to_mac.h"
 
@@ -13,7 +15,9 @@
 #include "hfs/catalog_search.h"
 #include "tests/hfs/check_fixture.h"
 #include "tests/transfer/copy_fixture.h"
+#include "transfer/copy_to_mac_dialog.h"
 #include "transfer/macbinary_header.h"
+#include "util/pc_directory.h"
 
 namespace korvane::testing {
 namespace {
@@ -217,6 +221,150 @@ TEST_F(CopyToMac, FoldersEscAndWhatWasCopiedStays) {
     EXPECT_EQ(data_fork(":Tree:Deep:Two.txt"), "two");
     EXPECT_EQ(data_fork(":Tree:One.txt"), "");
     EXPECT_EQ(check_problems(volume->image()), "");
+}
+
+namespace fs = std::filesystem;
+
+TEST(ExactNamePattern, EscapesEveryWildcardCharacter) {
+    const std::pair<const char*, const char*> cases[] = {
+            {"plain.txt", "plain.txt"}, {"a*", "a\\*"}, {"wh?t", "wh\\?t"}, {"[x]\\y", "\\[x]\\\\y"}};
+    for (const auto& [name, pattern] : cases) EXPECT_EQ(exact_name_pattern(name), pattern) << name;
+}
+
+struct CopyToMacDialogTest : ::testing::Test {
+    struct Call {
+        std::string pattern;
+        std::string directory;
+        bool operator==(const Call&) const = default;
+    };
+    ScriptedHost host;
+    TransferContext ctx{host};
+    ScratchDir dir;
+    fs::path saved = fs::current_path();
+    std::vector<Call> calls;
+    std::vector<int> results;  // what the copy answers, in order; 0 once they run out
+
+    CopyToMacDialogTest() {
+        for (const auto& [name, bytes] : {std::pair{"a*", 3}, {"ab", 5}, {"b.txt", 7}})
+            std::ofstream(dir / name) << std::string(static_cast<std::size_t>(bytes), 'x');
+        fs::create_directories(dir / "sub");
+        fs::create_directories(dir / ".hidden");
+        fs::current_path(dir.path());
+    }
+    ~CopyToMacDialogTest() override { fs::current_path(saved); }
+
+    CopyToMacDialog dialog() {
+        return CopyToMacDialog(ctx, [this](TransferContext&, std::string_view pattern) {
+            calls.push_back({std::string(pattern), current_directory()});
+            const int result = results.empty() ? 0 : results.front();
+            if (!results.empty()) results.erase(results.begin());
+            return result;
+        });
+    }
+};
+
+TEST_F(CopyToMacDialogTest, AStopOrAnAbortLeavesTheRestSelected) {
+    CopyToMacDialog copy = dialog();
+    results = {0, 1};
+    copy.select_files({0, 1, 2});
+    EXPECT_TRUE(copy.copy_selection());
+    EXPECT_EQ(calls.size(), 2u);
+    EXPECT_EQ(copy.selected_files(), (std::vector<std::size_t>{1, 2}));
+
+    calls.clear();
+    host.escapes = {false, true};
+    EXPECT_TRUE(copy.copy_selection());
+    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_EQ(copy.selected_files(), std::vector<std::size_t>{2});
+}
+
+TEST_F(CopyToMacDialogTest, AllFilesCopiesTheMaskAndDirectoryItsName) {
+    CopyToMacDialog copy = dialog();
+    EXPECT_TRUE(copy.copy_all_files());
+    EXPECT_EQ(copy.set_mask("*.txt"), 0);  // what the mask lists is checked in the window's tests
+    EXPECT_TRUE(copy.copy_all_files());
+
+    const std::vector<std::string> directories = copy.shown_directories();
+    ASSERT_EQ(directories, (std::vector<std::string>{"[..]", "[.hidden]", "[sub]"}));
+    EXPECT_FALSE(copy.copy_directory(0));
+    EXPECT_FALSE(copy.copy_directory(1));
+    EXPECT_TRUE(copy.copy_directory(2));
+    EXPECT_EQ(calls, (std::vector<Call>{{"*", dir.path()}, {"*.txt", dir.path()}, {"sub", dir.path()}}));
+}
+
+// Name, type, creator, flags, lengths, dates and the version bytes are
+// compared with what hcopy -m writes in the end-to-end copies; here what
+// hcopy leaves out: the window position, the reserved zeros, the checksum.
+TEST(MacBinaryHeader, FieldsLieAtTheirOffsetsBigEndian) {
+    MacBinaryFields fields;
+    fields.name = "  Read Me";
+    fields.finder_flags = 0x0123;
+    fields.vertical = 0x4567;
+    fields.horizontal = 0x89AB;
+    auto h = make_macbinary_header(fields);
+    EXPECT_EQ(h[1], 7);
+    EXPECT_EQ(std::string(h.begin() + 2, h.begin() + 9), "Read Me");
+    EXPECT_EQ(h[74], 0);  // every reader requires it
+    EXPECT_EQ(h[75], 0x45);
+    EXPECT_EQ(h[77], 0x89);
+    for (std::size_t i : {79u, 80u, 81u, 82u, 99u, 100u, 102u, 120u, 121u, 126u, 127u}) EXPECT_EQ(h[i], 0) << i;
+    EXPECT_EQ(h[124] << 8 | h[125], macbinary_crc(std::span(h).first(124)));
+    const std::string check = "123456789";  // XMODEM's check value
+    EXPECT_EQ(macbinary_crc(std::span(reinterpret_cast<const std::uint8_t*>(check.data()), check.size())), 0x31C3);
+}
+
+// A header written by Korvane, then changed one way or another.
+struct HeaderCase {
+    const char* what;
+    std::size_t offset;
+    std::uint8_t value;
+    std::uint64_t file_size;
+    bool fix_crc;
+    bool accepted;
+};
+
+TEST(MacBinaryHeader, ReaderChecksWhatReadersCheck) {
+    const HeaderCase cases[] = {
+            {"as written", 0, 0, 512, false, true},
+            {"byte 0 set", 0, 1, 512, true, false},
+            {"byte 74 set", 74, 1, 512, true, false},
+            {"no name", 1, 0, 512, true, false},
+            {"name of 64", 1, 64, 512, true, false},
+            {"wrong checksum", 125, 0x55, 512, false, false},
+            {"resource fork past the end", 0, 0, 393, false, false},
+            {"data fork past the end", 90, 0, 256, true, false},
+            {"MacBinary I: no checksum", 122, 0, 512, false, true},
+    };
+    for (const HeaderCase& c : cases) {
+        MacBinaryFields fields;
+        fields.name = "Both";
+        fields.finder_flags = 0x4123;
+        fields.data_length = 129;
+        fields.resource_length = 10;
+        fields.created = 7;
+        auto h = make_macbinary_header(fields);
+        h[c.offset] = c.value;
+        if (std::string_view(c.what).starts_with("MacBinary I")) h[123] = h[124] = h[125] = 0;
+        if (c.offset == 90) h[87] = h[88] = h[89] = h[90] = 0;  // no resource fork: data must fit
+        if (c.fix_crc) {
+            const std::uint16_t crc = macbinary_crc(std::span(h).first(124));
+            h[124] = static_cast<std::uint8_t>(crc >> 8);
+            h[125] = static_cast<std::uint8_t>(crc);
+        }
+        const auto read = read_macbinary_header(h, c.file_size);
+        EXPECT_EQ(read.has_value(), c.accepted) << c.what;
+        if (!read || !c.accepted) continue;
+        EXPECT_EQ(read->name, "Both") << c.what;
+        EXPECT_EQ(read->finder_flags, 0x4123) << c.what;
+        EXPECT_EQ(read->resource_offset, 384u) << c.what;
+        EXPECT_EQ(read->created, 7u) << c.what;
+    }
+}
+
+// Where the resource fork starts is compared with hcopy -m's files in the
+// end-to-end copies; here the longest data fork, past 32 bits.
+TEST(MacBinaryHeader, ResourceForkOffsetOfTheLongestDataFork) {
+    EXPECT_EQ(macbinary_resource_offset(0xFFFFFFFFu), 128u + 0x100000000u);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
-// Volume discovery on real images made by hfsutils, wrapped in partition maps
-// written here and opened through the image bus as the program opens them.
+// Reading the driver descriptor map and the partition maps from the first
+// blocks of a medium (one table of map variants); volume discovery on real
+// images made by hfsutils, wrapped in partition maps written here and opened
+// through the image bus as the program opens them; the figures and texts
+// above the listing, and the window title.
 
 #include "volume/discovery.h"
 
@@ -16,9 +19,84 @@
 #include "tests/support/session.h"
 #include "tests/volume/medium_builder.h"
 #include "volume/brute_force.h"
+#include "volume/listing_header.h"
+#include "volume/partition_map.h"
 
 namespace korvane::testing {
 namespace {
+
+// The first 64 blocks of a medium of 40000 blocks: the descriptor map, then
+// the map's own entry and the partitions (none: no map behind the
+// descriptor map).
+std::vector<std::uint8_t> map_image(const std::vector<PartitionDef>& partitions) {
+    ScratchDir dir;
+    if (partitions.empty()) {
+        write_descriptor_map(dir / "medium", 40000 * 512ull, 512);
+    } else {
+        write_partitioned_medium(dir / "medium", 40000 * 512ull, 512, 512, partitions);
+    }
+    std::vector<std::uint8_t> bytes = file_bytes(dir / "medium");
+    bytes.resize(64 * 512);
+    return bytes;
+}
+
+TEST(PartitionMap, Variants) {
+    std::vector<PartitionDef> fifteen;
+    for (std::uint32_t i = 0; i < 15; ++i)
+        fifteen.push_back({"Part" + std::to_string(i), "Apple_HFS", 100 + 1000 * i, 1000, {}});
+    struct Case {
+        const char* what;
+        std::vector<PartitionDef> entries;
+        std::function<void(std::vector<std::uint8_t>&)> change;
+        int result;
+        std::uint32_t volume_start;
+        std::vector<std::pair<std::string, std::uint32_t>> partitions;  // name, size
+    } cases[] = {
+            {"several in map order, empty ones out, HFSX in, lower case out",
+             {{"First", "Apple_HFS", 64, 1000, {}, 900},
+              {"Nothing", "Apple_HFS", 1064, 0, {}},
+              {"Second", "Apple_HFSX", 2064, 3000, {}},
+              {"Lower", "apple_hfs", 5064, 3000, {}}},
+             {},
+             2,
+             64,
+             {{"First", 900}, {"Second", 3000}}},
+            {"no HFS partition", {{"Free", "Apple_Free", 64, 1000, {}, 1000}}, {}, 0, 0, {}},
+            {"at most twelve", fifteen, {}, 12, 100, {}},
+            {"count beyond the blocks read, an entry without signature",
+             {{"First", "Apple_HFS", 64, 1000, {}}, {"Second", "Apple_HFS", 2064, 1000, {}}},
+             [](auto& b) { store_be32(b.data() + 512 + pm::pmMapBlkCnt, 100000), b[3 * 512] = 'X'; },
+             1,
+             64,
+             {{"First", 1000}}},
+            {"volume right behind the descriptor map", {}, [](auto& b) { b[1024] = 'B', b[1025] = 'D'; }, 1, 0, {}},
+            {"descriptor map with nothing behind", {}, {}, kMapNotRecognised, 0, {}},
+            {"blank block zero", {}, [](auto& bytes) { bytes[0] = 0; }, kNoDescriptorMap, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint8_t> bytes = map_image(c.entries);
+        if (c.change) c.change(bytes);
+        const PartitionMapReading reading = parse_partition_map(bytes, 512);
+        EXPECT_EQ(reading.result, c.result);
+        if (c.result <= 0) continue;
+        EXPECT_EQ(reading.volume_start, c.volume_start);
+        if (!c.entries.empty()) {
+            EXPECT_EQ(reading.block_size, 512);
+            EXPECT_EQ(reading.block_count, 40000u);
+        }
+        if (c.partitions.empty()) continue;
+        ASSERT_EQ(reading.partitions.size(), c.partitions.size());
+        for (std::size_t i = 0; i < c.partitions.size(); ++i) {
+            EXPECT_EQ(reading.partitions[i].name, c.partitions[i].first);
+            EXPECT_EQ(reading.partitions[i].size, c.partitions[i].second);
+        }
+    }
+    EXPECT_EQ(parse_partition_map({}, 512).result, kNoDescriptorMap);
+    // Fewer bytes than the map claims: nothing is read past them.
+    const auto two = map_image({{"First", "Apple_HFS", 64, 1000, {}}, {"Second", "Apple_HFS", 2064, 1000, {}}});
+    EXPECT_EQ(parse_partition_map(std::span<const std::uint8_t>(two.data(), 2 * 512 + 100), 512).result, 0);
+}
 
 // Two small volumes made by hfsutils, each with a file naming it.
 class DiscoveryTest : public ::testing::Test {
@@ -247,6 +325,43 @@ TEST_F(DiscoveryTest, BruteForceSearchEndsWithTheFirstMegabyte) {
             EXPECT_EQ(drive.ctx.geometry.mdbSector, c.mdbSector);
         }
     }
+}
+
+MdbImage mdb_with(std::uint16_t blocks, std::uint16_t free_blocks, std::uint32_t block_size, std::uint32_t catalogBytes,
+                  std::uint32_t extentsBytes) {
+    MdbImage mdb;
+    store_be16(mdb.field(mdb::drNmAlBlks), blocks);
+    store_be16(mdb.field(mdb::drFreeBks), free_blocks);
+    store_be32(mdb.field(mdb::drAlBlkSiz), block_size);
+    store_be32(mdb.field(mdb::drCTFlSize), catalogBytes);
+    store_be32(mdb.field(mdb::drXTFlSize), extentsBytes);
+    return mdb;
+}
+
+TEST(ListingHeader, FiguresNeverWrapAround) {
+    // 65535 free blocks of 64 KB: more than 32 bits of bytes.
+    EXPECT_EQ(kilobytes_free(mdb_with(65535, 65535, 65536, 0, 0)), 65535u * 64 + 1);
+    // Damaged counts show nothing used rather than a huge figure.
+    EXPECT_EQ(kilobytes_used(mdb_with(100, 200, 512, 0, 0)), 0u);     // more free than there are blocks
+    EXPECT_EQ(kilobytes_used(mdb_with(100, 90, 512, 65536, 0)), 0u);  // trees larger than what is used
+}
+
+TEST(ListingHeader, TextsAndTitleInTheWindowsCharacterSet) {
+    testing::ScriptedHost host;
+    HfsContext ctx{host};
+    ctx.mdb = mdb_with(1600, 1000, 512, 6144, 6144);  // 1000 free of 1600; the trees 6 KB each
+    const std::string name = "Caf\x8e";               // Mac Roman e-acute
+    ctx.mdb.bytes[mdb::drVN] = static_cast<std::uint8_t>(name.size());
+    std::copy(name.begin(), name.end(), ctx.mdb.bytes.begin() + mdb::drVN + 1);
+    ctx.state.current_path = "Root  ";
+    ctx.state.current_path.resize(39, ' ');
+    const ListingHeader texts = listing_header(ctx);
+    EXPECT_EQ(texts.free, "KB free :      501k");
+    EXPECT_EQ(texts.used, "KB used :      288k");
+    EXPECT_EQ(texts.volume, " Vol: Caf\xe9");
+    EXPECT_EQ(texts.directory.substr(0, 12), " Dir: Root  ");
+    EXPECT_EQ(window_title(ctx), "Korvane : Caf\xe9");
+    EXPECT_EQ(kilobyte_field(12345678), "12345678k");
 }
 
 }  // namespace

@@ -45,9 +45,10 @@ inline void make_blank_medium(const std::string& path, std::uint64_t bytes) {
 struct PartitionDef {
     std::string name;
     std::string type;
-    std::uint32_t start = 0;   // in map blocks
-    std::uint32_t blocks = 0;  // pmPartBlkCnt
-    std::string volumeImage;   // copied to the partition's start when not empty
+    std::uint32_t start = 0;       // in map blocks
+    std::uint32_t blocks = 0;      // pmPartBlkCnt
+    std::string volumeImage;       // copied to the partition's start when not empty
+    std::uint32_t dataBlocks = 0;  // pmDataCnt
 };
 
 // A blank medium whose block 0 holds "ER" with the stated block size and count.
@@ -77,6 +78,7 @@ inline void write_partitioned_medium(const std::string& path, std::uint64_t medi
         store_be32(entry.data() + pm::pmPartBlkCnt, p.blocks);
         std::memcpy(entry.data() + pm::pmPartName, p.name.data(), std::min<std::size_t>(p.name.size(), 31));
         std::memcpy(entry.data() + pm::pmParType, p.type.data(), std::min<std::size_t>(p.type.size(), 31));
+        store_be32(entry.data() + pm::pmDataCnt, p.dataBlocks);
         write_at(path, (k + 1) * block_size, entry);
         if (!p.volumeImage.empty()) write_at(path, std::uint64_t{p.start} * block_size, file_bytes(p.volumeImage));
     }

@@ -1,13 +1,17 @@
+// The transfer log, the status line, fatal notices, and the working files a
+// fatal error or the end of a run removes.
 #include "core/log_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "core/notices.h"
+#include "core/working_files.h"
 #include "tests/support/fatal_text.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_host.h"
@@ -61,22 +65,14 @@ TEST(TransferLogFile, TwoRunsAppendWithTheirDateLinesByteForByte) {
               ">1996/5/23 - 10:05:07\nMac->PC\nRead Me\tREADME.TXT\r\n<1996/5/23 - 11:00:00\n");
 }
 
-// Only a notice nobody answered leaves a line; /L opens nothing but a
-// regular file and a failed /L reports nothing.
-TEST(TransferLogFile, AnUnansweredNoticeLeavesAHashLineAndOnlyRegularFilesOpen) {
+// /L opens nothing but a regular file, and a failed /L reports nothing.
+TEST(TransferLogFile, OnlyRegularFilesOpen) {
     LogWorld w;
     ASSERT_EQ(mkfifo((w.dir / "fifo").c_str(), 0644), 0);
     for (const std::string& path : {w.dir / "fifo", w.dir.path(), std::string("/dev/null")})
         EXPECT_FALSE(open_log_from_option(w.ctx, ":" + path)) << path;
     EXPECT_FALSE(w.ctx.log.is_open());
     EXPECT_TRUE(w.host.notices.empty());
-
-    ASSERT_TRUE(open_log_from_option(w.ctx, ":" + (w.dir / "n.log")));
-    show_notice(w.ctx, "answered in time");
-    w.host.notices_time_out = true;
-    show_notice(w.ctx, "Write-protected media.");
-    w.ctx.log.close_file();
-    EXPECT_EQ(read_all(w.dir / "n.log"), "#Write-protected media.\n");
 }
 
 TEST(LogFileDialog, CreateEmptiesOpenAppendsAndAFileThatCannotBeOpenedIsFatal) {
@@ -105,18 +101,59 @@ TEST(LogFileDialog, CreateEmptiesOpenAppendsAndAFileThatCannotBeOpenedIsFatal) {
     EXPECT_EQ(fatal_text_of([&] { again.press_create(); }), "Error opening file:" + again.file_field);
 }
 
-TEST(LogFileDialog, RunsThroughTheHostAndReportsWhetherALogIsOpen) {
-    LogWorld w;
-    w.host.dialog_answers.push_back([&](Dialog& dialog) {
-        auto& log_dialog = dynamic_cast<LogFileDialog&>(dialog);
-        log_dialog.file_field = w.dir / "menu.log";
-        log_dialog.press_create();
-        return kDialogOk;
-    });
-    EXPECT_TRUE(run_log_file_dialog(w.ctx));
-    EXPECT_EQ(w.host.dialogs, std::vector<std::string>{"DLG_FLOG"});
-    EXPECT_TRUE(std::filesystem::exists(w.dir / "menu.log"));
-    EXPECT_TRUE(run_log_file_dialog(w.ctx)) << "Cancel leaves the log as it was";
+TEST(StatusLine, EmptyLeftKeepsTextNullRightClears) {
+    ScriptedHost host;
+    CoreContext ctx(host);
+    set_status(ctx, "first", "right");
+    set_status(ctx, "", nullptr);
+    EXPECT_EQ(ctx.state.status_text, "first");
+    EXPECT_EQ(ctx.state.status_right_text, "");
+    set_status(ctx, nullptr, "x");
+    EXPECT_EQ(ctx.state.status_text, "");
+    EXPECT_EQ(ctx.state.status_right_text, "x");
+    set_status(ctx, std::string(200, 'a').c_str(), nullptr);
+    EXPECT_EQ(ctx.state.status_text.size(), kStatusTextMax);
+}
+
+TEST(Notice, AFatalNoticeTravelsToTheFrontEndWhichShowsItAndRemovesWorkingFiles) {
+    std::string path = ::testing::TempDir() + "CATworking";
+    std::ofstream(path) << "x";
+    ScriptedHost host;
+    CoreContext ctx(host);
+    ctx.working_files.insert(path);
+    try {
+        fatal_notice(ctx, "Not enough memory. Aborting.");
+    } catch (const FatalError& error) {
+        EXPECT_TRUE(host.notices.empty()) << "nothing is shown before the front end has it";
+        EXPECT_TRUE(std::ifstream(path).good());
+        report_fatal_error(ctx, error);
+    }
+    EXPECT_EQ(host.notices, std::vector<std::string>{"Not enough memory. Aborting."});
+    EXPECT_FALSE(std::ifstream(path).good());
+}
+
+// A working file is made in TMPDIR and remembered; without room for it
+// nothing is made and the error is fatal (the front end then removes the
+// working files, as above).
+TEST(TempFiles, AreCreatedInTmpdirWithTheirPrefixAndRememberedOrAreFatalWithoutRoom) {
+    ScratchDir dir;
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    ScriptedHost host;
+    CoreContext ctx(host);
+    std::string path;
+    int fd = create_temp_file(ctx, path, "CATALOG", 4096);
+    EXPECT_EQ(fatal_text_of([&] { create_temp_file(ctx, path, "EXT", std::uint64_t(1) << 62); }),
+              "Not enough free space for temporary files.");
+    unsetenv("TMPDIR");
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(path.rfind(dir / "CAT", 0), 0u) << path;
+    EXPECT_TRUE(std::filesystem::is_regular_file(path));
+    EXPECT_EQ(ctx.working_files.count(path), 1u);
+    remove_working_file(ctx, path);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(ctx.working_files.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 }  // namespace
