@@ -65,8 +65,11 @@ FormatTarget format_target(TransferContext& ctx, const FormatParameters& params)
 // A format does not need what the medium held, and a drive often reassigns
 // a block that cannot be read when it is written: where the journal's
 // refusal does not say so already, the way round it is named.
+// The record the refusal left begun goes, so that the next opening does
+// not take it for an interrupted change.
 std::string journal_refusal(JournaledSectors& journal) {
     std::string why = journal.take_refusal();
+    journal.drop_change();
     if (why.find(kWithoutJournal) == std::string::npos) why += std::string(" ") + kFormatWithoutJournal;
     return why;
 }

@@ -340,6 +340,10 @@ TEST(FormatMedium, AFormatThatCannotCompleteIsToldAndPutBackFromTheJournal) {
             EXPECT_EQ(testing::read_all(old.image()), before);
             EXPECT_EQ(ctx.state.volume_start, oldStart);
             EXPECT_EQ(ctx.mdb.volume_name(), "Old");
+            // Nothing is left in the journal for the next opening to offer for rolling back.
+            host.questions.clear();
+            EXPECT_GT(analyze_volume(ctx), 0);
+            EXPECT_TRUE(host.questions.empty()) << host.questions.front();
         } else {
             EXPECT_EQ(ctx.state.volume_start, 0);
         }
